@@ -1,0 +1,14 @@
+#!/bin/sh
+# Runs every fuzzer built into $1/fuzz for $2 seconds each, on its committed seed corpus.
+set -e
+found=0
+for f in "$1"/fuzz/*_fuzzer; do
+    [ -x "$f" ] || continue
+    found=1
+    name=$(basename "$f" _fuzzer)
+    corpus="fuzz/corpus/$name"
+    work="$1/fuzz/work-$name"
+    mkdir -p "$work"
+    "$f" -max_total_time="$2" -print_final_stats=1 "$work" "$corpus"
+done
+[ "$found" -eq 1 ] || echo "no fuzzers built yet"
