@@ -134,10 +134,11 @@ void PollEventLoop::Turn(std::int64_t wakeAt, const StopCheck& stop) {
         idleHasWork_ = true;  // whatever ran may have given the idle hook work
         return;
     }
-    if (ready == 0 && idleHasWork_ && idleHook_ && posted_.empty() &&
-        !TimerDue(MonotonicMilliseconds())) {
+    if (idleHasWork_ && idleHook_ && posted_.empty() && !TimerDue(MonotonicMilliseconds())) {
         const std::shared_ptr<IdleHook> hook = idleHook_;
-        idleHasWork_ = (*hook)();
+        const bool moreWork = (*hook)();
+        // A hook replaced from inside itself gets its own first call.
+        idleHasWork_ = moreWork || hook != idleHook_;
     }
 }
 

@@ -158,7 +158,7 @@ void QtEventLoop::RunIdleHook() {
     ++dispatchDepth_;
     const bool moreWork = (*hook)();
     if (--dispatchDepth_ == 0) retired_.clear();
-    if (!moreWork) idleTimer_->stop();
+    if (!moreWork && hook == idleHook_) idleTimer_->stop();
 }
 
 bool QtEventLoop::HasPendingInput() {
