@@ -21,16 +21,11 @@ MessageAnswer DefaultAnswer(MessageButtons buttons) {
 
 const char* AnswerName(MessageAnswer answer) {
     switch (answer) {
-        case MessageAnswer::kOk:
-            return "OK";
-        case MessageAnswer::kCancel:
-            return "Cancel";
-        case MessageAnswer::kYes:
-            return "Yes";
-        case MessageAnswer::kNo:
-            return "No";
-        case MessageAnswer::kRetry:
-            return "Retry";
+        case MessageAnswer::kOk: return "OK";
+        case MessageAnswer::kCancel: return "Cancel";
+        case MessageAnswer::kYes: return "Yes";
+        case MessageAnswer::kNo: return "No";
+        case MessageAnswer::kRetry: return "Retry";
     }
     return "?";
 }
@@ -60,8 +55,7 @@ MessageAnswer ScriptedHostServices::ShowMessage(std::string_view text, MessageBu
     messages.push_back({std::string(text), buttons, icon, std::string(caption), answer});
     if (echoMessages_) {
         std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
-        if (buttons != MessageButtons::kOk)
-            std::fprintf(stderr, "[answered %s]\n", AnswerName(answer));
+        if (buttons != MessageButtons::kOk) std::fprintf(stderr, "[answered %s]\n", AnswerName(answer));
     }
     return answer;
 }
