@@ -50,9 +50,10 @@ class CHTHostServices {
     const std::unordered_map<std::string, CHTRequestEntry>& Entries() const { return table_; }
     std::size_t PrivateRequestCount() const { return private_.size(); }
 
-    // Stops the request and destroys it at the next safe point. A shared request leaves its
+    // Stops the request and destroys it at the next safe point, unless a Back/Forward list or a
+    // task still holds it (then it is only stopped; answers false). A shared request leaves its
     // table entry, which keeps the visit time.
-    void DeleteRequest(CHTRequest* request);
+    bool DeleteRequest(CHTRequest* request);
     // Deletes the request when no Back/Forward list and no task holds it any more: a private
     // request that runs no protocol (a download goes on), any request when `deleteShared` is set.
     void ReleaseRequest(CHTRequest* request, bool deleteShared = false);
