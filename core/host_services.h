@@ -38,6 +38,9 @@ class CHTHostServices {
 
     platform::HostServices& Ui() const { return ui_; }
     CHTScheduler& Scheduler() const { return scheduler_; }
+    // The loop that sockets and timers are watched on; null in tests that drive passes directly.
+    platform::EventLoop* Loop() const { return loop_; }
+    void SetLoop(platform::EventLoop* loop) { loop_ = loop; }
 
     // The request for `text` read against `base`: for method 0 the shared request of its
     // canonical URL (made when missing), otherwise a new private request.
@@ -72,12 +75,15 @@ class CHTHostServices {
     // Whether the MIME type with this index is shown by the program itself (action 0). Until
     // the type registry says otherwise every held document is shown again.
     std::function<bool(int typeIndex)> displaysInternally = [](int) { return true; };
+    // Shows (true) or restores (false) the wait cursor with the mouse captured; none by default.
+    std::function<void(bool)> showWaitCursor;
     // Makes the download window's progress reporter for a background retrieval; none by default.
     std::function<std::unique_ptr<CHTProgressReporter>(CHTRequest&)> makeDownloadReporter;
 
   private:
     platform::HostServices& ui_;
     CHTScheduler& scheduler_;
+    platform::EventLoop* loop_ = nullptr;
     std::function<std::time_t()> clock_ = [] { return std::time(nullptr); };
     std::unordered_map<std::string, CHTRequestEntry> table_;
     std::vector<std::unique_ptr<CHTRequest>> private_;
