@@ -418,7 +418,9 @@ TEST_F(Lifecycle, HeldRequestsAreOnlyStoppedWhenDeleted) {
     window.doc->Navigate("http://h/kept");
     RunUntilIdle();
     EXPECT_FALSE(host->DeleteRequest(window.view->shown));  // the Back/Forward list holds it
+    EXPECT_EQ(loading->owner, window.doc.get());
     CloseWindow(window);
+    EXPECT_EQ(loading->owner, nullptr);
     EXPECT_TRUE(host->DeleteRequest(host->FindEntry("http://h/kept")->request.get()));
     scheduler.DeleteRetired();
     EXPECT_EQ(host->FindEntry("http://h/kept")->request, nullptr);
