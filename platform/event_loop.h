@@ -43,7 +43,7 @@ public:
     virtual TimerId StartTimer(std::uint32_t intervalMs, bool repeating, Callback callback) = 0;
     virtual void StopTimer(TimerId id) = 0;
 
-    // Runs the callback on a later turn of the loop (the design's posted window message).
+    // Runs the callback on a later turn of the loop, as a posted window message would.
     virtual void Post(Callback callback) = 0;
 
     // The scheduler pass hangs here. One hook per loop; an empty function removes it.

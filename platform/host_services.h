@@ -37,7 +37,7 @@ public:
     virtual void SetProgress(int value) = 0;
     virtual void SetBusy(bool busy) = 0;
 
-    // The caption is the program's title unless a dialog of the design names another.
+    // The caption is the program's title unless the dialog has a title of its own.
     virtual MessageAnswer ShowMessage(std::string_view text, MessageButtons buttons,
                                       MessageIcon icon, std::string_view caption = "Corvane") = 0;
 
