@@ -1,19 +1,8 @@
 #include "core/convertor_registry.h"
 
+#include "core/ascii.h"
+
 namespace corvane::core {
-namespace {
-
-// TODO(merge): use the core's ASCII helpers once they land on this branch.
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
-
-}  // namespace
 
 bool ExtensionListContains(std::string_view list, std::string_view extension) {
     if (extension.empty()) return false;

@@ -5,11 +5,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <random>
 #include <utility>
 
 #include "core/url_escapes.h"
+#include "platform/file_services.h"
 
 namespace corvane::core {
 namespace {
@@ -109,10 +109,7 @@ bool DownloadFile::Close() {
 }
 
 DownloadDirectory::DownloadDirectory(std::string parent) : parent_(std::move(parent)) {
-    if (parent_.empty()) {
-        const char* tmp = std::getenv("TMPDIR");
-        parent_ = (tmp != nullptr && *tmp != '\0') ? tmp : "/tmp";
-    }
+    if (parent_.empty()) parent_ = platform::TempDirectory();
 }
 
 DownloadDirectory::~DownloadDirectory() {

@@ -52,7 +52,7 @@ class DownloadFile {
 // are created relative to it even if its path is swapped afterwards.
 class DownloadDirectory {
   public:
-    // parent empty: $TMPDIR, else "/tmp".
+    // parent empty: the system's temporary directory.
     explicit DownloadDirectory(std::string parent = {});
     ~DownloadDirectory();
     DownloadDirectory(const DownloadDirectory&) = delete;
