@@ -66,6 +66,14 @@ TEST(ConvertorDownloadName, BoundsLongNamesKeepingTheExtension) {
     name = SafeDownloadName("/" + accents);
     EXPECT_LE(name.size(), kMaxDownloadNameLength);
     EXPECT_EQ(name.size() % 2, 0u);
+
+    // Bytes that are not UTF-8 are cut where they are, and a cut never leaves a leading ".".
+    name = SafeDownloadName("/" + std::string(300, '\xAC') + ".pdf");
+    EXPECT_LE(name.size(), kMaxDownloadNameLength);
+    EXPECT_GE(name.size(), kMaxDownloadNameLength - 3);
+    EXPECT_EQ(name.substr(name.size() - 4), ".pdf");
+    name = SafeDownloadName("/ " + std::string(300, '.') + "x.pdf");
+    EXPECT_EQ(name, "x.pdf");
 }
 
 TEST(ConvertorDownloadName, ExtensionOfSafeName) {
