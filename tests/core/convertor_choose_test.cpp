@@ -266,6 +266,19 @@ TEST_F(ConvertorChoose, ClosingOwnerIsClosedAfterItsLastDownload) {
     EXPECT_EQ(Read(scratch.File("short.html")), "ab");
 }
 
+TEST_F(ConvertorChoose, DownloadRunningWhenTheProgramEndsLeavesNoPartialFile) {
+    Convertors().Entry(kTypeTextHtml).action = ConvertorAction::kSave;
+    Serve("http://h/long.html", "text/html", std::string(50, 'z'), 1);
+    ui.fileAnswers = {scratch.File("long.html")};
+    OpenWindow().doc->Navigate("http://h/long.html");
+    for (int pass = 0; pass < 5; ++pass) scheduler.RunPass();
+    ASSERT_EQ(host->PrivateRequestCount(), 1u);
+    EXPECT_FALSE(fs::is_empty(scratch.path()));  // the file being written
+    windows.clear();
+    host.reset();
+    EXPECT_TRUE(fs::is_empty(scratch.path()));
+}
+
 // An inline part that the registry cannot place ends quietly: no question, no convertor, kind 5.
 class Asker : public CHTTask {
   public:
