@@ -61,6 +61,16 @@ std::optional<std::string> UrlPathToLocalPath(std::string_view urlPath, Trailing
     return path;
 }
 
+std::string ExpandHomeDirectory(std::string path, std::string_view home) {
+    if (home.empty() || path.compare(0, 2, "/~") != 0 || (path.size() > 2 && path[2] != '/')) {
+        return path;
+    }
+    std::string expanded(home);
+    if (expanded.size() > 1 && expanded.back() == '/') expanded.pop_back();
+    expanded += path.substr(2);
+    return expanded.empty() ? "/" : expanded;
+}
+
 std::string EscapePathForUrl(std::string_view path) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string out;

@@ -18,6 +18,11 @@ enum class TrailingSlash { kKeep, kDrop };
 // no file can have that name.
 std::optional<std::string> UrlPathToLocalPath(std::string_view urlPath, TrailingSlash trailing);
 
+// A path whose first segment is "~" names the user's home directory: "/~" and "/~/x" become
+// `home` and `home` + "/x" (the start page links to "file:///~/"). Other paths stay unchanged,
+// and so does every path when `home` is empty.
+std::string ExpandHomeDirectory(std::string path, std::string_view home);
+
 // Escapes a local path for use as the path of a file: URL: every byte other than letters, digits
 // and "*-./@_" becomes "%XX", so spaces, "#", "?", "%", quotes and bytes >= 0x80 survive the trip
 // through a link and back through UrlPathToLocalPath.

@@ -47,6 +47,25 @@ TEST(LocalPathTest, EveryByteSurvivesEscapingAndDecoding) {
     EXPECT_EQ(UrlPathToLocalPath(escaped, TrailingSlash::kKeep), name);
 }
 
+TEST(LocalPathTest, TildeNamesTheHomeDirectory) {
+    const struct {
+        const char* path;
+        const char* home;
+        const char* expanded;
+    } cases[] = {
+        {"/~", "/home/u", "/home/u"},
+        {"/~/", "/home/u/", "/home/u/"},
+        {"/~/docs/a.txt", "/home/u", "/home/u/docs/a.txt"},
+        {"/~user/x", "/home/u", "/~user/x"},
+        {"/a/~/x", "/home/u", "/a/~/x"},
+        {"/~/x", "", "/~/x"},
+        {"/~", "/", "/"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ExpandHomeDirectory(c.path, c.home), c.expanded) << c.path;
+    }
+}
+
 TEST(LocalPathTest, HtmlEscaping) {
     EXPECT_EQ(EscapeHtmlText("a<b>&\"c'"), "a&lt;b&gt;&amp;&quot;c'");
 }
