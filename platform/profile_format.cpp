@@ -109,7 +109,7 @@ ProfileModel ParseProfile(std::string_view text) {
         std::size_t end = text.find('\n');
         std::string_view line = text.substr(0, end);
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
 
         std::string_view trimmed = Trim(line);
         if (trimmed.empty()) continue;

@@ -131,6 +131,10 @@ TEST(ProfileFile, JunkLinesAreToleratedAndKeptOnRewrite) {
         EXPECT_NE(text.find(line + "\n"), std::string::npos) << line;
     }
     EXPECT_EQ(ProfileFile(dir.File("ovalon.ini")).ReadString("second", "K", ""), "w");
+
+    // Lines ending in several CRs once made every rewrite differ from the one before (fuzzing).
+    std::string once = SerializeProfile(ParseProfile("[S]\njunk\r\r\r\nk=v\r\r\n"));
+    EXPECT_EQ(SerializeProfile(ParseProfile(once)), once);
 }
 
 TEST(ProfileFile, DuplicateKeysReadTheFirstAndDeleteAll) {

@@ -7,7 +7,6 @@
 #include <chrono>
 #include <map>
 
-#include "platform/file_services.h"
 #include "tests/support/scratch_directory.h"
 
 namespace corvane::platform {
@@ -88,15 +87,6 @@ class LauncherTestLoop : public EventLoop {
     std::uint64_t lastId_ = 0;
 };
 
-Words FilesIn(const ScratchDirectory& dir) {
-    Words names;
-    std::vector<DirectoryEntry> entries = ListDirectory(dir.path(), "*").value();
-    for (const DirectoryEntry& entry : entries) {
-        names.push_back(entry.name);
-    }
-    return names;
-}
-
 TEST(SplitCommandLine, QuotesGroupWordsAndNothingElseIsSpecial) {
     struct Case {
         const char* line;
@@ -127,7 +117,7 @@ TEST(ProgramLauncher, ArgumentsReachTheProgramAsPlainText) {
     ProgramLauncher launcher(loop);
     ASSERT_TRUE(launcher.Start(arguments));
     ASSERT_TRUE(loop.RunUntil([&] { return launcher.RunningCount() == 0; }, 10000));
-    EXPECT_EQ(FilesIn(dir), names);
+    EXPECT_EQ(dir.Names(), names);
 }
 
 TEST(ProgramLauncher, CommandLineWordsReachTheProgramAsPlainText) {
@@ -137,7 +127,7 @@ TEST(ProgramLauncher, CommandLineWordsReachTheProgramAsPlainText) {
     ASSERT_TRUE(launcher.Start("touch \"" + dir.File("with space") + "\" " + dir.File("x;touch") +
                                " " + dir.File("$(id)")));
     ASSERT_TRUE(loop.RunUntil([&] { return launcher.RunningCount() == 0; }, 10000));
-    EXPECT_EQ(FilesIn(dir), (Words{"$(id)", "with space", "x;touch"}));
+    EXPECT_EQ(dir.Names(), (Words{"$(id)", "with space", "x;touch"}));
 }
 
 TEST(ProgramLauncher, StartFailsWhenTheProgramCannotBeExecuted) {
