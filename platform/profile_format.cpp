@@ -129,17 +129,19 @@ ProfileModel ParseProfile(std::string_view text) {
 
 std::string SerializeProfile(const ProfileModel& model) {
     std::string out;
-    for (const std::string& line : model.preamble) out += line + "\n";
+    auto appendLine = [&out](std::string_view a, std::string_view b = "", std::string_view c = "") {
+        out.append(a).append(b).append(c) += '\n';
+    };
+    for (const std::string& line : model.preamble) appendLine(line);
     for (const ProfileSection& section : model.sections) {
-        out += "[" + EncodeProfileText(section.name, ProfileTextRole::kSection) + "]\n";
+        appendLine("[", EncodeProfileText(section.name, ProfileTextRole::kSection), "]");
         for (const ProfileEntry& entry : section.entries) {
             if (entry.key.empty()) {
-                out += entry.value;
+                appendLine(entry.value);
             } else {
-                out += EncodeProfileText(entry.key, ProfileTextRole::kKey) + "=" +
-                       EncodeProfileText(entry.value, ProfileTextRole::kValue);
+                appendLine(EncodeProfileText(entry.key, ProfileTextRole::kKey), "=",
+                           EncodeProfileText(entry.value, ProfileTextRole::kValue));
             }
-            out += "\n";
         }
     }
     return out;
