@@ -116,6 +116,21 @@ TEST_F(LocalDocumentsTest, DirectoryBecomesAListingWithLinks) {
         << ::testing::PrintToString(elements);
 }
 
+// Its escaped line is longer than the protocol's whole buffer: it arrives in pieces, entire.
+TEST_F(LocalDocumentsTest, ANameLongerThanTheBufferOnceEscapedListsWhole) {
+    const std::string name = std::string(250, '"') + "<&>";
+    Write(name, "x");
+    core::CHTRequest* request = Load("file:" + root_);
+    ASSERT_NE(request, nullptr);
+    const auto& document = *dynamic_cast<const html::CHTMLDocument&>(*request->document).html;
+    ASSERT_EQ(document.anchors.size(), 2u);
+    std::string escaped;
+    for (int i = 0; i < 250; ++i) escaped += "%22";
+    EXPECT_NE(document.anchors[1]->url.find("/" + escaped + "%3C%26%3E"), std::string::npos);
+    const std::vector<std::string> elements = Elements(*request);
+    EXPECT_NE(std::find(elements.begin(), elements.end(), "pre:" + name), elements.end());
+}
+
 TEST_F(LocalDocumentsTest, MissingFileCannotConnect) {
     const std::string url = "file:" + root_ + "/missing.html";
     Load(url);
