@@ -3,6 +3,7 @@
 
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -129,6 +130,18 @@ TEST_F(LocalDocumentsTest, ANameLongerThanTheBufferOnceEscapedListsWhole) {
     EXPECT_NE(document.anchors[1]->url.find("/" + escaped + "%3C%26%3E"), std::string::npos);
     const std::vector<std::string> elements = Elements(*request);
     EXPECT_NE(std::find(elements.begin(), elements.end(), "pre:" + name), elements.end());
+}
+
+// The start page links to "file:///~/".
+TEST_F(LocalDocumentsTest, TildeListsTheHomeDirectory) {
+    const char* savedHome = std::getenv("HOME");
+    const std::string saved = savedHome != nullptr ? savedHome : "";
+    setenv("HOME", root_.c_str(), 1);
+    core::CHTRequest* request = Load("file:///~/");
+    setenv("HOME", saved.c_str(), 1);
+    ASSERT_NE(request, nullptr);
+    const auto& document = *dynamic_cast<const html::CHTMLDocument&>(*request->document).html;
+    EXPECT_EQ(document.title, "Directory Listing of " + root_ + "/");
 }
 
 TEST_F(LocalDocumentsTest, MissingFileCannotConnect) {
