@@ -50,17 +50,19 @@ CHTRequest* CHTHostServices::GetRequest(std::string_view text, const CHTAddress*
     return private_.back().get();
 }
 
-void CHTHostServices::DeleteRequest(CHTRequest* request) {
+bool CHTHostServices::DeleteRequest(CHTRequest* request) {
     request->Stop();
+    if (request->useCount > 0 || request->taskRefs > 0) return false;
     if (request->key != nullptr) {
         scheduler_.DeleteLater(std::move(request->key->request));
-        return;
+        return true;
     }
     auto it = std::find_if(private_.begin(), private_.end(),
                            [request](const auto& held) { return held.get() == request; });
-    if (it == private_.end()) return;
+    if (it == private_.end()) return false;
     scheduler_.DeleteLater(std::move(*it));
     private_.erase(it);
+    return true;
 }
 
 void CHTHostServices::ReleaseRequest(CHTRequest* request, bool deleteShared) {

@@ -41,7 +41,10 @@ void CLoadTask::SetRequest(CHTRequest& request) {
 }
 
 int CLoadTask::Run() {
-    switch (request_->StartRetrieval(reload_)) {
+    int started = request_->StartRetrieval(reload_);
+    // Opening may ask the user something, and the window may close meanwhile.
+    if (IsRetired()) return kStepFinished;
+    switch (started) {
         case kRetrievalFailed:
             return Fail(kCannotConnect);
         case kRetrievalRunning:
@@ -61,7 +64,6 @@ int CLoadTask::Run() {
         case kRetrievalNothing:
             return FinishAndDeleteRequest();
         default:
-            if (IsRetired()) return kStepFinished;
             SetStep(&CLoadTask::CheckRequest);
             return request_->WaitFor(*this);
     }

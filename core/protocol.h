@@ -19,6 +19,7 @@
 
 namespace corvane::core {
 
+class CHTHostServices;
 class CHTProtocol;
 
 // Receives transfer progress after every successful read. The base shows nothing; the status-bar
@@ -29,6 +30,18 @@ class CHTProgressReporter {
     virtual void Report(std::uint32_t received, std::uint32_t expected, std::uint32_t elapsedMs) {
         (void)received, (void)expected, (void)elapsedMs;
     }
+};
+
+// The wait cursor, shown with the mouse captured while a connection is being made.
+class CWaitCursor {
+  public:
+    explicit CWaitCursor(CHTHostServices& host);
+    ~CWaitCursor();
+    CWaitCursor(const CWaitCursor&) = delete;
+    CWaitCursor& operator=(const CWaitCursor&) = delete;
+
+  private:
+    CHTHostServices& host_;
 };
 
 // Answers of Open.
@@ -77,6 +90,10 @@ class CHTProtocol : public CObject {
     int StartPumping();
     void CreatePumpTask();
 
+    // While connecting; released once the request is sent, and when the protocol ends.
+    void ShowWaitCursor();
+    void ReleaseWaitCursor() { waitCursor.reset(); }
+
     // Text for generated HTML: every "<" becomes "&lt;".
     static std::string EscapeHtmlText(std::string_view text);
 
@@ -91,6 +108,7 @@ class CHTProtocol : public CObject {
     CHTRequest* request = nullptr;
     std::unique_ptr<CHTConvertor> convertor;
     std::unique_ptr<CHTTask> pumpTask;
+    std::unique_ptr<CWaitCursor> waitCursor;
     std::string contentType;
     std::string secondString;
     std::int32_t error = 0;

@@ -35,6 +35,7 @@ int CHTRequest::WaitFor(CHTTask& task) {
 void CHTRequest::Stop(std::optional<int> newStatus) {
     if (protocol != nullptr) {
         protocol->Abort();
+        protocol->ReleaseWaitCursor();
         if (protocol->pumpTask != nullptr) host_.Scheduler().Cancel(*protocol->pumpTask);
         host_.Scheduler().DeleteLater(std::move(protocol));
     }

@@ -406,6 +406,24 @@ TEST_F(Lifecycle, CommandProtocolLaunchesAndKeepsTheDocument) {
     EXPECT_TRUE(MessageTexts().empty());
 }
 
+TEST_F(Lifecycle, HeldRequestsAreOnlyStoppedWhenDeleted) {
+    scripts["http://h/kept"] = Page("kept", 5);
+    Window& window = OpenWindow();
+    window.doc->Navigate("http://h/kept");
+    scheduler.RunPass();
+    CHTRequest* loading = host->FindEntry("http://h/kept")->request.get();
+    EXPECT_FALSE(host->DeleteRequest(loading));  // the load task holds it
+    EXPECT_FALSE(loading->IsRunning());
+    RunUntilIdle();
+    window.doc->Navigate("http://h/kept");
+    RunUntilIdle();
+    EXPECT_FALSE(host->DeleteRequest(window.view->shown));  // the Back/Forward list holds it
+    CloseWindow(window);
+    EXPECT_TRUE(host->DeleteRequest(host->FindEntry("http://h/kept")->request.get()));
+    scheduler.DeleteRetired();
+    EXPECT_EQ(host->FindEntry("http://h/kept")->request, nullptr);
+}
+
 // Stopping the load, or closing the window, after every number of passes from 0 until the load
 // completes (and closing it from inside a failure's message box) must leave nothing dangling:
 // the sanitizers watch. Every clock read takes time, so slices end after a step or two.
