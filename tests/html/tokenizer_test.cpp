@@ -19,7 +19,7 @@ Tokens Tokenize(std::string_view input, bool preformatted = false) {
     auto feed = [&](int ch) {
         const int token = tokenizer.Feed(ch, preformatted);
         // A line break carries no text; the buffer may already hold the next line's first byte.
-        if (token == kTokenLineBreak)
+        if (token == TOKEN_LINE_BREAK)
             tokens.emplace_back(token, "");
         else if (token != kTokenNone)
             tokens.emplace_back(token, std::string(tokenizer.Text()));
@@ -32,7 +32,7 @@ Tokens Tokenize(std::string_view input, bool preformatted = false) {
 // Drops the empty text tokens that a tag boundary produces.
 Tokens WithoutEmptyText(Tokens tokens) {
     std::erase_if(tokens,
-                  [](const Token& t) { return t.first != kTokenLineBreak && t.second.empty(); });
+                  [](const Token& t) { return t.first != TOKEN_LINE_BREAK && t.second.empty(); });
     return tokens;
 }
 
