@@ -23,6 +23,7 @@
 namespace corvane::core {
 
 class CHTProgressReporter;
+class COvalonDoc;
 
 // One address of the shared table: when it was last shown, and its request if it has one.
 struct CHTRequestEntry {
@@ -46,8 +47,9 @@ class CHTHostServices {
 
     // The request for `text` read against `base`: for method 0 the shared request of its
     // canonical URL (made when missing), otherwise a new private request.
-    CHTRequest* GetRequest(std::string_view text, const CHTAddress* base, int method, void* owner);
-    CHTRequest* SharedRequest(const CHTAddress& address, void* owner);
+    CHTRequest* GetRequest(std::string_view text, const CHTAddress* base, int method,
+                           COvalonDoc* owner);
+    CHTRequest* SharedRequest(const CHTAddress& address, COvalonDoc* owner);
 
     // The table entry for a canonical URL, created without a request when missing.
     CHTRequestEntry& Entry(std::string_view canonicalUrl);
@@ -62,6 +64,9 @@ class CHTHostServices {
     // Deletes the request when no Back/Forward list and no task holds it any more: a private
     // request that runs no protocol (a download goes on), any request when `deleteShared` is set.
     void ReleaseRequest(CHTRequest* request, bool deleteShared = false);
+
+    // A closing window: requests it made forget it.
+    void ForgetOwner(const COvalonDoc* owner);
 
     // Keeps a background retrieval (kind 6) running until it ends.
     void StartBackground(CHTRequest& request);

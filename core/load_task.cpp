@@ -104,12 +104,12 @@ int CLoadTask::CheckRequest() {
 }
 
 int CLoadTask::Redirect() {
-    if (++redirections_ > kMaxRedirections) return Fail(kCannotConnect);
     CHTRequest& from = *request_;
     std::string location = from.canonicalUrl;
     // The protocol wrote the new location over the canonical URL; the request keeps its own.
     from.canonicalUrl = FormatAddress(from.address);
     from.Stop();
+    if (++redirections_ > kMaxRedirections) return Fail(kCannotConnect);
     CHTRequest* next = from.Host().GetRequest(location, nullptr, kMethodShared, from.owner);
     next->status = 0;
     SetRequest(*next);

@@ -75,7 +75,7 @@ class CHTProtocol : public CObject {
     virtual bool ChooseConvertor(std::string_view fileName = {});
 
     // Refills the buffer: the number of bytes now available, or the negative error.
-    int ReadMore();
+    [[nodiscard]] int ReadMore();
     // Hands out and consumes the next block. `length` 0, or more than is available, takes all
     // that is available. Null when nothing could be read.
     const std::uint8_t* GetBlock(std::int32_t& length);
@@ -85,9 +85,9 @@ class CHTProtocol : public CObject {
     void SetProgressReporter(std::unique_ptr<CHTProgressReporter> reporter);
 
     // The convertor's answer: -1 failed, 1 finished, 0 more to come; -1 without a convertor.
-    int Pump();
+    [[nodiscard]] int Pump();
     // Pumps once; when more is to come the pump task takes over (answer 0).
-    int StartPumping();
+    [[nodiscard]] int StartPumping();
     void CreatePumpTask();
 
     // While connecting; released once the request is sent, and when the protocol ends.

@@ -12,7 +12,7 @@ const CRuntimeClass CHTRequest::kRuntimeClass =
     MakeAbstractRuntimeClass<CHTRequest, CObject>("CHTRequest");
 
 CHTRequest::CHTRequest(CHTHostServices& host, const CHTAddress& parsed, int requestMethod,
-                       void* requestOwner)
+                       COvalonDoc* requestOwner)
     : address(parsed),
       canonicalUrl(FormatAddress(parsed)),
       owner(requestOwner),
