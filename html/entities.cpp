@@ -1,0 +1,117 @@
+#include "html/entities.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+#include "html/chars.h"
+
+namespace corvane::html {
+namespace {
+
+EntityMatch LookupNumeric(std::string_view reference, bool ranToEnd) {
+    // "&#" and digits; the value is only needed modulo 256, which also keeps it from overflowing.
+    std::size_t position = reference.size() > 1 && reference[1] == '#' ? 2 : 1;
+    unsigned value = 0;
+    while (position < reference.size() &&
+           IsDigit(static_cast<unsigned char>(reference[position]))) {
+        value = (value * 10 + static_cast<unsigned>(reference[position] - '0')) & 0xFFu;
+        ++position;
+    }
+    return {static_cast<unsigned char>(value), ranToEnd ? position : reference.size()};
+}
+
+// Rows grouped by their first character, each group in table order, so a lookup only compares
+// the names that can match and still finds the first matching row.
+struct EntityIndex {
+    std::array<std::uint8_t, kEntityTable.size()> rows{};
+    std::array<std::uint8_t, 257> start{};  // rows of first character c: [start[c], start[c+1])
+};
+
+constexpr EntityIndex MakeEntityIndex() {
+    EntityIndex index;
+    std::size_t next = 0;
+    for (int c = 0; c < 256; ++c) {
+        index.start[c] = static_cast<std::uint8_t>(next);
+        for (std::size_t row = 0; row < kEntityTable.size(); ++row) {
+            if (static_cast<unsigned char>(kEntityTable[row].name[0]) == c) {
+                index.rows[next++] = static_cast<std::uint8_t>(row);
+            }
+        }
+    }
+    index.start[256] = static_cast<std::uint8_t>(next);
+    return index;
+}
+
+constexpr EntityIndex kEntityIndex = MakeEntityIndex();
+
+EntityMatch LookupNamed(std::string_view reference, bool ranToEnd) {
+    const std::string_view text = reference.substr(1);
+    const auto first = static_cast<unsigned char>(text[0]);
+    for (std::size_t i = kEntityIndex.start[first]; i < kEntityIndex.start[first + 1]; ++i) {
+        const EntityRow& row = kEntityTable[kEntityIndex.rows[i]];
+        if (text.size() >= row.name.size() &&
+            std::equal(row.name.begin() + 1, row.name.end(), text.begin() + 1)) {
+            return {row.code, ranToEnd ? 1 + row.name.size() : reference.size()};
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+EntityMatch LookupEntity(std::string_view reference, bool ranToEnd) {
+    if (reference.size() < 2 || reference[0] != '&') return {};
+    const auto first = static_cast<unsigned char>(reference[1]);
+    if (first == '#' || IsDigit(first)) return LookupNumeric(reference, ranToEnd);
+    if (IsLetter(first)) return LookupNamed(reference, ranToEnd);
+    return {};
+}
+
+void ExpandEntities(std::string& text) {
+    const std::size_t size = text.size();
+    const char* found = static_cast<const char*>(std::memchr(text.data(), '&', size));
+    if (found == nullptr) return;
+    std::size_t read = static_cast<std::size_t>(found - text.data());
+    std::size_t write = read;
+    // The terminator after an '&' is the same for every '&' before it, so it is searched once
+    // per stretch: expansion stays linear even in a long text full of ampersands.
+    std::size_t terminator = 0;
+    while (read < size) {
+        const char c = text[read];
+        const bool startsReference =
+            c == '&' && read + 1 < size &&
+            (IsLetter(static_cast<unsigned char>(text[read + 1])) || text[read + 1] == '#');
+        if (!startsReference) {
+            text[write++] = c;
+            ++read;
+            continue;
+        }
+        if (terminator <= read) {
+            terminator = read + 1;
+            while (terminator < size && text[terminator] != ';' &&
+                   !IsSpace(static_cast<unsigned char>(text[terminator]))) {
+                ++terminator;
+            }
+        }
+        const bool ranToEnd = terminator == size;
+        const std::string_view reference(text.data() + read, terminator - read);
+        const EntityMatch match = LookupEntity(reference, ranToEnd);
+        if (match.code == 0) {
+            text[write++] = c;
+            ++read;
+            continue;
+        }
+        text[write++] = static_cast<char>(match.code);
+        if (ranToEnd) {
+            read += match.end;
+        } else {
+            // Letters between the name and the ';' go with the reference; white space stays text.
+            read = terminator;
+            if (text[terminator] == ';') ++read;
+        }
+    }
+    text.resize(write);
+}
+
+}  // namespace corvane::html
