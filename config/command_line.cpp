@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "config/settings_paths.h"
+#include "core/address.h"
 
 namespace corvane::config {
 namespace {
@@ -97,7 +98,7 @@ std::string CommandLineFileUrl(std::string_view path, std::string_view home,
     } else {
         absolute = std::string(path);
     }
-    return FileUrlForPath(absolute);
+    return core::LocalFileUrl(absolute);
 }
 
 std::vector<HistoryEntry> ReadHistoryHandOver(const std::string& path) {

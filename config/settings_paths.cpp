@@ -73,11 +73,6 @@ std::string ExecutableDirectory() {
     return path;
 }
 
-std::string FileUrlForPath(std::string_view path) {
-    // The URL-path conversion puts the root's "/" in front itself.
-    while (!path.empty() && path.front() == '/') path.remove_prefix(1);
-    return core::LocalFileUrl(path);
-}
 
 std::string StartPageUrl(std::string_view directory) {
     const std::string path = JoinProfile(directory, kStartPageName);
@@ -85,7 +80,7 @@ std::string StartPageUrl(std::string_view directory) {
     if (directory.empty() || stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
         return {};
     }
-    return FileUrlForPath(path);
+    return core::LocalFileUrl(path);
 }
 
 }  // namespace corvane::config

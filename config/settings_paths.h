@@ -30,10 +30,6 @@ std::string MailDirectory(const CSettingsSection& mailAndNews, std::string_view 
 // empty when it cannot be found.
 std::string ExecutableDirectory();
 
-// The file: URL of an absolute local path, in canonical form: /home/a b.html gives
-// file:/home/a+b.html.
-std::string FileUrlForPath(std::string_view path);
-
 // The start page's file name beside the executable.
 inline constexpr std::string_view kStartPageName = "start.html";
 

@@ -282,6 +282,9 @@ void CompleteTypedUrl(std::string& text, std::string_view currentUrl) {
 }
 
 std::string LocalFileUrl(std::string_view path) {
+    // A Unix path is rooted already and the conversion puts the root's "/" in front itself;
+    // keeping ours would read the first directory as a host.
+    if (path.starts_with('/')) path.remove_prefix(std::min(path.find_first_not_of('/'), path.size()));
     std::string urlPath = LocalPathToUrlPath(path);
     if (urlPath.starts_with("///")) urlPath.insert(0, "/");
     CHTAddress base = ParseAddress("file:");

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "config/settings_paths.h"
+#include "core/address.h"
 #include "core/scheme_registry.h"
 #include "platform/profile_file.h"
 
@@ -195,7 +196,7 @@ TEST_F(SettingsTest, StartPageIsFoundBesideTheExecutable) {
     std::ofstream(profile_ + "/start.html") << "<TITLE>x</TITLE>";
     EXPECT_EQ(StartPageUrl(profile_ + "/"), "file:" + profile_ + "/start.html");
     // The build puts the shipped page beside the corvane binary.
-    EXPECT_EQ(StartPageUrl(CORVANE_BINARY_DIR), FileUrlForPath(CORVANE_BINARY_DIR "/start.html"));
+    EXPECT_EQ(StartPageUrl(CORVANE_BINARY_DIR), core::LocalFileUrl(CORVANE_BINARY_DIR "/start.html"));
     std::ifstream shipped(CORVANE_BINARY_DIR "/start.html");
     std::stringstream page;
     page << shipped.rdbuf();

@@ -165,6 +165,8 @@ TEST(LocalPathToUrlPath, DrivesAndBackslashes) {
     EXPECT_EQ(LocalPathToUrlPath("d:"), "/d|");
     EXPECT_EQ(LocalFileUrl("c:\\web\\a.htm"), "file:/c|/web/a.htm");
     EXPECT_EQ(LocalFileUrl("\\\\srv\\share\\a.htm"), "file:////srv/share/a.htm");
+    EXPECT_EQ(LocalFileUrl("/home/a b/x.htm"), "file:/home/a+b/x.htm");
+    EXPECT_EQ(LocalFileUrl("//home/a"), "file:/home/a");
 }
 
 TEST(CompleteTypedUrl, Rules) {
