@@ -48,6 +48,9 @@ struct LayoutBox {
     // that do not sit on the baseline (floats) use -1.
     int ascent = 0;
     int line = -1;  // index into the line list; -1 for floating images
+    // Images: HSPACE and VSPACE included in the rectangle.
+    std::int16_t spaceX = 0;
+    std::int16_t spaceY = 0;
     std::string_view text;
     const SurfaceFont* font = nullptr;
     const html::CHTMLElement* element = nullptr;  // the element the box was made for
@@ -73,8 +76,11 @@ struct DisplayList {
     // Texts made by layout (number labels, preformatted lines with tabs expanded); a deque so
     // the boxes' views stay valid while it grows.
     std::deque<std::string> madeText;
+    // Indices of the floating images, which lie outside the line order.
+    std::vector<std::uint32_t> floats;
     void Clear() {
         boxes.clear();
+        floats.clear();
         lines.clear();
         madeText.clear();
     }

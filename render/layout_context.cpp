@@ -12,6 +12,8 @@ constexpr int kLineGap = 2;
 // Indentation of one list, definition or quotation level, in average character widths.
 constexpr int kIndentChars = 6;
 constexpr int kTabColumns = 8;
+constexpr int kMaxImageSide = 1 << 15;
+constexpr int kMaxImageSpace = 1 << 10;
 
 bool IsSpace(char c) {
     return c == ' ';
@@ -264,7 +266,8 @@ void CLayoutContext::PlaceRule(const html::CHTMLElement* element, const RulePlac
                     ? static_cast<int>(static_cast<long long>(available) * -*rule.width / 100)
                     : *rule.width;
     }
-    int height = rule.size.value_or(2);
+    width = std::clamp(width, 0, kMaxImageSide);
+    int height = std::clamp(rule.size.value_or(2), 0, kMaxImageSpace);
     if (height > 1) ++height;
     int offset = 0;
     if (width < available) {
@@ -288,18 +291,24 @@ void CLayoutContext::PlaceRule(const html::CHTMLElement* element, const RulePlac
 
 void CLayoutContext::PlaceImage(const html::CHTMLElement* element, const ImagePlacement& image,
                                 const html::CHTMLElement* anchor) {
-    const int width = std::max(0, image.width) + 2 * std::max(0, image.hspace);
-    const int height = std::max(0, image.height) + 2 * std::max(0, image.vspace);
+    // Sizes come from the page: bounded so that no sum overflows.
+    const int width =
+        std::clamp(image.width, 0, kMaxImageSide) + 2 * std::clamp(image.hspace, 0, kMaxImageSpace);
+    const int height = std::clamp(image.height, 0, kMaxImageSide) +
+                       2 * std::clamp(image.vspace, 0, kMaxImageSpace);
 
     if (image.alignment == kAlignLeft || image.alignment == kAlignRight) {
         DropFloatsAbove(penY_);
         const bool left = image.alignment == kAlignLeft;
         const int x = left ? LeftLimit(penY_, height) : RightLimit(penY_, height) - width;
         const Rect rect{x, penY_, x + width, penY_ + height};
+        out_.floats.push_back(static_cast<std::uint32_t>(out_.boxes.size()));
         LayoutBox& box = AddBox(BoxKind::kImage, element, rect, -1);
         box.variant = static_cast<std::uint8_t>(image.alignment);
         box.anchor = anchor;
         box.text = image.alt;
+        box.spaceX = static_cast<std::int16_t>(std::clamp(image.hspace, 0, kMaxImageSpace));
+        box.spaceY = static_cast<std::int16_t>(std::clamp(image.vspace, 0, kMaxImageSpace));
         floats_.push_back(Float{rect, left});
         extent_.Unite(rect);
         bottom_ = std::max(bottom_, rect.bottom);
@@ -321,6 +330,8 @@ void CLayoutContext::PlaceImage(const html::CHTMLElement* element, const ImagePl
     box.variant = static_cast<std::uint8_t>(image.alignment);
     box.anchor = anchor;
     box.text = image.alt;
+    box.spaceX = static_cast<std::int16_t>(std::clamp(image.hspace, 0, kMaxImageSpace));
+    box.spaceY = static_cast<std::int16_t>(std::clamp(image.vspace, 0, kMaxImageSpace));
     penX_ += width;
     atLineStart_ = false;
 }
