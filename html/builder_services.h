@@ -1,0 +1,60 @@
+#pragma once
+// What the document builder needs from outside the html layer, as small interfaces with
+// do-nothing defaults: the window (title, repaint, refresh), the history (visited links), and
+// the form and table builders, which hook in here when they arrive.
+
+#include <cstdint>
+#include <string_view>
+
+namespace corvane::html {
+
+class CHTMLBuilder;
+class CHTMLImage;
+
+class DocumentHost {
+public:
+    virtual ~DocumentHost() = default;
+    // The cleaned TITLE, once per document.
+    virtual void ShowTitle(std::string_view /*title*/) {}
+    // BODY BGCOLOR arrived: repaint the window now.
+    virtual void RepaintBackground() {}
+    // META refresh: load `url` (empty: this document again) after `seconds`.
+    virtual void RequestRefresh(std::int32_t /*seconds*/, std::string_view /*url*/) {}
+    // An inline or background image was created and wants its data.
+    virtual void RequestImage(CHTMLImage& /*image*/) {}
+};
+
+class VisitedLookup {
+public:
+    virtual ~VisitedLookup() = default;
+    // `url` is canonical.
+    virtual bool IsVisited(std::string_view /*url*/) const { return false; }
+};
+
+// FORM, INPUT, SELECT, OPTION, TEXTAREA, ISINDEX and the text tokens of SELECT and TEXTAREA.
+class FormHooks {
+public:
+    virtual ~FormHooks() = default;
+    virtual void HandleFormToken(CHTMLBuilder& /*builder*/, int /*token*/,
+                                 std::string_view /*text*/) {}
+};
+
+// TABLE, TR, TD, TH and CAPTION. Returns 1, or 4 when a table was completed and must be laid
+// out before parsing goes on.
+class TableHooks {
+public:
+    virtual ~TableHooks() = default;
+    virtual int HandleTableToken(CHTMLBuilder& /*builder*/, int /*token*/,
+                                 std::string_view /*text*/) {
+        return 1;
+    }
+};
+
+struct BuilderServices {
+    DocumentHost* host = nullptr;
+    const VisitedLookup* visited = nullptr;
+    FormHooks* forms = nullptr;
+    TableHooks* tables = nullptr;
+};
+
+}  // namespace corvane::html

@@ -1,0 +1,62 @@
+#include "html/document.h"
+
+namespace corvane::html {
+namespace {
+
+std::string AnchorKey(std::string_view href, std::string_view base) {
+    std::string key;
+    key.reserve(href.size() + 1 + base.size());
+    key.append(href).push_back('\0');
+    key.append(base);
+    return key;
+}
+
+}  // namespace
+
+CHTML::CHTML(std::string url) : url_(std::move(url)) {
+    sentinel_.next = &sentinel_;
+    sentinel_.previous = &sentinel_;
+}
+
+CHTML::~CHTML() {
+    // Iteratively: a recursive release would overflow the stack on a long document.
+    CHTMLElement* element = sentinel_.next;
+    while (element != &sentinel_) {
+        CHTMLElement* following = element->next;
+        delete element;
+        element = following;
+    }
+}
+
+void CHTML::Link(CHTMLElement* element) {
+    CHTMLElement* before = insertionPoint_->previous;
+    element->previous = before;
+    element->next = insertionPoint_;
+    before->next = element;
+    insertionPoint_->previous = element;
+    ++elementCount_;
+    if (insertionPoint_ == &sentinel_ && IsSignificant(element->type)) lastSignificant_ = element;
+}
+
+CHTMLElement* CHTML::LastSignificantElement() const {
+    if (insertionPoint_ == &sentinel_) return lastSignificant_;
+    for (CHTMLElement* e = insertionPoint_->previous; e != &sentinel_; e = e->previous) {
+        if (IsSignificant(e->type)) return e;
+    }
+    return nullptr;
+}
+
+CHTMLAnchor* CHTML::FindAnchor(std::string_view href, std::string_view base) const {
+    const auto found = anchorsByKey_.find(AnchorKey(href, base));
+    return found == anchorsByKey_.end() ? nullptr : found->second;
+}
+
+CHTMLAnchor* CHTML::AddAnchor(std::unique_ptr<CHTMLAnchor> anchor) {
+    CHTMLAnchor* added = anchor.get();
+    anchorsByKey_.emplace(AnchorKey(added->href, added->base), added);
+    ownedAnchors_.push_back(std::move(anchor));
+    anchors.push_back(added);
+    return added;
+}
+
+}  // namespace corvane::html

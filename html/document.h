@@ -1,0 +1,90 @@
+#pragma once
+// CHTML: one parsed document. The element list is circular and doubly linked through a sentinel;
+// new elements go in before the insertion point (normally the sentinel, so at the end). Side
+// lists give the view quick access to images, links, blinking text and searchable text.
+//
+// Memory: the element list owns its elements and frees them when the document goes; link
+// anchors and the background image are owned by the document itself (an anchor is shared by
+// every link to the same address, so it has no single place in the list). Side lists, the scroll
+// target and the elements' anchor pointers only refer.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "html/element.h"
+
+namespace corvane::html {
+
+class CHTML {
+public:
+    explicit CHTML(std::string url);
+    CHTML(const CHTML&) = delete;
+    CHTML& operator=(const CHTML&) = delete;
+    ~CHTML();
+
+    // Links the element in before the insertion point and returns it.
+    template <typename Element>
+    Element* AddElement(std::unique_ptr<Element> element) {
+        Element* added = element.release();
+        Link(added);
+        return added;
+    }
+
+    CHTMLElement* First() const { return sentinel_.next; }
+    // The end of the list: iterate `for (e = First(); e != End(); e = e->next)`.
+    const CHTMLElement* End() const { return &sentinel_; }
+    CHTMLElement* End() { return &sentinel_; }
+    std::size_t ElementCount() const { return elementCount_; }
+
+    CHTMLElement* InsertionPoint() const { return insertionPoint_; }
+    void SetInsertionPoint(CHTMLElement* position) { insertionPoint_ = position; }
+    // The element last added before the insertion point, or the sentinel.
+    CHTMLElement* Last() const { return insertionPoint_->previous; }
+    // Walking back from the insertion point, the first text, break, image, rule, list item or
+    // form control; nullptr when there is none. Constant time while appending at the end.
+    CHTMLElement* LastSignificantElement() const;
+
+    // The anchor for this address and base, created on first use.
+    CHTMLAnchor* FindAnchor(std::string_view href, std::string_view base) const;
+    CHTMLAnchor* AddAnchor(std::unique_ptr<CHTMLAnchor> anchor);
+
+    const std::string& url() const { return url_; }
+
+    // Side lists, in document order.
+    std::vector<CHTMLImage*> images;
+    std::vector<CHTMLAnchor*> anchors;
+    std::vector<CHTMLElement*> linkedElements;
+    std::vector<CHTMLText*> blinkingTexts;
+    std::vector<CHTMLElement*> texts;  // text runs and list items
+
+    std::unique_ptr<CHTMLImage> background;
+    CHTMLElement* scrollTarget = nullptr;
+    bool targetIsTop = false;
+    std::optional<std::string> base;  // BASE HREF; when absent the document's URL is the base
+    std::string title;
+    // BODY colours, 0x00BBGGRR; none means the user's setting.
+    std::optional<std::uint32_t> linkColour;
+    std::optional<std::uint32_t> visitedColour;
+    std::optional<std::uint32_t> activeColour;
+    std::optional<std::uint32_t> textColour;
+    std::optional<std::uint32_t> backgroundColour;
+
+private:
+    void Link(CHTMLElement* element);
+
+    std::string url_;
+    CHTMLElement sentinel_{kElementSentinel};
+    CHTMLElement* insertionPoint_ = &sentinel_;
+    std::size_t elementCount_ = 0;
+    // Last significant element of the list while elements are appended at its end.
+    CHTMLElement* lastSignificant_ = nullptr;
+    std::vector<std::unique_ptr<CHTMLAnchor>> ownedAnchors_;
+    std::unordered_map<std::string, CHTMLAnchor*> anchorsByKey_;
+};
+
+}  // namespace corvane::html

@@ -1,0 +1,90 @@
+#pragma once
+// CHTMLTokenizer turns a stream of 8-bit characters into tokens, one character at a time, so a
+// document is parsed while it arrives. There is no look-ahead: a token is complete when the
+// character that ends it arrives, and its text stays in Text() until the next character is fed.
+//
+// Order of calls: Feed every byte of the data (never 0 for a real byte: 0 means the end), then
+// Feed(0) once so the last text is delivered. After a non-zero result, read Text() at once.
+//
+// Token codes: kTokenText, a tag number (start tag, text "<name attrs" without '>'), a tag
+// number + kEndTagFlag (end tag, text "</name"), kTokenTextAreaText, kTokenOptionText,
+// kTokenLineBreak (a line end in preformatted text or PLAINTEXT, empty text).
+//
+// Memory: the buffer holds one token. Text chunks are cut at the first space after 256
+// characters; a run without spaces, an unterminated tag or comment, or PLAINTEXT without line
+// ends grows one token as large as the run (linear in the input, never more).
+
+#include <string>
+#include <string_view>
+
+#include "html/tags.h"
+
+namespace corvane::html {
+
+class CHTMLTokenizer {
+  public:
+    // Mode values that are not tag numbers: no special mode yet.
+    static constexpr int kModeNone = 1;
+    static constexpr std::size_t kChunkLength = 256;
+
+    CHTMLTokenizer() { buffer_.reserve(2 * kChunkLength); }
+
+    // ch: the next byte (1 to 255) or 0 for the end of the data. preformatted: the builder is
+    // inside PRE. Returns a token code, 0 when nothing is complete yet.
+    int Feed(int ch, bool preformatted) {
+        // Most characters are plain text or the inside of a tag; they only get appended.
+        if (state_ == kInText && ordinaryMode_ && !preformatted && ch > '\r' && ch != '<' &&
+            (ch != ' ' || buffer_.size() + 1 < kChunkLength)) {
+            buffer_.push_back(static_cast<char>(ch));
+            return kTokenNone;
+        }
+        if (state_ == kInTag && ch > '\r' && ch != '>') {
+            buffer_.push_back(static_cast<char>(ch));
+            return kTokenNone;
+        }
+        return FeedSlow(ch, preformatted);
+    }
+
+    std::string_view Text() const { return buffer_; }
+    int Mode() const { return mode_; }
+    int State() const { return state_; }
+
+  private:
+    enum State : int {
+        kChunkDelivered = 0,
+        kInText = 1,
+        kAfterLess = 2,
+        kAfterLessSlash = 3,
+        kInTag = 4,
+        kAfterTag = 5,
+        kPlainCr = 6,
+        kPlainLf = 7,
+        kPreCr = 8,
+        kPreLf = 9,
+    };
+
+    int FeedSlow(int ch, bool preformatted);
+    int AfterLess(int ch, bool preformatted);
+    int InTag(int ch, bool preformatted);
+    int AcceptTag(int number);
+    int AfterTag(int ch, bool preformatted);
+    int PlainLineEnd(int ch);
+    int PreLineEnd(int ch);
+    int TextByMode(int ch, bool preformatted);
+    int PlainText(int ch);
+    int PreformattedText(int ch, int kind);
+    int Collect(int ch, int kind);
+    void AppendFoldingCrLf(int ch);
+    int CompleteTag();
+    void SetMode(int mode);
+
+    std::string buffer_;
+    int mode_ = kModeNone;
+    int state_ = kInText;
+    // No mode that treats text specially (OPTION, SELECT, PLAINTEXT, TEXTAREA) is in force.
+    bool ordinaryMode_ = true;
+    // In state 5 after a CR was dropped: only an LF may still be dropped.
+    bool droppedCr_ = false;
+};
+
+}  // namespace corvane::html

@@ -1,0 +1,259 @@
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "build_document.h"
+
+namespace corvane::html {
+namespace {
+
+using testing::BuildDocument;
+using testing::Elements;
+using Words = std::vector<std::string>;
+
+class RecordingHost : public DocumentHost, public VisitedLookup, public FormHooks,
+                      public TableHooks {
+public:
+    void ShowTitle(std::string_view title) override { titles.emplace_back(title); }
+    void RepaintBackground() override { ++repaints; }
+    void RequestRefresh(std::int32_t seconds, std::string_view url) override {
+        refreshes.emplace_back(std::to_string(seconds) + " " + std::string(url));
+    }
+    void RequestImage(CHTMLImage& image) override { images.push_back(image.url); }
+    bool IsVisited(std::string_view url) const override { return url.ends_with("seen.html"); }
+    void HandleFormToken(CHTMLBuilder&, int token, std::string_view) override {
+        formTokens.push_back(token);
+    }
+    int HandleTableToken(CHTMLBuilder&, int token, std::string_view) override {
+        tableTokens.push_back(token);
+        return 1;
+    }
+    BuilderServices Services() { return {this, this, this, this}; }
+
+    Words titles, refreshes, images;
+    int repaints = 0;
+    std::vector<int> formTokens, tableTokens;
+};
+
+TEST(Title, IsCleanedAndShownOnce) {
+    RecordingHost host;
+    const auto built =
+        BuildDocument("<title>\r\n  A\tb<i>c\r\nrest</title><title>Second</title>x",
+                      host.Services());
+    EXPECT_EQ(built.document->title, "A b<ic");
+    EXPECT_EQ(host.titles, Words{"A b<ic"});
+    EXPECT_EQ(Elements(*built.document), Words{"text:0:x"});
+}
+
+TEST(Title, StillOpenAtTheEndShowsAsText) {
+    RecordingHost host;
+    const auto built = BuildDocument("<title>Never closed", host.Services());
+    EXPECT_TRUE(host.titles.empty());
+    EXPECT_EQ(Elements(*built.document), Words{"pre:Never closed"});
+}
+
+TEST(ScrollTarget, IsTheAnchorNamedByTheFragment) {
+    const auto built = BuildDocument("<a name=top>a</a><a name=sec>b</a><a name=sec>c</a>", {},
+                                     "http://example.org/page.html#sec");
+    const CHTML& document = *built.document;
+    ASSERT_NE(document.scrollTarget, nullptr);
+    ASSERT_EQ(document.scrollTarget->type, kElementAnchorName);
+    EXPECT_EQ(static_cast<const CHTMLAnchorName*>(document.scrollTarget)->name, "sec");
+    EXPECT_EQ(testing::Describe(*document.scrollTarget->next), "text:0:b");
+    EXPECT_FALSE(document.targetIsTop);
+}
+
+TEST(ScrollTarget, FallsBackToTheTop) {
+    const auto built = BuildDocument("<a name=other>a</a>", {}, "http://example.org/p#missing");
+    EXPECT_EQ(built.document->scrollTarget, built.document->First());
+    EXPECT_EQ(built.document->First()->type, kElementDocumentStart);
+    EXPECT_TRUE(built.document->targetIsTop);
+}
+
+TEST(Anchors, SameAddressSharesOneAnchor) {
+    RecordingHost host;
+    const auto built = BuildDocument(
+        "<a href=x.html>a</a> <a href=x.html>b<img src=i.gif></a>c<a href=seen.html>d</a>",
+        host.Services());
+    const CHTML& document = *built.document;
+    ASSERT_EQ(document.anchors.size(), 2u);
+    const CHTMLAnchor& first = *document.anchors[0];
+    EXPECT_EQ(first.url, "http://example.org/dir/x.html");
+    EXPECT_FALSE(first.visited);
+    ASSERT_EQ(first.elements.size(), 3u);
+    EXPECT_EQ(testing::Describe(*first.elements[2]), "image:http://example.org/dir/i.gif");
+    EXPECT_EQ(static_cast<const CHTMLImage*>(first.elements[2])->anchor, &first);
+    EXPECT_TRUE(document.anchors[1]->visited);
+    EXPECT_EQ(document.linkedElements.size(), 4u);
+    // "c" lies outside every link.
+    const auto* c = static_cast<const CHTMLText*>(document.texts[3]);
+    EXPECT_EQ(c->text, "c");
+    EXPECT_EQ(c->anchor, nullptr);
+}
+
+TEST(Anchors, BaseChangesResolutionOnlyOnce) {
+    const auto built = BuildDocument(
+        "<base href=\"http://other.org/a/\"><base href=http://ignored/><a href=b.html>x</a>");
+    ASSERT_EQ(built.document->anchors.size(), 1u);
+    EXPECT_EQ(built.document->anchors[0]->url, "http://other.org/a/b.html");
+    EXPECT_EQ(built.document->anchors[0]->base, "http://other.org/a/");
+    EXPECT_EQ(built.document->base, "http://other.org/a/");
+}
+
+TEST(Anchors, EndTagAndNewAnchorEndTheLink) {
+    const auto built = BuildDocument("<a href=a>1</a>2<a href=b>3<a name=n>4");
+    const auto& texts = built.document->texts;
+    ASSERT_EQ(texts.size(), 4u);
+    EXPECT_NE(static_cast<const CHTMLText*>(texts[0])->anchor, nullptr);
+    EXPECT_EQ(static_cast<const CHTMLText*>(texts[1])->anchor, nullptr);
+    EXPECT_NE(static_cast<const CHTMLText*>(texts[2])->anchor, nullptr);
+    EXPECT_EQ(static_cast<const CHTMLText*>(texts[3])->anchor, nullptr);
+}
+
+TEST(Body, ColoursAndTheFirstBackground) {
+    RecordingHost host;
+    const auto built = BuildDocument(
+        "<body bgcolor=#fff text=\"#102030\" link=00ff00 vlink=#12 alink=#zz9900 "
+        "background=bg.gif><body background=other.gif>",
+        host.Services());
+    const CHTML& document = *built.document;
+    EXPECT_EQ(document.backgroundColour, 0x000FFFu);
+    EXPECT_EQ(document.textColour, 0x302010u);
+    EXPECT_EQ(document.linkColour, 0x00FF00u);
+    EXPECT_EQ(document.visitedColour, 0u);
+    EXPECT_EQ(document.activeColour, 0x009900u);
+    EXPECT_EQ(host.repaints, 1);
+    ASSERT_NE(document.background, nullptr);
+    EXPECT_EQ(document.background->url, "http://example.org/dir/bg.gif");
+    EXPECT_EQ(host.images, Words{"http://example.org/dir/bg.gif"});
+}
+
+TEST(Body, ColoursAbsentMeanTheUsersSettings) {
+    const auto built = BuildDocument("<body>x");
+    EXPECT_FALSE(built.document->backgroundColour.has_value());
+    EXPECT_EQ(built.document->background, nullptr);
+}
+
+TEST(Meta, RefreshGoesToTheLoad) {
+    RecordingHost host;
+    BuildDocument(
+        "<meta http-equiv=Refresh content=\"5; URL=next.html\">"
+        "<meta http-equiv=refresh content=0>"
+        "<meta http-equiv=refresh content=soon>"
+        "<meta http-equiv=expires content=5>",
+        host.Services());
+    EXPECT_EQ(host.refreshes, (Words{"5 http://example.org/dir/next.html", "0 "}));
+}
+
+TEST(Images, TakeTheirAttributes) {
+    const auto built = BuildDocument(
+        "<img src=a.gif align=left width=10 height=20 hspace=3 vspace=4 border=2 ismap "
+        "alt=\"A picture\"><fig src=b.gif align=Middle>");
+    const CHTML& document = *built.document;
+    ASSERT_EQ(document.images.size(), 2u);
+    const CHTMLImage& a = *document.images[0];
+    EXPECT_EQ(a.source, "a.gif");
+    EXPECT_EQ(a.alignment, kAlignLeft);
+    EXPECT_EQ(a.width, 10);
+    EXPECT_EQ(a.height, 20);
+    EXPECT_EQ(a.hspace, 3);
+    EXPECT_EQ(a.vspace, 4);
+    EXPECT_EQ(a.border, 2);
+    EXPECT_TRUE(a.isMap);
+    EXPECT_EQ(a.alt, "A picture");
+    EXPECT_EQ(document.images[1]->alignment, kAlignMiddle);
+    EXPECT_FALSE(document.images[1]->isMap);
+}
+
+TEST(Rules, TakeTheirAttributes) {
+    const auto built = BuildDocument(
+        "<hr><hr width=50% size=-3 noshade align=left><hr width=-20 align=right>");
+    std::vector<const CHTMLRule*> rules;
+    for (const CHTMLElement* e = built.document->First(); e != built.document->End();
+         e = e->next) {
+        if (e->type == kElementRule) rules.push_back(static_cast<const CHTMLRule*>(e));
+    }
+    ASSERT_EQ(rules.size(), 3u);
+    EXPECT_FALSE(rules[0]->width.has_value());
+    EXPECT_FALSE(rules[0]->size.has_value());
+    EXPECT_EQ(rules[0]->alignment, kAlignCentre);
+    EXPECT_TRUE(rules[0]->shaded);
+    EXPECT_EQ(rules[1]->width, -50);
+    EXPECT_EQ(rules[1]->size, 1);
+    EXPECT_FALSE(rules[1]->shaded);
+    EXPECT_EQ(rules[1]->alignment, kAlignLeft);
+    EXPECT_EQ(rules[2]->width, 1);
+    EXPECT_EQ(rules[2]->alignment, kAlignRight);
+}
+
+struct BlockCase {
+    const char* name;
+    const char* html;
+    Words elements;
+};
+
+class Blocks : public ::testing::TestWithParam<BlockCase> {};
+
+TEST_P(Blocks, ElementSequence) { EXPECT_EQ(Elements(GetParam().html), GetParam().elements); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Tags, Blocks,
+    ::testing::Values(
+        BlockCase{"Paragraphs", "<p align=center>a</p>",
+                  {"break:1", "align:4", "text:0:a", "break:1", "align:3"}},
+        BlockCase{"Heading", "<h1 align=right>a</h1>",
+                  {"break:1", "align:5", "text:406:a", "break:1", "align:3"}},
+        BlockCase{"HeadingAfterListItemHasNoGap", "<ul><li><h2>a</h2></ul>",
+                  {"break:2", "break:1", "align:3", "ul+1", "bullet:1", "align:3",
+                   "text:405:a", "align:3", "break:2", "break:1", "align:3", "ul-0"}},
+        BlockCase{"Breaks", "a<br>b<pre>c<br>d</pre>",
+                  {"text:0:a", "break:0", "text:0:b", "break:1", "align:3", "pre:c", "break:2",
+                   "pre:d"}},
+        BlockCase{"Centre", "<center>a</center>",
+                  {"break:2", "align:3", "centre+", "text:0:a", "break:2", "align:3",
+                   "centre-"}},
+        BlockCase{"BlockQuote", "<blockquote>a</blockquote>",
+                  {"break:1", "align:3", "quote+", "text:0:a", "break:1", "align:3",
+                   "quote-"}},
+        BlockCase{"Plaintext", "<plaintext>a\nb",
+                  {"break:1", "align:3", "pre:a", "break:0", "pre:b"}},
+        BlockCase{"IgnoredTags", "<link rel=x><nextid n=1><listing>a</listing><blah>b",
+                  {"text:0:a", "text:0:b"}}),
+    [](const ::testing::TestParamInfo<BlockCase>& info) { return info.param.name; });
+
+TEST(Hooks, FormAndTableTagsGoToTheirBuilders) {
+    RecordingHost host;
+    const auto built = BuildDocument(
+        "<form><input name=q><select><option>a</select><textarea>t</textarea><isindex></form>"
+        "<table><caption>c</caption><tr><th>h<td>d</table>after",
+        host.Services());
+    EXPECT_EQ(host.formTokens,
+              (std::vector<int>{18, 30, 45, 40, 67, 45 + kEndTagFlag, 51, 66, 51 + kEndTagFlag,
+                                31, 18 + kEndTagFlag}));
+    EXPECT_EQ(host.tableTokens,
+              (std::vector<int>{50, 9, 9 + kEndTagFlag, 55, 53, 52, 50 + kEndTagFlag}));
+    const Words elements = Elements(*built.document);
+    ASSERT_FALSE(elements.empty());
+    EXPECT_EQ(elements.back(), "text:0:after");
+}
+
+TEST(EndOfData, AddsABreak) {
+    const auto built = BuildDocument("x");
+    EXPECT_EQ(testing::Describe(*built.document->Last()), "break:2");
+}
+
+TEST(Builder, CellEndTokenAddsAMarker) {
+    CHTML document("http://example.org/");
+    CHTMLBuilder builder(document);
+    builder.HandleToken(tag::kCellEnd, "");
+    EXPECT_EQ(testing::Describe(*document.Last()), "cellend");
+}
+
+TEST(Builder, BlinkingTextJoinsTheBlinkList) {
+    const auto built = BuildDocument("<blink>a</blink>b");
+    ASSERT_EQ(built.document->blinkingTexts.size(), 1u);
+    EXPECT_EQ(built.document->blinkingTexts[0]->text, "a");
+}
+
+}  // namespace
+}  // namespace corvane::html

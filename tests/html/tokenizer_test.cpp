@@ -1,0 +1,172 @@
+#include "html/tokenizer.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace corvane::html {
+namespace {
+
+using Token = std::pair<int, std::string>;
+using Tokens = std::vector<Token>;
+
+// Feeds the whole input and the final 0; `preformatted` stands for the builder being in PRE.
+Tokens Tokenize(std::string_view input, bool preformatted = false) {
+    CHTMLTokenizer tokenizer;
+    Tokens tokens;
+    auto feed = [&](int ch) {
+        const int token = tokenizer.Feed(ch, preformatted);
+        // A line break carries no text; the buffer may already hold the next line's first byte.
+        if (token == kTokenLineBreak)
+            tokens.emplace_back(token, "");
+        else if (token != kTokenNone)
+            tokens.emplace_back(token, std::string(tokenizer.Text()));
+    };
+    for (const char c : input) feed(static_cast<unsigned char>(c));
+    feed(0);
+    return tokens;
+}
+
+// Drops the empty text tokens that a tag boundary produces.
+Tokens WithoutEmptyText(Tokens tokens) {
+    std::erase_if(tokens,
+                  [](const Token& t) { return t.first != kTokenLineBreak && t.second.empty(); });
+    return tokens;
+}
+
+struct SequenceCase {
+    const char* name;
+    std::string input;
+    Tokens expected;
+    bool preformatted = false;
+};
+
+class TokenSequence : public testing::TestWithParam<SequenceCase> {};
+
+TEST_P(TokenSequence, MatchesExpected) {
+    const SequenceCase& c = GetParam();
+    EXPECT_EQ(WithoutEmptyText(Tokenize(c.input, c.preformatted)), c.expected);
+}
+
+const Tokens kEmpty;
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, TokenSequence,
+    testing::Values(
+        // A '<' that starts no tag ends the text chunk but stays text.
+        SequenceCase{"LessThanInText", "a < b", {{1, "a "}, {1, "< b"}}},
+        SequenceCase{"TagBetweenWords", "a <b> c", {{1, "a "}, {4, "<b"}, {1, " c"}}},
+        SequenceCase{"UpperCaseTag", "<B>", {{4, "<B"}}},
+        SequenceCase{"TagWithAttribute", "<b class=x>", {{4, "<b class=x"}}},
+        SequenceCase{"EndTag", "</b>", {{4 + kEndTagFlag, "</b"}}},
+        SequenceCase{"UnknownTagYieldsNothing", "<blah>x", {{1, "x"}}},
+        SequenceCase{"UnknownEndTagYieldsNothing", "</blah>x", {{1, "x"}}},
+        SequenceCase{"Comment", "<!-- c -->x", {{1, "x"}}},
+        SequenceCase{"Doctype", "<!DOCTYPE html>x", {{1, "x"}}},
+        // A '>' inside a comment ends it early; the rest reads as text.
+        SequenceCase{"CommentHoldingGreater", "<!-- a > b -->", {{1, " b -->"}}},
+        SequenceCase{"TextAfterCommentClose", "<!--x--b>", {{4, "<b"}}},
+        SequenceCase{"LessSlashSpace", "</ x", {{1, "</ x"}}},
+        SequenceCase{"UnterminatedTagIsText", "a<b c", {{1, "a"}, {1, "<b c"}}},
+        SequenceCase{"TagCrLfFolded", "<a\r\nhref=x>", {{2, "<a\nhref=x"}}},
+        // Inside XMP other tags are text; only its own end tag counts.
+        SequenceCase{"XmpSwallowsTags",
+                     "<xmp><b>x</b></xmp>",
+                     {{60, "<xmp"}, {1, "<b>x"}, {1, "</b>"}, {60 + kEndTagFlag, "</xmp"}}},
+        SequenceCase{"TextareaSwallowsTags",
+                     "<textarea>\n<b>a\nb</textarea>",
+                     {{51, "<textarea"}, {66, "<b>a\r\nb"}, {51 + kEndTagFlag, "</textarea"}}},
+        SequenceCase{"TextareaInsideTextareaIsATag",
+                     "<textarea><textarea>",
+                     {{51, "<textarea"}, {51, "<textarea"}}},
+        SequenceCase{"SelectDropsOtherTags",
+                     "<select><b>x\r\ny<option>z</select>",
+                     {{45, "<select"},
+                      {67, "x y"},
+                      {40, "<option"},
+                      {67, "z"},
+                      {45 + kEndTagFlag, "</select"}}},
+        SequenceCase{"LineEndAfterPreDropped", "<pre>\r\nx", {{43, "<pre"}, {1, "x"}}},
+        SequenceCase{"OnlyOneLineEndDropped", "<pre>\r\rx", {{43, "<pre"}, {1, "\rx"}}},
+        SequenceCase{"LineEndAfterOtherTagKept", "<b>\nx", {{4, "<b"}, {1, "\nx"}}},
+        SequenceCase{"PreformattedLineEnds", "a\r\nb", {{1, "a"}, {69, ""}, {1, "b"}}, true},
+        SequenceCase{
+            "PreformattedBlankLine", "a\n\nb", {{1, "a"}, {69, ""}, {69, ""}, {1, "b"}}, true},
+        SequenceCase{"PlaintextRunsToTheEnd",
+                     "<plaintext>\na<b>\r\n</plaintext>",
+                     {{42, "<plaintext"}, {1, "a<b>"}, {69, ""}, {1, "</plaintext>"}}},
+        SequenceCase{"PlaintextBlankLine",
+                     "<plaintext>a\n\nb",
+                     {{42, "<plaintext"}, {1, "a"}, {69, ""}, {69, ""}, {1, "b"}}}),
+    [](const testing::TestParamInfo<SequenceCase>& info) { return info.param.name; });
+
+TEST(Tokenizer, NulInsideDataDoesNotRepeatText) {
+    const std::string input("ab\0cd", 5);
+    EXPECT_EQ(WithoutEmptyText(Tokenize(input)), (Tokens{{1, "ab"}, {1, "cd"}}));
+}
+
+TEST(Tokenizer, ChunksAreCutAtTheFirstSpaceAfter256Characters) {
+    const std::string noSpace(300, 'x');
+    EXPECT_EQ(Tokenize(noSpace), (Tokens{{1, noSpace}}));
+
+    const std::string spaced = std::string(260, 'x') + " " + std::string(40, 'y');
+    EXPECT_EQ(Tokenize(spaced),
+              (Tokens{{1, std::string(260, 'x') + " "}, {1, std::string(40, 'y')}}));
+}
+
+struct EntityCase {
+    std::string input;
+    std::string expected;
+};
+
+class EntityExpansion : public testing::TestWithParam<EntityCase> {};
+
+TEST_P(EntityExpansion, InText) {
+    const Tokens tokens = Tokenize(GetParam().input);
+    ASSERT_EQ(tokens.size(), 1u);
+    EXPECT_EQ(tokens[0].second, GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(References, EntityExpansion,
+                         testing::Values(EntityCase{"&lt;&GT;&amp;&quot;", "<>&\""},
+                                         EntityCase{"&Lt;", "&Lt;"}, EntityCase{"&#65;", "A"},
+                                         EntityCase{"&#256;", "&#256;"}, EntityCase{"&#321;", "A"},
+                                         EntityCase{"&#99999999999999999999993;", "\xF9"},
+                                         EntityCase{"&#x41;", "&#x41;"},
+                                         // At the end of a chunk only the name or digits are read.
+                                         EntityCase{"&copy2",
+                                                    "\xA9"
+                                                    "2"},
+                                         EntityCase{"&copy2;", "\xA9"}, EntityCase{"&#65x", "Ax"},
+                                         EntityCase{"&#65x;", "A"}, EntityCase{"&amp x", "& x"},
+                                         EntityCase{"AT&T", "AT&T"}, EntityCase{"a & b", "a & b"},
+                                         EntityCase{"&eacute;t&eacute;", "\xE9t\xE9"},
+                                         EntityCase{"&;", "&;"}));
+
+TEST(Tokenizer, EntityAtTheEndOfALongChunk) {
+    // The chunk ends at the space after 256 characters; the reference before it ends with it.
+    const std::string input = std::string(252, 'x') + "&copy2 y";
+    const Tokens tokens = Tokenize(input);
+    ASSERT_EQ(tokens.size(), 2u);
+    EXPECT_EQ(tokens[0].second, std::string(252, 'x') + "\xA9 ");
+    EXPECT_EQ(tokens[1].second, "y");
+}
+
+TEST(Tokenizer, EntitiesInAttributeValuesAreExpanded) {
+    EXPECT_EQ(WithoutEmptyText(Tokenize("<a href=\"x?a&lt;b\">")),
+              (Tokens{{2, "<a href=\"x?a<b\""}}));
+}
+
+TEST(Tokenizer, ManyAmpersandsWithoutTerminatorStayLinear) {
+    // Every '&' would otherwise look for its terminator to the end of the chunk.
+    std::string input;
+    for (int i = 0; i < 50000; ++i) input += "&a";
+    const Tokens tokens = Tokenize(input);
+    ASSERT_EQ(tokens.size(), 1u);
+    EXPECT_EQ(tokens[0].second, input);
+}
+
+}  // namespace
+}  // namespace corvane::html
