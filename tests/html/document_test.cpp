@@ -86,7 +86,7 @@ TEST(Anchors, SameAddressSharesOneAnchor) {
     EXPECT_TRUE(document.anchors[1]->visited);
     EXPECT_EQ(document.linkedElements.size(), 4u);
     // "c" lies outside every link.
-    const auto* c = static_cast<const CHTMLText*>(document.texts[3]);
+    const auto* c = static_cast<const CHTMLText*>(document.texts[2]);
     EXPECT_EQ(c->text, "c");
     EXPECT_EQ(c->anchor, nullptr);
 }
@@ -205,7 +205,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {"break:1", "align:5", "text:406:a", "break:1", "align:3"}},
         BlockCase{"HeadingAfterListItemHasNoGap", "<ul><li><h2>a</h2></ul>",
                   {"break:2", "break:1", "align:3", "ul+1", "bullet:1", "align:3",
-                   "text:405:a", "align:3", "break:2", "break:1", "align:3", "ul-0"}},
+                   "text:405:a", "break:1", "align:3", "break:2", "break:1", "align:3", "ul-0"}},
         BlockCase{"Breaks", "a<br>b<pre>c<br>d</pre>",
                   {"text:0:a", "break:0", "text:0:b", "break:1", "align:3", "pre:c", "break:2",
                    "pre:d"}},
@@ -228,7 +228,7 @@ TEST(Hooks, FormAndTableTagsGoToTheirBuilders) {
         "<table><caption>c</caption><tr><th>h<td>d</table>after",
         host.Services());
     EXPECT_EQ(host.formTokens,
-              (std::vector<int>{18, 30, 45, 40, 67, 45 + kEndTagFlag, 51, 66, 51 + kEndTagFlag,
+              (std::vector<int>{18, 30, 45, 67, 40, 67, 45 + kEndTagFlag, 51, 66, 51 + kEndTagFlag,
                                 31, 18 + kEndTagFlag}));
     EXPECT_EQ(host.tableTokens,
               (std::vector<int>{50, 9, 9 + kEndTagFlag, 55, 53, 52, 50 + kEndTagFlag}));
