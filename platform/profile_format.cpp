@@ -1,0 +1,148 @@
+#include "platform/profile_format.h"
+
+#include "platform/ascii.h"
+
+namespace corvane::platform {
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+bool NeedsHexEscape(std::string_view text, std::size_t i, ProfileTextRole role) {
+    auto c = static_cast<unsigned char>(text[i]);
+    if ((c < 0x20 && c != '\t') || c == 0x7F) return true;
+    if (IsBlank(text[i]) && (i == 0 || i + 1 == text.size())) return true;
+    switch (role) {
+        case ProfileTextRole::kSection:
+            return c == ']';
+        case ProfileTextRole::kKey:
+            return c == '=' || (i == 0 && (c == '[' || c == ';' || c == '#'));
+        case ProfileTextRole::kValue:
+            return false;
+    }
+    return false;
+}
+
+int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    c = AsciiToLower(c);
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+void AppendEntry(ProfileSection& section, std::string_view line) {
+    std::size_t equals = line.find('=');
+    std::string_view key = equals == std::string_view::npos ? "" : Trim(line.substr(0, equals));
+    if (key.empty()) {
+        section.entries.push_back({"", std::string(line)});
+        return;
+    }
+    section.entries.push_back(
+        {DecodeProfileText(key), DecodeProfileText(Trim(line.substr(equals + 1)))});
+}
+
+ProfileSection& SectionNamed(ProfileModel& model, std::string name) {
+    for (ProfileSection& section : model.sections) {
+        if (EqualsIgnoringAsciiCase(section.name, name)) return section;
+    }
+    return model.sections.emplace_back(ProfileSection{std::move(name), {}});
+}
+
+}  // namespace
+
+std::string EncodeProfileText(std::string_view text, ProfileTextRole role) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\\') {
+            out += "\\\\";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (NeedsHexEscape(text, i, role)) {
+            auto byte = static_cast<unsigned char>(c);
+            out += "\\x";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0xF];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string DecodeProfileText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char next = i + 1 < text.size() ? text[i + 1] : '\0';
+        if (text[i] != '\\' || next == '\0') {
+            out += text[i];
+        } else if (next == '\\' || next == 'r' || next == 'n') {
+            out += next == 'r' ? '\r' : next == 'n' ? '\n' : '\\';
+            ++i;
+        } else if (next == 'x' && i + 3 < text.size() && HexDigitValue(text[i + 2]) >= 0 &&
+                   HexDigitValue(text[i + 3]) >= 0) {
+            out += static_cast<char>(HexDigitValue(text[i + 2]) * 16 + HexDigitValue(text[i + 3]));
+            i += 3;
+        } else {
+            out += '\\';
+        }
+    }
+    return out;
+}
+
+ProfileModel ParseProfile(std::string_view text) {
+    ProfileModel model;
+    ProfileSection* current = nullptr;
+    while (!text.empty()) {
+        std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+
+        std::string_view trimmed = Trim(line);
+        if (trimmed.empty()) continue;
+        std::size_t close = trimmed.find(']');
+        if (trimmed.front() == '[' && close != std::string_view::npos) {
+            current = &SectionNamed(model, DecodeProfileText(Trim(trimmed.substr(1, close - 1))));
+        } else if (current == nullptr) {
+            model.preamble.emplace_back(line);
+        } else if (trimmed.front() == ';' || trimmed.front() == '#') {
+            current->entries.push_back({"", std::string(line)});
+        } else {
+            AppendEntry(*current, line);
+        }
+    }
+    return model;
+}
+
+std::string SerializeProfile(const ProfileModel& model) {
+    std::string out;
+    for (const std::string& line : model.preamble) out += line + "\n";
+    for (const ProfileSection& section : model.sections) {
+        out += "[" + EncodeProfileText(section.name, ProfileTextRole::kSection) + "]\n";
+        for (const ProfileEntry& entry : section.entries) {
+            if (entry.key.empty()) {
+                out += entry.value;
+            } else {
+                out += EncodeProfileText(entry.key, ProfileTextRole::kKey) + "=" +
+                       EncodeProfileText(entry.value, ProfileTextRole::kValue);
+            }
+            out += "\n";
+        }
+    }
+    return out;
+}
+
+}  // namespace corvane::platform

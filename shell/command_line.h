@@ -1,0 +1,36 @@
+#pragma once
+// The program's command line, parsed without any toolkit so that it is tested like any other unit.
+//
+//   corvane [--profile DIR] [-h HISTORYFILE] [ADDRESS | PATH]
+//   corvane --help | --version
+//
+// "-h" hands over the Back/Forward list of the window that started this one. "--" ends the
+// options, so an address or path that starts with "-" can follow it.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace corvane::shell {
+
+struct CommandLine {
+    enum class Action { kRun, kHelp, kVersion };
+    Action action = Action::kRun;
+    std::optional<std::string> profileDirectory;
+    std::optional<std::string> historyFile;
+    std::optional<std::string> target;  // an address, or the path of a local file
+};
+
+struct CommandLineParse {
+    std::optional<CommandLine> commandLine;  // nullopt on an error
+    std::string error;                       // what was wrong, for "corvane: " + error
+};
+
+// arguments excludes the program name. "--help" and "--version" take effect where they stand:
+// what follows them is not examined.
+CommandLineParse ParseCommandLine(const std::vector<std::string>& arguments);
+
+// The text printed by --help and by a run without arguments.
+std::string UsageText();
+
+}  // namespace corvane::shell

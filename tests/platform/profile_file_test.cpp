@@ -1,0 +1,184 @@
+#include "platform/profile_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+
+#include "tests/support/scratch_directory.h"
+
+namespace corvane::platform {
+namespace {
+
+using testing::ScratchDirectory;
+using Names = std::vector<std::string>;
+
+TEST(ProfileFile, SectionsAndKeysMatchWithoutRegardToCase) {
+    ScratchDirectory dir;
+    dir.Write("ovalon.ini", "[General]\nHome Page=http://a/\n");
+    ProfileFile profile(dir.File("ovalon.ini"));
+    EXPECT_EQ(profile.ReadString("GENERAL", "home PAGE", "none"), "http://a/");
+    EXPECT_EQ(profile.ReadString("General", "Home Pages", "none"), "none");
+
+    ASSERT_TRUE(profile.WriteString("general", "HOME PAGE", "http://b/"));
+    // The key is replaced where it stands, as first spelled, not added a second time.
+    EXPECT_EQ(dir.Read("ovalon.ini"), "[General]\nHome Page=http://b/\n");
+}
+
+TEST(ProfileFile, EveryChangeReachesTheDiskAtOnce) {
+    ScratchDirectory dir;
+    const std::string path = dir.File("ovalon.dir");
+    ProfileFile profile(path);
+    ASSERT_TRUE(profile.WriteString("Cache Dir", "http://h/q?a=b&c=d", "QV01A2.cvc,text/html"));
+    ASSERT_TRUE(profile.WriteString("Cache Dir", "http://h/2", "QV0B.cvc,"));
+    ASSERT_TRUE(profile.WriteString("Other", "k", "v"));
+    EXPECT_EQ(ProfileFile(path).Sections(), (Names{"Cache Dir", "Other"}));
+    EXPECT_EQ(ProfileFile(path).Keys("CACHE DIR"), (Names{"http://h/q?a=b&c=d", "http://h/2"}));
+    EXPECT_EQ(ProfileFile(path).ReadString("cache dir", "HTTP://H/Q?A=B&C=D", ""),
+              "QV01A2.cvc,text/html");
+
+    ASSERT_TRUE(profile.DeleteKey("cache dir", "HTTP://H/2"));
+    EXPECT_EQ(ProfileFile(path).Keys("Cache Dir"), Names{"http://h/q?a=b&c=d"});
+    ASSERT_TRUE(profile.DeleteSection("OTHER"));
+    EXPECT_EQ(ProfileFile(path).Sections(), Names{"Cache Dir"});
+
+    // Deleting what is not there succeeds and leaves the file alone.
+    std::string before = dir.Read("ovalon.dir");
+    EXPECT_TRUE(profile.DeleteKey("Cache Dir", "absent"));
+    EXPECT_TRUE(profile.DeleteKey("Absent", "k"));
+    EXPECT_TRUE(profile.DeleteSection("Absent"));
+    EXPECT_EQ(dir.Read("ovalon.dir"), before);
+    EXPECT_FALSE(profile.WriteString("Cache Dir", "", "empty keys are refused"));
+}
+
+TEST(ProfileFile, ReadIntTakesTheLeadingDecimalNumber) {
+    struct Case {
+        const char* value;
+        int expected;
+    };
+    const Case cases[] = {{"12", 12},          {"-1000", -1000}, {"+7", 7},
+                          {"  42", 42},        {"12abc", 12},    {"abc", -99},
+                          {"", -99},           {"-", -99},       {"2147483647", INT_MAX},
+                          {"2147483648", -99}, {"0x10", 0}};
+    ScratchDirectory dir;
+    std::string text = "[S]\n";
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        text += "k" + std::to_string(i) + "=" + cases[i].value + "\n";
+    }
+    dir.Write("p.ini", text);
+    ProfileFile profile(dir.File("p.ini"));
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(profile.ReadInt("S", "k" + std::to_string(i), -99), cases[i].expected)
+            << "value \"" << cases[i].value << "\"";
+    }
+    EXPECT_EQ(profile.ReadInt("S", "missing", 30), 30);
+}
+
+// Realm names, subjects and URLs come from the network: whatever they hold, a written key stays
+// one key of one section, and reads back exactly.
+TEST(ProfileFile, NamesAndValuesNeverSplitIntoOtherKeysOrSections) {
+    struct Case {
+        std::string section, key, value;
+    };
+    const Case cases[] = {
+        {"Realms", "evil\r\n[Injected]\r\nkey", "v"},
+        {"Realms", "k", "line1\nline2\r\n[Injected]\nx=y"},
+        {"A]\n[Injected", "k", "v"},
+        {"Realms", "a=b", "=c"},
+        {"Realms", "[k]", "v"},
+        {"Realms", ";k", "v"},
+        {"Realms", "#k", "v"},
+        {"  padded ", " padded\t", "  padded value\t"},
+        {"Realms", "back\\slash\\x41\\r", "C:\\new\\x41\\"},
+        {"Realms", "k", "\"quoted\""},
+        {"Realms", "k", std::string("nul\0byte\x7f\x01", 10)},
+        {"Realms", "k", ""},
+    };
+    for (const Case& c : cases) {
+        ScratchDirectory dir;
+        ASSERT_TRUE(ProfileFile(dir.File("ovalon.rlm")).WriteString(c.section, c.key, c.value));
+        ProfileFile reread(dir.File("ovalon.rlm"));
+        EXPECT_EQ(reread.Sections(), Names{c.section}) << c.key;
+        EXPECT_EQ(reread.Keys(c.section), Names{c.key}) << c.key;
+        EXPECT_EQ(reread.ReadString(c.section, c.key, "missing"), c.value) << c.key;
+        std::string text = dir.Read("ovalon.rlm");
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2) << text;
+    }
+}
+
+TEST(ProfileFile, JunkLinesAreToleratedAndKeptOnRewrite) {
+    ScratchDirectory dir;
+    const std::string junk[] = {"junk before any section",
+                                "; a comment",
+                                "no equals sign",
+                                std::string("\x01\xff binary\0", 10),
+                                "=no key",
+                                "[unterminated"};
+    dir.Write("ovalon.ini", junk[0] + "\n[General]\r\n  Home Page = http://a/ \r\n" + junk[1] +
+                                "\n" + junk[2] + "\n" + junk[3] + "\n" + junk[4] + "\n" + junk[5] +
+                                "\n\n[Second]\nk=v\n[ general ]\nLate=1\n");
+    ProfileFile profile(dir.File("ovalon.ini"));
+    EXPECT_EQ(profile.ReadString("General", "Home Page", ""), "http://a/");
+    EXPECT_EQ(profile.ReadString("General", "Late", ""), "1");
+    EXPECT_EQ(profile.Keys("General"), (Names{"Home Page", "Late"}));
+    EXPECT_EQ(profile.Sections(), (Names{"General", "Second"}));
+
+    ASSERT_TRUE(profile.WriteString("Second", "k", "w"));
+    std::string text = dir.Read("ovalon.ini");
+    for (const std::string& line : junk) {
+        EXPECT_NE(text.find(line + "\n"), std::string::npos) << line;
+    }
+    EXPECT_EQ(ProfileFile(dir.File("ovalon.ini")).ReadString("second", "K", ""), "w");
+}
+
+TEST(ProfileFile, DuplicateKeysReadTheFirstAndDeleteAll) {
+    ScratchDirectory dir;
+    dir.Write("p.ini", "[S]\nk=first\nK=second\n");
+    ProfileFile profile(dir.File("p.ini"));
+    EXPECT_EQ(profile.ReadString("S", "k", ""), "first");
+    EXPECT_EQ(profile.Keys("S"), Names{"k"});
+    ASSERT_TRUE(profile.DeleteKey("S", "k"));
+    EXPECT_EQ(ProfileFile(dir.File("p.ini")).ReadString("S", "k", "gone"), "gone");
+}
+
+// Two processes (two windows) share a settings file: neither may drop the other's changes.
+TEST(ProfileFile, ChangesOfAnotherWriterAreKept) {
+    ScratchDirectory dir;
+    ProfileFile first(dir.File("ovalon.ini"));
+    ProfileFile second(dir.File("ovalon.ini"));
+    ASSERT_TRUE(first.WriteString("S", "one", "1"));
+    ASSERT_TRUE(second.WriteString("S", "two", "2"));
+    ASSERT_TRUE(first.WriteString("S", "three", "3"));
+    EXPECT_EQ(ProfileFile(dir.File("ovalon.ini")).Keys("S"), (Names{"one", "two", "three"}));
+}
+
+TEST(ProfileFile, UnwritableChangeIsKeptAndWrittenByFlush) {
+    ScratchDirectory dir;
+    ASSERT_EQ(::mkdir(dir.File("sub").c_str(), 0700), 0);
+    ProfileFile profile(dir.File("sub/ovalon.ini"));
+    ASSERT_EQ(::rmdir(dir.File("sub").c_str()), 0);
+    EXPECT_FALSE(profile.WriteString("S", "k", "v"));
+    EXPECT_EQ(profile.ReadString("S", "k", ""), "v");
+    EXPECT_FALSE(profile.Flush());
+
+    ASSERT_EQ(::mkdir(dir.File("sub").c_str(), 0700), 0);
+    EXPECT_TRUE(profile.Flush());
+    EXPECT_EQ(ProfileFile(dir.File("sub/ovalon.ini")).ReadString("S", "k", ""), "v");
+}
+
+TEST(ProfileFile, UnreadableFileIsNeverReplaced) {
+    ScratchDirectory dir;
+    ASSERT_EQ(::mkfifo(dir.File("ovalon.ini").c_str(), 0600), 0);
+    ProfileFile profile(dir.File("ovalon.ini"));
+    EXPECT_FALSE(profile.IsLoaded());
+    EXPECT_FALSE(profile.WriteString("S", "k", "v"));
+    EXPECT_FALSE(profile.DeleteSection("S"));
+    struct stat info {};
+    ASSERT_EQ(::stat(dir.File("ovalon.ini").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+}
+
+}  // namespace
+}  // namespace corvane::platform

@@ -1,0 +1,75 @@
+#include "shell/app_main.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "tests/support/scratch_directory.h"
+
+namespace corvane::shell {
+namespace {
+
+struct Outcome {
+    int exitCode;
+    std::string out, err;
+};
+
+Outcome RunCorvane(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), "corvane");
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    int exitCode = AppMain(static_cast<int>(arguments.size()), argv.data());
+    std::string out = ::testing::internal::GetCapturedStdout();
+    return {exitCode, out, ::testing::internal::GetCapturedStderr()};
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+TEST(AppMain, VersionAndHelp) {
+    Outcome version = RunCorvane({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, std::string("Corvane ") + CORVANE_VERSION + "\n");
+    Outcome help = RunCorvane({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(Contains(help.out, "Usage: corvane")) << help.out;
+    EXPECT_TRUE(help.err.empty());
+}
+
+TEST(AppMain, CommandLineErrorsExitWithTwo) {
+    for (const auto& arguments : {std::vector<std::string>{"--bogus"}, {"--profile"}, {"-h"}}) {
+        Outcome outcome = RunCorvane(arguments);
+        EXPECT_EQ(outcome.exitCode, 2) << arguments[0];
+        EXPECT_TRUE(Contains(outcome.err, "corvane: ")) << outcome.err;
+        EXPECT_TRUE(Contains(outcome.err, "--help")) << outcome.err;
+        EXPECT_TRUE(outcome.out.empty());
+    }
+}
+
+TEST(AppMain, RunCreatesTheProfileDirectoryAndSaysTheWindowIsMissing) {
+    testing::ScratchDirectory dir;
+    const std::string profile = dir.File("new/profile");
+    Outcome outcome = RunCorvane({"--profile", profile});
+    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_TRUE(Contains(outcome.out, "Usage: corvane")) << outcome.out;
+    EXPECT_TRUE(Contains(outcome.out, "Profile directory: " + profile)) << outcome.out;
+    EXPECT_TRUE(Contains(outcome.out, "window is not built yet")) << outcome.out;
+    struct stat info {};
+    ASSERT_EQ(::stat(profile.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+
+    Outcome address = RunCorvane({"--profile", profile, "http://h/"});
+    EXPECT_EQ(address.exitCode, 1);
+    EXPECT_TRUE(Contains(address.err, "cannot open http://h/")) << address.err;
+
+    dir.Write("file", "");
+    Outcome blocked = RunCorvane({"--profile", dir.File("file")});
+    EXPECT_EQ(blocked.exitCode, 1);
+    EXPECT_TRUE(Contains(blocked.err, "cannot create the profile directory")) << blocked.err;
+}
+
+}  // namespace
+}  // namespace corvane::shell

@@ -1,0 +1,61 @@
+#include "shell/command_line.h"
+
+#include <gtest/gtest.h>
+
+namespace corvane::shell {
+namespace {
+
+using Action = CommandLine::Action;
+using Words = std::vector<std::string>;
+
+TEST(ParseCommandLine, AcceptedCommandLines) {
+    struct Case {
+        Words arguments;
+        Action action;
+        std::optional<std::string> profile, history, target;
+    };
+    const Case cases[] = {
+        {{}, Action::kRun, {}, {}, {}},
+        {{"http://h/"}, Action::kRun, {}, {}, "http://h/"},
+        {{"--profile", "/p", "/home/u/page.htm"}, Action::kRun, "/p", {}, "/home/u/page.htm"},
+        {{"--profile=/p"}, Action::kRun, "/p", {}, {}},
+        {{"-h", "/tmp/CVT1.tmp", "http://h/"}, Action::kRun, {}, "/tmp/CVT1.tmp", "http://h/"},
+        {{"--", "-odd-file-name"}, Action::kRun, {}, {}, "-odd-file-name"},
+        {{"--profile", "/a", "--profile", "/b"}, Action::kRun, "/b", {}, {}},
+        {{"--version"}, Action::kVersion, {}, {}, {}},
+        {{"--help", "--no-such-option"}, Action::kHelp, {}, {}, {}},
+        {{"--profile", "/p", "--help"}, Action::kHelp, "/p", {}, {}},
+    };
+    for (const Case& c : cases) {
+        CommandLineParse parse = ParseCommandLine(c.arguments);
+        ASSERT_TRUE(parse.commandLine) << parse.error;
+        EXPECT_EQ(parse.commandLine->action, c.action);
+        EXPECT_EQ(parse.commandLine->profileDirectory, c.profile);
+        EXPECT_EQ(parse.commandLine->historyFile, c.history);
+        EXPECT_EQ(parse.commandLine->target, c.target);
+    }
+}
+
+TEST(ParseCommandLine, RejectedCommandLinesSayWhy) {
+    struct Case {
+        Words arguments;
+        std::string errorPart;
+    };
+    const Case cases[] = {
+        {{"--frobnicate"}, "unknown option --frobnicate"},
+        {{"-x", "http://h/"}, "unknown option -x"},
+        {{"--profile"}, "--profile needs a directory"},
+        {{"--profile="}, "--profile needs a directory"},
+        {{"--profile", ""}, "--profile needs a directory"},
+        {{"-h"}, "-h needs a history file"},
+        {{"http://a/", "http://b/"}, "only one address"},
+    };
+    for (const Case& c : cases) {
+        CommandLineParse parse = ParseCommandLine(c.arguments);
+        EXPECT_FALSE(parse.commandLine) << c.errorPart;
+        EXPECT_NE(parse.error.find(c.errorPart), std::string::npos) << parse.error;
+    }
+}
+
+}  // namespace
+}  // namespace corvane::shell

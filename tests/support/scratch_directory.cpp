@@ -1,0 +1,39 @@
+#include "tests/support/scratch_directory.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+namespace corvane::testing {
+
+ScratchDirectory::ScratchDirectory() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "corvane-test-XXXXXX").string();
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    if (::mkdtemp(buffer.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed for " << pattern;
+    path_ = buffer.data();
+}
+
+ScratchDirectory::~ScratchDirectory() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+void ScratchDirectory::Write(std::string_view name, std::string_view content) const {
+    std::ofstream out(File(name), std::ios::binary | std::ios::trunc);
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    if (!out) ADD_FAILURE() << "cannot write " << File(name);
+}
+
+std::string ScratchDirectory::Read(std::string_view name) const {
+    std::ifstream in(File(name), std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+}  // namespace corvane::testing

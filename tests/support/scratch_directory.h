@@ -1,0 +1,28 @@
+#pragma once
+// A fresh directory for one test, removed with everything in it when the test ends.
+
+#include <string>
+#include <string_view>
+
+namespace corvane::testing {
+
+class ScratchDirectory {
+  public:
+    ScratchDirectory();
+    ~ScratchDirectory();
+    ScratchDirectory(const ScratchDirectory&) = delete;
+    ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+
+    const std::string& path() const { return path_; }
+    std::string File(std::string_view name) const { return path_ + "/" + std::string(name); }
+
+    // Writes a file in place, for setting up what a test reads.
+    void Write(std::string_view name, std::string_view content) const;
+    // The file's content; empty when it cannot be read.
+    std::string Read(std::string_view name) const;
+
+  private:
+    std::string path_;
+};
+
+}  // namespace corvane::testing
