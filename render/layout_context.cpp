@@ -298,22 +298,12 @@ void CLayoutContext::PlaceImage(const html::CHTMLElement* element, const ImagePl
                        2 * std::clamp(image.vspace, 0, kMaxImageSpace);
 
     if (image.alignment == kAlignLeft || image.alignment == kAlignRight) {
-        DropFloatsAbove(penY_);
-        const bool left = image.alignment == kAlignLeft;
-        const int x = left ? LeftLimit(penY_, height) : RightLimit(penY_, height) - width;
-        const Rect rect{x, penY_, x + width, penY_ + height};
-        out_.floats.push_back(static_cast<std::uint32_t>(out_.boxes.size()));
-        LayoutBox& box = AddBox(BoxKind::kImage, element, rect, -1);
-        box.variant = static_cast<std::uint8_t>(image.alignment);
-        box.anchor = anchor;
-        box.text = image.alt;
-        box.spaceX = static_cast<std::int16_t>(std::clamp(image.hspace, 0, kMaxImageSpace));
-        box.spaceY = static_cast<std::int16_t>(std::clamp(image.vspace, 0, kMaxImageSpace));
-        floats_.push_back(Float{rect, left});
-        extent_.Unite(rect);
-        bottom_ = std::max(bottom_, rect.bottom);
-        if (left && atLineStart_) penX_ = std::max(penX_, rect.right);
-        if (lineHasBoxes_) lineAvailable_ = RightLimit(lineTop_, base_.lineHeight) - lineStartX_;
+        // A float met in the middle of a line goes to the margin below that line.
+        if (!atLineStart_) {
+            pendingFloats_.push_back(PendingFloat{element, image, anchor});
+            return;
+        }
+        PlaceFloat(element, image, anchor, width, height);
         return;
     }
 
@@ -334,6 +324,39 @@ void CLayoutContext::PlaceImage(const html::CHTMLElement* element, const ImagePl
     box.spaceY = static_cast<std::int16_t>(std::clamp(image.vspace, 0, kMaxImageSpace));
     penX_ += width;
     atLineStart_ = false;
+}
+
+void CLayoutContext::PlaceFloat(const html::CHTMLElement* element, const ImagePlacement& image,
+                                const html::CHTMLElement* anchor, int width, int height) {
+    DropFloatsAbove(penY_);
+    const bool left = image.alignment == kAlignLeft;
+    const int x = left ? LeftLimit(penY_, height) : RightLimit(penY_, height) - width;
+    const Rect rect{x, penY_, x + width, penY_ + height};
+    out_.floats.push_back(static_cast<std::uint32_t>(out_.boxes.size()));
+    LayoutBox& box = AddBox(BoxKind::kImage, element, rect, -1);
+    box.variant = static_cast<std::uint8_t>(image.alignment);
+    box.anchor = anchor;
+    box.text = image.alt;
+    box.spaceX = static_cast<std::int16_t>(std::clamp(image.hspace, 0, kMaxImageSpace));
+    box.spaceY = static_cast<std::int16_t>(std::clamp(image.vspace, 0, kMaxImageSpace));
+    floats_.push_back(Float{rect, left});
+    extent_.Unite(rect);
+    bottom_ = std::max(bottom_, rect.bottom);
+    if (left) penX_ = std::max(penX_, rect.right);
+    if (lineHasBoxes_) lineAvailable_ = RightLimit(lineTop_, base_.lineHeight) - lineStartX_;
+}
+
+void CLayoutContext::PlacePendingFloats() {
+    if (pendingFloats_.empty()) return;
+    std::vector<PendingFloat> pending;
+    pending.swap(pendingFloats_);
+    for (const PendingFloat& f : pending) {
+        const int width = std::clamp(f.image.width, 0, kMaxImageSide) +
+                          2 * std::clamp(f.image.hspace, 0, kMaxImageSpace);
+        const int height = std::clamp(f.image.height, 0, kMaxImageSide) +
+                           2 * std::clamp(f.image.vspace, 0, kMaxImageSpace);
+        PlaceFloat(f.element, f.image, f.anchor, width, height);
+    }
 }
 
 void CLayoutContext::EndLine() {
@@ -392,6 +415,7 @@ void CLayoutContext::EndLine() {
     atLineStart_ = true;
     DropFloatsAbove(penY_);
     penX_ = LineStartX();
+    PlacePendingFloats();
 }
 
 void CLayoutContext::Break(BreakKind kind) {

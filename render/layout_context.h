@@ -84,6 +84,11 @@ class CLayoutContext {
     const BaseMetrics& Base() const { return base_; }
 
   private:
+    struct PendingFloat {
+        const html::CHTMLElement* element;
+        ImagePlacement image;
+        const html::CHTMLElement* anchor;
+    };
     struct Float {
         Rect rect;  // spacing included
         bool left;
@@ -96,6 +101,9 @@ class CLayoutContext {
     void StartLineIfNeeded();
     void DropFloatsAbove(int y);
     void MoveBelowFloats();
+    void PlaceFloat(const html::CHTMLElement* element, const ImagePlacement& image,
+                    const html::CHTMLElement* anchor, int width, int height);
+    void PlacePendingFloats();
     LayoutBox& AddBox(BoxKind kind, const html::CHTMLElement* element, Rect rect, int ascent);
     std::string_view Keep(std::string text);
     void NoteWidestWord(std::string_view text, const SurfaceFont& font);
@@ -135,6 +143,7 @@ class CLayoutContext {
     std::optional<int> scrollTargetY_;
 
     std::vector<Float> floats_;
+    std::vector<PendingFloat> pendingFloats_;
 };
 
 }  // namespace corvane::render

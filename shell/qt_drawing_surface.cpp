@@ -56,6 +56,10 @@ std::unique_ptr<render::SurfaceFont> QtDrawingSurface::CreateFont(const render::
     font.setWeight(ToQtWeight(spec.weight));
     font.setItalic(spec.italic);
     font.setStrikeOut(spec.strikeOut);
+    // Layout adds up the widths of words; without kerning and shaping a run drawn whole is
+    // exactly as wide as its words measured one by one.
+    font.setKerning(false);
+    font.setStyleStrategy(QFont::PreferNoShaping);
     // Faces named after other systems' fonts resolve to the closest installed family.
     font.setStyleHint(spec.face.find("Courier") != std::string::npos ? QFont::TypeWriter
                                                                      : QFont::Serif);

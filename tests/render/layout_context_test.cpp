@@ -218,6 +218,17 @@ TEST_F(LayoutContextTest, TextFlowsBesideALeftFloatUntilBelowIt) {
               "            ccccccccccc\nddddddddddd\n");
 }
 
+TEST_F(LayoutContextTest, AFloatMetMidLineStartsBelowThatLine) {
+    Flow(200);
+    Text("ab ");
+    context->PlaceImage(nullptr, ImagePlacement{40, 30, 0, 0, kAlignLeft, {}}, nullptr);
+    Text("cd");
+    context->Break(BreakKind::kEndOfLine);
+    Text("ef");
+    context->Finish();
+    EXPECT_EQ(Placed(), (Strings{"ab @10,20", "cd@34,20", "@10,38", "ef@50,38"}));
+}
+
 TEST_F(LayoutContextTest, RightFloatNarrowsTheLine) {
     Flow(200);
     context->PlaceImage(nullptr, ImagePlacement{80, 20, 0, 0, kAlignRight, {}}, nullptr);
