@@ -1,0 +1,13 @@
+#include "platform/socket_error.h"
+
+#include <cstring>
+
+namespace corvane::platform {
+
+std::string SocketErrorText(int error) {
+    if (error == 0) return "no error";
+    if (error == kSocketHostNotFound) return "host not found";
+    return std::strerror(error);
+}
+
+}  // namespace corvane::platform
