@@ -1,0 +1,58 @@
+#pragma once
+// What the words of the command line ask for at start-up: an optional history file handed over by
+// the window that started us ("-h" and its path), then an address or a local file to open. The
+// shell removes its own options ("--profile DIR" and the like) before handing the rest here.
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace corvane::config {
+
+enum class StartTarget {
+    kNothing,    // nothing to load (the handed-over history, if any, is shown as it stands)
+    kHomePage,   // an empty command line with "Autoload Home Page" on
+    kLocalFile,  // `target` is a local path: open it through CommandLineFileUrl
+    kAddress,    // `target` is an address: load it with the remember flag
+};
+
+struct StartupCommand {
+    std::string historyFile;  // empty when no "-h" was given
+    StartTarget kind = StartTarget::kNothing;
+    std::string target;
+};
+
+StartupCommand ParseCommandLine(std::span<const std::string> words, bool autoloadHomePage);
+
+// A text names a local file when its second character is ":", when it holds "\", or when it
+// begins with "/", "./", "../" or "~/".
+bool IsLocalPathText(std::string_view text);
+
+// The file: URL of a local path given on the command line: "~/" is the home directory, "./" and
+// "../" are taken from `currentDirectory`.
+std::string CommandLineFileUrl(std::string_view path, std::string_view home,
+                               std::string_view currentDirectory);
+
+// History hand-over files are made by the temporary-name service with this prefix.
+inline constexpr std::string_view kHistoryHandOverPrefix = "CVH";
+
+// One entry of a handed-over history: the request's key (its canonical URL) and its URL text.
+using HistoryEntry = std::pair<std::string, std::string>;
+
+// Reads a history hand-over file: one "key=URL text" line per entry, oldest first; lines without
+// "=" are skipped. A file that cannot be read gives no entries. Files above 4 MB, and entries past
+// the 10,000th, are not read: no window holds that many.
+std::vector<HistoryEntry> ReadHistoryHandOver(const std::string& path);
+
+// True only for a hand-over file of ours: a regular file (not a link) owned by this user, directly
+// in `temporaryDirectory`, named with the hand-over prefix, hexadecimal digits and ".tmp" in any
+// case. Only such a file is deleted after reading, so a user's own "x.tmp" is never removed.
+bool IsHistoryHandOverFile(const std::string& path, const std::string& temporaryDirectory);
+
+// Reads the hand-over file and deletes it when it is one of ours.
+std::vector<HistoryEntry> TakeHistoryHandOver(const std::string& path,
+                                              const std::string& temporaryDirectory);
+
+}  // namespace corvane::config

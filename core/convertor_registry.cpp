@@ -1,0 +1,93 @@
+#include "core/convertor_registry.h"
+
+#include "core/ascii.h"
+
+namespace corvane::core {
+
+bool ExtensionListContains(std::string_view list, std::string_view extension) {
+    if (extension.empty()) return false;
+    while (true) {
+        std::size_t comma = list.find(',');
+        if (EqualsIgnoreCase(list.substr(0, comma), extension)) return true;
+        if (comma == std::string_view::npos) return false;
+        list.remove_prefix(comma + 1);
+    }
+}
+
+int CHTConvertorRegistry::AddClass(std::string_view type, const CRuntimeClass* convertorClass) {
+    classes_.push_back(CHTConvertorClassEntry{std::string(type), convertorClass});
+    return static_cast<int>(classes_.size()) - 1;
+}
+
+int CHTConvertorRegistry::Register(std::string_view type, const CRuntimeClass* convertorClass,
+                                   std::string_view extensions, ConvertorProbe probe) {
+    int classIndex = convertorClass != nullptr ? AddClass(type, convertorClass) : -1;
+    int typeIndex = FindType(type);
+    if (typeIndex < 0) {
+        CHTConvertorEntry entry;
+        entry.type = std::string(type);
+        entry.extensions = std::string(extensions);
+        entry.action = classIndex >= 0 ? ConvertorAction::kDisplay : ConvertorAction::kAsk;
+        entry.classIndex = classIndex;
+        entries_.push_back(std::move(entry));
+        typeIndex = Count() - 1;
+    } else {
+        CHTConvertorEntry& entry = Entry(typeIndex);
+        if (entry.classIndex < 0) entry.classIndex = classIndex;
+        while (!extensions.empty()) {
+            std::size_t comma = extensions.find(',');
+            std::string_view item = extensions.substr(0, comma);
+            if (!item.empty() && !ExtensionListContains(entry.extensions, item)) {
+                if (!entry.extensions.empty()) entry.extensions += ',';
+                entry.extensions += item;
+            }
+            extensions.remove_prefix(comma == std::string_view::npos ? extensions.size()
+                                                                     : comma + 1);
+        }
+    }
+    if (probe != nullptr) probes_.push_back(CHTProbeEntry{probe, typeIndex});
+    return typeIndex;
+}
+
+void CHTConvertorRegistry::SetConvertorClass(std::string_view type,
+                                             const CRuntimeClass* convertorClass) {
+    int typeIndex = FindType(type);
+    if (typeIndex < 0 || convertorClass == nullptr) return;
+    CHTConvertorEntry& entry = Entry(typeIndex);
+    if (entry.classIndex >= 0) {
+        classes_[static_cast<std::size_t>(entry.classIndex)].convertorClass = convertorClass;
+        return;
+    }
+    entry.classIndex = AddClass(entry.type, convertorClass);
+    if (entry.action == ConvertorAction::kAsk) entry.action = ConvertorAction::kDisplay;
+}
+
+int CHTConvertorRegistry::FindType(std::string_view name) const {
+    for (int index = 0; index < Count(); ++index) {
+        if (EqualsIgnoreCase(Entry(index).type, name)) return index;
+    }
+    return -1;
+}
+
+int CHTConvertorRegistry::FindTypeByExtension(std::string_view extension) const {
+    for (int index = 0; index < Count(); ++index) {
+        if (ExtensionListContains(Entry(index).extensions, extension)) return index;
+    }
+    return -1;
+}
+
+const CRuntimeClass* CHTConvertorRegistry::ConvertorClass(int typeIndex) const {
+    if (!IsValid(typeIndex)) return nullptr;
+    int classIndex = Entry(typeIndex).classIndex;
+    if (classIndex < 0 || classIndex >= static_cast<int>(classes_.size())) return nullptr;
+    return classes_[static_cast<std::size_t>(classIndex)].convertorClass;
+}
+
+const CRuntimeClass* CHTConvertorRegistry::ConvertorClass(std::string_view type) const {
+    for (const CHTConvertorClassEntry& entry : classes_) {
+        if (EqualsIgnoreCase(entry.type, type)) return entry.convertorClass;
+    }
+    return nullptr;
+}
+
+}  // namespace corvane::core

@@ -1,0 +1,43 @@
+#include "html/plain_lines.h"
+
+#include "html/tags.h"
+
+namespace corvane::html {
+
+int PlainLines::PutChar(int ch) {
+    switch (state_) {
+        case State::kAfterLf:
+            text_.clear();
+            state_ = State::kInLine;
+            InLine(ch);
+            return kTokenLineBreak;
+        case State::kAfterCr:
+            text_.clear();
+            state_ = State::kInLine;
+            if (ch != '\n') InLine(ch);  // an LF only completes the CR LF pair
+            return kTokenLineBreak;
+        case State::kInLine:
+            break;
+    }
+    return InLine(ch);
+}
+
+// A line end answers the line's text; the break follows with the next byte, so the caller reads
+// the text before it is emptied.
+int PlainLines::InLine(int ch) {
+    switch (ch) {
+        case 0:
+            return kTokenText;
+        case '\n':
+            state_ = State::kAfterLf;
+            return kTokenText;
+        case '\r':
+            state_ = State::kAfterCr;
+            return kTokenText;
+        default:
+            text_.push_back(static_cast<char>(ch));
+            return kTokenNone;
+    }
+}
+
+}  // namespace corvane::html

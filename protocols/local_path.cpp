@@ -1,0 +1,115 @@
+#include "protocols/local_path.h"
+
+namespace corvane::protocols {
+namespace {
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+bool IsAsciiLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool IsUrlSafe(unsigned char c) {
+    if (IsAsciiLetter(static_cast<char>(c)) || (c >= '0' && c <= '9')) return true;
+    switch (c) {
+        case '*':
+        case '-':
+        case '.':
+        case '/':
+        case '@':
+        case '_':
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+std::optional<std::string> UrlPathToLocalPath(std::string_view urlPath, TrailingSlash trailing) {
+    if (const auto query = urlPath.rfind('?'); query != std::string_view::npos) {
+        urlPath = urlPath.substr(0, query);
+    }
+    std::string decoded;
+    decoded.reserve(urlPath.size());
+    for (std::size_t i = 0; i < urlPath.size(); ++i) {
+        char c = urlPath[i];
+        if (c == '+') {
+            c = ' ';
+        } else if (c == '%' && i + 2 < urlPath.size() && HexValue(urlPath[i + 1]) >= 0 &&
+                   HexValue(urlPath[i + 2]) >= 0) {
+            c = static_cast<char>(HexValue(urlPath[i + 1]) * 16 + HexValue(urlPath[i + 2]));
+            i += 2;
+        }
+        if (c == '\0') return std::nullopt;
+        decoded.push_back(c);
+    }
+    if (decoded.size() >= 2 && IsAsciiLetter(decoded[0]) && decoded[1] == '|') decoded[1] = ':';
+
+    std::string path;
+    path.reserve(decoded.size());
+    for (const char c : decoded) {
+        if (c == '/' && !path.empty() && path.back() == '/') continue;
+        path.push_back(c);
+    }
+    if (trailing == TrailingSlash::kDrop && path.size() > 1 && path.back() == '/') path.pop_back();
+    return path;
+}
+
+std::string ExpandHomeDirectory(std::string path, std::string_view home) {
+    if (home.empty() || path.compare(0, 2, "/~") != 0 || (path.size() > 2 && path[2] != '/')) {
+        return path;
+    }
+    std::string expanded(home);
+    if (expanded.size() > 1 && expanded.back() == '/') expanded.pop_back();
+    expanded += path.substr(2);
+    return expanded.empty() ? "/" : expanded;
+}
+
+std::string EscapePathForUrl(std::string_view path) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(path.size());
+    for (const char c : path) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (IsUrlSafe(byte)) {
+            out.push_back(c);
+        } else {
+            out.push_back('%');
+            out.push_back(kHex[byte >> 4]);
+            out.push_back(kHex[byte & 0xF]);
+        }
+    }
+    return out;
+}
+
+std::string EscapeHtmlText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '&':
+                out += "&amp;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out.push_back(c);
+        }
+    }
+    return out;
+}
+
+}  // namespace corvane::protocols

@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include "core/convertor_choice.h"
+#include "platform/scripted_host_services.h"
+
+namespace corvane::core {
+namespace {
+
+using platform::MessageAnswer;
+using platform::ScriptedHostServices;
+using platform::TypeAction;
+
+int NoProbe() {
+    return -1;
+}
+
+TEST(ConvertorChoice, TypeIndexFromContentTypeProbeOrExtension) {
+    CHTConvertorRegistry registry;
+    registry.Register("text/plain", nullptr, "txt");
+    registry.Register("image/gif", nullptr, "gif");
+    auto gifProbe = [] { return 1; };
+
+    // A content type decides alone, parameters ignored; an unknown one is not probed.
+    EXPECT_EQ(ResolveTypeIndex(registry, "text/plain; charset=latin1", gifProbe, "a.gif"), 0);
+    EXPECT_EQ(ResolveTypeIndex(registry, "application/x-thing", gifProbe, "a.gif"), -1);
+    // Without one the bytes win over the extension...
+    EXPECT_EQ(ResolveTypeIndex(registry, "", gifProbe, "/dir/a.txt"), 1);
+    // ...and the extension decides when no probe matches.
+    EXPECT_EQ(ResolveTypeIndex(registry, "", NoProbe, "/dir/a.GIF"), 1);
+    EXPECT_EQ(ResolveTypeIndex(registry, "", NoProbe, "/dir.txt/noext"), -1);
+    EXPECT_EQ(ResolveTypeIndex(registry, "", NoProbe, ""), -1);
+    EXPECT_EQ(ResolveTypeIndex(registry, " ; x=y", NoProbe, "a.txt"), 0);
+}
+
+struct UnknownTypeCase {
+    MessageAnswer answer;
+    ConvertorDecision expected;
+};
+
+TEST(ConvertorChoice, UnknownTypeAsksSaveToDisk) {
+    const UnknownTypeCase cases[] = {
+        {MessageAnswer::kYes, ConvertorDecision::kSaveToDisk},
+        {MessageAnswer::kNo, ConvertorDecision::kPlainText},
+        {MessageAnswer::kCancel, ConvertorDecision::kCancel},
+    };
+    CHTConvertorRegistry registry;
+    for (const UnknownTypeCase& c : cases) {
+        ScriptedHostServices host;
+        host.messageAnswers.push_back(c.answer);
+        EXPECT_EQ(DecideConvertor(registry, -1, false, host), c.expected);
+        ASSERT_EQ(host.messages.size(), 1u);
+        EXPECT_EQ(host.messages[0].text, "File Type has not been configured.\nSave to Disk?");
+        EXPECT_EQ(host.messages[0].buttons, platform::MessageButtons::kYesNoCancel);
+    }
+}
+
+TEST(ConvertorChoice, EmbeddedRequestsNeverAsk) {
+    CHTConvertorRegistry registry;
+    int zip = registry.Register("application/zip", nullptr, "zip");
+    ScriptedHostServices host;
+    EXPECT_EQ(DecideConvertor(registry, -1, true, host), ConvertorDecision::kEmbeddedUnknown);
+    registry.Entry(zip).action = ConvertorAction::kAsk;
+    EXPECT_EQ(DecideConvertor(registry, zip, true, host), ConvertorDecision::kNoConvertor);
+    registry.Entry(zip).action = ConvertorAction::kApplication;
+    EXPECT_EQ(DecideConvertor(registry, zip, true, host), ConvertorDecision::kNoConvertor);
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_TRUE(host.typeQuestions.empty());
+}
+
+TEST(ConvertorChoice, ActionsOfKnownTypes) {
+    struct Case {
+        ConvertorAction action;
+        ConvertorDecision expected;
+    };
+    const Case cases[] = {
+        {ConvertorAction::kDisplay, ConvertorDecision::kInternal},
+        {ConvertorAction::kSave, ConvertorDecision::kSaveToDisk},
+        {ConvertorAction::kApplication, ConvertorDecision::kApplication},
+    };
+    for (const Case& c : cases) {
+        CHTConvertorRegistry registry;
+        int type = registry.Register("application/postscript", nullptr, "ps");
+        registry.Entry(type).action = c.action;
+        ScriptedHostServices host;
+        EXPECT_EQ(DecideConvertor(registry, type, false, host), c.expected);
+        EXPECT_TRUE(host.typeQuestions.empty());
+    }
+}
+
+TEST(ConvertorChoice, AskedTypeFollowsTheAnswer) {
+    CHTConvertorRegistry registry;
+    int type = registry.Register("application/postscript", nullptr, "ps");
+    ScriptedHostServices host;
+    host.typeActionAnswers = {TypeAction::kCancel};
+    EXPECT_EQ(DecideConvertor(registry, type, false, host), ConvertorDecision::kCancel);
+    // Unscripted, the question answers "save".
+    EXPECT_EQ(DecideConvertor(registry, type, false, host), ConvertorDecision::kSaveToDisk);
+    ASSERT_EQ(host.typeQuestions.size(), 2u);
+    EXPECT_EQ(host.typeQuestions[0], "application/postscript");
+}
+
+// The configure answer re-reads the entry, which the configuration dialog has changed.
+class ConfiguringHost : public ScriptedHostServices {
+  public:
+    ConfiguringHost(CHTConvertorRegistry& registry, int type) : registry_(registry), type_(type) {}
+    TypeAction AskTypeAction(std::string_view mimeType) override {
+        ScriptedHostServices::AskTypeAction(mimeType);
+        registry_.Entry(type_).action = ConvertorAction::kApplication;
+        registry_.Entry(type_).application = "viewer";
+        return TypeAction::kConfigure;
+    }
+
+  private:
+    CHTConvertorRegistry& registry_;
+    int type_;
+};
+
+TEST(ConvertorChoice, ConfiguringTheTypeDecidesAnew) {
+    CHTConvertorRegistry registry;
+    int type = registry.Register("application/postscript", nullptr, "ps");
+    ConfiguringHost host(registry, type);
+    EXPECT_EQ(DecideConvertor(registry, type, false, host), ConvertorDecision::kApplication);
+    EXPECT_EQ(host.typeQuestions.size(), 1u);
+}
+
+}  // namespace
+}  // namespace corvane::core

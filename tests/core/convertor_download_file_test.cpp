@@ -1,0 +1,176 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "core/download_file.h"
+#include "core/url_escapes.h"
+
+namespace corvane::core {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(ConvertorUrlEscapes, DecodesPairsAndKeepsBrokenEscapes) {
+    EXPECT_EQ(DecodeUrlEscapes("a%20b%2fc%2F"), "a b/c/");
+    EXPECT_EQ(DecodeUrlEscapes("100%"), "100%");
+    EXPECT_EQ(DecodeUrlEscapes("%4"), "%4");
+    EXPECT_EQ(DecodeUrlEscapes("%zz%41"), "%zzA");
+    EXPECT_EQ(DecodeUrlEscapes("%00"), std::string(1, '\0'));
+}
+
+struct NameCase {
+    const char* path;
+    const char* expected;
+};
+
+TEST(ConvertorDownloadName, ReducesHostileSegmentsToPlainNames) {
+    const NameCase cases[] = {
+        {"/docs/report.pdf", "report.pdf"},
+        {"/cgi/get?file=/etc/passwd", "get"},
+        {"/a/b.ps#frag", "b.ps"},
+        {"/..%2F..%2F.profile", "profile"},
+        {"/%2Fetc%2Fpasswd", "passwd"},
+        {"/a;rm%20-rf%20~.ps", "a;rm -rf ~.ps"},
+        {"/%24(id).pdf", "$(id).pdf"},
+        {"/evil%0Aname.pdf", "evil_name.pdf"},
+        {"/nul%00byte.txt", "nul_byte.txt"},
+        {"/-rf.ps", "rf.ps"},
+        {"/--.-x", "x"},
+        {"/..", ""},
+        {"/", ""},
+        {"", ""},
+        {"/%2F", ""},
+        {"/...%2F", ""},
+    };
+    for (const NameCase& c : cases) {
+        EXPECT_EQ(SafeDownloadName(c.path), c.expected) << c.path;
+    }
+}
+
+TEST(ConvertorDownloadName, BoundsLongNamesKeepingTheExtension) {
+    std::string longName = "/" + std::string(10 * 1024, 'x') + ".pdf";
+    std::string name = SafeDownloadName(longName);
+    EXPECT_EQ(name.size(), kMaxDownloadNameLength);
+    EXPECT_EQ(name.substr(name.size() - 4), ".pdf");
+
+    // A multi-byte character at the cut is dropped whole, never split.
+    std::string accents;
+    for (int i = 0; i < 200; ++i) accents += "\xC3\xA9";
+    name = SafeDownloadName("/" + accents);
+    EXPECT_LE(name.size(), kMaxDownloadNameLength);
+    EXPECT_EQ(name.size() % 2, 0u);
+}
+
+TEST(ConvertorDownloadName, ExtensionOfSafeName) {
+    EXPECT_EQ(DownloadNameExtension("a.b.ps"), "ps");
+    EXPECT_EQ(DownloadNameExtension("noext"), "");
+    EXPECT_EQ(DownloadNameExtension("x." + std::string(40, 'e')), "");
+}
+
+class ConvertorDownloadDirectoryTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "cvt-test-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        parent_ = pattern;
+    }
+    void TearDown() override { fs::remove_all(parent_); }
+
+    fs::path parent_;
+};
+
+TEST_F(ConvertorDownloadDirectoryTest, CreatesPrivateDirectoryAndFilesInsideIt) {
+    DownloadDirectory directory(parent_.string());
+    auto file = directory.Create("/files/report.pdf");
+    ASSERT_TRUE(file.has_value());
+    fs::path dir = directory.Path();
+    EXPECT_EQ(dir.parent_path(), parent_);
+    struct stat info {};
+    ASSERT_EQ(::lstat(dir.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(fs::path(file->Path()), dir / "report.pdf");
+    ASSERT_TRUE(file->Write("hello", 5));
+    EXPECT_TRUE(file->Close());
+    EXPECT_EQ(fs::file_size(dir / "report.pdf"), 5u);
+}
+
+TEST_F(ConvertorDownloadDirectoryTest, HostileNamesStayInsideAndNeverClobber) {
+    DownloadDirectory directory(parent_.string());
+    const char* hostile[] = {"/..%2F..%2F.profile",
+                             "/%2Fetc%2Fpasswd",
+                             "/a;rm%20-rf%20~.ps",
+                             "/%24(id).pdf",
+                             "/x%0Ay.ps",
+                             "/..",
+                             "/%2F%2F"};
+    for (const char* path : hostile) {
+        auto file = directory.Create(path);
+        ASSERT_TRUE(file.has_value()) << path;
+        fs::path created(file->Path());
+        EXPECT_EQ(created.parent_path(), fs::path(directory.Path())) << path;
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(created))) << path;
+        std::string base = created.filename().string();
+        EXPECT_NE(base[0], '.');
+        EXPECT_NE(base[0], '-');
+        EXPECT_EQ(base.find('\n'), std::string::npos);
+    }
+    // Nothing appeared next to the directory.
+    int entries = 0;
+    for (const auto& entry : fs::directory_iterator(parent_)) {
+        (void)entry;
+        ++entries;
+    }
+    EXPECT_EQ(entries, 1);
+}
+
+TEST_F(ConvertorDownloadDirectoryTest, TakenNameGetsFreshCvtNameWithExtension) {
+    DownloadDirectory directory(parent_.string());
+    auto first = directory.Create("/pic.ps");
+    auto second = directory.Create("/pic.ps");
+    ASSERT_TRUE(first && second);
+    fs::path name = fs::path(second->Path()).filename();
+    EXPECT_EQ(name.string().substr(0, 3), "CVT");
+    EXPECT_EQ(name.extension(), ".ps");
+    EXPECT_NE(first->Path(), second->Path());
+
+    auto unnamed = directory.Create("/");
+    ASSERT_TRUE(unnamed);
+    EXPECT_EQ(fs::path(unnamed->Path()).filename().string().substr(0, 3), "CVT");
+}
+
+TEST_F(ConvertorDownloadDirectoryTest, PlantedSymlinkIsNeverFollowed) {
+    DownloadDirectory directory(parent_.string());
+    ASSERT_TRUE(directory.Create("/warmup"));  // creates the directory
+    fs::path victim = parent_ / "victim";
+    { std::ofstream(victim) << "precious"; }
+    fs::path planted = fs::path(directory.Path()) / "doc.pdf";
+    fs::create_symlink(victim, planted);
+
+    auto file = directory.Create("/doc.pdf");
+    ASSERT_TRUE(file.has_value());
+    EXPECT_NE(fs::path(file->Path()), planted);
+    ASSERT_TRUE(file->Write("evil", 4));
+    file->Close();
+    std::ifstream in(victim);
+    std::string content;
+    in >> content;
+    EXPECT_EQ(content, "precious");
+    EXPECT_TRUE(fs::is_symlink(planted));
+}
+
+TEST_F(ConvertorDownloadDirectoryTest, UnusableParentFailsCleanly) {
+    DownloadDirectory directory((parent_ / "missing" / "deeper").string());
+    EXPECT_FALSE(directory.Create("/a.ps").has_value());
+    EXPECT_TRUE(directory.Path().empty());
+}
+
+}  // namespace
+}  // namespace corvane::core

@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include "core/convertor_registry.h"
+#include "core/signature_probes.h"
+
+namespace corvane::core {
+namespace {
+
+TEST(ConvertorRegistry, FindsTypesByNameCaseInsensitively) {
+    CHTConvertorRegistry registry;
+    EXPECT_EQ(registry.Register("text/plain", nullptr, "txt"), 0);
+    EXPECT_EQ(registry.Register("application/postscript", nullptr, "ps,eps"), 1);
+    EXPECT_EQ(registry.FindType("TEXT/Plain"), 0);
+    EXPECT_EQ(registry.FindType("application/postscript"), 1);
+    EXPECT_EQ(registry.FindType("text/plai"), -1);
+    EXPECT_EQ(registry.FindType(""), -1);
+}
+
+TEST(ConvertorRegistry, FindsTypesByWholeExtensionItems) {
+    CHTConvertorRegistry registry;
+    registry.Register("text/html", nullptr, "htm,html");
+    registry.Register("image/jpeg", nullptr, "jpg,jpeg,JPE");
+    struct Case {
+        const char* extension;
+        int expected;
+    };
+    const Case cases[] = {
+        {"htm", 0},
+        {"HTML", 0},
+        {"jpeg", 1},
+        {"jpe", 1},
+        {"jpg", 1},
+        // Items match whole: a prefix or an extension that merely starts with an item is no match.
+        {"ht", -1},
+        {"htmx", -1},
+        {"jp", -1},
+        {"jpegs", -1},
+        {"", -1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(registry.FindTypeByExtension(c.extension), c.expected) << c.extension;
+}
+
+TEST(ConvertorRegistry, ReRegisteringMergesExtensionsAndKeepsTheIndex) {
+    CHTConvertorRegistry registry;
+    int index = registry.Register("video/mpeg", nullptr, "mpg");
+    EXPECT_EQ(registry.Register("VIDEO/MPEG", nullptr, "MPG,mpeg,,mpe"), index);
+    EXPECT_EQ(registry.Entry(index).extensions, "mpg,mpeg,mpe");
+    EXPECT_EQ(registry.Count(), 1);
+}
+
+TEST(ConvertorRegistry, TypeWithoutClassAsksAndHasNoConvertor) {
+    CHTConvertorRegistry registry;
+    int index = registry.Register("application/zip", nullptr, "zip");
+    EXPECT_EQ(registry.Entry(index).action, ConvertorAction::kAsk);
+    EXPECT_EQ(registry.Entry(index).classIndex, -1);
+    EXPECT_FALSE(registry.HasInternalConvertor(index));
+    EXPECT_FALSE(registry.HasInternalConvertor(-1));
+    EXPECT_FALSE(registry.HasInternalConvertor(7));
+}
+
+TEST(ConvertorSignatures, GifAndJpeg) {
+    struct Case {
+        const char* bytes;
+        bool gif;
+        bool jpeg;
+    };
+    const Case cases[] = {
+        {"GIF87a\x01", true, false},        {"GIF89a\x01", true, false},
+        {"GIF88a\x01", false, false},       {"GIF89b\x01", false, false},
+        {"gif89a\x01", false, false},       {"\xFF\xD8\xFF\xE0", false, true},
+        {"\xFF\xD8\xFF\xE1", false, true},  {"\xFF\xD8\xFF\xEF", false, true},
+        {"\xFF\xD8\xFF\xDB", false, false}, {"\xFF\xD9\xFF\xE0", false, false},
+    };
+    for (const Case& c : cases) {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(c.bytes);
+        EXPECT_EQ(HasGifSignature(bytes), c.gif) << c.bytes;
+        EXPECT_EQ(HasJpegSignature(bytes), c.jpeg) << c.bytes;
+    }
+}
+
+}  // namespace
+}  // namespace corvane::core

@@ -1,0 +1,48 @@
+#include "html/plain_lines.h"
+
+#include <string>
+#include <string_view>
+
+#include <gtest/gtest.h>
+
+#include "html/tags.h"
+
+namespace corvane::html {
+namespace {
+
+// Feeds the bytes and the end of the data; writes texts as [text] and breaks as "|".
+std::string Tokens(std::string_view data) {
+    PlainLines lines;
+    std::string out;
+    const auto feed = [&](int ch) {
+        const int token = lines.PutChar(ch);
+        if (token == kTokenText) out += "[" + lines.Text() + "]";
+        if (token == kTokenLineBreak) out += "|";
+        EXPECT_TRUE(token == kTokenText || token == kTokenLineBreak || token == kTokenNone);
+    };
+    for (const char c : data) feed(static_cast<unsigned char>(c));
+    feed(0);
+    return out;
+}
+
+TEST(TextConvertorPlainLinesTest, EveryLineEndGivesOneBreak) {
+    const struct {
+        std::string_view data;
+        std::string_view tokens;
+    } cases[] = {
+        {"one\r\ntwo\nthree\rfour", "[one]|[two]|[three]|[four]"},
+        {"a\n\nb", "[a]||[b]"},
+        {"a\r\n\r\nb", "[a]|[]|[b]"},  // a completed pair leaves no state: an empty text
+        {"a\r\rb", "[a]||[b]"},
+        {"a\n\rb", "[a]||[b]"},  // LF then CR: two line ends
+        {"end\n", "[end]|"},
+        {"end\r", "[end]|"},
+        {"", "[]"},
+        {"\n", "[]|"},
+        {"tab\there ", "[tab\there ]"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Tokens(c.data), c.tokens) << c.data;
+}
+
+}  // namespace
+}  // namespace corvane::html
