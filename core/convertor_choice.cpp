@@ -1,5 +1,7 @@
 #include "core/convertor_choice.h"
 
+#include "core/protocol.h"
+
 namespace corvane::core {
 
 std::string_view ContentTypeWithoutParameters(std::string_view contentType) {
@@ -58,6 +60,13 @@ ConvertorDecision DecideConvertor(const CHTConvertorRegistry& registry, int type
         }
         return ConvertorDecision::kSaveToDisk;
     }
+}
+
+// Without a MIME type registry no convertor can be chosen: the data cannot flow, and the
+// protocol fails the request.
+bool CHTProtocol::ChooseConvertor(std::string_view fileName) {
+    (void)fileName;
+    return false;
 }
 
 }  // namespace corvane::core

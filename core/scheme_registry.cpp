@@ -1,6 +1,7 @@
 #include "core/scheme_registry.h"
 
 #include "core/ascii.h"
+#include "core/protocol.h"
 
 namespace corvane::core {
 
@@ -70,7 +71,9 @@ CHTSchemeRegistry MakeBuiltinRegistry() {
     };
     CHTSchemeRegistry registry;
     for (const Builtin& builtin : kBuiltins) {
-        registry.RegisterScheme(builtin.name, nullptr, builtin.opaquePath, builtin.networkLocation);
+        // Each layer that brings a protocol puts its class in at start-up.
+        registry.RegisterScheme(builtin.name, &CHTUnavailableProtocol::kRuntimeClass,
+                                builtin.opaquePath, builtin.networkLocation);
     }
     return registry;
 }

@@ -1,0 +1,86 @@
+#include "core/host_services.h"
+
+#include <algorithm>
+
+#include "core/load_task.h"
+#include "core/protocol.h"
+
+namespace corvane::core {
+
+CHTHostServices::CHTHostServices(platform::HostServices& ui, CHTScheduler& scheduler)
+    : ui_(ui), scheduler_(scheduler) {}
+
+CHTHostServices::~CHTHostServices() {
+    background_.clear();
+    for (auto& [url, entry] : table_) {
+        if (entry.request != nullptr) entry.request->Stop();
+    }
+    for (auto& request : private_) request->Stop();
+    // Protocols stopped above may sit in the scheduler's retired list; they must go before the
+    // requests they point at.
+    scheduler_.DeleteRetired();
+}
+
+CHTRequestEntry& CHTHostServices::Entry(std::string_view canonicalUrl) {
+    auto [it, inserted] = table_.try_emplace(std::string(canonicalUrl));
+    if (inserted) it->second.key = it->first;
+    return it->second;
+}
+
+CHTRequestEntry* CHTHostServices::FindEntry(std::string_view canonicalUrl) {
+    auto it = table_.find(std::string(canonicalUrl));
+    return it != table_.end() ? &it->second : nullptr;
+}
+
+CHTRequest* CHTHostServices::SharedRequest(const CHTAddress& address, void* owner) {
+    CHTRequestEntry& entry = Entry(FormatAddress(address));
+    if (entry.request == nullptr) {
+        entry.request = std::make_unique<CHTRequest>(*this, address, kMethodShared, owner);
+        entry.request->key = &entry;
+    }
+    entry.request->method = kMethodShared;
+    return entry.request.get();
+}
+
+CHTRequest* CHTHostServices::GetRequest(std::string_view text, const CHTAddress* base, int method,
+                                        void* owner) {
+    CHTAddress address = ParseAddress(text, base);
+    if (method == kMethodShared) return SharedRequest(address, owner);
+    private_.push_back(std::make_unique<CHTRequest>(*this, address, method, owner));
+    return private_.back().get();
+}
+
+void CHTHostServices::DeleteRequest(CHTRequest* request) {
+    request->Stop();
+    if (request->key != nullptr) {
+        scheduler_.DeleteLater(std::move(request->key->request));
+        return;
+    }
+    auto it = std::find_if(private_.begin(), private_.end(),
+                           [request](const auto& held) { return held.get() == request; });
+    if (it == private_.end()) return;
+    scheduler_.DeleteLater(std::move(*it));
+    private_.erase(it);
+}
+
+void CHTHostServices::ReleaseRequest(CHTRequest* request, bool deleteShared) {
+    if (request->useCount > 0 || request->taskRefs > 0) return;
+    if (deleteShared || (request->IsPrivate() && request->protocol == nullptr)) {
+        DeleteRequest(request);
+    }
+}
+
+void CHTHostServices::StartBackground(CHTRequest& request) {
+    background_.push_back(std::make_unique<CBackgroundTask>(*this, request));
+    scheduler_.Schedule(*background_.back());
+}
+
+void CHTHostServices::EndBackground(CHTTask& task) {
+    auto it = std::find_if(background_.begin(), background_.end(),
+                           [&task](const auto& held) { return held.get() == &task; });
+    if (it == background_.end()) return;
+    scheduler_.DeleteLater(std::move(*it));
+    background_.erase(it);
+}
+
+}  // namespace corvane::core

@@ -1,0 +1,86 @@
+#pragma once
+// The program-wide host-services object. It owns, for the whole run, the table of requests (the
+// shared ones keyed by canonical URL, which doubles as the visited list, and the private ones),
+// and it reaches the user only through platform::HostServices. Cache, visited list and realm
+// store attach to it as their layers are built.
+
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "core/address.h"
+#include "core/request.h"
+#include "core/scheduler.h"
+#include "platform/host_services.h"
+
+namespace corvane::core {
+
+class CHTProgressReporter;
+
+// One address of the shared table: when it was last shown, and its request if it has one.
+struct CHTRequestEntry {
+    std::string key;
+    std::uint32_t visitTime = 0;
+    std::unique_ptr<CHTRequest> request;
+};
+
+class CHTHostServices {
+  public:
+    CHTHostServices(platform::HostServices& ui, CHTScheduler& scheduler);
+    ~CHTHostServices();
+    CHTHostServices(const CHTHostServices&) = delete;
+    CHTHostServices& operator=(const CHTHostServices&) = delete;
+
+    platform::HostServices& Ui() const { return ui_; }
+    CHTScheduler& Scheduler() const { return scheduler_; }
+
+    // The request for `text` read against `base`: for method 0 the shared request of its
+    // canonical URL (made when missing), otherwise a new private request.
+    CHTRequest* GetRequest(std::string_view text, const CHTAddress* base, int method, void* owner);
+    CHTRequest* SharedRequest(const CHTAddress& address, void* owner);
+
+    // The table entry for a canonical URL, created without a request when missing.
+    CHTRequestEntry& Entry(std::string_view canonicalUrl);
+    CHTRequestEntry* FindEntry(std::string_view canonicalUrl);
+    const std::unordered_map<std::string, CHTRequestEntry>& Entries() const { return table_; }
+    std::size_t PrivateRequestCount() const { return private_.size(); }
+
+    // Stops the request and destroys it at the next safe point. A shared request leaves its
+    // table entry, which keeps the visit time.
+    void DeleteRequest(CHTRequest* request);
+    // Deletes the request when no Back/Forward list and no task holds it any more: a private
+    // request that runs no protocol (a download goes on), any request when `deleteShared` is set.
+    void ReleaseRequest(CHTRequest* request, bool deleteShared = false);
+
+    // Keeps a background retrieval (kind 6) running until it ends.
+    void StartBackground(CHTRequest& request);
+    std::size_t BackgroundCount() const { return background_.size(); }
+    void EndBackground(CHTTask& task);
+
+    // Seconds since 1970, for visit times and cache ages.
+    std::uint32_t Now() const { return static_cast<std::uint32_t>(clock_()); }
+    void SetClock(std::function<std::time_t()> clock) { clock_ = std::move(clock); }
+
+    // Colour depth of the display; an image decoded for another depth is fetched again.
+    int displayDepth = 24;
+    // Whether the MIME type with this index is shown by the program itself (action 0). Until
+    // the type registry says otherwise every held document is shown again.
+    std::function<bool(int typeIndex)> displaysInternally = [](int) { return true; };
+    // Makes the download window's progress reporter for a background retrieval; none by default.
+    std::function<std::unique_ptr<CHTProgressReporter>(CHTRequest&)> makeDownloadReporter;
+
+  private:
+    platform::HostServices& ui_;
+    CHTScheduler& scheduler_;
+    std::function<std::time_t()> clock_ = [] { return std::time(nullptr); };
+    std::unordered_map<std::string, CHTRequestEntry> table_;
+    std::vector<std::unique_ptr<CHTRequest>> private_;
+    std::vector<std::unique_ptr<CHTTask>> background_;
+};
+
+}  // namespace corvane::core

@@ -1,0 +1,458 @@
+#include <gtest/gtest.h>
+
+#include "core/load_task.h"
+#include "scripted_load.h"
+
+namespace corvane::core::testing_support {
+namespace {
+
+using Lifecycle = LoadFixture;
+
+class CTestTerminal : public CHTCommand {
+  public:
+    static inline std::vector<std::string> launches;
+    static const CRuntimeClass kRuntimeClass;
+    const CRuntimeClass* GetRuntimeClass() const override { return &kRuntimeClass; }
+
+  protected:
+    bool Launch(std::string_view hostAndPort) override {
+        launches.emplace_back(hostAndPort);
+        return true;
+    }
+};
+const CRuntimeClass CTestTerminal::kRuntimeClass =
+    MakeRuntimeClass<CTestTerminal, CHTCommand>("CTestTerminal");
+
+Script Page(std::string body, int connectPasses = 1) {
+    Script script;
+    script.connectPasses = connectPasses;
+    script.pieces = {{std::move(body)}};
+    return script;
+}
+
+TEST_F(Lifecycle, TwoWindowsShareOneRetrieval) {
+    scripts["http://h/a"] = Page("shared");
+    Window& first = OpenWindow();
+    Window& second = OpenWindow();
+    first.doc->Navigate("http://h/a");
+    second.doc->Navigate("h/a");
+    RunUntilIdle();
+    EXPECT_EQ(scripts["http://h/a"].opens, 1);
+    EXPECT_EQ(first.view->shown, second.view->shown);
+    EXPECT_EQ(ShownText(second), "shared");
+    EXPECT_EQ(first.view->shown->useCount, 2);
+    EXPECT_TRUE(MessageTexts().empty());
+    EXPECT_FALSE(ui.busy);
+}
+
+TEST_F(Lifecycle, PiecesAndRetriesAssembleTheDocument) {
+    Script script;
+    script.connectPasses = 2;
+    script.capacity = 4;
+    script.pieces = {
+        {"ab"}, {"", kNeedMoreData}, {"cdefg"}, {"", kNeedMoreData}, {"", kNeedMoreData}, {"hij"}};
+    scripts["http://h/p"] = script;
+    Window& window = OpenWindow();
+    window.doc->Navigate("http://h/p");
+    RunUntilIdle();
+    EXPECT_EQ(ShownText(window), "abcdefghij");
+    EXPECT_EQ(window.doc->LoadTask(), nullptr);
+    EXPECT_NE(std::find(ui.statusTexts.begin(), ui.statusTexts.end(), "Loading Document p..."),
+              ui.statusTexts.end());
+}
+
+TEST_F(Lifecycle, TwoFormPostsMakeTwoPrivateRequests) {
+    scripts["http://h/form"] = Page("thanks");
+    Window& window = OpenWindow();
+    for (const char* data : {"a=1", "a=2"}) {
+        COvalonDoc::NavigateOptions options;
+        options.method = kMethodFormPost;
+        options.body = std::make_unique<CHTFormBody>("application/x-www-form-urlencoded", data);
+        window.doc->Navigate("http://h/form", std::move(options));
+        RunUntilIdle();
+    }
+    EXPECT_EQ(scripts["http://h/form"].opens, 2);
+    ASSERT_EQ(window.doc->History().size(), 2u);
+    CHTRequest* first = window.doc->History()[0];
+    CHTRequest* second = window.doc->History()[1];
+    EXPECT_NE(first, second);
+    EXPECT_EQ(static_cast<CHTFormBody*>(first->body.get())->data, "a=1");
+    EXPECT_EQ(static_cast<CHTFormBody*>(second->body.get())->data, "a=2");
+    EXPECT_EQ(host->PrivateRequestCount(), 2u);
+    EXPECT_EQ(host->FindEntry("http://h/form"), nullptr);
+
+    // Reload posts the same body again; leaving both posts behind frees them.
+    window.doc->Reload();
+    RunUntilIdle();
+    EXPECT_EQ(scripts["http://h/form"].opens, 3);
+    EXPECT_EQ(static_cast<CHTFormBody*>(second->body.get())->data, "a=2");
+    CloseWindow(window);
+    scheduler.DeleteRetired();
+    EXPECT_EQ(host->PrivateRequestCount(), 0u);
+}
+
+TEST_F(Lifecycle, BackAndForwardReuseHeldDocuments) {
+    for (const char* url : {"http://h/1", "http://h/2", "http://h/3", "http://h/4"})
+        scripts[url] = Page(url);
+    Window& window = OpenWindow();
+    for (const char* url : {"http://h/1", "http://h/2", "http://h/3"}) {
+        window.doc->Navigate(url);
+        RunUntilIdle();
+    }
+    EXPECT_FALSE(window.doc->CanGoForward());
+    window.doc->Back();
+    RunUntilIdle();
+    EXPECT_EQ(ShownText(window), "http://h/2");
+    EXPECT_EQ(scripts["http://h/2"].opens, 1);
+    EXPECT_TRUE(window.doc->CanGoForward());
+    EXPECT_TRUE(window.doc->CanGoBack());
+    window.doc->Forward();
+    RunUntilIdle();
+    EXPECT_EQ(ShownText(window), "http://h/3");
+    EXPECT_EQ(scripts["http://h/3"].opens, 1);
+
+    window.doc->Back();
+    RunUntilIdle();
+    window.doc->Navigate("http://h/4");
+    RunUntilIdle();
+    std::vector<std::string> history;
+    for (CHTRequest* request : window.doc->History()) history.push_back(request->canonicalUrl);
+    EXPECT_EQ(history, (std::vector<std::string>{"http://h/1", "http://h/2", "http://h/4"}));
+    EXPECT_EQ(host->FindEntry("http://h/3")->request->useCount, 0);
+    EXPECT_FALSE(window.doc->CanGoForward());
+
+    window.doc->Reload();
+    RunUntilIdle();
+    EXPECT_EQ(scripts["http://h/4"].opens, 2);
+    EXPECT_EQ(window.view->events.back(), "remember http://h/4");
+}
+
+TEST_F(Lifecycle, RefreshOfZeroLoadsOnTheNextPass) {
+    Script page = Page("first");
+    page.refreshSeconds = 0;
+    page.refreshUrl = "http://h/next";
+    scripts["http://h/now"] = page;
+    scripts["http://h/next"] = Page("next");
+    Window& window = OpenWindow();
+    window.doc->Navigate("http://h/now");
+    RunUntilIdle();
+    EXPECT_EQ(ShownText(window), "next");
+    EXPECT_EQ(window.doc->History().size(), 2u);
+}
+
+TEST_F(Lifecycle, RefreshOfFiveSecondsLoadsAfterFiveTimerPeriods) {
+    Script page = Page("again");
+    page.refreshSeconds = 5;
+    scripts["http://h/clock"] = page;
+    Window& window = OpenWindow();
+    window.doc->Navigate("http://h/clock");
+    RunUntilIdle();
+    ASSERT_NE(window.doc->RefreshTask(), nullptr);
+    for (int second = 1; second <= 4; ++second) {
+        AdvanceSeconds(1);
+        EXPECT_EQ(scripts["http://h/clock"].opens, 1) << second;
+    }
+    now += 999;
+    scheduler.RunPass();
+    EXPECT_EQ(scripts["http://h/clock"].opens, 1);
+    AdvanceSeconds(0);
+    now += 1;
+    scheduler.RunPass();
+    RunUntilIdle();
+    EXPECT_EQ(scripts["http://h/clock"].opens, 2);
+    // The reloaded page asks again: the countdown starts over, and a navigation ends it.
+    ASSERT_NE(window.doc->RefreshTask(), nullptr);
+    scripts["http://h/away"] = Page("away");
+    window.doc->Navigate("http://h/away");
+    RunUntilIdle();
+    AdvanceSeconds(10);
+    EXPECT_EQ(scripts["http://h/clock"].opens, 2);
+    EXPECT_EQ(ShownText(window), "away");
+}
+
+TEST_F(Lifecycle, StopWhileConnectingKeepsTheOldDocument) {
+    scripts["http://h/old"] = Page("old");
+    scripts["http://h/slow"] = Page("slow", 50);
+    Window& window = OpenWindow();
+    window.doc->Navigate("http://h/old");
+    RunUntilIdle();
+    window.doc->Navigate("http://h/slow");
+    EXPECT_TRUE(ui.busy);
+    for (int i = 0; i < 5; ++i) scheduler.RunPass();
+    window.doc->Stop();
+    EXPECT_EQ(window.doc->LoadTask(), nullptr);
+    EXPECT_EQ(ui.progress, -1);
+    EXPECT_FALSE(ui.busy);
+    RunUntilIdle();
+    EXPECT_EQ(ShownText(window), "old");
+    EXPECT_EQ(window.view->clears, 0);
+    EXPECT_EQ(scripts["http://h/slow"].aborts, 1);
+    EXPECT_FALSE(host->FindEntry("http://h/slow")->request->IsRunning());
+    EXPECT_TRUE(MessageTexts().empty());
+}
+
+TEST_F(Lifecycle, RedirectionReusesTheLoadTask) {
+    Script moved;
+    moved.connectPasses = 1;
+    moved.redirectTo = "http://h/new";
+    scripts["http://h/old"] = moved;
+    scripts["http://h/new"] = Page("new home", 3);
+    Window& window = OpenWindow();
+    window.doc->Navigate("http://h/old");
+    CLoadTask* task = window.doc->LoadTask();
+    scheduler.RunPass();
+    EXPECT_EQ(window.doc->LoadTask(), task);
+    EXPECT_EQ(task->Request().canonicalUrl, "http://h/new");
+    EXPECT_EQ(task->Redirections(), 1);
+    RunUntilIdle();
+    EXPECT_EQ(ShownText(window), "new home");
+    ASSERT_EQ(window.doc->History().size(), 1u);
+    EXPECT_EQ(window.doc->History()[0]->canonicalUrl, "http://h/new");
+    EXPECT_EQ(host->FindEntry("http://h/old")->request->canonicalUrl, "http://h/old");
+}
+
+TEST_F(Lifecycle, RedirectionLoopEndsAfterTwentyRedirections) {
+    Script toB;
+    toB.redirectTo = "http://h/b";
+    Script toA;
+    toA.redirectTo = "http://h/a";
+    scripts["http://h/a"] = toA;
+    scripts["http://h/b"] = toB;
+    scripts["http://h/a"].redirectTo = "http://h/b";
+    scripts["http://h/b"].redirectTo = "http://h/a";
+    Window& window = OpenWindow();
+    window.doc->Navigate("http://h/a");
+    RunUntilIdle();
+    EXPECT_EQ(scripts["http://h/a"].opens + scripts["http://h/b"].opens, kMaxRedirections + 1);
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Cannot connect to http://h/b"});
+    EXPECT_EQ(window.doc->LoadTask(), nullptr);
+}
+
+TEST_F(Lifecycle, FailuresAreReportedOnceWithTheUrl) {
+    struct Case {
+        const char* name;
+        Script script;
+        std::vector<std::string> messages;
+        int clears;
+    };
+    Script refused = Page("x");
+    refused.failOpen = true;
+    Script dropped = Page("x");
+    dropped.failConnect = true;
+    Script broken = Page("");
+    broken.pieces = {{"part"}, {"", kFailure}};
+    Script shortBlock = Page("");
+    shortBlock.pieces = {{"GIF"}, {"", kNeedMoreData}, {"8"}};
+    shortBlock.minimumBlock = 7;
+    Script empty = Page("");
+    empty.noDocument = true;
+    Script silent = Page("x");
+    silent.silent = true;
+    const Case kCases[] = {
+        {"refused", refused, {"Cannot connect to http://h/t"}, 0},
+        {"dropped", dropped, {"Cannot connect to http://h/t"}, 0},
+        {"broken", broken, {"Cannot complete loading http://h/t"}, 1},
+        {"short", shortBlock, {"Cannot complete loading http://h/t"}, 1},
+        {"empty", empty, {"Cannot complete loading http://h/t"}, 0},
+        {"silent", silent, {}, 0},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        scripts["http://h/t"] = c.script;
+        ui.messages.clear();
+        Window& window = OpenWindow();
+        window.doc->Navigate("http://h/t");
+        RunUntilIdle();
+        EXPECT_EQ(MessageTexts(), c.messages);
+        EXPECT_EQ(window.view->clears, c.clears);
+        EXPECT_EQ(window.doc->LoadTask(), nullptr);
+        CloseWindow(window);
+        if (CHTRequestEntry* entry = host->FindEntry("http://h/t")) {
+            if (entry->request != nullptr) host->DeleteRequest(entry->request.get());
+        }
+        scheduler.DeleteRetired();
+    }
+}
+
+TEST_F(Lifecycle, UnbuiltSchemesCannotConnect) {
+    Window& window = OpenWindow();
+    window.doc->Navigate("gopher://g/1");
+    RunUntilIdle();
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Cannot connect to gopher://g/1"});
+    EXPECT_EQ(window.view->shown, nullptr);
+}
+
+TEST_F(Lifecycle, ProxySlotSendsTheSchemeThroughTheHttpClass) {
+    CHTRequest* request = host->GetRequest("ftp://f/file", nullptr, kMethodShared, nullptr);
+    EXPECT_EQ(CreateProtocol(*request, false, false)->GetRuntimeClass(),
+              &CHTUnavailableProtocol::kRuntimeClass);
+    SetProxySlot("ftp", 1);
+    auto protocol = CreateProtocol(*request, true, true);
+    EXPECT_EQ(protocol->GetRuntimeClass(), &CScriptedProtocol::kRuntimeClass);
+    EXPECT_EQ(protocol->request, request);
+    EXPECT_TRUE(protocol->reload);
+    EXPECT_TRUE(protocol->embedded);
+    CHTRequest* noScheme = host->GetRequest("x", nullptr, kMethodFormQuery, nullptr);
+    noScheme->address.scheme = -1;
+    EXPECT_EQ(CreateProtocol(*noScheme, false, false), nullptr);
+}
+
+TEST_F(Lifecycle, BackgroundRetrievalGoesOnWithoutTheWindow) {
+    Script download = Page("", 2);
+    download.pieces = {{"0123456789"}, {"", kNeedMoreData}, {"abc"}};
+    download.capacity = 4;
+    download.kind = kKindBackground;
+    download.noDocument = true;
+    scripts["http://h/big"] = download;
+    Script broken = download;
+    broken.pieces = {{"0123"}, {"", kFailure}};
+    scripts["http://h/broken"] = broken;
+    scripts["http://h/old"] = Page("old");
+    Window& window = OpenWindow();
+    window.doc->Navigate("http://h/old");
+    RunUntilIdle();
+    window.doc->Navigate("http://h/big");
+    scheduler.RunPass();
+    scheduler.RunPass();
+    EXPECT_EQ(window.doc->LoadTask(), nullptr);
+    EXPECT_EQ(host->BackgroundCount(), 1u);
+    RunUntilIdle();
+    EXPECT_EQ(ShownText(window), "old");
+    EXPECT_EQ(host->BackgroundCount(), 0u);
+    CHTRequest* request = host->FindEntry("http://h/big")->request.get();
+    EXPECT_FALSE(request->IsRunning());
+    EXPECT_EQ(request->status, 0);
+    EXPECT_TRUE(MessageTexts().empty());
+
+    window.doc->Navigate("http://h/broken");
+    RunUntilIdle();
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Cannot complete loading http://h/broken"});
+    EXPECT_EQ(host->BackgroundCount(), 0u);
+    EXPECT_EQ(ShownText(window), "old");
+}
+
+TEST_F(Lifecycle, EmbeddedRequestsWaitAndReuseImages) {
+    class CAsker : public CHTTask {
+      public:
+        using CHTTask::CHTTask;
+        int Run() override {
+            ++runs;
+            return kStepFinished;
+        }
+        int runs = 0;
+    };
+    Script image = Page("GIF89a...", 2);
+    image.kind = kKindImage;
+    scripts["http://h/i.gif"] = image;
+    CHTRequest* request = host->GetRequest("http://h/i.gif", nullptr, kMethodShared, nullptr);
+    CAsker asker(scheduler);
+    EXPECT_EQ(StartEmbeddedRequest(*request, false, asker), 0);
+    EXPECT_TRUE(request->waiting.Contains(asker));
+    EXPECT_EQ(request->protocol->embedded, true);
+    RunUntilIdle();
+    EXPECT_EQ(asker.runs, 1);
+    EXPECT_EQ(request->kind, kKindImage);
+    EXPECT_EQ(StartEmbeddedRequest(*request, false, asker), 1);
+    EXPECT_EQ(scripts["http://h/i.gif"].opens, 1);
+
+    request->kind = kKindInline;
+    request->status = -1;
+    EXPECT_EQ(StartEmbeddedRequest(*request, false, asker), -1);
+    CHTRequest* text = host->GetRequest("http://h/t.txt", nullptr, kMethodShared, nullptr);
+    text->SetResult(kKindDocument, std::make_unique<CTextDocument>("t"));
+    EXPECT_EQ(StartEmbeddedRequest(*text, false, asker), -1);
+    // Already-complete data is pumped at once.
+    scripts["http://h/j.gif"] = Page("JFIF", 0);
+    scripts["http://h/j.gif"].kind = kKindImage;
+    CHTRequest* quick = host->GetRequest("http://h/j.gif", nullptr, kMethodShared, nullptr);
+    EXPECT_EQ(StartEmbeddedRequest(*quick, false, asker), 1);
+}
+
+TEST_F(Lifecycle, ImageDecodedForAnotherDisplayDepthIsFetchedAgain) {
+    Script image = Page("img");
+    image.kind = kKindImage;
+    scripts["http://h/i.gif#spot"] = image;
+    Window& window = OpenWindow();
+    window.doc->Navigate("http://h/i.gif#spot");
+    RunUntilIdle();
+    EXPECT_EQ(window.view->events.back(), "repaint #spot");
+    CHTRequest* request = window.view->shown;
+    request->imageDisplayDepth = host->displayDepth;
+    window.doc->Navigate("http://h/i.gif#spot");
+    RunUntilIdle();
+    EXPECT_EQ(scripts["http://h/i.gif#spot"].opens, 1);
+    host->displayDepth = 8;
+    window.doc->Navigate("http://h/i.gif#spot");
+    RunUntilIdle();
+    EXPECT_EQ(scripts["http://h/i.gif#spot"].opens, 2);
+    EXPECT_EQ(request->imageDisplayDepth, 8);
+}
+
+TEST_F(Lifecycle, CommandProtocolLaunchesAndKeepsTheDocument) {
+    const CRuntimeClass* saved = Schemes().ProtocolClass(kSchemeTelnet);
+    Schemes().SetProtocolClass(kSchemeTelnet, &CTestTerminal::kRuntimeClass);
+    scripts["http://h/old"] = Page("old");
+    Window& window = OpenWindow();
+    window.doc->Navigate("http://h/old");
+    RunUntilIdle();
+    window.doc->Navigate("telnet://bbs.example:2323");
+    RunUntilIdle();
+    window.doc->Navigate("telnet://plain");
+    RunUntilIdle();
+    Schemes().SetProtocolClass(kSchemeTelnet, saved);
+    EXPECT_EQ(CTestTerminal::launches, (std::vector<std::string>{"bbs.example 2323", "plain"}));
+    EXPECT_EQ(ShownText(window), "old");
+    EXPECT_EQ(host->FindEntry("telnet://plain/")->request, nullptr);
+    EXPECT_TRUE(MessageTexts().empty());
+}
+
+// Stopping the load, or closing the window, after every number of passes from 0 until the load
+// completes must leave nothing dangling (the sanitizers watch).
+TEST_F(Lifecycle, StopOrCloseAfterEveryPass) {
+    Script page;
+    page.connectPasses = 3;
+    page.capacity = 3;
+    page.pieces = {{"abc"}, {"", kNeedMoreData}, {"defg"}, {"", kNeedMoreData}, {"hi"}};
+    page.refreshSeconds = 0;
+    page.refreshUrl = "http://h/after";
+    Script moved;
+    moved.connectPasses = 2;
+    moved.redirectTo = "http://h/page";
+    int completedAt = -1;
+    for (int close = 0; close < 2; ++close) {
+        for (int stopAt = 0; stopAt < 40; ++stopAt) {
+            SCOPED_TRACE(testing::Message() << (close ? "close" : "stop") << " after " << stopAt);
+            scripts["http://h/page"] = page;
+            scripts["http://h/moved"] = moved;
+            scripts["http://h/after"] = Page("after", 2);
+            Window& window = OpenWindow();
+            Window& other = OpenWindow();
+            other.doc->Navigate("http://h/page");
+            window.doc->Navigate("http://h/moved");
+            int passes = 0;
+            while (passes < stopAt && scheduler.HasQueuedTasks()) {
+                scheduler.RunPass();
+                ++passes;
+            }
+            bool finished = !scheduler.HasQueuedTasks();
+            if (close) {
+                CloseWindow(window);
+            } else {
+                window.doc->Stop();
+            }
+            RunUntilIdle();
+            CloseWindow(other);
+            scheduler.DeleteRetired();
+            windows.clear();
+            host = std::make_unique<CHTHostServices>(ui, scheduler);
+            if (finished) {
+                completedAt = stopAt;
+                break;
+            }
+        }
+    }
+    EXPECT_GE(completedAt, 4);
+}
+
+}  // namespace
+}  // namespace corvane::core::testing_support
