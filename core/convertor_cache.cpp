@@ -1,6 +1,6 @@
 #include "core/convertor_cache.h"
 
-#include <utility>
+#include "core/request.h"
 
 namespace corvane::core {
 namespace {
@@ -11,20 +11,12 @@ class DroppingCacheWriter final : public CConvertorCacheWriter {
     void End(int) override {}
 };
 
-CacheWriterProvider& Provider() {
-    static CacheWriterProvider provider;
-    return provider;
-}
-
 }  // namespace
 
-void SetCacheWriterProvider(CacheWriterProvider provider) {
-    Provider() = std::move(provider);
-}
-
 std::unique_ptr<CConvertorCacheWriter> OpenCacheWriter(CHTRequest& request) {
-    if (Provider()) {
-        if (std::unique_ptr<CConvertorCacheWriter> writer = Provider()(request)) return writer;
+    if (request.cacheEntry != nullptr) {
+        if (std::unique_ptr<CConvertorCacheWriter> writer = request.cacheEntry->OpenWriter(request))
+            return writer;
     }
     return std::make_unique<DroppingCacheWriter>();
 }

@@ -1,11 +1,11 @@
 #pragma once
 // The seam between the internal convertors and the disk cache. Every internal convertor (text,
 // HTML, images) opens a writer when it starts consuming a request's data, puts every byte it
-// consumes into it and ends it when the data ends, so the cache can keep a copy. The disk cache
-// installs the provider at start-up; until then no copy is made. File convertors never feed it.
+// consumes into it and ends it when the data ends, so the cache can keep a copy. The writer comes
+// from the request's cache entry (CCacheEntry::OpenWriter); until the disk cache provides entries
+// that make one, the bytes are dropped. File convertors never feed the cache.
 
 #include <cstddef>
-#include <functional>
 #include <memory>
 
 namespace corvane::core {
@@ -20,15 +20,8 @@ class CConvertorCacheWriter {
     virtual void End(int status) = 0;
 };
 
-// Answers a writer for the request, or null when no copy is wanted (for instance when the data
-// comes from the cache itself).
-using CacheWriterProvider = std::function<std::unique_ptr<CConvertorCacheWriter>(CHTRequest&)>;
-
-// Installs the provider; an empty function removes it.
-void SetCacheWriterProvider(CacheWriterProvider provider);
-
-// A writer for the request: the provider's, or one that drops everything when there is none or it
-// declines. Never null.
+// The writer of the request's cache entry, or one that drops everything when the request has no
+// entry or the entry declines (its data comes from the cache itself). Never null.
 std::unique_ptr<CConvertorCacheWriter> OpenCacheWriter(CHTRequest& request);
 
 }  // namespace corvane::core

@@ -1,6 +1,10 @@
 #include "core/convertor_choice.h"
 
+#include "core/file_convertor.h"
+#include "core/host_services.h"
 #include "core/protocol.h"
+#include "core/request.h"
+#include "core/status.h"
 
 namespace corvane::core {
 
@@ -62,10 +66,86 @@ ConvertorDecision DecideConvertor(const CHTConvertorRegistry& registry, int type
     }
 }
 
-// Without a MIME type registry no convertor can be chosen: the data cannot flow, and the
-// protocol fails the request.
+namespace {
+
+// Moves the retrieval to a private copy of its request (method 1) that owns the protocol from now
+// on, and lets the first request's load end without a new document. Answers the copy.
+CHTRequest& MoveToPrivateCopy(CHTProtocol& protocol) {
+    CHTRequest& original = *protocol.request;
+    CHTHostServices& host = original.Host();
+    CHTRequest& copy =
+        *host.GetRequest(original.canonicalUrl, nullptr, kMethodFormQuery, original.owner);
+    copy.address = original.address;
+    copy.canonicalUrl = original.canonicalUrl;
+    copy.referrer = original.referrer;
+    copy.newsgroups = original.newsgroups;
+    copy.subject = original.subject;
+    copy.sender = original.sender;
+    copy.references = original.references;
+    copy.kind = kKindHandedOff;
+    copy.size = original.size;
+    copy.lastUsed = original.lastUsed;
+    copy.convertorIndex = original.convertorIndex;
+    copy.protocol = std::move(original.protocol);
+    protocol.request = &copy;
+    // A pump task made for the first request would wait on it for ever; the copy task drives
+    // the data from now on.
+    if (protocol.pumpTask != nullptr) {
+        host.Scheduler().Cancel(*protocol.pumpTask);
+        host.Scheduler().DeleteLater(std::move(protocol.pumpTask));
+    }
+    original.status = kStatusOk;
+    original.kind = kKindHandedOff;
+    original.Wake();
+    host.downloads.Add(copy);
+    return copy;
+}
+
+// Hands the data to a file convertor working for a private copy and pumps once, which asks for
+// the file and starts the copy.
+bool HandOffToFile(CHTProtocol& protocol, std::unique_ptr<CFileTaskConvertor> convertor) {
+    CHTRequest& copy = MoveToPrivateCopy(protocol);
+    CFileTaskConvertor& installed = *convertor;
+    protocol.convertor = std::move(convertor);
+    installed.Init(&copy);
+    return protocol.Pump() == 0;
+}
+
+}  // namespace
+
 bool CHTProtocol::ChooseConvertor(std::string_view fileName) {
-    (void)fileName;
+    CHTConvertorRegistry& registry = Convertors();
+    CHTRequest& served = *request;
+    int typeIndex = ResolveTypeIndex(
+        registry, contentType, [this, &registry] { return registry.Probe(*this); }, fileName);
+    served.convertorIndex = typeIndex;
+    ConvertorDecision decision = DecideConvertor(registry, typeIndex, embedded, served.Host().Ui());
+    // The questions may have let the user stop the load meanwhile.
+    if (served.protocol.get() != this) return false;
+
+    switch (decision) {
+        case ConvertorDecision::kInternal:
+            convertor = registry.CreateConvertor(typeIndex, served);
+            return convertor != nullptr;
+        case ConvertorDecision::kPlainText:
+            convertor = registry.CreateConvertor("text/plain", served);
+            return convertor != nullptr;
+        case ConvertorDecision::kSaveToDisk:
+            return HandOffToFile(*this, std::make_unique<CFileSaveConvertor>());
+        case ConvertorDecision::kApplication: {
+            auto execute = std::make_unique<CExecuteConvertor>();
+            execute->SetApplication(registry.Entry(typeIndex).application);
+            return HandOffToFile(*this, std::move(execute));
+        }
+        case ConvertorDecision::kCancel:
+            served.kind = kKindHandedOff;
+            return false;
+        case ConvertorDecision::kEmbeddedUnknown:
+            served.kind = kKindInline;
+            return false;
+        case ConvertorDecision::kNoConvertor:
+            return false;
+    }
     return false;
 }
 

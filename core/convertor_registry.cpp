@@ -1,6 +1,8 @@
 #include "core/convertor_registry.h"
 
 #include "core/ascii.h"
+#include "core/convertor.h"
+#include "core/signature_probes.h"
 
 namespace corvane::core {
 
@@ -88,6 +90,58 @@ const CRuntimeClass* CHTConvertorRegistry::ConvertorClass(std::string_view type)
         if (EqualsIgnoreCase(entry.type, type)) return entry.convertorClass;
     }
     return nullptr;
+}
+
+int CHTConvertorRegistry::Probe(CHTProtocol& protocol) const {
+    for (const CHTProbeEntry& entry : probes_) {
+        if (entry.probe(protocol) == kProbeMatch) return entry.typeIndex;
+    }
+    return -1;
+}
+
+namespace {
+
+std::unique_ptr<CHTConvertor> CreateAndInit(const CRuntimeClass* convertorClass,
+                                            CHTRequest& request) {
+    std::unique_ptr<CHTConvertor> convertor = CreateObjectAs<CHTConvertor>(convertorClass);
+    if (convertor != nullptr) convertor->Init(&request);
+    return convertor;
+}
+
+}  // namespace
+
+std::unique_ptr<CHTConvertor> CHTConvertorRegistry::CreateConvertor(int typeIndex,
+                                                                    CHTRequest& request) const {
+    return CreateAndInit(ConvertorClass(typeIndex), request);
+}
+
+std::unique_ptr<CHTConvertor> CHTConvertorRegistry::CreateConvertor(std::string_view type,
+                                                                    CHTRequest& request) const {
+    return CreateAndInit(ConvertorClass(type), request);
+}
+
+void RegisterBuiltinTypes(CHTConvertorRegistry& registry) {
+    // The order fixes the indexes of BuiltinType.
+    registry.Register("text/plain", nullptr, "txt");
+    registry.Register("text/html", nullptr, "htm,html");
+    registry.Register("image/gif", nullptr, "gif", ProbeGif);
+    registry.Register("image/jpeg", nullptr, "jpg", ProbeJpeg);
+    registry.Register("image/x-xbitmap", nullptr, "xbm");
+}
+
+CHTConvertorRegistry& Convertors() {
+    static CHTConvertorRegistry registry = [] {
+        CHTConvertorRegistry builtins;
+        RegisterBuiltinTypes(builtins);
+        return builtins;
+    }();
+    return registry;
+}
+
+bool DisplaysInternally(int typeIndex) {
+    const CHTConvertorRegistry& registry = Convertors();
+    return !registry.IsValid(typeIndex) ||
+           registry.Entry(typeIndex).action == ConvertorAction::kDisplay;
 }
 
 }  // namespace corvane::core

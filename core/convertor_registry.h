@@ -121,4 +121,8 @@ bool ExtensionListContains(std::string_view list, std::string_view extension);
 // The program's registry, holding the built-in types from first use.
 CHTConvertorRegistry& Convertors();
 
+// Whether a held document of the type is shown again as it is: its type is displayed internally
+// (action kDisplay) in the program's registry, or it has no known type.
+bool DisplaysInternally(int typeIndex);
+
 }  // namespace corvane::core

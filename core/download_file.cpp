@@ -76,14 +76,20 @@ std::string_view DownloadNameExtension(std::string_view safeName) {
     return extension;
 }
 
+DownloadFile::DownloadFile(int fd, std::string path, std::string tempPath)
+    : fd_(fd), path_(std::move(path)), tempPath_(std::move(tempPath)) {}
+
 DownloadFile::DownloadFile(DownloadFile&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), path_(std::move(other.path_)) {}
+    : fd_(std::exchange(other.fd_, -1)),
+      path_(std::move(other.path_)),
+      tempPath_(std::move(other.tempPath_)) {}
 
 DownloadFile& DownloadFile::operator=(DownloadFile&& other) noexcept {
     if (this != &other) {
-        Close();
+        Discard();
         fd_ = std::exchange(other.fd_, -1);
         path_ = std::move(other.path_);
+        tempPath_ = std::move(other.tempPath_);
     }
     return *this;
 }
@@ -102,10 +108,55 @@ bool DownloadFile::Write(const void* data, std::size_t length) {
     return true;
 }
 
-bool DownloadFile::Close() {
-    if (fd_ < 0) return true;
-    int fd = std::exchange(fd_, -1);
-    return ::close(fd) == 0;
+bool DownloadFile::Commit() {
+    if (fd_ < 0) return false;
+    bool replacing = !tempPath_.empty();
+    bool ok = !replacing || ::fsync(fd_) == 0;
+    ok = ::close(std::exchange(fd_, -1)) == 0 && ok;
+    if (ok && replacing)
+        ok = platform::MoveFile(tempPath_, path_, platform::ExistingTarget::kReplace);
+    if (!ok) {
+        platform::DeleteFile(replacing ? tempPath_ : path_);
+        return false;
+    }
+    tempPath_.clear();
+    return true;
+}
+
+void DownloadFile::Discard() {
+    if (fd_ < 0) return;
+    ::close(std::exchange(fd_, -1));
+    platform::DeleteFile(tempPath_.empty() ? path_ : tempPath_);
+}
+
+std::optional<DownloadFile> CreateReplacingFile(const std::string& target) {
+    std::size_t slash = target.rfind('/');
+    std::string directory = slash == std::string::npos ? "." : target.substr(0, slash);
+    if (directory.empty()) directory = "/";
+    struct stat existing {};
+    mode_t mode;
+    if (::stat(target.c_str(), &existing) == 0) {
+        if (S_ISDIR(existing.st_mode)) {
+            errno = EISDIR;
+            return std::nullopt;
+        }
+        mode = existing.st_mode & 07777;
+    } else {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    std::optional<std::string> tempPath = platform::CreateTempFile(directory, "CVT");
+    if (!tempPath) return std::nullopt;
+    int fd = ::open(tempPath->c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0 || ::fchmod(fd, mode) != 0) {
+        int saved = errno;
+        if (fd >= 0) ::close(fd);
+        platform::DeleteFile(*tempPath);
+        errno = saved;
+        return std::nullopt;
+    }
+    return DownloadFile(fd, target, std::move(*tempPath));
 }
 
 DownloadDirectory::DownloadDirectory(std::string parent) : parent_(std::move(parent)) {

@@ -24,28 +24,42 @@ std::string SafeDownloadName(std::string_view addressPath);
 // too long to be one.
 std::string_view DownloadNameExtension(std::string_view safeName);
 
-// An open file created exclusively in the download directory; owns the descriptor.
+// A file a download is written into; owns the descriptor. Nothing is final until Commit: a file
+// that is destroyed or discarded before is deleted, so a failed transfer leaves no partial file.
 class DownloadFile {
   public:
     DownloadFile() = default;
-    DownloadFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+    // fd open for writing on path; with a tempPath the data is written there and replaces path
+    // on Commit.
+    DownloadFile(int fd, std::string path, std::string tempPath = {});
     DownloadFile(DownloadFile&& other) noexcept;
     DownloadFile& operator=(DownloadFile&& other) noexcept;
     DownloadFile(const DownloadFile&) = delete;
     DownloadFile& operator=(const DownloadFile&) = delete;
-    ~DownloadFile() { Close(); }
+    ~DownloadFile() { Discard(); }
 
     bool IsOpen() const { return fd_ >= 0; }
+    // Where the data ends up.
     const std::string& Path() const { return path_; }
     // Writes all of data; false on a write error.
     [[nodiscard]] bool Write(const void* data, std::size_t length);
-    // Closes the descriptor (idempotent); false when the final close reported an error.
-    bool Close();
+    // Closes the file and, when it was written under a temporary name, flushes it to disk and
+    // renames it over Path(). False when any step failed; the file is then discarded.
+    [[nodiscard]] bool Commit();
+    // Closes the file and deletes what was written, unless it was committed.
+    void Discard();
 
   private:
     int fd_ = -1;
     std::string path_;
+    std::string tempPath_;
 };
+
+// A file that replaces `target` on Commit: written under a fresh temporary name in the target's
+// directory, so an existing file stays whole until the new one is complete. A new file gets the
+// permissions the umask allows, a replaced one keeps its own. nullopt (errno set) when the
+// directory cannot be written or the target is a directory.
+std::optional<DownloadFile> CreateReplacingFile(const std::string& target);
 
 // A directory of ours (mode 0700, made with a fresh random name) below a parent such as the
 // system's temporary directory. Created on first use; the directory is held open so that files

@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "core/address.h"
+#include "core/convertor_registry.h"
+#include "core/download_services.h"
 #include "core/request.h"
 #include "core/scheduler.h"
 #include "platform/host_services.h"
@@ -68,11 +70,13 @@ class CHTHostServices {
 
     // Colour depth of the display; an image decoded for another depth is fetched again.
     int displayDepth = 24;
-    // Whether the MIME type with this index is shown by the program itself (action 0). Until
-    // the type registry says otherwise every held document is shown again.
-    std::function<bool(int typeIndex)> displaysInternally = [](int) { return true; };
+    // Whether the MIME type with this index is shown by the program itself (action 0): by
+    // default the answer of the program's type registry.
+    std::function<bool(int typeIndex)> displaysInternally = DisplaysInternally;
     // Makes the download window's progress reporter for a background retrieval; none by default.
     std::function<std::unique_ptr<CHTProgressReporter>(CHTRequest&)> makeDownloadReporter;
+    // Running downloads by owner, their directory and the application launcher.
+    CDownloadServices downloads;
 
   private:
     platform::HostServices& ui_;

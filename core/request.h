@@ -99,6 +99,9 @@ class CHTRequest : public CObject {
     std::int32_t convertorIndex = -1;
     std::uint32_t size = 0;
     std::uint32_t lastUsed = 0;
+    // The local file that is itself the document (file: URLs): the disk cache keeps no copy of
+    // its own and never deletes it. Empty for everything else.
+    std::string localFile;
     std::unique_ptr<CCacheEntry> cacheEntry;
     std::string newsgroups;
     std::string subject;

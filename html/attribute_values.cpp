@@ -9,7 +9,8 @@ namespace corvane::html {
 namespace {
 
 std::string_view SkipLeadingSpaces(std::string_view text) {
-    while (!text.empty() && IsSpace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
+    while (!text.empty() && IsSpace(static_cast<unsigned char>(text.front())))
+        text.remove_prefix(1);
     return text;
 }
 

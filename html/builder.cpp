@@ -116,17 +116,19 @@ CHTMLBuilder::CHTMLBuilder(CHTML& document, BuilderServices services)
     documentAddress_ = core::ParseAddress(document_.url());
     baseAddress_ = documentAddress_;
     baseUrl_ = core::FormatAddress(baseAddress_);
-    AddElement(std::make_unique<CHTMLDocumentStart>());
+    Add<CHTMLDocumentStart>();
 }
 
 std::string CHTMLBuilder::ResolveUrl(std::string_view reference) const {
     return core::FormatAddress(core::ParseAddress(reference, &baseAddress_));
 }
 
-void CHTMLBuilder::AddBreak(BreakKind kind) { AddElement(std::make_unique<CHTMLBreak>(kind)); }
+void CHTMLBuilder::AddBreak(BreakKind kind) {
+    Add<CHTMLBreak>(kind);
+}
 
 void CHTMLBuilder::AddAlignment(std::int32_t alignment) {
-    AddElement(std::make_unique<CHTMLAlignmentMarker>(alignment));
+    Add<CHTMLAlignmentMarker>(alignment);
 }
 
 int CHTMLBuilder::HandleToken(int token, std::string_view text) {
@@ -148,7 +150,7 @@ int CHTMLBuilder::HandleToken(int token, std::string_view text) {
             services_.forms->HandleFormToken(*this, token, text);
             return kContinue;
         case tag::kCellEnd:
-            AddElement(std::make_unique<CHTMLCellEnd>(context_->currentTable));
+            Add<CHTMLCellEnd>(context_->currentTable);
             return kContinue;
         default:
             break;
@@ -176,12 +178,15 @@ void CHTMLBuilder::EndTitle() {
 
 void CHTMLBuilder::AddText(std::string_view text) {
     const bool preformatted = plainMode_ || context_->preDepth > 0;
-    std::string cleaned = preformatted ? CleanPreformattedText(text) : CollapseText(text);
-    if (cleaned.empty()) return;
+    if (preformatted) {
+        CleanPreformattedText(text, scratch_);
+    } else {
+        CollapseText(text, scratch_);
+    }
+    if (scratch_.empty()) return;
     std::uint16_t style = context_->styles.StyleWord();
     if (plainMode_) style |= kStyleFixed;
-    auto* element =
-        AddElement(std::make_unique<CHTMLText>(std::move(cleaned), style, preformatted));
+    auto* element = Add<CHTMLText>(document_.StoreText(scratch_), style, preformatted);
     if (style & kStyleBlink) document_.blinkingTexts.push_back(element);
     if (context_->currentAnchor) {
         element->anchor = context_->currentAnchor;
@@ -360,7 +365,7 @@ void CHTMLBuilder::Anchor(bool isEnd, std::string_view text) {
     std::string name;
     if (GetAttribute(text, "NAME", name)) {
         const bool isTarget = name == documentAddress_.anchor && !document_.scrollTarget;
-        CHTMLAnchorName* element = AddElement(std::make_unique<CHTMLAnchorName>(std::move(name)));
+        CHTMLAnchorName* element = Add<CHTMLAnchorName>(std::move(name));
         if (isTarget) document_.scrollTarget = element;
     }
     context_->currentAnchor = link;
@@ -407,7 +412,7 @@ void CHTMLBuilder::Meta(std::string_view text) {
 }
 
 void CHTMLBuilder::Image(std::string_view text) {
-    auto image = std::make_unique<CHTMLImage>();
+    CHTMLImage* image = Add<CHTMLImage>();
     image->source = Attribute(text, "SRC");
     image->url = ResolveUrl(image->source);
     image->alignment = ImageAlignment(text);
@@ -419,15 +424,14 @@ void CHTMLBuilder::Image(std::string_view text) {
     image->isMap = GetAttribute(text, "ISMAP").has_value();
     image->alt = Attribute(text, "ALT");
     image->anchor = context_->currentAnchor;
-    CHTMLImage* added = AddElement(std::move(image));
-    document_.images.push_back(added);
-    if (added->anchor) AddLinkedElement(added, added->anchor);
-    services_.host->RequestImage(*added);
+    document_.images.push_back(image);
+    if (image->anchor) AddLinkedElement(image, image->anchor);
+    services_.host->RequestImage(*image);
 }
 
 void CHTMLBuilder::Rule(std::string_view text) {
     AddBreak(kEndOfLine);
-    auto rule = std::make_unique<CHTMLRule>();
+    CHTMLRule* rule = Add<CHTMLRule>();
     const std::string align = Attribute(text, "ALIGN");
     if (EqualsUpper(align, "LEFT")) rule->alignment = kAlignLeft;
     if (EqualsUpper(align, "RIGHT")) rule->alignment = kAlignRight;
@@ -442,7 +446,6 @@ void CHTMLBuilder::Rule(std::string_view text) {
         const std::int32_t size = ParseInteger(value);
         rule->size = size < 0 ? 1 : size;
     }
-    AddElement(std::move(rule));
     AddBreak(kEndOfLine);
 }
 
@@ -475,7 +478,7 @@ void CHTMLBuilder::Paragraph(bool isEnd, std::string_view text) {
 void CHTMLBuilder::BlockQuote(bool isEnd) {
     AddBreak(kParagraphGap);
     AddAlignment(kAlignLeft);
-    AddElement(std::make_unique<CHTMLBlockMarker>(kElementBlockQuote, isEnd));
+    Add<CHTMLBlockMarker>(kElementBlockQuote, isEnd);
     int& depth = context_->blockQuoteDepth;
     depth = isEnd ? std::max(0, depth - 1) : depth + 1;
 }
@@ -483,7 +486,7 @@ void CHTMLBuilder::BlockQuote(bool isEnd) {
 void CHTMLBuilder::Centre(bool isEnd) {
     AddBreak(kEndOfLine);
     AddAlignment(kAlignLeft);
-    AddElement(std::make_unique<CHTMLBlockMarker>(kElementCentre, isEnd));
+    Add<CHTMLBlockMarker>(kElementCentre, isEnd);
 }
 
 void CHTMLBuilder::Pre(bool isEnd) {
@@ -565,7 +568,7 @@ void CHTMLBuilder::StartList(int number, std::string_view text) {
     context.styles.Push(word);
     ++context.listDepth;
     const std::int32_t type = number == tag::kDl ? kElementDefinitionList : kElementList;
-    AddElement(std::make_unique<CHTMLListMarker>(type, word, context.listDepth, false));
+    Add<CHTMLListMarker>(type, word, context.listDepth, false);
 }
 
 void CHTMLBuilder::EndList(int number) {
@@ -584,7 +587,7 @@ void CHTMLBuilder::EndList(int number) {
     const std::uint32_t* enclosing = context.styles.InnermostList();
     context.compact = enclosing && (*enclosing & kListCompact) != 0;
     const std::int32_t type = number == tag::kDl ? kElementDefinitionList : kElementList;
-    AddElement(std::make_unique<CHTMLListMarker>(type, word, context.listDepth, true));
+    Add<CHTMLListMarker>(type, word, context.listDepth, true);
 }
 
 void CHTMLBuilder::ListItem() {
@@ -601,11 +604,10 @@ void CHTMLBuilder::ListItem() {
         if (number < kListNumberMask) ++number;
         *list = (*list & ~kListNumberMask) | number;
         const auto numberStyle = static_cast<NumberStyle>((*list & kListStyleMask) >> 24);
-        item = AddElement(std::make_unique<CHTMLNumberedItem>(style, numberStyle,
-                                                              static_cast<std::int32_t>(number)));
+        item = Add<CHTMLNumberedItem>(style, numberStyle, static_cast<std::int32_t>(number));
     } else {
         const std::int32_t shape = BulletShapeOf(list ? *list : 0, context.listDepth);
-        item = AddElement(std::make_unique<CHTMLBulletItem>(style, shape));
+        item = Add<CHTMLBulletItem>(style, shape);
     }
     document_.texts.push_back(item);
 }
@@ -621,7 +623,7 @@ void CHTMLBuilder::DefinitionData(bool isEnd) {
     const bool afterTerm = !styles.Empty() && styles.Top() == kMarkerDt;
     if (!context_->compact || !afterTerm) EndOfLineUnlessAfterBreak();
     styles.Push(kMarkerDd);
-    if (!isEnd) AddElement(std::make_unique<CHTMLDefinitionData>(context_->compact));
+    if (!isEnd) Add<CHTMLDefinitionData>(context_->compact);
 }
 
 void CHTMLBuilder::EndOfData() {

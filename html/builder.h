@@ -19,7 +19,7 @@
 namespace corvane::html {
 
 class CHTMLBuilder {
-public:
+  public:
     // Returned by HandleToken.
     static constexpr int kContinue = 1;
     static constexpr int kTableCompleted = 4;
@@ -41,9 +41,9 @@ public:
     void SetContext(CParseContext* context) { context_ = context ? context : &documentContext_; }
 
     // Building blocks shared with the form and table builders.
-    template <typename Element>
-    Element* AddElement(std::unique_ptr<Element> element) {
-        return document_.AddElement(std::move(element));
+    template <typename Element, typename... Args>
+    Element* Add(Args&&... args) {
+        return document_.Add<Element>(std::forward<Args>(args)...);
     }
     void AddBreak(BreakKind kind);
     void AddAlignment(std::int32_t alignment);
@@ -51,7 +51,7 @@ public:
     void AddText(std::string_view text);
     std::string ResolveUrl(std::string_view reference) const;
 
-private:
+  private:
     int HandleTag(int number, bool isEnd, std::string_view text);
     void HandleTitleToken(int token, std::string_view text);
     void EndTitle();
@@ -91,6 +91,7 @@ private:
     bool backgroundTaken_ = false;
     bool plainMode_ = false;
     std::string titleText_;
+    std::string scratch_;  // cleaned text on its way into the document
 };
 
 }  // namespace corvane::html

@@ -12,7 +12,7 @@ class CHTMLBuilder;
 class CHTMLImage;
 
 class DocumentHost {
-public:
+  public:
     virtual ~DocumentHost() = default;
     // The cleaned TITLE, once per document.
     virtual void ShowTitle(std::string_view /*title*/) {}
@@ -25,7 +25,7 @@ public:
 };
 
 class VisitedLookup {
-public:
+  public:
     virtual ~VisitedLookup() = default;
     // `url` is canonical.
     virtual bool IsVisited(std::string_view /*url*/) const { return false; }
@@ -33,7 +33,7 @@ public:
 
 // FORM, INPUT, SELECT, OPTION, TEXTAREA, ISINDEX and the text tokens of SELECT and TEXTAREA.
 class FormHooks {
-public:
+  public:
     virtual ~FormHooks() = default;
     virtual void HandleFormToken(CHTMLBuilder& /*builder*/, int /*token*/,
                                  std::string_view /*text*/) {}
@@ -42,7 +42,7 @@ public:
 // TABLE, TR, TD, TH and CAPTION. Returns 1, or 4 when a table was completed and must be laid
 // out before parsing goes on.
 class TableHooks {
-public:
+  public:
     virtual ~TableHooks() = default;
     virtual int HandleTableToken(CHTMLBuilder& /*builder*/, int /*token*/,
                                  std::string_view /*text*/) {

@@ -1,5 +1,7 @@
 #include "html/document.h"
 
+#include <algorithm>
+
 namespace corvane::html {
 namespace {
 
@@ -19,13 +21,20 @@ CHTML::CHTML(std::string url) : url_(std::move(url)) {
 }
 
 CHTML::~CHTML() {
-    // Iteratively: a recursive release would overflow the stack on a long document.
+    // The arena frees the memory afterwards.
     CHTMLElement* element = sentinel_.next;
     while (element != &sentinel_) {
         CHTMLElement* following = element->next;
-        delete element;
+        element->~CHTMLElement();
         element = following;
     }
+}
+
+std::string_view CHTML::StoreText(std::string_view text) {
+    if (text.empty()) return {};
+    char* copy = static_cast<char*>(arena_.allocate(text.size(), 1));
+    std::copy(text.begin(), text.end(), copy);
+    return {copy, text.size()};
 }
 
 void CHTML::Link(CHTMLElement* element) {

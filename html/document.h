@@ -3,13 +3,15 @@
 // new elements go in before the insertion point (normally the sentinel, so at the end). Side
 // lists give the view quick access to images, links, blinking text and searchable text.
 //
-// Memory: the element list owns its elements and frees them when the document goes; link
-// anchors and the background image are owned by the document itself (an anchor is shared by
-// every link to the same address, so it has no single place in the list). Side lists, the scroll
-// target and the elements' anchor pointers only refer.
+// Memory: elements and the text of text runs live in the document's arena, one growing block
+// list freed with the document, so building costs no allocation per element; the element list
+// runs their destructors. Link anchors and the background image are owned by the document
+// itself (an anchor is shared by every link to the same address, so it has no single place in
+// the list). Side lists, the scroll target and the elements' anchor pointers only refer.
 
 #include <cstdint>
 #include <memory>
+#include <memory_resource>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,19 +23,23 @@
 namespace corvane::html {
 
 class CHTML {
-public:
+  public:
     explicit CHTML(std::string url);
     CHTML(const CHTML&) = delete;
     CHTML& operator=(const CHTML&) = delete;
     ~CHTML();
 
-    // Links the element in before the insertion point and returns it.
-    template <typename Element>
-    Element* AddElement(std::unique_ptr<Element> element) {
-        Element* added = element.release();
-        Link(added);
-        return added;
+    // Creates an element in the document's arena, links it in before the insertion point and
+    // returns it. It lives as long as the document.
+    template <typename Element, typename... Args>
+    Element* Add(Args&&... args) {
+        void* memory = arena_.allocate(sizeof(Element), alignof(Element));
+        Element* element = new (memory) Element(std::forward<Args>(args)...);
+        Link(element);
+        return element;
     }
+    // A copy of the text that lives as long as the document.
+    std::string_view StoreText(std::string_view text);
 
     CHTMLElement* First() const { return sentinel_.next; }
     // The end of the list: iterate `for (e = First(); e != End(); e = e->next)`.
@@ -74,10 +80,13 @@ public:
     std::optional<std::uint32_t> textColour;
     std::optional<std::uint32_t> backgroundColour;
 
-private:
+  private:
+    static constexpr std::size_t kArenaBlock = 16 * 1024;
+
     void Link(CHTMLElement* element);
 
     std::string url_;
+    std::pmr::monotonic_buffer_resource arena_{kArenaBlock};
     CHTMLElement sentinel_{kElementSentinel};
     CHTMLElement* insertionPoint_ = &sentinel_;
     std::size_t elementCount_ = 0;

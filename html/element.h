@@ -3,13 +3,14 @@
 // structure is carried by paired start and end markers. The type value of each kind is fixed:
 // the flow layout dispatches on it.
 //
-// Memory: every element is owned by the element list of its CHTML (or, for link anchors and the
-// background image, by the CHTML directly). Side lists and the pointers between elements
-// (owning anchor, scroll target) never own.
+// Memory: every element belongs to its CHTML: list elements live in the document's arena, link
+// anchors and the background image are owned by the document directly. Side lists and the
+// pointers between elements (owning anchor, scroll target) never own.
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace corvane::render {
@@ -54,7 +55,7 @@ enum Alignment : std::int32_t {
 };
 
 class CHTMLElement {
-public:
+  public:
     explicit CHTMLElement(std::int32_t type) : type(type) {}
     CHTMLElement(const CHTMLElement&) = delete;
     CHTMLElement& operator=(const CHTMLElement&) = delete;
@@ -81,14 +82,11 @@ class CHTMLAnchor;
 
 // Type 1. Preformatted runs keep tabs and line ends.
 class CHTMLText : public CHTMLElement {
-public:
-    CHTMLText(std::string text, std::uint16_t style, bool preformatted)
-        : CHTMLElement(kElementText),
-          text(std::move(text)),
-          style(style),
-          preformatted(preformatted) {}
+  public:
+    CHTMLText(std::string_view text, std::uint16_t style, bool preformatted)
+        : CHTMLElement(kElementText), text(text), style(style), preformatted(preformatted) {}
 
-    std::string text;
+    std::string_view text;  // kept in the document's arena
     std::uint16_t style;
     bool preformatted;
     CHTMLAnchor* anchor = nullptr;
@@ -102,21 +100,21 @@ enum BreakKind : std::int32_t { kLineBreak = 0, kParagraphGap = 1, kEndOfLine = 
 
 // Type 2.
 class CHTMLBreak : public CHTMLElement {
-public:
+  public:
     explicit CHTMLBreak(BreakKind kind) : CHTMLElement(kElementBreak), kind(kind) {}
     BreakKind kind;
 };
 
 // Types 3 (centre) and 18 (block quotation): a start or end marker.
 class CHTMLBlockMarker : public CHTMLElement {
-public:
+  public:
     CHTMLBlockMarker(std::int32_t type, bool isEnd) : CHTMLElement(type), isEnd(isEnd) {}
     bool isEnd;
 };
 
 // Type 4: one per distinct (HREF, base) pair; shared by every A tag that repeats it.
 class CHTMLAnchor : public CHTMLElement {
-public:
+  public:
     CHTMLAnchor(std::string href, std::string base, std::string url, bool visited)
         : CHTMLElement(kElementLinkAnchor),
           href(std::move(href)),
@@ -133,7 +131,7 @@ public:
 
 // Type 5.
 class CHTMLAnchorName : public CHTMLElement {
-public:
+  public:
     explicit CHTMLAnchorName(std::string name)
         : CHTMLElement(kElementAnchorName), name(std::move(name)) {}
     std::string name;
@@ -142,7 +140,7 @@ public:
 // Type 6: IMG, FIG and the BODY background. Decoding and the load request come with the image
 // convertors.
 class CHTMLImage : public CHTMLElement {
-public:
+  public:
     CHTMLImage() : CHTMLElement(kElementImage) {}
 
     std::string source;  // SRC as written
@@ -160,7 +158,7 @@ public:
 
 // Type 8: HR, and the rules around ISINDEX.
 class CHTMLRule : public CHTMLElement {
-public:
+  public:
     CHTMLRule() : CHTMLElement(kElementRule) {}
     std::optional<std::int32_t> width;  // negative: percent of the available width
     std::optional<std::int32_t> size;
@@ -172,14 +170,14 @@ class CHTMLTable;
 
 // Type 12: ends a replayed table cell.
 class CHTMLCellEnd : public CHTMLElement {
-public:
+  public:
     explicit CHTMLCellEnd(CHTMLTable* table) : CHTMLElement(kElementCellEnd), table(table) {}
     CHTMLTable* table;
 };
 
 // Types 13 (UL, OL, DIR, MENU) and 16 (DL): start or end of a list.
 class CHTMLListMarker : public CHTMLElement {
-public:
+  public:
     CHTMLListMarker(std::int32_t type, std::uint32_t flags, std::int32_t depth, bool isEnd)
         : CHTMLElement(type), flags(flags), depth(depth), isEnd(isEnd) {}
     std::uint32_t flags;  // the list flag word
@@ -198,7 +196,7 @@ enum NumberStyle : std::int32_t {
 
 // Type 14: LI inside OL.
 class CHTMLNumberedItem : public CHTMLElement {
-public:
+  public:
     CHTMLNumberedItem(std::uint16_t style, NumberStyle numberStyle, std::int32_t number)
         : CHTMLElement(kElementNumberedItem),
           style(style),
@@ -213,7 +211,7 @@ enum BulletShape : std::int32_t { kBulletDisc = 1, kBulletCircle = 2, kBulletSqu
 
 // Type 15: LI anywhere else. Without a TYPE the shape is the list depth (3 and deeper square).
 class CHTMLBulletItem : public CHTMLElement {
-public:
+  public:
     CHTMLBulletItem(std::uint16_t style, std::int32_t shape)
         : CHTMLElement(kElementBulletItem), style(style), shape(shape) {}
     std::uint16_t style;
@@ -222,7 +220,7 @@ public:
 
 // Type 17.
 class CHTMLDefinitionData : public CHTMLElement {
-public:
+  public:
     explicit CHTMLDefinitionData(bool compact)
         : CHTMLElement(kElementDefinitionData), compact(compact) {}
     bool compact;
@@ -230,7 +228,7 @@ public:
 
 // Type 19.
 class CHTMLAlignmentMarker : public CHTMLElement {
-public:
+  public:
     explicit CHTMLAlignmentMarker(std::int32_t alignment)
         : CHTMLElement(kElementAlignment), alignment(alignment) {}
     std::int32_t alignment;
@@ -238,7 +236,7 @@ public:
 
 // Type 20: marks the first line.
 class CHTMLDocumentStart : public CHTMLElement {
-public:
+  public:
     CHTMLDocumentStart() : CHTMLElement(kElementDocumentStart) {}
 };
 

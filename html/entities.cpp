@@ -1,5 +1,7 @@
 #include "html/entities.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "html/chars.h"
@@ -19,10 +21,37 @@ EntityMatch LookupNumeric(std::string_view reference, bool ranToEnd) {
     return {static_cast<unsigned char>(value), ranToEnd ? position : reference.size()};
 }
 
+// Rows grouped by their first character, each group in table order, so a lookup only compares
+// the names that can match and still finds the first matching row.
+struct EntityIndex {
+    std::array<std::uint8_t, kEntityTable.size()> rows{};
+    std::array<std::uint8_t, 257> start{};  // rows of first character c: [start[c], start[c+1])
+};
+
+constexpr EntityIndex MakeEntityIndex() {
+    EntityIndex index;
+    std::size_t next = 0;
+    for (int c = 0; c < 256; ++c) {
+        index.start[c] = static_cast<std::uint8_t>(next);
+        for (std::size_t row = 0; row < kEntityTable.size(); ++row) {
+            if (static_cast<unsigned char>(kEntityTable[row].name[0]) == c) {
+                index.rows[next++] = static_cast<std::uint8_t>(row);
+            }
+        }
+    }
+    index.start[256] = static_cast<std::uint8_t>(next);
+    return index;
+}
+
+constexpr EntityIndex kEntityIndex = MakeEntityIndex();
+
 EntityMatch LookupNamed(std::string_view reference, bool ranToEnd) {
     const std::string_view text = reference.substr(1);
-    for (const EntityRow& row : kEntityTable) {
-        if (text.starts_with(row.name)) {
+    const auto first = static_cast<unsigned char>(text[0]);
+    for (std::size_t i = kEntityIndex.start[first]; i < kEntityIndex.start[first + 1]; ++i) {
+        const EntityRow& row = kEntityTable[kEntityIndex.rows[i]];
+        if (text.size() >= row.name.size() &&
+            std::equal(row.name.begin() + 1, row.name.end(), text.begin() + 1)) {
             return {row.code, ranToEnd ? 1 + row.name.size() : reference.size()};
         }
     }

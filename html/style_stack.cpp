@@ -118,7 +118,8 @@ std::uint16_t StyleStack::StyleWord() const {
     const std::int64_t sizer = std::max(font, baseFont);
     const bool sized = sizer > heading;
     if (sized) {
-        const auto size = static_cast<std::uint16_t>(entries_[static_cast<std::size_t>(sizer)].size);
+        const auto size =
+            static_cast<std::uint16_t>(entries_[static_cast<std::size_t>(sizer)].size);
         word |= sizer == font ? static_cast<std::uint16_t>(size | kStyleFontSize) : size;
     }
     if (heading >= 0) {

@@ -50,7 +50,7 @@ inline constexpr std::uint16_t kStyleStrike = 0x2000;
 inline constexpr std::uint16_t kStyleBlink = 0x8000;
 
 class StyleStack {
-public:
+  public:
     // `size`: for FONT the size 1 to 7 (0 when SIZE was missing or unusable); for BASEFONT its
     // stored number. Ignored for other entries.
     void Push(std::uint32_t value, int size = 0);
@@ -71,7 +71,7 @@ public:
 
     std::uint16_t StyleWord() const;
 
-private:
+  private:
     enum Kind : int {
         kBold,
         kItalic,

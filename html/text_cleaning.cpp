@@ -5,26 +5,26 @@
 namespace corvane::html {
 namespace {
 
-bool IsControl(unsigned char c) { return c < 32 || c == 127; }
+bool IsControl(unsigned char c) {
+    return c < 32 || c == 127;
+}
 
 }  // namespace
 
-std::string CollapseText(std::string_view text) {
+void CollapseText(std::string_view text, std::string& result) {
+    result.clear();
     const bool blank = std::all_of(text.begin(), text.end(),
                                    [](char c) { return static_cast<unsigned char>(c) <= 32; });
-    if (blank) return {};
-    std::string result;
-    result.reserve(text.size());
+    if (blank) return;
     for (const char c : text) {
         const char mapped = IsControl(static_cast<unsigned char>(c)) ? ' ' : c;
         if (mapped == ' ' && !result.empty() && result.back() == ' ') continue;
         result.push_back(mapped);
     }
-    return result;
 }
 
-std::string CleanPreformattedText(std::string_view text) {
-    std::string result(text);
+void CleanPreformattedText(std::string_view text, std::string& result) {
+    result.assign(text);
     for (char& c : result) {
         if (c == '\r') {
             c = '\n';
@@ -32,7 +32,6 @@ std::string CleanPreformattedText(std::string_view text) {
             c = ' ';
         }
     }
-    return result;
 }
 
 std::string CleanTitle(std::string_view text) {

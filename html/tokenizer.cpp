@@ -38,7 +38,8 @@ int CHTMLTokenizer::FeedSlow(int ch, bool preformatted) {
         case kInText:
             return TextByMode(ch, preformatted);
         case kAfterLess:
-            buffer_.assign("<");
+            buffer_.clear();
+            buffer_.push_back('<');
             if (ch == '/' || ch == '!') {
                 buffer_.push_back(static_cast<char>(ch));
                 state_ = ch == '/' ? kAfterLessSlash : kInTag;
@@ -196,19 +197,26 @@ int CHTMLTokenizer::Collect(int ch, int kind) {
             // A 0 inside the data must not let the delivered text be delivered a second time.
             state_ = kChunkDelivered;
         }
-        ExpandEntities(buffer_);
+        ExpandPendingEntities();
         return kind;
     }
     AppendFoldingCrLf(ch);
     if (ch == ' ' && buffer_.size() >= kChunkLength) {
-        ExpandEntities(buffer_);
+        ExpandPendingEntities();
         state_ = kChunkDelivered;
         return kind;
     }
     return kTokenNone;
 }
 
+void CHTMLTokenizer::ExpandPendingEntities() {
+    if (!entitiesPending_) return;
+    entitiesPending_ = false;
+    ExpandEntities(buffer_);
+}
+
 void CHTMLTokenizer::AppendFoldingCrLf(int ch) {
+    if (ch == '&') entitiesPending_ = true;
     if (ch == '\n' && !buffer_.empty() && buffer_.back() == '\r') {
         buffer_.back() = '\n';
     } else {
@@ -233,7 +241,7 @@ int CHTMLTokenizer::CompleteTag() {
         endFlag = kEndTagFlag;
         nameStart = 2;
     }
-    ExpandEntities(buffer_);
+    ExpandPendingEntities();
     const int number = LookupTag(std::string_view(buffer_).substr(nameStart));
     return number == 0 ? 0 : number + endFlag;
 }

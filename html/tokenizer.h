@@ -14,6 +14,7 @@
 // characters; a run without spaces, an unterminated tag or comment, or PLAINTEXT without line
 // ends grows one token as large as the run (linear in the input, never more).
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -33,13 +34,14 @@ class CHTMLTokenizer {
     // inside PRE. Returns a token code, 0 when nothing is complete yet.
     int Feed(int ch, bool preformatted) {
         // Most characters are plain text or the inside of a tag; they only get appended.
-        if (state_ == kInText && ordinaryMode_ && !preformatted && ch > '\r' && ch != '<' &&
-            (ch != ' ' || buffer_.size() + 1 < kChunkLength)) {
-            buffer_.push_back(static_cast<char>(ch));
+        const auto byte = static_cast<unsigned char>(ch);
+        if (state_ == kInText && ordinaryMode_ && !preformatted &&
+            (kPlainTextByte[byte] || (byte == ' ' && buffer_.size() + 1 < kChunkLength))) {
+            buffer_.push_back(static_cast<char>(byte));
             return kTokenNone;
         }
-        if (state_ == kInTag && ch > '\r' && ch != '>') {
-            buffer_.push_back(static_cast<char>(ch));
+        if (state_ == kInTag && kPlainTagByte[byte]) {
+            buffer_.push_back(static_cast<char>(byte));
             return kTokenNone;
         }
         return FeedSlow(ch, preformatted);
@@ -78,7 +80,26 @@ class CHTMLTokenizer {
     int CompleteTag();
     void SetMode(int mode);
 
+    // Bytes that text and tags take without a second look: not 0, a line end, a space (text
+    // chunks end at one), '<' or '>', or '&' (the buffer then needs expanding).
+    static constexpr auto kPlainTextByte = [] {
+        std::array<bool, 256> table{};
+        for (int c = 0; c < 256; ++c) {
+            table[c] = c != 0 && c != '\n' && c != '\r' && c != ' ' && c != '<' && c != '&';
+        }
+        return table;
+    }();
+    static constexpr auto kPlainTagByte = [] {
+        std::array<bool, 256> table{};
+        for (int c = 0; c < 256; ++c) table[c] = c != 0 && c != '\n' && c != '>' && c != '&';
+        return table;
+    }();
+
+    void ExpandPendingEntities();
+
     std::string buffer_;
+    // An '&' entered the buffer since it was last expanded or emptied.
+    bool entitiesPending_ = false;
     int mode_ = kModeNone;
     int state_ = kInText;
     // No mode that treats text specially (OPTION, SELECT, PLAINTEXT, TEXTAREA) is in force.

@@ -109,7 +109,7 @@ ProfileModel ParseProfile(std::string_view text) {
         std::size_t end = text.find('\n');
         std::string_view line = text.substr(0, end);
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
 
         std::string_view trimmed = Trim(line);
         if (trimmed.empty()) continue;
@@ -129,17 +129,19 @@ ProfileModel ParseProfile(std::string_view text) {
 
 std::string SerializeProfile(const ProfileModel& model) {
     std::string out;
-    for (const std::string& line : model.preamble) out += line + "\n";
+    auto appendLine = [&out](std::string_view a, std::string_view b = "", std::string_view c = "") {
+        out.append(a).append(b).append(c) += '\n';
+    };
+    for (const std::string& line : model.preamble) appendLine(line);
     for (const ProfileSection& section : model.sections) {
-        out += "[" + EncodeProfileText(section.name, ProfileTextRole::kSection) + "]\n";
+        appendLine("[", EncodeProfileText(section.name, ProfileTextRole::kSection), "]");
         for (const ProfileEntry& entry : section.entries) {
             if (entry.key.empty()) {
-                out += entry.value;
+                appendLine(entry.value);
             } else {
-                out += EncodeProfileText(entry.key, ProfileTextRole::kKey) + "=" +
-                       EncodeProfileText(entry.value, ProfileTextRole::kValue);
+                appendLine(EncodeProfileText(entry.key, ProfileTextRole::kKey), "=",
+                           EncodeProfileText(entry.value, ProfileTextRole::kValue));
             }
-            out += "\n";
         }
     }
     return out;

@@ -100,8 +100,9 @@ bool ProgramLauncher::Start(const std::vector<std::string>& arguments) {
     }
     std::vector<char*> argv;
     argv.reserve(arguments.size() + 1);
-    for (const std::string& argument : arguments)
+    for (const std::string& argument : arguments) {
         argv.push_back(const_cast<char*>(argument.c_str()));
+    }
     argv.push_back(nullptr);
 
     static const SpawnAttributes attributes;

@@ -17,8 +17,10 @@ namespace corvane::platform {
 // Replaces the file at path with content. An existing regular file keeps its permission bits; a
 // new file gets mode 0600, since stores hold passwords and private mail. A symbolic link at path is
 // replaced, not followed. Answers an empty error code on success; on failure the old file is
-// untouched and the temporary file is removed. Only a kill between creating and renaming the
-// temporary file can leave it behind: a hidden ".NAME.XXXXXX" next to the file.
+// untouched and the temporary file is removed; the one exception is a failure to flush the
+// directory after the rename, where the new content is in place but might not survive a power
+// cut. Only a kill between creating and renaming the temporary file leaves that file behind: a
+// hidden ".NAME.XXXXXX" next to the stored file.
 [[nodiscard]] std::error_code WriteFileAtomically(const std::string& path,
                                                   std::string_view content);
 

@@ -98,7 +98,7 @@ TEST_F(ConvertorDownloadDirectoryTest, CreatesPrivateDirectoryAndFilesInsideIt) 
     EXPECT_EQ(info.st_mode & 0777, 0700u);
     EXPECT_EQ(fs::path(file->Path()), dir / "report.pdf");
     ASSERT_TRUE(file->Write("hello", 5));
-    EXPECT_TRUE(file->Close());
+    EXPECT_TRUE(file->Commit());
     EXPECT_EQ(fs::file_size(dir / "report.pdf"), 5u);
 }
 
@@ -158,12 +158,54 @@ TEST_F(ConvertorDownloadDirectoryTest, PlantedSymlinkIsNeverFollowed) {
     ASSERT_TRUE(file.has_value());
     EXPECT_NE(fs::path(file->Path()), planted);
     ASSERT_TRUE(file->Write("evil", 4));
-    file->Close();
+    ASSERT_TRUE(file->Commit());
     std::ifstream in(victim);
     std::string content;
     in >> content;
     EXPECT_EQ(content, "precious");
     EXPECT_TRUE(fs::is_symlink(planted));
+}
+
+TEST_F(ConvertorDownloadDirectoryTest, UncommittedFileIsDeleted) {
+    DownloadDirectory directory(parent_.string());
+    std::string path;
+    {
+        auto file = directory.Create("/partial.ps");
+        ASSERT_TRUE(file && file->Write("half", 4));
+        path = file->Path();
+    }
+    EXPECT_FALSE(fs::exists(path));
+}
+
+TEST_F(ConvertorDownloadDirectoryTest, ReplacingFileKeepsTheOldOneUntilCommit) {
+    fs::path target = parent_ / "saved.txt";
+    { std::ofstream(target) << "old"; }
+    fs::permissions(target, fs::perms(0640));
+    auto read = [&] {
+        std::ifstream in(target);
+        std::string content;
+        in >> content;
+        return content;
+    };
+
+    auto failed = CreateReplacingFile(target.string());
+    ASSERT_TRUE(failed && failed->Write("new", 3));
+    failed->Discard();
+    EXPECT_EQ(read(), "old");
+
+    auto file = CreateReplacingFile(target.string());
+    ASSERT_TRUE(file && file->Write("new", 3));
+    EXPECT_EQ(read(), "old");
+    ASSERT_TRUE(file->Commit());
+    EXPECT_EQ(read(), "new");
+    EXPECT_EQ(fs::status(target).permissions(), fs::perms(0640));
+    // No temporary file is left behind.
+    int entries = 0;
+    for (const auto& entry : fs::directory_iterator(parent_)) entries += entry.exists() ? 1 : 0;
+    EXPECT_EQ(entries, 1);
+
+    EXPECT_FALSE(CreateReplacingFile(parent_.string()).has_value());
+    EXPECT_FALSE(CreateReplacingFile((parent_ / "nowhere" / "x").string()).has_value());
 }
 
 TEST_F(ConvertorDownloadDirectoryTest, UnusableParentFailsCleanly) {

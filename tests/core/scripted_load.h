@@ -5,9 +5,11 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -129,6 +131,21 @@ class RecordingView : public IDocumentView {
     void LoadImages() override { events.push_back("load images"); }
 };
 
+// Scripted host services that can run a callback from inside a message box, as a nested event
+// loop would (the user closes the window while the box is up).
+class HookedHostServices : public platform::ScriptedHostServices {
+public:
+    std::function<void()> onMessage;
+    platform::MessageAnswer ShowMessage(std::string_view text, platform::MessageButtons buttons,
+                                        platform::MessageIcon icon,
+                                        std::string_view caption) override {
+        platform::MessageAnswer answer =
+            ScriptedHostServices::ShowMessage(text, buttons, icon, caption);
+        if (onMessage) std::exchange(onMessage, nullptr)();
+        return answer;
+    }
+};
+
 // A program with a fake clock, scripted host services and the scripted protocol for http.
 class LoadFixture : public ::testing::Test {
   protected:
@@ -149,10 +166,11 @@ class LoadFixture : public ::testing::Test {
     std::vector<std::string> MessageTexts() const;
 
     std::uint32_t now = 5000;
+    std::uint32_t tickPerRead = 0;  // makes every clock read take time, so slices end early
     bool pendingInput = false;
     ScriptBook scripts;
-    platform::ScriptedHostServices ui;
-    CHTScheduler scheduler{[this] { return now; }, [this] { return pendingInput; }};
+    HookedHostServices ui;
+    CHTScheduler scheduler{[this] { return now += tickPerRead; }, [this] { return pendingInput; }};
     std::unique_ptr<CHTHostServices> host = std::make_unique<CHTHostServices>(ui, scheduler);
     std::vector<std::unique_ptr<Window>> windows;
 

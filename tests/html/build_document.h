@@ -50,13 +50,13 @@ inline std::string Describe(const CHTMLElement& e) {
     switch (e.type) {
         case kElementText: {
             const auto& text = static_cast<const CHTMLText&>(e);
-            return (text.preformatted ? "pre:" : "text:" + Hex(text.style) + ":") + text.text;
+            return (text.preformatted ? "pre:" : "text:" + Hex(text.style) + ":") +
+                   std::string(text.text);
         }
         case kElementBreak:
             return "break:" + std::to_string(static_cast<const CHTMLBreak&>(e).kind);
         case kElementAlignment:
-            return "align:" +
-                   std::to_string(static_cast<const CHTMLAlignmentMarker&>(e).alignment);
+            return "align:" + std::to_string(static_cast<const CHTMLAlignmentMarker&>(e).alignment);
         case kElementList:
         case kElementDefinitionList: {
             const auto& list = static_cast<const CHTMLListMarker&>(e);
@@ -67,8 +67,7 @@ inline std::string Describe(const CHTMLElement& e) {
             return "bullet:" + std::to_string(static_cast<const CHTMLBulletItem&>(e).shape);
         case kElementNumberedItem: {
             const auto& item = static_cast<const CHTMLNumberedItem&>(e);
-            return "number:" + std::to_string(item.numberStyle) + ":" +
-                   std::to_string(item.number);
+            return "number:" + std::to_string(item.numberStyle) + ":" + std::to_string(item.number);
         }
         case kElementDefinitionData:
             return static_cast<const CHTMLDefinitionData&>(e).compact ? "dd:compact" : "dd";

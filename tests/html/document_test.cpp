@@ -11,9 +11,11 @@ using testing::BuildDocument;
 using testing::Elements;
 using Words = std::vector<std::string>;
 
-class RecordingHost : public DocumentHost, public VisitedLookup, public FormHooks,
+class RecordingHost : public DocumentHost,
+                      public VisitedLookup,
+                      public FormHooks,
                       public TableHooks {
-public:
+  public:
     void ShowTitle(std::string_view title) override { titles.emplace_back(title); }
     void RepaintBackground() override { ++repaints; }
     void RequestRefresh(std::int32_t seconds, std::string_view url) override {
@@ -37,9 +39,8 @@ public:
 
 TEST(Title, IsCleanedAndShownOnce) {
     RecordingHost host;
-    const auto built =
-        BuildDocument("<title>\r\n  A\tb<i>c\r\nrest</title><title>Second</title>x",
-                      host.Services());
+    const auto built = BuildDocument("<title>\r\n  A\tb<i>c\r\nrest</title><title>Second</title>x",
+                                     host.Services());
     EXPECT_EQ(built.document->title, "A b<ic");
     EXPECT_EQ(host.titles, Words{"A b<ic"});
     EXPECT_EQ(Elements(*built.document), Words{"text:0:x"});
@@ -166,11 +167,10 @@ TEST(Images, TakeTheirAttributes) {
 }
 
 TEST(Rules, TakeTheirAttributes) {
-    const auto built = BuildDocument(
-        "<hr><hr width=50% size=-3 noshade align=left><hr width=-20 align=right>");
+    const auto built =
+        BuildDocument("<hr><hr width=50% size=-3 noshade align=left><hr width=-20 align=right>");
     std::vector<const CHTMLRule*> rules;
-    for (const CHTMLElement* e = built.document->First(); e != built.document->End();
-         e = e->next) {
+    for (const CHTMLElement* e = built.document->First(); e != built.document->End(); e = e->next) {
         if (e->type == kElementRule) rules.push_back(static_cast<const CHTMLRule*>(e));
     }
     ASSERT_EQ(rules.size(), 3u);
@@ -194,30 +194,37 @@ struct BlockCase {
 
 class Blocks : public ::testing::TestWithParam<BlockCase> {};
 
-TEST_P(Blocks, ElementSequence) { EXPECT_EQ(Elements(GetParam().html), GetParam().elements); }
+TEST_P(Blocks, ElementSequence) {
+    EXPECT_EQ(Elements(GetParam().html), GetParam().elements);
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Tags, Blocks,
     ::testing::Values(
-        BlockCase{"Paragraphs", "<p align=center>a</p>",
+        BlockCase{"Paragraphs",
+                  "<p align=center>a</p>",
                   {"break:1", "align:4", "text:0:a", "break:1", "align:3"}},
-        BlockCase{"Heading", "<h1 align=right>a</h1>",
+        BlockCase{"Heading",
+                  "<h1 align=right>a</h1>",
                   {"break:1", "align:5", "text:406:a", "break:1", "align:3"}},
-        BlockCase{"HeadingAfterListItemHasNoGap", "<ul><li><h2>a</h2></ul>",
-                  {"break:2", "break:1", "align:3", "ul+1", "bullet:1", "align:3",
-                   "text:405:a", "break:1", "align:3", "break:2", "break:1", "align:3", "ul-0"}},
-        BlockCase{"Breaks", "a<br>b<pre>c<br>d</pre>",
-                  {"text:0:a", "break:0", "text:0:b", "break:1", "align:3", "pre:c", "break:2",
-                   "pre:d"}},
-        BlockCase{"Centre", "<center>a</center>",
-                  {"break:2", "align:3", "centre+", "text:0:a", "break:2", "align:3",
-                   "centre-"}},
-        BlockCase{"BlockQuote", "<blockquote>a</blockquote>",
-                  {"break:1", "align:3", "quote+", "text:0:a", "break:1", "align:3",
-                   "quote-"}},
-        BlockCase{"Plaintext", "<plaintext>a\nb",
-                  {"break:1", "align:3", "pre:a", "break:0", "pre:b"}},
-        BlockCase{"IgnoredTags", "<link rel=x><nextid n=1><listing>a</listing><blah>b",
+        BlockCase{"HeadingAfterListItemHasNoGap",
+                  "<ul><li><h2>a</h2></ul>",
+                  {"break:2", "break:1", "align:3", "ul+1", "bullet:1", "align:3", "text:405:a",
+                   "break:1", "align:3", "break:2", "break:1", "align:3", "ul-0"}},
+        BlockCase{
+            "Breaks",
+            "a<br>b<pre>c<br>d</pre>",
+            {"text:0:a", "break:0", "text:0:b", "break:1", "align:3", "pre:c", "break:2", "pre:d"}},
+        BlockCase{"Centre",
+                  "<center>a</center>",
+                  {"break:2", "align:3", "centre+", "text:0:a", "break:2", "align:3", "centre-"}},
+        BlockCase{"BlockQuote",
+                  "<blockquote>a</blockquote>",
+                  {"break:1", "align:3", "quote+", "text:0:a", "break:1", "align:3", "quote-"}},
+        BlockCase{
+            "Plaintext", "<plaintext>a\nb", {"break:1", "align:3", "pre:a", "break:0", "pre:b"}},
+        BlockCase{"IgnoredTags",
+                  "<link rel=x><nextid n=1><listing>a</listing><blah>b",
                   {"text:0:a", "text:0:b"}}),
     [](const ::testing::TestParamInfo<BlockCase>& info) { return info.param.name; });
 
@@ -227,9 +234,8 @@ TEST(Hooks, FormAndTableTagsGoToTheirBuilders) {
         "<form><input name=q><select><option>a</select><textarea>t</textarea><isindex></form>"
         "<table><caption>c</caption><tr><th>h<td>d</table>after",
         host.Services());
-    EXPECT_EQ(host.formTokens,
-              (std::vector<int>{18, 30, 45, 67, 40, 67, 45 + kEndTagFlag, 51, 66, 51 + kEndTagFlag,
-                                31, 18 + kEndTagFlag}));
+    EXPECT_EQ(host.formTokens, (std::vector<int>{18, 30, 45, 67, 40, 67, 45 + kEndTagFlag, 51, 66,
+                                                 51 + kEndTagFlag, 31, 18 + kEndTagFlag}));
     EXPECT_EQ(host.tableTokens,
               (std::vector<int>{50, 9, 9 + kEndTagFlag, 55, 53, 52, 50 + kEndTagFlag}));
     const Words elements = Elements(*built.document);

@@ -44,14 +44,15 @@ TEST_P(LongRuns, StayOneElement) {
     EXPECT_EQ(LongestText(*built.document), c.textLength);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Hostile, LongRuns,
-    ::testing::Values(RunCase{"TagWithoutEnd", "<a", kLarge + 2},
-                      RunCase{"UnclosedComment", "<!--", kLarge + 4},
-                      RunCase{"TextWithoutSpace", "", kLarge},
-                      RunCase{"InsideXmp", "<xmp>", kLarge},
-                      RunCase{"InsidePlaintext", "<plaintext>", kLarge}),
-    [](const ::testing::TestParamInfo<RunCase>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Hostile, LongRuns,
+                         ::testing::Values(RunCase{"TagWithoutEnd", "<a", kLarge + 2},
+                                           RunCase{"UnclosedComment", "<!--", kLarge + 4},
+                                           RunCase{"TextWithoutSpace", "", kLarge},
+                                           RunCase{"InsideXmp", "<xmp>", kLarge},
+                                           RunCase{"InsidePlaintext", "<plaintext>", kLarge}),
+                         [](const ::testing::TestParamInfo<RunCase>& info) {
+                             return info.param.name;
+                         });
 
 TEST(Hostile, TextareaContentGoesToTheFormsOnly) {
     struct CountingForms : FormHooks {
@@ -79,8 +80,8 @@ TEST(Hostile, DeeplyNestedListsAndItems) {
     // tag; the outermost list adds a paragraph gap and alignment on each side; the document's
     // start and final break.
     EXPECT_EQ(built.document->ElementCount(), kDepth * 6 + 4 + 2);
-    const auto* deepest = static_cast<const CHTMLBulletItem*>(built.document->texts.at(
-        2 * (kDepth - 1)));
+    const auto* deepest =
+        static_cast<const CHTMLBulletItem*>(built.document->texts.at(2 * (kDepth - 1)));
     EXPECT_EQ(deepest->shape, static_cast<std::int32_t>(kDepth));
 }
 

@@ -30,7 +30,9 @@ struct ItemCase {
 
 class ListItems : public ::testing::TestWithParam<ItemCase> {};
 
-TEST_P(ListItems, NumbersAndBullets) { EXPECT_EQ(Items(GetParam().html), GetParam().items); }
+TEST_P(ListItems, NumbersAndBullets) {
+    EXPECT_EQ(Items(GetParam().html), GetParam().items);
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Lists, ListItems,
@@ -41,15 +43,18 @@ INSTANTIATE_TEST_SUITE_P(
         ItemCase{"BulletTypes",
                  "<ul type=square><li>a</ul><ul type=Circle><li>b</ul><ul type=disc><ul><li>c",
                  {"bullet:3", "bullet:2", "bullet:2"}},
-        ItemCase{"DirAndMenuAreBulleted", "<dir><li>a</dir><menu><li>b</menu>",
+        ItemCase{"DirAndMenuAreBulleted",
+                 "<dir><li>a</dir><menu><li>b</menu>",
                  {"bullet:1", "bullet:1"}},
-        ItemCase{"NumberedFromOne", "<ol><li>a<li>b<li>c</ol>",
+        ItemCase{"NumberedFromOne",
+                 "<ol><li>a<li>b<li>c</ol>",
                  {"number:0:1", "number:0:2", "number:0:3"}},
         // START names the first item's number.
-        ItemCase{"StartIsTheFirstNumber", "<ol start=4><li>a<li>b</ol>",
-                 {"number:0:4", "number:0:5"}},
+        ItemCase{
+            "StartIsTheFirstNumber", "<ol start=4><li>a<li>b</ol>", {"number:0:4", "number:0:5"}},
         ItemCase{"StartBelowOneStartsAtOne", "<ol start=-3><li>a</ol>", {"number:0:1"}},
-        ItemCase{"NumberIsCapped", "<ol start=99999999><li>a<li>b</ol>",
+        ItemCase{"NumberIsCapped",
+                 "<ol start=99999999><li>a<li>b</ol>",
                  {"number:0:8388607", "number:0:8388607"}},
         ItemCase{"NumberStyles",
                  "<ol type=A><li>a</ol><ol type=a><li>a</ol><ol type=I><li>a</ol>"
@@ -58,8 +63,8 @@ INSTANTIATE_TEST_SUITE_P(
         ItemCase{"NestedListsKeepTheirOwnCount",
                  "<ol><li>a<ol><li>b<li>c</ol><li>d</ol>",
                  {"number:0:1", "number:0:1", "number:0:2", "number:0:2"}},
-        ItemCase{"ItemRightAfterItemIgnored", "<ol><li><li>a<li>b</ol>",
-                 {"number:0:1", "number:0:2"}},
+        ItemCase{
+            "ItemRightAfterItemIgnored", "<ol><li><li>a<li>b</ol>", {"number:0:1", "number:0:2"}},
         ItemCase{"ItemOutsideAnyList", "<li>a", {"bullet:0"}}),
     [](const ::testing::TestParamInfo<ItemCase>& info) { return info.param.name; });
 
@@ -74,7 +79,9 @@ TEST(Lists, ItemsJoinTheTextList) {
     EXPECT_EQ(built.document->texts[1]->type, kElementText);
 }
 
-TEST(Lists, StrayListEndAddsNothing) { EXPECT_EQ(Elements("</ul></ol>x"), (Words{"text:0:x"})); }
+TEST(Lists, StrayListEndAddsNothing) {
+    EXPECT_EQ(Elements("</ul></ol>x"), (Words{"text:0:x"}));
+}
 
 TEST(DefinitionLists, TermsAndData) {
     EXPECT_EQ(Elements("<dl><dt>t<dd>d</dl>"),
@@ -84,8 +91,8 @@ TEST(DefinitionLists, TermsAndData) {
 
 TEST(DefinitionLists, CompactDataFollowsItsTermOnTheLine) {
     EXPECT_EQ(Elements("<dl compact><dt>t<dd>d</dl>"),
-              (Words{"break:2", "break:1", "align:3", "dl+1", "text:0:t", "dd:compact",
-                     "text:0:d", "break:2", "break:1", "align:3", "dl-0"}));
+              (Words{"break:2", "break:1", "align:3", "dl+1", "text:0:t", "dd:compact", "text:0:d",
+                     "break:2", "break:1", "align:3", "dl-0"}));
 }
 
 TEST(DefinitionLists, CompactEndsWithTheList) {

@@ -1,7 +1,6 @@
 #include "platform/file_services.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <regex>
@@ -107,16 +106,6 @@ TEST(MoveFile, AnExistingTargetIsReplacedOnlyWhenAsked) {
     EXPECT_FALSE(MoveFile(dir.File("absent"), dir.File("other")));
 }
 
-TEST(DeleteFile, RemovesFilesOnly) {
-    ScratchDirectory dir;
-    dir.Write("f", "x");
-    EXPECT_TRUE(DeleteFile(dir.File("f")));
-    EXPECT_FALSE(GetFileInfo(dir.File("f")));
-    EXPECT_FALSE(DeleteFile(dir.File("f")));
-    ASSERT_EQ(::mkdir(dir.File("d").c_str(), 0700), 0);
-    EXPECT_FALSE(DeleteFile(dir.File("d")));
-}
-
 TEST(CreateDirectories, CreatesMissingParentsPrivately) {
     ScratchDirectory dir;
     const std::string deep = dir.File("a/b/c");
@@ -131,21 +120,6 @@ TEST(CreateDirectories, CreatesMissingParentsPrivately) {
     dir.Write("file", "");
     EXPECT_FALSE(CreateDirectories(dir.File("file")));
     EXPECT_FALSE(CreateDirectories(dir.File("file/below")));
-}
-
-TEST(TempDirectory, FollowsTmpdirWhenItIsADirectory) {
-    ScratchDirectory dir;
-    const char* saved = std::getenv("TMPDIR");
-    std::string savedValue = saved ? saved : "";
-    ::setenv("TMPDIR", (dir.path() + "/").c_str(), 1);
-    EXPECT_EQ(TempDirectory(), dir.path());
-    ::setenv("TMPDIR", dir.File("absent").c_str(), 1);
-    EXPECT_EQ(TempDirectory(), "/tmp");
-    if (saved) {
-        ::setenv("TMPDIR", savedValue.c_str(), 1);
-    } else {
-        ::unsetenv("TMPDIR");
-    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace corvane::testing {
 
@@ -20,6 +21,8 @@ class ScratchDirectory {
     void Write(std::string_view name, std::string_view content) const;
     // The file's content; empty when it cannot be read.
     std::string Read(std::string_view name) const;
+    // The names in the directory, sorted.
+    std::vector<std::string> Names() const;
 
   private:
     std::string path_;

@@ -1,0 +1,84 @@
+// Any bytes, tokenized and built into a document: no crash, tokens of the expected shape, an
+// element list whose links agree in both directions, and element counts and text sizes in
+// proportion to the input. A first byte of 0x01 builds the rest as a plain-text document.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "html/attributes.h"
+#include "html/builder.h"
+#include "html/document.h"
+#include "html/entities.h"
+#include "html/tokenizer.h"
+
+namespace html = corvane::html;
+
+namespace {
+
+void Check(bool condition) {
+    if (!condition) std::abort();
+}
+
+void CheckTokenText(int token, std::string_view text, std::size_t inputSize) {
+    // TEXTAREA stores each LF as CR LF.
+    Check(text.size() <= 2 * inputSize + 2);
+    if (token >= 2 && token != html::kTokenTextAreaText && token != html::kTokenOptionText &&
+        token != html::kTokenLineBreak) {
+        Check(!text.empty() && text.front() == '<');
+        Check(((token & html::kEndTagFlag) != 0) == (text.size() > 1 && text[1] == '/'));
+        // The builder reads attributes of every tag; check them on arbitrary tag texts too.
+        for (std::string_view name : {"HREF", "NAME", "SIZE", "COMPACT"}) {
+            const auto value = html::GetAttribute(text, name);
+            Check(!value || value->size() <= text.size());
+        }
+    }
+}
+
+void CheckDocument(const html::CHTML& document, std::size_t tokens, std::size_t inputSize) {
+    std::size_t count = 0;
+    for (const html::CHTMLElement* e = document.First(); e != document.End(); e = e->next) {
+        Check(e->next->previous == e);
+        Check(++count <= document.ElementCount());
+        if (e->type == html::kElementText) {
+            Check(static_cast<const html::CHTMLText*>(e)->text.size() <= inputSize + 2);
+        }
+    }
+    Check(count == document.ElementCount());
+    // No token adds more than seven elements; the document start and the end add two.
+    Check(count <= 7 * tokens + 2 + 7);
+    Check(document.scrollTarget != nullptr);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::string_view input(reinterpret_cast<const char*>(data), size);
+    const bool plain = !input.empty() && input.front() == '\x01';
+
+    std::string expanded(input);
+    html::ExpandEntities(expanded);
+    Check(expanded.size() <= input.size());
+
+    html::CHTML document("http://example.org/dir/page.html#target");
+    html::CHTMLBuilder builder(document);
+    if (plain) builder.SetPlainMode();
+    html::CHTMLTokenizer tokenizer;
+    std::size_t tokens = 0;
+    auto feed = [&](int ch) {
+        const int token = tokenizer.Feed(ch, builder.Preformatted());
+        if (token == html::kTokenNone) return;
+        ++tokens;
+        CheckTokenText(token, tokenizer.Text(), size);
+        Check(builder.HandleToken(token, tokenizer.Text()) == html::CHTMLBuilder::kContinue);
+    };
+    for (const char c : input) {
+        // A 0 byte means the end of the data to the tokenizer; the reader never passes one on.
+        if (c != '\0') feed(static_cast<unsigned char>(c));
+    }
+    feed(0);
+    builder.EndOfData();
+    CheckDocument(document, tokens, size);
+    return 0;
+}

@@ -1,0 +1,138 @@
+#pragma once
+// The convertors that turn a text stream into a CHTML document: CHTMLConvertor for "text/html"
+// and CPlainConvertor for "text/plain", both built on CHTextConvertor, which owns the builder and
+// the reader that pulls the protocol's bytes and feeds them, one at a time, to PutChar.
+//
+// Order of calls (from the convertor framework): create by class -> Init(request) -> Convert on
+// every pump pass until it answers 1 (finished) or -1 -> one Finish.
+//
+// Reading: a byte 0x1A ends the data (the rest is ignored), as does the end of the stream; the
+// end feeds 0 so the last text is delivered, then the builder's end-of-document step runs. Each
+// pass reads at most kBytesPerPass bytes and then asks to be called again, so a large local file
+// never holds the window up. When the builder completes a table (answer 4), reading pauses while
+// the table replay hook lays it out and replays its cells.
+//
+// Memory: the request owns the document (a CHTMLDocument, set as its result at Init); the
+// convertor refers to it while building. The builder and the cache writer belong to the convertor.
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/convertor.h"
+#include "core/convertor_cache.h"
+#include "html/builder.h"
+#include "html/builder_services.h"
+#include "html/document.h"
+#include "html/plain_lines.h"
+#include "html/tokenizer.h"
+
+namespace corvane::html {
+
+// The result object a text load leaves in its request: the parsed document.
+class CHTMLDocument : public core::CObject {
+  public:
+    explicit CHTMLDocument(std::unique_ptr<CHTML> parsed) : html(std::move(parsed)) {}
+    std::unique_ptr<CHTML> html;
+
+    static const core::CRuntimeClass kRuntimeClass;
+    const core::CRuntimeClass* GetRuntimeClass() const override { return &kRuntimeClass; }
+};
+
+// Lays out a completed table and replays its cells' tokens through the builder (the table
+// code fills it in). Answers true when the replay is complete, false to be called again on the
+// next pass.
+class TableReplay {
+  public:
+    virtual ~TableReplay() = default;
+    virtual bool Replay(CHTMLBuilder& builder) = 0;
+};
+
+// The program-wide services every text convertor hands to its builder; set at start-up by the
+// layers that provide them. `window` answers the window side (title, repaint, images) for a
+// request, or null; refreshes are handed to the request's load lifecycle by the convertor itself.
+struct TextConvertorServices {
+    FormHooks* forms = nullptr;
+    TableHooks* tables = nullptr;
+    TableReplay* replay = nullptr;
+    const VisitedLookup* visited = nullptr;
+    DocumentHost* (*window)(core::CHTRequest& request) = nullptr;
+};
+void SetTextConvertorServices(const TextConvertorServices& services);
+
+class CHTextConvertor : public core::CHTConvertor {
+  public:
+    static constexpr std::size_t kBytesPerPass = 64 * 1024;
+
+    CHTextConvertor();
+    ~CHTextConvertor() override;
+
+    void Init(core::CHTRequest* servedRequest) override;
+    int Convert() override;
+
+    // Tokenizes one byte (0 at the end of the data); answers a token code, 0 when none is
+    // complete. The token's text is TokenText() until the next call.
+    virtual int PutChar(int ch, bool preformatted) = 0;
+    virtual std::string_view TokenText() const = 0;
+
+    CHTML* Document() const { return document_; }
+
+    static const core::CRuntimeClass kRuntimeClass;
+    const core::CRuntimeClass* GetRuntimeClass() const override { return &kRuntimeClass; }
+
+  protected:
+    // Called by Init once the builder exists.
+    virtual void Prepare(CHTMLBuilder&) {}
+
+  private:
+    class RequestHost;
+
+    // Feeds bytes to the builder; stops after a token that completes a table. Answers the bytes
+    // used.
+    std::size_t Feed(const std::uint8_t* data, std::size_t length);
+    int EndOfData();
+    int Fail(int status);
+
+    std::unique_ptr<RequestHost> host_;
+    std::unique_ptr<CHTMLBuilder> builder_;
+    std::unique_ptr<core::CConvertorCacheWriter> cacheWriter_;
+    CHTML* document_ = nullptr;
+    std::string pending_;  // bytes taken from the protocol but not fed yet (a table paused them)
+    bool replaying_ = false;
+    bool ending_ = false;  // the data ended (end of stream or 0x1A) once pending_ is fed
+    bool lastTextDelivered_ = false;
+    bool done_ = false;
+};
+
+class CHTMLConvertor : public CHTextConvertor {
+  public:
+    int PutChar(int ch, bool preformatted) override { return tokenizer_.Feed(ch, preformatted); }
+    std::string_view TokenText() const override { return tokenizer_.Text(); }
+
+    static const core::CRuntimeClass kRuntimeClass;
+    const core::CRuntimeClass* GetRuntimeClass() const override { return &kRuntimeClass; }
+
+  private:
+    CHTMLTokenizer tokenizer_;
+};
+
+// Plain text: every line is preformatted text in the fixed-pitch font, every line end a break.
+class CPlainConvertor : public CHTextConvertor {
+  public:
+    int PutChar(int ch, bool) override { return lines_.PutChar(ch); }
+    std::string_view TokenText() const override { return lines_.Text(); }
+
+    static const core::CRuntimeClass kRuntimeClass;
+    const core::CRuntimeClass* GetRuntimeClass() const override { return &kRuntimeClass; }
+
+  protected:
+    void Prepare(CHTMLBuilder& builder) override { builder.SetPlainMode(); }
+
+  private:
+    PlainLines lines_;
+};
+
+// Gives "text/plain" and "text/html" (extensions "txt" and "htm,html") their convertor classes.
+void RegisterTextConvertors();
+
+}  // namespace corvane::html

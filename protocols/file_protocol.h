@@ -1,0 +1,55 @@
+#pragma once
+// CHTFile serves the "file" scheme: it reads a local file and hands it to the convertor its
+// content or name chooses, generates the listing of a local directory, and generates the roots
+// list ("/" and the home directory) for a file: URL with an empty path.
+//
+// Order of calls: create by class -> Attach -> Open (decides what the URL names, installs the
+// data source and the convertor) -> the convertor pulls -> Abort -> destroy.
+//
+// Only regular files and directories are served: a device, a FIFO or a socket could block the
+// window or never end.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "core/protocol.h"
+#include "protocols/generated_units.h"
+
+namespace corvane::protocols {
+
+class CHTFile : public core::CHTProtocol {
+  public:
+    static constexpr std::int32_t kBufferSize = 2048;
+
+    CHTFile();
+    ~CHTFile() override;
+
+    int Open() override;
+    void Abort() override;
+
+    // The local path of the file or directory being served (empty for the roots list).
+    const std::string& Path() const { return path_; }
+
+    static const core::CRuntimeClass kRuntimeClass;
+    const core::CRuntimeClass* GetRuntimeClass() const override { return &kRuntimeClass; }
+
+  protected:
+    // Opens a regular file and makes it the data source; false when it cannot be read.
+    bool OpenFile(const std::string& path);
+
+  private:
+    int OpenGenerated(std::unique_ptr<GeneratedUnits> generator);
+    std::int32_t FileSource(std::uint8_t* destination, std::int32_t maxLength);
+    std::int32_t GeneratedSource(std::uint8_t* destination, std::int32_t maxLength);
+
+    std::uint8_t buffer_[kBufferSize];
+    std::string path_;
+    int fd_ = -1;
+    std::unique_ptr<GeneratedUnits> generator_;
+};
+
+// Puts CHTFile in the scheme registry for "file".
+void RegisterFileProtocol();
+
+}  // namespace corvane::protocols

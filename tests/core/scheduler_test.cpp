@@ -1,0 +1,245 @@
+#include "core/scheduler.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace corvane::core {
+namespace {
+
+// A task that answers a prepared list of step results and logs its name at every step.
+class ScriptedTask : public CHTTask {
+  public:
+    ScriptedTask(CHTScheduler& scheduler, std::string name, std::vector<int> results,
+                 std::string& log)
+        : CHTTask(scheduler), name_(std::move(name)), results_(std::move(results)), log_(log) {}
+
+    int Run() override {
+        log_ += name_;
+        if (onStep) onStep();
+        if (next_ >= results_.size()) return kStepFinished;
+        return results_[next_++];
+    }
+    std::function<void()> onStep;
+
+  private:
+    std::string name_;
+    std::vector<int> results_;
+    std::size_t next_ = 0;
+    std::string& log_;
+};
+
+class SchedulerTest : public testing::Test {
+  protected:
+    ScriptedTask& Add(const std::string& name, std::vector<int> results) {
+        tasks.push_back(std::make_unique<ScriptedTask>(scheduler, name, std::move(results), log));
+        scheduler.Schedule(*tasks.back());
+        return *tasks.back();
+    }
+    std::string Pass() {
+        log.clear();
+        scheduler.RunPass();
+        return log;
+    }
+
+    std::uint32_t now = 100;
+    std::uint32_t tickPerRead = 0;
+    bool input = false;
+    std::string log;
+    CHTScheduler scheduler{[this] { return now += tickPerRead; }, [this] { return input; }};
+    std::vector<std::unique_ptr<ScriptedTask>> tasks;
+};
+
+TEST_F(SchedulerTest, StepCodesMoveTasksBetweenQueues) {
+    struct Case {
+        const char* name;
+        bool input;
+        std::vector<int> a;
+        std::vector<int> b;
+        std::vector<std::string> passes;  // the steps run by each pass
+    };
+    const Case kCases[] = {
+        {"continue codes step again at once", false, {0, 1, 2, 9}, {}, {"AAAAAB"}},
+        {"finished leaves the queues", false, {3}, {3}, {"AB", ""}},
+        {"later waits for the next pass", false, {5, 5}, {3}, {"AB", "A", "A", ""}},
+        {"background runs when nothing else can", false, {7}, {5, 5}, {"AB", "B", "B", "A", ""}},
+        {"yield without input ends the slice", false, {4}, {}, {"A", "BA", ""}},
+        {"yield with input lets the next task run", true, {4}, {}, {"ABA", ""}},
+        {"yield to front without input ends the slice", false, {8}, {}, {"A", "AB", ""}},
+        {"yield to front with input steps again", true, {8}, {}, {"AAB", ""}},
+        {"wait parks the task", false, {6}, {}, {"AB", ""}},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        tasks.clear();
+        input = c.input;
+        Add("A", c.a);
+        Add("B", c.b);
+        for (const std::string& expected : c.passes) EXPECT_EQ(Pass(), expected);
+        EXPECT_FALSE(scheduler.HasQueuedTasks());
+    }
+}
+
+TEST_F(SchedulerTest, YieldWithInputAndNothingElseStepsAgain) {
+    input = true;
+    Add("A", {4, 4});
+    EXPECT_EQ(Pass(), "AAA");
+}
+
+TEST_F(SchedulerTest, BaseTaskComesBackLater) {
+    CHTTask task(scheduler);
+    scheduler.Schedule(task);
+    EXPECT_TRUE(scheduler.RunPass());
+    EXPECT_EQ(task.lastResult, kStepLater);
+    EXPECT_TRUE(scheduler.HasQueuedTasks());
+}
+
+TEST_F(SchedulerTest, TimersWakeTasksWhenTheirDelayIsUsedUp) {
+    ScriptedTask& sleeper = Add("S", {6, 3});
+    sleeper.onStep = [&] {
+        if (sleeper.lastResult == 0) scheduler.SetDelay(sleeper, 250);
+    };
+    EXPECT_EQ(Pass(), "S");
+    EXPECT_FALSE(scheduler.HasQueuedTasks());
+    EXPECT_TRUE(scheduler.RunPass());  // timers still count as work
+    now += 249;
+    EXPECT_EQ(Pass(), "");
+    now += 1;
+    EXPECT_EQ(Pass(), "S");
+    EXPECT_FALSE(scheduler.HasTimers());
+    EXPECT_FALSE(scheduler.RunPass());
+}
+
+TEST_F(SchedulerTest, TimerOfATaskAlreadyQueuedWaitsForTheNextPass) {
+    ScriptedTask& task = Add("T", {5, 5, 3});
+    scheduler.SetDelay(task, 10);
+    EXPECT_EQ(Pass(), "T");  // now in the second queue, last result 5
+    now += 10;
+    EXPECT_EQ(Pass(), "T");
+    EXPECT_TRUE(scheduler.HasTimers());  // was linked: stays in the timer list
+    scheduler.RemoveTimer(task);
+    EXPECT_FALSE(scheduler.HasTimers());
+    EXPECT_EQ(Pass(), "T");
+}
+
+TEST_F(SchedulerTest, WaitingTaskWakesFromAListWhenItsTimerRunsOut) {
+    CHTTaskList waitingList;
+    ScriptedTask& task = Add("W", {6, 3});
+    task.onStep = [&] {
+        if (task.lastResult == 0) {
+            waitingList.PushBack(task);
+            scheduler.SetDelay(task, 5);
+        }
+    };
+    EXPECT_EQ(Pass(), "W");
+    EXPECT_TRUE(waitingList.Contains(task));
+    now += 5;
+    EXPECT_EQ(Pass(), "W");
+    EXPECT_TRUE(waitingList.Empty());
+}
+
+TEST_F(SchedulerTest, SliceEndsAfterTwoHundredMilliseconds) {
+    tickPerRead = 60;
+    for (const char* name : {"A", "B", "C", "D", "E", "F"}) Add(name, {5});
+    std::string first = Pass();
+    EXPECT_GT(first.size(), 0u);
+    EXPECT_LT(first.size(), 6u);
+    std::string all = first;
+    while (scheduler.HasQueuedTasks()) all += Pass();
+    EXPECT_EQ(all.substr(0, 6), "ABCDEF");
+}
+
+TEST_F(SchedulerTest, PassIsNotReentered) {
+    bool inner = true;
+    ScriptedTask& task = Add("R", {3});
+    task.onStep = [&] { inner = scheduler.RunPass(); };
+    Pass();
+    EXPECT_FALSE(inner);
+}
+
+TEST_F(SchedulerTest, TaskRetiredDuringItsStepIsNeverSteppedAgain) {
+    std::unique_ptr<ScriptedTask> owned =
+        std::make_unique<ScriptedTask>(scheduler, "X", std::vector<int>{0, 0, 0}, log);
+    ScriptedTask* task = owned.get();
+    task->onStep = [&] { scheduler.DeleteLater(std::move(owned)); };
+    scheduler.Schedule(*task);
+    EXPECT_EQ(Pass(), "X");
+    EXPECT_FALSE(scheduler.HasQueuedTasks());
+}
+
+TEST_F(SchedulerTest, TaskDestroyedWhileLinkedLeavesEveryList) {
+    ScriptedTask& task = Add("D", {5});
+    scheduler.SetDelay(task, 100);
+    tasks.clear();
+    EXPECT_FALSE(scheduler.HasQueuedTasks());
+    EXPECT_FALSE(scheduler.HasTimers());
+    EXPECT_EQ(Pass(), "");
+}
+
+TEST_F(SchedulerTest, SignalWakesItsWaitingTasks) {
+    CHTSignal signal;
+    ScriptedTask& a = Add("A", {6, 3});
+    ScriptedTask& b = Add("B", {6, 3});
+    a.onStep = [&] { signal.waiting.PushBack(a); };
+    b.onStep = [&] { signal.waiting.PushBack(b); };
+    EXPECT_EQ(Pass(), "AB");
+    a.onStep = b.onStep = nullptr;
+    signal.Raise(scheduler, -255);
+    EXPECT_EQ(signal.status, -255);
+    EXPECT_EQ(Pass(), "AB");
+}
+
+// An event loop that only records what the scheduler asks of it.
+class RecordingLoop : public platform::EventLoop {
+  public:
+    platform::WatchId WatchFd(int, unsigned, FdCallback) override { return 0; }
+    void SetFdEvents(platform::WatchId, unsigned) override {}
+    void UnwatchFd(platform::WatchId) override {}
+    platform::TimerId StartTimer(std::uint32_t intervalMs, bool, Callback callback) override {
+        timers[++lastTimer] = {intervalMs, std::move(callback)};
+        return lastTimer;
+    }
+    void StopTimer(platform::TimerId id) override { timers.erase(id); }
+    void Post(Callback callback) override { callback(); }
+    void SetIdleHook(IdleHook hook) override { idle = std::move(hook); }
+    bool HasPendingInput() override { return pending; }
+    void Run() override {}
+    void Quit() override {}
+    bool RunUntil(const std::function<bool()>&, std::uint32_t) override { return false; }
+
+    struct Timer {
+        std::uint32_t interval;
+        Callback callback;
+    };
+    std::map<platform::TimerId, Timer> timers;
+    platform::TimerId lastTimer = 0;
+    IdleHook idle;
+    bool pending = false;
+};
+
+TEST_F(SchedulerTest, IdleHookSleepsUntilTheNearestTimer) {
+    RecordingLoop loop;
+    scheduler.AttachTo(loop);
+    ASSERT_TRUE(loop.idle);
+    ScriptedTask& task = Add("T", {0, 6, 3});
+    task.onStep = [&] {
+        if (task.lastResult == 0) scheduler.SetDelay(task, 700);
+    };
+    EXPECT_FALSE(loop.idle());  // only the timer is left: no busy loop
+    ASSERT_EQ(loop.timers.size(), 1u);
+    EXPECT_EQ(loop.timers.begin()->second.interval, 700u);
+
+    Add("P", {5, 5, 3});
+    EXPECT_FALSE(loop.idle());  // only polling for data: a short sleep
+    EXPECT_LE(loop.timers.rbegin()->second.interval, 700u);
+    Add("Q", {0});
+    EXPECT_TRUE(loop.idle());
+    scheduler.Detach();
+    EXPECT_FALSE(loop.idle);
+}
+
+}  // namespace
+}  // namespace corvane::core
