@@ -53,11 +53,13 @@ void CHTMLView::SetDocument(const html::CHTML* document, std::string url, std::s
 }
 
 void CHTMLView::Update() {
+    if (beforeUse) beforeUse();
     if (fonts_.Size() == 0) return;
     if (layout_.Update()) AfterLayout();
 }
 
 void CHTMLView::Finish() {
+    if (beforeUse) beforeUse();
     if (fonts_.Size() == 0) return;
     layout_.Update();
     layout_.Finish();
@@ -80,6 +82,7 @@ void CHTMLView::OnSize(int clientWidth, int clientHeight) {
 }
 
 void CHTMLView::OnRelayout() {
+    if (beforeUse) beforeUse();
     relayoutPosted_ = false;
     RelayoutNow();
 }
@@ -106,6 +109,7 @@ void CHTMLView::AfterLayout() {
 }
 
 void CHTMLView::Paint(DrawingSurface& surface, const Rect& area) {
+    if (beforeUse) beforeUse();
     const ColorScheme colors = layout_.Colors(settings_.colors, settings_.useDocumentColors);
     PaintQueries queries;
     queries.isVisited = [this](const html::CHTMLElement* a) { return layout_.IsVisited(a); };
@@ -167,6 +171,7 @@ void CHTMLView::RepaintAnchor(const html::CHTMLElement* anchor) {
 }
 
 void CHTMLView::MouseMove(Point point) {
+    if (beforeUse) beforeUse();
     const html::CHTMLElement* anchor = HitTest(point);
     const std::string status = LinkTextAt(point);
     if (status != status_) {
@@ -187,6 +192,7 @@ void CHTMLView::MouseMove(Point point) {
 }
 
 void CHTMLView::LeftButtonDown(Point point) {
+    if (beforeUse) beforeUse();
     const html::CHTMLElement* anchor = HitTest(point);
     if (anchor) {
         pressed_ = anchor;
@@ -199,6 +205,7 @@ void CHTMLView::LeftButtonDown(Point point) {
 }
 
 void CHTMLView::LeftButtonUp(Point point) {
+    if (beforeUse) beforeUse();
     selecting_ = false;
     const html::CHTMLElement* anchor = pressed_;
     pressed_ = nullptr;

@@ -81,6 +81,9 @@ class CHTMLView {
     void LeftButtonUp(Point point);
 
     std::function<void(const LinkRequest&)> onFollowLink;
+    // Runs before the view touches its document (paint, mouse, layout): the window checks there
+    // that the document it attached is still the one its request holds.
+    std::function<void()> beforeUse;
 
     const CFlowLayout& Layout() const { return layout_; }
     CFontTable& Fonts() { return fonts_; }

@@ -1,5 +1,8 @@
 #pragma once
 // One QApplication for a whole test program, on the offscreen platform unless another is set.
+// It goes when the tests end, before the program's exit handlers run Qt's own clean-up.
+
+#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <cstdlib>
@@ -10,9 +13,21 @@ inline QApplication& TestApplication() {
     static int argc = 1;
     static char name[] = "corvane_tests";
     static char* argv[] = {name, nullptr};
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static QApplication application(argc, argv);
-    return application;
+    static QApplication* application = [] {
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        auto* made = new QApplication(argc, argv);
+        class Ending : public ::testing::Environment {
+          public:
+            explicit Ending(QApplication* app) : app_(app) {}
+            void TearDown() override { delete app_; }
+
+          private:
+            QApplication* app_;
+        };
+        ::testing::AddGlobalTestEnvironment(new Ending(made));
+        return made;
+    }();
+    return *application;
 }
 
 }  // namespace corvane::shell::testing
