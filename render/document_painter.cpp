@@ -120,6 +120,7 @@ void CDocumentPainter::PaintImage(const LayoutBox& box) {
     inner.bottom -= box.spaceY;
     const Color color = TextColor(box.anchor);
     const bool decoded = info.state == ImageState::kDecoded;
+    const int textLeft = inner.left + kAltTextOffset;  // measured from the box, frames aside
 
     if (info.border > 0 || (!decoded && !box.text.empty())) {
         const int frames = std::max(1, info.border);
@@ -136,7 +137,7 @@ void CDocumentPainter::PaintImage(const LayoutBox& box) {
     PaintIcon(Rect{inner.left, inner.top, inner.left + kIconSide, inner.top + kIconSide},
               info.state == ImageState::kFailed);
     if (box.text.empty()) return;
-    const int x = inner.left + kAltTextOffset;
+    const int x = textLeft;
     const int y = inner.top + std::max(0, (kIconSide - defaultFont_.Metrics().height) / 2);
     surface_.DrawText(defaultFont_, x, y, box.text, color);
     if (box.anchor && colors_.underlineLinks) {

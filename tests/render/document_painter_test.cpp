@@ -120,7 +120,7 @@ TEST_F(DocumentPainterTest, PlaceholdersShowAnIconAndTheirAltText) {
     const auto texts = CallsOf(Call::kText);
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(texts[0].text, "alt");
-    EXPECT_EQ(texts[0].rect.left, box.left + 1 + 35);
+    EXPECT_EQ(texts[0].rect.left, box.left + 35);
 }
 
 }  // namespace
