@@ -39,6 +39,7 @@ COvalonDoc::~COvalonDoc() {
         --request->useCount;
         host_.ReleaseRequest(request);
     }
+    host_.ForgetOwner(this);
 }
 
 CHTRequest* COvalonDoc::Current() const {

@@ -32,7 +32,7 @@ CHTRequestEntry* CHTHostServices::FindEntry(std::string_view canonicalUrl) {
     return it != table_.end() ? &it->second : nullptr;
 }
 
-CHTRequest* CHTHostServices::SharedRequest(const CHTAddress& address, void* owner) {
+CHTRequest* CHTHostServices::SharedRequest(const CHTAddress& address, COvalonDoc* owner) {
     CHTRequestEntry& entry = Entry(FormatAddress(address));
     if (entry.request == nullptr) {
         entry.request = std::make_unique<CHTRequest>(*this, address, kMethodShared, owner);
@@ -43,30 +43,42 @@ CHTRequest* CHTHostServices::SharedRequest(const CHTAddress& address, void* owne
 }
 
 CHTRequest* CHTHostServices::GetRequest(std::string_view text, const CHTAddress* base, int method,
-                                        void* owner) {
+                                        COvalonDoc* owner) {
     CHTAddress address = ParseAddress(text, base);
     if (method == kMethodShared) return SharedRequest(address, owner);
     private_.push_back(std::make_unique<CHTRequest>(*this, address, method, owner));
     return private_.back().get();
 }
 
-void CHTHostServices::DeleteRequest(CHTRequest* request) {
+bool CHTHostServices::DeleteRequest(CHTRequest* request) {
     request->Stop();
+    if (request->useCount > 0 || request->taskRefs > 0) return false;
     if (request->key != nullptr) {
         scheduler_.DeleteLater(std::move(request->key->request));
-        return;
+        return true;
     }
     auto it = std::find_if(private_.begin(), private_.end(),
                            [request](const auto& held) { return held.get() == request; });
-    if (it == private_.end()) return;
+    if (it == private_.end()) return false;
     scheduler_.DeleteLater(std::move(*it));
     private_.erase(it);
+    return true;
 }
 
 void CHTHostServices::ReleaseRequest(CHTRequest* request, bool deleteShared) {
     if (request->useCount > 0 || request->taskRefs > 0) return;
     if (deleteShared || (request->IsPrivate() && request->protocol == nullptr)) {
         DeleteRequest(request);
+    }
+}
+
+void CHTHostServices::ForgetOwner(const COvalonDoc* owner) {
+    for (auto& [url, entry] : table_) {
+        if (entry.request != nullptr && entry.request->owner == owner)
+            entry.request->owner = nullptr;
+    }
+    for (auto& request : private_) {
+        if (request->owner == owner) request->owner = nullptr;
     }
 }
 

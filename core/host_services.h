@@ -23,6 +23,7 @@
 namespace corvane::core {
 
 class CHTProgressReporter;
+class COvalonDoc;
 
 // One address of the shared table: when it was last shown, and its request if it has one.
 struct CHTRequestEntry {
@@ -40,11 +41,15 @@ class CHTHostServices {
 
     platform::HostServices& Ui() const { return ui_; }
     CHTScheduler& Scheduler() const { return scheduler_; }
+    // The loop that sockets and timers are watched on; null in tests that drive passes directly.
+    platform::EventLoop* Loop() const { return loop_; }
+    void SetLoop(platform::EventLoop* loop) { loop_ = loop; }
 
     // The request for `text` read against `base`: for method 0 the shared request of its
     // canonical URL (made when missing), otherwise a new private request.
-    CHTRequest* GetRequest(std::string_view text, const CHTAddress* base, int method, void* owner);
-    CHTRequest* SharedRequest(const CHTAddress& address, void* owner);
+    CHTRequest* GetRequest(std::string_view text, const CHTAddress* base, int method,
+                           COvalonDoc* owner);
+    CHTRequest* SharedRequest(const CHTAddress& address, COvalonDoc* owner);
 
     // The table entry for a canonical URL, created without a request when missing.
     CHTRequestEntry& Entry(std::string_view canonicalUrl);
@@ -52,12 +57,16 @@ class CHTHostServices {
     const std::unordered_map<std::string, CHTRequestEntry>& Entries() const { return table_; }
     std::size_t PrivateRequestCount() const { return private_.size(); }
 
-    // Stops the request and destroys it at the next safe point. A shared request leaves its
+    // Stops the request and destroys it at the next safe point, unless a Back/Forward list or a
+    // task still holds it (then it is only stopped; answers false). A shared request leaves its
     // table entry, which keeps the visit time.
-    void DeleteRequest(CHTRequest* request);
+    bool DeleteRequest(CHTRequest* request);
     // Deletes the request when no Back/Forward list and no task holds it any more: a private
     // request that runs no protocol (a download goes on), any request when `deleteShared` is set.
     void ReleaseRequest(CHTRequest* request, bool deleteShared = false);
+
+    // A closing window: requests it made forget it.
+    void ForgetOwner(const COvalonDoc* owner);
 
     // Keeps a background retrieval (kind 6) running until it ends.
     void StartBackground(CHTRequest& request);
@@ -73,6 +82,8 @@ class CHTHostServices {
     // Whether the MIME type with this index is shown by the program itself (action 0): by
     // default the answer of the program's type registry.
     std::function<bool(int typeIndex)> displaysInternally = DisplaysInternally;
+    // Shows (true) or restores (false) the wait cursor with the mouse captured; none by default.
+    std::function<void(bool)> showWaitCursor;
     // Makes the download window's progress reporter for a background retrieval; none by default.
     std::function<std::unique_ptr<CHTProgressReporter>(CHTRequest&)> makeDownloadReporter;
     // Running downloads by owner, their directory and the application launcher.
@@ -81,6 +92,7 @@ class CHTHostServices {
   private:
     platform::HostServices& ui_;
     CHTScheduler& scheduler_;
+    platform::EventLoop* loop_ = nullptr;
     std::function<std::time_t()> clock_ = [] { return std::time(nullptr); };
     std::unordered_map<std::string, CHTRequestEntry> table_;
     std::vector<std::unique_ptr<CHTRequest>> private_;

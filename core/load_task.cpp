@@ -41,7 +41,10 @@ void CLoadTask::SetRequest(CHTRequest& request) {
 }
 
 int CLoadTask::Run() {
-    switch (request_->StartRetrieval(reload_)) {
+    int started = request_->StartRetrieval(reload_);
+    // Opening may ask the user something, and the window may close meanwhile.
+    if (IsRetired()) return kStepFinished;
+    switch (started) {
         case kRetrievalFailed:
             return Fail(kCannotConnect);
         case kRetrievalRunning:
@@ -61,7 +64,6 @@ int CLoadTask::Run() {
         case kRetrievalNothing:
             return FinishAndDeleteRequest();
         default:
-            if (IsRetired()) return kStepFinished;
             SetStep(&CLoadTask::CheckRequest);
             return request_->WaitFor(*this);
     }
@@ -102,12 +104,12 @@ int CLoadTask::CheckRequest() {
 }
 
 int CLoadTask::Redirect() {
-    if (++redirections_ > kMaxRedirections) return Fail(kCannotConnect);
     CHTRequest& from = *request_;
     std::string location = from.canonicalUrl;
     // The protocol wrote the new location over the canonical URL; the request keeps its own.
     from.canonicalUrl = FormatAddress(from.address);
     from.Stop();
+    if (++redirections_ > kMaxRedirections) return Fail(kCannotConnect);
     CHTRequest* next = from.Host().GetRequest(location, nullptr, kMethodShared, from.owner);
     next->status = 0;
     SetRequest(*next);

@@ -15,6 +15,20 @@ CHTProtocol::CHTProtocol() : progress(std::make_unique<CHTProgressReporter>()) {
 
 CHTProtocol::~CHTProtocol() = default;
 
+CWaitCursor::CWaitCursor(CHTHostServices& host) : host_(host) {
+    if (host_.showWaitCursor) host_.showWaitCursor(true);
+}
+
+CWaitCursor::~CWaitCursor() {
+    if (host_.showWaitCursor) host_.showWaitCursor(false);
+}
+
+void CHTProtocol::ShowWaitCursor() {
+    if (waitCursor == nullptr && request != nullptr) {
+        waitCursor = std::make_unique<CWaitCursor>(request->Host());
+    }
+}
+
 void CHTProtocol::Attach(CHTRequest* servedRequest, bool reloadFlag, bool embeddedFlag) {
     request = servedRequest;
     reload = reloadFlag;

@@ -19,6 +19,7 @@
 
 namespace corvane::core {
 
+class CHTHostServices;
 class CHTProtocol;
 
 // Receives transfer progress after every successful read. The base shows nothing; the status-bar
@@ -29,6 +30,18 @@ class CHTProgressReporter {
     virtual void Report(std::uint32_t received, std::uint32_t expected, std::uint32_t elapsedMs) {
         (void)received, (void)expected, (void)elapsedMs;
     }
+};
+
+// The wait cursor, shown with the mouse captured while a connection is being made.
+class CWaitCursor {
+  public:
+    explicit CWaitCursor(CHTHostServices& host);
+    ~CWaitCursor();
+    CWaitCursor(const CWaitCursor&) = delete;
+    CWaitCursor& operator=(const CWaitCursor&) = delete;
+
+  private:
+    CHTHostServices& host_;
 };
 
 // Answers of Open.
@@ -62,7 +75,7 @@ class CHTProtocol : public CObject {
     virtual bool ChooseConvertor(std::string_view fileName = {});
 
     // Refills the buffer: the number of bytes now available, or the negative error.
-    int ReadMore();
+    [[nodiscard]] int ReadMore();
     // Hands out and consumes the next block. `length` 0, or more than is available, takes all
     // that is available. Null when nothing could be read.
     const std::uint8_t* GetBlock(std::int32_t& length);
@@ -72,10 +85,14 @@ class CHTProtocol : public CObject {
     void SetProgressReporter(std::unique_ptr<CHTProgressReporter> reporter);
 
     // The convertor's answer: -1 failed, 1 finished, 0 more to come; -1 without a convertor.
-    int Pump();
+    [[nodiscard]] int Pump();
     // Pumps once; when more is to come the pump task takes over (answer 0).
-    int StartPumping();
+    [[nodiscard]] int StartPumping();
     void CreatePumpTask();
+
+    // While connecting; released once the request is sent, and when the protocol ends.
+    void ShowWaitCursor();
+    void ReleaseWaitCursor() { waitCursor.reset(); }
 
     // Text for generated HTML: every "<" becomes "&lt;".
     static std::string EscapeHtmlText(std::string_view text);
@@ -91,6 +108,7 @@ class CHTProtocol : public CObject {
     CHTRequest* request = nullptr;
     std::unique_ptr<CHTConvertor> convertor;
     std::unique_ptr<CHTTask> pumpTask;
+    std::unique_ptr<CWaitCursor> waitCursor;
     std::string contentType;
     std::string secondString;
     std::int32_t error = 0;

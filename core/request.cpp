@@ -12,7 +12,7 @@ const CRuntimeClass CHTRequest::kRuntimeClass =
     MakeAbstractRuntimeClass<CHTRequest, CObject>("CHTRequest");
 
 CHTRequest::CHTRequest(CHTHostServices& host, const CHTAddress& parsed, int requestMethod,
-                       void* requestOwner)
+                       COvalonDoc* requestOwner)
     : address(parsed),
       canonicalUrl(FormatAddress(parsed)),
       owner(requestOwner),
@@ -35,6 +35,7 @@ int CHTRequest::WaitFor(CHTTask& task) {
 void CHTRequest::Stop(std::optional<int> newStatus) {
     if (protocol != nullptr) {
         protocol->Abort();
+        protocol->ReleaseWaitCursor();
         if (protocol->pumpTask != nullptr) host_.Scheduler().Cancel(*protocol->pumpTask);
         host_.Scheduler().DeleteLater(std::move(protocol));
     }

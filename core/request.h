@@ -17,6 +17,7 @@ namespace corvane::core {
 
 class CHTHostServices;
 class CHTProtocol;
+class COvalonDoc;
 struct CHTRequestEntry;
 
 // What a retrieval produced.
@@ -58,7 +59,7 @@ class CHTFormBody : public CObject {
 
 class CHTRequest : public CObject {
   public:
-    CHTRequest(CHTHostServices& host, const CHTAddress& address, int method, void* owner);
+    CHTRequest(CHTHostServices& host, const CHTAddress& address, int method, COvalonDoc* owner);
     ~CHTRequest() override;
 
     CHTHostServices& Host() const { return host_; }
@@ -67,9 +68,9 @@ class CHTRequest : public CObject {
     bool IsRunning() const { return protocol != nullptr; }
 
     // Starts the protocol, or reuses the held document (see RetrievalStart).
-    int StartRetrieval(bool reload, bool preferStored = false, bool embedded = false);
+    [[nodiscard]] int StartRetrieval(bool reload, bool preferStored = false, bool embedded = false);
     // Lets the protocol's convertor consume data: -1 failure, 1 finished, 0 more to come.
-    int Pump();
+    [[nodiscard]] int Pump();
     // Deletes the protocol (at the next safe point), sets the status when one is given, and
     // wakes the waiting tasks.
     void Stop(std::optional<int> newStatus = std::nullopt);
@@ -85,7 +86,7 @@ class CHTRequest : public CObject {
     int kind = kKindNothing;
     CHTAddress address;
     std::string canonicalUrl;
-    void* owner;                     // the window context that made the request
+    COvalonDoc* owner;               // the window that made the request; null once it closed
     CHTRequestEntry* key = nullptr;  // table entry; null for private requests
     std::int16_t useCount = 0;       // Back/Forward lists holding the request
     bool seenSinceStart = false;
@@ -119,6 +120,6 @@ class CHTRequest : public CObject {
 
 // Starts or joins the retrieval of an inline part (an image) for `asker`: 1 the image is there,
 // -1 it cannot be had, 0 `asker` waits on the request.
-int StartEmbeddedRequest(CHTRequest& request, bool reload, CHTTask& asker);
+[[nodiscard]] int StartEmbeddedRequest(CHTRequest& request, bool reload, CHTTask& asker);
 
 }  // namespace corvane::core

@@ -212,19 +212,14 @@ TEST_F(Lifecycle, RedirectionReusesTheLoadTask) {
 }
 
 TEST_F(Lifecycle, RedirectionLoopEndsAfterTwentyRedirections) {
-    Script toB;
-    toB.redirectTo = "http://h/b";
-    Script toA;
-    toA.redirectTo = "http://h/a";
-    scripts["http://h/a"] = toA;
-    scripts["http://h/b"] = toB;
     scripts["http://h/a"].redirectTo = "http://h/b";
     scripts["http://h/b"].redirectTo = "http://h/a";
     Window& window = OpenWindow();
     window.doc->Navigate("http://h/a");
     RunUntilIdle();
     EXPECT_EQ(scripts["http://h/a"].opens + scripts["http://h/b"].opens, kMaxRedirections + 1);
-    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Cannot connect to http://h/b"});
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Cannot connect to http://h/a"});
+    EXPECT_EQ(host->FindEntry("http://h/a")->request->canonicalUrl, "http://h/a");
     EXPECT_EQ(window.doc->LoadTask(), nullptr);
 }
 
@@ -404,6 +399,26 @@ TEST_F(Lifecycle, CommandProtocolLaunchesAndKeepsTheDocument) {
     EXPECT_EQ(ShownText(window), "old");
     EXPECT_EQ(host->FindEntry("telnet://plain/")->request, nullptr);
     EXPECT_TRUE(MessageTexts().empty());
+}
+
+TEST_F(Lifecycle, HeldRequestsAreOnlyStoppedWhenDeleted) {
+    scripts["http://h/kept"] = Page("kept", 5);
+    Window& window = OpenWindow();
+    window.doc->Navigate("http://h/kept");
+    scheduler.RunPass();
+    CHTRequest* loading = host->FindEntry("http://h/kept")->request.get();
+    EXPECT_FALSE(host->DeleteRequest(loading));  // the load task holds it
+    EXPECT_FALSE(loading->IsRunning());
+    RunUntilIdle();
+    window.doc->Navigate("http://h/kept");
+    RunUntilIdle();
+    EXPECT_FALSE(host->DeleteRequest(window.view->shown));  // the Back/Forward list holds it
+    EXPECT_EQ(loading->owner, window.doc.get());
+    CloseWindow(window);
+    EXPECT_EQ(loading->owner, nullptr);
+    EXPECT_TRUE(host->DeleteRequest(host->FindEntry("http://h/kept")->request.get()));
+    scheduler.DeleteRetired();
+    EXPECT_EQ(host->FindEntry("http://h/kept")->request, nullptr);
 }
 
 // Stopping the load, or closing the window, after every number of passes from 0 until the load

@@ -155,6 +155,19 @@ TEST_F(ProtocolTest, EmptySourceEndsAtOnce) {
     EXPECT_EQ(plain.Pump(), -1);  // no convertor
 }
 
+TEST_F(ProtocolTest, WaitCursorLastsUntilReleasedOrStopped) {
+    std::vector<bool> cursor;
+    host.showWaitCursor = [&](bool shown) { cursor.push_back(shown); };
+    Make(4, {});
+    protocol->ShowWaitCursor();
+    protocol->ShowWaitCursor();
+    protocol->ReleaseWaitCursor();
+    protocol->ShowWaitCursor();
+    request->protocol = std::move(protocol);
+    request->Stop();
+    EXPECT_EQ(cursor, (std::vector<bool>{true, false, true, false}));
+}
+
 TEST_F(ProtocolTest, HtmlTextEscapesOnlyLessThan) {
     EXPECT_EQ(CHTProtocol::EscapeHtmlText("a<b>&c<"), "a&lt;b>&c&lt;");
 }

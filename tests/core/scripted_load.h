@@ -134,7 +134,7 @@ class RecordingView : public IDocumentView {
 // Scripted host services that can run a callback from inside a message box, as a nested event
 // loop would (the user closes the window while the box is up).
 class HookedHostServices : public platform::ScriptedHostServices {
-public:
+  public:
     std::function<void()> onMessage;
     platform::MessageAnswer ShowMessage(std::string_view text, platform::MessageButtons buttons,
                                         platform::MessageIcon icon,
