@@ -21,13 +21,20 @@ bool IsControl(unsigned char c) {
     return c < 0x20 || c == 0x7F;
 }
 
-// Never cut inside a UTF-8 sequence: back off over continuation bytes.
+// Never cut inside a UTF-8 sequence: back off over at most three continuation bytes (text that
+// is not UTF-8 is cut where it is).
 std::size_t Utf8Boundary(std::string_view text, std::size_t length) {
-    while (length > 0 && length < text.size() &&
-           (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) {
+    for (std::size_t i = 0; i < 3 && length > 0 && length < text.size() &&
+                            (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80;
+         ++i) {
         --length;
     }
     return length;
+}
+
+// A leading "." hides the file or names a directory; a leading "-" reads as an option.
+void DropLeadingDotsAndDashes(std::string& name) {
+    name.erase(0, name.find_first_not_of(".- "));
 }
 
 std::string BoundLength(std::string name) {
@@ -63,9 +70,10 @@ std::string SafeDownloadName(std::string_view addressPath) {
     }
     std::string name;
     for (char c : decoded) name += IsControl(static_cast<unsigned char>(c)) ? '_' : c;
-    // A leading "." hides the file or names a directory; a leading "-" reads as an option.
-    name.erase(0, name.find_first_not_of(".- _"));
-    return BoundLength(std::move(name));
+    DropLeadingDotsAndDashes(name);
+    name = BoundLength(std::move(name));
+    DropLeadingDotsAndDashes(name);  // a cut can leave nothing before the extension
+    return name;
 }
 
 std::string_view DownloadNameExtension(std::string_view safeName) {

@@ -6,7 +6,6 @@
 namespace corvane::core {
 namespace {
 
-using platform::MessageAnswer;
 using platform::ScriptedHostServices;
 using platform::TypeAction;
 
@@ -32,61 +31,6 @@ TEST(ConvertorChoice, TypeIndexFromContentTypeProbeOrExtension) {
     EXPECT_EQ(ResolveTypeIndex(registry, " ; x=y", NoProbe, "a.txt"), 0);
 }
 
-struct UnknownTypeCase {
-    MessageAnswer answer;
-    ConvertorDecision expected;
-};
-
-TEST(ConvertorChoice, UnknownTypeAsksSaveToDisk) {
-    const UnknownTypeCase cases[] = {
-        {MessageAnswer::kYes, ConvertorDecision::kSaveToDisk},
-        {MessageAnswer::kNo, ConvertorDecision::kPlainText},
-        {MessageAnswer::kCancel, ConvertorDecision::kCancel},
-    };
-    CHTConvertorRegistry registry;
-    for (const UnknownTypeCase& c : cases) {
-        ScriptedHostServices host;
-        host.messageAnswers.push_back(c.answer);
-        EXPECT_EQ(DecideConvertor(registry, -1, false, host), c.expected);
-        ASSERT_EQ(host.messages.size(), 1u);
-        EXPECT_EQ(host.messages[0].text, "File Type has not been configured.\nSave to Disk?");
-        EXPECT_EQ(host.messages[0].buttons, platform::MessageButtons::kYesNoCancel);
-    }
-}
-
-TEST(ConvertorChoice, EmbeddedRequestsNeverAsk) {
-    CHTConvertorRegistry registry;
-    int zip = registry.Register("application/zip", nullptr, "zip");
-    ScriptedHostServices host;
-    EXPECT_EQ(DecideConvertor(registry, -1, true, host), ConvertorDecision::kEmbeddedUnknown);
-    registry.Entry(zip).action = ConvertorAction::kAsk;
-    EXPECT_EQ(DecideConvertor(registry, zip, true, host), ConvertorDecision::kNoConvertor);
-    registry.Entry(zip).action = ConvertorAction::kApplication;
-    EXPECT_EQ(DecideConvertor(registry, zip, true, host), ConvertorDecision::kNoConvertor);
-    EXPECT_TRUE(host.messages.empty());
-    EXPECT_TRUE(host.typeQuestions.empty());
-}
-
-TEST(ConvertorChoice, ActionsOfKnownTypes) {
-    struct Case {
-        ConvertorAction action;
-        ConvertorDecision expected;
-    };
-    const Case cases[] = {
-        {ConvertorAction::kDisplay, ConvertorDecision::kInternal},
-        {ConvertorAction::kSave, ConvertorDecision::kSaveToDisk},
-        {ConvertorAction::kApplication, ConvertorDecision::kApplication},
-    };
-    for (const Case& c : cases) {
-        CHTConvertorRegistry registry;
-        int type = registry.Register("application/postscript", nullptr, "ps");
-        registry.Entry(type).action = c.action;
-        ScriptedHostServices host;
-        EXPECT_EQ(DecideConvertor(registry, type, false, host), c.expected);
-        EXPECT_TRUE(host.typeQuestions.empty());
-    }
-}
-
 TEST(ConvertorChoice, AskedTypeFollowsTheAnswer) {
     CHTConvertorRegistry registry;
     int type = registry.Register("application/postscript", nullptr, "ps");
@@ -95,8 +39,11 @@ TEST(ConvertorChoice, AskedTypeFollowsTheAnswer) {
     EXPECT_EQ(DecideConvertor(registry, type, false, host), ConvertorDecision::kCancel);
     // Unscripted, the question answers "save".
     EXPECT_EQ(DecideConvertor(registry, type, false, host), ConvertorDecision::kSaveToDisk);
-    ASSERT_EQ(host.typeQuestions.size(), 2u);
-    EXPECT_EQ(host.typeQuestions[0], "application/postscript");
+    EXPECT_EQ(host.typeQuestions,
+              (std::vector<std::string>{"application/postscript", "application/postscript"}));
+    // An inline part is never asked about.
+    EXPECT_EQ(DecideConvertor(registry, type, true, host), ConvertorDecision::kNoConvertor);
+    EXPECT_EQ(host.typeQuestions.size(), 2u);
 }
 
 // The configure answer re-reads the entry, which the configuration dialog has changed.

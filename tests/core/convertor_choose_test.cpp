@@ -1,0 +1,304 @@
+// ChooseConvertor driven through whole loads: scripted responses with a content type (or none)
+// reach the real choice, the file convertors and the copy task.
+
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "core/convertor_registry.h"
+#include "core/file_convertor.h"
+#include "core/load_task.h"
+#include "scripted_load.h"
+#include "tests/support/scratch_directory.h"
+
+namespace corvane::core::testing_support {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::MessageAnswer;
+
+// Content types by canonical URL; a URL without one sends none.
+std::map<std::string, std::string>& ContentTypes() {
+    static std::map<std::string, std::string> types;
+    return types;
+}
+
+// The scripted protocol, but the convertor is chosen for real, with the path as file name.
+class CTypedProtocol : public CScriptedProtocol {
+  public:
+    bool ChooseConvertor(std::string_view) override {
+        contentType = ContentTypes()[request->canonicalUrl];
+        return CHTProtocol::ChooseConvertor(request->address.path);
+    }
+    static const CRuntimeClass kRuntimeClass;
+    const CRuntimeClass* GetRuntimeClass() const override { return &kRuntimeClass; }
+};
+const CRuntimeClass CTypedProtocol::kRuntimeClass =
+    MakeRuntimeClass<CTypedProtocol, CScriptedProtocol>("CTypedProtocol");
+
+class CountingReporter : public CHTProgressReporter {
+  public:
+    explicit CountingReporter(int& reports) : reports_(reports) {}
+    void Report(std::uint32_t, std::uint32_t, std::uint32_t) override { ++reports_; }
+
+  private:
+    int& reports_;
+};
+
+class ConvertorChoose : public LoadFixture {
+  protected:
+    ConvertorChoose() : savedRegistry_(Convertors()) {
+        Schemes().SetProtocolClass(kSchemeHttp, &CTypedProtocol::kRuntimeClass);
+        CHTConvertorRegistry fresh;
+        RegisterBuiltinTypes(fresh);
+        for (const char* type : {"text/plain", "text/html", "image/gif", "image/jpeg"}) {
+            fresh.SetConvertorClass(type, &CScriptedConvertor::kRuntimeClass);
+        }
+        Convertors() = fresh;
+        host->downloads.postCloseMessage = [this](void* owner) { closed.push_back(owner); };
+    }
+    ~ConvertorChoose() override {
+        Convertors() = savedRegistry_;
+        ContentTypes().clear();
+    }
+
+    // A response of `type` (none when empty) with the body in pieces of `piece` bytes, each
+    // followed by a "not yet" answer so the transfer spans several passes.
+    void Serve(const std::string& url, const std::string& type, const std::string& body,
+               std::size_t piece = 0, int kind = kKindDocument) {
+        Script& script = scripts[url];
+        script.kind = kind;
+        if (piece == 0) piece = body.size();
+        for (std::size_t at = 0; at < body.size(); at += piece) {
+            script.pieces.push_back({body.substr(at, piece)});
+            script.pieces.push_back({"", kNeedMoreData});
+        }
+        if (!type.empty()) ContentTypes()[url] = type;
+    }
+
+    std::string Read(const std::string& path) const {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream content;
+        content << in.rdbuf();
+        return content.str();
+    }
+
+    int Settled(const std::string& url) {
+        CHTRequestEntry* entry = host->FindEntry(url);
+        return entry != nullptr && entry->request != nullptr ? entry->request->convertorIndex : -2;
+    }
+
+    std::vector<void*> closed;
+    corvane::testing::ScratchDirectory scratch;
+
+  private:
+    CHTConvertorRegistry savedRegistry_;
+};
+
+TEST_F(ConvertorChoose, BytesWinOverTheExtensionAndTheExtensionOverNothing) {
+    struct Case {
+        const char* url;
+        const char* body;
+        int expectedType;
+    };
+    const Case cases[] = {
+        {"http://h/a.gif", "\xFF\xD8\xFF\xE0 jpeg data", kTypeImageJpeg},
+        {"http://h/picture", "GIF89a and more", kTypeImageGif},
+        {"http://h/b.gif", "no signature at all", kTypeImageGif},
+        {"http://h/c.txt", "GIF87a but served as text", kTypeImageGif},
+        {"http://h/page.HTM", "<p>hello", kTypeTextHtml},
+    };
+    for (const Case& c : cases) {
+        Serve(c.url, "", c.body);
+        Window& window = OpenWindow();
+        window.doc->Navigate(c.url);
+        RunUntilIdle();
+        EXPECT_EQ(Settled(c.url), c.expectedType) << c.url;
+        EXPECT_EQ(ShownText(window), c.body) << c.url;
+    }
+    // A content type decides alone.
+    Serve("http://h/d.gif", "text/plain", "GIF89a served as text");
+    OpenWindow().doc->Navigate("http://h/d.gif");
+    RunUntilIdle();
+    EXPECT_EQ(Settled("http://h/d.gif"), kTypeTextPlain);
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(ConvertorChoose, UnknownTypeAnsweredNoIsShownAsText) {
+    Serve("http://h/x.foo", "application/x-foo", "plain words");
+    Window& window = OpenWindow();
+    ui.messageAnswers = {MessageAnswer::kNo};
+    window.doc->Navigate("http://h/x.foo");
+    RunUntilIdle();
+    EXPECT_EQ(ShownText(window), "plain words");
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "File Type has not been configured.\nSave to Disk?");
+    EXPECT_EQ(ui.messages[0].icon, platform::MessageIcon::kExclamation);
+}
+
+TEST_F(ConvertorChoose, UnknownTypeAnsweredCancelEndsWithoutDocumentOrError) {
+    Serve("http://h/x.foo", "application/x-foo", "ignored");
+    Window& window = OpenWindow();
+    ui.messageAnswers = {MessageAnswer::kCancel};
+    window.doc->Navigate("http://h/x.foo");
+    RunUntilIdle();
+    EXPECT_EQ(window.view->shown, nullptr);
+    EXPECT_EQ(ui.messages.size(), 1u);  // the question only
+    EXPECT_TRUE(ui.fileDialogTitles.empty());
+    EXPECT_EQ(host->FindEntry("http://h/x.foo")->request->kind, kKindHandedOff);
+    EXPECT_EQ(window.doc->LoadTask(), nullptr);
+}
+
+TEST_F(ConvertorChoose, UnknownTypeAnsweredYesAndTypeWithActionSaveAreSaved) {
+    Convertors().Entry(kTypeTextHtml).action = ConvertorAction::kSave;
+    std::string big(20000, 'x');
+    big += "end";
+    Serve("http://h/x.foo", "application/x-foo", "foo bytes", 4);
+    Serve("http://h/page.html", "text/html", big, 3000);
+    int reports = 0;
+    host->makeDownloadReporter = [&reports](CHTRequest&) {
+        return std::make_unique<CountingReporter>(reports);
+    };
+    ui.messageAnswers = {MessageAnswer::kYes};
+    ui.fileAnswers = {scratch.File("foo.bin"), scratch.File("page.html")};
+    Window& window = OpenWindow();
+    window.doc->Navigate("http://h/x.foo");
+    RunUntilIdle();
+    window.doc->Navigate("http://h/page.html");
+    RunUntilIdle();
+
+    EXPECT_EQ(Read(scratch.File("foo.bin")), "foo bytes");
+    EXPECT_EQ(Read(scratch.File("page.html")), big);
+    EXPECT_EQ(window.view->shown, nullptr);
+    EXPECT_EQ(ui.fileDialogTitles, (std::vector<std::string>{"Save As", "Save As"}));
+    EXPECT_EQ(ui.messages.size(), 1u);  // only the question about the unknown type
+    EXPECT_GT(reports, 0);
+    EXPECT_EQ(host->PrivateRequestCount(), 0u);
+    EXPECT_EQ(host->downloads.RunningCount(window.doc.get()), 0u);
+    // The shared request that handed its data off holds nothing and is loaded afresh next time.
+    EXPECT_EQ(host->FindEntry("http://h/page.html")->request->document, nullptr);
+}
+
+TEST_F(ConvertorChoose, CancelledSaveAsLeavesNoFileAndNoMessage) {
+    Convertors().Entry(kTypeTextHtml).action = ConvertorAction::kSave;
+    Serve("http://h/page.html", "text/html", "content", 2);
+    ui.fileAnswers = {std::nullopt};
+    Window& window = OpenWindow();
+    window.doc->Navigate("http://h/page.html");
+    RunUntilIdle();
+    EXPECT_EQ(ui.fileDialogTitles.size(), 1u);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(fs::is_empty(scratch.path()));
+    EXPECT_EQ(host->PrivateRequestCount(), 0u);
+    EXPECT_EQ(scripts["http://h/page.html"].aborts, 1);
+}
+
+TEST_F(ConvertorChoose, UncreatableFileIsOfferedAgainUntilCancelled) {
+    Convertors().Entry(kTypeTextHtml).action = ConvertorAction::kSave;
+    Serve("http://h/a.html", "text/html", "first");
+    Serve("http://h/b.html", "text/html", "second");
+    std::string nowhere = scratch.File("missing/dir/a.html");
+    ui.fileAnswers = {nowhere, scratch.File("a.html"), nowhere};
+    ui.messageAnswers = {MessageAnswer::kRetry, MessageAnswer::kCancel};
+    Window& window = OpenWindow();
+    window.doc->Navigate("http://h/a.html");
+    RunUntilIdle();
+    window.doc->Navigate("http://h/b.html");
+    RunUntilIdle();
+
+    EXPECT_EQ(Read(scratch.File("a.html")), "first");
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[0].text, "Cannot create file '" + nowhere + "\"... Try another name?");
+    EXPECT_EQ(ui.messages[0].buttons, platform::MessageButtons::kRetryCancel);
+    EXPECT_EQ(ui.messages[0].icon, platform::MessageIcon::kExclamation);
+    EXPECT_EQ(ui.fileDialogTitles.size(), 3u);
+    EXPECT_EQ(host->PrivateRequestCount(), 0u);
+}
+
+TEST_F(ConvertorChoose, TransferErrorMidCopyDiscardsThePartialFileAndReports) {
+    Convertors().Entry(kTypeTextHtml).action = ConvertorAction::kSave;
+    scripts["http://h/x.html"].pieces = {{"part one"}, {"", kNeedMoreData}, {"", kFailure}};
+    ContentTypes()["http://h/x.html"] = "text/html";
+    { std::ofstream(scratch.File("x.html")) << "the old file"; }
+    ui.fileAnswers = {scratch.File("x.html")};
+    Window& window = OpenWindow();
+    window.doc->Navigate("http://h/x.html");
+    RunUntilIdle();
+
+    EXPECT_EQ(Read(scratch.File("x.html")), "the old file");
+    int files = 0;
+    for (const auto& entry : fs::directory_iterator(scratch.path())) files += entry.exists();
+    EXPECT_EQ(files, 1);  // no temporary file left
+    EXPECT_EQ(MessageTexts(),
+              (std::vector<std::string>{"Cannot complete loading http://h/x.html"}));
+    EXPECT_EQ(host->PrivateRequestCount(), 0u);
+    EXPECT_EQ(scripts["http://h/x.html"].aborts, 1);
+}
+
+TEST_F(ConvertorChoose, ClosingOwnerIsClosedAfterItsLastDownload) {
+    Convertors().Entry(kTypeTextHtml).action = ConvertorAction::kSave;
+    Serve("http://h/short.html", "text/html", "ab", 1);
+    Serve("http://h/long.html", "text/html", std::string(40, 'z'), 1);
+    ui.fileAnswers = {scratch.File("long.html"), scratch.File("short.html")};
+    Window& window = OpenWindow();
+    Window& other = OpenWindow();
+    void* owner = window.doc.get();
+    window.doc->Navigate("http://h/long.html");
+    scheduler.RunPass();
+    window.doc->Navigate("http://h/short.html");
+    scheduler.RunPass();
+    EXPECT_EQ(host->downloads.RunningCount(owner), 2u);
+    EXPECT_TRUE(host->downloads.CloseWhenIdle(other.doc.get()));
+    EXPECT_FALSE(host->downloads.CloseWhenIdle(owner));
+
+    int passes = 0;
+    while (host->downloads.RunningCount(owner) == 2 && ++passes < 100) scheduler.RunPass();
+    EXPECT_EQ(host->downloads.RunningCount(owner), 1u);
+    EXPECT_TRUE(closed.empty());
+    RunUntilIdle();
+    EXPECT_EQ(closed, std::vector<void*>{owner});
+    EXPECT_EQ(Read(scratch.File("long.html")), std::string(40, 'z'));
+    EXPECT_EQ(Read(scratch.File("short.html")), "ab");
+}
+
+TEST_F(ConvertorChoose, DownloadRunningWhenTheProgramEndsLeavesNoPartialFile) {
+    Convertors().Entry(kTypeTextHtml).action = ConvertorAction::kSave;
+    Serve("http://h/long.html", "text/html", std::string(50, 'z'), 1);
+    ui.fileAnswers = {scratch.File("long.html")};
+    OpenWindow().doc->Navigate("http://h/long.html");
+    for (int pass = 0; pass < 5; ++pass) scheduler.RunPass();
+    ASSERT_EQ(host->PrivateRequestCount(), 1u);
+    EXPECT_FALSE(fs::is_empty(scratch.path()));  // the file being written
+    windows.clear();
+    host.reset();
+    EXPECT_TRUE(fs::is_empty(scratch.path()));
+}
+
+// An inline part that the registry cannot place ends quietly: no question, no convertor, kind 5.
+class Asker : public CHTTask {
+  public:
+    using CHTTask::CHTTask;
+};
+
+TEST_F(ConvertorChoose, EmbeddedRequestOfUnknownTypeEndsQuietly) {
+    Serve("http://h/pic.foo", "image/x-unknown", "bytes");
+    Serve("http://h/pic.bin", "", "no signature");
+    for (const char* url : {"http://h/pic.foo", "http://h/pic.bin"}) {
+        CHTRequest* request = host->GetRequest(url, nullptr, kMethodShared, nullptr);
+        Asker asker(scheduler);
+        EXPECT_EQ(StartEmbeddedRequest(*request, false, asker), -1) << url;
+        RunUntilIdle();
+        EXPECT_EQ(request->kind, kKindInline) << url;
+        EXPECT_EQ(request->convertorIndex, -1) << url;
+    }
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(ui.typeQuestions.empty());
+}
+
+}  // namespace
+}  // namespace corvane::core::testing_support
