@@ -24,8 +24,8 @@ void Check(bool condition) {
 void CheckTokenText(int token, std::string_view text, std::size_t inputSize) {
     // TEXTAREA stores each LF as CR LF.
     Check(text.size() <= 2 * inputSize + 2);
-    if (token >= 2 && token != html::kTokenTextAreaText && token != html::kTokenOptionText &&
-        token != html::kTokenLineBreak) {
+    if (token >= 2 && token != html::TOKEN_TEXTAREA_TEXT && token != html::TOKEN_OPTION_TEXT &&
+        token != html::TOKEN_LINE_BREAK) {
         Check(!text.empty() && text.front() == '<');
         Check(((token & html::kEndTagFlag) != 0) == (text.size() > 1 && text[1] == '/'));
         // The builder reads attributes of every tag; check them on arbitrary tag texts too.

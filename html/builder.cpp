@@ -116,7 +116,7 @@ CHTMLBuilder::CHTMLBuilder(CHTML& document, BuilderServices services)
     documentAddress_ = core::ParseAddress(document_.url());
     baseAddress_ = documentAddress_;
     baseUrl_ = core::FormatAddress(baseAddress_);
-    Add<CHTMLDocumentStart>();
+    AddElement<CHTMLDocumentStart>();
 }
 
 std::string CHTMLBuilder::ResolveUrl(std::string_view reference) const {
@@ -124,11 +124,11 @@ std::string CHTMLBuilder::ResolveUrl(std::string_view reference) const {
 }
 
 void CHTMLBuilder::AddBreak(BreakKind kind) {
-    Add<CHTMLBreak>(kind);
+    AddElement<CHTMLBreak>(kind);
 }
 
 void CHTMLBuilder::AddAlignment(std::int32_t alignment) {
-    Add<CHTMLAlignmentMarker>(alignment);
+    AddElement<CHTMLAlignmentMarker>(alignment);
 }
 
 int CHTMLBuilder::HandleToken(int token, std::string_view text) {
@@ -139,18 +139,18 @@ int CHTMLBuilder::HandleToken(int token, std::string_view text) {
     switch (token) {
         case kTokenNone:
             return kContinue;
-        case kTokenText:
+        case TOKEN_TEXT:
             AddText(text);
             return kContinue;
-        case kTokenLineBreak:
+        case TOKEN_LINE_BREAK:
             AddBreak(kLineBreak);
             return kContinue;
-        case kTokenTextAreaText:
-        case kTokenOptionText:
+        case TOKEN_TEXTAREA_TEXT:
+        case TOKEN_OPTION_TEXT:
             services_.forms->HandleFormToken(*this, token, text);
             return kContinue;
         case tag::kCellEnd:
-            Add<CHTMLCellEnd>(context_->currentTable);
+            AddElement<CHTMLCellEnd>(context_->currentTable);
             return kContinue;
         default:
             break;
@@ -162,7 +162,7 @@ int CHTMLBuilder::HandleToken(int token, std::string_view text) {
 void CHTMLBuilder::HandleTitleToken(int token, std::string_view text) {
     if (token == tag::kTitle + kEndTagFlag) {
         EndTitle();
-    } else if (token != kTokenLineBreak) {
+    } else if (token != TOKEN_LINE_BREAK) {
         // Tags inside the title read as their text; a line break token carries none.
         titleText_.append(text);
     }
@@ -186,7 +186,7 @@ void CHTMLBuilder::AddText(std::string_view text) {
     if (scratch_.empty()) return;
     std::uint16_t style = context_->styles.StyleWord();
     if (plainMode_) style |= kStyleFixed;
-    auto* element = Add<CHTMLText>(document_.StoreText(scratch_), style, preformatted);
+    auto* element = AddElement<CHTMLText>(document_.StoreText(scratch_), style, preformatted);
     if (style & kStyleBlink) document_.blinkingTexts.push_back(element);
     if (context_->currentAnchor) {
         element->anchor = context_->currentAnchor;
@@ -365,7 +365,7 @@ void CHTMLBuilder::Anchor(bool isEnd, std::string_view text) {
     std::string name;
     if (GetAttribute(text, "NAME", name)) {
         const bool isTarget = name == documentAddress_.anchor && !document_.scrollTarget;
-        CHTMLAnchorName* element = Add<CHTMLAnchorName>(std::move(name));
+        CHTMLAnchorName* element = AddElement<CHTMLAnchorName>(std::move(name));
         if (isTarget) document_.scrollTarget = element;
     }
     context_->currentAnchor = link;
@@ -412,15 +412,17 @@ void CHTMLBuilder::Meta(std::string_view text) {
 }
 
 void CHTMLBuilder::Image(std::string_view text) {
-    CHTMLImage* image = Add<CHTMLImage>();
+    CHTMLImage* image = AddElement<CHTMLImage>();
+    // Without a SRC there is nothing to load; resolving "" would name this very page.
     image->source = Attribute(text, "SRC");
-    image->url = ResolveUrl(image->source);
+    if (!image->source.empty()) image->url = ResolveUrl(image->source);
     image->alignment = ImageAlignment(text);
     image->width = ParseInteger(Attribute(text, "WIDTH"));
     image->height = ParseInteger(Attribute(text, "HEIGHT"));
-    image->hspace = ParseInteger(Attribute(text, "HSPACE"));
-    image->vspace = ParseInteger(Attribute(text, "VSPACE"));
-    image->border = ParseInteger(Attribute(text, "BORDER"));
+    // Negative spacing and borders would turn the image's box inside out.
+    image->hspace = std::max(0, ParseInteger(Attribute(text, "HSPACE")));
+    image->vspace = std::max(0, ParseInteger(Attribute(text, "VSPACE")));
+    image->border = std::max(0, ParseInteger(Attribute(text, "BORDER")));
     image->isMap = GetAttribute(text, "ISMAP").has_value();
     image->alt = Attribute(text, "ALT");
     image->anchor = context_->currentAnchor;
@@ -431,7 +433,7 @@ void CHTMLBuilder::Image(std::string_view text) {
 
 void CHTMLBuilder::Rule(std::string_view text) {
     AddBreak(kEndOfLine);
-    CHTMLRule* rule = Add<CHTMLRule>();
+    CHTMLRule* rule = AddElement<CHTMLRule>();
     const std::string align = Attribute(text, "ALIGN");
     if (EqualsUpper(align, "LEFT")) rule->alignment = kAlignLeft;
     if (EqualsUpper(align, "RIGHT")) rule->alignment = kAlignRight;
@@ -478,7 +480,7 @@ void CHTMLBuilder::Paragraph(bool isEnd, std::string_view text) {
 void CHTMLBuilder::BlockQuote(bool isEnd) {
     AddBreak(kParagraphGap);
     AddAlignment(kAlignLeft);
-    Add<CHTMLBlockMarker>(kElementBlockQuote, isEnd);
+    AddElement<CHTMLBlockMarker>(kElementBlockQuote, isEnd);
     int& depth = context_->blockQuoteDepth;
     depth = isEnd ? std::max(0, depth - 1) : depth + 1;
 }
@@ -486,7 +488,7 @@ void CHTMLBuilder::BlockQuote(bool isEnd) {
 void CHTMLBuilder::Centre(bool isEnd) {
     AddBreak(kEndOfLine);
     AddAlignment(kAlignLeft);
-    Add<CHTMLBlockMarker>(kElementCentre, isEnd);
+    AddElement<CHTMLBlockMarker>(kElementCentre, isEnd);
 }
 
 void CHTMLBuilder::Pre(bool isEnd) {
@@ -568,7 +570,7 @@ void CHTMLBuilder::StartList(int number, std::string_view text) {
     context.styles.Push(word);
     ++context.listDepth;
     const std::int32_t type = number == tag::kDl ? kElementDefinitionList : kElementList;
-    Add<CHTMLListMarker>(type, word, context.listDepth, false);
+    AddElement<CHTMLListMarker>(type, word, context.listDepth, false);
 }
 
 void CHTMLBuilder::EndList(int number) {
@@ -587,7 +589,7 @@ void CHTMLBuilder::EndList(int number) {
     const std::uint32_t* enclosing = context.styles.InnermostList();
     context.compact = enclosing && (*enclosing & kListCompact) != 0;
     const std::int32_t type = number == tag::kDl ? kElementDefinitionList : kElementList;
-    Add<CHTMLListMarker>(type, word, context.listDepth, true);
+    AddElement<CHTMLListMarker>(type, word, context.listDepth, true);
 }
 
 void CHTMLBuilder::ListItem() {
@@ -604,10 +606,10 @@ void CHTMLBuilder::ListItem() {
         if (number < kListNumberMask) ++number;
         *list = (*list & ~kListNumberMask) | number;
         const auto numberStyle = static_cast<NumberStyle>((*list & kListStyleMask) >> 24);
-        item = Add<CHTMLNumberedItem>(style, numberStyle, static_cast<std::int32_t>(number));
+        item = AddElement<CHTMLNumberedItem>(style, numberStyle, static_cast<std::int32_t>(number));
     } else {
         const std::int32_t shape = BulletShapeOf(list ? *list : 0, context.listDepth);
-        item = Add<CHTMLBulletItem>(style, shape);
+        item = AddElement<CHTMLBulletItem>(style, shape);
     }
     document_.texts.push_back(item);
 }
@@ -623,7 +625,7 @@ void CHTMLBuilder::DefinitionData(bool isEnd) {
     const bool afterTerm = !styles.Empty() && styles.Top() == kMarkerDt;
     if (!context_->compact || !afterTerm) EndOfLineUnlessAfterBreak();
     styles.Push(kMarkerDd);
-    if (!isEnd) Add<CHTMLDefinitionData>(context_->compact);
+    if (!isEnd) AddElement<CHTMLDefinitionData>(context_->compact);
 }
 
 void CHTMLBuilder::EndOfData() {

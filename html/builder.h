@@ -42,8 +42,8 @@ class CHTMLBuilder {
 
     // Building blocks shared with the form and table builders.
     template <typename Element, typename... Args>
-    Element* Add(Args&&... args) {
-        return document_.Add<Element>(std::forward<Args>(args)...);
+    Element* AddElement(Args&&... args) {
+        return document_.AddElement<Element>(std::forward<Args>(args)...);
     }
     void AddBreak(BreakKind kind);
     void AddAlignment(std::int32_t alignment);

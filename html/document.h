@@ -32,7 +32,7 @@ class CHTML {
     // Creates an element in the document's arena, links it in before the insertion point and
     // returns it. It lives as long as the document.
     template <typename Element, typename... Args>
-    Element* Add(Args&&... args) {
+    Element* AddElement(Args&&... args) {
         void* memory = arena_.allocate(sizeof(Element), alignof(Element));
         Element* element = new (memory) Element(std::forward<Args>(args)...);
         Link(element);

@@ -11,10 +11,10 @@ namespace corvane::html {
 
 // Token codes that are not tag numbers.
 inline constexpr int kTokenNone = 0;
-inline constexpr int kTokenText = 1;
-inline constexpr int kTokenTextAreaText = 66;
-inline constexpr int kTokenOptionText = 67;
-inline constexpr int kTokenLineBreak = 69;
+inline constexpr int TOKEN_TEXT = 1;
+inline constexpr int TOKEN_TEXTAREA_TEXT = 66;
+inline constexpr int TOKEN_OPTION_TEXT = 67;
+inline constexpr int TOKEN_LINE_BREAK = 69;
 // Added to a tag number for its end tag.
 inline constexpr int kEndTagFlag = 0x4000;
 

@@ -126,11 +126,11 @@ int CHTMLTokenizer::PlainLineEnd(int ch) {
     buffer_.clear();
     if (state_ == kPlainCr && ch == '\n') {
         state_ = kInText;
-        return kTokenLineBreak;
+        return TOKEN_LINE_BREAK;
     }
     state_ = kInText;
     PlainText(ch);
-    return kTokenLineBreak;
+    return TOKEN_LINE_BREAK;
 }
 
 int CHTMLTokenizer::PreLineEnd(int ch) {
@@ -138,7 +138,7 @@ int CHTMLTokenizer::PreLineEnd(int ch) {
     const bool completesCrLf = state_ == kPreCr && ch == '\n';
     state_ = kInText;
     if (!completesCrLf) PreformattedText(ch, kTokenNone);
-    return kTokenLineBreak;
+    return TOKEN_LINE_BREAK;
 }
 
 int CHTMLTokenizer::TextByMode(int ch, bool preformatted) {
@@ -149,7 +149,7 @@ int CHTMLTokenizer::TextByMode(int ch, bool preformatted) {
                 if (!buffer_.empty() && buffer_.back() == '\r') buffer_.pop_back();
                 ch = ' ';
             }
-            return Collect(ch, kTokenOptionText);
+            return Collect(ch, TOKEN_OPTION_TEXT);
         case tag::kPlaintext:
             return PlainText(ch);
         case tag::kTextarea:
@@ -158,21 +158,21 @@ int CHTMLTokenizer::TextByMode(int ch, bool preformatted) {
                 buffer_.push_back('\n');
                 return kTokenNone;
             }
-            return Collect(ch, kTokenTextAreaText);
+            return Collect(ch, TOKEN_TEXTAREA_TEXT);
         default:
-            if (preformatted) return PreformattedText(ch, kTokenText);
-            return Collect(ch, kTokenText);
+            if (preformatted) return PreformattedText(ch, TOKEN_TEXT);
+            return Collect(ch, TOKEN_TEXT);
     }
 }
 
 int CHTMLTokenizer::PlainText(int ch) {
     if (ch == '\r') {
         state_ = kPlainCr;
-        return kTokenText;
+        return TOKEN_TEXT;
     }
     if (ch == '\n' || ch == 0) {
         state_ = kPlainLf;
-        return kTokenText;
+        return TOKEN_TEXT;
     }
     buffer_.push_back(static_cast<char>(ch));
     return kTokenNone;

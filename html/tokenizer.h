@@ -6,9 +6,10 @@
 // Order of calls: Feed every byte of the data (never 0 for a real byte: 0 means the end), then
 // Feed(0) once so the last text is delivered. After a non-zero result, read Text() at once.
 //
-// Token codes: kTokenText, a tag number (start tag, text "<name attrs" without '>'), a tag
-// number + kEndTagFlag (end tag, text "</name"), kTokenTextAreaText, kTokenOptionText,
-// kTokenLineBreak (a line end in preformatted text or PLAINTEXT, empty text).
+// Token codes: TOKEN_TEXT, a tag number (start tag, text "<name attrs" without '>'), a tag
+// number + kEndTagFlag (end tag, text "</name"), TOKEN_TEXTAREA_TEXT, TOKEN_OPTION_TEXT,
+// TOKEN_LINE_BREAK (a line end in preformatted text or PLAINTEXT; it carries no text, and Text()
+// may already hold the first byte of the next line).
 //
 // Memory: the buffer holds one token. Text chunks are cut at the first space after 256
 // characters; a run without spaces, an unterminated tag or comment, or PLAINTEXT without line

@@ -149,9 +149,9 @@ TEST(Meta, RefreshGoesToTheLoad) {
 TEST(Images, TakeTheirAttributes) {
     const auto built = BuildDocument(
         "<img src=a.gif align=left width=10 height=20 hspace=3 vspace=4 border=2 ismap "
-        "alt=\"A picture\"><fig src=b.gif align=Middle>");
+        "alt=\"A picture\"><fig src=b.gif align=Middle hspace=-5><img alt=none>");
     const CHTML& document = *built.document;
-    ASSERT_EQ(document.images.size(), 2u);
+    ASSERT_EQ(document.images.size(), 3u);
     const CHTMLImage& a = *document.images[0];
     EXPECT_EQ(a.source, "a.gif");
     EXPECT_EQ(a.alignment, kAlignLeft);
@@ -164,6 +164,8 @@ TEST(Images, TakeTheirAttributes) {
     EXPECT_EQ(a.alt, "A picture");
     EXPECT_EQ(document.images[1]->alignment, kAlignMiddle);
     EXPECT_FALSE(document.images[1]->isMap);
+    EXPECT_EQ(document.images[1]->hspace, 0);
+    EXPECT_EQ(document.images[2]->url, "");
 }
 
 TEST(Rules, TakeTheirAttributes) {

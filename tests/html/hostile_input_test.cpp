@@ -57,7 +57,7 @@ INSTANTIATE_TEST_SUITE_P(Hostile, LongRuns,
 TEST(Hostile, TextareaContentGoesToTheFormsOnly) {
     struct CountingForms : FormHooks {
         void HandleFormToken(CHTMLBuilder&, int token, std::string_view text) override {
-            if (token == kTokenTextAreaText) bytes += text.size();
+            if (token == TOKEN_TEXTAREA_TEXT) bytes += text.size();
         }
         std::size_t bytes = 0;
     } forms;

@@ -19,7 +19,7 @@ Tokens Tokenize(std::string_view input, bool preformatted = false) {
     auto feed = [&](int ch) {
         const int token = tokenizer.Feed(ch, preformatted);
         // A line break carries no text; the buffer may already hold the next line's first byte.
-        if (token == kTokenLineBreak)
+        if (token == TOKEN_LINE_BREAK)
             tokens.emplace_back(token, "");
         else if (token != kTokenNone)
             tokens.emplace_back(token, std::string(tokenizer.Text()));
@@ -32,7 +32,7 @@ Tokens Tokenize(std::string_view input, bool preformatted = false) {
 // Drops the empty text tokens that a tag boundary produces.
 Tokens WithoutEmptyText(Tokens tokens) {
     std::erase_if(tokens,
-                  [](const Token& t) { return t.first != kTokenLineBreak && t.second.empty(); });
+                  [](const Token& t) { return t.first != TOKEN_LINE_BREAK && t.second.empty(); });
     return tokens;
 }
 
@@ -101,6 +101,15 @@ INSTANTIATE_TEST_SUITE_P(
                      "<plaintext>a\n\nb",
                      {{42, "<plaintext"}, {1, "a"}, {69, ""}, {69, ""}, {1, "b"}}}),
     [](const testing::TestParamInfo<SequenceCase>& info) { return info.param.name; });
+
+TEST(Tokenizer, ModeIsTheLastAcceptedTag) {
+    CHTMLTokenizer tokenizer;
+    EXPECT_EQ(tokenizer.Mode(), CHTMLTokenizer::kModeNone);
+    for (const char c : std::string_view("<xmp></xmp>")) tokenizer.Feed(c, false);
+    EXPECT_EQ(tokenizer.Mode(), tag::kXmp + kEndTagFlag);
+    for (const char c : std::string_view("<blah>")) tokenizer.Feed(c, false);
+    EXPECT_EQ(tokenizer.Mode(), 0);
+}
 
 TEST(Tokenizer, NulInsideDataDoesNotRepeatText) {
     const std::string input("ab\0cd", 5);
