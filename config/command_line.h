@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/file_services.h"
+
 namespace corvane::config {
 
 enum class StartTarget {
@@ -35,7 +37,8 @@ bool IsLocalPathText(std::string_view text);
 std::string CommandLineFileUrl(std::string_view path, std::string_view home,
                                std::string_view currentDirectory);
 
-// History hand-over files are made by the temporary-name service with this prefix.
+// History hand-over files are made with platform::CreateTempFile in platform::TempDirectory()
+// with this prefix.
 inline constexpr std::string_view kHistoryHandOverPrefix = "CVH";
 
 // One entry of a handed-over history: the request's key (its canonical URL) and its URL text.
@@ -49,10 +52,11 @@ std::vector<HistoryEntry> ReadHistoryHandOver(const std::string& path);
 // True only for a hand-over file of ours: a regular file (not a link) owned by this user, directly
 // in `temporaryDirectory`, named with the hand-over prefix, hexadecimal digits and ".tmp" in any
 // case. Only such a file is deleted after reading, so a user's own "x.tmp" is never removed.
-bool IsHistoryHandOverFile(const std::string& path, const std::string& temporaryDirectory);
+bool IsHistoryHandOverFile(const std::string& path,
+                           const std::string& temporaryDirectory = platform::TempDirectory());
 
 // Reads the hand-over file and deletes it when it is one of ours.
-std::vector<HistoryEntry> TakeHistoryHandOver(const std::string& path,
-                                              const std::string& temporaryDirectory);
+std::vector<HistoryEntry> TakeHistoryHandOver(
+    const std::string& path, const std::string& temporaryDirectory = platform::TempDirectory());
 
 }  // namespace corvane::config

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "config/settings_keys.h"
+#include "platform/file_services.h"
 
 namespace corvane::config {
 
@@ -21,9 +22,9 @@ std::string ResolveDirectory(const std::string& directory, const std::string& fa
 // "Cache Dir" and "Mail Directory", read and resolved when first used. The mail directory loses
 // a trailing "/" (the cache directory keeps the form it was given).
 std::string CacheDirectory(const CSettingsSection& cache, std::string_view profileDirectory,
-                           const std::string& temporaryDirectory);
+                           const std::string& temporaryDirectory = platform::TempDirectory());
 std::string MailDirectory(const CSettingsSection& mailAndNews, std::string_view profileDirectory,
-                          const std::string& temporaryDirectory);
+                          const std::string& temporaryDirectory = platform::TempDirectory());
 
 // The directory holding the running executable (from /proc/self/exe), with a trailing "/";
 // empty when it cannot be found.
@@ -39,5 +40,10 @@ inline constexpr std::string_view kStartPageName = "start.html";
 // The file: URL of the start page in `directory`, the default home page; empty when the file is
 // not there (the program then starts with an empty window).
 std::string StartPageUrl(std::string_view directory);
+
+// The default of "Home Page": the start page beside the running executable.
+inline std::string DefaultHomePage() {
+    return StartPageUrl(ExecutableDirectory());
+}
 
 }  // namespace corvane::config

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/file_services.h"
+
 namespace corvane::config {
 namespace {
 
@@ -107,6 +109,15 @@ TEST_F(HandOverTest, DeletesOnlyOurOwnHandOverFiles) {
         EXPECT_EQ(entries.size(), 1u) << c.name;
         EXPECT_EQ(!fs::exists(path), c.deleted) << c.name << (c.inTemp ? "" : " elsewhere");
         fs::remove(path);
+    }
+}
+
+TEST_F(HandOverTest, FilesMadeByTheTemporaryNameServiceAreRecognised) {
+    for (int i = 0; i < 3; ++i) {
+        const auto path = platform::CreateTempFile(temp_, kHistoryHandOverPrefix);
+        ASSERT_TRUE(path.has_value());
+        EXPECT_TRUE(IsHistoryHandOverFile(*path, temp_)) << *path;
+        EXPECT_FALSE(IsHistoryHandOverFile(*path, temp_ + "/elsewhere")) << *path;
     }
 }
 

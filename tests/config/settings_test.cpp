@@ -194,6 +194,13 @@ TEST_F(SettingsTest, StartPageIsFoundBesideTheExecutable) {
     EXPECT_EQ(StartPageUrl(profile_), "");
     std::ofstream(profile_ + "/start.html") << "<TITLE>x</TITLE>";
     EXPECT_EQ(StartPageUrl(profile_ + "/"), "file:" + profile_ + "/start.html");
+    // The build puts the shipped page beside the corvane binary.
+    EXPECT_EQ(StartPageUrl(CORVANE_BINARY_DIR), FileUrlForPath(CORVANE_BINARY_DIR "/start.html"));
+    std::ifstream shipped(CORVANE_BINARY_DIR "/start.html");
+    std::stringstream page;
+    page << shipped.rdbuf();
+    EXPECT_NE(page.str().find("HREF=\"file:///~/\""), std::string::npos);
+
     const std::string exeDirectory = ExecutableDirectory();
     ASSERT_FALSE(exeDirectory.empty());
     EXPECT_TRUE(fs::exists(exeDirectory + "config_tests"));

@@ -1,0 +1,192 @@
+#include "html/text_convertor.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "core/convertor_registry.h"
+#include "core/host_services.h"
+#include "core/protocol.h"
+#include "core/request.h"
+#include "core/scheduler.h"
+#include "core/status.h"
+#include "platform/scripted_host_services.h"
+#include "tests/html/build_document.h"
+
+namespace corvane::html {
+namespace {
+
+// Hands out prepared pieces; a piece of -66 answers "not yet" once.
+class PieceProtocol : public core::CHTProtocol {
+  public:
+    explicit PieceProtocol(std::deque<std::string> pieces) : pieces_(std::move(pieces)) {
+        SetBuffer(buffer_, sizeof buffer_);
+        SetDataSource(&PieceProtocol::Source);
+    }
+
+  private:
+    std::int32_t Source(std::uint8_t* destination, std::int32_t maxLength) {
+        if (pieces_.empty()) return 0;
+        std::string& piece = pieces_.front();
+        if (piece == "-66") {
+            pieces_.pop_front();
+            return core::kNeedMoreData;
+        }
+        const auto count = std::min<std::size_t>(piece.size(), static_cast<std::size_t>(maxLength));
+        std::copy_n(piece.begin(), count, destination);
+        piece.erase(0, count);
+        if (piece.empty()) pieces_.pop_front();
+        return static_cast<std::int32_t>(count);
+    }
+
+    std::uint8_t buffer_[2048];
+    std::deque<std::string> pieces_;
+};
+
+class RecordingWriter : public core::CConvertorCacheWriter {
+  public:
+    explicit RecordingWriter(std::string& copy, int& end) : copy_(copy), end_(end) {}
+    void Put(const void* data, std::size_t length) override {
+        copy_.append(static_cast<const char*>(data), length);
+    }
+    void End(int status) override { end_ = status; }
+
+  private:
+    std::string& copy_;
+    int& end_;
+};
+
+class RecordingEntry : public core::CCacheEntry {
+  public:
+    RecordingEntry(std::string& copy, int& end) : copy_(copy), end_(end) {}
+    std::unique_ptr<core::CConvertorCacheWriter> OpenWriter(core::CHTRequest&) override {
+        return std::make_unique<RecordingWriter>(copy_, end_);
+    }
+
+  private:
+    std::string& copy_;
+    int& end_;
+};
+
+class TextConvertorTest : public ::testing::Test {
+  protected:
+    TextConvertorTest() { RegisterTextConvertors(); }
+    ~TextConvertorTest() override { SetTextConvertorServices({}); }
+
+    struct Outcome {
+        std::vector<std::string> elements;
+        int passes = 0;
+        int answer = 0;
+    };
+
+    // Loads the pieces as the type; Convert is called until it finishes or fails for good.
+    Outcome Load(std::string_view type, std::deque<std::string> pieces) {
+        core::CHTRequest* request = host.GetRequest("http://h/doc", nullptr, 0, nullptr);
+        request->cacheEntry = std::make_unique<RecordingEntry>(cacheCopy, cacheEnd);
+        request->protocol = std::make_unique<PieceProtocol>(std::move(pieces));
+        request->protocol->Attach(request, false, false);
+        request->protocol->convertor = core::Convertors().CreateConvertor(type, *request);
+        EXPECT_NE(request->protocol->convertor, nullptr);
+        Outcome outcome;
+        for (; outcome.passes < 1000; ++outcome.passes) {
+            if (request->protocol == nullptr) break;  // finished: the request stopped it
+            outcome.answer = request->protocol->Pump();
+            if (outcome.answer != -1 || request->protocol->error != core::kNeedMoreData) break;
+        }
+        EXPECT_EQ(request->kind, core::kKindDocument);
+        const auto* result = dynamic_cast<const CHTMLDocument*>(request->document.get());
+        if (result == nullptr) {
+            ADD_FAILURE() << "no document";
+            return outcome;
+        }
+        const CHTML& document = *result->html;
+        for (const CHTMLElement* e = document.First(); e != document.End(); e = e->next) {
+            outcome.elements.push_back(testing::Describe(*e));
+        }
+        host.DeleteRequest(request);
+        scheduler.DeleteRetired();
+        return outcome;
+    }
+
+    std::uint32_t now = 1;
+    platform::ScriptedHostServices ui;
+    core::CHTScheduler scheduler{[this] { return now; }};
+    core::CHTHostServices host{ui, scheduler};
+    std::string cacheCopy;
+    int cacheEnd = 1;
+};
+
+using Elements = std::vector<std::string>;
+
+TEST_F(TextConvertorTest, PlainTextShowsOneLinePerLineEnd) {
+    const Outcome outcome = Load("text/plain", {"one\r\ntwo\nthr", "ee\rfour"});
+    EXPECT_EQ(outcome.answer, 1);
+    EXPECT_EQ(outcome.elements, (Elements{"start", "pre:one", "break:0", "pre:two", "break:0",
+                                          "pre:three", "break:0", "pre:four", "break:2"}));
+    EXPECT_EQ(cacheCopy, "one\r\ntwo\nthree\rfour");
+    EXPECT_EQ(cacheEnd, 0);
+}
+
+TEST_F(TextConvertorTest, HtmlEndingInsideATagShowsTheTagAsText) {
+    const Outcome outcome = Load("text/html", {"<B>bold</B> <I", " class=x"});
+    EXPECT_EQ(outcome.answer, 1);
+    ASSERT_FALSE(outcome.elements.empty());
+    EXPECT_EQ(outcome.elements[1], "text:20:bold");
+    EXPECT_NE(outcome.elements[outcome.elements.size() - 2].find("<I class=x"), std::string::npos)
+        << ::testing::PrintToString(outcome.elements);
+}
+
+TEST_F(TextConvertorTest, EndOfFileMarkEndsTheDataAndTheCopy) {
+    const Outcome outcome = Load("text/html", {"<P>before", std::string("\x1A<P>after", 9)});
+    EXPECT_EQ(outcome.answer, 1);
+    for (const std::string& element : outcome.elements) {
+        EXPECT_EQ(element.find("after"), std::string::npos);
+    }
+    EXPECT_NE(std::find(outcome.elements.begin(), outcome.elements.end(), "text:0:before"),
+              outcome.elements.end());
+    EXPECT_EQ(cacheCopy, "<P>before");
+    EXPECT_EQ(cacheEnd, 0);
+}
+
+TEST_F(TextConvertorTest, NulBytesInsideTheDataAreBlanks) {
+    const Outcome outcome = Load("text/html", {std::string("a\0b", 3)});
+    EXPECT_EQ(outcome.elements, (Elements{"start", "text:0:a b", "break:2"}));
+}
+
+TEST_F(TextConvertorTest, DataArrivingLaterIsWaitedForAndLargeDataIsReadInPasses) {
+    const std::string big(3 * CHTextConvertor::kBytesPerPass, 'x');
+    const Outcome outcome = Load("text/plain", {"-66", "a", "-66", "b\n", big});
+    EXPECT_EQ(outcome.answer, 1);
+    EXPECT_GE(outcome.passes, 5);  // two waits, then at least three passes for the big line
+    ASSERT_GE(outcome.elements.size(), 4u);
+    EXPECT_EQ(outcome.elements[1], "pre:ab");
+    EXPECT_EQ(cacheCopy.size(), 3 + big.size());
+}
+
+// A table hook that completes a table at every </TABLE> and a replay that takes two passes.
+class TableProbe : public TableHooks, public TableReplay {
+  public:
+    int HandleTableToken(CHTMLBuilder&, int token, std::string_view) override {
+        return token == (tag::kTable | kEndTagFlag) ? CHTMLBuilder::kTableCompleted : 1;
+    }
+    bool Replay(CHTMLBuilder& builder) override {
+        ++steps;
+        if (steps % 2 == 1) return false;
+        builder.AddBreak(kParagraphGap);  // stands for the replayed cells
+        return true;
+    }
+    int steps = 0;
+};
+
+TEST_F(TextConvertorTest, ACompletedTablePausesReadingUntilItsReplayEnds) {
+    TableProbe tables;
+    SetTextConvertorServices({nullptr, &tables, &tables, nullptr, nullptr});
+    const Outcome outcome = Load("text/html", {"<TABLE></TABLE>after"});
+    EXPECT_EQ(tables.steps, 2);
+    EXPECT_EQ(outcome.elements, (Elements{"start", "break:1", "text:0:after", "break:2"}));
+}
+
+}  // namespace
+}  // namespace corvane::html

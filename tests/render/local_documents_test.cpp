@@ -1,0 +1,164 @@
+// Local documents end to end: a file: URL typed into a window goes through Navigate, the load
+// task, CHTFile and the text convertors, and leaves a parsed document in its request.
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "core/convertor_registry.h"
+#include "core/document.h"
+#include "core/host_services.h"
+#include "core/request.h"
+#include "core/scheduler.h"
+#include "html/text_convertor.h"
+#include "platform/scripted_host_services.h"
+#include "protocols/file_protocol.h"
+#include "tests/html/build_document.h"
+
+namespace corvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+class LocalDocumentsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        protocols::RegisterFileProtocol();
+        html::RegisterTextConvertors();
+        char pattern[] = "/tmp/corvane-local-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        root_ = pattern;
+    }
+    void TearDown() override {
+        doc_.reset();
+        host_.reset();
+        scheduler_.DeleteRetired();
+        fs::remove_all(root_);
+    }
+
+    void Write(const std::string& name, const std::string& bytes) {
+        std::ofstream(root_ + "/" + name, std::ios::binary) << bytes;
+    }
+
+    // Loads the URL into the window and runs the scheduler until the load is over.
+    core::CHTRequest* Load(const std::string& url) {
+        doc_->Navigate(url);
+        for (int pass = 0; pass < 1000 && scheduler_.RunPass(); ++pass) {
+        }
+        core::CHTRequestEntry* entry =
+            host_->FindEntry(core::FormatAddress(core::ParseAddress(url)));
+        return entry != nullptr ? entry->request.get() : nullptr;
+    }
+
+    static std::vector<std::string> Elements(const core::CHTRequest& request) {
+        std::vector<std::string> words;
+        const auto* result = dynamic_cast<const html::CHTMLDocument*>(request.document.get());
+        if (result == nullptr) return words;
+        const html::CHTML& document = *result->html;
+        for (const html::CHTMLElement* e = document.First(); e != document.End(); e = e->next) {
+            words.push_back(html::testing::Describe(*e));
+        }
+        return words;
+    }
+
+    std::string root_;
+    std::uint32_t now_ = 1;
+    platform::ScriptedHostServices ui_;
+    core::CHTScheduler scheduler_{[this] { return now_ += 10; }};
+    std::unique_ptr<core::CHTHostServices> host_ =
+        std::make_unique<core::CHTHostServices>(ui_, scheduler_);
+    std::unique_ptr<core::COvalonDoc> doc_ = std::make_unique<core::COvalonDoc>(*host_, nullptr);
+};
+
+TEST_F(LocalDocumentsTest, HtmlFileBecomesAnHtmlDocument) {
+    const std::string page = "<TITLE>Local</TITLE><H1>Hi</H1><P>text";
+    Write("page.html", page);
+    core::CHTRequest* request = Load("file:" + root_ + "/page.html");
+    ASSERT_NE(request, nullptr);
+    EXPECT_TRUE(ui_.messages.empty());
+    EXPECT_EQ(doc_->Current(), request);
+    EXPECT_EQ(request->localFile, root_ + "/page.html");
+    EXPECT_EQ(request->size, page.size());
+    const std::vector<std::string> elements = Elements(*request);
+    ASSERT_FALSE(elements.empty());
+    EXPECT_NE(std::find(elements.begin(), elements.end(), "text:406:Hi"), elements.end());
+    EXPECT_NE(std::find(elements.begin(), elements.end(), "text:0:text"), elements.end());
+    EXPECT_EQ(dynamic_cast<const html::CHTMLDocument&>(*request->document).html->title, "Local");
+}
+
+TEST_F(LocalDocumentsTest, TextFileBecomesPreformattedLines) {
+    Write("notes.txt", "a <b>\r\nc");
+    core::CHTRequest* request = Load("file:" + root_ + "/notes.txt");
+    ASSERT_NE(request, nullptr);
+    EXPECT_EQ(Elements(*request),
+              (std::vector<std::string>{"start", "pre:a <b>", "break:0", "pre:c", "break:2"}));
+}
+
+TEST_F(LocalDocumentsTest, DirectoryBecomesAListingWithLinks) {
+    Write("b&c.txt", "x");
+    fs::create_directory(root_ + "/sub");
+    core::CHTRequest* request = Load("file:" + root_ + "/");
+    ASSERT_NE(request, nullptr);
+    const auto& document = *dynamic_cast<const html::CHTMLDocument&>(*request->document).html;
+    EXPECT_EQ(document.title, "Directory Listing of " + root_ + "/");
+    std::vector<std::string> links;
+    for (const html::CHTMLAnchor* anchor : document.anchors) links.push_back(anchor->url);
+    ASSERT_EQ(links.size(), 3u) << ::testing::PrintToString(links);
+    EXPECT_NE(links[1].find("/b%26c.txt"), std::string::npos) << links[1];
+    EXPECT_NE(links[2].find("/sub/"), std::string::npos) << links[2];
+    const std::vector<std::string> elements = Elements(*request);
+    EXPECT_NE(std::find(elements.begin(), elements.end(), "pre:b&c.txt"), elements.end())
+        << ::testing::PrintToString(elements);
+}
+
+// Its escaped line is longer than the protocol's whole buffer: it arrives in pieces, entire.
+TEST_F(LocalDocumentsTest, ANameLongerThanTheBufferOnceEscapedListsWhole) {
+    const std::string name = std::string(250, '"') + "<&>";
+    Write(name, "x");
+    core::CHTRequest* request = Load("file:" + root_);
+    ASSERT_NE(request, nullptr);
+    const auto& document = *dynamic_cast<const html::CHTMLDocument&>(*request->document).html;
+    ASSERT_EQ(document.anchors.size(), 2u);
+    std::string escaped;
+    for (int i = 0; i < 250; ++i) escaped += "%22";
+    EXPECT_NE(document.anchors[1]->url.find("/" + escaped + "%3C%26%3E"), std::string::npos);
+    const std::vector<std::string> elements = Elements(*request);
+    EXPECT_NE(std::find(elements.begin(), elements.end(), "pre:" + name), elements.end());
+}
+
+// The start page links to "file:///~/".
+TEST_F(LocalDocumentsTest, TildeListsTheHomeDirectory) {
+    const char* savedHome = std::getenv("HOME");
+    const std::string saved = savedHome != nullptr ? savedHome : "";
+    setenv("HOME", root_.c_str(), 1);
+    core::CHTRequest* request = Load("file:///~/");
+    setenv("HOME", saved.c_str(), 1);
+    ASSERT_NE(request, nullptr);
+    const auto& document = *dynamic_cast<const html::CHTMLDocument&>(*request->document).html;
+    EXPECT_EQ(document.title, "Directory Listing of " + root_ + "/");
+}
+
+TEST_F(LocalDocumentsTest, MissingFileCannotConnect) {
+    const std::string url = "file:" + root_ + "/missing.html";
+    Load(url);
+    ASSERT_EQ(ui_.messages.size(), 1u);
+    EXPECT_EQ(ui_.messages[0].text, "Cannot connect to " + url);
+    EXPECT_EQ(ui_.messages[0].icon, platform::MessageIcon::kStop);
+    EXPECT_EQ(doc_->Current(), nullptr);
+}
+
+TEST_F(LocalDocumentsTest, TextNamedGifIsTakenForAGifByItsName) {
+    Write("x.gif", "just text, no signature");
+    core::CHTRequest* request = Load("file:" + root_ + "/x.gif");
+    ASSERT_NE(request, nullptr);
+    EXPECT_EQ(request->convertorIndex, core::kTypeImageGif);
+}
+
+}  // namespace
+}  // namespace corvane
