@@ -10,12 +10,12 @@ int PlainLines::PutChar(int ch) {
             text_.clear();
             state_ = State::kInLine;
             InLine(ch);
-            return kTokenLineBreak;
+            return TOKEN_LINE_BREAK;
         case State::kAfterCr:
             text_.clear();
             state_ = State::kInLine;
             if (ch != '\n') InLine(ch);  // an LF only completes the CR LF pair
-            return kTokenLineBreak;
+            return TOKEN_LINE_BREAK;
         case State::kInLine:
             break;
     }
@@ -27,13 +27,13 @@ int PlainLines::PutChar(int ch) {
 int PlainLines::InLine(int ch) {
     switch (ch) {
         case 0:
-            return kTokenText;
+            return TOKEN_TEXT;
         case '\n':
             state_ = State::kAfterLf;
-            return kTokenText;
+            return TOKEN_TEXT;
         case '\r':
             state_ = State::kAfterCr;
-            return kTokenText;
+            return TOKEN_TEXT;
         default:
             text_.push_back(static_cast<char>(ch));
             return kTokenNone;

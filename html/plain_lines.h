@@ -10,8 +10,8 @@ namespace corvane::html {
 
 class PlainLines {
   public:
-    // ch: the next byte (1 to 255), or 0 at the end of the data. Answers kTokenText with the line
-    // in Text(), kTokenLineBreak when a new line starts, or kTokenNone.
+    // ch: the next byte (1 to 255), or 0 at the end of the data. Answers TOKEN_TEXT with the line
+    // in Text(), TOKEN_LINE_BREAK when a new line starts, or kTokenNone.
     int PutChar(int ch);
 
     const std::string& Text() const { return text_; }

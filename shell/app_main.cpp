@@ -66,6 +66,13 @@ int RunWindow(const CommandLine& commandLine, const std::string& profile, int& a
     QtEventLoop loop;
     CMainFrame frame;
     CApplication application(profile, loop, frame.Host());
+    application.Host().showWaitCursor = [](bool show) {
+        if (show) {
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        } else {
+            QApplication::restoreOverrideCursor();
+        }
+    };
     if (!frame.ViewWidget().View().ApplySettings(application.ViewSettings())) return kExitFailure;
     CBrowserWindow window(application, frame.ViewWidget().View());
     frame.SetSession(&window);

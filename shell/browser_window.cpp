@@ -38,6 +38,9 @@ CBrowserWindow::~CBrowserWindow() {
     if (ticker_ != 0) application_.Loop().StopTimer(ticker_);
     view_.beforeUse = nullptr;
     view_.onFollowLink = nullptr;
+    // The document's end detaches the view; nobody is told any more.
+    onChanged = nullptr;
+    onRememberTyped = nullptr;
     document_.reset();
     view_.SetDocument(nullptr, "", "");
     std::erase(Windows(), this);

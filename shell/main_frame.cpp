@@ -59,6 +59,10 @@ CMainFrame::CMainFrame() {
 CMainFrame::~CMainFrame() = default;
 
 void CMainFrame::SetSession(BrowserSession* session) {
+    if (session_) {
+        session_->onChanged = nullptr;
+        session_->onRememberTyped = nullptr;
+    }
     session_ = session;
     if (session_) {
         session_->onChanged = [this] { UpdateFromSession(); };

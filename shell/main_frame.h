@@ -19,7 +19,7 @@ class CMainFrame : public QMainWindow {
     CMainFrame();
     ~CMainFrame() override;
 
-    // The session the commands drive; set once, before the window is shown.
+    // The session the commands drive; null lets go of the current one.
     void SetSession(BrowserSession* session);
 
     QtHostServices& Host() { return *host_; }

@@ -16,9 +16,9 @@ std::string Tokens(std::string_view data) {
     std::string out;
     const auto feed = [&](int ch) {
         const int token = lines.PutChar(ch);
-        if (token == kTokenText) out += "[" + lines.Text() + "]";
-        if (token == kTokenLineBreak) out += "|";
-        EXPECT_TRUE(token == kTokenText || token == kTokenLineBreak || token == kTokenNone);
+        if (token == TOKEN_TEXT) out += "[" + lines.Text() + "]";
+        if (token == TOKEN_LINE_BREAK) out += "|";
+        EXPECT_TRUE(token == TOKEN_TEXT || token == TOKEN_LINE_BREAK || token == kTokenNone);
     };
     for (const char c : data) feed(static_cast<unsigned char>(c));
     feed(0);
