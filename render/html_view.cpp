@@ -191,6 +191,15 @@ void CHTMLView::MouseMove(Point point) {
     }
 }
 
+void CHTMLView::MouseLeave() {
+    if (!status_.empty()) {
+        status_.clear();
+        host_.SetStatusText(status_);
+    }
+    RepaintAnchor(hover_);
+    hover_ = nullptr;
+}
+
 void CHTMLView::LeftButtonDown(Point point) {
     if (beforeUse) beforeUse();
     const html::CHTMLElement* anchor = HitTest(point);

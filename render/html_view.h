@@ -77,6 +77,8 @@ class CHTMLView {
     void Paint(DrawingSurface& surface, const Rect& area);
 
     void MouseMove(Point point);
+    // The mouse left the view: no link is under it any more.
+    void MouseLeave();
     void LeftButtonDown(Point point);
     void LeftButtonUp(Point point);
 
@@ -86,7 +88,6 @@ class CHTMLView {
     std::function<void()> beforeUse;
 
     const CFlowLayout& Layout() const { return layout_; }
-    CFontTable& Fonts() { return fonts_; }
     std::string DumpText() const;
     const html::CHTMLElement* HitTest(Point point, const LayoutBox** boxOut = nullptr) const;
     // The status text for a point: the link's URL, with "?x,y" on an ISMAP image.

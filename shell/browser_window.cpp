@@ -171,6 +171,7 @@ void CBrowserWindow::StartTicking() {
 void CBrowserWindow::Tick() {
     view_.Update();
     if (IsLoading()) return;
+    view_.Finish();
     if (ticker_ != 0) application_.Loop().StopTimer(ticker_);
     ticker_ = 0;
     if (wasLoading_) {

@@ -92,6 +92,11 @@ void HtmlViewWidget::mouseMoveEvent(QMouseEvent* event) {
     view_.MouseMove(ToDocument(event->position().toPoint()));
 }
 
+void HtmlViewWidget::leaveEvent(QEvent* event) {
+    QAbstractScrollArea::leaveEvent(event);
+    view_.MouseLeave();
+}
+
 void HtmlViewWidget::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     setFocus();

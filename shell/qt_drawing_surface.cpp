@@ -3,6 +3,8 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <cassert>
 
 namespace corvane::shell {
@@ -19,23 +21,36 @@ QString FromLatin1(std::string_view text) {
 class QtFont : public render::SurfaceFont {
   public:
     QtFont(render::FontSpec spec, const QFont& font)
-        : spec_(std::move(spec)), font_(font), fontMetrics_(font_) {
+        : spec_(std::move(spec)), font_(font), fontMetrics_(font_), exactMetrics_(font_) {
+        advances_.fill(-1);
         metrics_.ascent = fontMetrics_.ascent();
         metrics_.height = fontMetrics_.ascent() + fontMetrics_.descent();
         metrics_.averageCharWidth = std::max(1, fontMetrics_.averageCharWidth());
     }
     const render::FontSpec& Spec() const override { return spec_; }
     const render::FontMetrics& Metrics() const override { return metrics_; }
+    // Without kerning or shaping a run is as wide as the sum of its characters' exact
+    // advances, which is what Qt measures and draws; a table of them spares the text engine.
     int TextWidth(std::string_view text) const override {
-        return fontMetrics_.horizontalAdvance(FromLatin1(text));
+        double width = 0;
+        for (unsigned char c : text) width += Advance(c);
+        return static_cast<int>(std::lround(width));
     }
     const QFont& Font() const { return font_; }
 
   private:
+    double Advance(unsigned char c) const {
+        double& advance = advances_[c];
+        if (advance < 0) advance = exactMetrics_.horizontalAdvance(QChar(c));
+        return advance;
+    }
+
     render::FontSpec spec_;
     QFont font_;
     QFontMetrics fontMetrics_;
+    QFontMetricsF exactMetrics_;
     render::FontMetrics metrics_;
+    mutable std::array<double, 256> advances_;
 };
 
 // Qt weights run 100 to 900 like the design's, so they map one to one.

@@ -153,6 +153,9 @@ TEST_F(HtmlViewTest, HoverShowsTheLinkAndClickFollowsIt) {
     view.MouseMove(Point{2, 2});
     EXPECT_EQ(host.statusTexts.back(), "");
     EXPECT_EQ(window.cursor, CursorKind::kArrow);
+    view.MouseMove(inside);
+    view.MouseLeave();
+    EXPECT_EQ(host.statusTexts.back(), "");
 
     std::vector<LinkRequest> followed;
     view.onFollowLink = [&](const LinkRequest& r) { followed.push_back(r); };
