@@ -1,7 +1,8 @@
 #pragma once
 // The decision of which convertor gets a retrieval's data, made once per retrieval: from the type
-// index and the entry's action, asking the user through the host services where the design asks.
-// Acting on the decision (creating convertors, moving downloads) is ChooseConvertor's job.
+// index and the entry's action, asking the user through the host services when the type is unknown
+// or so configured. Acting on the decision (creating convertors, moving downloads) is
+// ChooseConvertor's job.
 
 #include <string_view>
 

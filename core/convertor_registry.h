@@ -90,8 +90,6 @@ class CHTConvertorRegistry {
     const CHTConvertorEntry& Entry(int typeIndex) const {
         return entries_[static_cast<std::size_t>(typeIndex)];
     }
-    const std::vector<CHTConvertorClassEntry>& Classes() const { return classes_; }
-    const std::vector<CHTProbeEntry>& Probes() const { return probes_; }
 
   private:
     int AddClass(std::string_view type, const CRuntimeClass* convertorClass);

@@ -28,7 +28,6 @@ std::string_view DownloadNameExtension(std::string_view safeName);
 // that is destroyed or discarded before is deleted, so a failed transfer leaves no partial file.
 class DownloadFile {
   public:
-    DownloadFile() = default;
     // fd open for writing on path; with a tempPath the data is written there and replaces path
     // on Commit.
     DownloadFile(int fd, std::string path, std::string tempPath = {});
@@ -38,7 +37,6 @@ class DownloadFile {
     DownloadFile& operator=(const DownloadFile&) = delete;
     ~DownloadFile() { Discard(); }
 
-    bool IsOpen() const { return fd_ >= 0; }
     // Where the data ends up.
     const std::string& Path() const { return path_; }
     // Writes all of data; false on a write error.

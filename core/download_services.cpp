@@ -21,23 +21,27 @@ bool CDownloadServices::IsRunning(const CHTRequest& download) const {
     return std::find(running_.begin(), running_.end(), &download) != running_.end();
 }
 
-std::size_t CDownloadServices::RunningCount(const void* owner) const {
+std::size_t CDownloadServices::RunningCount(const COvalonDoc* owner) const {
     return static_cast<std::size_t>(
         std::count_if(running_.begin(), running_.end(),
                       [owner](const CHTRequest* download) { return download->owner == owner; }));
 }
 
-bool CDownloadServices::CloseWhenIdle(void* owner) {
+bool CDownloadServices::CloseWhenIdle(COvalonDoc* owner) {
     if (RunningCount(owner) == 0) return true;
     if (!IsClosing(owner)) closing_.push_back(owner);
     return false;
 }
 
-bool CDownloadServices::IsClosing(const void* owner) const {
+bool CDownloadServices::IsClosing(const COvalonDoc* owner) const {
     return std::find(closing_.begin(), closing_.end(), owner) != closing_.end();
 }
 
-void CDownloadServices::DownloadEnded(void* owner) {
+void CDownloadServices::ForgetOwner(const COvalonDoc* owner) {
+    std::erase(closing_, owner);
+}
+
+void CDownloadServices::DownloadEnded(COvalonDoc* owner) {
     if (!IsClosing(owner) || RunningCount(owner) > 0) return;
     std::erase(closing_, owner);
     if (postCloseMessage) postCloseMessage(owner);

@@ -20,6 +20,7 @@
 namespace corvane::core {
 
 class CHTRequest;
+class COvalonDoc;
 
 class CDownloadServices {
   public:
@@ -32,20 +33,22 @@ class CDownloadServices {
     void Add(CHTRequest& download);
     // Idempotent; the request is not touched, so it may be on its way out.
     void Remove(const CHTRequest* download);
-    std::size_t RunningCount(const void* owner) const;
+    std::size_t RunningCount(const COvalonDoc* owner) const;
     bool IsRunning(const CHTRequest& download) const;
 
     // The owner asks to close: true when it may close now; otherwise it is marked closing and is
     // sent the close message after its last download.
-    bool CloseWhenIdle(void* owner);
-    bool IsClosing(const void* owner) const;
+    bool CloseWhenIdle(COvalonDoc* owner);
+    bool IsClosing(const COvalonDoc* owner) const;
+    // A window that is gone: it waits for nothing any more.
+    void ForgetOwner(const COvalonDoc* owner);
     // Called after a download of owner ended: posts the close message when the owner is
     // closing and has no download left.
-    void DownloadEnded(void* owner);
+    void DownloadEnded(COvalonDoc* owner);
 
     // Delivers the close message to the main window of owner. It is called from inside a task
     // step, so it must post the message rather than close the window at once. Unset: nothing.
-    std::function<void(void* owner)> postCloseMessage;
+    std::function<void(COvalonDoc* owner)> postCloseMessage;
     // Starts the applications configured for types; unset, no application can be started.
     platform::ProgramLauncher* launcher = nullptr;
 
@@ -55,7 +58,7 @@ class CDownloadServices {
 
   private:
     std::vector<CHTRequest*> running_;
-    std::vector<void*> closing_;
+    std::vector<COvalonDoc*> closing_;
     std::unique_ptr<DownloadDirectory> directory_;
 };
 

@@ -98,7 +98,7 @@ void CFileTaskConvertor::Finish(int status) {
         host.Ui().ShowMessage(kCannotCompleteLoading + download->canonicalUrl,
                               platform::MessageButtons::kOk, platform::MessageIcon::kStop);
     }
-    void* owner = download->owner;
+    COvalonDoc* owner = download->owner;
     host.downloads.Remove(download);
     host.DeleteRequest(download);
     host.downloads.DownloadEnded(owner);

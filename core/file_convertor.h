@@ -32,9 +32,6 @@ class CFileConvertor : public CHTConvertor {
     CFileConvertor();
     ~CFileConvertor() override;
 
-    bool IsCopying() const { return copyTask_ != nullptr; }
-    const DownloadFile* File() const { return file_ ? &*file_ : nullptr; }
-
     static const CRuntimeClass kRuntimeClass;
     const CRuntimeClass* GetRuntimeClass() const override { return &kRuntimeClass; }
 
@@ -91,8 +88,6 @@ class CExecuteConvertor : public CFileTaskConvertor {
   public:
     // The type's configured application command; its words come before the file's path.
     void SetApplication(std::string application) { application_ = std::move(application); }
-    // The program and its arguments, the file's path last as one argument; empty before Convert.
-    const std::vector<std::string>& CommandArguments() const { return arguments_; }
 
     static const CRuntimeClass kRuntimeClass;
     const CRuntimeClass* GetRuntimeClass() const override { return &kRuntimeClass; }

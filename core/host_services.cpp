@@ -73,6 +73,7 @@ void CHTHostServices::ReleaseRequest(CHTRequest* request, bool deleteShared) {
 }
 
 void CHTHostServices::ForgetOwner(const COvalonDoc* owner) {
+    downloads.ForgetOwner(owner);
     for (auto& [url, entry] : table_) {
         if (entry.request != nullptr && entry.request->owner == owner)
             entry.request->owner = nullptr;

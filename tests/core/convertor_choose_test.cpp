@@ -60,7 +60,7 @@ class ConvertorChoose : public LoadFixture {
             fresh.SetConvertorClass(type, &CScriptedConvertor::kRuntimeClass);
         }
         Convertors() = fresh;
-        host->downloads.postCloseMessage = [this](void* owner) { closed.push_back(owner); };
+        host->downloads.postCloseMessage = [this](COvalonDoc* owner) { closed.push_back(owner); };
     }
     ~ConvertorChoose() override {
         Convertors() = savedRegistry_;
@@ -93,7 +93,7 @@ class ConvertorChoose : public LoadFixture {
         return entry != nullptr && entry->request != nullptr ? entry->request->convertorIndex : -2;
     }
 
-    std::vector<void*> closed;
+    std::vector<COvalonDoc*> closed;
     corvane::testing::ScratchDirectory scratch;
 
   private:
@@ -247,7 +247,7 @@ TEST_F(ConvertorChoose, ClosingOwnerIsClosedAfterItsLastDownload) {
     ui.fileAnswers = {scratch.File("long.html"), scratch.File("short.html")};
     Window& window = OpenWindow();
     Window& other = OpenWindow();
-    void* owner = window.doc.get();
+    COvalonDoc* owner = window.doc.get();
     window.doc->Navigate("http://h/long.html");
     scheduler.RunPass();
     window.doc->Navigate("http://h/short.html");
@@ -261,8 +261,16 @@ TEST_F(ConvertorChoose, ClosingOwnerIsClosedAfterItsLastDownload) {
     EXPECT_EQ(host->downloads.RunningCount(owner), 1u);
     EXPECT_TRUE(closed.empty());
     RunUntilIdle();
-    EXPECT_EQ(closed, std::vector<void*>{owner});
+    EXPECT_EQ(closed, std::vector<COvalonDoc*>{owner});
     EXPECT_EQ(Read(scratch.File("long.html")), std::string(40, 'z'));
+    // A window that is gone waits for nothing: a new window at its address is not closed.
+    CHTRequest* download = host->GetRequest("http://h/z", nullptr, kMethodFormQuery, owner);
+    host->downloads.Add(*download);
+    EXPECT_FALSE(host->downloads.CloseWhenIdle(owner));
+    host->ForgetOwner(owner);
+    host->downloads.Remove(download);
+    host->downloads.DownloadEnded(owner);
+    EXPECT_EQ(closed.size(), 1u);
     EXPECT_EQ(Read(scratch.File("short.html")), "ab");
 }
 
