@@ -32,7 +32,7 @@ CHTML::~CHTML() {
 
 std::string_view CHTML::StoreText(std::string_view text) {
     if (text.empty()) return {};
-    char* copy = static_cast<char*>(arena_.allocate(text.size(), 1));
+    char* copy = static_cast<char*>(arena_.Allocate(text.size(), 1));
     std::copy(text.begin(), text.end(), copy);
     return {copy, text.size()};
 }

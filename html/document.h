@@ -3,21 +3,21 @@
 // new elements go in before the insertion point (normally the sentinel, so at the end). Side
 // lists give the view quick access to images, links, blinking text and searchable text.
 //
-// Memory: elements and the text of text runs live in the document's arena, one growing block
-// list freed with the document, so building costs no allocation per element; the element list
+// Memory: elements and the text of text runs live in the document's arena, a list of blocks freed
+// with the document, so building costs no allocation per element; the element list
 // runs their destructors. Link anchors and the background image are owned by the document
 // itself (an anchor is shared by every link to the same address, so it has no single place in
 // the list). Side lists, the scroll target and the elements' anchor pointers only refer.
 
 #include <cstdint>
 #include <memory>
-#include <memory_resource>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "html/arena.h"
 #include "html/element.h"
 
 namespace corvane::html {
@@ -33,7 +33,7 @@ class CHTML {
     // returns it. It lives as long as the document.
     template <typename Element, typename... Args>
     Element* AddElement(Args&&... args) {
-        void* memory = arena_.allocate(sizeof(Element), alignof(Element));
+        void* memory = arena_.Allocate(sizeof(Element), alignof(Element));
         Element* element = new (memory) Element(std::forward<Args>(args)...);
         Link(element);
         return element;
@@ -81,12 +81,10 @@ class CHTML {
     std::optional<std::uint32_t> backgroundColour;
 
   private:
-    static constexpr std::size_t kArenaBlock = 16 * 1024;
-
     void Link(CHTMLElement* element);
 
     std::string url_;
-    std::pmr::monotonic_buffer_resource arena_{kArenaBlock};
+    Arena arena_;
     CHTMLElement sentinel_{kElementSentinel};
     CHTMLElement* insertionPoint_ = &sentinel_;
     std::size_t elementCount_ = 0;
