@@ -1,6 +1,8 @@
 #include "config/settings.h"
 
 #include <string_view>
+#include <type_traits>
+#include <utility>
 #include <variant>
 
 #include "config/settings_paths.h"

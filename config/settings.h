@@ -59,8 +59,8 @@ struct CacheSettings {
 
 class Settings {
   public:
-    // `profileFile` is the settings file, "ovalon.ini" in the profile directory; `homePage` is the
-    // installation's home page, the default of "Home Page".
+    // The settings file is "ovalon.ini" in `profileDirectory`; `homePage` is the installation's
+    // home page (DefaultHomePage()), the default of "Home Page".
     Settings(std::string profileDirectory, std::string homePage);
 
     // Reads "General", "Settings", "Proxy" (binding each non-empty proxy to its scheme's proxy

@@ -92,7 +92,7 @@ void CHTextConvertor::Init(core::CHTRequest* servedRequest) {
 }
 
 int CHTextConvertor::Convert() {
-    if (done_) return 1;
+    if (done_) return failed_ ? -1 : 1;
     core::CHTProtocol* protocol = Protocol();
     if (builder_ == nullptr || protocol == nullptr) return -1;
     if (cacheWriter_ == nullptr) cacheWriter_ = core::OpenCacheWriter(*request);
@@ -173,6 +173,7 @@ int CHTextConvertor::EndOfData() {
 
 int CHTextConvertor::Fail(int status) {
     done_ = true;
+    failed_ = true;
     cacheWriter_->End(status);
     return -1;
 }

@@ -101,7 +101,8 @@ class CHTextConvertor : public core::CHTConvertor {
     bool replaying_ = false;
     bool ending_ = false;  // the data ended (end of stream or 0x1A) once pending_ is fed
     bool lastTextDelivered_ = false;
-    bool done_ = false;
+    bool done_ = false;  // the data ended or failed; the cache writer has had its End
+    bool failed_ = false;
 };
 
 class CHTMLConvertor : public CHTextConvertor {

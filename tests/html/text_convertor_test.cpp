@@ -18,7 +18,7 @@
 namespace corvane::html {
 namespace {
 
-// Hands out prepared pieces; a piece of -66 answers "not yet" once.
+// Hands out prepared pieces; a piece "-66" or "-255" is answered instead of bytes, once.
 class PieceProtocol : public core::CHTProtocol {
   public:
     explicit PieceProtocol(std::deque<std::string> pieces) : pieces_(std::move(pieces)) {
@@ -30,9 +30,10 @@ class PieceProtocol : public core::CHTProtocol {
     std::int32_t Source(std::uint8_t* destination, std::int32_t maxLength) {
         if (pieces_.empty()) return 0;
         std::string& piece = pieces_.front();
-        if (piece == "-66") {
+        if (piece == "-66" || piece == "-255") {
+            const int status = std::stoi(piece);
             pieces_.pop_front();
-            return core::kNeedMoreData;
+            return status;
         }
         const auto count = std::min<std::size_t>(piece.size(), static_cast<std::size_t>(maxLength));
         std::copy_n(piece.begin(), count, destination);
@@ -163,6 +164,13 @@ TEST_F(TextConvertorTest, DataArrivingLaterIsWaitedForAndLargeDataIsReadInPasses
     ASSERT_GE(outcome.elements.size(), 4u);
     EXPECT_EQ(outcome.elements[1], "pre:ab");
     EXPECT_EQ(cacheCopy.size(), 3 + big.size());
+}
+
+TEST_F(TextConvertorTest, ATransferFailureFailsTheLoadAndAbandonsTheCopy) {
+    const Outcome outcome = Load("text/html", {"<P>partial", "-255", "never"});
+    EXPECT_EQ(outcome.answer, -1);
+    EXPECT_EQ(cacheEnd, core::kFailure);
+    EXPECT_EQ(cacheCopy, "<P>partial");
 }
 
 // A table hook that completes a table at every </TABLE> and a replay that takes two passes.

@@ -66,9 +66,5 @@ TEST(LocalPathTest, TildeNamesTheHomeDirectory) {
     }
 }
 
-TEST(LocalPathTest, HtmlEscaping) {
-    EXPECT_EQ(EscapeHtmlText("a<b>&\"c'"), "a&lt;b&gt;&amp;&quot;c'");
-}
-
 }  // namespace
 }  // namespace corvane::protocols

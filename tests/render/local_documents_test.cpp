@@ -144,13 +144,20 @@ TEST_F(LocalDocumentsTest, TildeListsTheHomeDirectory) {
     EXPECT_EQ(document.title, "Directory Listing of " + root_ + "/");
 }
 
-TEST_F(LocalDocumentsTest, MissingFileCannotConnect) {
-    const std::string url = "file:" + root_ + "/missing.html";
-    Load(url);
-    ASSERT_EQ(ui_.messages.size(), 1u);
-    EXPECT_EQ(ui_.messages[0].text, "Cannot connect to " + url);
-    EXPECT_EQ(ui_.messages[0].icon, platform::MessageIcon::kStop);
-    EXPECT_EQ(doc_->Current(), nullptr);
+// A missing file, a FIFO (reading it could block the window) and a file: URL naming a host.
+TEST_F(LocalDocumentsTest, WhatCannotBeServedCannotConnect) {
+    ASSERT_EQ(mkfifo((root_ + "/fifo").c_str(), 0600), 0);
+    Write("there.html", "x");
+    const std::string urls[] = {"file:" + root_ + "/missing.html", "file:" + root_ + "/fifo",
+                                "file://elsewhere" + root_ + "/there.html"};
+    for (const std::string& url : urls) {
+        ui_.messages.clear();
+        Load(url);
+        ASSERT_EQ(ui_.messages.size(), 1u) << url;
+        EXPECT_EQ(ui_.messages[0].text, "Cannot connect to " + url);
+        EXPECT_EQ(ui_.messages[0].icon, platform::MessageIcon::kStop);
+        EXPECT_EQ(doc_->Current(), nullptr);
+    }
 }
 
 TEST_F(LocalDocumentsTest, TextNamedGifIsTakenForAGifByItsName) {
