@@ -14,6 +14,7 @@ constexpr int kIndentChars = 6;
 constexpr int kTabColumns = 8;
 constexpr int kMaxImageSide = 1 << 15;
 constexpr int kMaxImageSpace = 1 << 10;
+constexpr size_t kMaxFloats = 32;
 
 bool IsSpace(char c) {
     return c == ' ';
@@ -299,7 +300,7 @@ void CLayoutContext::PlaceImage(const html::CHTMLElement* element, const ImagePl
 
     if (image.alignment == kAlignLeft || image.alignment == kAlignRight) {
         // A float met in the middle of a line goes to the margin below that line.
-        if (!atLineStart_) {
+        if (!atLineStart_ || lineHasBoxes_) {
             pendingFloats_.push_back(PendingFloat{element, image, anchor});
             return;
         }
@@ -329,6 +330,14 @@ void CLayoutContext::PlaceImage(const html::CHTMLElement* element, const ImagePl
 void CLayoutContext::PlaceFloat(const html::CHTMLElement* element, const ImagePlacement& image,
                                 const html::CHTMLElement* anchor, int width, int height) {
     DropFloatsAbove(penY_);
+    // A float that has no room beside the others, or one too many, goes below them all; this
+    // also keeps the floats that every line consults few.
+    if (!floats_.empty() && (floats_.size() >= kMaxFloats ||
+                             RightLimit(penY_, height) - LeftLimit(penY_, height) < width)) {
+        for (const Float& f : floats_) penY_ = std::max(penY_, f.rect.bottom);
+        floats_.clear();
+        penX_ = LineStartX();
+    }
     const bool left = image.alignment == kAlignLeft;
     const int x = left ? LeftLimit(penY_, height) : RightLimit(penY_, height) - width;
     const Rect rect{x, penY_, x + width, penY_ + height};
