@@ -9,6 +9,7 @@
 #include "html/document.h"
 #include "html/tokenizer.h"
 #include "platform/scripted_host_services.h"
+#include "render/fixed_pitch_surface.h"
 #include "render/flow_layout.h"
 #include "render/text_dump.h"
 
@@ -16,41 +17,6 @@ namespace html = corvane::html;
 namespace render = corvane::render;
 
 namespace {
-
-// Every glyph half as wide as the font is high.
-class FixedFont : public render::SurfaceFont {
-  public:
-    explicit FixedFont(render::FontSpec spec) : spec_(std::move(spec)) {
-        const int height = render::PointsToPixels(spec_.points, 96);
-        metrics_ = {height, height - height / 4, height / 2};
-    }
-    const render::FontSpec& Spec() const override { return spec_; }
-    const render::FontMetrics& Metrics() const override { return metrics_; }
-    int TextWidth(std::string_view text) const override {
-        return static_cast<int>(text.size()) * metrics_.averageCharWidth;
-    }
-
-  private:
-    render::FontSpec spec_;
-    render::FontMetrics metrics_;
-};
-
-class MeasuringSurface : public render::DrawingSurface {
-  public:
-    int LogicalDpi() const override { return 96; }
-    bool IsPrinting() const override { return false; }
-    std::unique_ptr<render::SurfaceFont> CreateFont(const render::FontSpec& spec) override {
-        return std::make_unique<FixedFont>(spec);
-    }
-    void SetClip(const render::Rect&) override {}
-    render::Rect Clip() const override { return {}; }
-    void DrawText(const render::SurfaceFont&, int, int, std::string_view, render::Color) override {}
-    void DrawLine(int, int, int, int, render::Color) override {}
-    void DrawRect(const render::Rect&, render::Color) override {}
-    void FillRect(const render::Rect&, render::Color) override {}
-    void FillEllipse(const render::Rect&, render::Color) override {}
-    void DrawBitmap(const render::SurfaceBitmap&, const render::Rect&) override {}
-};
 
 std::string Page(std::size_t size) {
     std::string page = "<html><body>\n";
@@ -83,7 +49,7 @@ std::unique_ptr<html::CHTML> Build(const std::string& page) {
 void BM_FlowLayout(benchmark::State& state) {
     const std::string page = Page(static_cast<std::size_t>(state.range(0)) << 20);
     const auto document = Build(page);
-    MeasuringSurface surface;
+    render::FixedPitchSurface surface;
     corvane::platform::ScriptedHostServices host;
     render::CFontTable fonts(surface, host);
     if (fonts.Create(render::FontSettings{}) != render::CFontTable::Result::kOk) return;
@@ -102,7 +68,7 @@ BENCHMARK(BM_FlowLayout)->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond);
 void BM_TextDump(benchmark::State& state) {
     const std::string page = Page(4 << 20);
     const auto document = Build(page);
-    MeasuringSurface surface;
+    render::FixedPitchSurface surface;
     corvane::platform::ScriptedHostServices host;
     render::CFontTable fonts(surface, host);
     if (fonts.Create(render::FontSettings{}) != render::CFontTable::Result::kOk) return;

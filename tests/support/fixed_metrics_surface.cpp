@@ -1,34 +1,11 @@
 #include "tests/support/fixed_metrics_surface.h"
 
 namespace corvane::testing {
-namespace {
-
-class FixedFont : public render::SurfaceFont {
-  public:
-    FixedFont(render::FontSpec spec, render::FontMetrics metrics)
-        : spec_(std::move(spec)), metrics_(metrics) {}
-    const render::FontSpec& Spec() const override { return spec_; }
-    const render::FontMetrics& Metrics() const override { return metrics_; }
-    int TextWidth(std::string_view text) const override {
-        return static_cast<int>(text.size()) * metrics_.averageCharWidth;
-    }
-
-  private:
-    render::FontSpec spec_;
-    render::FontMetrics metrics_;
-};
-
-}  // namespace
-
-render::FontMetrics FixedMetricsSurface::MetricsFor(const render::FontSpec& spec, int dpi) {
-    const int height = render::PointsToPixels(spec.points, dpi);
-    return render::FontMetrics{height, height - height / 4, height / 2};
-}
 
 std::unique_ptr<render::SurfaceFont> FixedMetricsSurface::CreateFont(const render::FontSpec& spec) {
     if (failingFaces.count(spec.face)) return nullptr;
     ++fontsCreated;
-    return std::make_unique<FixedFont>(spec, MetricsFor(spec, dpi_));
+    return FixedPitchSurface::CreateFont(spec);
 }
 
 void FixedMetricsSurface::DrawText(const render::SurfaceFont& font, int x, int y,
