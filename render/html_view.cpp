@@ -111,11 +111,15 @@ void CHTMLView::AfterLayout() {
 void CHTMLView::Paint(DrawingSurface& surface, const Rect& area) {
     if (beforeUse) beforeUse();
     const ColorScheme colors = layout_.Colors(settings_.colors, settings_.useDocumentColors);
+    surface.SetClip(area);
+    if (fonts_.Size() == 0) {  // nothing can be laid out without fonts
+        surface.FillRect(area, colors.background);
+        return;
+    }
     PaintQueries queries;
     queries.isVisited = [this](const html::CHTMLElement* a) { return layout_.IsVisited(a); };
     queries.imageInfo = [this](const html::CHTMLElement* i) { return layout_.ImageOf(i); };
     queries.pressedAnchor = pressed_;
-    surface.SetClip(area);
     CDocumentPainter painter(surface, colors, queries, fonts_.FontFor(0));
     painter.PaintBackground(area);
     painter.PaintBoxes(layout_.Display(), area);
