@@ -37,7 +37,7 @@ class QtHostServices : public platform::HostServices {
 
     bool IsBusy() const { return busyTimer_.isActive(); }
     QString StatusText() const { return status_->text(); }
-    int Progress() const { return progress_->isVisible() ? progress_->value() : -1; }
+    int Progress() const { return progress_->isHidden() ? -1 : progress_->value(); }
 
   private:
     QMainWindow& window_;
