@@ -26,9 +26,11 @@ constexpr int kExitUsage = 2;
 
 // Qt is told to draw off screen before it starts; the window modes need a real display.
 bool HasDisplay() {
-    const char* platform = std::getenv("QT_QPA_PLATFORM");
-    if (platform != nullptr && *platform != '\0') return true;
-    return std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr;
+    if (std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr) return true;
+    // A platform chosen by hand that needs no display server (offscreen, vnc, eglfs...).
+    const std::string_view platform =
+        std::getenv("QT_QPA_PLATFORM") ? std::getenv("QT_QPA_PLATFORM") : "";
+    return !platform.empty() && !platform.starts_with("xcb") && !platform.starts_with("wayland");
 }
 
 std::string CurrentDirectory() {
