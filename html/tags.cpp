@@ -5,16 +5,11 @@
 namespace corvane::html {
 namespace {
 
-// Orders the name against a row the way the table is sorted: case-insensitively for the name,
-// and a name that is a proper prefix of the row sorts before it.
-int CompareWithRow(std::string_view name, std::string_view row) {
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        if (i == row.size()) return 1;
-        const unsigned char a = ToLower(static_cast<unsigned char>(name[i]));
-        const unsigned char b = static_cast<unsigned char>(row[i]);
-        if (a != b) return a < b ? -1 : 1;
-    }
-    return name.size() == row.size() ? 0 : -1;
+constexpr std::size_t LongestTagName() {
+    std::size_t longest = 0;
+    for (const TagRow& row : kTagTable)
+        longest = row.name.size() > longest ? row.name.size() : longest;
+    return longest;
 }
 
 }  // namespace
@@ -22,13 +17,20 @@ int CompareWithRow(std::string_view name, std::string_view row) {
 int LookupTag(std::string_view text) {
     std::size_t length = 0;
     while (length < text.size() && !IsSpace(static_cast<unsigned char>(text[length]))) ++length;
-    if (length == 0) return 0;
-    const std::string_view name = text.substr(0, length);
+    // A name longer than every row cannot match one; a shorter one is compared lower-cased,
+    // which orders it against the rows exactly as a case-insensitive comparison would.
+    constexpr std::size_t kLongest = LongestTagName();
+    if (length == 0 || length > kLongest) return 0;
+    char lowered[kLongest];
+    for (std::size_t i = 0; i < length; ++i) {
+        lowered[i] = static_cast<char>(ToLower(static_cast<unsigned char>(text[i])));
+    }
+    const std::string_view name(lowered, length);
     int low = 0;
     int high = static_cast<int>(kTagTable.size()) - 1;
     while (low <= high) {
         const int middle = (low + high) / 2;
-        const int order = CompareWithRow(name, kTagTable[middle].name);
+        const int order = name.compare(kTagTable[middle].name);
         if (order == 0) return kTagTable[middle].number;
         if (order < 0) {
             high = middle - 1;
