@@ -1,11 +1,21 @@
 #include "shell/app_main.h"
 
+#include <unistd.h>
+
+#include <QApplication>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "config/command_line.h"
 #include "platform/profile_directory.h"
+#include "shell/application.h"
+#include "shell/browser_window.h"
 #include "shell/command_line.h"
+#include "shell/headless_runner.h"
+#include "shell/main_frame.h"
+#include "shell/qt_event_loop.h"
 
 namespace corvane::shell {
 namespace {
@@ -14,7 +24,68 @@ namespace {
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
-int Run(const CommandLine& commandLine) {
+// Qt is told to draw off screen before it starts; the window modes need a real display.
+bool HasDisplay() {
+    if (std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr) return true;
+    // A platform chosen by hand that needs no display server (offscreen, vnc, eglfs...).
+    const std::string_view platform =
+        std::getenv("QT_QPA_PLATFORM") ? std::getenv("QT_QPA_PLATFORM") : "";
+    return !platform.empty() && !platform.starts_with("xcb") && !platform.starts_with("wayland");
+}
+
+std::string CurrentDirectory() {
+    char buffer[4096];
+    return getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string(".");
+}
+
+// What the command line asks the new window to show first.
+void StartWindow(CBrowserWindow& window, const CApplication& application,
+                 const CommandLine& commandLine) {
+    std::vector<std::string> words;
+    if (commandLine.target) words.push_back(*commandLine.target);
+    const config::StartupCommand start =
+        config::ParseCommandLine(words, application.Settings().General().autoloadHomePage != 0);
+    switch (start.kind) {
+        case config::StartTarget::kNothing:
+            break;
+        case config::StartTarget::kHomePage:
+            window.Home();
+            break;
+        case config::StartTarget::kLocalFile: {
+            const char* home = std::getenv("HOME");
+            window.Load(
+                config::CommandLineFileUrl(start.target, home ? home : "", CurrentDirectory()));
+            break;
+        }
+        case config::StartTarget::kAddress:
+            window.Load(start.target);
+            break;
+    }
+}
+
+int RunWindow(const CommandLine& commandLine, const std::string& profile, int& argc, char** argv) {
+    QApplication qtApplication(argc, argv);
+    QtEventLoop loop;
+    CMainFrame frame;
+    CApplication application(profile, loop, frame.Host());
+    application.Host().showWaitCursor = [](bool show) {
+        if (show) {
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        } else {
+            QApplication::restoreOverrideCursor();
+        }
+    };
+    if (!frame.ViewWidget().View().ApplySettings(application.ViewSettings())) return kExitFailure;
+    CBrowserWindow window(application, frame.ViewWidget().View());
+    frame.SetSession(&window);
+    frame.show();
+    StartWindow(window, application, commandLine);
+    const int status = qtApplication.exec();
+    frame.SetSession(nullptr);
+    return status;
+}
+
+int Run(const CommandLine& commandLine, int& argc, char** argv) {
     std::string error;
     auto sources = platform::ProfileDirectorySourcesFromEnvironment(commandLine.profileDirectory);
     std::optional<std::string> profile = platform::OpenProfileDirectory(sources, error);
@@ -22,18 +93,25 @@ int Run(const CommandLine& commandLine) {
         std::fprintf(stderr, "corvane: %s\n", error.c_str());
         return kExitFailure;
     }
-    // Until the browser window exists, a run can only show where it would keep its files.
-    if (commandLine.target || commandLine.historyFile) {
-        std::fprintf(
-            stderr, "corvane: cannot open %s: the browser window is not built yet\n",
-            commandLine.target ? commandLine.target->c_str() : commandLine.historyFile->c_str());
+    if (commandLine.headless != CommandLine::Headless::kNone) {
+        // The same drawing with real fonts, on Qt's platform that needs no display.
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        // Qt's chatter about its environment would mix with what the mode writes.
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type == QtCriticalMsg || type == QtFatalMsg)
+                std::fprintf(stderr, "corvane: %s\n", text.toLocal8Bit().constData());
+        });
+        QApplication qtApplication(argc, argv);
+        return RunHeadless(commandLine, *profile);
+    }
+    if (!HasDisplay()) {
+        std::fprintf(stderr,
+                     "corvane: there is no display to open a window on.\n"
+                     "Without one, use --dump-text, --dump-source or --screenshot FILE.png "
+                     "(see corvane --help).\n");
         return kExitFailure;
     }
-    std::printf(
-        "%s\nProfile directory: %s\n"
-        "The browser window is not built yet: this build only prints its usage.\n",
-        UsageText().c_str(), profile->c_str());
-    return 0;
+    return RunWindow(commandLine, *profile, argc, argv);
 }
 
 }  // namespace
@@ -57,7 +135,7 @@ int AppMain(int argc, char** argv) {
         case CommandLine::Action::kRun:
             break;
     }
-    return Run(*parse.commandLine);
+    return Run(*parse.commandLine, argc, argv);
 }
 
 }  // namespace corvane::shell

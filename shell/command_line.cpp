@@ -11,6 +11,36 @@ CommandLineParse Failure(std::string error) {
     return {std::nullopt, std::move(error)};
 }
 
+constexpr int kMaxPixels = 32767;
+
+std::optional<int> ParsePixels(std::string_view text) {
+    if (text.empty() || text.size() > 5) return std::nullopt;
+    int value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    if (value < 1 || value > kMaxPixels) return std::nullopt;
+    return value;
+}
+
+// The rules that involve several options at once.
+std::string CheckHeadless(const CommandLine& line) {
+    using Headless = CommandLine::Headless;
+    if (line.headless == Headless::kNone) {
+        if (line.width || line.height)
+            return "--width and --height need --dump-text or --screenshot";
+        return {};
+    }
+    if (line.height && line.headless != Headless::kScreenshot) return "--height needs --screenshot";
+    if (line.width && line.headless == Headless::kDumpSource)
+        return "--width needs --dump-text or --screenshot";
+    if (line.historyFile)
+        return "-h cannot be used with --dump-source, --dump-text or --screenshot";
+    if (!line.target) return "--dump-source, --dump-text and --screenshot need an address";
+    return {};
+}
+
 }  // namespace
 
 CommandLineParse ParseCommandLine(const std::vector<std::string>& arguments) {
@@ -43,6 +73,29 @@ CommandLineParse ParseCommandLine(const std::vector<std::string>& arguments) {
             }
             if (directory.empty()) return Failure("option --profile needs a directory");
             result.profileDirectory = std::move(directory);
+        } else if (word == "--dump-source" || word == "--dump-text" || word == "--screenshot") {
+            if (result.headless != CommandLine::Headless::kNone)
+                return Failure(
+                    "only one of --dump-source, --dump-text and --screenshot can be given");
+            if (word == "--dump-source") {
+                result.headless = CommandLine::Headless::kDumpSource;
+            } else if (word == "--dump-text") {
+                result.headless = CommandLine::Headless::kDumpText;
+            } else {
+                if (!hasNext || arguments[i + 1].empty())
+                    return Failure("option --screenshot needs a file name");
+                result.headless = CommandLine::Headless::kScreenshot;
+                result.screenshotFile = arguments[++i];
+            }
+        } else if (word == "--width" || word == "--height") {
+            const std::optional<int> pixels =
+                hasNext ? ParsePixels(arguments[i + 1]) : std::nullopt;
+            if (!pixels) {
+                return Failure("option " + std::string(word) +
+                               " needs a number of pixels from 1 to 32767");
+            }
+            ++i;
+            (word == "--width" ? result.width : result.height) = pixels;
         } else if (word == "-h") {
             if (!hasNext || arguments[i + 1].empty()) {
                 return Failure("option -h needs a history file (for help, use --help)");
@@ -52,11 +105,16 @@ CommandLineParse ParseCommandLine(const std::vector<std::string>& arguments) {
             return Failure("unknown option " + std::string(word));
         }
     }
+    if (std::string error = CheckHeadless(result); !error.empty()) return Failure(std::move(error));
     return {result, ""};
 }
 
 std::string UsageText() {
     return "Usage: corvane [--profile DIR] [-h HISTORYFILE] [ADDRESS | PATH]\n"
+           "       corvane [--profile DIR] --dump-source ADDRESS\n"
+           "       corvane [--profile DIR] --dump-text [--width PX] ADDRESS\n"
+           "       corvane [--profile DIR] --screenshot FILE.png [--width PX] [--height PX] "
+           "ADDRESS\n"
            "       corvane --help\n"
            "       corvane --version\n"
            "\n"
@@ -68,6 +126,12 @@ std::string UsageText() {
            "                   else ~/.local/share/corvane); created when missing\n"
            "  -h HISTORYFILE   start with the Back/Forward list read from HISTORYFILE,\n"
            "                   which is deleted afterwards when its name ends in .tmp\n"
+           "  --dump-source    write the document's bytes as its convertor got them to stdout\n"
+           "  --dump-text      write the laid-out document as text to stdout\n"
+           "  --screenshot FILE.png\n"
+           "                   write a picture of the laid-out document\n"
+           "  --width PX       lay out at this width (default 800)\n"
+           "  --height PX      picture height (default: the whole document)\n"
            "  --               end of options: what follows is an address or a path\n"
            "  --help           show this help and exit\n"
            "  --version        show the version and exit\n";

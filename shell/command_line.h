@@ -2,6 +2,9 @@
 // The program's command line, parsed without any toolkit so that it is tested like any other unit.
 //
 //   corvane [--profile DIR] [-h HISTORYFILE] [ADDRESS | PATH]
+//   corvane [--profile DIR] --dump-source ADDRESS
+//   corvane [--profile DIR] --dump-text [--width PX] ADDRESS
+//   corvane [--profile DIR] --screenshot FILE.png [--width PX] [--height PX] ADDRESS
 //   corvane --help | --version
 //
 // "-h" hands over the Back/Forward list of the window that started this one. "--" ends the
@@ -15,7 +18,13 @@ namespace corvane::shell {
 
 struct CommandLine {
     enum class Action { kRun, kHelp, kVersion };
+    // The modes without a window: load the address, write what was asked, exit.
+    enum class Headless { kNone, kDumpSource, kDumpText, kScreenshot };
     Action action = Action::kRun;
+    Headless headless = Headless::kNone;
+    std::optional<std::string> screenshotFile;
+    std::optional<int> width;  // pixels, 1 to 32767
+    std::optional<int> height;
     std::optional<std::string> profileDirectory;
     std::optional<std::string> historyFile;
     std::optional<std::string> target;  // an address, or the path of a local file

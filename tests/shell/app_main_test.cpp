@@ -1,7 +1,6 @@
 #include "shell/app_main.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include "tests/support/scratch_directory.h"
 
@@ -49,22 +48,8 @@ TEST(AppMain, CommandLineErrorsExitWithTwo) {
     }
 }
 
-TEST(AppMain, RunCreatesTheProfileDirectoryAndSaysTheWindowIsMissing) {
+TEST(AppMain, AProfileDirectoryThatCannotBeMadeEndsTheRun) {
     testing::ScratchDirectory dir;
-    const std::string profile = dir.File("new/profile");
-    Outcome outcome = RunCorvane({"--profile", profile});
-    EXPECT_EQ(outcome.exitCode, 0);
-    EXPECT_TRUE(Contains(outcome.out, "Usage: corvane")) << outcome.out;
-    EXPECT_TRUE(Contains(outcome.out, "Profile directory: " + profile)) << outcome.out;
-    EXPECT_TRUE(Contains(outcome.out, "window is not built yet")) << outcome.out;
-    struct stat info {};
-    ASSERT_EQ(::stat(profile.c_str(), &info), 0);
-    EXPECT_TRUE(S_ISDIR(info.st_mode));
-
-    Outcome address = RunCorvane({"--profile", profile, "http://h/"});
-    EXPECT_EQ(address.exitCode, 1);
-    EXPECT_TRUE(Contains(address.err, "cannot open http://h/")) << address.err;
-
     dir.Write("file", "");
     Outcome blocked = RunCorvane({"--profile", dir.File("file")});
     EXPECT_EQ(blocked.exitCode, 1);

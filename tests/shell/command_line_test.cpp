@@ -59,3 +59,52 @@ TEST(ParseCommandLine, RejectedCommandLinesSayWhy) {
 
 }  // namespace
 }  // namespace corvane::shell
+
+namespace corvane::shell {
+namespace {
+
+TEST(ParseCommandLine, HeadlessModes) {
+    using Headless = CommandLine::Headless;
+    struct Case {
+        Words arguments;
+        Headless headless;
+        std::optional<std::string> file;
+        std::optional<int> width, height;
+    };
+    const Case cases[] = {
+        {{"--dump-source", "file:/x"}, Headless::kDumpSource, {}, {}, {}},
+        {{"--dump-text", "--width", "300", "u"}, Headless::kDumpText, {}, 300, {}},
+        {{"--screenshot", "a.png", "--width", "640", "--height", "480", "u"},
+         Headless::kScreenshot, "a.png", 640, 480},
+        {{"--profile", "/p", "u", "--dump-text"}, Headless::kDumpText, {}, {}, {}},
+    };
+    for (const Case& c : cases) {
+        CommandLineParse parse = ParseCommandLine(c.arguments);
+        ASSERT_TRUE(parse.commandLine) << parse.error;
+        EXPECT_EQ(parse.commandLine->headless, c.headless);
+        EXPECT_EQ(parse.commandLine->screenshotFile, c.file);
+        EXPECT_EQ(parse.commandLine->width, c.width);
+        EXPECT_EQ(parse.commandLine->height, c.height);
+    }
+    const std::pair<Words, std::string> rejected[] = {
+        {{"--dump-text"}, "need an address"},
+        {{"--dump-text", "--dump-source", "u"}, "only one of"},
+        {{"--screenshot"}, "--screenshot needs a file name"},
+        {{"--dump-text", "--width", "0", "u"}, "from 1 to 32767"},
+        {{"--dump-text", "--width", "99999", "u"}, "from 1 to 32767"},
+        {{"--dump-text", "--width", "-5", "u"}, "from 1 to 32767"},
+        {{"--dump-text", "--width"}, "from 1 to 32767"},
+        {{"--dump-text", "--height", "5", "u"}, "--height needs --screenshot"},
+        {{"--width", "5", "u"}, "need --dump-text or --screenshot"},
+        {{"--dump-source", "--width", "5", "u"}, "--width needs"},
+        {{"-h", "f.tmp", "--dump-text", "u"}, "-h cannot be used"},
+    };
+    for (const auto& [arguments, error] : rejected) {
+        CommandLineParse parse = ParseCommandLine(arguments);
+        EXPECT_FALSE(parse.commandLine);
+        EXPECT_NE(parse.error.find(error), std::string::npos) << parse.error;
+    }
+}
+
+}  // namespace
+}  // namespace corvane::shell

@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-
+#include "tests/shell/qt_application.h"
 #include "tests/support/async_socket_contract.h"
 #include "tests/support/event_loop_contract.h"
 
@@ -12,10 +11,8 @@ namespace {
 
 struct QtFactory {
     static std::unique_ptr<platform::EventLoop> Make() {
-        static int argc = 1;
-        static char name[] = "shell_tests";
-        static char* argv[] = {name, nullptr};
-        static QCoreApplication application(argc, argv);
+        // One application for the whole program: the view tests need a GUI one.
+        testing::TestApplication();
         return std::make_unique<QtEventLoop>();
     }
 };

@@ -1,0 +1,166 @@
+#include "render/document_painter.h"
+
+#include <algorithm>
+
+namespace corvane::render {
+namespace {
+
+constexpr int kIconSide = 32;
+constexpr int kAltTextOffset = 35;
+
+}  // namespace
+
+Color CDocumentPainter::TextColor(const html::CHTMLElement* anchor) const {
+    if (!anchor) return colors_.text;
+    if (queries_.isVisited && queries_.isVisited(anchor)) return colors_.visitedLink;
+    if (anchor == queries_.pressedAnchor) return colors_.activeLink;
+    return colors_.link;
+}
+
+void CDocumentPainter::PaintBackground(const Rect& area) {
+    const SurfaceBitmap* image = queries_.backgroundImage;
+    if (!image || image->width <= 0 || image->height <= 0) {
+        surface_.FillRect(area, surface_.IsPrinting() ? kWhite : colors_.background);
+        return;
+    }
+    // Copies at multiples of the image size, each cut to the area by the clip.
+    const auto floorTo = [](int value, int step) {
+        return value >= 0 ? value / step * step : -((-value + step - 1) / step) * step;
+    };
+    for (int y = floorTo(area.top, image->height); y < area.bottom; y += image->height) {
+        for (int x = floorTo(area.left, image->width); x < area.right; x += image->width) {
+            surface_.DrawBitmap(*image, Rect{x, y, x + image->width, y + image->height});
+        }
+    }
+}
+
+void CDocumentPainter::PaintBoxes(const DisplayList& list, const Rect& area) {
+    for (std::uint32_t index : list.floats) {
+        if (list.boxes[index].rect.Intersects(area)) PaintBox(list.boxes[index]);
+    }
+    // The first line reaching into the area; lines only go down the page.
+    auto line = std::partition_point(list.lines.begin(), list.lines.end(),
+                                     [&](const LineBox& l) { return l.bottom <= area.top; });
+    for (; line != list.lines.end() && line->top < area.bottom; ++line) {
+        for (std::uint32_t i = line->firstBox; i < line->endBox; ++i) {
+            const LayoutBox& box = list.boxes[i];
+            if (!IsFloat(box) && box.rect.Intersects(area)) PaintBox(box);
+        }
+    }
+    // Boxes of the line still being built (a document that is still arriving).
+    const std::uint32_t open = list.lines.empty() ? 0 : list.lines.back().endBox;
+    for (std::uint32_t i = open; i < list.boxes.size(); ++i) {
+        const LayoutBox& box = list.boxes[i];
+        if (!IsFloat(box) && box.rect.Intersects(area)) PaintBox(box);
+    }
+}
+
+void CDocumentPainter::PaintBox(const LayoutBox& box) {
+    switch (box.kind) {
+        case BoxKind::kText:
+            PaintText(box);
+            break;
+        case BoxKind::kNumber:
+            surface_.DrawText(*box.font, box.rect.left, box.rect.top, box.text, colors_.text);
+            break;
+        case BoxKind::kBullet:
+            PaintBullet(box);
+            break;
+        case BoxKind::kRule:
+            PaintRule(box);
+            break;
+        case BoxKind::kImage:
+            PaintImage(box);
+            break;
+    }
+}
+
+void CDocumentPainter::PaintText(const LayoutBox& box) {
+    const Color color = TextColor(box.anchor);
+    const Rect& r = box.rect;
+    surface_.DrawText(*box.font, r.left, r.top, box.text, color);
+    if ((box.style & kStyleUnderline) || (box.anchor && colors_.underlineLinks)) {
+        surface_.DrawLine(r.left, r.bottom - 3, r.right, r.bottom - 3, color);
+        if (IsHeavy(box.style))
+            surface_.DrawLine(r.left, r.bottom - 2, r.right, r.bottom - 2, color);
+    }
+}
+
+void CDocumentPainter::PaintBullet(const LayoutBox& box) {
+    switch (box.variant) {
+        case 1:
+            surface_.FillEllipse(box.rect, colors_.text);
+            break;
+        case 2:
+            surface_.DrawRect(box.rect, colors_.text);
+            break;
+        default:
+            surface_.FillRect(box.rect, colors_.text);
+            break;
+    }
+}
+
+void CDocumentPainter::PaintRule(const LayoutBox& box) {
+    const Rect& r = box.rect;
+    if (r.IsEmpty()) return;
+    surface_.DrawLine(r.left, r.top, r.right, r.top, kBlack);
+    if (box.variant == 0 || r.Height() <= 1) return;
+    const int inset = r.Height() > 2 ? 1 : 0;
+    surface_.DrawLine(r.left, r.top, r.left, r.bottom, kBlack);
+    surface_.DrawLine(r.left + inset, r.bottom - 1, r.right, r.bottom - 1, kWhite);
+    surface_.DrawLine(r.right - 1, r.top + inset, r.right - 1, r.bottom, kWhite);
+}
+
+void CDocumentPainter::PaintImage(const LayoutBox& box) {
+    const ImageInfo info = queries_.imageInfo ? queries_.imageInfo(box.element) : ImageInfo{};
+    Rect inner = box.rect;
+    inner.left += box.spaceX;
+    inner.right -= box.spaceX;
+    inner.top += box.spaceY;
+    inner.bottom -= box.spaceY;
+    const Color color = TextColor(box.anchor);
+    const bool decoded = info.state == ImageState::kDecoded;
+    const int textLeft = inner.left + kAltTextOffset;  // measured from the box, frames aside
+
+    if (info.border > 0 || (!decoded && !box.text.empty())) {
+        const int frames = std::max(1, info.border);
+        for (int i = 0; i < frames && !inner.IsEmpty(); ++i) {
+            surface_.DrawRect(inner, color);
+            inner = Rect{inner.left + 1, inner.top + 1, inner.right - 1, inner.bottom - 1};
+        }
+    }
+    if (inner.IsEmpty()) return;
+    if (decoded) {
+        surface_.DrawBitmap(info.bitmap, inner);
+        return;
+    }
+    PaintIcon(Rect{inner.left, inner.top, inner.left + kIconSide, inner.top + kIconSide},
+              info.state == ImageState::kFailed);
+    if (box.text.empty()) return;
+    const int x = textLeft;
+    const int y = inner.top + std::max(0, (kIconSide - defaultFont_.Metrics().height) / 2);
+    surface_.DrawText(defaultFont_, x, y, box.text, color);
+    if (box.anchor && colors_.underlineLinks) {
+        const int bottom = y + defaultFont_.Metrics().height;
+        surface_.DrawLine(x, bottom - 3, x + defaultFont_.TextWidth(box.text), bottom - 3, color);
+    }
+}
+
+// A small framed picture of a hill under the sun; the broken one is crossed out in red.
+void CDocumentPainter::PaintIcon(const Rect& square, bool broken) {
+    const Rect frame{square.left + 4, square.top + 6, square.right - 4, square.bottom - 6};
+    surface_.FillRect(frame, MakeColor(192, 192, 192));
+    surface_.DrawRect(frame, MakeColor(96, 96, 96));
+    surface_.FillEllipse(Rect{frame.left + 3, frame.top + 3, frame.left + 9, frame.top + 9},
+                         MakeColor(255, 204, 0));
+    for (int i = 0; i < 8; ++i) {
+        surface_.DrawLine(frame.left + 6 + i, frame.bottom - 2 - i, frame.right - 6 - i,
+                          frame.bottom - 2 - i, MakeColor(0, 128, 0));
+    }
+    if (!broken) return;
+    const Color red = MakeColor(204, 0, 0);
+    surface_.DrawLine(frame.left, frame.top, frame.right, frame.bottom, red);
+    surface_.DrawLine(frame.right - 1, frame.top, frame.left - 1, frame.bottom, red);
+}
+
+}  // namespace corvane::render

@@ -1,0 +1,68 @@
+#pragma once
+// Paints a laid-out document: the background, then every box that meets the clip. Lines are in
+// vertical order, so painting starts at the first line below the clip's top and stops at the
+// first line past its bottom; floating images are tested on their own.
+
+#include <functional>
+
+#include "render/drawing_surface.h"
+#include "render/layout_box.h"
+
+namespace corvane::render {
+
+// The colours in effect: the user's settings, overridden by the document's BODY colours when
+// "Use Document Color" is on.
+struct ColorScheme {
+    Color text = kBlack;
+    Color background = kWhite;
+    Color link = MakeColor(0, 0, 255);
+    Color visitedLink = MakeColor(128, 0, 128);
+    Color activeLink = MakeColor(255, 0, 0);
+    bool underlineLinks = true;
+};
+
+enum class ImageState { kLoading, kFailed, kDecoded };
+
+// What painting needs to know of an image element.
+struct ImageInfo {
+    ImageState state = ImageState::kLoading;
+    SurfaceBitmap bitmap;  // when decoded
+    int border = 0;
+};
+
+// What painting asks of the document behind the boxes.
+struct PaintQueries {
+    std::function<bool(const html::CHTMLElement* anchor)> isVisited;
+    std::function<ImageInfo(const html::CHTMLElement* image)> imageInfo;
+    const html::CHTMLElement* pressedAnchor = nullptr;
+    // Background picture tiled over the area, if any.
+    const SurfaceBitmap* backgroundImage = nullptr;
+};
+
+class CDocumentPainter {
+  public:
+    CDocumentPainter(DrawingSurface& surface, const ColorScheme& colors,
+                     const PaintQueries& queries, const SurfaceFont& defaultFont)
+        : surface_(surface), colors_(colors), queries_(queries), defaultFont_(defaultFont) {}
+
+    // Everything is in document coordinates; the surface's clip is area.
+    void PaintBackground(const Rect& area);
+    void PaintBoxes(const DisplayList& list, const Rect& area);
+    void PaintBox(const LayoutBox& box);
+
+    Color TextColor(const html::CHTMLElement* anchor) const;
+
+  private:
+    void PaintText(const LayoutBox& box);
+    void PaintBullet(const LayoutBox& box);
+    void PaintRule(const LayoutBox& box);
+    void PaintImage(const LayoutBox& box);
+    void PaintIcon(const Rect& square, bool broken);
+
+    DrawingSurface& surface_;
+    const ColorScheme& colors_;
+    const PaintQueries& queries_;
+    const SurfaceFont& defaultFont_;
+};
+
+}  // namespace corvane::render

@@ -1,0 +1,195 @@
+#include "render/flow_layout.h"
+
+#include <algorithm>
+
+#include "html/document.h"
+#include "html/element.h"
+#include "render/list_label.h"
+
+namespace corvane::render {
+namespace {
+
+NumberStyle ToNumberStyle(html::NumberStyle style) {
+    switch (style) {
+        case html::kNumberUpperAlpha:
+            return NumberStyle::kUpperAlpha;
+        case html::kNumberLowerAlpha:
+            return NumberStyle::kLowerAlpha;
+        case html::kNumberUpperRoman:
+            return NumberStyle::kUpperRoman;
+        case html::kNumberLowerRoman:
+            return NumberStyle::kLowerRoman;
+        case html::kNumberDecimal:
+            break;
+    }
+    return NumberStyle::kDecimal;
+}
+
+constexpr int kPlaceholderSide = 32;
+constexpr int kAltTextGap = 3;
+
+}  // namespace
+
+void CFlowLayout::SetDocument(const html::CHTML* document) {
+    document_ = document;
+    display_.Clear();
+    context_.reset();
+    last_ = nullptr;
+    finished_ = false;
+}
+
+void CFlowLayout::Restart(int layoutWidth) {
+    layoutWidth_ = layoutWidth;
+    display_.Clear();
+    last_ = nullptr;
+    finished_ = false;
+    const int flowWidth = std::max(1, layoutWidth - 2 * CLayoutContext::kLeftMargin);
+    context_ = std::make_unique<CLayoutContext>(fonts_, display_, CLayoutContext::kLeftMargin,
+                                                CLayoutContext::kTopMargin, flowWidth);
+    if (document_) Update();
+}
+
+bool CFlowLayout::Update() {
+    if (!document_ || !context_ || finished_) return false;
+    const html::CHTMLElement* element = last_ ? last_->next : document_->First();
+    bool placed = false;
+    for (; element != document_->End(); element = element->next) {
+        LayoutElement(*element);
+        last_ = element;
+        placed = true;
+    }
+    return placed;
+}
+
+void CFlowLayout::Finish() {
+    if (!context_ || finished_) return;
+    context_->Finish();
+    finished_ = true;
+}
+
+int CFlowLayout::DocumentWidth() const {
+    if (!context_) return 0;
+    return std::max(layoutWidth_, context_->Extent().right + CLayoutContext::kLeftMargin);
+}
+
+int CFlowLayout::DocumentHeight() const {
+    if (!context_) return 0;
+    return std::max(context_->Bottom(), context_->Extent().bottom) + CLayoutContext::kTopMargin;
+}
+
+std::optional<int> CFlowLayout::ScrollTargetY() const {
+    if (!context_ || !document_ || document_->targetIsTop) return std::nullopt;
+    return context_->ScrollTargetY();
+}
+
+void CFlowLayout::LayoutElement(const html::CHTMLElement& element) {
+    CLayoutContext& context = *context_;
+    if (&element == document_->scrollTarget && !document_->targetIsTop) context.MarkScrollTarget();
+
+    switch (element.type) {
+        case html::kElementText: {
+            const auto& text = static_cast<const html::CHTMLText&>(element);
+            if (text.preformatted) {
+                context.PlacePreformatted(&element, text.text, text.style, text.anchor);
+            } else {
+                context.PlaceText(&element, text.text, text.style, text.anchor);
+            }
+            break;
+        }
+        case html::kElementBreak:
+            context.Break(
+                static_cast<BreakKind>(static_cast<const html::CHTMLBreak&>(element).kind));
+            break;
+        case html::kElementCentre:
+            context.Centre(static_cast<const html::CHTMLBlockMarker&>(element).isEnd);
+            break;
+        case html::kElementBlockQuote:
+            context.BlockQuote(static_cast<const html::CHTMLBlockMarker&>(element).isEnd);
+            break;
+        case html::kElementImage: {
+            const auto& image = static_cast<const html::CHTMLImage&>(element);
+            ImagePlacement placement;
+            placement.width = kPlaceholderSide;
+            placement.height = kPlaceholderSide;
+            if (!image.alt.empty())
+                placement.width += fonts_.FontFor(0).TextWidth(image.alt) + kAltTextGap;
+            placement.hspace = image.hspace;
+            placement.vspace = image.vspace;
+            placement.alignment = image.alignment;
+            placement.alt = image.alt;
+            context.PlaceImage(&element, placement, image.anchor);
+            break;
+        }
+        case html::kElementRule: {
+            const auto& rule = static_cast<const html::CHTMLRule&>(element);
+            context.PlaceRule(&element,
+                              RulePlacement{rule.width, rule.size, rule.alignment, rule.shaded});
+            break;
+        }
+        case html::kElementList:
+            context.SetListDepth(static_cast<const html::CHTMLListMarker&>(element).depth);
+            break;
+        case html::kElementDefinitionList:
+            context.SetDefinitionListDepth(
+                static_cast<const html::CHTMLListMarker&>(element).depth);
+            break;
+        case html::kElementDefinitionData:
+            context.DefinitionData(static_cast<const html::CHTMLDefinitionData&>(element).compact);
+            break;
+        case html::kElementNumberedItem: {
+            const auto& item = static_cast<const html::CHTMLNumberedItem&>(element);
+            context.PlaceNumber(&element, NumberLabel(ToNumberStyle(item.numberStyle), item.number),
+                                item.style);
+            break;
+        }
+        case html::kElementBulletItem:
+            context.PlaceBullet(&element, static_cast<const html::CHTMLBulletItem&>(element).shape);
+            break;
+        case html::kElementAlignment:
+            context.SetAlignment(static_cast<const html::CHTMLAlignmentMarker&>(element).alignment);
+            break;
+        case html::kElementDocumentStart:
+            context.DocumentStart();
+            break;
+        default:
+            // Link anchors, anchor names and the parts that tables and forms lay out themselves.
+            break;
+    }
+}
+
+std::string CFlowLayout::LinkUrl(const html::CHTMLElement* anchor) const {
+    if (!anchor || anchor->type != html::kElementLinkAnchor) return {};
+    return static_cast<const html::CHTMLAnchor*>(anchor)->url;
+}
+
+bool CFlowLayout::IsVisited(const html::CHTMLElement* anchor) const {
+    return anchor && anchor->type == html::kElementLinkAnchor &&
+           static_cast<const html::CHTMLAnchor*>(anchor)->visited;
+}
+
+bool CFlowLayout::IsMap(const html::CHTMLElement* image) const {
+    return image && image->type == html::kElementImage &&
+           static_cast<const html::CHTMLImage*>(image)->isMap;
+}
+
+ImageInfo CFlowLayout::ImageOf(const html::CHTMLElement* image) const {
+    ImageInfo info;
+    if (image && image->type == html::kElementImage)
+        info.border = static_cast<const html::CHTMLImage*>(image)->border;
+    // Decoding arrives with the image convertors; until then every image shows its placeholder.
+    info.state = ImageState::kLoading;
+    return info;
+}
+
+ColorScheme CFlowLayout::Colors(const ColorScheme& user, bool useDocumentColors) const {
+    ColorScheme colors = user;
+    if (!useDocumentColors || !document_) return colors;
+    if (document_->textColour) colors.text = *document_->textColour;
+    if (document_->backgroundColour) colors.background = *document_->backgroundColour;
+    if (document_->linkColour) colors.link = *document_->linkColour;
+    if (document_->visitedColour) colors.visitedLink = *document_->visitedColour;
+    if (document_->activeColour) colors.activeLink = *document_->activeColour;
+    return colors;
+}
+
+}  // namespace corvane::render

@@ -1,0 +1,247 @@
+#include "render/html_view.h"
+
+#include <algorithm>
+
+#include "render/text_dump.h"
+
+namespace corvane::render {
+namespace {
+
+int TenthOr(int size, int larger) {
+    return size > 0 ? size : std::max(1, larger / 10);
+}
+
+}  // namespace
+
+ScrollSizes MakeScrollSizes(int totalWidth, int totalHeight, int pageWidth, int pageHeight,
+                            int lineWidth, int lineHeight) {
+    ScrollSizes sizes;
+    sizes.totalWidth = std::abs(totalWidth);
+    sizes.totalHeight = std::abs(totalHeight);
+    sizes.pageWidth = TenthOr(std::abs(pageWidth), sizes.totalWidth);
+    sizes.pageHeight = TenthOr(std::abs(pageHeight), sizes.totalHeight);
+    sizes.lineWidth = TenthOr(std::abs(lineWidth), sizes.pageWidth);
+    sizes.lineHeight = TenthOr(std::abs(lineHeight), sizes.pageHeight);
+    return sizes;
+}
+
+CHTMLView::CHTMLView(DrawingSurface& measuringSurface, platform::HostServices& host,
+                     CViewWindow& window)
+    : host_(host), window_(window), fonts_(measuringSurface, host), layout_(fonts_) {}
+
+bool CHTMLView::ApplySettings(const ViewSettings& settings) {
+    const bool fontsChanged = settings.fonts != fonts_.Settings() || fonts_.Size() == 0;
+    settings_ = settings;
+    if (fontsChanged) {
+        if (fonts_.Create(settings.fonts) != CFontTable::Result::kOk) return false;
+        RelayoutNow();
+    }
+    window_.Repaint(Rect{});
+    return true;
+}
+
+void CHTMLView::SetDocument(const html::CHTML* document, std::string url, std::string base) {
+    url_ = std::move(url);
+    base_ = std::move(base);
+    hover_ = nullptr;
+    pressed_ = nullptr;
+    selecting_ = false;
+    scrolledToTarget_ = false;
+    layout_.SetDocument(document);
+    window_.ScrollToY(0);
+    RelayoutNow();
+}
+
+void CHTMLView::Update() {
+    if (beforeUse) beforeUse();
+    if (fonts_.Size() == 0) return;
+    if (layout_.Update()) AfterLayout();
+}
+
+void CHTMLView::Finish() {
+    if (beforeUse) beforeUse();
+    if (fonts_.Size() == 0) return;
+    layout_.Update();
+    layout_.Finish();
+    AfterLayout();
+}
+
+void CHTMLView::OnSize(int clientWidth, int clientHeight) {
+    const bool widthChanged = clientWidth != clientWidth_;
+    clientWidth_ = clientWidth;
+    clientHeight_ = clientHeight;
+    if (!widthChanged) {
+        AfterLayout();
+        return;
+    }
+    // Lay out later, once: a drag resizes many times before the loop turns.
+    if (!relayoutPosted_) {
+        relayoutPosted_ = true;
+        window_.PostRelayout();
+    }
+}
+
+void CHTMLView::OnRelayout() {
+    if (beforeUse) beforeUse();
+    relayoutPosted_ = false;
+    RelayoutNow();
+}
+
+void CHTMLView::RelayoutNow() {
+    if (fonts_.Size() == 0) return;
+    ++layoutCount_;
+    layout_.Restart(clientWidth_);
+    AfterLayout();
+}
+
+void CHTMLView::AfterLayout() {
+    const BaseMetrics& base = fonts_.Base();
+    window_.SetScrollSizes(MakeScrollSizes(layout_.DocumentWidth(), layout_.DocumentHeight(),
+                                           clientWidth_, clientHeight_, base.averageCharWidth,
+                                           base.lineHeight));
+    if (!scrolledToTarget_) {
+        if (auto target = layout_.ScrollTargetY(); target && *target > 0) {
+            window_.ScrollToY(*target);
+            scrolledToTarget_ = true;
+        }
+    }
+    window_.Repaint(Rect{});
+}
+
+void CHTMLView::Paint(DrawingSurface& surface, const Rect& area) {
+    if (beforeUse) beforeUse();
+    const ColorScheme colors = layout_.Colors(settings_.colors, settings_.useDocumentColors);
+    surface.SetClip(area);
+    if (fonts_.Size() == 0) {  // nothing can be laid out without fonts
+        surface.FillRect(area, colors.background);
+        return;
+    }
+    PaintQueries queries;
+    queries.isVisited = [this](const html::CHTMLElement* a) { return layout_.IsVisited(a); };
+    queries.imageInfo = [this](const html::CHTMLElement* i) { return layout_.ImageOf(i); };
+    queries.pressedAnchor = pressed_;
+    CDocumentPainter painter(surface, colors, queries, fonts_.FontFor(0));
+    painter.PaintBackground(area);
+    painter.PaintBoxes(layout_.Display(), area);
+}
+
+const html::CHTMLElement* CHTMLView::HitTest(Point point, const LayoutBox** boxOut) const {
+    const DisplayList& list = layout_.Display();
+    const auto hits = [&](const LayoutBox& box) {
+        return box.anchor && (box.kind == BoxKind::kText || box.kind == BoxKind::kImage) &&
+               box.rect.Contains(point);
+    };
+    for (std::uint32_t index : list.floats) {
+        if (hits(list.boxes[index])) {
+            if (boxOut) *boxOut = &list.boxes[index];
+            return list.boxes[index].anchor;
+        }
+    }
+    auto line = std::partition_point(list.lines.begin(), list.lines.end(),
+                                     [&](const LineBox& l) { return l.bottom <= point.y; });
+    std::uint32_t first = line == list.lines.end()
+                              ? (list.lines.empty() ? 0 : list.lines.back().endBox)
+                              : line->firstBox;
+    std::uint32_t end =
+        line == list.lines.end() ? static_cast<std::uint32_t>(list.boxes.size()) : line->endBox;
+    for (std::uint32_t i = first; i < end; ++i) {
+        if (!IsFloat(list.boxes[i]) && hits(list.boxes[i])) {
+            if (boxOut) *boxOut = &list.boxes[i];
+            return list.boxes[i].anchor;
+        }
+    }
+    return nullptr;
+}
+
+std::string CHTMLView::LinkTextAt(Point point) const {
+    const LayoutBox* box = nullptr;
+    const html::CHTMLElement* anchor = HitTest(point, &box);
+    if (!anchor) return {};
+    std::string text = layout_.LinkUrl(anchor);
+    if (box->kind == BoxKind::kImage && layout_.IsMap(box->element)) {
+        text += "?" + std::to_string(point.x - box->rect.left - box->spaceX) + "," +
+                std::to_string(point.y - box->rect.top - box->spaceY);
+    }
+    return text;
+}
+
+void CHTMLView::RepaintAnchor(const html::CHTMLElement* anchor) {
+    if (!anchor) return;
+    Rect area;
+    for (const LayoutBox& box : layout_.Display().boxes) {
+        if (box.anchor == anchor) area.Unite(box.rect);
+    }
+    if (!area.IsEmpty()) window_.Repaint(area);
+}
+
+void CHTMLView::MouseMove(Point point) {
+    if (beforeUse) beforeUse();
+    const html::CHTMLElement* anchor = HitTest(point);
+    const std::string status = LinkTextAt(point);
+    if (status != status_) {
+        status_ = status;
+        host_.SetStatusText(status_);
+    }
+    if (anchor != hover_) {
+        RepaintAnchor(hover_);
+        hover_ = anchor;
+    }
+    if (selecting_) {
+        window_.SetCursor(CursorKind::kSelecting);
+    } else if (pressed_ && anchor == pressed_) {
+        window_.SetCursor(CursorKind::kPressedLink);
+    } else {
+        window_.SetCursor(anchor ? CursorKind::kLink : CursorKind::kArrow);
+    }
+}
+
+void CHTMLView::MouseLeave() {
+    if (!status_.empty()) {
+        status_.clear();
+        host_.SetStatusText(status_);
+    }
+    RepaintAnchor(hover_);
+    hover_ = nullptr;
+}
+
+void CHTMLView::LeftButtonDown(Point point) {
+    if (beforeUse) beforeUse();
+    const html::CHTMLElement* anchor = HitTest(point);
+    if (anchor) {
+        pressed_ = anchor;
+        RepaintAnchor(anchor);
+        window_.SetCursor(CursorKind::kPressedLink);
+        return;
+    }
+    selecting_ = true;
+    window_.SetCursor(CursorKind::kSelecting);
+}
+
+void CHTMLView::LeftButtonUp(Point point) {
+    if (beforeUse) beforeUse();
+    selecting_ = false;
+    const html::CHTMLElement* anchor = pressed_;
+    pressed_ = nullptr;
+    if (!anchor) return;
+    RepaintAnchor(anchor);
+    LinkRequest request;
+    request.url = layout_.LinkUrl(anchor);
+    request.base = base_.empty() ? url_ : base_;
+    request.referrer = url_;
+    // An ISMAP image sends where it was clicked.
+    const LayoutBox* box = nullptr;
+    if (HitTest(point, &box) == anchor && box->kind == BoxKind::kImage &&
+        layout_.IsMap(box->element)) {
+        request.url = LinkTextAt(point);
+        request.method = 1;
+    }
+    if (onFollowLink) onFollowLink(request);
+}
+
+std::string CHTMLView::DumpText() const {
+    const BaseMetrics& base = fonts_.Base();
+    return render::DumpText(layout_.Display(), DumpMetrics{CLayoutContext::kLeftMargin,
+                                                           base.averageCharWidth, base.lineHeight});
+}
+
+}  // namespace corvane::render

@@ -1,0 +1,121 @@
+#pragma once
+// The scrolling view of one document without a toolkit: it lays the document out at its
+// client width, paints the area asked for, maps mouse positions to links, shows the link under
+// the mouse in the status bar and follows a link clicked with the left button. The Qt widget
+// forwards its events here and implements CViewWindow for what only it can do.
+//
+// Points are in document coordinates (the widget adds the scroll position).
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/host_services.h"
+#include "render/flow_layout.h"
+
+namespace corvane::render {
+
+enum class CursorKind { kArrow, kLink, kPressedLink, kSelecting, kBusy };
+
+struct ScrollSizes {
+    int totalWidth = 0;
+    int totalHeight = 0;
+    int pageWidth = 0;
+    int pageHeight = 0;
+    int lineWidth = 0;
+    int lineHeight = 0;
+    friend bool operator==(const ScrollSizes&, const ScrollSizes&) = default;
+};
+
+// Page and line sizes of 0 become a tenth of the next larger size; all become positive.
+ScrollSizes MakeScrollSizes(int totalWidth, int totalHeight, int pageWidth, int pageHeight,
+                            int lineWidth, int lineHeight);
+
+class CViewWindow {
+  public:
+    virtual ~CViewWindow() = default;
+    // Sets the scroll ranges; a bar whose page holds the whole total is disabled.
+    virtual void SetScrollSizes(const ScrollSizes& sizes) = 0;
+    // Repaints a document area, or everything when it is empty.
+    virtual void Repaint(const Rect& documentArea) = 0;
+    // Calls CHTMLView::OnRelayout on a later turn of the event loop.
+    virtual void PostRelayout() = 0;
+    virtual void SetCursor(CursorKind cursor) = 0;
+    virtual void ScrollToY(int y) = 0;
+};
+
+// A followed link: what the window hands to Navigate.
+struct LinkRequest {
+    std::string url;       // as written in the link (resolved against base)
+    std::string base;      // BASE HREF, or the document's own address
+    int method = 0;        // 1 for an ISMAP click: a private query request
+    std::string referrer;  // the address of the page the link was on
+};
+
+struct ViewSettings {
+    FontSettings fonts;
+    ColorScheme colors;
+    bool useDocumentColors = true;
+};
+
+class CHTMLView {
+  public:
+    CHTMLView(DrawingSurface& measuringSurface, platform::HostServices& host, CViewWindow& window);
+
+    // Makes the fonts; false when they cannot be made (the window then closes).
+    [[nodiscard]] bool ApplySettings(const ViewSettings& settings);
+
+    // Shows a document (or none) whose address is url; resets scrolling and mouse state.
+    void SetDocument(const html::CHTML* document, std::string url, std::string base);
+    // Lays out what arrived since the last call and repaints.
+    void Update();
+    // The document is complete.
+    void Finish();
+
+    void OnSize(int clientWidth, int clientHeight);
+    void OnRelayout();
+    void Paint(DrawingSurface& surface, const Rect& area);
+
+    void MouseMove(Point point);
+    // The mouse left the view: no link is under it any more.
+    void MouseLeave();
+    void LeftButtonDown(Point point);
+    void LeftButtonUp(Point point);
+
+    std::function<void(const LinkRequest&)> onFollowLink;
+    // Runs before the view touches its document (paint, mouse, layout): the window checks there
+    // that the document it attached is still the one its request holds.
+    std::function<void()> beforeUse;
+
+    const CFlowLayout& Layout() const { return layout_; }
+    std::string DumpText() const;
+    const html::CHTMLElement* HitTest(Point point, const LayoutBox** boxOut = nullptr) const;
+    // The status text for a point: the link's URL, with "?x,y" on an ISMAP image.
+    std::string LinkTextAt(Point point) const;
+    int LayoutCount() const { return layoutCount_; }
+
+  private:
+    void RelayoutNow();
+    void AfterLayout();
+    void RepaintAnchor(const html::CHTMLElement* anchor);
+
+    platform::HostServices& host_;
+    CViewWindow& window_;
+    CFontTable fonts_;
+    CFlowLayout layout_;
+    ViewSettings settings_;
+    std::string url_;
+    std::string base_;
+    int clientWidth_ = 0;
+    int clientHeight_ = 0;
+    int layoutCount_ = 0;
+    bool relayoutPosted_ = false;
+    bool scrolledToTarget_ = false;
+
+    const html::CHTMLElement* hover_ = nullptr;
+    const html::CHTMLElement* pressed_ = nullptr;
+    bool selecting_ = false;
+    std::string status_;
+};
+
+}  // namespace corvane::render

@@ -1,0 +1,89 @@
+#pragma once
+// What layout produces: a display list of boxes in document order, grouped into lines. Drawing,
+// hit testing, the text dump and selection all walk it; boxes of one line are contiguous, so
+// closing a line only touches that line's boxes.
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "render/drawing_surface.h"
+#include "render/geometry.h"
+#include "render/style_word.h"
+
+namespace corvane::html {
+class CHTMLElement;
+}
+
+namespace corvane::render {
+
+enum class BoxKind : std::uint8_t {
+    kText,    // a fragment of a text run
+    kNumber,  // a numbered list item's label
+    kBullet,  // a bulleted list item's marker
+    kRule,    // a horizontal rule
+    kImage,   // an image or its placeholder
+};
+
+// Alignment codes shared by all layout.
+enum Alignment : int {
+    kAlignTop = 0,
+    kAlignMiddle = 1,
+    kAlignBottom = 2,
+    kAlignLeft = 3,
+    kAlignCentre = 4,
+    kAlignRight = 5,
+    kAlignBaseline = 6,
+};
+
+struct LayoutBox {
+    BoxKind kind = BoxKind::kText;
+    // Bullets: shape 1 disc, 2 circle, 3 square. Rules: 1 when shaded. Images: the alignment.
+    std::uint8_t variant = 0;
+    StyleWord style = 0;
+    Rect rect;
+    // Distance from the top of the box to the line's baseline once the line is closed; boxes
+    // that do not sit on the baseline (floats) use -1.
+    int ascent = 0;
+    int line = -1;  // index into the line list; -1 for floating images
+    // Images: HSPACE and VSPACE included in the rectangle.
+    std::int16_t spaceX = 0;
+    std::int16_t spaceY = 0;
+    std::string_view text;
+    const SurfaceFont* font = nullptr;
+    const html::CHTMLElement* element = nullptr;  // the element the box was made for
+    const html::CHTMLElement* anchor = nullptr;   // the link it belongs to, or none
+};
+
+// Left and right images float at the margin, outside every line.
+inline bool IsFloat(const LayoutBox& box) {
+    return box.kind == BoxKind::kImage && (box.variant == kAlignLeft || box.variant == kAlignRight);
+}
+
+struct LineBox {
+    int top = 0;
+    int bottom = 0;
+    int baseline = 0;
+    std::uint32_t firstBox = 0;  // boxes [firstBox, next line's firstBox)
+    std::uint32_t endBox = 0;
+};
+
+struct DisplayList {
+    std::vector<LayoutBox> boxes;
+    std::vector<LineBox> lines;
+    // Texts made by layout (number labels, preformatted lines with tabs expanded); a deque so
+    // the boxes' views stay valid while it grows.
+    std::deque<std::string> madeText;
+    // Indices of the floating images, which lie outside the line order.
+    std::vector<std::uint32_t> floats;
+    void Clear() {
+        boxes.clear();
+        floats.clear();
+        lines.clear();
+        madeText.clear();
+    }
+};
+
+}  // namespace corvane::render

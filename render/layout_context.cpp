@@ -1,0 +1,500 @@
+#include "render/layout_context.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace corvane::render {
+namespace {
+
+constexpr int kUnlimitedWidth = INT_MAX / 4;
+// Pixels kept between the lowest box of a line and the next line.
+constexpr int kLineGap = 2;
+// Indentation of one list, definition or quotation level, in average character widths.
+constexpr int kIndentChars = 6;
+constexpr int kTabColumns = 8;
+constexpr int kMaxImageSide = 1 << 15;
+constexpr int kMaxImageSpace = 1 << 10;
+constexpr size_t kMaxFloats = 32;
+
+bool IsSpace(char c) {
+    return c == ' ';
+}
+
+}  // namespace
+
+CLayoutContext::CLayoutContext(CFontTable& fonts, DisplayList& out, int leftMargin, int top,
+                               int width)
+    : fonts_(fonts),
+      out_(out),
+      base_(fonts.Base()),
+      leftMargin_(leftMargin),
+      width_(width),
+      penX_(leftMargin),
+      penY_(top),
+      lastGapY_(top),  // no blank line above the first paragraph
+      bottom_(top) {}
+
+int CLayoutContext::LeftLimit(int top, int height) const {
+    int limit = leftMargin_;
+    for (const Float& f : floats_) {
+        if (f.left && f.rect.top < top + height && f.rect.bottom > top)
+            limit = std::max(limit, f.rect.right);
+    }
+    return limit;
+}
+
+int CLayoutContext::RightLimit(int top, int height) const {
+    int limit = leftMargin_ + width_;
+    for (const Float& f : floats_) {
+        if (!f.left && f.rect.top < top + height && f.rect.bottom > top)
+            limit = std::min(limit, f.rect.left);
+    }
+    return limit;
+}
+
+int CLayoutContext::AvailableWidth() const {
+    if (noWrap_) return kUnlimitedWidth;
+    return RightLimit(penY_, base_.lineHeight) - penX_;
+}
+
+int CLayoutContext::LineStartX() const {
+    const int indent = leftMargin_ + listIndent_ + definitionIndent_ +
+                       kIndentChars * base_.averageCharWidth * quoteDepth_;
+    return std::max(indent, LeftLimit(penY_, base_.lineHeight));
+}
+
+void CLayoutContext::DropFloatsAbove(int y) {
+    std::erase_if(floats_, [y](const Float& f) { return f.rect.bottom <= y; });
+}
+
+void CLayoutContext::StartLineIfNeeded() {
+    if (lineHasBoxes_) return;
+    DropFloatsAbove(penY_);
+    if (atLineStart_) penX_ = std::max(penX_, LeftLimit(penY_, base_.lineHeight));
+    lineHasBoxes_ = true;
+    lineFirstBox_ = static_cast<std::uint32_t>(out_.boxes.size());
+    lineTop_ = penY_;
+    lineMinBottom_ = penY_;
+    lineStartX_ = penX_;
+    lineAvailable_ = AvailableWidth();
+}
+
+LayoutBox& CLayoutContext::AddBox(BoxKind kind, const html::CHTMLElement* element, Rect rect,
+                                  int ascent) {
+    LayoutBox& box = out_.boxes.emplace_back();
+    box.kind = kind;
+    box.element = element;
+    box.rect = rect;
+    box.ascent = ascent;
+    return box;
+}
+
+std::string_view CLayoutContext::Keep(std::string text) {
+    return out_.madeText.emplace_back(std::move(text));
+}
+
+void CLayoutContext::PlacePiece(const html::CHTMLElement* element, std::string_view text, int width,
+                                StyleWord style, const SurfaceFont& font,
+                                const html::CHTMLElement* anchor) {
+    StartLineIfNeeded();
+    const FontMetrics& metrics = font.Metrics();
+    LayoutBox& box =
+        AddBox(BoxKind::kText, element, Rect{penX_, penY_, penX_ + width, penY_ + metrics.height},
+               metrics.ascent);
+    box.style = style;
+    box.text = text;
+    box.font = &font;
+    box.anchor = anchor;
+    penX_ += width;
+    atLineStart_ = false;
+}
+
+void CLayoutContext::NoteWidestWord(std::string_view text, const SurfaceFont& font) {
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find_first_of(" \n", start);
+        if (end == std::string_view::npos) end = text.size();
+        if (end > start) {
+            widestWord_ = std::max(widestWord_,
+                                   font.TextWidth(text.substr(start, end - start)) + listIndent_);
+        }
+        start = end + 1;
+    }
+}
+
+void CLayoutContext::PlaceText(const html::CHTMLElement* element, std::string_view text,
+                               StyleWord style, const html::CHTMLElement* anchor) {
+    if (bold_) style |= kStyleBold;
+    const SurfaceFont& font = fonts_.FontFor(style);
+    size_t pos = 0;
+    while (true) {
+        if (atLineStart_) {
+            while (pos < text.size() && IsSpace(text[pos])) ++pos;
+        }
+        if (pos >= text.size()) return;
+
+        if (noWrap_) {
+            const std::string_view rest = text.substr(pos);
+            const int width = font.TextWidth(rest);
+            if (width > RightLimit(penY_, base_.lineHeight) - penX_) NoteWidestWord(rest, font);
+            PlacePiece(element, rest, width, style, font, anchor);
+            return;
+        }
+
+        // Whole words while they fit; each word carries its trailing space.
+        const int available = AvailableWidth();
+        int used = 0;
+        size_t end = pos;
+        size_t firstWordEnd = 0;
+        int firstWordWidth = 0;
+        while (end < text.size()) {
+            size_t wordEnd = text.find(' ', end);
+            wordEnd = wordEnd == std::string_view::npos ? text.size() : wordEnd + 1;
+            const int width = font.TextWidth(text.substr(end, wordEnd - end));
+            if (end == pos) {
+                firstWordEnd = wordEnd;
+                firstWordWidth = width;
+            }
+            if (used + width > available) break;
+            used += width;
+            end = wordEnd;
+        }
+        if (end == text.size()) {
+            PlacePiece(element, text.substr(pos), used, style, font, anchor);
+            return;
+        }
+        if (end > pos) {
+            PlacePiece(element, text.substr(pos, end - pos), used, style, font, anchor);
+            EndLine();
+            pos = end;
+            continue;
+        }
+        // Not even one word fits: alone on an empty line it overflows, else it starts a line.
+        if (atLineStart_) {
+            PlacePiece(element, text.substr(pos, firstWordEnd - pos), firstWordWidth, style, font,
+                       anchor);
+            if (firstWordEnd >= text.size()) return;
+            pos = firstWordEnd;
+        }
+        EndLine();
+    }
+}
+
+void CLayoutContext::PlacePreformatted(const html::CHTMLElement* element, std::string_view text,
+                                       StyleWord style, const html::CHTMLElement* anchor) {
+    if (bold_) style |= kStyleBold;
+    const SurfaceFont& font = fonts_.FontFor(style);
+    const int columnWidth = std::max(1, font.TextWidth("M"));
+    size_t pos = 0;
+    while (pos <= text.size()) {
+        size_t lineFeed = text.find('\n', pos);
+        const size_t end = lineFeed == std::string_view::npos ? text.size() : lineFeed;
+        std::string_view piece = text.substr(pos, end - pos);
+        if (!piece.empty()) {
+            if (piece.find('\t') != std::string_view::npos) {
+                const int startColumn = std::max(0, (penX_ - leftMargin_) / columnWidth);
+                std::string expanded;
+                for (char c : piece) {
+                    if (c != '\t') {
+                        expanded += c;
+                        continue;
+                    }
+                    const int column = startColumn + static_cast<int>(expanded.size());
+                    expanded.append(kTabColumns - column % kTabColumns, ' ');
+                }
+                piece = Keep(std::move(expanded));
+            }
+            const int width = font.TextWidth(piece);
+            if (noWrap_ && width > RightLimit(penY_, base_.lineHeight) - penX_)
+                NoteWidestWord(piece, font);
+            if (width > AvailableWidth() && atLineStart_) MoveBelowFloats();
+            PlacePiece(element, piece, width, style, font, anchor);
+        }
+        if (lineFeed == std::string_view::npos) return;
+        Break(BreakKind::kLineBreak);
+        pos = lineFeed + 1;
+    }
+}
+
+void CLayoutContext::MoveBelowFloats() {
+    int below = penY_;
+    for (const Float& f : floats_) {
+        if (f.rect.top < penY_ + base_.lineHeight && f.rect.bottom > penY_)
+            below = std::max(below, f.rect.bottom);
+    }
+    if (below == penY_) return;
+    penY_ = below;
+    DropFloatsAbove(penY_);
+    penX_ = LineStartX();
+}
+
+void CLayoutContext::PlaceBullet(const html::CHTMLElement* element, int shape) {
+    const int average = base_.averageCharWidth;
+    if (listDepth_ == 0) penX_ += 3 * average;
+    StartLineIfNeeded();
+    const int side = std::max(average + 2, 11);
+    const int above = (base_.lineHeight - side) / 2;
+    const int left = penX_ - 3 * average;
+    LayoutBox& box =
+        AddBox(BoxKind::kBullet, element,
+               Rect{left, penY_ + above, left + side, penY_ + above + side}, base_.ascent - above);
+    box.variant = static_cast<std::uint8_t>(shape);
+}
+
+void CLayoutContext::PlaceNumber(const html::CHTMLElement* element, std::string label,
+                                 StyleWord style) {
+    const int average = base_.averageCharWidth;
+    if (listDepth_ == 0) penX_ += 3 * average;
+    StartLineIfNeeded();
+    const SurfaceFont& font = fonts_.FontFor(bold_ ? style | kStyleBold : style);
+    const std::string_view text = Keep(std::move(label));
+    const int right = penX_ - average;
+    LayoutBox& box =
+        AddBox(BoxKind::kNumber, element,
+               Rect{right - font.TextWidth(text), penY_, right, penY_ + font.Metrics().height},
+               font.Metrics().ascent);
+    box.style = style;
+    box.text = text;
+    box.font = &font;
+}
+
+void CLayoutContext::PlaceRule(const html::CHTMLElement* element, const RulePlacement& rule) {
+    StartLineIfNeeded();
+    const int available = noWrap_ ? 0 : std::max(0, AvailableWidth());
+    int width = available;
+    if (rule.width) {
+        width = *rule.width < 0
+                    ? static_cast<int>(static_cast<long long>(available) * -*rule.width / 100)
+                    : *rule.width;
+    }
+    width = std::clamp(width, 0, kMaxImageSide);
+    int height = std::clamp(rule.size.value_or(2), 0, kMaxImageSpace);
+    if (height > 1) ++height;
+    int offset = 0;
+    if (width < available) {
+        if (rule.alignment == kAlignRight) {
+            offset = available - width;
+        } else if (rule.alignment != kAlignLeft) {
+            offset = (available - width) / 2;
+        }
+    }
+    const int half = base_.lineHeight / 2;
+    const int left = penX_ + offset;
+    LayoutBox& box =
+        AddBox(BoxKind::kRule, element,
+               Rect{left, penY_ + half, left + width, penY_ + half + height}, base_.ascent - half);
+    box.variant = rule.shaded ? 1 : 0;
+    // The rule takes the whole line, with half a line of space below it as above it.
+    penX_ = std::max(penX_ + available, left + width);
+    lineMinBottom_ = std::max(lineMinBottom_, penY_ + 2 * half + height);
+    atLineStart_ = false;
+}
+
+void CLayoutContext::PlaceImage(const html::CHTMLElement* element, const ImagePlacement& image,
+                                const html::CHTMLElement* anchor) {
+    // Sizes come from the page: bounded so that no sum overflows.
+    const int width =
+        std::clamp(image.width, 0, kMaxImageSide) + 2 * std::clamp(image.hspace, 0, kMaxImageSpace);
+    const int height = std::clamp(image.height, 0, kMaxImageSide) +
+                       2 * std::clamp(image.vspace, 0, kMaxImageSpace);
+
+    if (image.alignment == kAlignLeft || image.alignment == kAlignRight) {
+        // A float met in the middle of a line goes to the margin below that line.
+        if (!atLineStart_ || lineHasBoxes_) {
+            pendingFloats_.push_back(PendingFloat{element, image, anchor});
+            return;
+        }
+        PlaceFloat(element, image, anchor, width, height);
+        return;
+    }
+
+    if (!atLineStart_ && !noWrap_ && width > AvailableWidth()) EndLine();
+    StartLineIfNeeded();
+    int ascent = height;  // bottom and baseline: the image stands on the baseline
+    if (image.alignment == kAlignTop) {
+        ascent = -1;
+    } else if (image.alignment == kAlignMiddle) {
+        ascent = height / 2 + base_.ascent / 2;
+    }
+    LayoutBox& box =
+        AddBox(BoxKind::kImage, element, Rect{penX_, penY_, penX_ + width, penY_ + height}, ascent);
+    box.variant = static_cast<std::uint8_t>(image.alignment);
+    box.anchor = anchor;
+    box.text = image.alt;
+    box.spaceX = static_cast<std::int16_t>(std::clamp(image.hspace, 0, kMaxImageSpace));
+    box.spaceY = static_cast<std::int16_t>(std::clamp(image.vspace, 0, kMaxImageSpace));
+    penX_ += width;
+    atLineStart_ = false;
+}
+
+void CLayoutContext::PlaceFloat(const html::CHTMLElement* element, const ImagePlacement& image,
+                                const html::CHTMLElement* anchor, int width, int height) {
+    DropFloatsAbove(penY_);
+    // A float that has no room beside the others, or one too many, goes below them all; this
+    // also keeps the floats that every line consults few.
+    if (!floats_.empty() && (floats_.size() >= kMaxFloats ||
+                             RightLimit(penY_, height) - LeftLimit(penY_, height) < width)) {
+        for (const Float& f : floats_) penY_ = std::max(penY_, f.rect.bottom);
+        floats_.clear();
+        penX_ = LineStartX();
+    }
+    const bool left = image.alignment == kAlignLeft;
+    const int x = left ? LeftLimit(penY_, height) : RightLimit(penY_, height) - width;
+    const Rect rect{x, penY_, x + width, penY_ + height};
+    out_.floats.push_back(static_cast<std::uint32_t>(out_.boxes.size()));
+    LayoutBox& box = AddBox(BoxKind::kImage, element, rect, -1);
+    box.variant = static_cast<std::uint8_t>(image.alignment);
+    box.anchor = anchor;
+    box.text = image.alt;
+    box.spaceX = static_cast<std::int16_t>(std::clamp(image.hspace, 0, kMaxImageSpace));
+    box.spaceY = static_cast<std::int16_t>(std::clamp(image.vspace, 0, kMaxImageSpace));
+    floats_.push_back(Float{rect, left});
+    extent_.Unite(rect);
+    bottom_ = std::max(bottom_, rect.bottom);
+    if (left) penX_ = std::max(penX_, rect.right);
+    if (lineHasBoxes_) lineAvailable_ = RightLimit(lineTop_, base_.lineHeight) - lineStartX_;
+}
+
+void CLayoutContext::PlacePendingFloats() {
+    if (pendingFloats_.empty()) return;
+    std::vector<PendingFloat> pending;
+    pending.swap(pendingFloats_);
+    for (const PendingFloat& f : pending) {
+        const int width = std::clamp(f.image.width, 0, kMaxImageSide) +
+                          2 * std::clamp(f.image.hspace, 0, kMaxImageSpace);
+        const int height = std::clamp(f.image.height, 0, kMaxImageSide) +
+                           2 * std::clamp(f.image.vspace, 0, kMaxImageSpace);
+        PlaceFloat(f.element, f.image, f.anchor, width, height);
+    }
+}
+
+void CLayoutContext::EndLine() {
+    if (!lineHasBoxes_) {
+        if (scrollTargetPending_) {
+            scrollTargetY_ = penY_;
+            scrollTargetPending_ = false;
+        }
+        DropFloatsAbove(penY_);
+        penX_ = LineStartX();
+        atLineStart_ = true;
+        return;
+    }
+
+    const int used = penX_ - lineStartX_;
+    int offset = 0;
+    if (centreDepth_ > 0 || alignment_ == kAlignCentre) {
+        offset = std::max(0, (lineAvailable_ - used) / 2);
+    } else if (alignment_ == kAlignRight) {
+        offset = std::max(0, lineAvailable_ - used);
+    }
+    if (noWrap_) offset = 0;
+
+    const auto lineIndex = static_cast<int>(out_.lines.size());
+    const auto endBox = static_cast<std::uint32_t>(out_.boxes.size());
+    int maxAscent = base_.ascent;
+    for (std::uint32_t i = lineFirstBox_; i < endBox; ++i) {
+        const LayoutBox& box = out_.boxes[i];
+        if (box.ascent >= 0 && !IsFloat(box)) maxAscent = std::max(maxAscent, box.ascent);
+    }
+    const int baseline = lineTop_ + maxAscent;
+    int lowest = lineTop_;
+    Rect lineRect{penX_, lineTop_, penX_, lineTop_};
+    for (std::uint32_t i = lineFirstBox_; i < endBox; ++i) {
+        LayoutBox& box = out_.boxes[i];
+        if (IsFloat(box)) continue;
+        const int dy = box.ascent < 0 ? 0 : baseline - box.ascent - box.rect.top;
+        box.rect.Offset(offset, dy);
+        box.line = lineIndex;
+        lowest = std::max(lowest, box.rect.bottom);
+        lineRect.left = std::min(lineRect.left, box.rect.left);
+        lineRect.right = std::max(lineRect.right, box.rect.right);
+    }
+    const int lineBottom = std::max(lowest + kLineGap, lineMinBottom_);
+    lineRect.bottom = lineBottom;
+    out_.lines.push_back(LineBox{lineTop_, lineBottom, baseline, lineFirstBox_, endBox});
+    extent_.Unite(lineRect);
+
+    if (scrollTargetPending_) {
+        scrollTargetY_ = lineTop_;
+        scrollTargetPending_ = false;
+    }
+    penY_ = lineBottom;
+    bottom_ = std::max(bottom_, penY_);
+    lineHasBoxes_ = false;
+    atLineStart_ = true;
+    DropFloatsAbove(penY_);
+    penX_ = LineStartX();
+    PlacePendingFloats();
+}
+
+void CLayoutContext::Break(BreakKind kind) {
+    const int before = penY_;
+    EndLine();
+    switch (kind) {
+        case BreakKind::kLineBreak:
+            if (penY_ == before) penY_ += base_.lineHeight;
+            break;
+        case BreakKind::kParagraphGap:
+            if (penY_ != lastGapY_) {
+                penY_ += base_.lineHeight;
+                lastGapY_ = penY_;
+            }
+            break;
+        case BreakKind::kEndOfLine:
+            break;
+    }
+    bottom_ = std::max(bottom_, penY_);
+    DropFloatsAbove(penY_);
+    penX_ = LineStartX();
+}
+
+void CLayoutContext::DocumentStart() {
+    lastGapY_ = penY_;
+}
+
+void CLayoutContext::SetListDepth(int depth) {
+    listDepth_ = std::max(0, depth);
+    listIndent_ = kIndentChars * base_.averageCharWidth * listDepth_;
+    definitionIndent_ = 0;
+    if (atLineStart_ && !lineHasBoxes_) penX_ = LineStartX();
+}
+
+void CLayoutContext::SetDefinitionListDepth(int depth) {
+    listDepth_ = std::max(0, depth);
+    listIndent_ = kIndentChars * base_.averageCharWidth * std::max(0, listDepth_ - 1);
+    // Leaving a list also leaves its definitions' indent behind.
+    definitionIndent_ = 0;
+    if (atLineStart_ && !lineHasBoxes_) penX_ = LineStartX();
+}
+
+void CLayoutContext::DefinitionData(bool compact) {
+    const int indent = kIndentChars * base_.averageCharWidth;
+    definitionIndent_ = 0;
+    const int target = LineStartX() + indent;
+    if (compact && penX_ > target) EndLine();
+    definitionIndent_ = indent;
+    penX_ = std::max(penX_, LineStartX());
+}
+
+void CLayoutContext::BlockQuote(bool isEnd) {
+    quoteDepth_ = std::max(0, quoteDepth_ + (isEnd ? -1 : 1));
+    if (atLineStart_ && !lineHasBoxes_) penX_ = LineStartX();
+}
+
+void CLayoutContext::Centre(bool isEnd) {
+    if (!isEnd) {
+        ++centreDepth_;
+        return;
+    }
+    if (centreDepth_ == 0) return;
+    if (--centreDepth_ == 0 && alignment_ == kAlignCentre) alignment_ = kAlignLeft;
+}
+
+void CLayoutContext::Finish() {
+    EndLine();
+    for (const Float& f : floats_) penY_ = std::max(penY_, f.rect.bottom);
+    floats_.clear();
+    bottom_ = std::max(bottom_, penY_);
+}
+
+}  // namespace corvane::render

@@ -1,0 +1,49 @@
+#pragma once
+// The program-wide objects of one run, made in start-up order: the settings, the scheduler
+// stepped from the event loop's idle time, the host-services object with the request table, and
+// the registries of schemes and content types with their protocol and convertor classes.
+// The window and the headless runner both start from here, so they load pages the same way.
+//
+// Memory: the application owns everything it makes; the event loop and the user-interface
+// services are the caller's and must outlive it.
+
+#include <memory>
+#include <string>
+
+#include "config/settings.h"
+#include "core/host_services.h"
+#include "core/scheduler.h"
+#include "platform/event_loop.h"
+#include "platform/host_services.h"
+#include "render/html_view.h"
+
+namespace corvane::shell {
+
+class CApplication {
+  public:
+    CApplication(std::string profileDirectory, platform::EventLoop& loop,
+                 platform::HostServices& ui);
+    ~CApplication();
+    CApplication(const CApplication&) = delete;
+    CApplication& operator=(const CApplication&) = delete;
+
+    config::Settings& Settings() { return settings_; }
+    const config::Settings& Settings() const { return settings_; }
+    platform::EventLoop& Loop() { return loop_; }
+    platform::HostServices& Ui() { return ui_; }
+    core::CHTScheduler& Scheduler() { return *scheduler_; }
+    core::CHTHostServices& Host() { return *host_; }
+
+    // The "Home Page" setting, or the start page beside the executable.
+    std::string HomePage() const;
+    render::ViewSettings ViewSettings() const;
+
+  private:
+    platform::EventLoop& loop_;
+    platform::HostServices& ui_;
+    config::Settings settings_;
+    std::unique_ptr<core::CHTScheduler> scheduler_;
+    std::unique_ptr<core::CHTHostServices> host_;
+};
+
+}  // namespace corvane::shell

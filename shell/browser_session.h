@@ -1,0 +1,39 @@
+#pragma once
+// What the main frame asks of the window's document and its loads. The frame holds no browsing
+// state of its own: it forwards commands here and redraws its controls when told that the
+// session changed.
+
+#include <functional>
+#include <string>
+
+namespace corvane::shell {
+
+class BrowserSession {
+  public:
+    virtual ~BrowserSession() = default;
+
+    // Completes the text into an address and loads it with the remember flag. Empty text
+    // reloads the current document's address.
+    virtual void OpenTyped(const std::string& text) = 0;
+    virtual void OpenFile(const std::string& path) = 0;
+    virtual void Back() = 0;
+    virtual void Forward() = 0;
+    virtual void Home() = 0;
+    virtual void Reload() = 0;
+    virtual void Stop() = 0;
+
+    virtual bool CanGoBack() const = 0;
+    virtual bool CanGoForward() const = 0;
+    virtual bool IsLoading() const = 0;
+    virtual bool HasDocument() const = 0;
+    // The shown document's canonical address and title (the address until a TITLE arrives).
+    virtual std::string CurrentUrl() const = 0;
+    virtual std::string Title() const = 0;
+
+    // Called after anything above may have changed.
+    std::function<void()> onChanged;
+    // An address to remember in the location list (the remember flag was set).
+    std::function<void(const std::string&)> onRememberTyped;
+};
+
+}  // namespace corvane::shell

@@ -1,0 +1,187 @@
+#include "shell/browser_window.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "config/settings_paths.h"
+#include "core/address.h"
+#include "core/request.h"
+#include "html/text_convertor.h"
+
+namespace corvane::shell {
+namespace {
+
+// How often a growing page is laid out again while it loads.
+constexpr std::uint32_t kTickMs = 100;
+
+std::vector<CBrowserWindow*>& Windows() {
+    static std::vector<CBrowserWindow*> windows;
+    return windows;
+}
+
+const html::CHTML* HtmlOf(const core::CObject* object) {
+    if (object == nullptr || !object->IsKindOf(&html::CHTMLDocument::kRuntimeClass)) return nullptr;
+    return static_cast<const html::CHTMLDocument*>(object)->html.get();
+}
+
+}  // namespace
+
+CBrowserWindow::CBrowserWindow(CApplication& application, render::CHTMLView& view)
+    : application_(application), view_(view) {
+    document_ = std::make_unique<core::COvalonDoc>(application.Host(), this);
+    Windows().push_back(this);
+    view_.beforeUse = [this] { Revalidate(); };
+    view_.onFollowLink = [this](const render::LinkRequest& link) { FollowLink(link); };
+}
+
+CBrowserWindow::~CBrowserWindow() {
+    if (ticker_ != 0) application_.Loop().StopTimer(ticker_);
+    view_.beforeUse = nullptr;
+    view_.onFollowLink = nullptr;
+    // The document's end detaches the view; nobody is told any more.
+    onChanged = nullptr;
+    onRememberTyped = nullptr;
+    document_.reset();
+    view_.SetDocument(nullptr, "", "");
+    std::erase(Windows(), this);
+}
+
+html::DocumentHost* CBrowserWindow::HostFor(core::CHTRequest& request) {
+    for (CBrowserWindow* window : Windows()) {
+        if (window->document_.get() == request.owner) return window;
+    }
+    return nullptr;
+}
+
+void CBrowserWindow::Attach(core::CHTRequest* request) {
+    shown_ = request;
+    attachedObject_ = request ? request->document.get() : nullptr;
+    attachedHtml_ = HtmlOf(attachedObject_);
+    const std::string url = request ? request->canonicalUrl : std::string();
+    const std::string base = attachedHtml_ && attachedHtml_->base ? *attachedHtml_->base : url;
+    view_.SetDocument(attachedHtml_, url, base);
+}
+
+void CBrowserWindow::Revalidate() {
+    const core::CObject* now = shown_ ? shown_->document.get() : nullptr;
+    if (now != attachedObject_) Attach(shown_);
+}
+
+void CBrowserWindow::ShowRequest(core::CHTRequest* request) {
+    Attach(request);
+    // A document shown again (Back, Forward) keeps the title it was built with.
+    if (attachedHtml_ && !attachedHtml_->title.empty()) title_ = attachedHtml_->title;
+    if (request) StartTicking();
+    Changed();
+}
+
+void CBrowserWindow::Clear() {
+    attachedHtml_ = nullptr;
+    view_.SetDocument(nullptr, "", "");
+    Changed();
+}
+
+void CBrowserWindow::SetTitle(std::string_view title) {
+    title_ = title;
+    Changed();
+}
+
+void CBrowserWindow::ShowTitle(std::string_view title) {
+    SetTitle(title);
+}
+
+void CBrowserWindow::SetLocationText(std::string_view url, bool remember) {
+    location_ = url;
+    if (remember && onRememberTyped) onRememberTyped(location_);
+    Changed();
+}
+
+void CBrowserWindow::RepaintAndScrollTo(std::string_view) {
+    view_.Update();
+}
+
+void CBrowserWindow::Load(const std::string& text) {
+    std::string url = text;
+    core::CompleteTypedUrl(url, location_);
+    if (url.empty()) return;
+    core::COvalonDoc::NavigateOptions options;
+    options.remember = true;
+    document_->Navigate(url, std::move(options));
+    StartTicking();
+    Changed();
+}
+
+void CBrowserWindow::OpenTyped(const std::string& text) {
+    Load(text);
+}
+
+void CBrowserWindow::OpenFile(const std::string& path) {
+    core::COvalonDoc::NavigateOptions options;
+    options.remember = true;
+    document_->Navigate(config::FileUrlForPath(path), std::move(options));
+    StartTicking();
+    Changed();
+}
+
+void CBrowserWindow::FollowLink(const render::LinkRequest& link) {
+    core::COvalonDoc::NavigateOptions options;
+    options.method = link.method;
+    options.referrer = link.referrer;
+    document_->Navigate(link.url, std::move(options));
+    StartTicking();
+    Changed();
+}
+
+void CBrowserWindow::Back() {
+    document_->Back();
+    StartTicking();
+    Changed();
+}
+
+void CBrowserWindow::Forward() {
+    document_->Forward();
+    StartTicking();
+    Changed();
+}
+
+void CBrowserWindow::Home() {
+    const std::string home = application_.HomePage();
+    if (!home.empty()) Load(home);
+}
+
+void CBrowserWindow::Reload() {
+    // The reload drops the document the view shows; let go of it first.
+    Attach(nullptr);
+    document_->Reload();
+    StartTicking();
+    Changed();
+}
+
+void CBrowserWindow::Stop() {
+    document_->Stop();
+    Tick();
+}
+
+void CBrowserWindow::StartTicking() {
+    if (ticker_ != 0) return;
+    wasLoading_ = true;
+    ticker_ = application_.Loop().StartTimer(kTickMs, true, [this] { Tick(); });
+}
+
+void CBrowserWindow::Tick() {
+    view_.Update();
+    if (IsLoading()) return;
+    view_.Finish();
+    if (ticker_ != 0) application_.Loop().StopTimer(ticker_);
+    ticker_ = 0;
+    if (wasLoading_) {
+        wasLoading_ = false;
+        Changed();
+    }
+}
+
+void CBrowserWindow::Changed() {
+    if (onChanged) onChanged();
+}
+
+}  // namespace corvane::shell

@@ -1,0 +1,99 @@
+#pragma once
+// One browser window without its widgets: the window's document (Back/Forward list and loads)
+// joined to the view that lays out and draws what the loads deliver. The main frame drives it
+// as a BrowserSession; the headless runner drives it directly.
+//
+// While a load runs, what has arrived is laid out on every update tick, so a page shows while
+// it grows. Before the view touches its document, the window checks that the request still holds
+// the document the view was given (a reload replaces it).
+
+#include <memory>
+#include <string>
+
+#include "core/document.h"
+#include "core/document_view.h"
+#include "html/builder_services.h"
+#include "platform/event_loop.h"
+#include "render/html_view.h"
+#include "shell/application.h"
+#include "shell/browser_session.h"
+
+namespace corvane::html {
+class CHTML;
+}
+
+namespace corvane::shell {
+
+class CBrowserWindow : public core::IDocumentView,
+                       public html::DocumentHost,
+                       public BrowserSession {
+  public:
+    CBrowserWindow(CApplication& application, render::CHTMLView& view);
+    ~CBrowserWindow() override;
+    CBrowserWindow(const CBrowserWindow&) = delete;
+    CBrowserWindow& operator=(const CBrowserWindow&) = delete;
+
+    core::COvalonDoc& Document() { return *document_; }
+    render::CHTMLView& View() { return view_; }
+    // The HTML document of the request on show, or null.
+    const html::CHTML* ShownHtml() const { return attachedHtml_; }
+    // The builder's window for a request made by some window's document, or null.
+    static html::DocumentHost* HostFor(core::CHTRequest& request);
+
+    // core::IDocumentView
+    void ShowRequest(core::CHTRequest* request) override;
+    void ResetState() override {}
+    void Clear() override;
+    void SetTitle(std::string_view title) override;
+    void SetLocationText(std::string_view url, bool remember) override;
+    void RebuildHistoryMenu() override { Changed(); }
+    void RepaintAndScrollTo(std::string_view anchor) override;
+    void StopImages() override {}
+    void LoadImages() override {}
+
+    // html::DocumentHost
+    void ShowTitle(std::string_view title) override;
+    void RepaintBackground() override { Revalidate(); }
+
+    // BrowserSession
+    void OpenTyped(const std::string& text) override;
+    void OpenFile(const std::string& path) override;
+    void Back() override;
+    void Forward() override;
+    void Home() override;
+    void Reload() override;
+    void Stop() override;
+    bool CanGoBack() const override { return document_->CanGoBack(); }
+    bool CanGoForward() const override { return document_->CanGoForward(); }
+    bool IsLoading() const override { return document_->LoadTask() != nullptr; }
+    bool HasDocument() const override { return document_->Shown() != nullptr; }
+    std::string CurrentUrl() const override { return location_; }
+    std::string Title() const override { return title_; }
+
+    // No load runs and what it delivered is laid out.
+    bool IsSettled() const { return !IsLoading() && ticker_ == 0; }
+    // Loads an address as typed (completed, remembered).
+    void Load(const std::string& text);
+    // Lays out what arrived since the last tick and ends the ticks when the load is over.
+    void Tick();
+
+  private:
+    void Attach(core::CHTRequest* request);
+    void Revalidate();
+    void Changed();
+    void StartTicking();
+    void FollowLink(const render::LinkRequest& link);
+
+    CApplication& application_;
+    render::CHTMLView& view_;
+    std::unique_ptr<core::COvalonDoc> document_;
+    core::CHTRequest* shown_ = nullptr;
+    const core::CObject* attachedObject_ = nullptr;
+    const html::CHTML* attachedHtml_ = nullptr;
+    std::string title_;
+    std::string location_;
+    platform::TimerId ticker_ = 0;
+    bool wasLoading_ = false;
+};
+
+}  // namespace corvane::shell

@@ -1,0 +1,130 @@
+#include "shell/headless_runner.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "config/command_line.h"
+#include "core/cache_entry.h"
+#include "core/load_task.h"
+#include "core/request.h"
+#include "platform/scripted_host_services.h"
+#include "shell/application.h"
+#include "shell/browser_window.h"
+#include "shell/page_image.h"
+#include "shell/qt_event_loop.h"
+#include "shell/qt_text.h"
+
+namespace corvane::shell {
+namespace {
+
+constexpr int kDefaultWidth = 800;
+constexpr int kDefaultHeight = 600;
+// A load that has not ended by then is given up.
+constexpr std::uint32_t kLoadTimeoutMs = 300'000;
+
+// The view of a window that is never shown.
+class HiddenViewWindow : public render::CViewWindow {
+  public:
+    void SetScrollSizes(const render::ScrollSizes&) override {}
+    void Repaint(const render::Rect&) override {}
+    void PostRelayout() override {}
+    void SetCursor(render::CursorKind) override {}
+    void ScrollToY(int) override {}
+};
+
+// Stands in for the request's disk cache entry and keeps the bytes its convertor consumes, for
+// --dump-source.
+class SourceCapture : public core::CCacheEntry {
+  public:
+    class Writer : public core::CConvertorCacheWriter {
+      public:
+        explicit Writer(std::string& bytes) : bytes_(bytes) { bytes_.clear(); }
+        void Put(const void* data, std::size_t length) override {
+            bytes_.append(static_cast<const char*>(data), length);
+        }
+        void End(int) override {}
+
+      private:
+        std::string& bytes_;
+    };
+
+    explicit SourceCapture(std::string& bytes) : bytes_(bytes) {}
+    std::unique_ptr<core::CConvertorCacheWriter> OpenWriter(core::CHTRequest&) override {
+        return std::make_unique<Writer>(bytes_);
+    }
+
+  private:
+    std::string& bytes_;
+};
+
+std::string CurrentDirectory() {
+    char buffer[4096];
+    return getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string(".");
+}
+
+// A target that names a local file becomes its file: URL; anything else is an address.
+std::string TargetUrl(const std::string& target) {
+    if (!config::IsLocalPathText(target)) return target;
+    const char* home = std::getenv("HOME");
+    return config::CommandLineFileUrl(target, home ? home : "", CurrentDirectory());
+}
+
+bool WriteAll(std::FILE* stream, std::string_view bytes) {
+    return std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size() &&
+           std::fflush(stream) == 0;
+}
+
+}  // namespace
+
+int RunHeadless(const CommandLine& commandLine, const std::string& profileDirectory) {
+    using Headless = CommandLine::Headless;
+    QtEventLoop loop;
+    platform::ScriptedHostServices ui;
+    ui.SetEchoMessages(true);
+
+    CApplication application(profileDirectory, loop, ui);
+    HiddenViewWindow hidden;
+    QtDrawingSurface surface;
+    render::CHTMLView view(surface, ui, hidden);
+    if (!view.ApplySettings(application.ViewSettings())) return 1;
+    const int width = commandLine.width.value_or(kDefaultWidth);
+    view.OnSize(width, commandLine.height.value_or(kDefaultHeight));
+    view.OnRelayout();
+
+    CBrowserWindow window(application, view);
+    window.Load(TargetUrl(*commandLine.target));
+    std::string source;
+    core::CHTRequest* loading =
+        window.Document().LoadTask() ? &window.Document().LoadTask()->Request() : nullptr;
+    if (commandLine.headless == Headless::kDumpSource && loading)
+        loading->cacheEntry = std::make_unique<SourceCapture>(source);
+    if (!loop.RunUntil([&] { return !window.IsLoading(); }, kLoadTimeoutMs)) {
+        std::fprintf(stderr, "corvane: loading %s took too long\n", commandLine.target->c_str());
+        return 1;
+    }
+    window.Tick();
+    core::CHTRequest* shown = window.Document().Shown();
+    if (window.ShownHtml() == nullptr || shown == nullptr) return 1;
+
+    switch (commandLine.headless) {
+        case Headless::kDumpSource:
+            return shown == loading && WriteAll(stdout, source) ? 0 : 1;
+        case Headless::kDumpText:
+            return WriteAll(stdout, view.DumpText()) ? 0 : 1;
+        case Headless::kScreenshot: {
+            const QImage image = RenderPage(view, surface, width, commandLine.height);
+            if (!image.save(FromUtf8(*commandLine.screenshotFile), "PNG")) {
+                std::fprintf(stderr, "corvane: cannot write %s\n",
+                             commandLine.screenshotFile->c_str());
+                return 1;
+            }
+            return 0;
+        }
+        case Headless::kNone:
+            break;
+    }
+    return 1;
+}
+
+}  // namespace corvane::shell

@@ -1,0 +1,43 @@
+#pragma once
+// The scrolling Qt widget around CHTMLView: it forwards size, paint and mouse events in
+// document coordinates and carries out what the view asks of its window (scroll ranges,
+// repaints, the posted relayout, cursors).
+
+#include <QAbstractScrollArea>
+
+#include "render/html_view.h"
+#include "shell/qt_drawing_surface.h"
+
+namespace corvane::shell {
+
+class HtmlViewWidget : public QAbstractScrollArea, public render::CViewWindow {
+    Q_OBJECT
+  public:
+    HtmlViewWidget(platform::HostServices& host, QWidget* parent = nullptr);
+
+    render::CHTMLView& View() { return view_; }
+    // Document coordinates of a point of the viewport.
+    render::Point ToDocument(const QPoint& point) const;
+
+    void SetScrollSizes(const render::ScrollSizes& sizes) override;
+    void Repaint(const render::Rect& documentArea) override;
+    void PostRelayout() override;
+    void SetCursor(render::CursorKind cursor) override;
+    void ScrollToY(int y) override;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+  private:
+    QtDrawingSurface surface_;
+    render::CHTMLView view_;
+    bool captured_ = false;
+};
+
+}  // namespace corvane::shell

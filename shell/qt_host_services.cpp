@@ -1,0 +1,212 @@
+#include "shell/qt_host_services.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+#include "shell/qt_text.h"
+
+namespace corvane::shell {
+namespace {
+
+using platform::MessageAnswer;
+using platform::MessageButtons;
+using platform::MessageIcon;
+
+QMessageBox::Icon ToQtIcon(MessageIcon icon) {
+    switch (icon) {
+        case MessageIcon::kStop:
+            return QMessageBox::Critical;
+        case MessageIcon::kExclamation:
+            return QMessageBox::Warning;
+        case MessageIcon::kQuestion:
+            return QMessageBox::Question;
+        case MessageIcon::kInformation:
+            return QMessageBox::Information;
+        case MessageIcon::kNone:
+            break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons ToQtButtons(MessageButtons buttons) {
+    switch (buttons) {
+        case MessageButtons::kOkCancel:
+            return QMessageBox::Ok | QMessageBox::Cancel;
+        case MessageButtons::kYesNo:
+            return QMessageBox::Yes | QMessageBox::No;
+        case MessageButtons::kYesNoCancel:
+            return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        case MessageButtons::kRetryCancel:
+            return QMessageBox::Retry | QMessageBox::Cancel;
+        case MessageButtons::kOk:
+            break;
+    }
+    return QMessageBox::Ok;
+}
+
+MessageAnswer FromQtButton(int button, MessageButtons buttons) {
+    switch (button) {
+        case QMessageBox::Ok:
+            return MessageAnswer::kOk;
+        case QMessageBox::Yes:
+            return MessageAnswer::kYes;
+        case QMessageBox::No:
+            return MessageAnswer::kNo;
+        case QMessageBox::Retry:
+            return MessageAnswer::kRetry;
+        default:
+            break;
+    }
+    // Closing the box answers what Escape would.
+    return buttons == MessageButtons::kOk      ? MessageAnswer::kOk
+           : buttons == MessageButtons::kYesNo ? MessageAnswer::kNo
+                                               : MessageAnswer::kCancel;
+}
+
+std::optional<platform::Credentials> AskCredentials(QWidget* parent, const QString& title,
+                                                    const QString& prompt,
+                                                    const platform::Credentials& prefill,
+                                                    bool askUser) {
+    QDialog dialog(parent);
+    dialog.setWindowTitle(title);
+    auto* layout = new QVBoxLayout(&dialog);
+    if (!prompt.isEmpty()) layout->addWidget(new QLabel(prompt));
+    auto* form = new QFormLayout;
+    auto* user = new QLineEdit(FromUtf8(prefill.user));
+    auto* password = new QLineEdit(FromUtf8(prefill.password));
+    password->setEchoMode(QLineEdit::Password);
+    if (askUser) form->addRow("&User Name:", user);
+    form->addRow("&Password:", password);
+    layout->addLayout(form);
+    auto* save = new QCheckBox("&Save Password");
+    save->setChecked(prefill.savePassword);
+    layout->addWidget(save);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    (askUser ? user : password)->setFocus();
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return platform::Credentials{askUser ? ToUtf8(user->text()) : prefill.user,
+                                 ToUtf8(password->text()), save->isChecked()};
+}
+
+}  // namespace
+
+QtHostServices::QtHostServices(QMainWindow& window)
+    : window_(window), status_(new QLabel), progress_(new QProgressBar), busy_(new QLabel) {
+    QStatusBar* bar = window.statusBar();
+    status_->setTextFormat(Qt::PlainText);
+    bar->addWidget(status_, 1);
+    progress_->setRange(0, platform::kProgressRange);
+    progress_->setMaximumWidth(120);
+    progress_->setTextVisible(false);
+    progress_->hide();
+    bar->addPermanentWidget(progress_);
+    busy_->setFixedWidth(28);
+    busy_->setAlignment(Qt::AlignCenter);
+    bar->addPermanentWidget(busy_);
+    busyTimer_.setInterval(120);
+    QObject::connect(&busyTimer_, &QTimer::timeout, [this] {
+        static const char* const kFrames[] = {"|", "/", "-", "\\"};
+        busy_->setText(kFrames[busyFrame_++ % 4]);
+    });
+}
+
+void QtHostServices::SetStatusText(std::string_view text) {
+    status_->setText(FromUtf8(text.substr(0, platform::kMaxStatusText)));
+}
+
+void QtHostServices::SetProgress(int value) {
+    if (value < 0 || value > platform::kProgressRange) {
+        progress_->hide();
+        progress_->reset();
+        return;
+    }
+    progress_->setValue(value);
+    progress_->show();
+}
+
+void QtHostServices::SetBusy(bool busy) {
+    if (busy == busyTimer_.isActive()) return;
+    if (busy) {
+        busyTimer_.start();
+    } else {
+        busyTimer_.stop();
+        busy_->clear();
+    }
+}
+
+platform::MessageAnswer QtHostServices::ShowMessage(std::string_view text,
+                                                    platform::MessageButtons buttons,
+                                                    platform::MessageIcon icon,
+                                                    std::string_view caption) {
+    QMessageBox box(ToQtIcon(icon), FromUtf8(caption), FromUtf8(text), ToQtButtons(buttons),
+                    &window_);
+    box.setTextFormat(Qt::PlainText);
+    return FromQtButton(box.exec(), buttons);
+}
+
+std::optional<std::string> QtHostServices::AskOpenFile(std::string_view title,
+                                                       std::string_view filter,
+                                                       std::string_view initialPath) {
+    const QString path = QFileDialog::getOpenFileName(&window_, FromUtf8(title),
+                                                      FromUtf8(initialPath), ToQtFilter(filter));
+    if (path.isEmpty()) return std::nullopt;
+    return ToUtf8(path);
+}
+
+std::optional<std::string> QtHostServices::AskSaveFile(std::string_view title,
+                                                       std::string_view filter,
+                                                       std::string_view defaultName) {
+    const QString path = QFileDialog::getSaveFileName(&window_, FromUtf8(title),
+                                                      FromUtf8(defaultName), ToQtFilter(filter));
+    if (path.isEmpty()) return std::nullopt;
+    return ToUtf8(path);
+}
+
+std::optional<platform::Credentials> QtHostServices::AskUserPassword(
+    std::string_view prompt, std::string_view host, const platform::Credentials& prefill) {
+    QString text = FromUtf8(prompt);
+    if (!host.empty()) text += "\n" + FromUtf8(host);
+    return AskCredentials(&window_, "Corvane : User Password", text, prefill, true);
+}
+
+std::optional<platform::Credentials> QtHostServices::AskPassword(std::string_view user,
+                                                                 bool savePassword) {
+    return AskCredentials(&window_, "Corvane : Mail Retrieval Password", FromUtf8(user),
+                          platform::Credentials{std::string(user), {}, savePassword}, false);
+}
+
+platform::TypeAction QtHostServices::AskTypeAction(std::string_view mimeType) {
+    QMessageBox box(QMessageBox::Question, "Corvane",
+                    "No viewer is configured for " + FromUtf8(mimeType) + ".",
+                    QMessageBox::NoButton, &window_);
+    QPushButton* save = box.addButton("&Save to Disk", QMessageBox::AcceptRole);
+    QPushButton* configure = box.addButton("C&onfigure a Viewer", QMessageBox::ActionRole);
+    box.addButton(QMessageBox::Cancel);
+    box.exec();
+    if (box.clickedButton() == save) return platform::TypeAction::kSave;
+    if (box.clickedButton() == configure) return platform::TypeAction::kConfigure;
+    return platform::TypeAction::kCancel;
+}
+
+void QtHostServices::SetClipboardText(std::string_view text) {
+    QApplication::clipboard()->setText(FromUtf8(text));
+}
+
+std::string QtHostServices::ClipboardText() {
+    return ToUtf8(QApplication::clipboard()->text());
+}
+
+}  // namespace corvane::shell

@@ -1,0 +1,127 @@
+#include "render/document_painter.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+#include "platform/scripted_host_services.h"
+#include "render/layout_context.h"
+#include "tests/support/fixed_metrics_surface.h"
+
+namespace corvane::render {
+namespace {
+
+using Call = testing::FixedMetricsSurface::Call;
+
+// Stand-ins for elements: painting only compares their addresses.
+const auto* const kLink = reinterpret_cast<const html::CHTMLElement*>(0x1000);
+const auto* const kVisitedLink = reinterpret_cast<const html::CHTMLElement*>(0x2000);
+
+class DocumentPainterTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_EQ(fonts.Create(FontSettings{}), CFontTable::Result::kOk);
+        queries.isVisited = [](const html::CHTMLElement* a) { return a == kVisitedLink; };
+    }
+    void Paint(const Rect& area) {
+        surface.calls.clear();
+        CDocumentPainter painter(surface, colors, queries, fonts.FontFor(0));
+        painter.PaintBoxes(list, area);
+    }
+    std::vector<Call> CallsOf(Call::Kind kind) const {
+        std::vector<Call> found;
+        for (const Call& call : surface.calls) {
+            if (call.kind == kind) found.push_back(call);
+        }
+        return found;
+    }
+
+    testing::FixedMetricsSurface surface;
+    platform::ScriptedHostServices host;
+    CFontTable fonts{surface, host};
+    DisplayList list;
+    CLayoutContext context{fonts, list, 10, 20, 600};
+    ColorScheme colors;
+    PaintQueries queries;
+};
+
+TEST_F(DocumentPainterTest, LinksTakeTheirColoursAndUnderlines) {
+    context.PlaceText(nullptr, "plain ", 0, nullptr);
+    context.PlaceText(nullptr, "link ", 0, kLink);
+    context.PlaceText(nullptr, "seen ", kStyleBold, kVisitedLink);
+    context.PlaceText(nullptr, "under", kStyleUnderline, nullptr);
+    context.Finish();
+
+    queries.pressedAnchor = nullptr;
+    Paint(Rect{0, 0, 800, 600});
+    const auto texts = CallsOf(Call::kText);
+    ASSERT_EQ(texts.size(), 4u);
+    EXPECT_EQ(texts[0].color, colors.text);
+    EXPECT_EQ(texts[1].color, colors.link);
+    EXPECT_EQ(texts[2].color, colors.visitedLink);
+    EXPECT_EQ(texts[3].color, colors.text);
+    // One underline for the link and the underlined text, two for the bold link; 3 and 2 pixels
+    // above the fragment's bottom (36).
+    const auto lines = CallsOf(Call::kLine);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0].rect, (Rect{58, 33, 98, 33}));
+    EXPECT_EQ(lines[1].rect.top, 33);
+    EXPECT_EQ(lines[2].rect.top, 34);
+    EXPECT_EQ(lines[3].color, colors.text);
+
+    queries.pressedAnchor = kLink;
+    Paint(Rect{0, 0, 800, 600});
+    EXPECT_EQ(CallsOf(Call::kText)[1].color, colors.activeLink);
+
+    colors.underlineLinks = false;
+    Paint(Rect{0, 0, 800, 600});
+    EXPECT_EQ(CallsOf(Call::kLine).size(), 1u);
+}
+
+TEST_F(DocumentPainterTest, OnlyLinesMeetingTheClipArePainted) {
+    std::deque<std::string> texts;  // the boxes keep views of their element's text
+    for (int i = 0; i < 100; ++i) {
+        context.PlaceText(nullptr, texts.emplace_back("line " + std::to_string(i)), 0, nullptr);
+        context.Break(BreakKind::kEndOfLine);
+    }
+    context.Finish();
+    // Line i spans 20 + 18 i to 38 + 18 i.
+    Paint(Rect{0, 20 + 18 * 10 + 5, 800, 20 + 18 * 12});
+    std::vector<std::string> drawn;
+    for (const Call& call : CallsOf(Call::kText)) drawn.push_back(call.text);
+    EXPECT_EQ(drawn, (std::vector<std::string>{"line 10", "line 11"}));
+}
+
+TEST_F(DocumentPainterTest, ShadedRulesHaveDarkAndLightEdges) {
+    context.PlaceRule(nullptr, RulePlacement{100, 3, kAlignLeft, true});
+    context.PlaceRule(nullptr, RulePlacement{100, 3, kAlignLeft, false});
+    context.Finish();
+    Paint(Rect{0, 0, 800, 600});
+    const auto lines = CallsOf(Call::kLine);
+    ASSERT_EQ(lines.size(), 5u);
+    const Rect r = list.boxes[0].rect;  // 4 high
+    EXPECT_EQ(lines[0].rect, (Rect{r.left, r.top, r.right, r.top}));
+    EXPECT_EQ(lines[1].rect, (Rect{r.left, r.top, r.left, r.bottom}));
+    EXPECT_EQ(lines[2].rect, (Rect{r.left + 1, r.bottom - 1, r.right, r.bottom - 1}));
+    EXPECT_EQ(lines[2].color, kWhite);
+    EXPECT_EQ(lines[3].rect, (Rect{r.right - 1, r.top + 1, r.right - 1, r.bottom}));
+    EXPECT_EQ(lines[4].color, kBlack);  // the unshaded rule: its top edge only
+}
+
+TEST_F(DocumentPainterTest, PlaceholdersShowAnIconAndTheirAltText) {
+    context.PlaceImage(nullptr, ImagePlacement{32 + 3 + 24, 32, 0, 0, kAlignBottom, "alt"}, kLink);
+    context.Finish();
+    Paint(Rect{0, 0, 800, 600});
+    const Rect box = list.boxes[0].rect;
+    const auto frames = CallsOf(Call::kRect);
+    ASSERT_FALSE(frames.empty());
+    EXPECT_EQ(frames[0].rect, box);  // one frame in the link colour
+    EXPECT_EQ(frames[0].color, colors.link);
+    const auto texts = CallsOf(Call::kText);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].text, "alt");
+    EXPECT_EQ(texts[0].rect.left, box.left + 35);
+}
+
+}  // namespace
+}  // namespace corvane::render

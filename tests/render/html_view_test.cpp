@@ -1,0 +1,227 @@
+// The view over real documents built from HTML, laid out with the fixed-metrics surface (body
+// font 16 high, 8 per character; lines 18 apart; the flow starts at x 10, y 20).
+#include "render/html_view.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/scripted_host_services.h"
+#include "tests/html/build_document.h"
+#include "tests/support/fixed_metrics_surface.h"
+
+namespace corvane::render {
+namespace {
+
+using html::testing::BuildDocument;
+
+class RecordingWindow : public CViewWindow {
+  public:
+    void SetScrollSizes(const ScrollSizes& s) override { sizes = s; }
+    void Repaint(const Rect&) override { ++repaints; }
+    void PostRelayout() override { ++posted; }
+    void SetCursor(CursorKind c) override { cursor = c; }
+    void ScrollToY(int y) override { scrollY = y; }
+
+    ScrollSizes sizes;
+    int repaints = 0;
+    int posted = 0;
+    CursorKind cursor = CursorKind::kArrow;
+    int scrollY = -1;
+};
+
+class HtmlViewTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(view.ApplySettings(ViewSettings{}));
+        view.OnSize(620, 400);  // a 600-pixel flow
+        view.OnRelayout();
+    }
+    std::string Show(std::string_view html, int width = 620) {
+        view.SetDocument(nullptr, "", "");  // the view lets go before the document goes
+        built = BuildDocument(html);
+        view.OnSize(width, 400);
+        view.OnRelayout();
+        view.SetDocument(built.document.get(), built.document->url(), "");
+        view.Finish();
+        return view.DumpText();
+    }
+    const LayoutBox& BoxWithText(std::string_view text) {
+        for (const LayoutBox& box : view.Layout().Display().boxes) {
+            if (box.text == text) return box;
+        }
+        ADD_FAILURE() << "no box " << text;
+        return view.Layout().Display().boxes.front();
+    }
+
+    testing::FixedMetricsSurface surface;
+    platform::ScriptedHostServices host;
+    RecordingWindow window;
+    CHTMLView view{surface, host, window};
+    html::testing::Built built;
+};
+
+TEST_F(HtmlViewTest, PagesDumpAsText) {
+    struct Case {
+        const char* name;
+        const char* html;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"two P make one gap", "a<p><p>b", "a\n\nb\n"},
+        {"two BR make one blank line", "a<br><br>b", "a\n\nb\n"},
+        {"heading", "<h1>Title</h1>text", "Title\n\ntext\n"},
+        {"list", "<ul><li>one<li>two</ul>after", "   * one\n   * two\n\nafter\n"},
+        {"numbered list", "<ol><li>x<li>y</ol>", "   1. x\n   2. y\n"},
+        {"nested lists", "<ul><li>a<ul><li>b</ul></ul>", "   * a\n         * b\n"},
+        {"rule", "a<hr width=80 align=left>b", "a\n----------\nb\n"},
+        {"pre", "<pre>x\ty\n\nz</pre>", "x       y\n\nz\n"},
+        {"image", "<img alt=Logo> and <img src=x.gif>", "[Logo] and [IMAGE]\n"},
+        {"link text", "see <a href=x>this page</a>.", "see this page.\n"},
+        {"entities and Latin-1", "caf&eacute; \xe9", "caf\xc3\xa9 \xc3\xa9\n"},
+        {"definitions", "<dl><dt>term<dd>data</dl>", "term\n      data\n"},
+        {"blockquote", "<blockquote>q</blockquote>", "      q\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Show(c.html), c.text);
+    }
+}
+
+TEST_F(HtmlViewTest, TheTwentySeventhLetterItemIsAa) {
+    std::string html = "<ol type=a>";
+    for (int i = 0; i < 27; ++i) html += "<li>item";
+    Show(html + "</ol>");
+    const LayoutBox& label = BoxWithText("aa.");
+    EXPECT_EQ(label.kind, BoxKind::kNumber);
+    EXPECT_EQ(label.rect.right, 10 + 48 - 8);
+}
+
+TEST_F(HtmlViewTest, FontsComeFromTheTable) {
+    Show("<h1>Big</h1><font size=7>Huge</font><font size=1>tiny</font><h1><i>It</i></h1>");
+    EXPECT_EQ(BoxWithText("Big").font->Spec(), (FontSpec{"Times New Roman", 24, 800}));
+    EXPECT_EQ(BoxWithText("Huge").font->Spec().points, 36);
+    EXPECT_EQ(BoxWithText("tiny").font->Spec().points, 8);
+    EXPECT_EQ(BoxWithText("It").font->Spec(), (FontSpec{"Times New Roman", 12, 700, true}));
+}
+
+TEST_F(HtmlViewTest, RuleOfHalfTheLineIsCentred) {
+    Show("<hr width=50%>");
+    const LayoutBox& rule = view.Layout().Display().boxes.front();
+    EXPECT_EQ(rule.kind, BoxKind::kRule);
+    EXPECT_EQ(rule.rect.left, 160);
+    EXPECT_EQ(rule.rect.Width(), 300);
+}
+
+TEST_F(HtmlViewTest, CentredAndRightAlignedParagraphs) {
+    Show("<center>abc</center><p align=right>abcd</p>");
+    EXPECT_EQ(BoxWithText("abc").rect.left, 10 + (600 - 24) / 2);
+    EXPECT_EQ(BoxWithText("abcd").rect.left, 10 + 600 - 32);
+}
+
+TEST_F(HtmlViewTest, PartialLayoutMatchesWholeLayout) {
+    const std::string page =
+        "<h2>Head</h2><p>Some words that wrap across the line more than once, "
+        "with <b>bold</b> and <a href=x>links</a>.<ul><li>one<li>two</ul><pre>a\tb</pre>end";
+    const std::string whole = Show(page, 200);
+
+    // The same page arriving in pieces, laid out after each piece.
+    auto document = std::make_unique<html::CHTML>(std::string(html::testing::kPageUrl));
+    html::CHTMLBuilder builder(*document);
+    html::CHTMLTokenizer tokenizer;
+    view.SetDocument(document.get(), document->url(), "");
+    const auto feed = [&](int ch) {
+        const int token = tokenizer.Feed(ch, builder.Preformatted());
+        if (token != html::kTokenNone) builder.HandleToken(token, tokenizer.Text());
+    };
+    for (size_t i = 0; i < page.size(); ++i) {
+        feed(static_cast<unsigned char>(page[i]));
+        if (i % 7 == 0) view.Update();
+    }
+    feed(0);
+    builder.EndOfData();
+    view.Finish();
+    EXPECT_EQ(view.DumpText(), whole);
+}
+
+TEST_F(HtmlViewTest, HoverShowsTheLinkAndClickFollowsIt) {
+    Show("go <a href=next.html>there</a> now<p><a href=map><img ismap alt=Map></a>");
+    const LayoutBox& link = BoxWithText("there");
+    const Point inside{link.rect.left + 2, link.rect.top + 2};
+
+    view.MouseMove(inside);
+    EXPECT_EQ(host.statusTexts.back(), "http://example.org/dir/next.html");
+    EXPECT_EQ(window.cursor, CursorKind::kLink);
+    view.MouseMove(Point{2, 2});
+    EXPECT_EQ(host.statusTexts.back(), "");
+    EXPECT_EQ(window.cursor, CursorKind::kArrow);
+    view.MouseMove(inside);
+    view.MouseLeave();
+    EXPECT_EQ(host.statusTexts.back(), "");
+
+    std::vector<LinkRequest> followed;
+    view.onFollowLink = [&](const LinkRequest& r) { followed.push_back(r); };
+    view.LeftButtonDown(inside);
+    EXPECT_EQ(window.cursor, CursorKind::kPressedLink);
+    view.LeftButtonUp(inside);
+    ASSERT_EQ(followed.size(), 1u);
+    EXPECT_EQ(followed[0].url, "http://example.org/dir/next.html");
+    EXPECT_EQ(followed[0].referrer, html::testing::kPageUrl);
+    EXPECT_EQ(followed[0].method, 0);
+
+    // An ISMAP image adds the point's offset from its top-left corner.
+    const LayoutBox* map = nullptr;
+    for (const LayoutBox& box : view.Layout().Display().boxes) {
+        if (box.kind == BoxKind::kImage) map = &box;
+    }
+    ASSERT_NE(map, nullptr);
+    const Point point{map->rect.left + 10, map->rect.top + 5};
+    view.MouseMove(point);
+    EXPECT_EQ(host.statusTexts.back(), "http://example.org/dir/map?10,5");
+    view.LeftButtonDown(point);
+    view.LeftButtonUp(point);
+    ASSERT_EQ(followed.size(), 2u);
+    EXPECT_EQ(followed[1].url, "http://example.org/dir/map?10,5");
+    EXPECT_EQ(followed[1].method, 1);
+
+    // A press outside any link follows nothing.
+    view.LeftButtonDown(Point{2, 2});
+    view.LeftButtonUp(inside);
+    EXPECT_EQ(followed.size(), 2u);
+}
+
+TEST_F(HtmlViewTest, OnlyAWidthChangeLaysOutAgain) {
+    Show("text");
+    const int layouts = view.LayoutCount();
+    const int posted = window.posted;
+    view.OnSize(620, 100);
+    EXPECT_EQ(window.posted, posted);
+    EXPECT_EQ(view.LayoutCount(), layouts);
+    EXPECT_EQ(window.sizes.pageHeight, 100);
+
+    view.OnSize(300, 100);
+    view.OnSize(310, 100);  // a drag: one posted relayout
+    EXPECT_EQ(window.posted, posted + 1);
+    EXPECT_EQ(view.LayoutCount(), layouts);
+    view.OnRelayout();
+    EXPECT_EQ(view.LayoutCount(), layouts + 1);
+}
+
+TEST_F(HtmlViewTest, ScrollSizes) {
+    EXPECT_EQ(MakeScrollSizes(1000, 2000, 0, 0, 0, 0), (ScrollSizes{1000, 2000, 100, 200, 10, 20}));
+    EXPECT_EQ(MakeScrollSizes(-50, 30, 20, 10, 0, 3), (ScrollSizes{50, 30, 20, 10, 2, 3}));
+    std::string html;
+    for (int i = 0; i < 100; ++i) html += "line<br>";
+    Show(html);
+    // 100 lines 18 apart from y 20, and the bottom margin.
+    EXPECT_EQ(window.sizes.totalHeight, 20 + 100 * 18 + 20);
+    EXPECT_EQ(window.sizes.lineHeight, 16);
+}
+
+TEST_F(HtmlViewTest, ScrollsToTheFragmentsAnchor) {
+    built = BuildDocument("<p>a<p>b<p><a name=here>c</a>", {}, "http://example.org/p#here");
+    view.SetDocument(built.document.get(), built.document->url(), "");
+    view.Finish();
+    EXPECT_GT(window.scrollY, 20);
+}
+
+}  // namespace
+}  // namespace corvane::render

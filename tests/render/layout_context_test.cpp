@@ -1,0 +1,303 @@
+// Layout with the fixed-metrics surface at 96 dpi: the 12-point body font is 16 pixels high with
+// an ascent of 12 and 8 pixels per character; lines are 18 apart (16 + the 2-pixel gap). The flow
+// starts at x 10, y 20.
+#include "render/layout_context.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/scripted_host_services.h"
+#include "render/list_label.h"
+#include "render/text_dump.h"
+#include "tests/support/fixed_metrics_surface.h"
+
+namespace corvane::render {
+namespace {
+
+class LayoutContextTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_EQ(fonts.Create(FontSettings{}), CFontTable::Result::kOk); }
+
+    CLayoutContext& Flow(int width) {
+        context.emplace(fonts, list, CLayoutContext::kLeftMargin, CLayoutContext::kTopMargin,
+                        width);
+        return *context;
+    }
+    void Text(std::string_view text, StyleWord style = 0) {
+        context->PlaceText(nullptr, text, style, nullptr);
+    }
+    std::string Dump() {
+        context->Finish();
+        return DumpText(list, DumpMetrics{});
+    }
+    // Boxes as "text@x,y" for quick comparison.
+    std::vector<std::string> Placed() {
+        std::vector<std::string> placed;
+        for (const LayoutBox& box : list.boxes) {
+            placed.push_back(std::string(box.text) + "@" + std::to_string(box.rect.left) + "," +
+                             std::to_string(box.rect.top));
+        }
+        return placed;
+    }
+
+    testing::FixedMetricsSurface surface;
+    platform::ScriptedHostServices host;
+    CFontTable fonts{surface, host};
+    DisplayList list;
+    std::optional<CLayoutContext> context;
+};
+
+using Strings = std::vector<std::string>;
+
+TEST_F(LayoutContextTest, WordsWrapAtTheRightEdge) {
+    Flow(80);  // ten characters
+    Text("aaaa bbbb cccc");
+    Text(" dd");
+    context->Finish();
+    EXPECT_EQ(Placed(), (Strings{"aaaa bbbb @10,20", "cccc@10,38", " dd@42,38"}));
+    EXPECT_EQ(list.boxes[0].rect.right, 90);
+}
+
+TEST_F(LayoutContextTest, AWordWiderThanTheLineOverflowsAlone) {
+    Flow(40);
+    Text("ab abcdefghij cd");
+    context->Finish();
+    EXPECT_EQ(Placed(), (Strings{"ab @10,20", "abcdefghij @10,38", "cd@10,56"}));
+    EXPECT_EQ(list.boxes[1].rect.right, 98);  // past the right edge at 50
+}
+
+TEST_F(LayoutContextTest, BreaksAndGaps) {
+    struct Case {
+        const char* name;
+        std::vector<BreakKind> breaks;
+        int secondLineTop;
+        const char* dump;
+    };
+    const Case cases[] = {
+        {"two paragraph gaps make one",
+         {BreakKind::kParagraphGap, BreakKind::kParagraphGap},
+         54,
+         "a\n\nb\n"},
+        {"two line breaks make one blank line",
+         {BreakKind::kLineBreak, BreakKind::kLineBreak},
+         54,
+         "a\n\nb\n"},
+        {"one line break", {BreakKind::kLineBreak}, 38, "a\nb\n"},
+        {"ends of line never add space",
+         {BreakKind::kEndOfLine, BreakKind::kEndOfLine, BreakKind::kEndOfLine},
+         38,
+         "a\nb\n"},
+        {"three line breaks",
+         {BreakKind::kLineBreak, BreakKind::kLineBreak, BreakKind::kLineBreak},
+         70,
+         "a\n\nb\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        list.Clear();
+        Flow(600);
+        Text("a");
+        for (BreakKind kind : c.breaks) context->Break(kind);
+        Text("b");
+        EXPECT_EQ(Dump(), c.dump);
+        ASSERT_EQ(list.boxes.size(), 2u);
+        EXPECT_EQ(list.boxes[1].rect.top, c.secondLineTop);
+    }
+}
+
+TEST_F(LayoutContextTest, AParagraphGapAtTheTopAddsNothing) {
+    Flow(600);
+    context->DocumentStart();
+    context->Break(BreakKind::kParagraphGap);
+    Text("a");
+    context->Finish();
+    EXPECT_EQ(Placed(), (Strings{"a@10,20"}));
+}
+
+TEST_F(LayoutContextTest, ListsIndentAndLabelTheirItems) {
+    Flow(600);
+    context->SetListDepth(1);
+    context->PlaceBullet(nullptr, 1);
+    Text("one");
+    context->Break(BreakKind::kEndOfLine);
+    context->SetListDepth(2);
+    context->PlaceNumber(nullptr, NumberLabel(NumberStyle::kLowerAlpha, 27), 0);
+    Text("two");
+    context->Break(BreakKind::kEndOfLine);
+    context->SetListDepth(0);
+    Text("after");
+    context->Finish();
+
+    ASSERT_EQ(list.boxes.size(), 5u);
+    // Depth 1 indents 6 average widths (48); the 11-pixel bullet starts 3 widths left of the
+    // pen and is centred in the 16-pixel line.
+    EXPECT_EQ(list.boxes[0].kind, BoxKind::kBullet);
+    EXPECT_EQ(list.boxes[0].rect, (Rect{34, 22, 45, 33}));
+    EXPECT_EQ(list.boxes[1].rect.left, 58);
+    // The label ends one average width left of the pen at depth 2 (x 106).
+    EXPECT_EQ(list.boxes[2].text, "aa.");
+    EXPECT_EQ(list.boxes[2].rect, (Rect{74, 38, 98, 54}));
+    EXPECT_EQ(list.boxes[3].rect.left, 106);
+    EXPECT_EQ(list.boxes[4].rect.left, 10);
+    EXPECT_EQ(DumpText(list, DumpMetrics{}), "   * one\n        aa. two\nafter\n");
+}
+
+TEST_F(LayoutContextTest, AnItemOutsideAListStandsThreeWidthsIn) {
+    Flow(600);
+    context->PlaceBullet(nullptr, 3);
+    Text("x");
+    context->Finish();
+    EXPECT_EQ(list.boxes[0].rect.left, 10);
+    EXPECT_EQ(list.boxes[1].rect.left, 34);
+}
+
+TEST_F(LayoutContextTest, NumberLabels) {
+    struct Case {
+        NumberStyle style;
+        int number;
+        const char* label;
+    };
+    const Case cases[] = {
+        {NumberStyle::kDecimal, 1, "1."},       {NumberStyle::kDecimal, 12, "12."},
+        {NumberStyle::kUpperRoman, 4, "4."},    {NumberStyle::kLowerRoman, 9, "9."},
+        {NumberStyle::kLowerAlpha, 1, "a."},    {NumberStyle::kLowerAlpha, 26, "z."},
+        {NumberStyle::kLowerAlpha, 27, "aa."},  {NumberStyle::kUpperAlpha, 28, "AB."},
+        {NumberStyle::kUpperAlpha, 702, "ZZ."}, {NumberStyle::kUpperAlpha, 703, "AAA."},
+        {NumberStyle::kLowerAlpha, 0, "0."},
+    };
+    for (const Case& c : cases) EXPECT_EQ(NumberLabel(c.style, c.number), c.label);
+}
+
+TEST_F(LayoutContextTest, RulesTakeTheirWidthAndAlignment) {
+    struct Case {
+        RulePlacement rule;
+        Rect expected;
+    };
+    const Case cases[] = {
+        {{-50, std::nullopt, kAlignCentre, true}, {160, 28, 460, 31}},
+        {{std::nullopt, std::nullopt, kAlignCentre, true}, {10, 28, 610, 31}},
+        {{100, 1, kAlignRight, false}, {510, 28, 610, 29}},
+        {{100, 5, kAlignLeft, true}, {10, 28, 110, 34}},
+    };
+    for (const Case& c : cases) {
+        list.Clear();
+        Flow(600);
+        context->PlaceRule(nullptr, c.rule);
+        context->Finish();
+        ASSERT_EQ(list.boxes.size(), 1u);
+        EXPECT_EQ(list.boxes[0].rect, c.expected);
+    }
+}
+
+TEST_F(LayoutContextTest, LinesAlignCentreAndRight) {
+    Flow(600);
+    context->SetAlignment(kAlignCentre);
+    Text("abc");
+    context->Break(BreakKind::kEndOfLine);
+    context->SetAlignment(kAlignRight);
+    Text("abc");
+    context->Break(BreakKind::kEndOfLine);
+    context->SetAlignment(kAlignLeft);
+    context->Centre(false);
+    Text("abcd");
+    context->Break(BreakKind::kEndOfLine);
+    context->Centre(true);
+    context->Finish();
+    EXPECT_EQ(Placed(), (Strings{"abc@298,20", "abc@586,38", "abcd@294,56"}));
+}
+
+TEST_F(LayoutContextTest, TextFlowsBesideALeftFloatUntilBelowIt) {
+    Flow(200);
+    context->PlaceImage(nullptr, ImagePlacement{100, 50, 0, 0, kAlignLeft, "pic"}, nullptr);
+    // Twelve characters fit beside the image, 25 below it.
+    Text("aaaaaaaaaaa bbbbbbbbbbb ccccccccccc ddddddddddd");
+    context->Finish();
+    EXPECT_EQ(Placed(), (Strings{"pic@10,20", "aaaaaaaaaaa @110,20", "bbbbbbbbbbb @110,38",
+                                 "ccccccccccc @110,56", "ddddddddddd@10,74"}));
+    EXPECT_EQ(Dump(),
+              "[pic]\n            aaaaaaaaaaa\n            bbbbbbbbbbb\n"
+              "            ccccccccccc\nddddddddddd\n");
+}
+
+TEST_F(LayoutContextTest, AFloatMetMidLineStartsBelowThatLine) {
+    Flow(200);
+    Text("ab ");
+    context->PlaceImage(nullptr, ImagePlacement{40, 30, 0, 0, kAlignLeft, {}}, nullptr);
+    Text("cd");
+    context->Break(BreakKind::kEndOfLine);
+    Text("ef");
+    context->Finish();
+    EXPECT_EQ(Placed(), (Strings{"ab @10,20", "cd@34,20", "@10,38", "ef@50,38"}));
+}
+
+TEST_F(LayoutContextTest, RightFloatNarrowsTheLine) {
+    Flow(200);
+    context->PlaceImage(nullptr, ImagePlacement{80, 20, 0, 0, kAlignRight, {}}, nullptr);
+    Text("aaaaaaaaaaaaaa bb");
+    context->Finish();
+    EXPECT_EQ(Placed(), (Strings{"@130,20", "aaaaaaaaaaaaaa @10,20", "bb@10,38"}));
+}
+
+TEST_F(LayoutContextTest, MixedFontsShareTheBaseline) {
+    Flow(600);
+    Text("big", 0x406);  // H1: 24 points, 32 high, ascent 24
+    Text("small");
+    Text("huge", 0x8 | 7);  // FONT SIZE=7: 36 points, 48 high, ascent 36
+    context->Finish();
+    EXPECT_EQ(list.boxes[0].font->Spec(), (FontSpec{"Times New Roman", 24, 800}));
+    EXPECT_EQ(list.boxes[2].font->Spec().points, 36);
+    // Baseline at 20 + 36.
+    EXPECT_EQ(Placed(), (Strings{"big@10,32", "small@58,44", "huge@98,20"}));
+    EXPECT_EQ(list.lines[0].baseline, 56);
+    EXPECT_EQ(list.lines[0].bottom, 20 + 48 + 2);
+}
+
+TEST_F(LayoutContextTest, ImagesSitOnTheBaselineOrTheLineTop) {
+    Flow(600);
+    Text("a");
+    context->PlaceImage(nullptr, ImagePlacement{32, 32, 2, 3, kAlignBottom, {}}, nullptr);
+    context->PlaceImage(nullptr, ImagePlacement{10, 10, 0, 0, kAlignTop, {}}, nullptr);
+    context->Finish();
+    // The 36x38 box's bottom is the baseline at 20 + 38; the text's ascent sits on it too.
+    EXPECT_EQ(Placed(), (Strings{"a@10,46", "@18,20", "@54,20"}));
+}
+
+TEST_F(LayoutContextTest, PreformattedTextKeepsLinesAndExpandsTabs) {
+    Flow(100);
+    context->PlacePreformatted(nullptr, "ab\tc\n\nx\ty long line that is never wrapped", 0x200,
+                               nullptr);
+    EXPECT_EQ(Dump(), "ab      c\n\nx       y long line that is never wrapped\n");
+    // The fixed font is 10 points: 13 high, ascent 10, 6 wide.
+    EXPECT_EQ(list.boxes[0].rect, (Rect{10, 22, 64, 35}));
+    // The empty line moves one body line height: the next line starts at 37 + 16.
+    EXPECT_EQ(list.boxes[1].rect.top, 53 + 2);
+}
+
+TEST_F(LayoutContextTest, BlockQuotesAndDefinitionsIndent) {
+    Flow(600);
+    context->BlockQuote(false);
+    Text("quoted");
+    context->Break(BreakKind::kEndOfLine);
+    context->BlockQuote(true);
+    context->SetDefinitionListDepth(1);
+    Text("term");
+    context->DefinitionData(true);  // compact: the short term shares the line
+    Text("data");
+    context->Break(BreakKind::kEndOfLine);
+    context->SetDefinitionListDepth(0);
+    Text("end");
+    context->Finish();
+    EXPECT_EQ(Placed(), (Strings{"quoted@58,20", "term@10,38", "data@58,38", "end@10,56"}));
+}
+
+TEST_F(LayoutContextTest, NoWrapRecordsTheWidestWord) {
+    Flow(40);
+    context->SetNoWrap(true);
+    context->SetListDepth(1);
+    Text("ab abcdefgh abc");
+    context->Finish();
+    EXPECT_EQ(list.lines.size(), 1u);
+    EXPECT_EQ(context->WidestWord(), 64 + 48);
+}
+
+}  // namespace
+}  // namespace corvane::render

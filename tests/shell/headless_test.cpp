@@ -1,0 +1,115 @@
+// The command-line modes end to end: the built program loads fixture pages through the file
+// protocol, lays them out with real fonts on the offscreen platform and writes what was asked.
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include "tests/shell/run_program.h"
+#include "tests/support/scratch_directory.h"
+
+namespace corvane::shell {
+namespace {
+
+using testing::RunCorvaneProgram;
+
+const char kPage[] =
+    "<title>Fixture</title><h1>Head</h1><p>Para with <a href=next.html>a link</a>.\r\n"
+    "<ul><li>one<li>two</ul><pre>a\tb</pre><p>end";
+
+class HeadlessTest : public ::testing::Test {
+  protected:
+    void SetUp() override { pages.Write("page.html", kPage); }
+    std::vector<std::string> With(std::vector<std::string> words) {
+        words.insert(words.begin(), {"--profile", profile.path()});
+        return words;
+    }
+
+    corvane::testing::ScratchDirectory profile;
+    corvane::testing::ScratchDirectory pages;
+};
+
+TEST_F(HeadlessTest, DumpTextWritesTheLaidOutLines) {
+    const auto outcome = RunCorvaneProgram(With({"--dump-text", pages.File("page.html")}));
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_EQ(outcome.out, "Head\n\nPara with a link.\n\n   * one\n   * two\n\na       b\n\nend\n");
+}
+
+TEST_F(HeadlessTest, DumpTextWrapsAtTheGivenWidth) {
+    pages.Write("long.html", "word word word word word word word word word word word word");
+    const auto narrow =
+        RunCorvaneProgram(With({"--dump-text", "--width", "150", pages.File("long.html")}));
+    EXPECT_EQ(narrow.exitCode, 0) << narrow.err;
+    EXPECT_GT(std::count(narrow.out.begin(), narrow.out.end(), '\n'), 2);
+    for (size_t start = 0, end; (end = narrow.out.find('\n', start)) != std::string::npos;
+         start = end + 1) {
+        EXPECT_LE(end - start, 30u) << narrow.out;
+    }
+    const auto wide = RunCorvaneProgram(With({"--dump-text", pages.File("long.html")}));
+    EXPECT_EQ(std::count(wide.out.begin(), wide.out.end(), '\n'), 1) << wide.out;
+}
+
+TEST_F(HeadlessTest, DumpSourceWritesTheBytesAsDelivered) {
+    const auto outcome = RunCorvaneProgram(With({"--dump-source", pages.File("page.html")}));
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_EQ(outcome.out, kPage);
+}
+
+TEST_F(HeadlessTest, ADirectoryIsShownAsItsGeneratedListing) {
+    pages.Write("second.txt", "x");
+    const auto source = RunCorvaneProgram(With({"--dump-source", pages.path() + "/"}));
+    EXPECT_EQ(source.exitCode, 0) << source.err;
+    EXPECT_NE(source.out.find("page.html"), std::string::npos) << source.out;
+    EXPECT_NE(source.out.find("second.txt"), std::string::npos) << source.out;
+    EXPECT_NE(source.out.find("\r\n"), std::string::npos);
+
+    const auto text = RunCorvaneProgram(With({"--dump-text", pages.path() + "/"}));
+    EXPECT_EQ(text.exitCode, 0) << text.err;
+    EXPECT_NE(text.out.find("page.html"), std::string::npos) << text.out;
+    EXPECT_EQ(text.out.find('<'), std::string::npos) << text.out;
+}
+
+TEST_F(HeadlessTest, AMissingFileFailsWithTheMessage) {
+    const auto outcome = RunCorvaneProgram(With({"--dump-text", pages.File("missing.html")}));
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_TRUE(outcome.out.empty());
+    EXPECT_NE(outcome.err.find("missing.html"), std::string::npos) << outcome.err;
+}
+
+TEST_F(HeadlessTest, ScreenshotIsAPictureOfThePage) {
+    const std::string file = pages.File("shot.png");
+    const auto outcome =
+        RunCorvaneProgram(With({"--screenshot", file, "--width", "320", pages.File("page.html")}));
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
+    QImage image(QString::fromStdString(file));
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.width(), 320);
+    EXPECT_GT(image.height(), 100);
+    int dark = 0, blue = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            dark += qGray(pixel) < 64;
+            blue += qBlue(pixel) > 200 && qRed(pixel) < 64 && qGreen(pixel) < 64;
+        }
+    }
+    EXPECT_GT(dark, 100);  // text
+    EXPECT_GT(blue, 10);   // the link
+
+    const auto cut = RunCorvaneProgram(
+        With({"--screenshot", file, "--width", "200", "--height", "50", pages.File("page.html")}));
+    ASSERT_EQ(cut.exitCode, 0) << cut.err;
+    EXPECT_EQ(QImage(QString::fromStdString(file)).size(), QSize(200, 50));
+}
+
+TEST_F(HeadlessTest, WithoutADisplayTheWindowIsNotTried) {
+    const std::string fresh = profile.File("new/profile");
+    const auto outcome = RunCorvaneProgram({"--profile", fresh, pages.File("page.html")},
+                                           {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"});
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_NE(outcome.err.find("no display"), std::string::npos) << outcome.err;
+    EXPECT_NE(outcome.err.find("--dump-text"), std::string::npos) << outcome.err;
+    EXPECT_EQ(access(fresh.c_str(), F_OK), 0);  // the profile was made first
+}
+
+}  // namespace
+}  // namespace corvane::shell
