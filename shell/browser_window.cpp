@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "config/settings_paths.h"
 #include "core/address.h"
 #include "core/request.h"
 #include "html/text_convertor.h"
@@ -118,7 +117,7 @@ void CBrowserWindow::OpenTyped(const std::string& text) {
 void CBrowserWindow::OpenFile(const std::string& path) {
     core::COvalonDoc::NavigateOptions options;
     options.remember = true;
-    document_->Navigate(config::FileUrlForPath(path), std::move(options));
+    document_->Navigate(core::LocalFileUrl(path), std::move(options));
     StartTicking();
     Changed();
 }
