@@ -164,7 +164,8 @@ int CCopyTask::Run() {
             convertor_.Finish(kFailure);
             return kStepFinished;
         }
-        return kStepLater;
+        // More may be buffered already: go on once pending input has had its turn.
+        return kStepYield;
     }
     if (protocol->error == kNeedMoreData) return kStepLater;
     int error = protocol->error;

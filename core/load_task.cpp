@@ -131,7 +131,7 @@ int CLoadTask::Loading() {
     // A stopped protocol stays readable until the step returns.
     switch (pumped) {
         case -1:
-            if (protocol->error == kNeedMoreData) return kStepLater;
+            if (IsPause(protocol->error)) return PauseStep(protocol->error);
             ReportFailure(request.Host(), kCannotComplete, request);
             if (IsRetired()) return kStepFinished;
             request.Stop();
@@ -234,7 +234,7 @@ int CBackgroundTask::Pumping() {
     }
     switch (request_.Pump()) {
         case -1:
-            if (protocol->error == kNeedMoreData) return kStepLater;
+            if (IsPause(protocol->error)) return PauseStep(protocol->error);
             ReportFailure(host_, kCannotComplete, request_);
             if (IsRetired()) return kStepFinished;
             request_.Stop();

@@ -168,7 +168,7 @@ int CHTPumpTask::Run() {
 int CHTPumpTask::Pumping() {
     switch (protocol_.Pump()) {
         case -1:
-            if (protocol_.error == kNeedMoreData) return kStepLater;
+            if (IsPause(protocol_.error)) return PauseStep(protocol_.error);
             return Abort();
         case 1:
             SetStep(&CHTPumpTask::Final);

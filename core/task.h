@@ -11,6 +11,7 @@
 #include <string>
 
 #include "core/runtime_class.h"
+#include "core/status.h"
 
 namespace corvane::core {
 
@@ -26,6 +27,16 @@ enum StepResult : int {
     kStepBackground = 7,    // run only when nothing else is runnable
     kStepYieldToFront = 8,  // run again first, unless input is waiting
 };
+
+// A pump that answered -1 with one of these protocol errors has paused, not failed.
+inline bool IsPause(int error) {
+    return error == kNeedMoreData || error == kYielded;
+}
+// The step that resumes a pause: data that has not arrived is looked for on a later pass; a
+// convertor that merely yielded continues once pending input has had its turn.
+inline StepResult PauseStep(int error) {
+    return error == kYielded ? kStepYield : kStepLater;
+}
 
 class CHTTask : public CObject {
   public:

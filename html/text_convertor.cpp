@@ -133,8 +133,8 @@ int CHTextConvertor::Convert() {
         const std::size_t used = Feed(block, size);
         pending_.assign(block + used, block + size);
     }
-    // More to do: ask the pump to come back on a later pass.
-    protocol->error = core::kNeedMoreData;
+    // More to do: let the loop breathe, then come back at once.
+    protocol->error = core::kYielded;
     return -1;
 }
 

@@ -241,5 +241,21 @@ TEST_F(SchedulerTest, IdleHookSleepsUntilTheNearestTimer) {
     EXPECT_FALSE(loop.idle);
 }
 
+// A convertor that stops with data left must not be slowed down to the pace of one that waits
+// for data: a yielding task keeps the loop calling the scheduler, with no sleep in between.
+TEST_F(SchedulerTest, YieldingTaskKeepsTheLoopBusyWithoutSleeping) {
+    RecordingLoop loop;
+    scheduler.AttachTo(loop);
+    Add("Y", {kStepYield, kStepYield, kStepYield});
+    for (int pass = 0; pass < 3; ++pass) {
+        EXPECT_TRUE(loop.idle()) << "pass " << pass;
+        EXPECT_TRUE(loop.timers.empty()) << "pass " << pass;
+    }
+    EXPECT_EQ(PauseStep(kYielded), kStepYield);
+    EXPECT_EQ(PauseStep(kNeedMoreData), kStepLater);
+    EXPECT_FALSE(IsPause(kFailure));
+    scheduler.Detach();
+}
+
 }  // namespace
 }  // namespace corvane::core
