@@ -54,6 +54,7 @@ void CHTRequest::SetResult(int resultKind, std::unique_ptr<CObject> result) {
     // A window may be drawing the old document from inside this call chain.
     host_.Scheduler().DeleteLater(std::move(document));
     document = std::move(result);
+    ++documentGeneration;
 }
 
 int CHTRequest::StartRetrieval(bool reload, bool preferStored, bool embedded) {
@@ -61,6 +62,7 @@ int CHTRequest::StartRetrieval(bool reload, bool preferStored, bool embedded) {
         kind = kKindNothing;
         status = 0;
         host_.Scheduler().DeleteLater(std::move(document));
+        ++documentGeneration;
         if (cacheEntry != nullptr) cacheEntry->Drop(*this);
     } else if (status < 0) {
         return kRetrievalFailed;

@@ -97,6 +97,9 @@ class CHTRequest : public CObject {
     std::string refreshUrl;
     std::unique_ptr<CHTProtocol> protocol;
     std::unique_ptr<CObject> document;
+    // Changes whenever the document is replaced or dropped. A view that shows the request
+    // compares it instead of the document's address, which a new document may reuse.
+    std::uint64_t documentGeneration = 0;
     std::int32_t convertorIndex = -1;
     std::uint32_t size = 0;
     std::uint32_t lastUsed = 0;

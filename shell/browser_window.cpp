@@ -54,16 +54,15 @@ html::DocumentHost* CBrowserWindow::HostFor(core::CHTRequest& request) {
 
 void CBrowserWindow::Attach(core::CHTRequest* request) {
     shown_ = request;
-    attachedObject_ = request ? request->document.get() : nullptr;
-    attachedHtml_ = HtmlOf(attachedObject_);
+    attachedGeneration_ = request ? request->documentGeneration : 0;
+    attachedHtml_ = HtmlOf(request ? request->document.get() : nullptr);
     const std::string url = request ? request->canonicalUrl : std::string();
     const std::string base = attachedHtml_ && attachedHtml_->base ? *attachedHtml_->base : url;
     view_.SetDocument(attachedHtml_, url, base);
 }
 
 void CBrowserWindow::Revalidate() {
-    const core::CObject* now = shown_ ? shown_->document.get() : nullptr;
-    if (now != attachedObject_) Attach(shown_);
+    if (shown_ != nullptr && shown_->documentGeneration != attachedGeneration_) Attach(shown_);
 }
 
 void CBrowserWindow::ShowRequest(core::CHTRequest* request) {

@@ -88,7 +88,7 @@ class CBrowserWindow : public core::IDocumentView,
     render::CHTMLView& view_;
     std::unique_ptr<core::COvalonDoc> document_;
     core::CHTRequest* shown_ = nullptr;
-    const core::CObject* attachedObject_ = nullptr;
+    std::uint64_t attachedGeneration_ = 0;
     const html::CHTML* attachedHtml_ = nullptr;
     std::string title_;
     std::string location_;

@@ -121,8 +121,13 @@ TEST_F(Lifecycle, BackAndForwardReuseHeldDocuments) {
     EXPECT_EQ(host->FindEntry("http://h/3")->request->useCount, 0);
     EXPECT_FALSE(window.doc->CanGoForward());
 
+    // A reload replaces the document; a view must see that even if the new document happens to
+    // sit at the old one's address, so the generation changes on the drop and on the new result.
+    CHTRequest* shown = window.doc->Current();
+    const std::uint64_t before = shown->documentGeneration;
     window.doc->Reload();
     RunUntilIdle();
+    EXPECT_GE(shown->documentGeneration, before + 2);  // dropped, then replaced
     EXPECT_EQ(scripts["http://h/4"].opens, 2);
     EXPECT_EQ(window.view->events.back(), "remember http://h/4");
 }
