@@ -115,6 +115,8 @@ void COvalonDoc::EndLoad() {
     host_.Scheduler().DeleteLater(std::move(loadTask_));
     host_.Ui().SetProgress(-1);
     host_.Ui().SetBusy(false);
+    // "Loading Document ..." must not outlive the load.
+    host_.Ui().SetStatusText("");
 }
 
 void COvalonDoc::DropRefresh() {

@@ -29,6 +29,8 @@ TEST(EventLoopLoad, PageArrivesThroughTheIdleHook) {
         ASSERT_NE(view.shown, nullptr);
         EXPECT_EQ(static_cast<CTextDocument*>(view.shown->document.get())->text, "<p>done");
         EXPECT_FALSE(ui.busy);
+        ASSERT_FALSE(ui.statusTexts.empty());
+        EXPECT_EQ(ui.statusTexts.back(), "");
         scheduler.Detach();
     }
     Schemes().SetProtocolClass(kSchemeHttp, saved);
