@@ -176,6 +176,16 @@ void CHTMLBuilder::EndTitle() {
     services_.host->ShowTitle(document_.title);
 }
 
+namespace {
+
+bool EndsWithWord(const CHTMLElement* element) {
+    if (element->type != kElementText) return false;
+    const auto* text = static_cast<const CHTMLText*>(element);
+    return !text->preformatted && !text->text.empty() && text->text.back() != ' ';
+}
+
+}  // namespace
+
 void CHTMLBuilder::AddText(std::string_view text) {
     const bool preformatted = plainMode_ || context_->preDepth > 0;
     if (preformatted) {
@@ -183,7 +193,12 @@ void CHTMLBuilder::AddText(std::string_view text) {
     } else {
         CollapseText(text, scratch_);
     }
-    if (scratch_.empty()) return;
+    if (scratch_.empty()) {
+        // A blank between two words in different styles ("<b>a</b> <i>b</i>") still separates
+        // them; dropping it would glue the words together.
+        if (preformatted || text.empty() || !EndsWithWord(document_.Last())) return;
+        scratch_ = " ";
+    }
     std::uint16_t style = context_->styles.StyleWord();
     if (plainMode_) style |= kStyleFixed;
     auto* element = AddElement<CHTMLText>(document_.StoreText(scratch_), style, preformatted);

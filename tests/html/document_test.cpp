@@ -86,8 +86,12 @@ TEST(Anchors, SameAddressSharesOneAnchor) {
     EXPECT_EQ(static_cast<const CHTMLImage*>(first.elements[2])->anchor, &first);
     EXPECT_TRUE(document.anchors[1]->visited);
     EXPECT_EQ(document.linkedElements.size(), 4u);
-    // "c" lies outside every link.
-    const auto* c = static_cast<const CHTMLText*>(document.texts[2]);
+    // The blank between the two links stays a word separator outside both; "c" too lies outside
+    // every link.
+    const auto* blank = static_cast<const CHTMLText*>(document.texts[1]);
+    EXPECT_EQ(blank->text, " ");
+    EXPECT_EQ(blank->anchor, nullptr);
+    const auto* c = static_cast<const CHTMLText*>(document.texts[3]);
     EXPECT_EQ(c->text, "c");
     EXPECT_EQ(c->anchor, nullptr);
 }
@@ -225,6 +229,10 @@ INSTANTIATE_TEST_SUITE_P(
                   {"break:1", "align:3", "quote+", "text:0:a", "break:1", "align:3", "quote-"}},
         BlockCase{
             "Plaintext", "<plaintext>a\nb", {"break:1", "align:3", "pre:a", "break:0", "pre:b"}},
+        BlockCase{
+            "BlankBetweenStyledWordsSeparatesThem",
+            "<b>a</b> <i>b</i>\n<p> <i>c</i>",
+            {"text:20:a", "text:0: ", "text:40:b", "text:0: ", "break:1", "align:3", "text:40:c"}},
         BlockCase{"IgnoredTags",
                   "<link rel=x><nextid n=1><listing>a</listing><blah>b",
                   {"text:0:a", "text:0:b"}}),
