@@ -148,8 +148,9 @@ void CMainFrame::CreateLocationBar() {
     location_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     location_->setObjectName("location");
     bar->addWidget(location_);
-    location_->lineEdit()->installEventFilter(
-        new EnterFilter(location_, [this] { OnLocationEntered(); }));
+    // Keys reach the combo box, its line edit's focus proxy, which hands them on to the line
+    // edit directly: a filter on the line edit would never see Enter.
+    location_->installEventFilter(new EnterFilter(location_, [this] { OnLocationEntered(); }));
     connect(location_, qOverload<int>(&QComboBox::activated), this, &CMainFrame::OnLocationChosen);
 }
 

@@ -49,8 +49,9 @@ class MainFrameTest : public ::testing::Test {
         QLineEdit* field = frame.LocationBox().lineEdit();
         field->setFocus();
         field->setText(text);
+        // The combo box is its line edit's focus proxy: a real key press arrives there.
         QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-        QApplication::sendEvent(field, &press);
+        QApplication::sendEvent(&frame.LocationBox(), &press);
     }
     void Click(render::Point documentPoint) {
         QWidget* viewport = frame.ViewWidget().viewport();
