@@ -90,7 +90,21 @@ void COvalonDoc::Forward() {
 void COvalonDoc::GoTo(int position) {
     position_ = position;
     view_->RebuildHistoryMenu();
-    StartLoad(*history_[position], nullptr, false, false);
+    LoadCurrent();
+}
+
+void COvalonDoc::LoadCurrent() {
+    if (CHTRequest* current = Current()) StartLoad(*current, nullptr, false, false);
+}
+
+void COvalonDoc::AdoptHistory(const std::vector<CHTRequest*>& requests) {
+    if (requests.empty()) return;
+    for (CHTRequest* request : requests) {
+        history_.push_back(request);
+        ++request->useCount;
+    }
+    position_ = Count() - 1;
+    view_->RebuildHistoryMenu();
 }
 
 void COvalonDoc::Stop() {

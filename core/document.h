@@ -59,6 +59,12 @@ class COvalonDoc {
     // the current one) and attaches it to the view.
     void ShowRequest(CHTRequest& request, bool remember);
 
+    // Takes over the history another window handed over: each request joins the end of the
+    // Back/Forward list, which then stands at its last entry. Nothing is loaded.
+    void AdoptHistory(const std::vector<CHTRequest*>& requests);
+    // Loads the current entry of the Back/Forward list, as Back and Forward do.
+    void LoadCurrent();
+
     // The load part of Stop: the protocol goes, the load task goes, the progress is cleared.
     void StopLoad();
     // Ends the load task without stopping its request's protocol.

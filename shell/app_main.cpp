@@ -41,6 +41,14 @@ std::string CurrentDirectory() {
 // What the command line asks the new window to show first.
 void StartWindow(CBrowserWindow& window, const CApplication& application,
                  const CommandLine& commandLine) {
+    if (commandLine.historyFile) {
+        window.AdoptHistory(config::TakeHistoryHandOver(*commandLine.historyFile));
+        // With nothing else asked for, the new window shows where the old one stood.
+        if (!commandLine.target) {
+            window.LoadCurrent();
+            return;
+        }
+    }
     std::vector<std::string> words;
     if (commandLine.target) words.push_back(*commandLine.target);
     const config::StartupCommand start =

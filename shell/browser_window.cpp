@@ -98,6 +98,26 @@ void CBrowserWindow::RepaintAndScrollTo(std::string_view) {
     view_.Update();
 }
 
+void CBrowserWindow::AdoptHistory(const std::vector<std::pair<std::string, std::string>>& entries) {
+    std::vector<core::CHTRequest*> requests;
+    for (const auto& [key, urlText] : entries) {
+        core::CHTRequest* request =
+            application_.Host().GetRequest(key, nullptr, 0, document_.get());
+        if (request == nullptr) continue;
+        // A redirected request is known by its first address but shows its last one.
+        if (!urlText.empty()) request->canonicalUrl = urlText;
+        requests.push_back(request);
+    }
+    document_->AdoptHistory(requests);
+    Changed();
+}
+
+void CBrowserWindow::LoadCurrent() {
+    document_->LoadCurrent();
+    StartTicking();
+    Changed();
+}
+
 void CBrowserWindow::Load(const std::string& text) {
     std::string url = text;
     core::CompleteTypedUrl(url, location_);

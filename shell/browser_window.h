@@ -9,6 +9,8 @@
 
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/document.h"
 #include "core/document_view.h"
@@ -74,6 +76,11 @@ class CBrowserWindow : public core::IDocumentView,
     bool IsSettled() const { return !IsLoading() && ticker_ == 0; }
     // Loads an address as typed (completed, remembered).
     void Load(const std::string& text);
+    // Takes over a history handed over by another window ("key=URL text" entries, oldest
+    // first); nothing is loaded.
+    void AdoptHistory(const std::vector<std::pair<std::string, std::string>>& entries);
+    // Loads the current entry of the Back/Forward list.
+    void LoadCurrent();
     // Lays out what arrived since the last tick and ends the ticks when the load is over.
     void Tick();
 

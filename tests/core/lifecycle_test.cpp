@@ -132,6 +132,28 @@ TEST_F(Lifecycle, BackAndForwardReuseHeldDocuments) {
     EXPECT_EQ(window.view->events.back(), "remember http://h/4");
 }
 
+TEST_F(Lifecycle, AdoptedHistoryStandsAtItsLastEntryAndLoadsOnlyWhenAsked) {
+    for (const char* url : {"http://h/1", "http://h/2"}) scripts[url] = Page(url);
+    Window& window = OpenWindow();
+    std::vector<CHTRequest*> handed;
+    for (const char* url : {"http://h/1", "http://h/2"})
+        handed.push_back(host->GetRequest(url, nullptr, 0, window.doc.get()));
+    window.doc->AdoptHistory(handed);
+    RunUntilIdle();
+    EXPECT_EQ(scripts["http://h/2"].opens, 0);
+    EXPECT_EQ(window.doc->Current(), handed[1]);
+    EXPECT_TRUE(window.doc->CanGoBack());
+    EXPECT_EQ(handed[0]->useCount, 1);
+
+    window.doc->LoadCurrent();
+    RunUntilIdle();
+    EXPECT_EQ(ShownText(window), "http://h/2");
+    EXPECT_EQ(window.doc->History().size(), 2u);  // showing the entry does not add one
+    window.doc->Back();
+    RunUntilIdle();
+    EXPECT_EQ(ShownText(window), "http://h/1");
+}
+
 TEST_F(Lifecycle, RefreshOfZeroLoadsOnTheNextPass) {
     Script page = Page("first");
     page.refreshSeconds = 0;
