@@ -6,6 +6,7 @@
 
 #include "core/ascii.h"
 #include "core/scheme_registry.h"
+#include "core/url_escapes.h"
 
 namespace corvane::core {
 namespace {
@@ -153,27 +154,13 @@ std::string FormatAddress(const CHTAddress& address) {
 
 namespace {
 
-bool IsUrlSafe(unsigned char c) {
-    switch (c) {
-        case '*':
-        case '-':
-        case '.':
-        case '/':
-        case '@':
-        case '_':
-            return true;
-        default:
-            return c < 0x80 && IsAsciiAlnum(static_cast<char>(c));
-    }
-}
-
 void AppendEscaped(std::string& out, std::string_view text) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     for (char c : text) {
         unsigned char byte = static_cast<unsigned char>(c);
         if (byte == ' ') {
             out += '+';
-        } else if (IsUrlSafe(byte)) {
+        } else if (IsUrlSafeByte(byte)) {
             out += c;
         } else {
             out += '%';
@@ -284,7 +271,8 @@ void CompleteTypedUrl(std::string& text, std::string_view currentUrl) {
 std::string LocalFileUrl(std::string_view path) {
     // A Unix path is rooted already and the conversion puts the root's "/" in front itself;
     // keeping ours would read the first directory as a host.
-    if (path.starts_with('/')) path.remove_prefix(std::min(path.find_first_not_of('/'), path.size()));
+    if (path.starts_with('/'))
+        path.remove_prefix(std::min(path.find_first_not_of('/'), path.size()));
     std::string urlPath = LocalPathToUrlPath(path);
     if (urlPath.starts_with("///")) urlPath.insert(0, "/");
     CHTAddress base = ParseAddress("file:");

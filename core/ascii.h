@@ -13,8 +13,11 @@ constexpr char AsciiLowerChar(char c) {
 constexpr bool IsAsciiSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
+constexpr bool IsAsciiAlpha(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
 constexpr bool IsAsciiAlnum(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    return IsAsciiAlpha(c) || (c >= '0' && c <= '9');
 }
 
 std::string AsciiLower(std::string_view text);

@@ -1,35 +1,11 @@
 #include "protocols/local_path.h"
 
+#include "core/ascii.h"
+#include "core/url_escapes.h"
+
 namespace corvane::protocols {
-namespace {
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-bool IsAsciiLetter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-bool IsUrlSafe(unsigned char c) {
-    if (IsAsciiLetter(static_cast<char>(c)) || (c >= '0' && c <= '9')) return true;
-    switch (c) {
-        case '*':
-        case '-':
-        case '.':
-        case '/':
-        case '@':
-        case '_':
-            return true;
-        default:
-            return false;
-    }
-}
-
-}  // namespace
+using core::HexDigitValue;
 
 std::optional<std::string> UrlPathToLocalPath(std::string_view urlPath, TrailingSlash trailing) {
     if (const auto query = urlPath.rfind('?'); query != std::string_view::npos) {
@@ -41,15 +17,17 @@ std::optional<std::string> UrlPathToLocalPath(std::string_view urlPath, Trailing
         char c = urlPath[i];
         if (c == '+') {
             c = ' ';
-        } else if (c == '%' && i + 2 < urlPath.size() && HexValue(urlPath[i + 1]) >= 0 &&
-                   HexValue(urlPath[i + 2]) >= 0) {
-            c = static_cast<char>(HexValue(urlPath[i + 1]) * 16 + HexValue(urlPath[i + 2]));
+        } else if (c == '%' && i + 2 < urlPath.size() && HexDigitValue(urlPath[i + 1]) >= 0 &&
+                   HexDigitValue(urlPath[i + 2]) >= 0) {
+            c = static_cast<char>(HexDigitValue(urlPath[i + 1]) * 16 +
+                                  HexDigitValue(urlPath[i + 2]));
             i += 2;
         }
         if (c == '\0') return std::nullopt;
         decoded.push_back(c);
     }
-    if (decoded.size() >= 2 && IsAsciiLetter(decoded[0]) && decoded[1] == '|') decoded[1] = ':';
+    if (decoded.size() >= 2 && core::IsAsciiAlpha(decoded[0]) && decoded[1] == '|')
+        decoded[1] = ':';
 
     std::string path;
     path.reserve(decoded.size());
@@ -77,7 +55,7 @@ std::string EscapePathForUrl(std::string_view path) {
     out.reserve(path.size());
     for (const char c : path) {
         const auto byte = static_cast<unsigned char>(c);
-        if (IsUrlSafe(byte)) {
+        if (core::IsUrlSafeByte(byte)) {
             out.push_back(c);
         } else {
             out.push_back('%');
