@@ -41,24 +41,6 @@ TEST(ConvertorRegistry, FindsTypesByWholeExtensionItems) {
         EXPECT_EQ(registry.FindTypeByExtension(c.extension), c.expected) << c.extension;
 }
 
-TEST(ConvertorRegistry, ReRegisteringMergesExtensionsAndKeepsTheIndex) {
-    CHTConvertorRegistry registry;
-    int index = registry.Register("video/mpeg", nullptr, "mpg");
-    EXPECT_EQ(registry.Register("VIDEO/MPEG", nullptr, "MPG,mpeg,,mpe"), index);
-    EXPECT_EQ(registry.Entry(index).extensions, "mpg,mpeg,mpe");
-    EXPECT_EQ(registry.Count(), 1);
-}
-
-TEST(ConvertorRegistry, TypeWithoutClassAsksAndHasNoConvertor) {
-    CHTConvertorRegistry registry;
-    int index = registry.Register("application/zip", nullptr, "zip");
-    EXPECT_EQ(registry.Entry(index).action, ConvertorAction::kAsk);
-    EXPECT_EQ(registry.Entry(index).classIndex, -1);
-    EXPECT_FALSE(registry.HasInternalConvertor(index));
-    EXPECT_FALSE(registry.HasInternalConvertor(-1));
-    EXPECT_FALSE(registry.HasInternalConvertor(7));
-}
-
 TEST(ConvertorSignatures, GifAndJpeg) {
     struct Case {
         const char* bytes;
