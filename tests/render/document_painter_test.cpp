@@ -108,20 +108,5 @@ TEST_F(DocumentPainterTest, ShadedRulesHaveDarkAndLightEdges) {
     EXPECT_EQ(lines[4].color, kBlack);  // the unshaded rule: its top edge only
 }
 
-TEST_F(DocumentPainterTest, PlaceholdersShowAnIconAndTheirAltText) {
-    context.PlaceImage(nullptr, ImagePlacement{32 + 3 + 24, 32, 0, 0, kAlignBottom, "alt"}, kLink);
-    context.Finish();
-    Paint(Rect{0, 0, 800, 600});
-    const Rect box = list.boxes[0].rect;
-    const auto frames = CallsOf(Call::kRect);
-    ASSERT_FALSE(frames.empty());
-    EXPECT_EQ(frames[0].rect, box);  // one frame in the link colour
-    EXPECT_EQ(frames[0].color, colors.link);
-    const auto texts = CallsOf(Call::kText);
-    ASSERT_EQ(texts.size(), 1u);
-    EXPECT_EQ(texts[0].text, "alt");
-    EXPECT_EQ(texts[0].rect.left, box.left + 35);
-}
-
 }  // namespace
 }  // namespace corvane::render
