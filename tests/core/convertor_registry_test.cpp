@@ -6,16 +6,6 @@
 namespace corvane::core {
 namespace {
 
-TEST(ConvertorRegistry, FindsTypesByNameCaseInsensitively) {
-    CHTConvertorRegistry registry;
-    EXPECT_EQ(registry.Register("text/plain", nullptr, "txt"), 0);
-    EXPECT_EQ(registry.Register("application/postscript", nullptr, "ps,eps"), 1);
-    EXPECT_EQ(registry.FindType("TEXT/Plain"), 0);
-    EXPECT_EQ(registry.FindType("application/postscript"), 1);
-    EXPECT_EQ(registry.FindType("text/plai"), -1);
-    EXPECT_EQ(registry.FindType(""), -1);
-}
-
 TEST(ConvertorRegistry, FindsTypesByWholeExtensionItems) {
     CHTConvertorRegistry registry;
     registry.Register("text/html", nullptr, "htm,html");
