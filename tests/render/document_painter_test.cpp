@@ -92,21 +92,5 @@ TEST_F(DocumentPainterTest, OnlyLinesMeetingTheClipArePainted) {
     EXPECT_EQ(drawn, (std::vector<std::string>{"line 10", "line 11"}));
 }
 
-TEST_F(DocumentPainterTest, ShadedRulesHaveDarkAndLightEdges) {
-    context.PlaceRule(nullptr, RulePlacement{100, 3, kAlignLeft, true});
-    context.PlaceRule(nullptr, RulePlacement{100, 3, kAlignLeft, false});
-    context.Finish();
-    Paint(Rect{0, 0, 800, 600});
-    const auto lines = CallsOf(Call::kLine);
-    ASSERT_EQ(lines.size(), 5u);
-    const Rect r = list.boxes[0].rect;  // 4 high
-    EXPECT_EQ(lines[0].rect, (Rect{r.left, r.top, r.right, r.top}));
-    EXPECT_EQ(lines[1].rect, (Rect{r.left, r.top, r.left, r.bottom}));
-    EXPECT_EQ(lines[2].rect, (Rect{r.left + 1, r.bottom - 1, r.right, r.bottom - 1}));
-    EXPECT_EQ(lines[2].color, kWhite);
-    EXPECT_EQ(lines[3].rect, (Rect{r.right - 1, r.top + 1, r.right - 1, r.bottom}));
-    EXPECT_EQ(lines[4].color, kBlack);  // the unshaded rule: its top edge only
-}
-
 }  // namespace
 }  // namespace corvane::render

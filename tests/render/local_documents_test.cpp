@@ -118,18 +118,6 @@ TEST_F(LocalDocumentsTest, ANameLongerThanTheBufferOnceEscapedListsWhole) {
     EXPECT_NE(std::find(elements.begin(), elements.end(), "pre:" + name), elements.end());
 }
 
-// The start page links to "file:///~/".
-TEST_F(LocalDocumentsTest, TildeListsTheHomeDirectory) {
-    const char* savedHome = std::getenv("HOME");
-    const std::string saved = savedHome != nullptr ? savedHome : "";
-    setenv("HOME", root_.c_str(), 1);
-    core::CHTRequest* request = Load("file:///~/");
-    setenv("HOME", saved.c_str(), 1);
-    ASSERT_NE(request, nullptr);
-    const auto& document = *dynamic_cast<const html::CHTMLDocument&>(*request->document).html;
-    EXPECT_EQ(document.title, "Directory Listing of " + root_ + "/");
-}
-
 // A missing file, a FIFO (reading it could block the window) and a file: URL naming a host.
 TEST_F(LocalDocumentsTest, WhatCannotBeServedCannotConnect) {
     ASSERT_EQ(mkfifo((root_ + "/fifo").c_str(), 0600), 0);
