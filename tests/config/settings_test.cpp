@@ -108,19 +108,6 @@ TEST_F(SettingsTest, ValuesAreWrittenOnlyWhenChanged) {
     EXPECT_EQ(fs::last_write_time(File()), before - std::chrono::hours(1));
 }
 
-TEST_F(SettingsTest, AccessorWritesAndReadsBackAnyText) {
-    CSettingsSection section(File(), "Mail and News");
-    EXPECT_FALSE(section.Changed());
-    const std::string hostile = "line\r\n[Injected]\r\nkey=value";
-    EXPECT_TRUE(section.WriteString("news.lan-User", hostile));
-    EXPECT_TRUE(section.WriteInt("Number of Articles", -42));
-    EXPECT_TRUE(section.Changed());
-    const CSettingsSection reader(File(), "MAIL AND NEWS");
-    EXPECT_EQ(reader.GetString("NEWS.LAN-USER", ""), hostile);
-    EXPECT_EQ(reader.GetInt("number of articles", 0), -42);
-    EXPECT_EQ(CSettingsSection(File(), "Injected").GetString("key", "none"), "none");
-}
-
 TEST_F(SettingsTest, AFailedWriteIsReported) {
     CSettingsSection section(SettingsFilePath(profile_ + "/no/such/dir"), "General");
     EXPECT_FALSE(section.WriteString("Home Page", "x"));
