@@ -86,6 +86,14 @@ TEST_F(HtmlViewTest, PagesDumpAsText) {
     }
 }
 
+TEST_F(HtmlViewTest, RuleOfHalfTheLineIsCentred) {
+    Show("<hr width=50%>");
+    const LayoutBox& rule = view.Layout().Display().boxes.front();
+    EXPECT_EQ(rule.kind, BoxKind::kRule);
+    EXPECT_EQ(rule.rect.left, 160);
+    EXPECT_EQ(rule.rect.Width(), 300);
+}
+
 TEST_F(HtmlViewTest, PartialLayoutMatchesWholeLayout) {
     const std::string page =
         "<h2>Head</h2><p>Some words that wrap across the line more than once, "
