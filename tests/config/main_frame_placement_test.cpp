@@ -1,20 +1,16 @@
 #include "config/main_frame_placement.h"
 
-#include <filesystem>
-
 #include <gtest/gtest.h>
 
 #include "config/settings.h"
+#include "tests/support/scratch_directory.h"
 
 namespace corvane::config {
 namespace {
 
-namespace fs = std::filesystem;
-
 TEST(MainFramePlacementTest, DefaultsRoundTripAndEmptyRectangles) {
-    char pattern[] = "/tmp/corvane-frame-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    CSettingsSection section(SettingsFilePath(pattern), "Main Frame");
+    corvane::testing::ScratchDirectory scratch;
+    CSettingsSection section(SettingsFilePath(scratch.path()), "Main Frame");
 
     const MainFramePlacement defaults = ReadMainFramePlacement(section);
     EXPECT_EQ(defaults, MainFramePlacement{});
@@ -28,11 +24,10 @@ TEST(MainFramePlacementTest, DefaultsRoundTripAndEmptyRectangles) {
     closed.toolBarRectangle = {5, 6, 40, 300};
     ASSERT_TRUE(WriteMainFramePlacement(section, closed));
     const MainFramePlacement read =
-        ReadMainFramePlacement(CSettingsSection(SettingsFilePath(pattern), "main frame"));
+        ReadMainFramePlacement(CSettingsSection(SettingsFilePath(scratch.path()), "main frame"));
     EXPECT_EQ(read, closed);
     EXPECT_TRUE(read.restored.IsEmpty());
     EXPECT_EQ(read.FloatingOrientation(), Orientation::kVertical);
-    fs::remove_all(pattern);
 }
 
 TEST(MainFramePlacementTest, DockedToolbarGoesToTheNearestSide) {

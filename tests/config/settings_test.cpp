@@ -6,8 +6,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -15,6 +13,7 @@
 #include "core/address.h"
 #include "core/scheme_registry.h"
 #include "platform/profile_file.h"
+#include "tests/support/scratch_directory.h"
 
 namespace corvane::config {
 namespace {
@@ -23,30 +22,16 @@ namespace fs = std::filesystem;
 
 class SettingsTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/corvane-settings-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        profile_ = pattern;
-    }
     void TearDown() override {
         for (const char* scheme : {"http", "ftp", "gopher"}) core::SetProxySlot(scheme, -1);
-        fs::remove_all(profile_);
     }
     std::string File() const { return SettingsFilePath(profile_); }
-    std::string ReadFile() const {
-        std::ifstream in(File(), std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-    void WriteFile(const std::string& text) const {
-        std::ofstream(File(), std::ios::binary) << text;
-    }
     static int Slot(const char* scheme) {
         return core::Schemes().ProxySlot(core::FindScheme(scheme));
     }
 
-    std::string profile_;
+    corvane::testing::ScratchDirectory scratch_;
+    std::string profile_ = scratch_.path();
 };
 
 TEST_F(SettingsTest, MissingFileGivesEveryDefault) {
@@ -70,11 +55,11 @@ TEST_F(SettingsTest, MissingFileGivesEveryDefault) {
 }
 
 TEST_F(SettingsTest, SectionsAndKeysMatchWithoutRegardToCase) {
-    WriteFile(
-        "[general]\r\nHOME PAGE=http://home/\r\nautoload home page=0\r\n"
-        "[SETTINGS]\r\npropfontsize=14\r\nText Color=255\r\n"
-        "[proxy]\r\nhttp proxy=proxy.lan:3128\r\nGOPHER PROXY=gp:70\r\n"
-        "[Cache]\r\ncache limit (kbytes)=-1\r\n");
+    scratch_.Write(fs::path(File()).filename().string(),
+                   "[general]\r\nHOME PAGE=http://home/\r\nautoload home page=0\r\n"
+                   "[SETTINGS]\r\npropfontsize=14\r\nText Color=255\r\n"
+                   "[proxy]\r\nhttp proxy=proxy.lan:3128\r\nGOPHER PROXY=gp:70\r\n"
+                   "[Cache]\r\ncache limit (kbytes)=-1\r\n");
     Settings settings(profile_, "file:/start.html");
     settings.LoadAllSettings();
     EXPECT_EQ(settings.General().homePage, "http://home/");
@@ -108,7 +93,7 @@ TEST_F(SettingsTest, ValuesAreWrittenOnlyWhenChanged) {
     display.propFontName = "Liberation Serif";
     EXPECT_TRUE(settings.SaveDisplay(display));
     EXPECT_EQ(settings.Display(), display);
-    const std::string text = ReadFile();
+    const std::string text = corvane::testing::ReadFile(File());
     EXPECT_NE(text.find("FixFontSize=11"), std::string::npos) << text;
     EXPECT_NE(text.find("PropFontName=Liberation Serif"), std::string::npos) << text;
     EXPECT_EQ(text.find("PropFontSize"), std::string::npos) << text;  // unchanged, not written
@@ -121,19 +106,6 @@ TEST_F(SettingsTest, ValuesAreWrittenOnlyWhenChanged) {
     fs::last_write_time(File(), before - std::chrono::hours(1));
     EXPECT_TRUE(again.SaveDisplay(display));
     EXPECT_EQ(fs::last_write_time(File()), before - std::chrono::hours(1));
-}
-
-TEST_F(SettingsTest, AccessorWritesAndReadsBackAnyText) {
-    CSettingsSection section(File(), "Mail and News");
-    EXPECT_FALSE(section.Changed());
-    const std::string hostile = "line\r\n[Injected]\r\nkey=value";
-    EXPECT_TRUE(section.WriteString("news.lan-User", hostile));
-    EXPECT_TRUE(section.WriteInt("Number of Articles", -42));
-    EXPECT_TRUE(section.Changed());
-    const CSettingsSection reader(File(), "MAIL AND NEWS");
-    EXPECT_EQ(reader.GetString("NEWS.LAN-USER", ""), hostile);
-    EXPECT_EQ(reader.GetInt("number of articles", 0), -42);
-    EXPECT_EQ(CSettingsSection(File(), "Injected").GetString("key", "none"), "none");
 }
 
 TEST_F(SettingsTest, AFailedWriteIsReported) {
@@ -185,7 +157,7 @@ TEST_F(SettingsTest, DirectoriesAreMadeOnFirstUseOrReplacedByTheTemporaryDirecto
     EXPECT_TRUE(fs::is_directory(profile_ + "/deep/er/mail"));
     EXPECT_EQ(fs::status(profile_ + "/deep").permissions() & fs::perms::all, fs::perms::owner_all);
 
-    std::ofstream(profile_ + "/plain") << "a file, not a directory";
+    scratch_.Write("plain", "a file, not a directory");
     ASSERT_TRUE(mail.WriteString("Mail Directory", profile_ + "/plain/mail"));
     EXPECT_EQ(MailDirectory(mail, profile_, "/tmp"), "/tmp");
     EXPECT_EQ(ResolveDirectory(profile_ + "/plain", "/tmp"), "/tmp");
@@ -193,14 +165,14 @@ TEST_F(SettingsTest, DirectoriesAreMadeOnFirstUseOrReplacedByTheTemporaryDirecto
 
 TEST_F(SettingsTest, StartPageIsFoundBesideTheExecutable) {
     EXPECT_EQ(StartPageUrl(profile_), "");
-    std::ofstream(profile_ + "/start.html") << "<TITLE>x</TITLE>";
+    scratch_.Write("start.html", "<TITLE>x</TITLE>");
     EXPECT_EQ(StartPageUrl(profile_ + "/"), "file:" + profile_ + "/start.html");
     // The build puts the shipped page beside the corvane binary.
-    EXPECT_EQ(StartPageUrl(CORVANE_BINARY_DIR), core::LocalFileUrl(CORVANE_BINARY_DIR "/start.html"));
-    std::ifstream shipped(CORVANE_BINARY_DIR "/start.html");
-    std::stringstream page;
-    page << shipped.rdbuf();
-    EXPECT_NE(page.str().find("HREF=\"file:///~/\""), std::string::npos);
+    EXPECT_EQ(StartPageUrl(CORVANE_BINARY_DIR),
+              core::LocalFileUrl(CORVANE_BINARY_DIR "/start.html"));
+    EXPECT_NE(
+        corvane::testing::ReadFile(CORVANE_BINARY_DIR "/start.html").find("HREF=\"file:///~/\""),
+        std::string::npos);
 
     const std::string exeDirectory = ExecutableDirectory();
     ASSERT_FALSE(exeDirectory.empty());

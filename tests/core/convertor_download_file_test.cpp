@@ -1,16 +1,13 @@
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "core/download_file.h"
 #include "core/url_escapes.h"
+#include "tests/support/scratch_directory.h"
 
 namespace corvane::core {
 namespace {
@@ -76,22 +73,10 @@ TEST(ConvertorDownloadName, BoundsLongNamesKeepingTheExtension) {
     EXPECT_EQ(name, "x.pdf");
 }
 
-TEST(ConvertorDownloadName, ExtensionOfSafeName) {
-    EXPECT_EQ(DownloadNameExtension("a.b.ps"), "ps");
-    EXPECT_EQ(DownloadNameExtension("noext"), "");
-    EXPECT_EQ(DownloadNameExtension("x." + std::string(40, 'e')), "");
-}
-
 class ConvertorDownloadDirectoryTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "cvt-test-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        parent_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(parent_); }
-
-    fs::path parent_;
+    corvane::testing::ScratchDirectory scratch;
+    fs::path parent_{scratch.path()};
 };
 
 TEST_F(ConvertorDownloadDirectoryTest, CreatesPrivateDirectoryAndFilesInsideIt) {
@@ -138,14 +123,9 @@ TEST_F(ConvertorDownloadDirectoryTest, UncommittedFileIsDeleted) {
 
 TEST_F(ConvertorDownloadDirectoryTest, ReplacingFileKeepsTheOldOneUntilCommit) {
     fs::path target = parent_ / "saved.txt";
-    { std::ofstream(target) << "old"; }
+    scratch.Write("saved.txt", "old");
     fs::permissions(target, fs::perms(0640));
-    auto read = [&] {
-        std::ifstream in(target);
-        std::string content;
-        in >> content;
-        return content;
-    };
+    auto read = [&] { return scratch.Read("saved.txt"); };
 
     auto failed = CreateReplacingFile(target.string());
     ASSERT_TRUE(failed && failed->Write("new", 3));
@@ -158,19 +138,10 @@ TEST_F(ConvertorDownloadDirectoryTest, ReplacingFileKeepsTheOldOneUntilCommit) {
     ASSERT_TRUE(file->Commit());
     EXPECT_EQ(read(), "new");
     EXPECT_EQ(fs::status(target).permissions(), fs::perms(0640));
-    // No temporary file is left behind.
-    int entries = 0;
-    for (const auto& entry : fs::directory_iterator(parent_)) entries += entry.exists() ? 1 : 0;
-    EXPECT_EQ(entries, 1);
+    EXPECT_EQ(scratch.Names().size(), 1u);  // no temporary file left behind
 
     EXPECT_FALSE(CreateReplacingFile(parent_.string()).has_value());
     EXPECT_FALSE(CreateReplacingFile((parent_ / "nowhere" / "x").string()).has_value());
-}
-
-TEST_F(ConvertorDownloadDirectoryTest, UnusableParentFailsCleanly) {
-    DownloadDirectory directory((parent_ / "missing" / "deeper").string());
-    EXPECT_FALSE(directory.Create("/a.ps").has_value());
-    EXPECT_TRUE(directory.Path().empty());
 }
 
 }  // namespace

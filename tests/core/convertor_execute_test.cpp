@@ -6,41 +6,19 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
 #include "core/convertor_registry.h"
 #include "core/file_convertor.h"
 #include "scripted_load.h"
+#include "tests/support/recording_event_loop.h"
 #include "tests/support/scratch_directory.h"
 
 namespace corvane::core::testing_support {
 namespace {
 
 namespace fs = std::filesystem;
-
-// The launcher only needs somewhere to register its exit watches; the test waits for the child
-// itself and the launcher reaps it when destroyed.
-class InertEventLoop : public platform::EventLoop {
-  public:
-    platform::WatchId WatchFd(int, unsigned, FdCallback) override { return ++lastId_; }
-    void SetFdEvents(platform::WatchId, unsigned) override {}
-    void UnwatchFd(platform::WatchId) override {}
-    platform::TimerId StartTimer(std::uint32_t, bool, Callback) override { return ++lastId_; }
-    void StopTimer(platform::TimerId) override {}
-    void Post(Callback) override {}
-    void SetIdleHook(IdleHook) override {}
-    bool HasPendingInput() override { return false; }
-    void Run() override {}
-    void Quit() override {}
-    bool RunUntil(const std::function<bool()>& condition, std::uint32_t) override {
-        return condition();
-    }
-
-  private:
-    std::uint64_t lastId_ = 0;
-};
 
 class ContentTypedProtocol : public CScriptedProtocol {
   public:
@@ -98,19 +76,12 @@ class ConvertorExecute : public LoadFixture {
         return arguments;
     }
 
-    std::string Read(const std::string& path) const {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream content;
-        content << in.rdbuf();
-        return content.str();
-    }
-
     corvane::testing::ScratchDirectory scratch;
     std::string viewer_;
 
   private:
     CHTConvertorRegistry savedRegistry_;
-    InertEventLoop loop_;
+    corvane::testing::RecordingEventLoop loop_;
     int viewed_ = -1;
 };
 
@@ -140,7 +111,7 @@ TEST_F(ConvertorExecute, HostileNamesStayInsideAndArriveAsOneArgument) {
         EXPECT_LE(name.size(), kMaxDownloadNameLength);
         EXPECT_TRUE(name[0] != '.' && name[0] != '-') << name;
         EXPECT_EQ(name.find('\n'), std::string::npos);
-        EXPECT_EQ(Read(file.string()), body) << segment;
+        EXPECT_EQ(corvane::testing::ReadFile(file.string()), body) << segment;
     }
     // Nothing was created anywhere else.
     int entries = 0;
@@ -163,13 +134,13 @@ TEST_F(ConvertorExecute, PlantedSymlinkAtTheTargetNameIsNotFollowed) {
     ASSERT_EQ(arguments.size(), 3u);
     EXPECT_NE(fs::path(arguments[2]), planted);
     EXPECT_EQ(fs::path(arguments[2]).extension(), ".pdf");
-    EXPECT_EQ(Read(arguments[2]), "evil");
-    EXPECT_EQ(Read(victim), "precious");
+    EXPECT_EQ(corvane::testing::ReadFile(arguments[2]), "evil");
+    EXPECT_EQ(corvane::testing::ReadFile(victim), "precious");
     EXPECT_TRUE(fs::is_symlink(planted));
 }
 
 TEST_F(ConvertorExecute, ApplicationThatCannotStartFailsTheDownload) {
-    InertEventLoop loop;
+    corvane::testing::RecordingEventLoop loop;
     platform::ProgramLauncher launcher(loop);
     host->downloads.launcher = &launcher;
     for (const std::string& command : {scratch.File("no-such-viewer"), std::string()}) {

@@ -6,16 +6,6 @@
 namespace corvane::core {
 namespace {
 
-TEST(ConvertorRegistry, FindsTypesByNameCaseInsensitively) {
-    CHTConvertorRegistry registry;
-    EXPECT_EQ(registry.Register("text/plain", nullptr, "txt"), 0);
-    EXPECT_EQ(registry.Register("application/postscript", nullptr, "ps,eps"), 1);
-    EXPECT_EQ(registry.FindType("TEXT/Plain"), 0);
-    EXPECT_EQ(registry.FindType("application/postscript"), 1);
-    EXPECT_EQ(registry.FindType("text/plai"), -1);
-    EXPECT_EQ(registry.FindType(""), -1);
-}
-
 TEST(ConvertorRegistry, FindsTypesByWholeExtensionItems) {
     CHTConvertorRegistry registry;
     registry.Register("text/html", nullptr, "htm,html");
@@ -39,24 +29,6 @@ TEST(ConvertorRegistry, FindsTypesByWholeExtensionItems) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(registry.FindTypeByExtension(c.extension), c.expected) << c.extension;
-}
-
-TEST(ConvertorRegistry, ReRegisteringMergesExtensionsAndKeepsTheIndex) {
-    CHTConvertorRegistry registry;
-    int index = registry.Register("video/mpeg", nullptr, "mpg");
-    EXPECT_EQ(registry.Register("VIDEO/MPEG", nullptr, "MPG,mpeg,,mpe"), index);
-    EXPECT_EQ(registry.Entry(index).extensions, "mpg,mpeg,mpe");
-    EXPECT_EQ(registry.Count(), 1);
-}
-
-TEST(ConvertorRegistry, TypeWithoutClassAsksAndHasNoConvertor) {
-    CHTConvertorRegistry registry;
-    int index = registry.Register("application/zip", nullptr, "zip");
-    EXPECT_EQ(registry.Entry(index).action, ConvertorAction::kAsk);
-    EXPECT_EQ(registry.Entry(index).classIndex, -1);
-    EXPECT_FALSE(registry.HasInternalConvertor(index));
-    EXPECT_FALSE(registry.HasInternalConvertor(-1));
-    EXPECT_FALSE(registry.HasInternalConvertor(7));
 }
 
 TEST(ConvertorSignatures, GifAndJpeg) {

@@ -45,22 +45,6 @@ TEST_F(Lifecycle, TwoWindowsShareOneRetrieval) {
     EXPECT_FALSE(ui.busy);
 }
 
-TEST_F(Lifecycle, PiecesAndRetriesAssembleTheDocument) {
-    Script script;
-    script.connectPasses = 2;
-    script.capacity = 4;
-    script.pieces = {
-        {"ab"}, {"", kNeedMoreData}, {"cdefg"}, {"", kNeedMoreData}, {"", kNeedMoreData}, {"hij"}};
-    scripts["http://h/p"] = script;
-    Window& window = OpenWindow();
-    window.doc->Navigate("http://h/p");
-    RunUntilIdle();
-    EXPECT_EQ(ShownText(window), "abcdefghij");
-    EXPECT_EQ(window.doc->LoadTask(), nullptr);
-    EXPECT_NE(std::find(ui.statusTexts.begin(), ui.statusTexts.end(), "Loading Document p..."),
-              ui.statusTexts.end());
-}
-
 TEST_F(Lifecycle, TwoFormPostsMakeTwoPrivateRequests) {
     scripts["http://h/form"] = Page("thanks");
     Window& window = OpenWindow();
@@ -296,120 +280,6 @@ TEST_F(Lifecycle, FailuresAreReportedOnceWithTheUrl) {
     }
 }
 
-TEST_F(Lifecycle, UnbuiltSchemesCannotConnect) {
-    Window& window = OpenWindow();
-    window.doc->Navigate("gopher://g/1");
-    RunUntilIdle();
-    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Cannot connect to gopher://g/1"});
-    EXPECT_EQ(window.view->shown, nullptr);
-}
-
-TEST_F(Lifecycle, ProxySlotSendsTheSchemeThroughTheHttpClass) {
-    CHTRequest* request = host->GetRequest("ftp://f/file", nullptr, kMethodShared, nullptr);
-    EXPECT_EQ(CreateProtocol(*request, false, false)->GetRuntimeClass(),
-              &CHTUnavailableProtocol::kRuntimeClass);
-    SetProxySlot("ftp", 1);
-    auto protocol = CreateProtocol(*request, true, true);
-    EXPECT_EQ(protocol->GetRuntimeClass(), &CScriptedProtocol::kRuntimeClass);
-    EXPECT_EQ(protocol->request, request);
-    EXPECT_TRUE(protocol->reload);
-    EXPECT_TRUE(protocol->embedded);
-    CHTRequest* noScheme = host->GetRequest("x", nullptr, kMethodFormQuery, nullptr);
-    noScheme->address.scheme = -1;
-    EXPECT_EQ(CreateProtocol(*noScheme, false, false), nullptr);
-}
-
-TEST_F(Lifecycle, BackgroundRetrievalGoesOnWithoutTheWindow) {
-    Script download = Page("", 2);
-    download.pieces = {{"0123456789"}, {"", kNeedMoreData}, {"abc"}};
-    download.capacity = 4;
-    download.kind = kKindBackground;
-    download.noDocument = true;
-    scripts["http://h/big"] = download;
-    Script broken = download;
-    broken.pieces = {{"0123"}, {"", kFailure}};
-    scripts["http://h/broken"] = broken;
-    scripts["http://h/old"] = Page("old");
-    Window& window = OpenWindow();
-    window.doc->Navigate("http://h/old");
-    RunUntilIdle();
-    window.doc->Navigate("http://h/big");
-    scheduler.RunPass();
-    scheduler.RunPass();
-    EXPECT_EQ(window.doc->LoadTask(), nullptr);
-    EXPECT_EQ(host->BackgroundCount(), 1u);
-    RunUntilIdle();
-    EXPECT_EQ(ShownText(window), "old");
-    EXPECT_EQ(host->BackgroundCount(), 0u);
-    CHTRequest* request = host->FindEntry("http://h/big")->request.get();
-    EXPECT_FALSE(request->IsRunning());
-    EXPECT_EQ(request->status, 0);
-    EXPECT_TRUE(MessageTexts().empty());
-
-    window.doc->Navigate("http://h/broken");
-    RunUntilIdle();
-    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Cannot complete loading http://h/broken"});
-    EXPECT_EQ(host->BackgroundCount(), 0u);
-    EXPECT_EQ(ShownText(window), "old");
-}
-
-TEST_F(Lifecycle, EmbeddedRequestsWaitAndReuseImages) {
-    class CAsker : public CHTTask {
-      public:
-        using CHTTask::CHTTask;
-        int Run() override {
-            ++runs;
-            return kStepFinished;
-        }
-        int runs = 0;
-    };
-    Script image = Page("GIF89a...", 2);
-    image.kind = kKindImage;
-    scripts["http://h/i.gif"] = image;
-    CHTRequest* request = host->GetRequest("http://h/i.gif", nullptr, kMethodShared, nullptr);
-    CAsker asker(scheduler);
-    EXPECT_EQ(StartEmbeddedRequest(*request, false, asker), 0);
-    EXPECT_TRUE(request->waiting.Contains(asker));
-    EXPECT_EQ(request->protocol->embedded, true);
-    RunUntilIdle();
-    EXPECT_EQ(asker.runs, 1);
-    EXPECT_EQ(request->kind, kKindImage);
-    EXPECT_EQ(StartEmbeddedRequest(*request, false, asker), 1);
-    EXPECT_EQ(scripts["http://h/i.gif"].opens, 1);
-
-    request->kind = kKindInline;
-    request->status = -1;
-    EXPECT_EQ(StartEmbeddedRequest(*request, false, asker), -1);
-    CHTRequest* text = host->GetRequest("http://h/t.txt", nullptr, kMethodShared, nullptr);
-    text->SetResult(kKindDocument, std::make_unique<CTextDocument>("t"));
-    EXPECT_EQ(StartEmbeddedRequest(*text, false, asker), -1);
-    // Already-complete data is pumped at once.
-    scripts["http://h/j.gif"] = Page("JFIF", 0);
-    scripts["http://h/j.gif"].kind = kKindImage;
-    CHTRequest* quick = host->GetRequest("http://h/j.gif", nullptr, kMethodShared, nullptr);
-    EXPECT_EQ(StartEmbeddedRequest(*quick, false, asker), 1);
-}
-
-TEST_F(Lifecycle, ImageDecodedForAnotherDisplayDepthIsFetchedAgain) {
-    Script image = Page("img");
-    image.kind = kKindImage;
-    scripts["http://h/i.gif#spot"] = image;
-    Window& window = OpenWindow();
-    window.doc->Navigate("http://h/i.gif#spot");
-    RunUntilIdle();
-    EXPECT_EQ(window.view->events.back(), "repaint #spot");
-    CHTRequest* request = window.view->shown;
-    request->imageDisplayDepth = host->displayDepth;
-    window.doc->Navigate("http://h/i.gif#spot");
-    RunUntilIdle();
-    EXPECT_EQ(scripts["http://h/i.gif#spot"].opens, 1);
-    host->displayDepth = 8;
-    window.doc->Navigate("http://h/i.gif#spot");
-    RunUntilIdle();
-    EXPECT_EQ(scripts["http://h/i.gif#spot"].opens, 2);
-    EXPECT_EQ(request->imageDisplayDepth, 8);
-}
-
 TEST_F(Lifecycle, CommandProtocolLaunchesAndKeepsTheDocument) {
     const CRuntimeClass* saved = Schemes().ProtocolClass(kSchemeTelnet);
     Schemes().SetProtocolClass(kSchemeTelnet, &CTestTerminal::kRuntimeClass);
@@ -426,26 +296,6 @@ TEST_F(Lifecycle, CommandProtocolLaunchesAndKeepsTheDocument) {
     EXPECT_EQ(ShownText(window), "old");
     EXPECT_EQ(host->FindEntry("telnet://plain/")->request, nullptr);
     EXPECT_TRUE(MessageTexts().empty());
-}
-
-TEST_F(Lifecycle, HeldRequestsAreOnlyStoppedWhenDeleted) {
-    scripts["http://h/kept"] = Page("kept", 5);
-    Window& window = OpenWindow();
-    window.doc->Navigate("http://h/kept");
-    scheduler.RunPass();
-    CHTRequest* loading = host->FindEntry("http://h/kept")->request.get();
-    EXPECT_FALSE(host->DeleteRequest(loading));  // the load task holds it
-    EXPECT_FALSE(loading->IsRunning());
-    RunUntilIdle();
-    window.doc->Navigate("http://h/kept");
-    RunUntilIdle();
-    EXPECT_FALSE(host->DeleteRequest(window.view->shown));  // the Back/Forward list holds it
-    EXPECT_EQ(loading->owner, window.doc.get());
-    CloseWindow(window);
-    EXPECT_EQ(loading->owner, nullptr);
-    EXPECT_TRUE(host->DeleteRequest(host->FindEntry("http://h/kept")->request.get()));
-    scheduler.DeleteRetired();
-    EXPECT_EQ(host->FindEntry("http://h/kept")->request, nullptr);
 }
 
 // Stopping the load, or closing the window, after every number of passes from 0 until the load

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <deque>
 #include <string>
 #include <tuple>
@@ -11,41 +10,19 @@
 #include "core/host_services.h"
 #include "core/status.h"
 #include "platform/scripted_host_services.h"
+#include "tests/support/piece_protocol.h"
 
 namespace corvane::core {
 namespace {
 
-// A protocol whose data source answers from a queue: bytes, or a status.
-class CQueueProtocol : public CHTProtocol {
+// Tells what its ready signal last said when it goes.
+class CQueueProtocol : public corvane::testing::PieceProtocol {
   public:
-    explicit CQueueProtocol(std::int32_t size) : storage_(static_cast<std::size_t>(size)) {
-        SetBuffer(storage_.data(), size);
-        SetDataSource(&CQueueProtocol::Source);
-    }
+    using PieceProtocol::PieceProtocol;
     ~CQueueProtocol() override {
         if (readyAtEnd != nullptr) *readyAtEnd = readySignal.status;
     }
-    std::deque<std::string> answers;  // "#-66" answers -66
-    int sourceCalls = 0;
-    int* readyAtEnd = nullptr;  // receives the ready signal's last status
-
-  private:
-    std::int32_t Source(std::uint8_t* destination, std::int32_t maxLength) {
-        ++sourceCalls;
-        if (answers.empty()) return 0;
-        std::string& front = answers.front();
-        if (front.starts_with('#')) {
-            int status = std::stoi(front.substr(1));
-            answers.pop_front();
-            return status;
-        }
-        std::size_t count = std::min(front.size(), static_cast<std::size_t>(maxLength));
-        std::memcpy(destination, front.data(), count);
-        front.erase(0, count);
-        if (front.empty()) answers.pop_front();
-        return static_cast<std::int32_t>(count);
-    }
-    std::vector<std::uint8_t> storage_;
+    int* readyAtEnd = nullptr;
 };
 
 class RecordingReporter : public CHTProgressReporter {
@@ -60,11 +37,10 @@ class RecordingReporter : public CHTProgressReporter {
     std::vector<std::tuple<unsigned, unsigned, unsigned>>& calls_;
 };
 
-class ProtocolTest : public testing::Test {
+class ProtocolTest : public ::testing::Test {
   protected:
     CQueueProtocol& Make(std::int32_t capacity, std::deque<std::string> answers) {
-        protocol = std::make_unique<CQueueProtocol>(capacity);
-        protocol->answers = std::move(answers);
+        protocol = std::make_unique<CQueueProtocol>(std::move(answers), capacity);
         protocol->Attach(request, false, false);
         return *protocol;
     }
@@ -109,15 +85,6 @@ TEST_F(ProtocolTest, PeekWaitsForEnoughBytes) {
     EXPECT_EQ(Block(p, 0), "abcd");
 }
 
-TEST_F(ProtocolTest, PeekBeyondTheCapacityNeverSucceeds) {
-    CQueueProtocol& p = Make(4, {"abcdefgh"});
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(p.Peek(5), nullptr);
-        EXPECT_EQ(p.error, kNeedMoreData);
-    }
-    EXPECT_EQ(p.sourceCalls, 1);  // a full buffer asks the source for nothing
-}
-
 TEST_F(ProtocolTest, PeekAfterTheEndReportsTheEnd) {
     CQueueProtocol& p = Make(8, {"GIF"});
     EXPECT_EQ(p.Peek(7), nullptr);
@@ -145,46 +112,6 @@ TEST_F(ProtocolTest, ReadMoreKeepsUnreadBytesAndReportsProgress) {
     EXPECT_EQ(p.lastTick, 1040u);
     using Call = std::tuple<unsigned, unsigned, unsigned>;
     EXPECT_EQ(calls, (std::vector<Call>{{4, 8, 0}, {8, 8, 40}}));
-}
-
-TEST_F(ProtocolTest, EmptySourceEndsAtOnce) {
-    CHTProtocol plain;
-    std::uint8_t storage[4];
-    plain.SetBuffer(storage, 4);
-    EXPECT_EQ(plain.ReadMore(), kEndOfData);
-    EXPECT_EQ(plain.Pump(), -1);  // no convertor
-}
-
-TEST_F(ProtocolTest, WaitCursorLastsUntilReleasedOrStopped) {
-    std::vector<bool> cursor;
-    host.showWaitCursor = [&](bool shown) { cursor.push_back(shown); };
-    Make(4, {});
-    protocol->ShowWaitCursor();
-    protocol->ShowWaitCursor();
-    protocol->ReleaseWaitCursor();
-    protocol->ShowWaitCursor();
-    request->protocol = std::move(protocol);
-    request->Stop();
-    EXPECT_EQ(cursor, (std::vector<bool>{true, false, true, false}));
-}
-
-TEST_F(ProtocolTest, HtmlTextEscapesOnlyLessThan) {
-    EXPECT_EQ(CHTProtocol::EscapeHtmlText("a<b>&c<"), "a&lt;b>&c&lt;");
-}
-
-TEST(RuntimeClass, RecordsKnowTheirBasesAndCreateOnlyWhatFits) {
-    EXPECT_TRUE(CHTUnavailableProtocol::kRuntimeClass.IsDerivedFrom(&CHTProtocol::kRuntimeClass));
-    EXPECT_TRUE(CHTCommand::kRuntimeClass.IsDerivedFrom(&CObject::kRuntimeClass));
-    EXPECT_FALSE(CHTProtocol::kRuntimeClass.IsDerivedFrom(&CHTCommand::kRuntimeClass));
-    EXPECT_EQ(CHTUnavailableProtocol::kRuntimeClass.objectSize, sizeof(CHTUnavailableProtocol));
-    EXPECT_STREQ(CHTUnavailableProtocol::kRuntimeClass.className, "CHTUnavailableProtocol");
-    EXPECT_EQ(CreateObjectAs<CHTProtocol>(&CHTCommand::kRuntimeClass), nullptr);  // abstract
-    EXPECT_EQ(CreateObjectAs<CHTConvertor>(&CHTUnavailableProtocol::kRuntimeClass), nullptr);
-    EXPECT_EQ(CreateObjectAs<CHTProtocol>(nullptr), nullptr);
-    auto made = CreateObjectAs<CHTProtocol>(&CHTUnavailableProtocol::kRuntimeClass);
-    ASSERT_NE(made, nullptr);
-    EXPECT_EQ(made->Open(), kOpenFailed);
-    EXPECT_EQ(made->error, kFailure);
 }
 
 // A convertor that answers a prepared list and can make a document.
@@ -222,21 +149,6 @@ class PumpTaskTest : public ProtocolTest {
         return passes;
     }
 };
-
-TEST_F(PumpTaskTest, PumpsUntilTheConvertorFinishes) {
-    Install({0, -1, 0});
-    CHTProtocol& p = *request->protocol;
-    p.error = kNeedMoreData;
-    EXPECT_EQ(p.StartPumping(), 0);  // the first 0 hands over to the pump task
-    ASSERT_NE(p.pumpTask, nullptr);
-    RunUntilIdle();  // -1 with -66: retried; 0: waits on the request
-    EXPECT_TRUE(request->waiting.Contains(*p.pumpTask));
-    EXPECT_EQ(p.readySignal.status, 0);
-    request->Wake();
-    RunUntilIdle();
-    EXPECT_FALSE(request->IsRunning());
-    EXPECT_EQ(request->status, 0);
-}
 
 TEST_F(PumpTaskTest, EndsByKindAndStatus) {
     struct Case {
@@ -278,21 +190,6 @@ TEST_F(PumpTaskTest, EndsByKindAndStatus) {
         EXPECT_EQ(request->status, c.requestStatus);
         EXPECT_EQ(ready, c.status == kSilentEnd ? 7 : c.readyStatus);
     }
-}
-
-TEST_F(PumpTaskTest, WaitsForTheConvertor) {
-    CQueueProtocol& p = Make(8, {});
-    request->protocol = std::move(protocol);
-    p.CreatePumpTask();
-    scheduler.RunPass();
-    EXPECT_TRUE(request->waiting.Contains(*p.pumpTask));
-    auto convertor = std::make_unique<CListConvertor>();
-    convertor->Init(request);
-    p.convertor = std::move(convertor);
-    request->Wake();
-    RunUntilIdle();
-    EXPECT_FALSE(request->IsRunning());
-    EXPECT_EQ(request->kind, kKindDocument);
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include "scripted_load.h"
 
-#include <algorithm>
-#include <cstring>
+#include "tests/support/piece_protocol.h"
 
 namespace corvane::core::testing_support {
 
@@ -77,7 +76,9 @@ int CScriptedProtocol::Open() {
     }
     storage_.resize(static_cast<std::size_t>(script_->capacity));
     SetBuffer(storage_.data(), script_->capacity);
-    pending_.assign(script_->pieces.begin(), script_->pieces.end());
+    pending_.clear();
+    for (const Piece& piece : script_->pieces)
+        pending_.push_back(piece.status != 0 ? "#" + std::to_string(piece.status) : piece.bytes);
     SetDataSource(&CScriptedProtocol::Source);
     if (script_->connectPasses == 0) {
         Connected();
@@ -119,18 +120,7 @@ bool CScriptedProtocol::ChooseConvertor(std::string_view) {
 }
 
 std::int32_t CScriptedProtocol::Source(std::uint8_t* destination, std::int32_t maxLength) {
-    if (pending_.empty()) return 0;
-    Piece& piece = pending_.front();
-    if (piece.status != 0) {
-        int status = piece.status;
-        pending_.pop_front();
-        return status;
-    }
-    std::size_t count = std::min(piece.bytes.size(), static_cast<std::size_t>(maxLength));
-    std::memcpy(destination, piece.bytes.data(), count);
-    piece.bytes.erase(0, count);
-    if (piece.bytes.empty()) pending_.pop_front();
-    return static_cast<std::int32_t>(count);
+    return corvane::testing::TakeAnswer(pending_, destination, maxLength);
 }
 
 void RecordingView::ShowRequest(CHTRequest* request) {

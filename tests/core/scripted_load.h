@@ -100,7 +100,7 @@ class CScriptedProtocol : public CHTProtocol {
 
     Script* script_ = nullptr;
     std::vector<std::uint8_t> storage_;
-    std::deque<Piece> pending_;
+    std::deque<std::string> pending_;  // as answered: bytes, or "#<status>"
     std::unique_ptr<CHTTask> connectTask_;
 };
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <tuple>
 
 #include "build_document.h"
 
@@ -133,12 +134,6 @@ TEST(Body, ColoursAndTheFirstBackground) {
     EXPECT_EQ(host.images, Words{"http://example.org/dir/bg.gif"});
 }
 
-TEST(Body, ColoursAbsentMeanTheUsersSettings) {
-    const auto built = BuildDocument("<body>x");
-    EXPECT_FALSE(built.document->backgroundColour.has_value());
-    EXPECT_EQ(built.document->background, nullptr);
-}
-
 TEST(Meta, RefreshGoesToTheLoad) {
     RecordingHost host;
     BuildDocument(
@@ -154,42 +149,16 @@ TEST(Images, TakeTheirAttributes) {
     const auto built = BuildDocument(
         "<img src=a.gif align=left width=10 height=20 hspace=3 vspace=4 border=2 ismap "
         "alt=\"A picture\"><fig src=b.gif align=Middle hspace=-5><img alt=none>");
-    const CHTML& document = *built.document;
-    ASSERT_EQ(document.images.size(), 3u);
-    const CHTMLImage& a = *document.images[0];
-    EXPECT_EQ(a.source, "a.gif");
-    EXPECT_EQ(a.alignment, kAlignLeft);
-    EXPECT_EQ(a.width, 10);
-    EXPECT_EQ(a.height, 20);
-    EXPECT_EQ(a.hspace, 3);
-    EXPECT_EQ(a.vspace, 4);
-    EXPECT_EQ(a.border, 2);
+    const auto& images = built.document->images;
+    ASSERT_EQ(images.size(), 3u);
+    const CHTMLImage& a = *images[0];
+    EXPECT_EQ(std::tuple(a.source, a.alignment, a.width, a.height, a.hspace, a.vspace, a.border),
+              std::tuple("a.gif", kAlignLeft, 10, 20, 3, 4, 2));
     EXPECT_TRUE(a.isMap);
     EXPECT_EQ(a.alt, "A picture");
-    EXPECT_EQ(document.images[1]->alignment, kAlignMiddle);
-    EXPECT_FALSE(document.images[1]->isMap);
-    EXPECT_EQ(document.images[1]->hspace, 0);
-    EXPECT_EQ(document.images[2]->url, "");
-}
-
-TEST(Rules, TakeTheirAttributes) {
-    const auto built =
-        BuildDocument("<hr><hr width=50% size=-3 noshade align=left><hr width=-20 align=right>");
-    std::vector<const CHTMLRule*> rules;
-    for (const CHTMLElement* e = built.document->First(); e != built.document->End(); e = e->next) {
-        if (e->type == kElementRule) rules.push_back(static_cast<const CHTMLRule*>(e));
-    }
-    ASSERT_EQ(rules.size(), 3u);
-    EXPECT_FALSE(rules[0]->width.has_value());
-    EXPECT_FALSE(rules[0]->size.has_value());
-    EXPECT_EQ(rules[0]->alignment, kAlignCentre);
-    EXPECT_TRUE(rules[0]->shaded);
-    EXPECT_EQ(rules[1]->width, -50);
-    EXPECT_EQ(rules[1]->size, 1);
-    EXPECT_FALSE(rules[1]->shaded);
-    EXPECT_EQ(rules[1]->alignment, kAlignLeft);
-    EXPECT_EQ(rules[2]->width, 1);
-    EXPECT_EQ(rules[2]->alignment, kAlignRight);
+    EXPECT_EQ(std::tuple(images[1]->alignment, images[1]->isMap, images[1]->hspace),
+              std::tuple(kAlignMiddle, false, 0));
+    EXPECT_EQ(images[2]->url, "");
 }
 
 struct BlockCase {
@@ -251,24 +220,6 @@ TEST(Hooks, FormAndTableTagsGoToTheirBuilders) {
     const Words elements = Elements(*built.document);
     ASSERT_FALSE(elements.empty());
     EXPECT_EQ(elements.back(), "text:0:after");
-}
-
-TEST(EndOfData, AddsABreak) {
-    const auto built = BuildDocument("x");
-    EXPECT_EQ(testing::Describe(*built.document->Last()), "break:2");
-}
-
-TEST(Builder, CellEndTokenAddsAMarker) {
-    CHTML document("http://example.org/");
-    CHTMLBuilder builder(document);
-    builder.HandleToken(tag::kCellEnd, "");
-    EXPECT_EQ(testing::Describe(*document.Last()), "cellend");
-}
-
-TEST(Builder, BlinkingTextJoinsTheBlinkList) {
-    const auto built = BuildDocument("<blink>a</blink>b");
-    ASSERT_EQ(built.document->blinkingTexts.size(), 1u);
-    EXPECT_EQ(built.document->blinkingTexts[0]->text, "a");
 }
 
 }  // namespace

@@ -72,13 +72,6 @@ TEST(Lists, ItemClosesStylesOpenedInThePreviousItem) {
     EXPECT_EQ(testing::Texts("<ul><li><b>a<li>b</ul>"), (Words{"text:20:a", "text:0:b"}));
 }
 
-TEST(Lists, ItemsJoinTheTextList) {
-    const auto built = testing::BuildDocument("<ol><li>a<li>b</ol>");
-    ASSERT_EQ(built.document->texts.size(), 4u);
-    EXPECT_EQ(built.document->texts[0]->type, kElementNumberedItem);
-    EXPECT_EQ(built.document->texts[1]->type, kElementText);
-}
-
 TEST(Lists, StrayListEndAddsNothing) {
     EXPECT_EQ(Elements("</ul></ol>x"), (Words{"text:0:x"}));
 }

@@ -92,12 +92,5 @@ INSTANTIATE_TEST_SUITE_P(
         CollapseCase{"PlaintextToTheEnd", "<plaintext>a  </plaintext>", {"pre:a  </plaintext>"}}),
     [](const ::testing::TestParamInfo<CollapseCase>& info) { return info.param.name; });
 
-TEST(TextRuns, PreTextCarriesFixedPitch) {
-    const auto built = testing::BuildDocument("<pre>x</pre>");
-    const auto* text = static_cast<const CHTMLText*>(built.document->texts.at(0));
-    EXPECT_TRUE(text->preformatted);
-    EXPECT_EQ(text->style, kStyleFixed);
-}
-
 }  // namespace
 }  // namespace corvane::html

@@ -102,15 +102,6 @@ INSTANTIATE_TEST_SUITE_P(
                      {{42, "<plaintext"}, {1, "a"}, {69, ""}, {69, ""}, {1, "b"}}}),
     [](const testing::TestParamInfo<SequenceCase>& info) { return info.param.name; });
 
-TEST(Tokenizer, ModeIsTheLastAcceptedTag) {
-    CHTMLTokenizer tokenizer;
-    EXPECT_EQ(tokenizer.Mode(), CHTMLTokenizer::kModeNone);
-    for (const char c : std::string_view("<xmp></xmp>")) tokenizer.Feed(c, false);
-    EXPECT_EQ(tokenizer.Mode(), tag::kXmp + kEndTagFlag);
-    for (const char c : std::string_view("<blah>")) tokenizer.Feed(c, false);
-    EXPECT_EQ(tokenizer.Mode(), 0);
-}
-
 TEST(Tokenizer, NulInsideDataDoesNotRepeatText) {
     const std::string input("ab\0cd", 5);
     EXPECT_EQ(WithoutEmptyText(Tokenize(input)), (Tokens{{1, "ab"}, {1, "cd"}}));

@@ -58,11 +58,9 @@ TEST(ListDirectory, PatternsMatchWithoutRegardToCase) {
     const Case cases[] = {
         {"*.tmp", {".hidden.tmp", "B.TMP", "a.tmp", "sub.tmp"}},
         {"*.*", {".hidden.tmp", "B.TMP", "QV01.cvc", "a.tmp", "c.tmpx", "noext", "sub.tmp"}},
-        {"*", {".hidden.tmp", "B.TMP", "QV01.cvc", "a.tmp", "c.tmpx", "noext", "sub.tmp"}},
         {"qv0*.CVC", {"QV01.cvc"}},
         {"?.tmp", {"B.TMP", "a.tmp"}},
         {"*.ml", {}},
-        {"noext", {"noext"}},
     };
     for (const Case& c : cases) {
         std::optional<std::vector<DirectoryEntry>> entries = ListDirectory(dir.path(), c.pattern);
@@ -75,19 +73,6 @@ TEST(ListDirectory, PatternsMatchWithoutRegardToCase) {
     ASSERT_EQ(subEntry.size(), 1u);
     EXPECT_TRUE(subEntry[0].info.isDirectory);
     EXPECT_FALSE(ListDirectory(dir.File("absent"), "*"));
-}
-
-TEST(FileInfo, SizeAndModificationTimeCanBeReadAndSet) {
-    ScratchDirectory dir;
-    dir.Write("f", "12345");
-    ASSERT_TRUE(SetModificationTime(dir.File("f"), 1000000000));
-    std::optional<FileInfo> info = GetFileInfo(dir.File("f"));
-    ASSERT_TRUE(info);
-    EXPECT_EQ(info->size, 5u);
-    EXPECT_EQ(info->modificationTime, 1000000000);
-    EXPECT_FALSE(info->isDirectory);
-    EXPECT_FALSE(GetFileInfo(dir.File("absent")));
-    EXPECT_FALSE(SetModificationTime(dir.File("absent"), 1));
 }
 
 TEST(MoveFile, AnExistingTargetIsReplacedOnlyWhenAsked) {

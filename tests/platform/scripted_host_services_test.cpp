@@ -5,24 +5,6 @@
 namespace corvane::platform {
 namespace {
 
-TEST(ScriptedHostServices, StatusTextIsCutAtTheLimit) {
-    ScriptedHostServices host;
-    host.SetStatusText(std::string(kMaxStatusText + 1, 'x'));
-    host.SetStatusText(std::string(kMaxStatusText, 'y'));
-    ASSERT_EQ(host.statusTexts.size(), 2u);
-    EXPECT_EQ(host.statusTexts[0], std::string(kMaxStatusText, 'x'));
-    EXPECT_EQ(host.statusTexts[1], std::string(kMaxStatusText, 'y'));
-}
-
-TEST(ScriptedHostServices, ProgressOutsideTheRangeClearsTheControl) {
-    ScriptedHostServices host;
-    for (int value : {0, 64, kProgressRange, kProgressRange + 1, -1, 5, -100}) {
-        host.SetProgress(value);
-    }
-    EXPECT_EQ(host.progressValues, (std::vector<int>{0, 64, 128, -1, -1, 5, -1}));
-    EXPECT_EQ(host.progress, -1);
-}
-
 TEST(ScriptedHostServices, MessagesAnswerFromTheQueueThenWithTheFirstButton) {
     ScriptedHostServices host;
     host.messageAnswers = {MessageAnswer::kNo, MessageAnswer::kCancel};
@@ -59,22 +41,6 @@ TEST(ScriptedHostServices, EchoedMessagesShowTextAndAnswerOnStderr) {
                      "Corvane");
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
               "Save the bookmarks?\n[answered No]\nCannot connect to http://h/\n");
-}
-
-// A queued nullopt is a cancelled dialog; an empty queue cancels too.
-TEST(ScriptedHostServices, DialogsAnswerFromTheirQueuesThenCancel) {
-    ScriptedHostServices host;
-    host.fileAnswers = {std::string("/tmp/a.htm"), std::nullopt};
-    host.credentialAnswers = {Credentials{"user", "secret", true}};
-    host.typeActionAnswers = {TypeAction::kCancel};
-    EXPECT_EQ(host.AskSaveFile("Save As", "*.htm", "a.htm"), "/tmp/a.htm");
-    EXPECT_EQ(host.AskOpenFile("Open", "*.*", ""), std::nullopt);
-    EXPECT_EQ(host.AskOpenFile("Open", "*.*", ""), std::nullopt);
-    EXPECT_EQ(host.fileDialogTitles.size(), 3u);
-    EXPECT_EQ(host.AskUserPassword("Realm", "host.example", {}).value().password, "secret");
-    EXPECT_FALSE(host.AskPassword("user", false));
-    EXPECT_EQ(host.AskTypeAction("video/mpeg"), TypeAction::kCancel);
-    EXPECT_EQ(host.AskTypeAction("video/mpeg"), TypeAction::kSave);
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include "platform/services.h"
 
 #include <gtest/gtest.h>
-#include <sys/utsname.h>
 
 #include <string>
 
@@ -25,12 +24,6 @@ TEST(ServicePort, KnownNamesAnswerTheDatabasePortOthersTheDefault) {
     for (const Case& c : cases) {
         EXPECT_EQ(ServicePort(c.name, c.defaultPort), c.expected) << c.name;
     }
-}
-
-TEST(LocalHostName, MatchesTheKernelsNodeName) {
-    utsname system{};
-    ASSERT_EQ(uname(&system), 0);
-    EXPECT_EQ(LocalHostName(), system.nodename);
 }
 
 }  // namespace

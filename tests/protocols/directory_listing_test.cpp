@@ -7,12 +7,12 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "protocols/local_path.h"
+#include "tests/support/scratch_directory.h"
 
 namespace corvane::protocols {
 namespace {
@@ -27,23 +27,11 @@ class DirectoryListingTest : public ::testing::Test {
     void SetUp() override {
         setenv("TZ", "UTC", 1);
         tzset();
-        char pattern[] = "/tmp/corvane-listing-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root_ = pattern;
-    }
-    void TearDown() override {
-        fs::permissions(root_, fs::perms::owner_all, fs::perm_options::add);
-        for (const auto& entry : fs::recursive_directory_iterator(root_)) {
-            if (entry.is_directory()) {
-                fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add);
-            }
-        }
-        fs::remove_all(root_);
     }
 
     void MakeFile(const std::string& name, std::size_t size, std::time_t time) {
-        const std::string path = root_ + "/" + name;
-        std::ofstream(path, std::ios::binary).put('x');
+        const std::string path = scratch_.File(name);
+        scratch_.Write(name, "x");
         ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(size)), 0);  // sparse when large
         SetTime(path, time);
     }
@@ -78,7 +66,8 @@ class DirectoryListingTest : public ::testing::Test {
                "\">Up to higher level directory</A>\r\n";
     }
 
-    std::string root_;
+    corvane::testing::ScratchDirectory scratch_;
+    std::string root_ = scratch_.path();
 };
 
 TEST_F(DirectoryListingTest, PreparedTreeListsByteForByte) {

@@ -2,9 +2,10 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 #include <gtest/gtest.h>
+
+#include "tests/support/scratch_directory.h"
 
 namespace corvane::protocols {
 namespace {
@@ -13,11 +14,10 @@ namespace fs = std::filesystem;
 using Kind = LocalTarget::Kind;
 
 TEST(LocalTargetTest, UrlsNameTheRootListADirectoryAFileOrNothing) {
-    char pattern[] = "/tmp/corvane-target-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::string root = pattern;
+    corvane::testing::ScratchDirectory scratch;
+    const std::string root = scratch.path();
     fs::create_directory(root + "/d ir");
-    std::ofstream(root + "/d ir/x?.txt") << "x";
+    scratch.Write("d ir/x?.txt", "x");
     const std::string rel = root.substr(1);  // the address path has no leading "/"
 
     const struct {
@@ -45,7 +45,6 @@ TEST(LocalTargetTest, UrlsNameTheRootListADirectoryAFileOrNothing) {
             EXPECT_EQ(target.path, c.local) << c.path;
         }
     }
-    fs::remove_all(root);
 }
 
 }  // namespace

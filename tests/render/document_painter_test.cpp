@@ -92,36 +92,5 @@ TEST_F(DocumentPainterTest, OnlyLinesMeetingTheClipArePainted) {
     EXPECT_EQ(drawn, (std::vector<std::string>{"line 10", "line 11"}));
 }
 
-TEST_F(DocumentPainterTest, ShadedRulesHaveDarkAndLightEdges) {
-    context.PlaceRule(nullptr, RulePlacement{100, 3, kAlignLeft, true});
-    context.PlaceRule(nullptr, RulePlacement{100, 3, kAlignLeft, false});
-    context.Finish();
-    Paint(Rect{0, 0, 800, 600});
-    const auto lines = CallsOf(Call::kLine);
-    ASSERT_EQ(lines.size(), 5u);
-    const Rect r = list.boxes[0].rect;  // 4 high
-    EXPECT_EQ(lines[0].rect, (Rect{r.left, r.top, r.right, r.top}));
-    EXPECT_EQ(lines[1].rect, (Rect{r.left, r.top, r.left, r.bottom}));
-    EXPECT_EQ(lines[2].rect, (Rect{r.left + 1, r.bottom - 1, r.right, r.bottom - 1}));
-    EXPECT_EQ(lines[2].color, kWhite);
-    EXPECT_EQ(lines[3].rect, (Rect{r.right - 1, r.top + 1, r.right - 1, r.bottom}));
-    EXPECT_EQ(lines[4].color, kBlack);  // the unshaded rule: its top edge only
-}
-
-TEST_F(DocumentPainterTest, PlaceholdersShowAnIconAndTheirAltText) {
-    context.PlaceImage(nullptr, ImagePlacement{32 + 3 + 24, 32, 0, 0, kAlignBottom, "alt"}, kLink);
-    context.Finish();
-    Paint(Rect{0, 0, 800, 600});
-    const Rect box = list.boxes[0].rect;
-    const auto frames = CallsOf(Call::kRect);
-    ASSERT_FALSE(frames.empty());
-    EXPECT_EQ(frames[0].rect, box);  // one frame in the link colour
-    EXPECT_EQ(frames[0].color, colors.link);
-    const auto texts = CallsOf(Call::kText);
-    ASSERT_EQ(texts.size(), 1u);
-    EXPECT_EQ(texts[0].text, "alt");
-    EXPECT_EQ(texts[0].rect.left, box.left + 35);
-}
-
 }  // namespace
 }  // namespace corvane::render

@@ -56,14 +56,6 @@ TEST_F(FontTableTest, FontsAreMadeOncePerKey) {
     EXPECT_EQ(surface.fontsCreated, made + 1);
 }
 
-TEST_F(FontTableTest, BaseMetricsComeFromTheBodyFont) {
-    ASSERT_EQ(table.Create(FontSettings{}), CFontTable::Result::kOk);
-    EXPECT_EQ(table.Base().lineHeight, 16);
-    EXPECT_EQ(table.Base().ascent, 12);
-    EXPECT_EQ(table.Base().averageCharWidth, 8);
-    EXPECT_EQ(table.Base().spaceWidth, 8);
-}
-
 TEST_F(FontTableTest, FailuresAreReported) {
     FontSettings settings;
     settings.fixedFace = "Missing Mono";

@@ -86,35 +86,12 @@ TEST_F(HtmlViewTest, PagesDumpAsText) {
     }
 }
 
-TEST_F(HtmlViewTest, TheTwentySeventhLetterItemIsAa) {
-    std::string html = "<ol type=a>";
-    for (int i = 0; i < 27; ++i) html += "<li>item";
-    Show(html + "</ol>");
-    const LayoutBox& label = BoxWithText("aa.");
-    EXPECT_EQ(label.kind, BoxKind::kNumber);
-    EXPECT_EQ(label.rect.right, 10 + 48 - 8);
-}
-
-TEST_F(HtmlViewTest, FontsComeFromTheTable) {
-    Show("<h1>Big</h1><font size=7>Huge</font><font size=1>tiny</font><h1><i>It</i></h1>");
-    EXPECT_EQ(BoxWithText("Big").font->Spec(), (FontSpec{"Times New Roman", 24, 800}));
-    EXPECT_EQ(BoxWithText("Huge").font->Spec().points, 36);
-    EXPECT_EQ(BoxWithText("tiny").font->Spec().points, 8);
-    EXPECT_EQ(BoxWithText("It").font->Spec(), (FontSpec{"Times New Roman", 12, 700, true}));
-}
-
 TEST_F(HtmlViewTest, RuleOfHalfTheLineIsCentred) {
     Show("<hr width=50%>");
     const LayoutBox& rule = view.Layout().Display().boxes.front();
     EXPECT_EQ(rule.kind, BoxKind::kRule);
     EXPECT_EQ(rule.rect.left, 160);
     EXPECT_EQ(rule.rect.Width(), 300);
-}
-
-TEST_F(HtmlViewTest, CentredAndRightAlignedParagraphs) {
-    Show("<center>abc</center><p align=right>abcd</p>");
-    EXPECT_EQ(BoxWithText("abc").rect.left, 10 + (600 - 24) / 2);
-    EXPECT_EQ(BoxWithText("abcd").rect.left, 10 + 600 - 32);
 }
 
 TEST_F(HtmlViewTest, PartialLayoutMatchesWholeLayout) {
@@ -203,17 +180,6 @@ TEST_F(HtmlViewTest, OnlyAWidthChangeLaysOutAgain) {
     EXPECT_EQ(view.LayoutCount(), layouts);
     view.OnRelayout();
     EXPECT_EQ(view.LayoutCount(), layouts + 1);
-}
-
-TEST_F(HtmlViewTest, ScrollSizes) {
-    EXPECT_EQ(MakeScrollSizes(1000, 2000, 0, 0, 0, 0), (ScrollSizes{1000, 2000, 100, 200, 10, 20}));
-    EXPECT_EQ(MakeScrollSizes(-50, 30, 20, 10, 0, 3), (ScrollSizes{50, 30, 20, 10, 2, 3}));
-    std::string html;
-    for (int i = 0; i < 100; ++i) html += "line<br>";
-    Show(html);
-    // 100 lines 18 apart from y 20, and the bottom margin.
-    EXPECT_EQ(window.sizes.totalHeight, 20 + 100 * 18 + 20);
-    EXPECT_EQ(window.sizes.lineHeight, 16);
 }
 
 TEST_F(HtmlViewTest, ScrollsToTheFragmentsAnchor) {

@@ -141,15 +141,6 @@ TEST_F(LayoutContextTest, ListsIndentAndLabelTheirItems) {
     EXPECT_EQ(DumpText(list, DumpMetrics{}), "   * one\n        aa. two\nafter\n");
 }
 
-TEST_F(LayoutContextTest, AnItemOutsideAListStandsThreeWidthsIn) {
-    Flow(600);
-    context->PlaceBullet(nullptr, 3);
-    Text("x");
-    context->Finish();
-    EXPECT_EQ(list.boxes[0].rect.left, 10);
-    EXPECT_EQ(list.boxes[1].rect.left, 34);
-}
-
 TEST_F(LayoutContextTest, NumberLabels) {
     struct Case {
         NumberStyle style;
@@ -259,34 +250,6 @@ TEST_F(LayoutContextTest, ImagesSitOnTheBaselineOrTheLineTop) {
     context->Finish();
     // The 36x38 box's bottom is the baseline at 20 + 38; the text's ascent sits on it too.
     EXPECT_EQ(Placed(), (Strings{"a@10,46", "@18,20", "@54,20"}));
-}
-
-TEST_F(LayoutContextTest, PreformattedTextKeepsLinesAndExpandsTabs) {
-    Flow(100);
-    context->PlacePreformatted(nullptr, "ab\tc\n\nx\ty long line that is never wrapped", 0x200,
-                               nullptr);
-    EXPECT_EQ(Dump(), "ab      c\n\nx       y long line that is never wrapped\n");
-    // The fixed font is 10 points: 13 high, ascent 10, 6 wide.
-    EXPECT_EQ(list.boxes[0].rect, (Rect{10, 22, 64, 35}));
-    // The empty line moves one body line height: the next line starts at 37 + 16.
-    EXPECT_EQ(list.boxes[1].rect.top, 53 + 2);
-}
-
-TEST_F(LayoutContextTest, BlockQuotesAndDefinitionsIndent) {
-    Flow(600);
-    context->BlockQuote(false);
-    Text("quoted");
-    context->Break(BreakKind::kEndOfLine);
-    context->BlockQuote(true);
-    context->SetDefinitionListDepth(1);
-    Text("term");
-    context->DefinitionData(true);  // compact: the short term shares the line
-    Text("data");
-    context->Break(BreakKind::kEndOfLine);
-    context->SetDefinitionListDepth(0);
-    Text("end");
-    context->Finish();
-    EXPECT_EQ(Placed(), (Strings{"quoted@58,20", "term@10,38", "data@58,38", "end@10,56"}));
 }
 
 TEST_F(LayoutContextTest, NoWrapRecordsTheWidestWord) {

@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -20,6 +19,7 @@
 #include "platform/scripted_host_services.h"
 #include "protocols/file_protocol.h"
 #include "tests/html/build_document.h"
+#include "tests/support/scratch_directory.h"
 
 namespace corvane {
 namespace {
@@ -31,20 +31,13 @@ class LocalDocumentsTest : public ::testing::Test {
     void SetUp() override {
         protocols::RegisterFileProtocol();
         html::RegisterTextConvertors();
-        char pattern[] = "/tmp/corvane-local-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root_ = pattern;
     }
     void TearDown() override {
         doc_.reset();
         host_.reset();
         scheduler_.DeleteRetired();
-        fs::remove_all(root_);
     }
-
-    void Write(const std::string& name, const std::string& bytes) {
-        std::ofstream(root_ + "/" + name, std::ios::binary) << bytes;
-    }
+    void Write(const std::string& name, const std::string& bytes) { scratch_.Write(name, bytes); }
 
     // Loads the URL into the window and runs the scheduler until the load is over.
     core::CHTRequest* Load(const std::string& url) {
@@ -67,7 +60,8 @@ class LocalDocumentsTest : public ::testing::Test {
         return words;
     }
 
-    std::string root_;
+    corvane::testing::ScratchDirectory scratch_;
+    std::string root_ = scratch_.path();
     std::uint32_t now_ = 1;
     platform::ScriptedHostServices ui_;
     core::CHTScheduler scheduler_{[this] { return now_ += 10; }};
@@ -90,14 +84,6 @@ TEST_F(LocalDocumentsTest, HtmlFileBecomesAnHtmlDocument) {
     EXPECT_NE(std::find(elements.begin(), elements.end(), "text:406:Hi"), elements.end());
     EXPECT_NE(std::find(elements.begin(), elements.end(), "text:0:text"), elements.end());
     EXPECT_EQ(dynamic_cast<const html::CHTMLDocument&>(*request->document).html->title, "Local");
-}
-
-TEST_F(LocalDocumentsTest, TextFileBecomesPreformattedLines) {
-    Write("notes.txt", "a <b>\r\nc");
-    core::CHTRequest* request = Load("file:" + root_ + "/notes.txt");
-    ASSERT_NE(request, nullptr);
-    EXPECT_EQ(Elements(*request),
-              (std::vector<std::string>{"start", "pre:a <b>", "break:0", "pre:c", "break:2"}));
 }
 
 TEST_F(LocalDocumentsTest, DirectoryBecomesAListingWithLinks) {
@@ -132,18 +118,6 @@ TEST_F(LocalDocumentsTest, ANameLongerThanTheBufferOnceEscapedListsWhole) {
     EXPECT_NE(std::find(elements.begin(), elements.end(), "pre:" + name), elements.end());
 }
 
-// The start page links to "file:///~/".
-TEST_F(LocalDocumentsTest, TildeListsTheHomeDirectory) {
-    const char* savedHome = std::getenv("HOME");
-    const std::string saved = savedHome != nullptr ? savedHome : "";
-    setenv("HOME", root_.c_str(), 1);
-    core::CHTRequest* request = Load("file:///~/");
-    setenv("HOME", saved.c_str(), 1);
-    ASSERT_NE(request, nullptr);
-    const auto& document = *dynamic_cast<const html::CHTMLDocument&>(*request->document).html;
-    EXPECT_EQ(document.title, "Directory Listing of " + root_ + "/");
-}
-
 // A missing file, a FIFO (reading it could block the window) and a file: URL naming a host.
 TEST_F(LocalDocumentsTest, WhatCannotBeServedCannotConnect) {
     ASSERT_EQ(mkfifo((root_ + "/fifo").c_str(), 0600), 0);
@@ -158,13 +132,6 @@ TEST_F(LocalDocumentsTest, WhatCannotBeServedCannotConnect) {
         EXPECT_EQ(ui_.messages[0].icon, platform::MessageIcon::kStop);
         EXPECT_EQ(doc_->Current(), nullptr);
     }
-}
-
-TEST_F(LocalDocumentsTest, TextNamedGifIsTakenForAGifByItsName) {
-    Write("x.gif", "just text, no signature");
-    core::CHTRequest* request = Load("file:" + root_ + "/x.gif");
-    ASSERT_NE(request, nullptr);
-    EXPECT_EQ(request->convertorIndex, core::kTypeImageGif);
 }
 
 }  // namespace

@@ -28,16 +28,6 @@ bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
-TEST(AppMain, VersionAndHelp) {
-    Outcome version = RunCorvane({"--version"});
-    EXPECT_EQ(version.exitCode, 0);
-    EXPECT_EQ(version.out, std::string("Corvane ") + CORVANE_VERSION + "\n");
-    Outcome help = RunCorvane({"--help"});
-    EXPECT_EQ(help.exitCode, 0);
-    EXPECT_TRUE(Contains(help.out, "Usage: corvane")) << help.out;
-    EXPECT_TRUE(help.err.empty());
-}
-
 TEST(AppMain, CommandLineErrorsExitWithTwo) {
     for (const auto& arguments : {std::vector<std::string>{"--bogus"}, {"--profile"}, {"-h"}}) {
         Outcome outcome = RunCorvane(arguments);

@@ -34,38 +34,10 @@ TEST_F(HeadlessTest, DumpTextWritesTheLaidOutLines) {
     EXPECT_EQ(outcome.out, "Head\n\nPara with a link.\n\n   * one\n   * two\n\na       b\n\nend\n");
 }
 
-TEST_F(HeadlessTest, DumpTextWrapsAtTheGivenWidth) {
-    pages.Write("long.html", "word word word word word word word word word word word word");
-    const auto narrow =
-        RunCorvaneProgram(With({"--dump-text", "--width", "150", pages.File("long.html")}));
-    EXPECT_EQ(narrow.exitCode, 0) << narrow.err;
-    EXPECT_GT(std::count(narrow.out.begin(), narrow.out.end(), '\n'), 2);
-    for (size_t start = 0, end; (end = narrow.out.find('\n', start)) != std::string::npos;
-         start = end + 1) {
-        EXPECT_LE(end - start, 30u) << narrow.out;
-    }
-    const auto wide = RunCorvaneProgram(With({"--dump-text", pages.File("long.html")}));
-    EXPECT_EQ(std::count(wide.out.begin(), wide.out.end(), '\n'), 1) << wide.out;
-}
-
 TEST_F(HeadlessTest, DumpSourceWritesTheBytesAsDelivered) {
     const auto outcome = RunCorvaneProgram(With({"--dump-source", pages.File("page.html")}));
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
     EXPECT_EQ(outcome.out, kPage);
-}
-
-TEST_F(HeadlessTest, ADirectoryIsShownAsItsGeneratedListing) {
-    pages.Write("second.txt", "x");
-    const auto source = RunCorvaneProgram(With({"--dump-source", pages.path() + "/"}));
-    EXPECT_EQ(source.exitCode, 0) << source.err;
-    EXPECT_NE(source.out.find("page.html"), std::string::npos) << source.out;
-    EXPECT_NE(source.out.find("second.txt"), std::string::npos) << source.out;
-    EXPECT_NE(source.out.find("\r\n"), std::string::npos);
-
-    const auto text = RunCorvaneProgram(With({"--dump-text", pages.path() + "/"}));
-    EXPECT_EQ(text.exitCode, 0) << text.err;
-    EXPECT_NE(text.out.find("page.html"), std::string::npos) << text.out;
-    EXPECT_EQ(text.out.find('<'), std::string::npos) << text.out;
 }
 
 TEST_F(HeadlessTest, AMissingFileFailsWithTheMessage) {

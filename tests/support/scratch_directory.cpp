@@ -30,7 +30,11 @@ void ScratchDirectory::Write(std::string_view name, std::string_view content) co
 }
 
 std::string ScratchDirectory::Read(std::string_view name) const {
-    std::ifstream in(File(name), std::ios::binary);
+    return ReadFile(File(name));
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
     std::ostringstream content;
     content << in.rdbuf();
     return content.str();

@@ -28,4 +28,7 @@ class ScratchDirectory {
     std::string path_;
 };
 
+// A whole file's content; empty when it cannot be read.
+std::string ReadFile(const std::string& path);
+
 }  // namespace corvane::testing
