@@ -43,6 +43,8 @@ TEST_F(Lifecycle, TwoWindowsShareOneRetrieval) {
     EXPECT_EQ(first.view->shown->useCount, 2);
     EXPECT_TRUE(MessageTexts().empty());
     EXPECT_FALSE(ui.busy);
+    ASSERT_FALSE(ui.statusTexts.empty());
+    EXPECT_EQ(ui.statusTexts.back(), "");  // "Loading Document ..." does not outlive the load
 }
 
 TEST_F(Lifecycle, TwoFormPostsMakeTwoPrivateRequests) {
