@@ -122,9 +122,10 @@ class CHTMLAnchor : public CHTMLElement {
           url(std::move(url)),
           visited(visited) {}
 
-    std::string href;  // as written
-    std::string base;  // the base it was resolved against
-    std::string url;   // canonical, resolved
+    // Const: the document's anchor index keeps views of both.
+    const std::string href;  // as written
+    const std::string base;  // the base it was resolved against
+    std::string url;         // canonical, resolved
     bool visited;
     std::vector<CHTMLElement*> elements;  // text and images inside the link
 };
