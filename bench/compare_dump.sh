@@ -1,7 +1,8 @@
 #!/bin/sh
 # Runs `corvane --dump-text` side by side with `w3m -dump`, `lynx -dump` and `links -dump` on one
 # generated page of about 5 MB and reports, relative to links: the median wall time over several
-# runs and the peak resident memory. Also times corvane's start-up on a one-line page.
+# rounds (every program once per round, so passing load hits all alike) and the peak resident
+# memory. Also times corvane's start-up on a one-line page.
 # usage: compare_dump.sh CORVANE [RUNS]
 set -e
 corvane="$1"
@@ -11,7 +12,7 @@ here=$(dirname "$0")
 
 # The other browsers and the measuring tools are for this comparison only.
 missing=""
-for tool in w3m:w3m lynx:lynx links:links time:/usr/bin/time hyperfine:hyperfine python3:python3; do
+for tool in w3m:w3m lynx:lynx links:links time:/usr/bin/time python3:python3; do
     command -v "${tool#*:}" >/dev/null 2>&1 || missing="$missing ${tool%%:*}"
 done
 if [ -n "$missing" ]; then
@@ -49,33 +50,29 @@ for name in $dumpers; do
 done
 
 set --
-for name in $dumpers; do set -- "$@" -n "$name" "$(command_for "$name" "$work/page.html")"; done
-# No shell between hyperfine and the program; its outlier warnings only matter when it fails.
-hyperfine -N --style none --warmup 1 --runs "$runs" --export-json "$work/page.json" "$@" \
-    >/dev/null 2>"$work/hyperfine.err" || { cat "$work/hyperfine.err" >&2; exit 1; }
+for name in $dumpers; do set -- "$@" "$name=$(command_for "$name" "$work/page.html")"; done
+python3 "$here/paired_times.py" "$runs" 1 "$@" > "$work/page.times"
+python3 "$here/paired_times.py" $((runs * 4)) 2 \
+    "corvane=$(command_for corvane "$work/line.html")" \
+    "links=$(command_for links "$work/line.html")" > "$work/line.times"
 
 for name in $dumpers; do
     /usr/bin/time -v $(command_for "$name" "$work/page.html") 2>"$work/$name.time" >/dev/null
 done
 
-hyperfine -N --style none --warmup 2 --runs $((runs * 4)) --export-json "$work/line.json" \
-    -n corvane "$(command_for corvane "$work/line.html")" \
-    -n links "$(command_for links "$work/line.html")" \
-    >/dev/null 2>"$work/hyperfine.err" || { cat "$work/hyperfine.err" >&2; exit 1; }
-
 python3 - "$work" $dumpers <<'EOF'
-import json, os, re, sys
+import os, re, sys
 work, names = sys.argv[1], sys.argv[2:]
 
 def medians(file):
     with open(os.path.join(work, file)) as f:
-        return {r["command"]: r["median"] for r in json.load(f)["results"]}
+        return {name: float(seconds) for name, seconds in (line.split() for line in f)}
 
 def peak_kb(name):
     with open(os.path.join(work, name + ".time")) as f:
         return int(re.search(r"Maximum resident set size \(kbytes\): (\d+)", f.read()).group(1))
 
-page = medians("page.json")
+page = medians("page.times")
 size = os.path.getsize(os.path.join(work, "page.html"))
 print("Dumping a generated page of %.1f MB as text (median wall time, peak RSS); "
       "ratios relative to links -dump:" % (size / 1e6))
@@ -84,7 +81,7 @@ for name in names:
     print("  %-8s %8.0fms %7.2fx %8.1fMB %7.2fx" % (
         name, page[name] * 1e3, page[name] / page["links"],
         peak_kb(name) / 1024, peak_kb(name) / peak_kb("links")))
-line = medians("line.json")
+line = medians("line.times")
 print("Start-up on a one-line page: corvane %.0fms, links %.0fms (%.2fx)" % (
     line["corvane"] * 1e3, line["links"] * 1e3, line["corvane"] / line["links"]))
 EOF
