@@ -1,5 +1,6 @@
 #!/bin/sh
-# Runs every benchmark binary built into $1/bench.
+# Runs every benchmark binary built into $1/bench, then compares `corvane --dump-text` with other
+# text browsers on a generated page.
 set -e
 found=0
 for b in "$1"/bench/*_bench; do
@@ -8,3 +9,4 @@ for b in "$1"/bench/*_bench; do
     "$b"
 done
 [ "$found" -eq 1 ] || echo "no benchmarks built yet"
+"$(dirname "$0")/compare_dump.sh" "$1/corvane"

@@ -1,5 +1,6 @@
 #!/bin/sh
-# Runs every fuzzer built into $1/fuzz for $2 seconds each, on its committed seed corpus.
+# Runs every fuzzer built into $1/fuzz for $2 seconds each, on its committed seed corpus when it
+# has one.
 set -e
 found=0
 for f in "$1"/fuzz/*_fuzzer; do
@@ -9,6 +10,11 @@ for f in "$1"/fuzz/*_fuzzer; do
     corpus="fuzz/corpus/$name"
     work="$1/fuzz/work-$name"
     mkdir -p "$work"
-    "$f" -max_total_time="$2" -print_final_stats=1 "$work" "$corpus"
+    if [ -d "$corpus" ]; then
+        "$f" -max_total_time="$2" -print_final_stats=1 "$work" "$corpus"
+    else
+        echo "fuzz/run.sh: $name has no seed corpus in $corpus; starting from nothing"
+        "$f" -max_total_time="$2" -print_final_stats=1 "$work"
+    fi
 done
 [ "$found" -eq 1 ] || echo "no fuzzers built yet"

@@ -3,17 +3,12 @@
 #include <algorithm>
 
 namespace corvane::html {
-namespace {
 
-std::string AnchorKey(std::string_view href, std::string_view base) {
-    std::string key;
-    key.reserve(href.size() + 1 + base.size());
-    key.append(href).push_back('\0');
-    key.append(base);
-    return key;
+std::size_t CHTML::AnchorKeyHash::operator()(const AnchorKey& key) const {
+    const std::size_t href = std::hash<std::string_view>{}(key.href);
+    return href ^ (std::hash<std::string_view>{}(key.base) + 0x9e3779b97f4a7c15 + (href << 6) +
+                   (href >> 2));
 }
-
-}  // namespace
 
 CHTML::CHTML(std::string url) : url_(std::move(url)) {
     sentinel_.next = &sentinel_;
@@ -56,13 +51,13 @@ CHTMLElement* CHTML::LastSignificantElement() const {
 }
 
 CHTMLAnchor* CHTML::FindAnchor(std::string_view href, std::string_view base) const {
-    const auto found = anchorsByKey_.find(AnchorKey(href, base));
+    const auto found = anchorsByKey_.find(AnchorKey{href, base});
     return found == anchorsByKey_.end() ? nullptr : found->second;
 }
 
 CHTMLAnchor* CHTML::AddAnchor(std::unique_ptr<CHTMLAnchor> anchor) {
     CHTMLAnchor* added = anchor.get();
-    anchorsByKey_.emplace(AnchorKey(added->href, added->base), added);
+    anchorsByKey_.emplace(AnchorKey{added->href, added->base}, added);
     ownedAnchors_.push_back(std::move(anchor));
     anchors.push_back(added);
     return added;

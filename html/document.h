@@ -91,7 +91,16 @@ class CHTML {
     // Last significant element of the list while elements are appended at its end.
     CHTMLElement* lastSignificant_ = nullptr;
     std::vector<std::unique_ptr<CHTMLAnchor>> ownedAnchors_;
-    std::unordered_map<std::string, CHTMLAnchor*> anchorsByKey_;
+    // Keyed by views of the owned anchors' own HREF and base, so a lookup builds no string.
+    struct AnchorKey {
+        std::string_view href;
+        std::string_view base;
+        bool operator==(const AnchorKey&) const = default;
+    };
+    struct AnchorKeyHash {
+        std::size_t operator()(const AnchorKey& key) const;
+    };
+    std::unordered_map<AnchorKey, CHTMLAnchor*, AnchorKeyHash> anchorsByKey_;
 };
 
 }  // namespace corvane::html

@@ -84,11 +84,12 @@ class CHTMLAnchor;
 class CHTMLText : public CHTMLElement {
   public:
     CHTMLText(std::string_view text, std::uint16_t style, bool preformatted)
-        : CHTMLElement(kElementText), text(text), style(style), preformatted(preformatted) {}
+        : CHTMLElement(kElementText), style(style), preformatted(preformatted), text(text) {}
 
-    std::string_view text;  // kept in the document's arena
+    // The small fields first: they fill the base's tail padding, a long page has many runs.
     std::uint16_t style;
     bool preformatted;
+    std::string_view text;  // kept in the document's arena
     CHTMLAnchor* anchor = nullptr;
     // Filled by the layout.
     int lineTop = 0;
@@ -122,9 +123,10 @@ class CHTMLAnchor : public CHTMLElement {
           url(std::move(url)),
           visited(visited) {}
 
-    std::string href;  // as written
-    std::string base;  // the base it was resolved against
-    std::string url;   // canonical, resolved
+    // Const: the document's anchor index keeps views of both.
+    const std::string href;  // as written
+    const std::string base;  // the base it was resolved against
+    std::string url;         // canonical, resolved
     bool visited;
     std::vector<CHTMLElement*> elements;  // text and images inside the link
 };

@@ -138,20 +138,30 @@ int CHTextConvertor::Convert() {
     return -1;
 }
 
-std::size_t CHTextConvertor::Feed(const std::uint8_t* data, std::size_t length) {
+template <class Convertor>
+std::size_t CHTextConvertor::FeedWith(Convertor& self, const std::uint8_t* data,
+                                      std::size_t length) {
     bool preformatted = builder_->Preformatted();
     for (std::size_t i = 0; i < length; ++i) {
         // 0 tells the tokenizer that the data ended; a NUL inside the data is a blank.
         const int ch = data[i] == 0 ? ' ' : data[i];
-        const int token = PutChar(ch, preformatted);
+        const int token = self.PutChar(ch, preformatted);
         if (token == kTokenNone) continue;
-        if (builder_->HandleToken(token, TokenText()) == CHTMLBuilder::kTableCompleted) {
+        if (builder_->HandleToken(token, self.TokenText()) == CHTMLBuilder::kTableCompleted) {
             replaying_ = true;
             return i + 1;
         }
         preformatted = builder_->Preformatted();
     }
     return length;
+}
+
+std::size_t CHTMLConvertor::Feed(const std::uint8_t* data, std::size_t length) {
+    return FeedWith(*this, data, length);
+}
+
+std::size_t CPlainConvertor::Feed(const std::uint8_t* data, std::size_t length) {
+    return FeedWith(*this, data, length);
 }
 
 int CHTextConvertor::EndOfData() {

@@ -83,13 +83,17 @@ class CHTextConvertor : public core::CHTConvertor {
   protected:
     // Called by Init once the builder exists.
     virtual void Prepare(CHTMLBuilder&) {}
+    // Feed for a final convertor class: its PutChar, called for every byte, is then a direct
+    // call instead of one through the vtable.
+    template <class Convertor>
+    std::size_t FeedWith(Convertor& self, const std::uint8_t* data, std::size_t length);
 
   private:
     class RequestHost;
 
     // Feeds bytes to the builder; stops after a token that completes a table. Answers the bytes
     // used.
-    std::size_t Feed(const std::uint8_t* data, std::size_t length);
+    virtual std::size_t Feed(const std::uint8_t* data, std::size_t length) = 0;
     int EndOfData();
     int Fail(int status);
 
@@ -105,7 +109,7 @@ class CHTextConvertor : public core::CHTConvertor {
     bool failed_ = false;
 };
 
-class CHTMLConvertor : public CHTextConvertor {
+class CHTMLConvertor final : public CHTextConvertor {
   public:
     int PutChar(int ch, bool preformatted) override { return tokenizer_.Feed(ch, preformatted); }
     std::string_view TokenText() const override { return tokenizer_.Text(); }
@@ -114,11 +118,13 @@ class CHTMLConvertor : public CHTextConvertor {
     const core::CRuntimeClass* GetRuntimeClass() const override { return &kRuntimeClass; }
 
   private:
+    std::size_t Feed(const std::uint8_t* data, std::size_t length) override;
+
     CHTMLTokenizer tokenizer_;
 };
 
 // Plain text: every line is preformatted text in the fixed-pitch font, every line end a break.
-class CPlainConvertor : public CHTextConvertor {
+class CPlainConvertor final : public CHTextConvertor {
   public:
     int PutChar(int ch, bool) override { return lines_.PutChar(ch); }
     std::string_view TokenText() const override { return lines_.Text(); }
@@ -130,6 +136,8 @@ class CPlainConvertor : public CHTextConvertor {
     void Prepare(CHTMLBuilder& builder) override { builder.SetPlainMode(); }
 
   private:
+    std::size_t Feed(const std::uint8_t* data, std::size_t length) override;
+
     PlainLines lines_;
 };
 

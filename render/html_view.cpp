@@ -239,9 +239,16 @@ void CHTMLView::LeftButtonUp(Point point) {
 }
 
 std::string CHTMLView::DumpText() const {
+    std::string out;
+    WriteText([&out](std::string_view line) { out += line; });
+    return out;
+}
+
+void CHTMLView::WriteText(const TextSink& sink) const {
     const BaseMetrics& base = fonts_.Base();
-    return render::DumpText(layout_.Display(), DumpMetrics{CLayoutContext::kLeftMargin,
-                                                           base.averageCharWidth, base.lineHeight});
+    render::WriteText(
+        layout_.Display(),
+        DumpMetrics{CLayoutContext::kLeftMargin, base.averageCharWidth, base.lineHeight}, sink);
 }
 
 }  // namespace corvane::render

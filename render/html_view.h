@@ -12,6 +12,7 @@
 
 #include "platform/host_services.h"
 #include "render/flow_layout.h"
+#include "render/text_dump.h"
 
 namespace corvane::render {
 
@@ -89,6 +90,8 @@ class CHTMLView {
 
     const CFlowLayout& Layout() const { return layout_; }
     std::string DumpText() const;
+    // The same text a line at a time, for documents too long to hold twice.
+    void WriteText(const TextSink& sink) const;
     const html::CHTMLElement* HitTest(Point point, const LayoutBox** boxOut = nullptr) const;
     // The status text for a point: the link's URL, with "?x,y" on an ISMAP image.
     std::string LinkTextAt(Point point) const;

@@ -71,7 +71,9 @@ struct LineBox {
 };
 
 struct DisplayList {
-    std::vector<LayoutBox> boxes;
+    // A deque: a long document's boxes grow without a moment where the old and the new copy of
+    // them both sit in memory.
+    std::deque<LayoutBox> boxes;
     std::vector<LineBox> lines;
     // Texts made by layout (number labels, preformatted lines with tabs expanded); a deque so
     // the boxes' views stay valid while it grows.

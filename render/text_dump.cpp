@@ -36,65 +36,103 @@ void AppendBox(std::string& out, const LayoutBox& box, const DumpMetrics& metric
     }
 }
 
-void AppendRow(std::string& out, Row& row, const DumpMetrics& metrics) {
-    std::stable_sort(
-        row.boxes.begin(), row.boxes.end(),
-        [](const LayoutBox* a, const LayoutBox* b) { return a->rect.left < b->rect.left; });
-    const int indent =
-        (row.boxes.front()->rect.left - metrics.leftMargin) / std::max(1, metrics.averageCharWidth);
-    std::string line(std::max(0, indent), ' ');
-    int right = row.boxes.front()->rect.left;
-    for (const LayoutBox* box : row.boxes) {
-        if (box->rect.left > right && !line.empty() && line.back() != ' ') line += ' ';
-        AppendBox(line, *box, metrics);
-        right = std::max(right, box->rect.right);
+// Writes rows as they close, so a long document never sits in memory a second time as text.
+class RowWriter {
+  public:
+    RowWriter(const DumpMetrics& metrics, const TextSink& sink) : metrics_(metrics), sink_(sink) {}
+
+    void Write(Row& row) {
+        line_.clear();
+        if (written_ && row.top - previousBottom_ >= metrics_.lineHeight) line_ += '\n';
+        const auto byLeft = [](const LayoutBox* a, const LayoutBox* b) {
+            return a->rect.left < b->rect.left;
+        };
+        // Boxes mostly come left to right; sorting them anyway would allocate for every line.
+        if (!std::is_sorted(row.boxes.begin(), row.boxes.end(), byLeft))
+            std::stable_sort(row.boxes.begin(), row.boxes.end(), byLeft);
+        const int indent = (row.boxes.front()->rect.left - metrics_.leftMargin) /
+                           std::max(1, metrics_.averageCharWidth);
+        line_.append(std::max(0, indent), ' ');
+        const std::size_t textStart = line_.size();
+        int right = row.boxes.front()->rect.left;
+        for (const LayoutBox* box : row.boxes) {
+            if (box->rect.left > right && line_.size() > textStart && line_.back() != ' ')
+                line_ += ' ';
+            AppendBox(line_, *box, metrics_);
+            right = std::max(right, box->rect.right);
+        }
+        while (!line_.empty() && line_.back() == ' ') line_.pop_back();
+        line_ += '\n';
+        sink_(line_);
+        written_ = true;
+        previousBottom_ = row.bottom;
     }
-    while (!line.empty() && line.back() == ' ') line.pop_back();
-    out += line;
-    out += '\n';
-}
+
+  private:
+    const DumpMetrics& metrics_;
+    const TextSink& sink_;
+    std::string line_;
+    bool written_ = false;
+    int previousBottom_ = 0;
+};
 
 }  // namespace
 
 void AppendLatin1AsUtf8(std::string& out, std::string_view latin1) {
-    for (unsigned char c : latin1) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
+    // Plain ASCII, nearly all of most pages, is copied a run at a time.
+    std::size_t done = 0;
+    for (std::size_t i = 0; i < latin1.size(); ++i) {
+        const auto c = static_cast<unsigned char>(latin1[i]);
+        if (c < 0x80) continue;
+        out.append(latin1.substr(done, i - done));
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+        done = i + 1;
     }
+    out.append(latin1.substr(done));
 }
 
-std::string DumpText(const DisplayList& list, const DumpMetrics& metrics) {
-    // Rows in document order: every line, and every floating image on its own.
-    std::vector<Row> rows;
+void WriteText(const DisplayList& list, const DumpMetrics& metrics, const TextSink& sink) {
+    // Rows in document order: every line, and every floating image on its own. A line is
+    // written when the next one starts; floats met inside it follow it.
+    RowWriter writer(metrics, sink);
+    Row line;
+    bool lineOpen = false;
+    std::vector<const LayoutBox*> floatsInLine;
+    const auto closeLine = [&] {
+        if (lineOpen) writer.Write(line);
+        lineOpen = false;
+        for (const LayoutBox* box : floatsInLine) {
+            Row row{box->rect.top, box->rect.bottom, {box}};
+            writer.Write(row);
+        }
+        floatsInLine.clear();
+    };
     size_t nextLine = 0;
-    size_t lineRow = 0;
-    for (size_t i = 0; i < list.boxes.size(); ++i) {
-        const LayoutBox& box = list.boxes[i];
+    for (const LayoutBox& box : list.boxes) {
         if (IsFloat(box)) {
-            rows.push_back(Row{box.rect.top, box.rect.bottom, {&box}});
+            floatsInLine.push_back(&box);
+            if (!lineOpen) closeLine();
             continue;
         }
         if (box.line < 0) continue;  // on the line still open
         if (static_cast<size_t>(box.line) >= nextLine) {
-            const LineBox& line = list.lines[box.line];
-            rows.push_back(Row{line.top, line.bottom, {}});
+            closeLine();
+            const LineBox& lineBox = list.lines[box.line];
+            line.top = lineBox.top;
+            line.bottom = lineBox.bottom;
+            line.boxes.clear();
+            lineOpen = true;
             nextLine = box.line + 1;
-            lineRow = rows.size() - 1;
         }
-        rows[lineRow].boxes.push_back(&box);
+        line.boxes.push_back(&box);
     }
+    closeLine();
+}
 
+std::string DumpText(const DisplayList& list, const DumpMetrics& metrics) {
     std::string out;
-    const Row* previous = nullptr;
-    for (Row& row : rows) {
-        if (previous && row.top - previous->bottom >= metrics.lineHeight) out += '\n';
-        AppendRow(out, row, metrics);
-        previous = &row;
-    }
+    WriteText(list, metrics, [&out](std::string_view line) { out += line; });
     return out;
 }
 

@@ -5,6 +5,7 @@
 // each vertical gap of at least a line height. Bullets read "*", rules a row of "-", images
 // "[" ALT "]" or "[IMAGE]".
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,10 @@ struct DumpMetrics {
     int lineHeight = 16;
 };
 
+// Receives the dump a line at a time, each line with its newline.
+using TextSink = std::function<void(std::string_view)>;
+
+void WriteText(const DisplayList& list, const DumpMetrics& metrics, const TextSink& sink);
 std::string DumpText(const DisplayList& list, const DumpMetrics& metrics);
 
 // The document's ISO 8859-1 bytes as UTF-8.

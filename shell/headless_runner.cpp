@@ -110,8 +110,14 @@ int RunHeadless(const CommandLine& commandLine, const std::string& profileDirect
     switch (commandLine.headless) {
         case Headless::kDumpSource:
             return shown == loading && WriteAll(stdout, source) ? 0 : 1;
-        case Headless::kDumpText:
-            return WriteAll(stdout, view.DumpText()) ? 0 : 1;
+        case Headless::kDumpText: {
+            bool written = true;
+            view.WriteText([&written](std::string_view line) {
+                written =
+                    written && std::fwrite(line.data(), 1, line.size(), stdout) == line.size();
+            });
+            return written && std::fflush(stdout) == 0 ? 0 : 1;
+        }
         case Headless::kScreenshot: {
             const QImage image = RenderPage(view, surface, width, commandLine.height);
             if (!image.save(FromUtf8(*commandLine.screenshotFile), "PNG")) {
