@@ -159,8 +159,10 @@ std::string CHTMLView::LinkTextAt(Point point) const {
     if (!anchor) return {};
     std::string text = layout_.LinkUrl(anchor);
     if (box->kind == BoxKind::kImage && layout_.IsMap(box->element)) {
-        text += "?" + std::to_string(point.x - box->rect.left - box->spaceX) + "," +
-                std::to_string(point.y - box->rect.top - box->spaceY);
+        text += '?';
+        text += std::to_string(point.x - box->rect.left - box->spaceX);
+        text += ',';
+        text += std::to_string(point.y - box->rect.top - box->spaceY);
     }
     return text;
 }
