@@ -85,6 +85,12 @@ int RunWindow(const CommandLine& commandLine, const std::string& profile, int& a
     };
     if (!frame.ViewWidget().View().ApplySettings(application.ViewSettings())) return kExitFailure;
     CBrowserWindow window(application, frame.ViewWidget().View());
+    core::CDownloadServices& downloads = application.Host().downloads;
+    frame.mayClose = [&] { return downloads.CloseWhenIdle(&window.Document()); };
+    // Sent from inside a download's last step: the window closes on a later turn.
+    downloads.postCloseMessage = [&](core::COvalonDoc*) {
+        application.Loop().Post([&frame] { frame.close(); });
+    };
     frame.SetSession(&window);
     frame.show();
     StartWindow(window, application, commandLine);

@@ -28,10 +28,12 @@ CApplication::CApplication(std::string profileDirectory, platform::EventLoop& lo
                            platform::HostServices& ui)
     : loop_(loop),
       ui_(ui),
-      settings_(profileDirectory, config::StartPageUrl(config::ExecutableDirectory())) {
+      settings_(profileDirectory, config::StartPageUrl(config::ExecutableDirectory())),
+      launcher_(loop) {
     settings_.LoadAllSettings();
     scheduler_ = std::make_unique<core::CHTScheduler>([] { return platform::TickCount(); });
     host_ = std::make_unique<core::CHTHostServices>(ui_, *scheduler_);
+    host_->downloads.launcher = &launcher_;
     RegisterClasses();
     scheduler_->AttachTo(loop_);
 }

@@ -15,6 +15,7 @@
 #include "core/scheduler.h"
 #include "platform/event_loop.h"
 #include "platform/host_services.h"
+#include "platform/program_launcher.h"
 #include "render/html_view.h"
 
 namespace corvane::shell {
@@ -32,6 +33,7 @@ class CApplication {
     platform::EventLoop& Loop() { return loop_; }
     platform::HostServices& Ui() { return ui_; }
     core::CHTScheduler& Scheduler() { return *scheduler_; }
+    platform::ProgramLauncher& Launcher() { return launcher_; }
     core::CHTHostServices& Host() { return *host_; }
 
     // The "Home Page" setting, or the start page beside the executable.
@@ -43,6 +45,8 @@ class CApplication {
     platform::HostServices& ui_;
     config::Settings settings_;
     std::unique_ptr<core::CHTScheduler> scheduler_;
+    // Before the host services: downloads may start applications until the very end.
+    platform::ProgramLauncher launcher_;
     std::unique_ptr<core::CHTHostServices> host_;
 };
 

@@ -1,5 +1,6 @@
 #include "shell/main_frame.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -152,6 +153,14 @@ void CMainFrame::CreateLocationBar() {
     // edit directly: a filter on the line edit would never see Enter.
     location_->installEventFilter(new EnterFilter(location_, [this] { OnLocationEntered(); }));
     connect(location_, qOverload<int>(&QComboBox::activated), this, &CMainFrame::OnLocationChosen);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (mayClose && !mayClose()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }
 
 void CMainFrame::OnLocationEntered() {

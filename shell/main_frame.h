@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 
 #include "shell/browser_session.h"
@@ -33,6 +34,13 @@ class CMainFrame : public QMainWindow {
     void RememberTyped(const std::string& url);
     // Brings the controls up to date with the session.
     void UpdateFromSession();
+
+    // Asked when the window is to close; false keeps it open (downloads still run, and the
+    // window closes itself when the last one ends).
+    std::function<bool()> mayClose;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void CreateActions();

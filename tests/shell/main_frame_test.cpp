@@ -113,5 +113,17 @@ TEST_F(MainFrameTest, TypeAnAddressFollowALinkAndGoBack) {
     EXPECT_NE(window->View().DumpText().find("Go to the second."), std::string::npos);
 }
 
+// A window whose downloads still run stays open when asked to close, and closes when allowed.
+TEST_F(MainFrameTest, CloseWaitsUntilTheWindowMayClose) {
+    bool allowed = false;
+    frame.mayClose = [&] { return allowed; };
+    frame.close();
+    EXPECT_TRUE(frame.isVisible());
+    allowed = true;
+    frame.close();
+    EXPECT_FALSE(frame.isVisible());
+    frame.mayClose = nullptr;
+}
+
 }  // namespace
 }  // namespace corvane::shell
