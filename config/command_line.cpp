@@ -58,15 +58,6 @@ StartupCommand ParseCommandLine(std::span<const std::string> words, bool autoloa
         command.kind = autoloadHomePage ? StartTarget::kHomePage : StartTarget::kNothing;
         return command;
     }
-    for (; next < words.size(); ++next) {
-        const std::string_view word = Trim(words[next]);
-        if (word.empty()) continue;
-        if (word == "-h" && next + 1 < words.size()) {
-            command.historyFile = std::string(Trim(words[++next]));
-        } else if (word.front() != '-') {
-            break;
-        }
-    }
     std::string rest;
     for (; next < words.size(); ++next) {
         if (!rest.empty()) rest.push_back(' ');

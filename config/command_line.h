@@ -1,7 +1,7 @@
 #pragma once
-// What the words of the command line ask for at start-up: an optional history file handed over by
-// the window that started us ("-h" and its path), then an address or a local file to open. The
-// shell removes its own options ("--profile DIR" and the like) before handing the rest here.
+// What the command line asks for at start-up once the shell has taken its options ("-h" with a
+// handed-over history file among them): an address or a local file to open, and reading and
+// removing the history files that one window hands to the next.
 
 #include <span>
 #include <string>
@@ -21,11 +21,11 @@ enum class StartTarget {
 };
 
 struct StartupCommand {
-    std::string historyFile;  // empty when no "-h" was given
     StartTarget kind = StartTarget::kNothing;
     std::string target;
 };
 
+// What the words left after the options ask for; they are joined with spaces into one target.
 StartupCommand ParseCommandLine(std::span<const std::string> words, bool autoloadHomePage);
 
 // A text names a local file when its second character is ":", when it holds "\", or when it

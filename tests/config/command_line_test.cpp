@@ -20,33 +20,24 @@ TEST(CommandLineTest, WordsChooseWhatIsLoaded) {
     struct Case {
         std::vector<std::string> words;
         bool autoload;
-        std::string history;
         StartTarget kind;
         std::string target;
     };
     const Case cases[] = {
-        {{}, true, "", StartTarget::kHomePage, ""},
-        {{}, false, "", StartTarget::kNothing, ""},
-        {{"  ", "\t"}, true, "", StartTarget::kHomePage, ""},
-        {{"www.example.org"}, true, "", StartTarget::kAddress, "www.example.org"},
-        {{"-h", "/tmp/CVH1.TMP", "http://a/"},
-         true,
-         "/tmp/CVH1.TMP",
-         StartTarget::kAddress,
-         "http://a/"},
-        {{"-x", "-h", "/t/h", "-y", "a"}, true, "/t/h", StartTarget::kAddress, "a"},
-        {{"-h"}, true, "", StartTarget::kNothing, ""},
-        {{"/home/a/x.html"}, true, "", StartTarget::kLocalFile, "/home/a/x.html"},
-        {{"./x.html"}, true, "", StartTarget::kLocalFile, "./x.html"},
-        {{"~/x.html"}, true, "", StartTarget::kLocalFile, "~/x.html"},
-        {{"c:\\web\\x.htm"}, true, "", StartTarget::kLocalFile, "c:\\web\\x.htm"},
-        {{"~user"}, true, "", StartTarget::kAddress, "~user"},
-        {{"/home/a", "b.html"}, true, "", StartTarget::kLocalFile, "/home/a b.html"},
+        {{}, true, StartTarget::kHomePage, ""},
+        {{}, false, StartTarget::kNothing, ""},
+        {{"  ", "\t"}, true, StartTarget::kHomePage, ""},
+        {{"www.example.org"}, true, StartTarget::kAddress, "www.example.org"},
+        {{"/home/a/x.html"}, true, StartTarget::kLocalFile, "/home/a/x.html"},
+        {{"./x.html"}, true, StartTarget::kLocalFile, "./x.html"},
+        {{"~/x.html"}, true, StartTarget::kLocalFile, "~/x.html"},
+        {{"c:\\web\\x.htm"}, true, StartTarget::kLocalFile, "c:\\web\\x.htm"},
+        {{"~user"}, true, StartTarget::kAddress, "~user"},
+        {{"/home/a", "b.html"}, true, StartTarget::kLocalFile, "/home/a b.html"},
     };
     for (const Case& c : cases) {
         const StartupCommand command = ParseCommandLine(c.words, c.autoload);
         const std::string trace = c.words.empty() ? "(empty)" : c.words.front();
-        EXPECT_EQ(command.historyFile, c.history) << trace;
         EXPECT_EQ(command.kind, c.kind) << trace;
         EXPECT_EQ(command.target, c.target) << trace;
     }
