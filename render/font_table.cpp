@@ -47,10 +47,10 @@ StyleWord CFontTable::KeyOf(StyleWord style) {
 
 FontSpec CFontTable::DerivedSpec(StyleWord key, const FontSettings& settings) {
     FontSpec spec;
-    const bool fixed = (key & kStyleFixedPitch) != 0;
+    const bool fixed = (key & kStyleFixed) != 0;
     spec.face = fixed ? settings.fixedFace : settings.proportionalFace;
     spec.points = fixed ? settings.fixedPoints : settings.proportionalPoints;
-    if (key & kStyleSizeGiven) spec.points += kSizeDelta[key & kStyleSizeMask];
+    if (key & kStyleFontSize) spec.points += kSizeDelta[key & kStyleSizeMask];
     spec.points = std::max(spec.points, 1);
     spec.weight = IsHeavy(key) ? kFontWeightBold : kFontWeightNormal;
     spec.italic = (key & kStyleItalic) != 0;

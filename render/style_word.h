@@ -1,22 +1,25 @@
 #pragma once
-// Bits of the 16-bit style word every text element carries, also the key of the font table.
+// The 16-bit style word every text element carries is also the key of the font table; its bits
+// are the element model's.
 
 #include <cstdint>
+
+#include "html/style_stack.h"
 
 namespace corvane::render {
 
 using StyleWord = std::uint16_t;
 
-inline constexpr StyleWord kStyleSizeMask = 0x7;   // size 1 to 7
-inline constexpr StyleWord kStyleSizeGiven = 0x8;  // size came from FONT
-inline constexpr StyleWord kStyleBold = 0x20;
-inline constexpr StyleWord kStyleItalic = 0x40;
-inline constexpr StyleWord kStyleUnderline = 0x80;
-inline constexpr StyleWord kStyleFixedPitch = 0x200;
-inline constexpr StyleWord kStyleHeading = 0x400;
-inline constexpr StyleWord kStyleStrong = 0x1000;
-inline constexpr StyleWord kStyleStrike = 0x2000;
-inline constexpr StyleWord kStyleBlink = 0x8000;
+using html::kStyleBlink;
+using html::kStyleBold;
+using html::kStyleFixed;
+using html::kStyleFontSize;
+using html::kStyleHeading;
+using html::kStyleItalic;
+using html::kStyleSizeMask;
+using html::kStyleStrike;
+using html::kStyleStrong;
+using html::kStyleUnderline;
 
 // Bold, heading or strong text: drawn heavier and underlined twice.
 constexpr bool IsHeavy(StyleWord style) {

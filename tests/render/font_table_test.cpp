@@ -35,7 +35,7 @@ TEST_F(FontTableTest, FirstEntriesAndDerivedFonts) {
         {0x200 | kStyleBold, {"Courier New", 10, 700}},
         {0x8 | 7, {"Times New Roman", 36, 400}},  // FONT SIZE=7
         {0x8 | 1, {"Times New Roman", 8, 400}},   // FONT SIZE=1
-        {0x8 | 5 | kStyleFixedPitch, {"Courier New", 14, 400}},
+        {0x8 | 5 | kStyleFixed, {"Courier New", 14, 400}},
         {0x3, {"Times New Roman", 12, 400}},  // BASEFONT never resizes
         {kStyleStrong, {"Times New Roman", 12, 700}},
         {kStyleStrike | kStyleUnderline, {"Times New Roman", 12, 400, false, true}},
