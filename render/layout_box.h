@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "html/element.h"
 #include "render/drawing_surface.h"
 #include "render/geometry.h"
 #include "render/style_word.h"
@@ -27,16 +28,15 @@ enum class BoxKind : std::uint8_t {
     kImage,   // an image or its placeholder
 };
 
-// Alignment codes shared by all layout.
-enum Alignment : int {
-    kAlignTop = 0,
-    kAlignMiddle = 1,
-    kAlignBottom = 2,
-    kAlignLeft = 3,
-    kAlignCentre = 4,
-    kAlignRight = 5,
-    kAlignBaseline = 6,
-};
+// Alignment codes are the element model's, shared by all layout.
+using html::Alignment;
+using html::kAlignBaseline;
+using html::kAlignBottom;
+using html::kAlignCentre;
+using html::kAlignLeft;
+using html::kAlignMiddle;
+using html::kAlignRight;
+using html::kAlignTop;
 
 struct LayoutBox {
     BoxKind kind = BoxKind::kText;
