@@ -4,7 +4,7 @@
 #include <array>
 #include <vector>
 
-#include "core/ascii.h"
+#include "platform/ascii.h"
 #include "core/scheme_registry.h"
 #include "core/url_escapes.h"
 

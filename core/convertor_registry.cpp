@@ -1,6 +1,6 @@
 #include "core/convertor_registry.h"
 
-#include "core/ascii.h"
+#include "platform/ascii.h"
 #include "core/convertor.h"
 #include "core/signature_probes.h"
 

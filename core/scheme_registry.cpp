@@ -1,6 +1,6 @@
 #include "core/scheme_registry.h"
 
-#include "core/ascii.h"
+#include "platform/ascii.h"
 #include "core/protocol.h"
 
 namespace corvane::core {

@@ -1,6 +1,6 @@
 #include "core/url_escapes.h"
 
-#include "core/ascii.h"
+#include "platform/ascii.h"
 
 namespace corvane::core {
 

@@ -1,22 +1,29 @@
 #pragma once
-// ASCII-only case folding for names the program matches without regard to case (profile sections
-// and keys, file patterns). Bytes above 127 compare exactly: their case depends on a character set
-// the bytes do not carry.
+// The program's one set of locale-free ASCII helpers. URLs, protocol texts, profile names and file
+// patterns are compared byte by byte, never through the C library's locale; bytes above 127 compare
+// exactly, since their case depends on a character set the bytes do not carry. They live in the
+// top namespace so that every layer uses the same ones.
 
+#include <string>
 #include <string_view>
 
-namespace corvane::platform {
+namespace corvane {
 
-constexpr char AsciiToLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+constexpr char AsciiLowerChar(char c) {
+    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
+constexpr bool IsAsciiSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+constexpr bool IsAsciiAlpha(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+constexpr bool IsAsciiAlnum(char c) {
+    return IsAsciiAlpha(c) || (c >= '0' && c <= '9');
 }
 
-constexpr bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (AsciiToLower(a[i]) != AsciiToLower(b[i])) return false;
-    }
-    return true;
-}
+std::string AsciiLower(std::string_view text);
+bool EqualsIgnoreCase(std::string_view a, std::string_view b);
+bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix);
 
-}  // namespace corvane::platform
+}  // namespace corvane

@@ -39,7 +39,7 @@ bool MatchesPattern(std::string_view name, std::string_view pattern) {
             starP = p++;
             starN = n;
         } else if (p < pattern.size() &&
-                   (pattern[p] == '?' || AsciiToLower(pattern[p]) == AsciiToLower(name[n]))) {
+                   (pattern[p] == '?' || AsciiLowerChar(pattern[p]) == AsciiLowerChar(name[n]))) {
             ++p;
             ++n;
         } else if (starP != std::string_view::npos) {

@@ -16,7 +16,7 @@ namespace {
 template <typename Section>
 auto* FindEntry(Section& section, std::string_view key) {
     auto it = std::find_if(section.entries.begin(), section.entries.end(), [&](const auto& entry) {
-        return !entry.key.empty() && EqualsIgnoringAsciiCase(entry.key, key);
+        return !entry.key.empty() && EqualsIgnoreCase(entry.key, key);
     });
     return it == section.entries.end() ? nullptr : &*it;
 }
@@ -61,7 +61,7 @@ ProfileSection* ProfileFile::FindSection(std::string_view name) {
 
 const ProfileSection* ProfileFile::FindSection(std::string_view name) const {
     for (const ProfileSection& section : model_.sections) {
-        if (EqualsIgnoringAsciiCase(section.name, name)) return &section;
+        if (EqualsIgnoreCase(section.name, name)) return &section;
     }
     return nullptr;
 }
@@ -106,7 +106,7 @@ bool ProfileFile::DeleteKey(std::string_view section, std::string_view key) {
     ProfileSection* target = FindSection(section);
     if (target == nullptr) return Flush();
     std::size_t removed = std::erase_if(target->entries, [&](const ProfileEntry& entry) {
-        return !entry.key.empty() && EqualsIgnoringAsciiCase(entry.key, key);
+        return !entry.key.empty() && EqualsIgnoreCase(entry.key, key);
     });
     return removed == 0 ? Flush() : Commit();
 }
@@ -114,7 +114,7 @@ bool ProfileFile::DeleteKey(std::string_view section, std::string_view key) {
 bool ProfileFile::DeleteSection(std::string_view section) {
     if (!PrepareChange()) return false;
     std::size_t removed = std::erase_if(model_.sections, [&](const ProfileSection& candidate) {
-        return EqualsIgnoringAsciiCase(candidate.name, section);
+        return EqualsIgnoreCase(candidate.name, section);
     });
     return removed == 0 ? Flush() : Commit();
 }
@@ -126,7 +126,7 @@ std::vector<std::string> ProfileFile::Keys(std::string_view section) const {
     std::unordered_set<std::string> seen;
     for (const ProfileEntry& entry : found->entries) {
         std::string folded = entry.key;
-        for (char& c : folded) c = AsciiToLower(c);
+        for (char& c : folded) c = AsciiLowerChar(c);
         if (!entry.key.empty() && seen.insert(std::move(folded)).second) keys.push_back(entry.key);
     }
     return keys;

@@ -32,7 +32,7 @@ bool NeedsHexEscape(std::string_view text, std::size_t i, ProfileTextRole role) 
 
 int HexDigitValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
-    c = AsciiToLower(c);
+    c = AsciiLowerChar(c);
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     return -1;
 }
@@ -50,7 +50,7 @@ void AppendEntry(ProfileSection& section, std::string_view line) {
 
 ProfileSection& SectionNamed(ProfileModel& model, std::string name) {
     for (ProfileSection& section : model.sections) {
-        if (EqualsIgnoringAsciiCase(section.name, name)) return section;
+        if (EqualsIgnoreCase(section.name, name)) return section;
     }
     return model.sections.emplace_back(ProfileSection{std::move(name), {}});
 }

@@ -1,6 +1,6 @@
 #include "protocols/local_path.h"
 
-#include "core/ascii.h"
+#include "platform/ascii.h"
 #include "core/url_escapes.h"
 
 namespace corvane::protocols {
@@ -26,7 +26,7 @@ std::optional<std::string> UrlPathToLocalPath(std::string_view urlPath, Trailing
         if (c == '\0') return std::nullopt;
         decoded.push_back(c);
     }
-    if (decoded.size() >= 2 && core::IsAsciiAlpha(decoded[0]) && decoded[1] == '|')
+    if (decoded.size() >= 2 && IsAsciiAlpha(decoded[0]) && decoded[1] == '|')
         decoded[1] = ':';
 
     std::string path;

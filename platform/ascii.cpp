@@ -1,6 +1,6 @@
-#include "core/ascii.h"
+#include "platform/ascii.h"
 
-namespace corvane::core {
+namespace corvane {
 
 std::string AsciiLower(std::string_view text) {
     std::string lower(text);
@@ -20,4 +20,4 @@ bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() && EqualsIgnoreCase(text.substr(0, prefix.size()), prefix);
 }
 
-}  // namespace corvane::core
+}  // namespace corvane
