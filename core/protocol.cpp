@@ -61,7 +61,7 @@ int CHTProtocol::ReadMore() {
             return count;
         }
         lastTick = Tick();
-        received += static_cast<std::uint32_t>(count);
+        received += static_cast<std::uint64_t>(count);
         available += count;
         progress->Report(received, request != nullptr ? request->size : 0, lastTick - startTick);
     }
