@@ -11,13 +11,6 @@
 
 namespace corvane::testing {
 
-struct ScriptedPeer::Step {
-    enum class Kind { kExpect, kExpectPattern, kSend, kPause, kClose, kReset, kSilent };
-    Kind kind;
-    std::string text;
-    std::uint32_t milliseconds = 0;
-};
-
 ScriptedPeer::ScriptedPeer(platform::EventLoop& loop) : loop_(loop) {}
 
 ScriptedPeer::~ScriptedPeer() {

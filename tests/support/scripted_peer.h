@@ -68,7 +68,12 @@ class ScriptedPeer {
     bool ClientClosed() const { return clientClosed_; }
 
   private:
-    struct Step;
+    struct Step {
+        enum class Kind { kExpect, kExpectPattern, kSend, kPause, kClose, kReset, kSilent };
+        Kind kind;
+        std::string text;
+        std::uint32_t milliseconds = 0;
+    };
     void OnListenReady();
     void OnReadable();
     void Play();
