@@ -132,6 +132,9 @@ class CHTProtocol : public CObject {
   protected:
     std::int32_t EndedSource(std::uint8_t*, std::int32_t) { return 0; }
     std::uint32_t Tick() const;
+
+  private:
+    bool pumped_ = false;  // the received count has been started
 };
 
 // The protocol for the request's scheme, attached: a scheme with a proxy slot is fetched by the
