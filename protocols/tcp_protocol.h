@@ -89,8 +89,9 @@ class CHTTCP : public core::CHTProtocol {
     void Abort() override;
 
     // Connects to the host text; port 0 (none given) becomes the service's port, or
-    // defaultPort when the services database does not know it. -1 failed, 0 connecting (the
-    // dialogue starts on connect), 1 connected at once (the dialogue has started).
+    // defaultPort when the services database does not know it. Shows "Connecting to ..." and
+    // the wait cursor. -1 failed (error set); otherwise 0, which Open passes on: the data is
+    // still to come, whether the dialogue started at once or starts on connect.
     int Connect(std::string_view hostText, std::string_view service, std::uint16_t defaultPort);
     // The connection is up (error 0) or failed. Subclasses start their dialogue here; the base
     // fails the protocol on an error.
@@ -123,9 +124,9 @@ class CHTTCP : public core::CHTProtocol {
     bool LineIsContinuation() const { return lines_.IsContinuation(); }
 
     // Reads a reply from the line result handed to a handler: the reply code is the number at
-    // the start of the line. A reply whose first line has "-" after the code goes on until a
-    // line that starts with the same code and no "-". Answers 0 while the reply goes on (the
-    // next line comes in the next handler call), the line result once it is complete, and a
+    // the start of the line. A reply whose first line has "-" after the code goes on, over lines
+    // without a code, until a line that starts with a code and no "-". Answers 0 while it goes on
+    // (the next line comes in the next handler call), the line result once it is complete, and a
     // negative result stored as the error.
     int ReadReply(int lineResult);
     std::int16_t replyCode = 0;
