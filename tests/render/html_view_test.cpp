@@ -86,6 +86,30 @@ TEST_F(HtmlViewTest, PagesDumpAsText) {
     }
 }
 
+TEST_F(HtmlViewTest, PlaceholderTextLiesInsideItsFrames) {
+    using Call = testing::FixedMetricsSurface::Call;
+    for (const int border : {0, 1, 4}) {
+        SCOPED_TRACE(border);
+        Show("<img alt=Logo border=" + std::to_string(border) + ">");
+        surface.calls.clear();
+        view.Paint(surface, Rect{0, 0, 620, 400});
+        std::vector<Rect> frames;
+        std::vector<Rect> texts;
+        for (const Call& call : surface.calls) {
+            if (call.kind == Call::kRect) frames.push_back(call.rect);
+            if (call.kind == Call::kText) texts.push_back(call.rect);
+        }
+        // The frames, then the icon's own picture frame.
+        const auto count = static_cast<std::size_t>(std::max(1, border));
+        ASSERT_EQ(frames.size(), count + 1);
+        ASSERT_EQ(texts.size(), 1u);
+        const Rect& innermost = frames[count - 1];
+        EXPECT_GE(texts[0].left, innermost.left + 1 + 32);  // past the icon
+        EXPECT_LE(texts[0].right, innermost.right - 1 - kImageAltGap);
+        EXPECT_EQ(frames.front(), BoxWithText("Logo").rect);
+    }
+}
+
 TEST_F(HtmlViewTest, RuleOfHalfTheLineIsCentred) {
     Show("<hr width=50%>");
     const LayoutBox& rule = view.Layout().Display().boxes.front();
@@ -97,7 +121,8 @@ TEST_F(HtmlViewTest, RuleOfHalfTheLineIsCentred) {
 TEST_F(HtmlViewTest, PartialLayoutMatchesWholeLayout) {
     const std::string page =
         "<h2>Head</h2><p>Some words that wrap across the line more than once, "
-        "with <b>bold</b> and <a href=x>links</a>.<ul><li>one<li>two</ul><pre>a\tb</pre>end";
+        "with <b>bold</b> and <a href=x>links</a>, 1 < 2 <<< "
+        "3.<ul><li>one<li>two</ul><pre>a\tb</pre>end";
     const std::string whole = Show(page, 200);
 
     // The same page arriving in pieces, laid out after each piece.
