@@ -76,6 +76,10 @@ void CFlowLayout::Finish() {
     finished_ = true;
 }
 
+void CFlowLayout::DropClosedLines() {
+    if (context_) context_->DropClosedLines();
+}
+
 int CFlowLayout::DocumentWidth() const {
     if (!context_) return 0;
     return std::max(layoutWidth_, context_->Extent().right + CLayoutContext::kLeftMargin);

@@ -38,6 +38,8 @@ class CFlowLayout {
     void Finish();
 
     const DisplayList& Display() const { return display_; }
+    // Drops the closed lines (see CLayoutContext::DropClosedLines).
+    void DropClosedLines();
     // Size of the laid-out document including its margins.
     int DocumentWidth() const;
     int DocumentHeight() const;

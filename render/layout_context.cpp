@@ -181,8 +181,7 @@ void CLayoutContext::CarryWordToNextLine() {
         head.rect.right = wordX_;
         ++cut;
     }
-    carried.insert(carried.end(), out_.boxes.begin() + static_cast<std::ptrdiff_t>(cut),
-                   out_.boxes.end());
+    for (size_t i = cut; i < out_.boxes.size(); ++i) carried.push_back(out_.boxes[i]);
     out_.boxes.erase(out_.boxes.begin() + static_cast<std::ptrdiff_t>(cut), out_.boxes.end());
     penX_ = wordX_;
     EndLine();
@@ -594,6 +593,17 @@ void CLayoutContext::Centre(bool isEnd) {
     }
     if (centreDepth_ == 0) return;
     if (--centreDepth_ == 0 && alignment_ == kAlignCentre) alignment_ = kAlignLeft;
+}
+
+void CLayoutContext::DropClosedLines() {
+    const std::size_t closed = lineHasBoxes_ ? lineFirstBox_ : out_.boxes.size();
+    out_.boxes.erase(out_.boxes.begin(), out_.boxes.begin() + static_cast<std::ptrdiff_t>(closed));
+    out_.lines.clear();
+    out_.floats.clear();  // floats never lie on the open line
+    lineFirstBox_ -= static_cast<std::uint32_t>(closed);
+    if (inWord_) wordBox_ -= closed;
+    // The open line's boxes may show texts made for them.
+    if (!lineHasBoxes_) out_.madeText.clear();
 }
 
 void CLayoutContext::Finish() {

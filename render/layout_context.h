@@ -75,6 +75,9 @@ class CLayoutContext {
 
     // Closes the open line and reaches below every float.
     void Finish();
+    // Forgets the closed lines and their boxes once they were written out: the open line's
+    // boxes move to the front of the display list.
+    void DropClosedLines();
 
     const Rect& Extent() const { return extent_; }
     int Bottom() const { return bottom_; }
