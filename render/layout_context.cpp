@@ -471,6 +471,7 @@ void CLayoutContext::EndLine() {
         return;
     }
 
+    TrimLineEnd();
     const int used = penX_ - lineStartX_;
     int offset = 0;
     if (centreDepth_ > 0 || alignment_ == kAlignCentre) {
@@ -519,6 +520,17 @@ void CLayoutContext::EndLine() {
     penX_ = LineStartX();
     PlacePendingFloats();
     if (penY_ > kMaxDocumentHeight) DropTheRest();
+}
+
+void CLayoutContext::TrimLineEnd() {
+    LayoutBox& last = out_.boxes.back();
+    if (last.kind != BoxKind::kText || last.line >= 0 || last.text.empty() ||
+        !IsSpace(last.text.back()))
+        return;
+    const size_t end = last.text.find_last_not_of(' ');
+    last.text = last.text.substr(0, end == std::string_view::npos ? 0 : end + 1);
+    last.rect.right = last.rect.left + last.font->TextWidth(last.text);
+    penX_ = last.rect.right;
 }
 
 void CLayoutContext::Break(BreakKind kind) {

@@ -117,6 +117,9 @@ class CLayoutContext {
     void PlaceWords(const html::CHTMLElement* element, std::string_view text, double advance,
                     StyleWord style, const SurfaceFont& font, const html::CHTMLElement* anchor);
     void CarryWordToNextLine();
+    // White space that ends a line is not drawn: no underline runs past its last word, and
+    // centring counts only what shows.
+    void TrimLineEnd();
     void EndWord(bool afterSpace);
     // Past the deepest position a document may reach: ends it with a notice, ignoring the rest.
     void DropTheRest();
