@@ -109,17 +109,8 @@ int Run(const CommandLine& commandLine, int& argc, char** argv) {
         std::fprintf(stderr, "corvane: %s\n", error.c_str());
         return kExitFailure;
     }
-    if (commandLine.headless != CommandLine::Headless::kNone) {
-        // The same drawing with real fonts, on Qt's platform that needs no display.
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        // Qt's chatter about its environment would mix with what the mode writes.
-        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-            if (type == QtCriticalMsg || type == QtFatalMsg)
-                std::fprintf(stderr, "corvane: %s\n", text.toLocal8Bit().constData());
-        });
-        QApplication qtApplication(argc, argv);
-        return RunHeadless(commandLine, *profile);
-    }
+    if (commandLine.headless != CommandLine::Headless::kNone)
+        return RunHeadless(commandLine, *profile, argc, argv);
     if (!HasDisplay()) {
         std::fprintf(stderr,
                      "corvane: there is no display to open a window on.\n"
