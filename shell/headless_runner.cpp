@@ -65,9 +65,13 @@ std::string CurrentDirectory() {
 
 // A target that names a local file becomes its file: URL; anything else is an address.
 std::string TargetUrl(const std::string& target) {
-    if (!config::IsLocalPathText(target)) return target;
     const char* home = std::getenv("HOME");
-    return config::CommandLineFileUrl(target, home ? home : "", CurrentDirectory());
+    const std::string here = CurrentDirectory();
+    const std::string words[] = {target};
+    const config::StartupCommand start =
+        config::ParseCommandLine(words, false, home ? home : "", here);
+    if (start.kind != config::StartTarget::kLocalFile) return target;
+    return config::CommandLineFileUrl(target, home ? home : "", here);
 }
 
 bool WriteAll(std::FILE* stream, std::string_view bytes) {
