@@ -51,20 +51,20 @@ void StartWindow(CBrowserWindow& window, const CApplication& application,
     }
     std::vector<std::string> words;
     if (commandLine.target) words.push_back(*commandLine.target);
+    const char* home = std::getenv("HOME");
     const config::StartupCommand start =
-        config::ParseCommandLine(words, application.Settings().General().autoloadHomePage != 0);
+        config::ParseCommandLine(words, application.Settings().General().autoloadHomePage != 0,
+                                 home ? home : "", CurrentDirectory());
     switch (start.kind) {
         case config::StartTarget::kNothing:
             break;
         case config::StartTarget::kHomePage:
             window.Home();
             break;
-        case config::StartTarget::kLocalFile: {
-            const char* home = std::getenv("HOME");
+        case config::StartTarget::kLocalFile:
             window.Load(
                 config::CommandLineFileUrl(start.target, home ? home : "", CurrentDirectory()));
             break;
-        }
         case config::StartTarget::kAddress:
             window.Load(start.target);
             break;
@@ -91,8 +91,9 @@ int RunWindow(const CommandLine& commandLine, const std::string& profile, int& a
     downloads.postCloseMessage = [&](core::COvalonDoc*) {
         application.Loop().Post([&frame] { frame.close(); });
     };
+    frame.Restore(application.Settings());
     frame.SetSession(&window);
-    frame.show();
+    frame.ShowAsStored();
     StartWindow(window, application, commandLine);
     const int status = qtApplication.exec();
     frame.SetSession(nullptr);

@@ -1,8 +1,10 @@
 #include "shell/browser_window.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
+#include "config/command_line.h"
 #include "core/address.h"
 #include "core/request.h"
 #include "html/text_convertor.h"
@@ -21,6 +23,14 @@ std::vector<CBrowserWindow*>& Windows() {
 const html::CHTML* HtmlOf(const core::CObject* object) {
     if (object == nullptr || !object->IsKindOf(&html::CHTMLDocument::kRuntimeClass)) return nullptr;
     return static_cast<const html::CHTMLDocument*>(object)->html.get();
+}
+
+// "~/" in the location field is the home directory, as in a shell; empty for any other text.
+std::string TypedLocalFileUrl(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    if (!text.starts_with("~/")) return {};
+    const char* home = std::getenv("HOME");
+    return config::CommandLineFileUrl(text, home ? home : "", "/");
 }
 
 }  // namespace
@@ -90,6 +100,7 @@ void CBrowserWindow::ShowTitle(std::string_view title) {
 
 void CBrowserWindow::SetLocationText(std::string_view url, bool remember) {
     location_ = url;
+    locationText_ = url;
     if (remember && onRememberTyped) onRememberTyped(location_);
     Changed();
 }
@@ -119,9 +130,13 @@ void CBrowserWindow::LoadCurrent() {
 }
 
 void CBrowserWindow::Load(const std::string& text) {
-    std::string url = text;
-    core::CompleteTypedUrl(url, location_);
+    std::string url = TypedLocalFileUrl(text);
+    if (url.empty()) {
+        url = text;
+        core::CompleteTypedUrl(url, location_);
+    }
     if (url.empty()) return;
+    locationText_ = url;
     core::COvalonDoc::NavigateOptions options;
     options.remember = true;
     document_->Navigate(url, std::move(options));
