@@ -12,8 +12,13 @@
 namespace corvane::shell {
 namespace {
 
-// How often a growing page is laid out again while it loads.
+// How often a growing page is laid out again while it loads, and how long each time may take:
+// keys, menus and paints are handled between two ticks.
 constexpr std::uint32_t kTickMs = 100;
+constexpr std::uint32_t kLayoutBudgetMs = 25;
+// While the layout is behind what has arrived, ticks follow each other with the loop's other
+// work in between.
+constexpr std::uint32_t kCatchUpTickMs = 1;
 
 std::vector<CBrowserWindow*>& Windows() {
     static std::vector<CBrowserWindow*> windows;
@@ -41,12 +46,16 @@ CBrowserWindow::CBrowserWindow(CApplication& application, render::CHTMLView& vie
     Windows().push_back(this);
     view_.beforeUse = [this] { Revalidate(); };
     view_.onFollowLink = [this](const render::LinkRequest& link) { FollowLink(link); };
+    view_.layoutBudgetMs = kLayoutBudgetMs;
+    view_.onLayoutBehind = [this] { StartTicking(); };
 }
 
 CBrowserWindow::~CBrowserWindow() {
     if (ticker_ != 0) application_.Loop().StopTimer(ticker_);
     view_.beforeUse = nullptr;
     view_.onFollowLink = nullptr;
+    view_.onLayoutBehind = nullptr;
+    view_.layoutBudgetMs = render::CFlowLayout::kNoBudget;
     // The document's end detaches the view; nobody is told any more.
     onChanged = nullptr;
     onRememberTyped = nullptr;
@@ -198,14 +207,25 @@ void CBrowserWindow::Stop() {
 void CBrowserWindow::StartTicking() {
     if (ticker_ != 0) return;
     wasLoading_ = true;
-    ticker_ = application_.Loop().StartTimer(kTickMs, true, [this] { Tick(); });
+    TickEvery(kTickMs);
+}
+
+void CBrowserWindow::TickEvery(std::uint32_t intervalMs) {
+    if (ticker_ != 0) {
+        if (tickMs_ == intervalMs) return;
+        application_.Loop().StopTimer(ticker_);
+    }
+    tickMs_ = intervalMs;
+    ticker_ = application_.Loop().StartTimer(intervalMs, true, [this] { Tick(); });
 }
 
 void CBrowserWindow::Tick() {
     view_.Update();
-    if (IsLoading()) return;
+    const bool caughtUp = view_.LayoutCaughtUp();
+    TickEvery(caughtUp ? kTickMs : kCatchUpTickMs);
+    if (IsLoading() || !caughtUp) return;
     view_.Finish();
-    if (ticker_ != 0) application_.Loop().StopTimer(ticker_);
+    application_.Loop().StopTimer(ticker_);
     ticker_ = 0;
     if (wasLoading_) {
         wasLoading_ = false;

@@ -90,6 +90,7 @@ class CBrowserWindow : public core::IDocumentView,
     void Revalidate();
     void Changed();
     void StartTicking();
+    void TickEvery(std::uint32_t intervalMs);
     void FollowLink(const render::LinkRequest& link);
 
     CApplication& application_;
@@ -102,6 +103,7 @@ class CBrowserWindow : public core::IDocumentView,
     std::string location_;
     std::string locationText_;
     platform::TimerId ticker_ = 0;
+    std::uint32_t tickMs_ = 0;
     bool wasLoading_ = false;
 };
 

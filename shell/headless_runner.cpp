@@ -97,6 +97,8 @@ int RunHeadless(const CommandLine& commandLine, const std::string& profileDirect
     view.OnRelayout();
 
     CBrowserWindow window(application, view);
+    // Nobody waits for input here: the one tick below lays out the whole page.
+    view.layoutBudgetMs = render::CFlowLayout::kNoBudget;
     window.Load(TargetUrl(*commandLine.target));
     std::string source;
     core::CHTRequest* loading =

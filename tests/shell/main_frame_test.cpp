@@ -169,6 +169,33 @@ TEST_F(MainFrameTest, ViewKeysScrollThePage) {
     }
 }
 
+// A long page shows while it arrives, and the loop keeps its turns: a callback posted during
+// the load (as input would be) runs before the page is done, and Stop ends the load.
+TEST_F(MainFrameTest, ALongPageShowsWhileLoadingAndTheWindowKeepsAnswering) {
+    std::string paragraph;
+    for (int i = 0; i < 40; ++i) paragraph += "word" + std::to_string(i) + " ";
+    std::string page;
+    while (page.size() < (3u << 20)) page += "<p>" + paragraph + "<a href=x.html>link</a>\n";
+    pages.Write("long.html", page);
+    window->OpenFile(pages.File("long.html"));
+    const auto hasText = [this] {
+        for (const render::LayoutBox& box : window->View().Layout().Display().boxes) {
+            if (box.kind == render::BoxKind::kText) return true;
+        }
+        return false;
+    };
+    ASSERT_TRUE(loop.RunUntil(hasText, 20000));
+    EXPECT_TRUE(window->IsLoading());
+
+    bool answered = false;
+    loop.Post([&] { answered = true; });
+    ASSERT_TRUE(loop.RunUntil([&] { return answered; }, 20000));
+    EXPECT_TRUE(window->IsLoading());
+    frame.StopAction()->trigger();
+    EXPECT_FALSE(window->IsLoading());
+    EXPECT_TRUE(WaitForLoad());
+}
+
 // The field shows the completed address as soon as a typed one is loaded, so a load that fails
 // still shows what was tried; "~/" is the home directory.
 TEST_F(MainFrameTest, TypedAddressIsCompletedInTheFieldAndTildeIsHome) {
