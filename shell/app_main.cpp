@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QIcon>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -73,6 +74,12 @@ void StartWindow(CBrowserWindow& window, const CApplication& application,
 
 int RunWindow(const CommandLine& commandLine, const std::string& profile, int& argc, char** argv) {
     QApplication qtApplication(argc, argv);
+    // The installed theme's icon when there is one, else the one built into the program.
+    QIcon builtIn;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        builtIn.addFile(QString(":/icons/corvane-%1.png").arg(size));
+    QApplication::setWindowIcon(QIcon::fromTheme("corvane", builtIn));
+    QApplication::setDesktopFileName("corvane");
     QtEventLoop loop;
     CMainFrame frame;
     CApplication application(profile, loop, frame.Host());

@@ -96,6 +96,8 @@ CMainFrame::CMainFrame() {
     CreateLocationBar();
     resize(800, 600);
     setAcceptDrops(true);
+    // The keys scroll the page from the start; Ctrl+L reaches the location field.
+    view_->setFocus();
     UpdateFromSession();
 }
 
