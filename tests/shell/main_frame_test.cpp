@@ -12,6 +12,7 @@
 #include <QStatusBar>
 #include <QWheelEvent>
 
+#include "core/request.h"
 #include "shell/application.h"
 #include "shell/browser_window.h"
 #include "shell/qt_event_loop.h"
@@ -258,6 +259,30 @@ TEST_F(MainFrameTest, PlacementBarsAndTypedListSurviveARestart) {
     EXPECT_TRUE(again.statusBar()->isHidden());
     EXPECT_FALSE(again.StatusBarAction()->isChecked());
     EXPECT_FALSE(again.ToolBar().isHidden());
+}
+
+// Documents no window shows are dropped, least recently shown first, once the held documents pass
+// the limit; going back to one loads it again.
+TEST_F(MainFrameTest, DocumentsPastTheLimitAreDroppedAndLoadAgain) {
+    core::CHTHostServices& host = application->Host();
+    Type(QString::fromStdString(pages.File("first.html")));
+    ASSERT_TRUE(WaitForLoad());
+    core::CHTRequest* first = window->Document().Shown();
+    Type(QString::fromStdString(pages.File("second.html")));
+    ASSERT_TRUE(WaitForLoad());
+    core::CHTRequest* second = window->Document().Shown();
+    EXPECT_NE(first->document, nullptr);  // within the limit: kept for Back
+
+    host.documentLimitBytes = 1;
+    frame.BackAction()->trigger();
+    ASSERT_TRUE(WaitForLoad());
+    EXPECT_NE(first->document, nullptr);
+    EXPECT_EQ(second->document, nullptr);  // shown by no window any more
+    frame.ForwardAction()->trigger();
+    ASSERT_TRUE(WaitForLoad());
+    EXPECT_EQ(frame.windowTitle(), "Corvane - Second");
+    EXPECT_NE(window->View().DumpText().find("Arrived."), std::string::npos);
+    EXPECT_EQ(first->document, nullptr);
 }
 
 // A window whose downloads still run stays open when asked to close, and closes when allowed.
