@@ -4,6 +4,7 @@
 
 #include "html/document.h"
 #include "html/element.h"
+#include "platform/event_loop.h"
 #include "render/list_label.h"
 
 namespace corvane::render {
@@ -38,7 +39,7 @@ void CFlowLayout::SetDocument(const html::CHTML* document) {
     finished_ = false;
 }
 
-void CFlowLayout::Restart(int layoutWidth) {
+void CFlowLayout::Restart(int layoutWidth, std::uint32_t budgetMs) {
     layoutWidth_ = layoutWidth;
     display_.Clear();
     last_ = nullptr;
@@ -46,11 +47,14 @@ void CFlowLayout::Restart(int layoutWidth) {
     const int flowWidth = std::max(1, layoutWidth - 2 * CLayoutContext::kLeftMargin);
     context_ = std::make_unique<CLayoutContext>(fonts_, display_, CLayoutContext::kLeftMargin,
                                                 CLayoutContext::kTopMargin, flowWidth);
-    if (document_) Update();
+    if (document_) Update(budgetMs);
 }
 
-bool CFlowLayout::Update() {
+bool CFlowLayout::Update(std::uint32_t budgetMs) {
     if (!document_ || !context_ || finished_) return false;
+    // The clock is read once per this many elements: cheap, and fine-grained enough.
+    constexpr unsigned kElementsPerClockRead = 256;
+    const std::uint32_t start = budgetMs == kNoBudget ? 0 : platform::TickCount();
     bool placed = false;
     if (last_ && last_->type == html::kElementText) {
         const auto& text = static_cast<const html::CHTMLText&>(*last_);
@@ -60,14 +64,27 @@ bool CFlowLayout::Update() {
         }
     }
     const html::CHTMLElement* element = last_ ? last_->next : document_->First();
+    unsigned sinceClockRead = 0;
     for (; element != document_->End(); element = element->next) {
         LayoutElement(*element);
         last_ = element;
         placed = true;
+        if (budgetMs != kNoBudget && ++sinceClockRead == kElementsPerClockRead) {
+            sinceClockRead = 0;
+            if (platform::TickCount() - start >= budgetMs) break;
+        }
     }
     if (last_ && last_->type == html::kElementText)
         lastTextSize_ = static_cast<const html::CHTMLText&>(*last_).text.size();
     return placed;
+}
+
+bool CFlowLayout::CaughtUp() const {
+    if (!document_ || !context_) return true;
+    if (last_ && last_->type == html::kElementText &&
+        static_cast<const html::CHTMLText&>(*last_).text.size() > lastTextSize_)
+        return false;
+    return (last_ ? last_->next : document_->First()) == document_->End();
 }
 
 void CFlowLayout::Finish() {

@@ -30,10 +30,18 @@ class CFlowLayout {
     void SetDocument(const html::CHTML* document);
     const html::CHTML* Document() const { return document_; }
 
-    // Starts again from the top at the given layout width (the view's client width).
-    void Restart(int layoutWidth);
-    // Lays out the elements added since the last call. Returns true when anything was placed.
-    bool Update();
+    // No limit on the time an update may take.
+    static constexpr std::uint32_t kNoBudget = UINT32_MAX;
+
+    // Starts again from the top at the given layout width (the view's client width), laying out
+    // what the budget allows.
+    void Restart(int layoutWidth, std::uint32_t budgetMs = kNoBudget);
+    // Lays out the elements added since the last call, stopping once about budgetMs have
+    // passed, so a window stays responsive while a long document is laid out. Returns true
+    // when anything was placed.
+    bool Update(std::uint32_t budgetMs = kNoBudget);
+    // Every element the document holds so far is laid out.
+    bool CaughtUp() const;
     // Closes the open line at the end of the data.
     void Finish();
 

@@ -55,7 +55,8 @@ void CHTMLView::SetDocument(const html::CHTML* document, std::string url, std::s
 void CHTMLView::Update() {
     if (beforeUse) beforeUse();
     if (fonts_.Size() == 0) return;
-    if (layout_.Update()) AfterLayout();
+    if (layout_.Update(layoutBudgetMs)) AfterLayout();
+    if (!layout_.CaughtUp() && onLayoutBehind) onLayoutBehind();
 }
 
 void CHTMLView::Finish() {
@@ -90,8 +91,9 @@ void CHTMLView::OnRelayout() {
 void CHTMLView::RelayoutNow() {
     if (fonts_.Size() == 0) return;
     ++layoutCount_;
-    layout_.Restart(clientWidth_);
+    layout_.Restart(clientWidth_, layoutBudgetMs);
     AfterLayout();
+    if (!layout_.CaughtUp() && onLayoutBehind) onLayoutBehind();
 }
 
 void CHTMLView::AfterLayout() {

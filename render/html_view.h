@@ -68,8 +68,11 @@ class CHTMLView {
 
     // Shows a document (or none) whose address is url; resets scrolling and mouse state.
     void SetDocument(const html::CHTML* document, std::string url, std::string base);
-    // Lays out what arrived since the last call and repaints.
+    // Lays out what arrived since the last call, within layoutBudgetMs, and repaints.
     void Update();
+    // Everything that has arrived is laid out. Until then, onLayoutBehind asks the window to
+    // call Update again (after a relayout, or an update cut short by its budget).
+    bool LayoutCaughtUp() const { return layout_.CaughtUp(); }
     // The document is complete.
     void Finish();
 
@@ -84,6 +87,9 @@ class CHTMLView {
     void LeftButtonUp(Point point);
 
     std::function<void(const LinkRequest&)> onFollowLink;
+    std::function<void()> onLayoutBehind;
+    // How long one Update or relayout may lay out; a window sets a small one to stay responsive.
+    std::uint32_t layoutBudgetMs = CFlowLayout::kNoBudget;
     // Runs before the view touches its document (paint, mouse, layout): the window checks there
     // that the document it attached is still the one its request holds.
     std::function<void()> beforeUse;

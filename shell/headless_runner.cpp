@@ -69,9 +69,13 @@ std::string CurrentDirectory() {
 
 // A target that names a local file becomes its file: URL; anything else is an address.
 std::string TargetUrl(const std::string& target) {
-    if (!config::IsLocalPathText(target)) return target;
     const char* home = std::getenv("HOME");
-    return config::CommandLineFileUrl(target, home ? home : "", CurrentDirectory());
+    const std::string here = CurrentDirectory();
+    const std::string words[] = {target};
+    const config::StartupCommand start =
+        config::ParseCommandLine(words, false, home ? home : "", here);
+    if (start.kind != config::StartTarget::kLocalFile) return target;
+    return config::CommandLineFileUrl(target, home ? home : "", here);
 }
 
 bool WriteAll(std::FILE* stream, std::string_view bytes) {
@@ -97,6 +101,8 @@ int LoadAndWrite(const CommandLine& commandLine, const std::string& profileDirec
     view.OnRelayout();
 
     CBrowserWindow window(application, view);
+    // Nobody waits for input here: the one tick below lays out the whole page.
+    view.layoutBudgetMs = render::CFlowLayout::kNoBudget;
     window.Load(TargetUrl(*commandLine.target));
     std::string source;
     core::CHTRequest* loading =
