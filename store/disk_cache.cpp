@@ -190,6 +190,14 @@ bool CDiskCache::SaveIndex() {
 }
 
 void CDiskCache::RemoveLeftoverTemporaries() const {
+    // Indexes are written only under the directory lock, which the caller holds: a half-written
+    // one is a crash's.
+    if (!indexPath_.empty()) {
+        if (auto halfWritten =
+                platform::ListDirectory(directory_, "." + std::string(kCacheIndexName) + ".*")) {
+            for (const auto& entry : *halfWritten) platform::DeleteFile(CopyPath(entry.name));
+        }
+    }
     auto listing = platform::ListDirectory(directory_, std::string(kCopyPrefix) + "*.tmp");
     if (!listing) return;
     for (const auto& entry : *listing) {
