@@ -1,13 +1,29 @@
 #include "shell/application.h"
 
+#include "config/settings_keys.h"
 #include "config/settings_paths.h"
 #include "html/text_convertor.h"
+#include "platform/file_services.h"
 #include "protocols/file_protocol.h"
 #include "render/view_settings.h"
 #include "shell/browser_window.h"
+#include "store/visited_list.h"
 
 namespace corvane::shell {
 namespace {
+
+// Links are drawn visited when their address has a visit time in the running application's
+// request table.
+class VisitedInTable final : public html::VisitedLookup {
+  public:
+    bool IsVisited(std::string_view url) const override {
+        const core::CHTRequestEntry* entry = table != nullptr ? table->FindEntry(url) : nullptr;
+        return entry != nullptr && store::IsVisited(*entry);
+    }
+    core::CHTHostServices* table = nullptr;
+};
+
+VisitedInTable gVisited;
 
 // Protocols and convertors are classes registered once per process.
 void RegisterClasses() {
@@ -16,6 +32,7 @@ void RegisterClasses() {
         html::RegisterTextConvertors();
         html::TextConvertorServices services;
         services.window = &CBrowserWindow::HostFor;
+        services.visited = &gVisited;
         html::SetTextConvertorServices(services);
         return true;
     }();
@@ -40,14 +57,44 @@ CApplication::CApplication(std::string profileDirectory, platform::EventLoop& lo
     host_ = std::make_unique<core::CHTHostServices>(ui_, *scheduler_);
     host_->downloads.launcher = &launcher_;
     host_->SetLoop(&loop_);
+
+    cache_ = std::make_unique<store::CDiskCache>(*host_);
+    const config::CacheSettings& cache = settings_.Cache();
+    // An unusable cache directory leaves copies in the temporary directory, indexed in memory.
+    cache_->Open(config::CacheDirectory(settings_.Section(config::sections::kCache),
+                                        settings_.ProfileDirectory(), ""),
+                 platform::TempDirectory());
+    cache_->SetLimit(cache.limitKBytes);
+    cache_->SetUpdate(static_cast<store::CacheUpdate>(cache.update));
+    cache_->SetClearOnExit(cache.clearOnExit != 0);
+    store::LoadVisited(*host_, VisitedPath());
+    realms_.Load(platform::JoinPath(ProfileDirectory(), store::kRealmFileName));
+    gVisited.table = host_.get();
+
     RegisterClasses();
     scheduler_->AttachTo(loop_);
 }
 
 CApplication::~CApplication() {
     scheduler_->Detach();
+    SaveStores();
+    gVisited.table = nullptr;
     host_.reset();
     scheduler_->DeleteRetired();
+    cache_->Shutdown();
+}
+
+std::string CApplication::VisitedPath() const {
+    return platform::JoinPath(ProfileDirectory(), store::kVisitedFileName);
+}
+
+void CApplication::SaveStores() {
+    const config::DisplaySettings& display = settings_.Display();
+    store::SaveVisited(*host_, VisitedPath(),
+                       display.visitedLinksExpire != 0
+                           ? std::optional<int>(display.visitedLinkDaysValid)
+                           : std::nullopt);
+    realms_.Save(platform::JoinPath(ProfileDirectory(), store::kRealmFileName));
 }
 
 std::string CApplication::HomePage() const {

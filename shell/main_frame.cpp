@@ -17,10 +17,14 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "shell/history_dialog.h"
 #include "shell/qt_text.h"
 
 namespace corvane::shell {
 namespace {
+
+// Marks the Go menu's items that the history rebuilds, with their command numbers.
+constexpr const char* kHistoryCommandProperty = "historyCommand";
 
 // The location field's keys: Enter loads what was typed. The combo box would take Up, Down, Page
 // Up, Page Down and the wheel as a choice of the neighbouring list entry and load it; in the
@@ -129,6 +133,11 @@ void CMainFrame::CreateActions() {
         action->setChecked(true);
         return action;
     };
+    newWindow_ = make(QIcon(), "&New Window", [this] {
+        if (session_) session_->NewWindow();
+    });
+    newWindow_->setShortcut(QKeySequence::New);
+    history_ = make(QIcon(), "H&istory...", [this] { OnHistory(); });
     openLocation_ = make(s->standardIcon(QStyle::SP_DirLinkIcon), "Open &Location...",
                          [this] { OnOpenLocation(); });
     openFile_ = make(s->standardIcon(QStyle::SP_DialogOpenButton), "Open &File...",
@@ -170,6 +179,7 @@ void CMainFrame::CreateActions() {
 
 void CMainFrame::CreateMenus() {
     QMenu* file = menuBar()->addMenu("&File");
+    file->addAction(newWindow_);
     file->addAction(openLocation_);
     file->addAction(openFile_);
     file->addSeparator();
@@ -180,11 +190,47 @@ void CMainFrame::CreateMenus() {
     view->addAction(showToolBar_);
     view->addAction(showLocationBar_);
     view->addAction(showStatusBar_);
-    QMenu* go = menuBar()->addMenu("&Go");
-    go->addAction(back_);
-    go->addAction(forward_);
-    go->addAction(home_);
-    go->addAction(stop_);
+    go_ = menuBar()->addMenu("&Go");
+    go_->addAction(back_);
+    go_->addAction(forward_);
+    go_->addAction(home_);
+    go_->addAction(stop_);
+    go_->addSeparator();
+    go_->addAction(history_);
+    connect(go_, &QMenu::aboutToShow, this, &CMainFrame::RebuildHistoryItems);
+}
+
+void CMainFrame::RebuildHistoryItems() {
+    for (QAction* action : go_->actions()) {
+        if (action->property(kHistoryCommandProperty).isValid()) {
+            go_->removeAction(action);
+            action->deleteLater();
+        }
+    }
+    if (!session_) return;
+    const auto items = session_->HistoryItems();
+    if (!items.empty()) go_->addSeparator()->setProperty(kHistoryCommandProperty, 0);
+    for (const store::HistoryMenuItem& item : items) {
+        QAction* action = go_->addAction(FromUtf8(item.text));
+        action->setProperty(kHistoryCommandProperty, item.command);
+        action->setCheckable(item.checked);
+        action->setChecked(item.checked);
+        const int command = item.command;
+        connect(action, &QAction::triggered, this, [this, command] {
+            if (!session_) return;
+            if (command == store::kMoreHistoryCommand) {
+                OnHistory();
+            } else {
+                session_->GoToHistoryEntry(command - store::kFirstHistoryCommand);
+            }
+        });
+    }
+}
+
+void CMainFrame::OnHistory() {
+    if (!session_) return;
+    HistoryDialog dialog(*session_, this);
+    dialog.exec();
 }
 
 void CMainFrame::CreateToolBar() {

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QMainWindow>
 #include <QToolBar>
+#include <QMenu>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -41,6 +42,8 @@ class CMainFrame : public QMainWindow {
     QAction* ToolBarAction() const { return showToolBar_; }
     QAction* LocationBarAction() const { return showLocationBar_; }
     QAction* StatusBarAction() const { return showStatusBar_; }
+    QAction* NewWindowAction() const { return newWindow_; }
+    QMenu* GoMenu() const { return go_; }
 
     // Puts an address at the top of the location list (at most 20 kept).
     void RememberTyped(const std::string& url);
@@ -75,6 +78,9 @@ class CMainFrame : public QMainWindow {
     void ShowTypedList();
     void Store();
     config::MainFramePlacement CurrentPlacement() const;
+    // Replaces the Go menu's history items with the session's.
+    void RebuildHistoryItems();
+    void OnHistory();
 
     std::unique_ptr<QtHostServices> host_;
     HtmlViewWidget* view_ = nullptr;
@@ -88,6 +94,9 @@ class CMainFrame : public QMainWindow {
     std::optional<config::CSettingsSection> urlListSection_;
     config::MainFramePlacement stored_;
 
+    QMenu* go_ = nullptr;
+    QAction* newWindow_ = nullptr;
+    QAction* history_ = nullptr;
     QAction* openLocation_ = nullptr;
     QAction* openFile_ = nullptr;
     QAction* exit_ = nullptr;
