@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -10,6 +11,7 @@
 
 #include "config/command_line.h"
 #include "platform/profile_directory.h"
+#include "platform/whole_file.h"
 #include "shell/application.h"
 #include "shell/browser_window.h"
 #include "shell/command_line.h"
@@ -107,6 +109,7 @@ int Run(const CommandLine& commandLine, int& argc, char** argv) {
         std::fprintf(stderr, "corvane: %s\n", error.c_str());
         return kExitFailure;
     }
+    platform::RemoveLeftoverTemporaries(*profile);
     if (commandLine.headless != CommandLine::Headless::kNone) {
         // The same drawing with real fonts, on Qt's platform that needs no display.
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -131,6 +134,9 @@ int Run(const CommandLine& commandLine, int& argc, char** argv) {
 }  // namespace
 
 int AppMain(int argc, char** argv) {
+    // A file-size limit must fail the write that meets it, which is then reported, instead of
+    // killing the program in the middle of it.
+    std::signal(SIGXFSZ, SIG_IGN);
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
     CommandLineParse parse = ParseCommandLine(arguments);

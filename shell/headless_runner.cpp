@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <QBuffer>
 #include <cstdio>
 
 #include "config/command_line.h"
@@ -9,6 +10,7 @@
 #include "core/load_task.h"
 #include "core/request.h"
 #include "platform/scripted_host_services.h"
+#include "platform/whole_file.h"
 #include "shell/application.h"
 #include "shell/browser_window.h"
 #include "shell/page_image.h"
@@ -120,9 +122,21 @@ int RunHeadless(const CommandLine& commandLine, const std::string& profileDirect
         }
         case Headless::kScreenshot: {
             const QImage image = RenderPage(view, surface, width, commandLine.height);
-            if (!image.save(FromUtf8(*commandLine.screenshotFile), "PNG")) {
-                std::fprintf(stderr, "corvane: cannot write %s\n",
-                             commandLine.screenshotFile->c_str());
+            // Written whole or not at all: a full disk leaves no truncated picture behind.
+            QByteArray png;
+            QBuffer buffer(&png);
+            std::error_code error;
+            if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
+                error = std::make_error_code(std::errc::not_enough_memory);
+            } else {
+                error = platform::WriteFileAtomically(
+                    *commandLine.screenshotFile,
+                    std::string_view(png.constData(), static_cast<std::size_t>(png.size())),
+                    platform::NewFileAccess::kUmask);
+            }
+            if (error) {
+                std::fprintf(stderr, "corvane: cannot write %s: %s\n",
+                             commandLine.screenshotFile->c_str(), error.message().c_str());
                 return 1;
             }
             return 0;
