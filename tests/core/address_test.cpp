@@ -167,6 +167,8 @@ TEST(CompleteTypedUrl, Rules) {
         {"news.host/group", "news://news.host/group"},
         {"whois.internic.net", "whois://whois.internic.net"},
         {"telnet.host", "telnet://telnet.host"},
+        {"TN3270.ibm.com", "tn3270://TN3270.ibm.com"},
+        {"Gopher.floodgap.com", "gopher://Gopher.floodgap.com"},
         {"example.com", "http://example.com"},
         {"c:\\temp\\x.htm", "file:/c|/temp/x.htm"},
         {"\\\\server\\share", "file:////server/share"},
