@@ -38,6 +38,8 @@ class CFlowLayout {
     void Finish();
 
     const DisplayList& Display() const { return display_; }
+    // Drops the closed lines (see CLayoutContext::DropClosedLines).
+    void DropClosedLines();
     // Size of the laid-out document including its margins.
     int DocumentWidth() const;
     int DocumentHeight() const;
@@ -53,12 +55,15 @@ class CFlowLayout {
 
   private:
     void LayoutElement(const html::CHTMLElement& element);
+    void LayoutText(const html::CHTMLText& text, std::size_t from);
 
     CFontTable& fonts_;
     const html::CHTML* document_ = nullptr;
     DisplayList display_;
     std::unique_ptr<CLayoutContext> context_;
     const html::CHTMLElement* last_ = nullptr;  // the last element laid out
+    // How much of the last element's text was laid out: later pieces of text may join it.
+    std::size_t lastTextSize_ = 0;
     int layoutWidth_ = 0;
     bool finished_ = false;
 };

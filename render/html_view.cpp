@@ -106,6 +106,10 @@ void CHTMLView::AfterLayout() {
         }
     }
     window_.Repaint(Rect{});
+    if (textStream_) {
+        textStream_->Write(layout_.Display());
+        layout_.DropClosedLines();
+    }
 }
 
 void CHTMLView::Paint(DrawingSurface& surface, const Rect& area) {
@@ -246,11 +250,13 @@ std::string CHTMLView::DumpText() const {
     return out;
 }
 
-void CHTMLView::WriteText(const TextSink& sink) const {
+DumpMetrics CHTMLView::TextMetrics() const {
     const BaseMetrics& base = fonts_.Base();
-    render::WriteText(
-        layout_.Display(),
-        DumpMetrics{CLayoutContext::kLeftMargin, base.averageCharWidth, base.lineHeight}, sink);
+    return DumpMetrics{CLayoutContext::kLeftMargin, base.averageCharWidth, base.lineHeight};
+}
+
+void CHTMLView::WriteText(const TextSink& sink) const {
+    render::WriteText(layout_.Display(), TextMetrics(), sink);
 }
 
 }  // namespace corvane::render

@@ -92,6 +92,11 @@ class CHTMLView {
     std::string DumpText() const;
     // The same text a line at a time, for documents too long to hold twice.
     void WriteText(const TextSink& sink) const;
+    DumpMetrics TextMetrics() const;
+    // From now on every line is written to the stream as soon as it is laid out, and then
+    // forgotten, so a document dumped as it arrives is never held laid out whole. Painting and
+    // hit testing see only the line still open; nullptr ends it.
+    void StreamTextTo(CTextStream* stream) { textStream_ = stream; }
     const html::CHTMLElement* HitTest(Point point, const LayoutBox** boxOut = nullptr) const;
     // The status text for a point: the link's URL, with "?x,y" on an ISMAP image.
     std::string LinkTextAt(Point point) const;
@@ -112,6 +117,7 @@ class CHTMLView {
     int clientWidth_ = 0;
     int clientHeight_ = 0;
     int layoutCount_ = 0;
+    CTextStream* textStream_ = nullptr;
     bool relayoutPosted_ = false;
     bool scrolledToTarget_ = false;
 

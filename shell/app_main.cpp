@@ -15,6 +15,7 @@
 #include "shell/application.h"
 #include "shell/browser_window.h"
 #include "shell/command_line.h"
+#include "shell/download_window.h"
 #include "shell/headless_runner.h"
 #include "shell/main_frame.h"
 #include "shell/qt_event_loop.h"
@@ -85,6 +86,7 @@ int RunWindow(const CommandLine& commandLine, const std::string& profile, int& a
             QApplication::restoreOverrideCursor();
         }
     };
+    application.Host().makeDownloadReporter = MakeDownloadWindow;
     if (!frame.ViewWidget().View().ApplySettings(application.ViewSettings())) return kExitFailure;
     CBrowserWindow window(application, frame.ViewWidget().View());
     core::CDownloadServices& downloads = application.Host().downloads;
@@ -110,17 +112,8 @@ int Run(const CommandLine& commandLine, int& argc, char** argv) {
         return kExitFailure;
     }
     platform::RemoveLeftoverTemporaries(*profile);
-    if (commandLine.headless != CommandLine::Headless::kNone) {
-        // The same drawing with real fonts, on Qt's platform that needs no display.
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        // Qt's chatter about its environment would mix with what the mode writes.
-        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-            if (type == QtCriticalMsg || type == QtFatalMsg)
-                std::fprintf(stderr, "corvane: %s\n", text.toLocal8Bit().constData());
-        });
-        QApplication qtApplication(argc, argv);
-        return RunHeadless(commandLine, *profile);
-    }
+    if (commandLine.headless != CommandLine::Headless::kNone)
+        return RunHeadless(commandLine, *profile, argc, argv);
     if (!HasDisplay()) {
         std::fprintf(stderr,
                      "corvane: there is no display to open a window on.\n"
