@@ -4,9 +4,9 @@
 #include <array>
 #include <vector>
 
-#include "platform/ascii.h"
 #include "core/scheme_registry.h"
 #include "core/url_escapes.h"
+#include "platform/ascii.h"
 
 namespace corvane::core {
 namespace {
@@ -53,8 +53,12 @@ void ParseAddress(CHTAddress& address, std::string_view text, const CHTAddress* 
         }
     }
 
+    // A scheme that never writes a location never reads one either, so its canonical string
+    // reads back as itself ("mailto:////a" keeps its path).
     bool locationFollows = false;
-    if (rest.starts_with("//")) {
+    const bool readsLocation =
+        address.scheme == kSchemeNone || Schemes().HasNetworkLocation(address.scheme);
+    if (readsLocation && rest.starts_with("//")) {
         rest.remove_prefix(2);
         locationFollows = true;
     }
@@ -93,19 +97,10 @@ CHTAddress ParseAddress(std::string_view text, const CHTAddress* base) {
 }
 
 void NormalizeDotSegments(std::string& path) {
-    std::string_view rest(path);
-    for (;;) {
-        if (rest.starts_with("./")) {
-            rest.remove_prefix(2);
-        } else if (rest.starts_with("../")) {
-            rest.remove_prefix(3);
-        } else {
-            break;
-        }
-    }
+    const std::string_view rest(path);
     // One pass over the segments with a stack of kept ones, so that hostile paths full of ".."
-    // cost linear time. Only a segment that follows a kept one is read as "." or "..": the first
-    // segment of the path is always taken as written.
+    // cost linear time. A "." or ".." with nothing before it to remove is dropped too, so the
+    // result holds neither and stays the same when it is read again.
     std::vector<std::string_view> kept;
     std::size_t position = 0;
     while (position <= rest.size()) {
@@ -113,9 +108,9 @@ void NormalizeDotSegments(std::string& path) {
         bool last = slash == std::string_view::npos;
         std::string_view segment = rest.substr(position, last ? rest.npos : slash - position);
         position = last ? rest.size() + 1 : slash + 1;
-        if (!kept.empty() && segment == ".") {
-        } else if (!kept.empty() && segment == "..") {
-            kept.pop_back();
+        if (segment == ".") {
+        } else if (segment == "..") {
+            if (!kept.empty()) kept.pop_back();
         } else {
             kept.push_back(segment);
         }
@@ -139,13 +134,20 @@ std::string FormatAddress(const CHTAddress& address) {
         locationWritable = schemes.HasNetworkLocation(address.scheme);
     }
     bool locationWritten = locationWritable && address.hasLocation;
-    if (locationWritten) {
+    const bool slashBeforePath = locationWritten || address.absolutePath;
+    // A path that would begin with "//" after the colon of a scheme with locations would read
+    // back as a location: an empty location in front keeps it a path.
+    const bool pathLooksLikeLocation =
+        !locationWritten && locationWritable &&
+        std::string_view(address.path).starts_with(slashBeforePath ? "/" : "//");
+    if (locationWritten || pathLooksLikeLocation) {
         text += "//";
-        text += address.host;
+        if (locationWritten) text += address.host;
     }
-    if (locationWritten || address.absolutePath) text += '/';
+    if (slashBeforePath || pathLooksLikeLocation) text += '/';
     text += address.path;
-    if (!address.anchor.empty()) {
+    // An empty anchor still needs its "#" when the path holds one: the last "#" splits.
+    if (!address.anchor.empty() || address.path.find('#') != std::string::npos) {
         text += '#';
         text += address.anchor;
     }

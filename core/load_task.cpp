@@ -1,5 +1,8 @@
 #include "core/load_task.h"
 
+#include <algorithm>
+
+#include "core/address.h"
 #include "core/document.h"
 #include "core/host_services.h"
 #include "core/protocol.h"
@@ -158,8 +161,11 @@ int CLoadTask::Complete() {
         if (IsRetired()) return kStepFinished;
     }
     if (request.refreshSeconds >= 0) {
-        window_.StartRefresh(request.refreshUrl.empty() ? request.canonicalUrl : request.refreshUrl,
-                             request.refreshSeconds);
+        std::string target = request.refreshUrl.empty() ? request.canonicalUrl : request.refreshUrl;
+        // A page that reloads itself at once would load again and again at full speed.
+        const bool itself = FormatAddress(ParseAddress(target)) == request.canonicalUrl;
+        window_.StartRefresh(std::move(target),
+                             itself ? std::max(request.refreshSeconds, 1) : request.refreshSeconds);
     }
     window_.StopLoad();
     return kStepFinished;

@@ -24,8 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                  text.substr(2 * third)};
     if (parts[1].empty()) return 0;
     ProfileModel model;
-    model.sections.push_back(
-        {std::string(parts[0]), {{std::string(parts[1]), std::string(parts[2])}}});
+    AppendProfileEntry(AddProfileSection(model, parts[0]),
+                       {std::string(parts[1]), std::string(parts[2])});
     ProfileModel reread = ParseProfile(SerializeProfile(model));
     if (reread.sections.size() != 1 || reread.sections[0].entries.size() != 1 ||
         reread.sections[0].name != parts[0] || reread.sections[0].entries[0].key != parts[1] ||

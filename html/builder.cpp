@@ -486,9 +486,25 @@ void CHTMLBuilder::Rule(std::string_view text) {
     AddBreak(kEndOfLine);
 }
 
-void CHTMLBuilder::ParagraphGapUnlessAfterListItem() {
+// A block that opens an item's content (`<li><p>Text`, `<dd><pre>`) starts on the item's line:
+// a gap there would leave the bullet or the term alone above its text.
+bool CHTMLBuilder::DirectlyAfterItemStart() const {
     const CHTMLElement* last = document_.LastSignificantElement();
-    if (!last || !IsListItem(last->type)) AddBreak(kParagraphGap);
+    if (last && IsListItem(last->type)) return true;
+    // A term or definition marker is no significant element. Real pages put an anchor name or
+    // an alignment or two after it; the bound keeps a hostile run of thousands linear.
+    constexpr int kMarkersLookedPast = 8;
+    const CHTMLElement* e = document_.Last();
+    for (int passed = 0; passed <= kMarkersLookedPast && e != document_.End(); ++passed) {
+        if (e->type != kElementAlignment && e->type != kElementAnchorName)
+            return e->type == kElementDefinitionData;
+        e = e->previous;
+    }
+    return false;
+}
+
+void CHTMLBuilder::ParagraphGapUnlessAfterItemStart() {
+    if (!DirectlyAfterItemStart()) AddBreak(kParagraphGap);
 }
 
 void CHTMLBuilder::EndOfLineUnlessAfterBreak() {
@@ -497,7 +513,7 @@ void CHTMLBuilder::EndOfLineUnlessAfterBreak() {
 }
 
 void CHTMLBuilder::Heading(int number, bool isEnd, std::string_view text) {
-    ParagraphGapUnlessAfterListItem();
+    ParagraphGapUnlessAfterItemStart();
     if (!isEnd) {
         context_->styles.Push(static_cast<std::uint32_t>(number));
         AddAlignment(BlockAlignment(text));
@@ -508,12 +524,12 @@ void CHTMLBuilder::Heading(int number, bool isEnd, std::string_view text) {
 }
 
 void CHTMLBuilder::Paragraph(bool isEnd, std::string_view text) {
-    AddBreak(kParagraphGap);
+    ParagraphGapUnlessAfterItemStart();
     AddAlignment(isEnd ? kAlignLeft : BlockAlignment(text));
 }
 
 void CHTMLBuilder::BlockQuote(bool isEnd) {
-    AddBreak(kParagraphGap);
+    ParagraphGapUnlessAfterItemStart();
     AddAlignment(kAlignLeft);
     AddElement<CHTMLBlockMarker>(kElementBlockQuote, isEnd);
     int& depth = context_->blockQuoteDepth;
@@ -531,8 +547,7 @@ void CHTMLBuilder::Pre(bool isEnd) {
         Xmp(true);
         return;
     }
-    const CHTMLElement* last = document_.LastSignificantElement();
-    if (!last || !IsListItem(last->type)) {
+    if (!DirectlyAfterItemStart()) {
         AddBreak(kParagraphGap);
         AddAlignment(kAlignLeft);
     }
@@ -653,6 +668,8 @@ void CHTMLBuilder::DefinitionTerm() {
     EndOfLineUnlessAfterBreak();
     StyleStack& styles = context_->styles;
     if (styles.Empty() || styles.Top() != kMarkerDt) styles.Push(kMarkerDt);
+    // Every term starts at the list's margin, also after a definition.
+    AddElement<CHTMLDefinitionData>(context_->compact, true);
 }
 
 void CHTMLBuilder::DefinitionData(bool isEnd) {

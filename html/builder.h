@@ -76,7 +76,8 @@ class CHTMLBuilder {
     void ListItem();
     void DefinitionTerm();
     void DefinitionData(bool isEnd);
-    void ParagraphGapUnlessAfterListItem();
+    bool DirectlyAfterItemStart() const;
+    void ParagraphGapUnlessAfterItemStart();
     void EndOfLineUnlessAfterBreak();
     void PopIfOnTop(std::uint32_t value);
 

@@ -220,12 +220,13 @@ class CHTMLBulletItem : public CHTMLElement {
     std::int32_t shape;
 };
 
-// Type 17.
+// Type 17: DD, or with `term` set DT, which takes the definition indent back to the margin.
 class CHTMLDefinitionData : public CHTMLElement {
   public:
-    explicit CHTMLDefinitionData(bool compact)
-        : CHTMLElement(kElementDefinitionData), compact(compact) {}
+    explicit CHTMLDefinitionData(bool compact, bool term = false)
+        : CHTMLElement(kElementDefinitionData), compact(compact), term(term) {}
     bool compact;
+    bool term;
 };
 
 // Type 19.

@@ -16,7 +16,10 @@ constexpr std::size_t LongestTagName() {
 
 int LookupTag(std::string_view text) {
     std::size_t length = 0;
-    while (length < text.size() && !IsSpace(static_cast<unsigned char>(text[length]))) ++length;
+    // "<br/>" names BR: the slash of an empty XML-style tag is not part of the name.
+    while (length < text.size() && !IsSpace(static_cast<unsigned char>(text[length])) &&
+           text[length] != '/')
+        ++length;
     // A name longer than every row cannot match one; a shorter one is compared lower-cased,
     // which orders it against the rows exactly as a case-insensitive comparison would.
     constexpr std::size_t kLongest = LongestTagName();

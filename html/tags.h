@@ -30,6 +30,8 @@ inline constexpr int kA = 2, kAddress = 3, kB = 4, kBase = 5, kBlockquote = 6, k
                      kTh = 53, kTitle = 54, kTr = 55, kTt = 56, kU = 57, kUl = 58, kVar = 59,
                      kXmp = 60, kCenter = 62, kFont = 63, kBasefont = 64, kBlink = 68, kBig = 71,
                      kSmall = 72;
+// Their content is never shown: the tokenizer drops it up to the element's own end tag.
+inline constexpr int kScript = 73, kStyle = 74;
 // Never produced by the tokenizer: 65 is a second spelling of PLAINTEXT for the builder, 70 ends
 // a replayed table cell.
 inline constexpr int kPlaintextAlias = 65;
@@ -42,20 +44,21 @@ struct TagRow {
 };
 
 // Ascending by name: the lookup is a binary search.
-inline constexpr std::array<TagRow, 65> kTagTable{{
-    {2, "a"},          {3, "address"},   {4, "b"},          {5, "base"},     {64, "basefont"},
-    {71, "big"},       {68, "blink"},    {6, "blockquote"}, {7, "body"},     {8, "br"},
-    {9, "caption"},    {62, "center"},   {10, "cite"},      {11, "code"},    {12, "dd"},
-    {13, "dir"},       {14, "dl"},       {15, "dt"},        {16, "em"},      {17, "fig"},
-    {63, "font"},      {18, "form"},     {19, "h1"},        {20, "h2"},      {21, "h3"},
-    {22, "h4"},        {23, "h5"},       {24, "h6"},        {25, "head"},    {26, "hr"},
-    {27, "html"},      {28, "i"},        {29, "img"},       {30, "input"},   {31, "isindex"},
-    {32, "kbd"},       {33, "li"},       {34, "link"},      {35, "listing"}, {36, "menu"},
-    {37, "meta"},      {38, "nextid"},   {39, "ol"},        {40, "option"},  {41, "p"},
-    {42, "plaintext"}, {43, "pre"},      {44, "samp"},      {45, "select"},  {72, "small"},
-    {46, "strike"},    {47, "strong"},   {49, "sub"},       {48, "sup"},     {50, "table"},
-    {52, "td"},        {51, "textarea"}, {53, "th"},        {54, "title"},   {55, "tr"},
-    {56, "tt"},        {57, "u"},        {58, "ul"},        {59, "var"},     {60, "xmp"},
+inline constexpr std::array<TagRow, 67> kTagTable{{
+    {2, "a"},          {3, "address"}, {4, "b"},          {5, "base"},      {64, "basefont"},
+    {71, "big"},       {68, "blink"},  {6, "blockquote"}, {7, "body"},      {8, "br"},
+    {9, "caption"},    {62, "center"}, {10, "cite"},      {11, "code"},     {12, "dd"},
+    {13, "dir"},       {14, "dl"},     {15, "dt"},        {16, "em"},       {17, "fig"},
+    {63, "font"},      {18, "form"},   {19, "h1"},        {20, "h2"},       {21, "h3"},
+    {22, "h4"},        {23, "h5"},     {24, "h6"},        {25, "head"},     {26, "hr"},
+    {27, "html"},      {28, "i"},      {29, "img"},       {30, "input"},    {31, "isindex"},
+    {32, "kbd"},       {33, "li"},     {34, "link"},      {35, "listing"},  {36, "menu"},
+    {37, "meta"},      {38, "nextid"}, {39, "ol"},        {40, "option"},   {41, "p"},
+    {42, "plaintext"}, {43, "pre"},    {44, "samp"},      {73, "script"},   {45, "select"},
+    {72, "small"},     {46, "strike"}, {47, "strong"},    {74, "style"},    {49, "sub"},
+    {48, "sup"},       {50, "table"},  {52, "td"},        {51, "textarea"}, {53, "th"},
+    {54, "title"},     {55, "tr"},     {56, "tt"},        {57, "u"},        {58, "ul"},
+    {59, "var"},       {60, "xmp"},
 }};
 
 namespace detail {
@@ -68,8 +71,8 @@ constexpr bool TagTableIsSorted() {
 }  // namespace detail
 static_assert(detail::TagTableIsSorted(), "tag lookup is a binary search: keep names ascending");
 
-// Tag number of the name at the start of `name` (up to the first white space), compared without
-// regard to case; 0 when the name is empty or unknown.
+// Tag number of the name at the start of `name` (up to the first white space or '/'), compared
+// without regard to case; 0 when the name is empty or unknown.
 int LookupTag(std::string_view name);
 
 }  // namespace corvane::html

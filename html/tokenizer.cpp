@@ -21,12 +21,27 @@ bool DropsLineEndAfterStartTag(int mode) {
     }
 }
 
+bool HidesContent(int mode) {
+    return mode == tag::kStyle || mode == tag::kScript;
+}
+
+// The final '/' of "<br/>" or "<img src="x" />" marks an empty tag. One that ends an unquoted
+// value ("<a href=dir/>") belongs to the value.
+bool EndsWithEmptyTagSlash(std::string_view tag) {
+    if (tag.size() < 2 || tag.back() != '/') return false;
+    std::size_t wordStart = tag.size() - 1;
+    while (wordStart > 0 && !IsSpace(static_cast<unsigned char>(tag[wordStart - 1]))) --wordStart;
+    const std::string_view lastWord = tag.substr(wordStart);
+    return lastWord.find('=') == std::string_view::npos ||
+           lastWord.find('"') != std::string_view::npos;
+}
+
 }  // namespace
 
 void CHTMLTokenizer::SetMode(int mode) {
     mode_ = mode;
     ordinaryMode_ = mode != tag::kOption && mode != tag::kSelect && mode != tag::kPlaintext &&
-                    mode != tag::kTextarea;
+                    mode != tag::kTextarea && !HidesContent(mode);
 }
 
 int CHTMLTokenizer::FeedSlow(int ch, bool preformatted) {
@@ -40,7 +55,8 @@ int CHTMLTokenizer::FeedSlow(int ch, bool preformatted) {
         case kAfterLess:
             buffer_.clear();
             buffer_.push_back('<');
-            if (ch == '/' || ch == '!') {
+            // "<?...>" is a processing instruction: read like a declaration and never shown.
+            if (ch == '/' || ch == '!' || ch == '?') {
                 buffer_.push_back(static_cast<char>(ch));
                 state_ = ch == '/' ? kAfterLessSlash : kInTag;
                 return kTokenNone;
@@ -76,11 +92,17 @@ int CHTMLTokenizer::InTag(int ch, bool preformatted) {
         state_ = kInText;
         return TextByMode(ch, preformatted);
     }
-    if (ch != '>') {
+    if (ch != '>' || InsideComment()) {
         AppendFoldingCrLf(ch);
         return kTokenNone;
     }
     return AcceptTag(CompleteTag());
+}
+
+// A comment opened by "<!--" ends only at "-->": commented-out markup must stay hidden.
+bool CHTMLTokenizer::InsideComment() const {
+    const std::string_view text = buffer_;
+    return text.starts_with("<!--") && !(text.size() >= 6 && text.ends_with("--"));
 }
 
 int CHTMLTokenizer::AcceptTag(int number) {
@@ -100,7 +122,8 @@ int CHTMLTokenizer::AcceptTag(int number) {
             return kTokenNone;
         }
     }
-    SetMode(number);
+    // "<script/>" has no content to hide.
+    SetMode(selfClosing_ && HidesContent(number) ? 0 : number);
     state_ = kAfterTag;
     droppedCr_ = false;
     return number;
@@ -152,6 +175,9 @@ int CHTMLTokenizer::TextByMode(int ch, bool preformatted) {
             return Collect(ch, TOKEN_OPTION_TEXT);
         case tag::kPlaintext:
             return PlainText(ch);
+        case tag::kStyle:
+        case tag::kScript:
+            return HiddenText(ch);
         case tag::kTextarea:
             if (ch == '\n') {
                 if (buffer_.empty() || buffer_.back() != '\r') buffer_.push_back('\r');
@@ -163,6 +189,25 @@ int CHTMLTokenizer::TextByMode(int ch, bool preformatted) {
             if (preformatted) return PreformattedText(ch, TOKEN_TEXT);
             return Collect(ch, TOKEN_TEXT);
     }
+}
+
+// Inside STYLE and SCRIPT every byte is dropped; the buffer only keeps what may still become
+// the element's own end tag, which is then read as an ordinary tag.
+int CHTMLTokenizer::HiddenText(int ch) {
+    const std::string_view close = mode_ == tag::kStyle ? "</style" : "</script";
+    const auto byte = static_cast<unsigned char>(ch);
+    if (ch == '<') {
+        buffer_.assign(1, '<');
+    } else if (!buffer_.empty() && buffer_.size() < close.size() &&
+               ToLower(byte) == static_cast<unsigned char>(close[buffer_.size()])) {
+        buffer_.push_back(static_cast<char>(byte));
+    } else if (buffer_.size() == close.size() && (IsSpace(byte) || ch == '>' || ch == '/')) {
+        state_ = kInTag;
+        return InTag(ch, false);
+    } else {
+        buffer_.clear();
+    }
+    return kTokenNone;
 }
 
 int CHTMLTokenizer::PlainText(int ch) {
@@ -225,16 +270,14 @@ void CHTMLTokenizer::AppendFoldingCrLf(int ch) {
 }
 
 int CHTMLTokenizer::CompleteTag() {
-    // The buffer holds "<" and the tag's characters.
+    // The buffer holds "<" and the tag's characters. Comments, declarations and processing
+    // instructions yield no tag.
+    selfClosing_ = false;
+    if (buffer_.size() > 1 && (buffer_[1] == '!' || buffer_[1] == '?')) return 0;
     std::size_t nameStart = 1;
-    if (buffer_.size() > 1 && buffer_[1] == '!') {
-        // A comment or declaration. It yields a tag only through what follows its closing
-        // "--", which normally is nothing.
-        std::size_t search = 2;
-        if (buffer_.compare(2, 2, "--") == 0) search = 4;
-        const std::size_t close = buffer_.find("--", search);
-        if (close == std::string::npos) return 0;
-        buffer_.erase(1, close + 2 - 1);
+    if (EndsWithEmptyTagSlash(buffer_)) {
+        buffer_.pop_back();
+        selfClosing_ = true;
     }
     int endFlag = 0;
     if (buffer_.size() > 1 && buffer_[1] == '/') {

@@ -74,11 +74,13 @@ class CHTMLTokenizer {
     int PlainLineEnd(int ch);
     int PreLineEnd(int ch);
     int TextByMode(int ch, bool preformatted);
+    int HiddenText(int ch);
     int PlainText(int ch);
     int PreformattedText(int ch, int kind);
     int Collect(int ch, int kind);
     void AppendFoldingCrLf(int ch);
     int CompleteTag();
+    bool InsideComment() const;
     void SetMode(int mode);
 
     // Bytes that text and tags take without a second look: not 0, a line end, a space (text
@@ -103,10 +105,13 @@ class CHTMLTokenizer {
     bool entitiesPending_ = false;
     int mode_ = kModeNone;
     int state_ = kInText;
-    // No mode that treats text specially (OPTION, SELECT, PLAINTEXT, TEXTAREA) is in force.
+    // No mode that treats text specially (OPTION, SELECT, PLAINTEXT, TEXTAREA, STYLE, SCRIPT) is
+    // in force.
     bool ordinaryMode_ = true;
     // In state 5 after a CR was dropped: only an LF may still be dropped.
     bool droppedCr_ = false;
+    // The tag just completed was written as an empty XML-style tag ("<br/>").
+    bool selfClosing_ = false;
 };
 
 }  // namespace corvane::html

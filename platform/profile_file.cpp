@@ -11,18 +11,6 @@
 #include "platform/whole_file.h"
 
 namespace corvane::platform {
-namespace {
-
-template <typename Section>
-auto* FindEntry(Section& section, std::string_view key) {
-    auto it = std::find_if(section.entries.begin(), section.entries.end(), [&](const auto& entry) {
-        return !entry.key.empty() && EqualsIgnoreCase(entry.key, key);
-    });
-    return it == section.entries.end() ? nullptr : &*it;
-}
-
-}  // namespace
-
 ProfileFile::ProfileFile(std::string path) : path_(std::move(path)) {
     Load();
 }
@@ -55,21 +43,10 @@ bool ProfileFile::Commit() {
     return true;
 }
 
-ProfileSection* ProfileFile::FindSection(std::string_view name) {
-    return const_cast<ProfileSection*>(std::as_const(*this).FindSection(name));
-}
-
-const ProfileSection* ProfileFile::FindSection(std::string_view name) const {
-    for (const ProfileSection& section : model_.sections) {
-        if (EqualsIgnoreCase(section.name, name)) return &section;
-    }
-    return nullptr;
-}
-
 std::string ProfileFile::ReadString(std::string_view section, std::string_view key,
                                     std::string_view defaultValue) const {
-    const ProfileSection* found = FindSection(section);
-    const ProfileEntry* entry = found ? FindEntry(*found, key) : nullptr;
+    const ProfileSection* found = FindProfileSection(model_, section);
+    const ProfileEntry* entry = found ? FindProfileEntry(*found, key) : nullptr;
     return std::string(entry ? std::string_view(entry->value) : defaultValue);
 }
 
@@ -91,40 +68,31 @@ int ProfileFile::ReadInt(std::string_view section, std::string_view key, int def
 bool ProfileFile::WriteString(std::string_view section, std::string_view key,
                               std::string_view value) {
     if (key.empty() || !PrepareChange()) return false;
-    ProfileSection* target = FindSection(section);
-    if (target == nullptr) {
-        target = &model_.sections.emplace_back(ProfileSection{std::string(section), {}});
-    }
-    if (ProfileEntry* entry = FindEntry(*target, key)) {
+    ProfileSection& target = AddProfileSection(model_, section);
+    if (ProfileEntry* entry = FindProfileEntry(target, key)) {
         if (entry->value == value) return Flush();
         entry->value = value;
     } else {
-        target->entries.push_back({std::string(key), std::string(value)});
+        AppendProfileEntry(target, {std::string(key), std::string(value)});
     }
     return Commit();
 }
 
 bool ProfileFile::DeleteKey(std::string_view section, std::string_view key) {
     if (!PrepareChange()) return false;
-    ProfileSection* target = FindSection(section);
-    if (target == nullptr) return Flush();
-    std::size_t removed = std::erase_if(target->entries, [&](const ProfileEntry& entry) {
-        return !entry.key.empty() && EqualsIgnoreCase(entry.key, key);
-    });
-    return removed == 0 ? Flush() : Commit();
+    ProfileSection* target = FindProfileSection(model_, section);
+    if (target == nullptr || RemoveProfileEntries(*target, key) == 0) return Flush();
+    return Commit();
 }
 
 bool ProfileFile::DeleteSection(std::string_view section) {
     if (!PrepareChange()) return false;
-    std::size_t removed = std::erase_if(model_.sections, [&](const ProfileSection& candidate) {
-        return EqualsIgnoreCase(candidate.name, section);
-    });
-    return removed == 0 ? Flush() : Commit();
+    return RemoveProfileSection(model_, section) ? Commit() : Flush();
 }
 
 std::vector<std::string> ProfileFile::Keys(std::string_view section) const {
     std::vector<std::string> keys;
-    const ProfileSection* found = FindSection(section);
+    const ProfileSection* found = FindProfileSection(model_, section);
     if (found == nullptr) return keys;
     std::unordered_set<std::string> seen;
     for (const ProfileEntry& entry : found->entries) {

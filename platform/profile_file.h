@@ -74,8 +74,6 @@ class ProfileFile {
     // False when changes must be refused.
     bool PrepareChange();
     bool Commit();
-    ProfileSection* FindSection(std::string_view name);
-    const ProfileSection* FindSection(std::string_view name) const;
 
     std::string path_;
     ProfileModel model_;

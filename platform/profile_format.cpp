@@ -2,6 +2,8 @@
 
 #include "platform/ascii.h"
 
+#include <utility>
+
 namespace corvane::platform {
 namespace {
 
@@ -49,22 +51,76 @@ void AppendEntry(ProfileSection& section, std::string_view line) {
     std::size_t equals = line.find('=');
     std::string_view key = equals == std::string_view::npos ? "" : Trim(line.substr(0, equals));
     if (key.empty()) {
-        section.entries.push_back({"", std::string(line)});
+        AppendProfileEntry(section, {"", std::string(line)});
         return;
     }
     std::string_view value = Trim(line.substr(equals + 1));
     if (IsQuoted(value)) value = value.substr(1, value.size() - 2);
-    section.entries.push_back({DecodeProfileText(key), DecodeProfileText(value)});
+    AppendProfileEntry(section, {DecodeProfileText(key), DecodeProfileText(value)});
 }
 
-ProfileSection& SectionNamed(ProfileModel& model, std::string name) {
-    for (ProfileSection& section : model.sections) {
-        if (EqualsIgnoreCase(section.name, name)) return section;
+void IndexKeys(ProfileSection& section) {
+    section.keyIndex.clear();
+    for (std::size_t i = 0; i < section.entries.size(); ++i) {
+        const std::string& key = section.entries[i].key;
+        if (!key.empty()) section.keyIndex.try_emplace(AsciiLower(key), i);
     }
-    return model.sections.emplace_back(ProfileSection{std::move(name), {}});
 }
 
 }  // namespace
+
+const ProfileSection* FindProfileSection(const ProfileModel& model, std::string_view name) {
+    const auto found = model.sectionIndex.find(AsciiLower(name));
+    return found == model.sectionIndex.end() ? nullptr : &model.sections[found->second];
+}
+
+ProfileSection* FindProfileSection(ProfileModel& model, std::string_view name) {
+    return const_cast<ProfileSection*>(FindProfileSection(std::as_const(model), name));
+}
+
+ProfileSection& AddProfileSection(ProfileModel& model, std::string_view name) {
+    const auto [position, added] =
+        model.sectionIndex.try_emplace(AsciiLower(name), model.sections.size());
+    if (added) model.sections.push_back(ProfileSection{std::string(name), {}, {}});
+    return model.sections[position->second];
+}
+
+bool RemoveProfileSection(ProfileModel& model, std::string_view name) {
+    const auto found = model.sectionIndex.find(AsciiLower(name));
+    if (found == model.sectionIndex.end()) return false;
+    const std::size_t removed = found->second;
+    model.sections.erase(model.sections.begin() + static_cast<std::ptrdiff_t>(removed));
+    model.sectionIndex.erase(found);
+    for (auto& [key, position] : model.sectionIndex) {
+        if (position > removed) --position;
+    }
+    return true;
+}
+
+const ProfileEntry* FindProfileEntry(const ProfileSection& section, std::string_view key) {
+    if (key.empty()) return nullptr;
+    const auto found = section.keyIndex.find(AsciiLower(key));
+    return found == section.keyIndex.end() ? nullptr : &section.entries[found->second];
+}
+
+ProfileEntry* FindProfileEntry(ProfileSection& section, std::string_view key) {
+    return const_cast<ProfileEntry*>(FindProfileEntry(std::as_const(section), key));
+}
+
+void AppendProfileEntry(ProfileSection& section, ProfileEntry entry) {
+    if (!entry.key.empty())
+        section.keyIndex.try_emplace(AsciiLower(entry.key), section.entries.size());
+    section.entries.push_back(std::move(entry));
+}
+
+std::size_t RemoveProfileEntries(ProfileSection& section, std::string_view key) {
+    if (!FindProfileEntry(section, key)) return 0;
+    const std::size_t removed = std::erase_if(section.entries, [&](const ProfileEntry& entry) {
+        return !entry.key.empty() && EqualsIgnoreCase(entry.key, key);
+    });
+    IndexKeys(section);
+    return removed;
+}
 
 std::string EncodeProfileText(std::string_view text, ProfileTextRole role) {
     static constexpr char kHex[] = "0123456789ABCDEF";
@@ -124,11 +180,12 @@ ProfileModel ParseProfile(std::string_view text) {
         if (trimmed.empty()) continue;
         std::size_t close = trimmed.find(']');
         if (trimmed.front() == '[' && close != std::string_view::npos) {
-            current = &SectionNamed(model, DecodeProfileText(Trim(trimmed.substr(1, close - 1))));
+            current =
+                &AddProfileSection(model, DecodeProfileText(Trim(trimmed.substr(1, close - 1))));
         } else if (current == nullptr) {
             model.preamble.emplace_back(line);
         } else if (trimmed.front() == ';' || trimmed.front() == '#') {
-            current->entries.push_back({"", std::string(line)});
+            AppendProfileEntry(*current, {"", std::string(line)});
         } else {
             AppendEntry(*current, line);
         }

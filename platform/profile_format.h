@@ -17,6 +17,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace corvane::platform {
@@ -26,15 +27,36 @@ struct ProfileEntry {
     std::string value;  // the value, or the verbatim line
 };
 
+// Sections and keys are found by hash (a settings file may hold hundreds of thousands), so change
+// them only through the functions below, which keep the indexes right.
 struct ProfileSection {
     std::string name;
     std::vector<ProfileEntry> entries;
+    // Lower-cased key to the position of its first entry.
+    std::unordered_map<std::string, std::size_t> keyIndex;
 };
 
 struct ProfileModel {
     std::vector<std::string> preamble;  // lines before the first section, kept verbatim
     std::vector<ProfileSection> sections;
+    // Lower-cased name to the position of the section.
+    std::unordered_map<std::string, std::size_t> sectionIndex;
 };
+
+// Names are matched without regard to ASCII case.
+const ProfileSection* FindProfileSection(const ProfileModel& model, std::string_view name);
+ProfileSection* FindProfileSection(ProfileModel& model, std::string_view name);
+// The section of that name, appended when there is none.
+ProfileSection& AddProfileSection(ProfileModel& model, std::string_view name);
+// True when a section was removed.
+bool RemoveProfileSection(ProfileModel& model, std::string_view name);
+
+// The first entry of the key; an empty key never matches (verbatim lines have none).
+const ProfileEntry* FindProfileEntry(const ProfileSection& section, std::string_view key);
+ProfileEntry* FindProfileEntry(ProfileSection& section, std::string_view key);
+void AppendProfileEntry(ProfileSection& section, ProfileEntry entry);
+// Removes every entry of the key; answers how many.
+std::size_t RemoveProfileEntries(ProfileSection& section, std::string_view key);
 
 enum class ProfileTextRole { kSection, kKey, kValue };
 

@@ -1,12 +1,18 @@
 #include "platform/whole_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <ctime>
+#include <memory>
 #include <vector>
+
+#include "platform/ascii.h"
 
 namespace corvane::platform {
 namespace {
@@ -59,32 +65,54 @@ std::error_code SyncDirectory(const std::string& directory) {
     return {};
 }
 
-std::error_code WriteTemporaryFile(int fd, const std::string& path, std::string_view content) {
+mode_t CurrentUmask() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+std::error_code WriteTemporaryFile(int fd, const std::string& path, std::string_view content,
+                                   NewFileAccess access) {
     struct stat old {};
     if (::lstat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
         if (::fchmod(fd, old.st_mode & 07777) != 0) return LastError();
+    } else if (access == NewFileAccess::kUmask) {
+        if (::fchmod(fd, 0666 & ~CurrentUmask()) != 0) return LastError();
     }
     if (!WriteAll(fd, content)) return LastError();
     if (::fsync(fd) != 0) return LastError();
     return {};
 }
 
+// The temporary file mkostemp makes for NAME: "." NAME "." and six letters or digits.
+constexpr std::string_view kTemporarySuffix = ".XXXXXX";
+
+bool IsTemporaryName(std::string_view name) {
+    const std::size_t suffix = name.size() - std::min(name.size(), kTemporarySuffix.size());
+    if (name.size() < 2 + kTemporarySuffix.size() || name[0] != '.' || name[suffix] != '.')
+        return false;
+    return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(suffix) + 1, name.end(),
+                       [](char c) { return IsAsciiAlnum(c); });
+}
+
 }  // namespace
 
-std::error_code WriteFileAtomically(const std::string& path, std::string_view content) {
+std::error_code WriteFileAtomically(const std::string& path, std::string_view content,
+                                    NewFileAccess access) {
     std::size_t slash = path.rfind('/');
     std::string directory = slash == std::string::npos ? "." : path.substr(0, slash + 1);
     std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     if (name.empty()) return std::make_error_code(std::errc::is_a_directory);
 
-    std::string temp = (slash == std::string::npos ? "" : directory) + "." + name + ".XXXXXX";
+    std::string temp =
+        (slash == std::string::npos ? "" : directory) + "." + name + std::string(kTemporarySuffix);
     std::vector<char> templateBuffer(temp.begin(), temp.end());
     templateBuffer.push_back('\0');
     FdCloser file(::mkostemp(templateBuffer.data(), O_CLOEXEC));
     if (file.get() < 0) return LastError();
     temp.assign(templateBuffer.data());
 
-    std::error_code error = WriteTemporaryFile(file.get(), path, content);
+    std::error_code error = WriteTemporaryFile(file.get(), path, content, access);
     if (!file.CloseNow() && !error) error = LastError();
     if (!error && ::rename(temp.c_str(), path.c_str()) != 0) error = LastError();
     if (error) {
@@ -122,6 +150,23 @@ std::error_code ReadWholeFile(const std::string& path, std::size_t maxBytes, std
         }
         content.append(buffer, static_cast<std::size_t>(got));
     }
+}
+
+int RemoveLeftoverTemporaries(const std::string& directory) {
+    constexpr time_t kQuietSeconds = 60;
+    const std::unique_ptr<DIR, int (*)(DIR*)> handle(::opendir(directory.c_str()), ::closedir);
+    if (!handle) return 0;
+    const time_t now = ::time(nullptr);
+    int removed = 0;
+    while (const dirent* item = ::readdir(handle.get())) {
+        if (!IsTemporaryName(item->d_name)) continue;
+        const std::string path = directory + "/" + item->d_name;
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+        if (now - info.st_mtime < kQuietSeconds) continue;
+        if (::unlink(path.c_str()) == 0) ++removed;
+    }
+    return removed;
 }
 
 }  // namespace corvane::platform

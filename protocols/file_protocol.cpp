@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "core/convertor_registry.h"
@@ -15,10 +16,17 @@
 
 namespace corvane::protocols {
 
+namespace {
+
+std::uint64_t gOverrunAllowance = CHTFile::kOverrunAllowance;
+
+}  // namespace
+
 const core::CRuntimeClass CHTFile::kRuntimeClass =
     core::MakeRuntimeClass<CHTFile, core::CHTProtocol>("CHTFile");
 
-void RegisterFileProtocol() {
+void RegisterFileProtocol(std::uint64_t overrunAllowance) {
+    gOverrunAllowance = overrunAllowance;
     core::Schemes().SetProtocolClass(core::kSchemeFile, &CHTFile::kRuntimeClass);
 }
 
@@ -71,6 +79,7 @@ bool CHTFile::OpenFile(const std::string& path) {
     request->localFile = path;
     request->size = static_cast<std::uint64_t>(status.st_size);
     request->lastUsed = status.st_mtime;
+    readLimit_ = static_cast<std::uint64_t>(std::max<off_t>(status.st_size, 0)) + gOverrunAllowance;
     SetDataSource(&CHTFile::FileSource);
     return true;
 }
@@ -94,9 +103,15 @@ void CHTFile::Abort() {
 
 std::int32_t CHTFile::FileSource(std::uint8_t* destination, std::int32_t maxLength) {
     if (fd_ < 0) return 0;
+    if (readLimit_ == 0) return core::kFailure;
+    const auto wanted = static_cast<std::size_t>(
+        std::min<std::uint64_t>(static_cast<std::uint64_t>(std::max(maxLength, 0)), readLimit_));
     for (;;) {
-        const ssize_t got = read(fd_, destination, static_cast<std::size_t>(maxLength));
-        if (got >= 0) return static_cast<std::int32_t>(got);
+        const ssize_t got = read(fd_, destination, wanted);
+        if (got >= 0) {
+            readLimit_ -= static_cast<std::uint64_t>(got);
+            return static_cast<std::int32_t>(got);
+        }
         if (errno != EINTR) return core::kFailure;
     }
 }

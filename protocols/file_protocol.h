@@ -7,7 +7,8 @@
 // data source and the convertor) -> the convertor pulls -> Abort -> destroy.
 //
 // Only regular files and directories are served: a device, a FIFO or a socket could block the
-// window or never end.
+// window or never end. A file that reads on far past the size it reported (/proc/self/pagemap
+// reports 0 and never ends) fails once kOverrunAllowance bytes beyond that size have been read.
 
 #include <cstdint>
 #include <memory>
@@ -21,6 +22,7 @@ namespace corvane::protocols {
 class CHTFile : public core::CHTProtocol {
   public:
     static constexpr std::int32_t kBufferSize = 2048;
+    static constexpr std::uint64_t kOverrunAllowance = 256u << 20;
 
     CHTFile();
     ~CHTFile() override;
@@ -46,10 +48,13 @@ class CHTFile : public core::CHTProtocol {
     std::uint8_t buffer_[kBufferSize];
     std::string path_;
     int fd_ = -1;
+    // Bytes the file may still deliver before it counts as never ending.
+    std::uint64_t readLimit_ = 0;
     std::unique_ptr<GeneratedUnits> generator_;
 };
 
-// Puts CHTFile in the scheme registry for "file".
-void RegisterFileProtocol();
+// Puts CHTFile in the scheme registry for "file"; files it opens from then on may read
+// `overrunAllowance` bytes beyond the size they report.
+void RegisterFileProtocol(std::uint64_t overrunAllowance = CHTFile::kOverrunAllowance);
 
 }  // namespace corvane::protocols

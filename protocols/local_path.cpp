@@ -1,7 +1,7 @@
 #include "protocols/local_path.h"
 
-#include "platform/ascii.h"
 #include "core/url_escapes.h"
+#include "platform/ascii.h"
 
 namespace corvane::protocols {
 
@@ -26,8 +26,7 @@ std::optional<std::string> UrlPathToLocalPath(std::string_view urlPath, Trailing
         if (c == '\0') return std::nullopt;
         decoded.push_back(c);
     }
-    if (decoded.size() >= 2 && IsAsciiAlpha(decoded[0]) && decoded[1] == '|')
-        decoded[1] = ':';
+    if (decoded.size() >= 2 && IsAsciiAlpha(decoded[0]) && decoded[1] == '|') decoded[1] = ':';
 
     std::string path;
     path.reserve(decoded.size());
@@ -84,7 +83,13 @@ std::string EscapeHtmlText(std::string_view text) {
                 out += "&quot;";
                 break;
             default:
-                out.push_back(c);
+                // A control byte in a name (0x1A ends the data for the text convertor) is
+                // written as a reference, so it can neither cut nor bend the page.
+                if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+                    out += "&#" + std::to_string(static_cast<unsigned char>(c)) + ";";
+                } else {
+                    out.push_back(c);
+                }
         }
     }
     return out;

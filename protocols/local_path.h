@@ -28,7 +28,8 @@ std::string ExpandHomeDirectory(std::string path, std::string_view home);
 // through a link and back through UrlPathToLocalPath.
 std::string EscapePathForUrl(std::string_view path);
 
-// Writes "<", ">", "&" and '"' as character references, for text and attribute values.
+// Writes "<", ">", "&", '"' and control bytes as character references, for text and attribute
+// values.
 std::string EscapeHtmlText(std::string_view text);
 
 }  // namespace corvane::protocols

@@ -159,9 +159,15 @@ void CFlowLayout::LayoutElement(const html::CHTMLElement& element) {
             context.SetDefinitionListDepth(
                 static_cast<const html::CHTMLListMarker&>(element).depth);
             break;
-        case html::kElementDefinitionData:
-            context.DefinitionData(static_cast<const html::CHTMLDefinitionData&>(element).compact);
+        case html::kElementDefinitionData: {
+            const auto& data = static_cast<const html::CHTMLDefinitionData&>(element);
+            if (data.term) {
+                context.DefinitionTerm();
+            } else {
+                context.DefinitionData(data.compact);
+            }
             break;
+        }
         case html::kElementNumberedItem: {
             const auto& item = static_cast<const html::CHTMLNumberedItem&>(element);
             context.PlaceNumber(&element, NumberLabel(ToNumberStyle(item.numberStyle), item.number),

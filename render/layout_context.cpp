@@ -593,6 +593,11 @@ void CLayoutContext::DefinitionData(bool compact) {
     penX_ = std::max(penX_, LineStartX());
 }
 
+void CLayoutContext::DefinitionTerm() {
+    definitionIndent_ = 0;
+    if (atLineStart_ && !lineHasBoxes_) penX_ = LineStartX();
+}
+
 void CLayoutContext::BlockQuote(bool isEnd) {
     quoteDepth_ = std::max(0, quoteDepth_ + (isEnd ? -1 : 1));
     if (atLineStart_ && !lineHasBoxes_) penX_ = LineStartX();

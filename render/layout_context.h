@@ -67,6 +67,7 @@ class CLayoutContext {
     void SetListDepth(int depth);            // list start or end
     void SetDefinitionListDepth(int depth);  // definition list start or end
     void DefinitionData(bool compact);
+    void DefinitionTerm();
     void BlockQuote(bool isEnd);
     void Centre(bool isEnd);
     void SetAlignment(int alignment) { alignment_ = alignment; }

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -11,10 +12,11 @@
 
 #include "config/command_line.h"
 #include "platform/profile_directory.h"
+#include "platform/whole_file.h"
 #include "shell/application.h"
 #include "shell/browser_window.h"
-#include "shell/download_window.h"
 #include "shell/command_line.h"
+#include "shell/download_window.h"
 #include "shell/headless_runner.h"
 #include "shell/main_frame.h"
 #include "shell/qt_event_loop.h"
@@ -118,6 +120,7 @@ int Run(const CommandLine& commandLine, int& argc, char** argv) {
         std::fprintf(stderr, "corvane: %s\n", error.c_str());
         return kExitFailure;
     }
+    platform::RemoveLeftoverTemporaries(*profile);
     if (commandLine.headless != CommandLine::Headless::kNone)
         return RunHeadless(commandLine, *profile, argc, argv);
     if (!HasDisplay()) {
@@ -133,6 +136,9 @@ int Run(const CommandLine& commandLine, int& argc, char** argv) {
 }  // namespace
 
 int AppMain(int argc, char** argv) {
+    // A file-size limit must fail the write that meets it, which is then reported, instead of
+    // killing the program in the middle of it.
+    std::signal(SIGXFSZ, SIG_IGN);
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
     CommandLineParse parse = ParseCommandLine(arguments);

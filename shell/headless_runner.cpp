@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QBuffer>
 #include <cstdio>
 #include <optional>
 
@@ -12,6 +13,7 @@
 #include "core/request.h"
 #include "platform/poll_event_loop.h"
 #include "platform/scripted_host_services.h"
+#include "platform/whole_file.h"
 #include "render/fixed_pitch_surface.h"
 #include "shell/application.h"
 #include "shell/browser_window.h"
@@ -140,9 +142,21 @@ int LoadAndWrite(const CommandLine& commandLine, const std::string& profileDirec
         case Headless::kScreenshot: {
             if (!pictureSurface) return 1;
             const QImage image = RenderPage(view, *pictureSurface, width, commandLine.height);
-            if (!image.save(FromUtf8(*commandLine.screenshotFile), "PNG")) {
-                std::fprintf(stderr, "corvane: cannot write %s\n",
-                             commandLine.screenshotFile->c_str());
+            // Written whole or not at all: a full disk leaves no truncated picture behind.
+            QByteArray png;
+            QBuffer buffer(&png);
+            std::error_code error;
+            if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
+                error = std::make_error_code(std::errc::not_enough_memory);
+            } else {
+                error = platform::WriteFileAtomically(
+                    *commandLine.screenshotFile,
+                    std::string_view(png.constData(), static_cast<std::size_t>(png.size())),
+                    platform::NewFileAccess::kUmask);
+            }
+            if (error) {
+                std::fprintf(stderr, "corvane: cannot write %s: %s\n",
+                             commandLine.screenshotFile->c_str(), error.message().c_str());
                 return 1;
             }
             return 0;

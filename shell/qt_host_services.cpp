@@ -163,6 +163,7 @@ platform::MessageAnswer QtHostServices::ShowMessage(std::string_view text,
                                                     platform::MessageButtons buttons,
                                                     platform::MessageIcon icon,
                                                     std::string_view caption) {
+    if (answers_) return answers_->ShowMessage(text, buttons, icon, caption);
     QMessageBox box(ToQtIcon(icon), FromUtf8(caption), FromUtf8(text), ToQtButtons(buttons),
                     &window_);
     box.setTextFormat(Qt::PlainText);
@@ -172,6 +173,7 @@ platform::MessageAnswer QtHostServices::ShowMessage(std::string_view text,
 std::optional<std::string> QtHostServices::AskOpenFile(std::string_view title,
                                                        std::string_view filter,
                                                        std::string_view initialPath) {
+    if (answers_) return answers_->AskOpenFile(title, filter, initialPath);
     const QString path = QFileDialog::getOpenFileName(&window_, FromUtf8(title),
                                                       FromUtf8(initialPath), ToQtFilter(filter));
     if (path.isEmpty()) return std::nullopt;
@@ -181,6 +183,7 @@ std::optional<std::string> QtHostServices::AskOpenFile(std::string_view title,
 std::optional<std::string> QtHostServices::AskSaveFile(std::string_view title,
                                                        std::string_view filter,
                                                        std::string_view defaultName) {
+    if (answers_) return answers_->AskSaveFile(title, filter, defaultName);
     const QString path = QFileDialog::getSaveFileName(&window_, FromUtf8(title),
                                                       FromUtf8(defaultName), ToQtFilter(filter));
     if (path.isEmpty()) return std::nullopt;
@@ -189,6 +192,7 @@ std::optional<std::string> QtHostServices::AskSaveFile(std::string_view title,
 
 std::optional<platform::Credentials> QtHostServices::AskUserPassword(
     std::string_view prompt, std::string_view host, const platform::Credentials& prefill) {
+    if (answers_) return answers_->AskUserPassword(prompt, host, prefill);
     QString caption = "Enter username for " + FromUtf8(host);
     if (!prompt.empty()) caption += "\n" + FromUtf8(prompt);
     return AskCredentials(&window_, "Corvane : User Password", caption,
@@ -197,12 +201,14 @@ std::optional<platform::Credentials> QtHostServices::AskUserPassword(
 
 std::optional<platform::Credentials> QtHostServices::AskPassword(std::string_view user,
                                                                  bool savePassword) {
+    if (answers_) return answers_->AskPassword(user, savePassword);
     return AskCredentials(&window_, "Corvane : Mail Retrieval Password", {},
                           "Enter password for user\n" + FromUtf8(user),
                           platform::Credentials{std::string(user), {}, savePassword}, false);
 }
 
 platform::TypeAction QtHostServices::AskTypeAction(std::string_view mimeType) {
+    if (answers_) return answers_->AskTypeAction(mimeType);
     QMessageBox box(QMessageBox::Question, "Corvane",
                     "No viewer is configured for " + FromUtf8(mimeType) + ".",
                     QMessageBox::NoButton, &window_);

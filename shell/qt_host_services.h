@@ -35,6 +35,11 @@ class QtHostServices : public platform::HostServices {
     void SetClipboardText(std::string_view text) override;
     std::string ClipboardText() override;
 
+    // While set, message boxes and the file, login and type questions are answered by `answers`
+    // instead of modal dialogs: a test records and answers them, and one that nobody expected
+    // fails the test at once instead of waiting for a click that never comes.
+    void AnswerQuestionsWith(platform::HostServices* answers) { answers_ = answers; }
+
     bool IsBusy() const { return busyTimer_.isActive(); }
     QString StatusText() const { return status_->text(); }
     int Progress() const { return progress_->isHidden() ? -1 : progress_->value(); }
@@ -46,6 +51,7 @@ class QtHostServices : public platform::HostServices {
     QLabel* busy_;
     QTimer busyTimer_;
     int busyFrame_ = 0;
+    platform::HostServices* answers_ = nullptr;
 };
 
 }  // namespace corvane::shell

@@ -67,7 +67,8 @@ const ParseCase kParseCases[] = {
     {"ftp://f/x", "http://h/dir/page.html", 2, true, true, "f", "x", "", "ftp://f/x"},
     {"alt.group", "news:comp.lang", 5, false, false, "", "alt.group", "", "news:alt.group"},
     {"mailto:a@b.c", nullptr, 4, false, false, "", "a@b.c", "", "mailto:a@b.c"},
-    {"MAILTO://x/y", nullptr, 4, true, true, "x", "y", "", "mailto:/y"},
+    // mailto: writes no location, so it reads none: the slashes belong to the path.
+    {"MAILTO://x/y", nullptr, 4, false, true, "", "/x/y", "", "mailto://x/y"},
     {"news:comp.lang.c", nullptr, 5, false, false, "", "comp.lang.c", "", "news:comp.lang.c"},
     {"file:/c|/temp/x.htm", nullptr, 1, false, true, "", "c|/temp/x.htm", "",
      "file:/c|/temp/x.htm"},
@@ -108,9 +109,9 @@ TEST(NormalizeDotSegments, Table) {
         const char* out;
     };
     const Case kCases[] = {
-        {"seg/..", ""},    {"one/two/..", "one"},      {"./../a", "a"},        {"a/./b", "a/b"},
-        {"a/.", "a"},      {"a/...", "a/..."},         {"a/..b/c", "a/..b/c"}, {"/../x", "x"},
-        {"..", ".."},      {"a/b/../../../c", "../c"}, {"x/.././y", "./y"},    {"a//.", "a/"},
+        {"seg/..", ""},    {"one/two/..", "one"},   {"./../a", "a"},        {"a/./b", "a/b"},
+        {"a/.", "a"},      {"a/...", "a/..."},      {"a/..b/c", "a/..b/c"}, {"/../x", "x"},
+        {"..", ""},        {"a/b/../../../c", "c"}, {"x/.././y", "y"},      {"a//.", "a/"},
         {"a/b/../", "a/"}, {"a//../b", "a/b"},
     };
     for (const Case& c : kCases) {
@@ -118,6 +119,22 @@ TEST(NormalizeDotSegments, Table) {
         NormalizeDotSegments(path);
         EXPECT_EQ(path, c.out) << c.in;
     }
+}
+
+// A canonical string reads back as itself, whatever the scheme and however odd the text.
+TEST(FormatAddress, CanonicalStringsReadBackUnchanged) {
+    const char* const kTexts[] = {
+        "mailto:////a",   "mailt:////////",      "mailto:a@b#x#",    "http:/a/..//b",
+        "http:/a/..///b", "http://h/a#b#",       "news:/..//x",      "gopher:/a/../..//b",
+        "file:./../x",    "ftp://h//a/../../..", "whois:a/../../b/", "http://h/.#",
+        "tn3270:////h",   "http:%2F/x",          "nntp:/#/#",
+    };
+    for (const char* text : kTexts) {
+        const std::string canonical = FormatAddress(ParseAddress(text));
+        EXPECT_EQ(FormatAddress(ParseAddress(canonical)), canonical) << text;
+    }
+    EXPECT_EQ(FormatAddress(ParseAddress("mailto:////a")), "mailto:////a");
+    EXPECT_EQ(FormatAddress(ParseAddress("http:/a/..//b")), "http:////b");
 }
 
 TEST(EscapeUrlText, SafeSetSpaceAndHex) {
@@ -150,6 +167,8 @@ TEST(CompleteTypedUrl, Rules) {
         {"news.host/group", "news://news.host/group"},
         {"whois.internic.net", "whois://whois.internic.net"},
         {"telnet.host", "telnet://telnet.host"},
+        {"TN3270.ibm.com", "tn3270://TN3270.ibm.com"},
+        {"Gopher.floodgap.com", "gopher://Gopher.floodgap.com"},
         {"example.com", "http://example.com"},
         {"c:\\temp\\x.htm", "file:/c|/temp/x.htm"},
         {"\\\\server\\share", "file:////server/share"},

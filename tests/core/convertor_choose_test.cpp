@@ -121,6 +121,21 @@ TEST_F(ConvertorChoose, UnknownTypeAnsweredNoIsShownAsText) {
     EXPECT_EQ(ui.messages[0].icon, platform::MessageIcon::kExclamation);
 }
 
+// The window closes while the question is open; the Yes that comes after saves nothing.
+TEST_F(ConvertorChoose, WindowClosedInsideTheUnknownTypeQuestionSavesNothing) {
+    Serve("http://h/x.foo", "application/x-foo", "foo bytes");
+    Window& window = OpenWindow();
+    ui.messageAnswers = {MessageAnswer::kYes};
+    ui.onMessage = [&] { CloseWindow(window); };
+    window.doc->Navigate("http://h/x.foo");
+    RunUntilIdle();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "File Type has not been configured.\nSave to Disk?");
+    EXPECT_TRUE(ui.fileDialogTitles.empty());
+    EXPECT_EQ(host->PrivateRequestCount(), 0u);
+    EXPECT_EQ(host->downloads.RunningCount(nullptr), 0u);
+}
+
 TEST_F(ConvertorChoose, UnknownTypeAnsweredCancelEndsWithoutDocumentOrError) {
     Serve("http://h/x.foo", "application/x-foo", "ignored");
     Window& window = OpenWindow();

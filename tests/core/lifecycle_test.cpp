@@ -153,6 +153,25 @@ TEST_F(Lifecycle, RefreshOfZeroLoadsOnTheNextPass) {
     EXPECT_EQ(window.doc->History().size(), 2u);
 }
 
+TEST_F(Lifecycle, RefreshOfZeroToThePageItselfWaitsASecond) {
+    const std::pair<const char*, const char*> cases[] = {{"http://h/self", ""},
+                                                         {"http://h/me", "HTTP://h/me"}};
+    for (const auto& [url, target] : cases) {
+        Script page = Page("again");
+        page.refreshSeconds = 0;
+        page.refreshUrl = target;
+        scripts[url] = page;
+        Window& window = OpenWindow();
+        window.doc->Navigate(url);
+        RunUntilIdle();
+        EXPECT_EQ(scripts[url].opens, 1) << url;
+        AdvanceSeconds(1);
+        RunUntilIdle();
+        EXPECT_EQ(scripts[url].opens, 2) << url;
+        window.doc->Stop();
+    }
+}
+
 TEST_F(Lifecycle, RefreshOfFiveSecondsLoadsAfterFiveTimerPeriods) {
     Script page = Page("again");
     page.refreshSeconds = 5;

@@ -138,6 +138,40 @@ TEST_F(SchedulerTest, TaskRetiredDuringItsStepIsNeverSteppedAgain) {
     EXPECT_FALSE(scheduler.HasQueuedTasks());
 }
 
+// A task that waits on a list (a request's waiters) with a timeout: the timer wakes it and takes
+// it off the list, so waking the list later does not step it a second time.
+TEST_F(SchedulerTest, TimerWakesATaskWaitingOnAList) {
+    CHTTaskList waiting;
+    ScriptedTask& task = Add("W", {kStepWait, kStepFinished});
+    task.onStep = [&] {
+        if (task.lastResult != 0) return;
+        waiting.PushBack(task);
+        scheduler.SetDelay(task, 50);
+    };
+    EXPECT_EQ(Pass(), "W");
+    EXPECT_TRUE(waiting.Contains(task));
+    now += 50;
+    EXPECT_EQ(Pass(), "W");
+    EXPECT_TRUE(waiting.Empty());
+    waiting.WakeAll(scheduler);
+    EXPECT_EQ(Pass(), "");
+}
+
+TEST_F(SchedulerTest, TaskCancelledInsideItsStepIsNeverSteppedAgain) {
+    for (const int result : {kStepContinue, kStepYield, kStepLater, kStepBackground}) {
+        tasks.clear();
+        ScriptedTask& task = Add("C", {result, result, result});
+        task.onStep = [&] { scheduler.Cancel(task); };
+        scheduler.SetDelay(task, 10);
+        EXPECT_EQ(Pass(), "C") << result;
+        now += 10;
+        scheduler.Schedule(task);
+        EXPECT_EQ(Pass(), "") << result;
+        EXPECT_FALSE(scheduler.HasQueuedTasks());
+        EXPECT_FALSE(scheduler.HasTimers());
+    }
+}
+
 TEST_F(SchedulerTest, TaskDestroyedWhileLinkedLeavesEveryList) {
     ScriptedTask& task = Add("D", {5});
     scheduler.SetDelay(task, 100);

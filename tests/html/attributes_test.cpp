@@ -62,7 +62,7 @@ TEST(TagLookup, FindsEveryRowInAnyCaseAndNothingElse) {
     EXPECT_EQ(LookupTag("h"), 0);
     EXPECT_EQ(LookupTag("h7"), 0);
     EXPECT_EQ(LookupTag("blah"), 0);
-    EXPECT_EQ(LookupTag("br/"), 0);
+    EXPECT_EQ(LookupTag("br/"), tag::kBr);
 }
 
 }  // namespace

@@ -69,8 +69,10 @@ inline std::string Describe(const CHTMLElement& e) {
             const auto& item = static_cast<const CHTMLNumberedItem&>(e);
             return "number:" + std::to_string(item.numberStyle) + ":" + std::to_string(item.number);
         }
-        case kElementDefinitionData:
-            return static_cast<const CHTMLDefinitionData&>(e).compact ? "dd:compact" : "dd";
+        case kElementDefinitionData: {
+            const auto& data = static_cast<const CHTMLDefinitionData&>(e);
+            return std::string(data.term ? "dt" : "dd") + (data.compact ? ":compact" : "");
+        }
         case kElementAnchorName:
             return "name:" + static_cast<const CHTMLAnchorName&>(e).name;
         case kElementCentre:

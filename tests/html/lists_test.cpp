@@ -78,14 +78,14 @@ TEST(Lists, StrayListEndAddsNothing) {
 
 TEST(DefinitionLists, TermsAndData) {
     EXPECT_EQ(Elements("<dl><dt>t<dd>d</dl>"),
-              (Words{"break:2", "break:1", "align:3", "dl+1", "text:0:t", "break:2", "dd",
+              (Words{"break:2", "break:1", "align:3", "dl+1", "dt", "text:0:t", "break:2", "dd",
                      "text:0:d", "break:2", "break:1", "align:3", "dl-0"}));
 }
 
 TEST(DefinitionLists, CompactDataFollowsItsTermOnTheLine) {
     EXPECT_EQ(Elements("<dl compact><dt>t<dd>d</dl>"),
-              (Words{"break:2", "break:1", "align:3", "dl+1", "text:0:t", "dd:compact", "text:0:d",
-                     "break:2", "break:1", "align:3", "dl-0"}));
+              (Words{"break:2", "break:1", "align:3", "dl+1", "dt:compact", "text:0:t",
+                     "dd:compact", "text:0:d", "break:2", "break:1", "align:3", "dl-0"}));
 }
 
 TEST(DefinitionLists, CompactEndsWithTheList) {

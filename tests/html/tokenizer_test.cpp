@@ -65,9 +65,23 @@ INSTANTIATE_TEST_SUITE_P(
         SequenceCase{"UnknownEndTagYieldsNothing", "</blah>x", {{1, "x"}}},
         SequenceCase{"Comment", "<!-- c -->x", {{1, "x"}}},
         SequenceCase{"Doctype", "<!DOCTYPE html>x", {{1, "x"}}},
-        // A '>' inside a comment ends it early; the rest reads as text.
-        SequenceCase{"CommentHoldingGreater", "<!-- a > b -->", {{1, " b -->"}}},
-        SequenceCase{"TextAfterCommentClose", "<!--x--b>", {{4, "<b"}}},
+        // Only "-->" ends a comment: markup commented out stays hidden.
+        SequenceCase{"CommentHoldingGreater", "<!-- a > b -->x", {{1, "x"}}},
+        SequenceCase{"CommentHoldingLink", "<!--<a href=x>y</a>-- >-->z", {{1, "z"}}},
+        SequenceCase{"EmptyComment", "<!---->x", {{1, "x"}}},
+        SequenceCase{"ProcessingInstruction", "<?xml version=\"1.0\"?>x", {{1, "x"}}},
+        // XML-style empty tags are the tags themselves; a slash ending an unquoted value stays.
+        SequenceCase{"EmptyBr", "<br/><hr />", {{8, "<br"}, {26, "<hr "}}},
+        SequenceCase{"EmptyImg", "<img src=\"a.gif\"/>", {{29, "<img src=\"a.gif\""}}},
+        SequenceCase{"SlashEndingValue", "<a href=d/>", {{2, "<a href=d/"}}},
+        // STYLE and SCRIPT content is never text, whatever tags it seems to hold.
+        SequenceCase{"StyleHidden",
+                     "<style>p{}</s</styl</STYLE >x",
+                     {{74, "<style"}, {74 + kEndTagFlag, "</STYLE "}, {1, "x"}}},
+        SequenceCase{"ScriptHidden",
+                     "<script>if(a<b)f('</p>');</script>x",
+                     {{73, "<script"}, {73 + kEndTagFlag, "</script"}, {1, "x"}}},
+        SequenceCase{"EmptyScriptHidesNothing", "<script/>x", {{73, "<script"}, {1, "x"}}},
         SequenceCase{"LessSlashSpace", "</ x", {{1, "</ x"}}},
         SequenceCase{"UnterminatedTagIsText", "a<b c", {{1, "a"}, {1, "<b c"}}},
         SequenceCase{"TagCrLfFolded", "<a\r\nhref=x>", {{2, "<a\nhref=x"}}},

@@ -166,5 +166,37 @@ TEST(ProfileFile, UnwritableChangeIsKeptAndWrittenByFlush) {
     EXPECT_EQ(ProfileFile(dir.File("sub/ovalon.ini")).ReadString("S", "k", ""), "v");
 }
 
+// Sections are found by hash: 200,000 of them read in well under the test's timeout (a search
+// per header took minutes), and the index stays right when one is deleted.
+TEST(ProfileFile, HugeFilesAreReadInLinearTime) {
+    constexpr int kCount = 200'000;
+    std::string text;
+    for (int i = 0; i < kCount; ++i)
+        text += "[S" + std::to_string(i) + "]\nk=" + std::to_string(i) + "\n";
+    ScratchDirectory dir;
+    dir.Write("ovalon.ini", text);
+    ProfileFile profile(dir.File("ovalon.ini"));
+    EXPECT_EQ(profile.ReadInt("s199999", "K", -1), 199999);
+    ASSERT_TRUE(profile.DeleteSection("S5"));
+    EXPECT_EQ(profile.ReadInt("S5", "k", -1), -1);
+    EXPECT_EQ(profile.ReadInt("S6", "k", -1), 6);
+    EXPECT_EQ(profile.ReadInt("S199999", "k", -1), 199999);
+}
+
+// The first of duplicate keys is read; deleting removes every copy, and later keys stay found.
+TEST(ProfileFile, DuplicateKeysAndSectionsAfterDeletion) {
+    ScratchDirectory dir;
+    dir.Write("ovalon.ini", "[S]\nk=1\nK=2\nj=3\n[T]\nx=1\n[s]\nl=4\n");
+    ProfileFile profile(dir.File("ovalon.ini"));
+    EXPECT_EQ(profile.ReadInt("S", "k", -1), 1);
+    EXPECT_EQ(profile.ReadInt("S", "L", -1), 4);
+    ASSERT_TRUE(profile.DeleteKey("s", "K"));
+    EXPECT_EQ(profile.ReadInt("S", "k", -1), -1);
+    EXPECT_EQ(profile.ReadInt("S", "j", -1), 3);
+    ASSERT_TRUE(profile.DeleteSection("s"));
+    ASSERT_TRUE(profile.WriteString("T", "y", "2"));
+    EXPECT_EQ(dir.Read("ovalon.ini"), "[T]\nx=1\ny=2\n");
+}
+
 }  // namespace
 }  // namespace corvane::platform

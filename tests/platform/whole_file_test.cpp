@@ -1,11 +1,14 @@
 #include "platform/whole_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <algorithm>
 
 #include "platform/profile_file.h"
 #include "tests/support/scratch_directory.h"
@@ -108,6 +111,36 @@ TEST(WriteFileAtomically, KilledWriterLeavesTheOldOrTheNewFile) {
         EXPECT_EQ(reread.Sections(), std::vector<std::string>{"Cache Dir"});
         EXPECT_EQ(reread.Keys("Cache Dir"), std::vector<std::string>{"key"});
     }
+}
+
+TEST(WriteFileAtomically, NewFilesForTheUserFollowTheUmask) {
+    ScratchDirectory dir;
+    const mode_t old = ::umask(022);
+    ASSERT_FALSE(WriteFileAtomically(dir.File("shot.png"), "png", NewFileAccess::kUmask));
+    ::umask(old);
+    EXPECT_EQ(Mode(dir.File("shot.png")), 0644u);
+}
+
+// Only the writer's own hidden temporaries, and only once nobody has touched them for a while.
+TEST(RemoveLeftoverTemporaries, RemovesExactlyTheWritersOldTemporaries) {
+    ScratchDirectory dir;
+    const std::vector<std::string> kept = {".ovalon.ini.a1B2c", "ovalon.ini.a1B2c3",
+                                           ".ovalon.ini.a1B2-3", "..a1B2c3", ".recent.a1B2c3"};
+    for (const std::string& name : kept) dir.Write(name, "x");
+    dir.Write(".ovalon.ini.a1B2c3", "x");
+    ASSERT_EQ(::mkdir(dir.File(".sub.a1B2c3").c_str(), 0700), 0);
+    const timespec old[2] = {{1000, 0}, {1000, 0}};
+    for (const std::string& name : dir.Names()) {
+        if (name == ".recent.a1B2c3") continue;
+        ASSERT_EQ(::utimensat(AT_FDCWD, dir.File(name).c_str(), old, 0), 0);
+    }
+    EXPECT_EQ(RemoveLeftoverTemporaries(dir.path()), 1);
+    std::vector<std::string> expected = kept;
+    expected.push_back(".sub.a1B2c3");
+    std::vector<std::string> names = dir.Names();
+    std::sort(expected.begin(), expected.end());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, expected);
 }
 
 TEST(ReadWholeFile, RefusesFilesOverTheLimitAndNonRegularFiles) {

@@ -104,6 +104,7 @@ TEST_F(DirectoryListingTest, HostileNamesAreEscapedInTextAndLinks) {
         {"say \"hi\"", "say%20%22hi%22", "say &quot;hi&quot;"},
         {"caf\xc3\xa9", "caf%C3%A9", "caf\xc3\xa9"},
         {"50%?#+", "50%25%3F%23%2B", "50%?#+"},
+        {"a\x1a\x7f", "a%1A%7F", "a&#26;&#127;"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -79,6 +79,12 @@ TEST_F(HtmlViewTest, PagesDumpAsText) {
         {"entities and Latin-1", "caf&eacute; \xe9", "caf\xc3\xa9 \xc3\xa9\n"},
         {"definitions", "<dl><dt>term<dd>data</dl>", "term\n      data\n"},
         {"blockquote", "<blockquote>q</blockquote>", "      q\n"},
+        {"terms after definitions", "<dl><dt>a<dd>b<dt>c<dd>d</dl>", "a\n      b\nc\n      d\n"},
+        {"P opening an item", "<ul><li><p>one<li>\n<p>two</ul>", "   * one\n   * two\n"},
+        {"P opening a term and data", "<dl><dt><p>t<dd><p>d</dl>", "t\n      d\n"},
+        {"XML-style empty tags", "a<br/>b<p/>c", "a\nb\n\nc\n"},
+        {"hidden content", "<style>p{}</style><!-- <a>x</a> > -->a<?x y?><script>z</script>",
+         "a\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -118,6 +118,30 @@ TEST_F(LocalDocumentsTest, ANameLongerThanTheBufferOnceEscapedListsWhole) {
     EXPECT_NE(std::find(elements.begin(), elements.end(), "pre:" + name), elements.end());
 }
 
+// 0x1A in a name would end the generated page for the text convertor: every entry still shows.
+TEST_F(LocalDocumentsTest, ControlBytesInNamesDoNotCutTheListing) {
+    Write("a\x1a\x01", "x");
+    Write("b", "x");
+    core::CHTRequest* request = Load("file:" + root_);
+    ASSERT_NE(request, nullptr);
+    const std::vector<std::string> elements = Elements(*request);
+    // Shown as blanks, like every control byte in preformatted text.
+    EXPECT_NE(std::find(elements.begin(), elements.end(), "pre:a  "), elements.end())
+        << ::testing::PrintToString(elements);
+    EXPECT_NE(std::find(elements.begin(), elements.end(), "pre:b"), elements.end())
+        << ::testing::PrintToString(elements);
+}
+
+// A file reporting size 0 that never ends stops at the allowance beyond its size.
+TEST_F(LocalDocumentsTest, AFileThatNeverEndsStopsWithAFailure) {
+    protocols::RegisterFileProtocol(64 * 1024);
+    const std::string url = "file:///proc/self/pagemap";
+    ui_.messageAnswers = {platform::MessageAnswer::kNo};  // binary: show it as text
+    Load(url);
+    ASSERT_EQ(ui_.messages.size(), 2u);
+    EXPECT_EQ(ui_.messages[1].text, "Cannot complete loading " + url);
+}
+
 // A missing file, a FIFO (reading it could block the window) and a file: URL naming a host.
 TEST_F(LocalDocumentsTest, WhatCannotBeServedCannotConnect) {
     ASSERT_EQ(mkfifo((root_ + "/fifo").c_str(), 0600), 0);

@@ -3,7 +3,11 @@
 // platform for pictures) and writes what was asked.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <QImage>
+#include <algorithm>
 
 #include "tests/shell/run_program.h"
 #include "tests/support/scratch_directory.h"
@@ -29,10 +33,16 @@ class HeadlessTest : public ::testing::Test {
     corvane::testing::ScratchDirectory pages;
 };
 
+// Also: a temporary that a writer killed long ago left in the profile is gone after start.
 TEST_F(HeadlessTest, DumpTextWritesTheLaidOutLines) {
+    profile.Write(".ovalon.ini.Zq09aB", "half");
+    const timespec old[2] = {{1000, 0}, {1000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, profile.File(".ovalon.ini.Zq09aB").c_str(), old, 0), 0);
     const auto outcome = RunCorvaneProgram(With({"--dump-text", pages.File("page.html")}));
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
     EXPECT_EQ(outcome.out, "Head\n\nPara with a link.\n\n   * one\n   * two\n\na       b\n\nend\n");
+    const std::vector<std::string> names = profile.Names();
+    EXPECT_EQ(std::find(names.begin(), names.end(), ".ovalon.ini.Zq09aB"), names.end());
 }
 
 TEST_F(HeadlessTest, DumpTextFillsExactColumns) {
@@ -82,6 +92,17 @@ TEST_F(HeadlessTest, ScreenshotIsAPictureOfThePage) {
         With({"--screenshot", file, "--width", "200", "--height", "50", pages.File("page.html")}));
     ASSERT_EQ(cut.exitCode, 0) << cut.err;
     EXPECT_EQ(QImage(QString::fromStdString(file)).size(), QSize(200, 50));
+}
+
+// A file-size limit fails the write as a full disk would: reported, and no partial picture.
+TEST_F(HeadlessTest, AScreenshotThatCannotBeWrittenFailsAndLeavesNothing) {
+    const std::string file = pages.File("shot.png");
+    const std::vector<std::string> before = pages.Names();
+    const auto outcome = RunCorvaneProgram(
+        With({"--screenshot", file, "--width", "320", pages.File("page.html")}), {}, 2048);
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_NE(outcome.err.find("cannot write " + file), std::string::npos) << outcome.err;
+    EXPECT_EQ(pages.Names(), before);
 }
 
 TEST_F(HeadlessTest, WithoutADisplayTheWindowIsNotTried) {

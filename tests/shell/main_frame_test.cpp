@@ -2,6 +2,7 @@
 // link in the view, go back.
 #include "shell/main_frame.h"
 
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -18,6 +19,7 @@
 
 #include "core/request.h"
 #include "html/document.h"
+#include "platform/scripted_host_services.h"
 #include "shell/application.h"
 #include "shell/browser_window.h"
 #include "shell/new_window.h"
@@ -29,6 +31,19 @@
 namespace corvane::shell {
 namespace {
 
+// Records and answers every question the window asks; a message box the test did not announce
+// fails it at once (a real one would wait for a click that never comes).
+class TestAnswers : public platform::ScriptedHostServices {
+  public:
+    int expectedMessages = 0;
+    platform::MessageAnswer ShowMessage(std::string_view text, platform::MessageButtons buttons,
+                                        platform::MessageIcon icon,
+                                        std::string_view caption) override {
+        if (expectedMessages-- <= 0) ADD_FAILURE() << "unexpected message box: " << text;
+        return ScriptedHostServices::ShowMessage(text, buttons, icon, caption);
+    }
+};
+
 std::unique_ptr<QtEventLoop> MakeLoop() {
     testing::TestApplication();
     return std::make_unique<QtEventLoop>();
@@ -38,6 +53,7 @@ class MainFrameTest : public ::testing::Test {
   protected:
     void SetUp() override {
         testing::TestApplication();
+        frame.Host().AnswerQuestionsWith(&answers);
         pages.Write("first.html", "<title>First</title>Go to <a href=second.html>the second</a>.");
         pages.Write("second.html", "<title>Second</title>Arrived.");
         application = std::make_unique<CApplication>(profile.path(), loop, frame.Host());
@@ -52,6 +68,7 @@ class MainFrameTest : public ::testing::Test {
         frame.SetSession(nullptr);
         window.reset();
         application.reset();
+        frame.Host().AnswerQuestionsWith(nullptr);
     }
     bool WaitForLoad() {
         return loop.RunUntil([this] { return window->IsSettled(); }, 10000);
@@ -85,6 +102,7 @@ class MainFrameTest : public ::testing::Test {
 
     corvane::testing::ScratchDirectory profile;
     corvane::testing::ScratchDirectory pages;
+    TestAnswers answers;
     // Made in SetUp, once the application exists.
     std::unique_ptr<QtEventLoop> loopHolder = MakeLoop();
     QtEventLoop& loop = *loopHolder;
@@ -290,6 +308,17 @@ TEST_F(MainFrameTest, DocumentsPastTheLimitAreDroppedAndLoadAgain) {
     EXPECT_EQ(frame.windowTitle(), "Corvane - Second");
     EXPECT_NE(window->View().DumpText().find("Arrived."), std::string::npos);
     EXPECT_EQ(first->document, nullptr);
+TEST_F(MainFrameTest, MessageBoxesAreAnsweredByTheTestAndUnexpectedOnesFail) {
+    answers.expectedMessages = 1;
+    const std::string missing = pages.File("missing.html");
+    Type(QString::fromStdString(missing));
+    ASSERT_TRUE(WaitForLoad());
+    ASSERT_EQ(answers.messages.size(), 1u);
+    EXPECT_EQ(answers.messages[0].text.rfind("Cannot connect to file:", 0), 0u);
+    EXPECT_EQ(answers.messages[0].icon, platform::MessageIcon::kStop);
+    EXPECT_NONFATAL_FAILURE(frame.Host().ShowMessage("surprise", platform::MessageButtons::kOk,
+                                                     platform::MessageIcon::kNone, "Corvane"),
+                            "unexpected message box: surprise");
 }
 
 // A window whose downloads still run stays open when asked to close, and closes when allowed.
