@@ -105,6 +105,26 @@ char32_t DecodeUtf8(std::string_view text, std::size_t* length) {
     return value;
 }
 
+bool IsWideCharacter(char32_t c) {
+    return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0x303E) ||
+           (c >= 0x3041 && c <= 0x33FF) || (c >= 0x3400 && c <= 0x4DBF) ||
+           (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xA000 && c <= 0xA4CF) ||
+           (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
+           (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
+           (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x1F300 && c <= 0x1F64F) ||
+           (c >= 0x1F900 && c <= 0x1F9FF) || (c >= 0x20000 && c <= 0x3FFFD);
+}
+
+std::size_t DisplayColumns(std::string_view text) {
+    std::size_t columns = 0;
+    while (!text.empty()) {
+        std::size_t length = 0;
+        columns += IsWideCharacter(DecodeUtf8(text, &length)) ? 2 : 1;
+        text.remove_prefix(length);
+    }
+    return columns;
+}
+
 char32_t Windows1252ToUnicode(unsigned char byte) {
     return byte >= 0x80 && byte < 0xA0 ? kWindows1252High[byte - 0x80] : byte;
 }

@@ -32,6 +32,12 @@ bool IsValidUtf8(std::string_view text);
 // The code point at the start of `text` and its length; malformed bytes read as one U+FFFD.
 char32_t DecodeUtf8(std::string_view text, std::size_t* length);
 
+// East Asian wide and full-width characters (ideographs, kana, Hangul syllables, full-width
+// forms), which take two columns of a fixed-pitch line.
+bool IsWideCharacter(char32_t codePoint);
+// The columns a fixed-pitch line gives the text: one per character, two per wide one.
+std::size_t DisplayColumns(std::string_view text);
+
 char32_t Windows1252ToUnicode(unsigned char byte);
 // Valid UTF-8 as it is; anything else read byte by byte as Windows-1252. For names that come with
 // no character set of their own, such as file names.
