@@ -117,10 +117,15 @@ bool IsWideCharacter(char32_t c) {
 
 std::size_t DisplayColumns(std::string_view text) {
     std::size_t columns = 0;
-    while (!text.empty()) {
+    for (std::size_t i = 0; i < text.size();) {
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            ++columns;
+            ++i;
+            continue;
+        }
         std::size_t length = 0;
-        columns += IsWideCharacter(DecodeUtf8(text, &length)) ? 2 : 1;
-        text.remove_prefix(length);
+        columns += IsWideCharacter(DecodeUtf8(text.substr(i), &length)) ? 2 : 1;
+        i += length;
     }
     return columns;
 }

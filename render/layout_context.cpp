@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <climits>
 
+#include "platform/utf8.h"
+#include "render/line_breaks.h"
+
 namespace corvane::render {
 namespace {
 
@@ -141,15 +144,15 @@ void CLayoutContext::PlaceText(const html::CHTMLElement* element, std::string_vi
             return;
         }
 
-        // Whole words while they fit; each word carries its trailing space.
+        // Whole words while they fit; each word carries its trailing space, and ideographs are
+        // words of their own.
         const int available = AvailableWidth();
         int used = 0;
         size_t end = pos;
         size_t firstWordEnd = 0;
         int firstWordWidth = 0;
         while (end < text.size()) {
-            size_t wordEnd = text.find(' ', end);
-            wordEnd = wordEnd == std::string_view::npos ? text.size() : wordEnd + 1;
+            const size_t wordEnd = NextWordEnd(text, end);
             const int width = font.TextWidth(text.substr(end, wordEnd - end));
             if (end == pos) {
                 firstWordEnd = wordEnd;
@@ -194,13 +197,23 @@ void CLayoutContext::PlacePreformatted(const html::CHTMLElement* element, std::s
             if (piece.find('\t') != std::string_view::npos) {
                 const int startColumn = std::max(0, (penX_ - leftMargin_) / columnWidth);
                 std::string expanded;
-                for (char c : piece) {
-                    if (c != '\t') {
-                        expanded += c;
+                int column = startColumn;
+                for (size_t i = 0; i < piece.size();) {
+                    if (piece[i] == '\t') {
+                        const int spaces = kTabColumns - column % kTabColumns;
+                        expanded.append(spaces, ' ');
+                        column += spaces;
+                        ++i;
                         continue;
                     }
-                    const int column = startColumn + static_cast<int>(expanded.size());
-                    expanded.append(kTabColumns - column % kTabColumns, ' ');
+                    // Columns count characters, two for a wide one.
+                    size_t length = 1;
+                    const char32_t c = static_cast<unsigned char>(piece[i]) < 0x80
+                                           ? static_cast<unsigned char>(piece[i])
+                                           : DecodeUtf8(piece.substr(i), &length);
+                    column += IsWideCharacter(c) ? 2 : 1;
+                    expanded.append(piece.substr(i, length));
+                    i += length;
                 }
                 piece = Keep(std::move(expanded));
             }

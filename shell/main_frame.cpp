@@ -231,7 +231,7 @@ void CMainFrame::UpdateFromSession() {
         return;
     }
     const std::string title = session_->Title();
-    setWindowTitle("Corvane - " + FromLatin1(title.empty() ? session_->CurrentUrl() : title));
+    setWindowTitle("Corvane - " + FromUtf8(title.empty() ? session_->CurrentUrl() : title));
     const QString url = FromUtf8(session_->CurrentUrl());
     if (!location_->lineEdit()->hasFocus() || location_->lineEdit()->text().isEmpty())
         location_->lineEdit()->setText(url);
