@@ -15,6 +15,7 @@ namespace {
 const iconv_t kNoIconv = reinterpret_cast<iconv_t>(-1);
 // Longer names are not character sets; the limit also keeps odd server texts away from iconv.
 constexpr std::size_t kLongestName = 40;
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
 bool IsOneOf(std::string_view name, std::initializer_list<std::string_view> names) {
     for (std::string_view candidate : names) {
@@ -82,7 +83,8 @@ std::size_t SkipAscii(const unsigned char* data, std::size_t i, std::size_t size
 }  // namespace
 
 CharsetDecoder::CharsetDecoder(std::string_view declared, bool readsMeta) : readsMeta_(readsMeta) {
-    Use(declared);
+    // A mark in front of text declared UTF-8 says nothing more; it is dropped.
+    markPending_ = Use(declared) && mode_ == Mode::kUtf8;
 }
 
 CharsetDecoder::~CharsetDecoder() {
@@ -139,6 +141,12 @@ void CharsetDecoder::Decide() {
 }
 
 void CharsetDecoder::Decode(std::string_view bytes, std::string& out) {
+    if (markPending_) {
+        held_.append(bytes);
+        if (held_.size() < kUtf8Mark.size() && kUtf8Mark.starts_with(held_)) return;
+        DecodeAfterMark(out);
+        return;
+    }
     if (mode_ != Mode::kUndecided) {
         DecodeDecided(bytes, out);
         return;
@@ -154,7 +162,16 @@ void CharsetDecoder::Decode(std::string_view bytes, std::string& out) {
     DecodeDecided(start, out);
 }
 
+void CharsetDecoder::DecodeAfterMark(std::string& out) {
+    markPending_ = false;
+    std::string start = std::move(held_);
+    held_.clear();
+    if (start.starts_with(kUtf8Mark)) start.erase(0, kUtf8Mark.size());
+    DecodeDecided(start, out);
+}
+
 void CharsetDecoder::Finish(std::string& out) {
+    if (markPending_) DecodeAfterMark(out);
     if (mode_ == Mode::kUndecided) {
         Decide();
         const std::string start = std::move(held_);
@@ -173,8 +190,6 @@ void CharsetDecoder::Finish(std::string& out) {
 }
 
 void CharsetDecoder::DecodeDecided(std::string_view bytes, std::string& out) {
-    const bool started = started_;
-    started_ = started_ || !bytes.empty();
     switch (mode_) {
         case Mode::kWindows1252:
             DecodeWindows1252(bytes, out);
@@ -210,9 +225,6 @@ void CharsetDecoder::DecodeDecided(std::string_view bytes, std::string& out) {
             AppendUtf8(out, kReplacementCharacter);
         }
         bytes.remove_prefix(sequence.length - heldSize);
-    } else if (mode_ == Mode::kUtf8 && !started && bytes.starts_with("\xEF\xBB\xBF")) {
-        // A mark in front of text declared UTF-8 says nothing more.
-        bytes.remove_prefix(3);
     }
     const std::size_t used = DecodeUtf8Run(bytes, out);
     if (used < bytes.size()) DecodeWindows1252(bytes.substr(used), out);

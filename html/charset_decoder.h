@@ -42,6 +42,7 @@ class CharsetDecoder {
     bool Use(std::string_view name);
     void Decide();
     void DecodeDecided(std::string_view bytes, std::string& out);
+    void DecodeAfterMark(std::string& out);
     // Answers the bytes used; stops early only when detection falls back to Windows-1252.
     std::size_t DecodeUtf8Run(std::string_view bytes, std::string& out);
     void DecodeWindows1252(std::string_view bytes, std::string& out);
@@ -51,7 +52,7 @@ class CharsetDecoder {
     bool readsMeta_;
     std::string charset_;
     std::string held_;
-    bool started_ = false;  // text has been decoded (a byte-order mark can only come first)
+    bool markPending_ = false;  // declared UTF-8: a byte-order mark may still come first
     iconv_t iconv_ = reinterpret_cast<iconv_t>(-1);  // (iconv_t)-1: none open
     std::size_t iconvUnit_ = 1;  // bytes skipped after a malformed sequence
 };

@@ -99,6 +99,7 @@ TEST(CharsetDecoder, ASequenceSplitAnywhereIsKeptUntilWhole) {
         {"", "\xC3\xA9\xE2\x80\x94\xF0\x9F\x98\x80 \xE6\x97\xA5\xE6\x9C\xAC"},
         {"", "plain \xE9t\xE9 \x97"},
         {"", "\xEF\xBB\xBF<p>x"},
+        {"utf-8", "\xEF\xBB\xBF\xC3\xA9"},
         {"", std::string("\xFE\xFF\x04\x16\x00z", 6)},
         {"Shift_JIS", "\x93\xFA\x96{\x8C\xEA abc"},
         {"GB18030", "\x81\x30\x81\x30\xD6\xD0"},
