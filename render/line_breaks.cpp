@@ -25,23 +25,37 @@ bool StaysWithAfter(char32_t c) {
                       U"\uFF5B\uFF3B\uFF1C\u2018\u201C");
 }
 
+// Ideographs and Hangul syllables are no punctuation: most CJK text needs no search.
+bool IsPunctuationCandidate(char32_t c) {
+    return !((c >= 0x3400 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7A3));
+}
+
 bool BreaksBetween(char32_t before, char32_t after) {
-    return (IsWideCharacter(before) || IsWideCharacter(after)) && !StaysWithBefore(after) &&
-           !StaysWithAfter(before);
+    return (IsWideCharacter(before) || IsWideCharacter(after)) &&
+           !(IsPunctuationCandidate(after) && StaysWithBefore(after)) &&
+           !(IsPunctuationCandidate(before) && StaysWithAfter(before));
 }
 
 }  // namespace
 
 std::size_t NextWordEnd(std::string_view text, std::size_t from) {
     char32_t previous = 0;
+    bool previousWide = false;
     for (std::size_t i = from; i < text.size();) {
         const auto byte = static_cast<unsigned char>(text[i]);
         if (byte == ' ') return i + 1;
+        if (byte < 0x80 && !previousWide) {
+            // Between two ASCII characters only a space breaks.
+            previous = byte;
+            ++i;
+            continue;
+        }
         char32_t c = byte;
         std::size_t length = 1;
         if (byte >= 0x80) c = DecodeUtf8(text.substr(i), &length);
         if (i > from && BreaksBetween(previous, c)) return i;
         previous = c;
+        previousWide = IsWideCharacter(c);
         i += length;
     }
     return text.size();

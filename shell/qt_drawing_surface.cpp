@@ -56,8 +56,12 @@ class QtFont : public render::SurfaceFont {
             if (advance < 0) advance = exactMetrics_.horizontalAdvance(QChar(c));
             return advance;
         }
+        // A text mostly repeats a few characters of its script: remember the last one per slot.
+        RecentAdvance& recent = recentAdvances_[c % recentAdvances_.size()];
+        if (recent.character == c) return recent.advance;
         auto [entry, added] = advances_.try_emplace(c, 0.0);
         if (added) entry->second = exactMetrics_.horizontalAdvance(QString::fromUcs4(&c, 1));
+        recent = {c, entry->second};
         return entry->second;
     }
 
@@ -68,6 +72,11 @@ class QtFont : public render::SurfaceFont {
     render::FontMetrics metrics_;
     mutable std::array<double, 128> asciiAdvances_;
     mutable std::unordered_map<char32_t, double> advances_;
+    struct RecentAdvance {
+        char32_t character = 0;  // 0: empty (ASCII never comes here)
+        double advance = 0;
+    };
+    mutable std::array<RecentAdvance, 256> recentAdvances_{};
 };
 
 // Qt weights run 100 to 900 like the design's, so they map one to one.
