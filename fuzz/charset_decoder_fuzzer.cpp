@@ -17,9 +17,9 @@ void Check(bool condition) {
     if (!condition) std::abort();
 }
 
-constexpr std::string_view kDeclared[] = {"",        "utf-8",    "windows-1252", "Shift_JIS",
-                                          "koi8-r",  "utf-16le", "GB18030",      "EUC-JP",
-                                          "big5",    "utf-16",   "iso-2022-jp",  "x-unknown"};
+constexpr std::string_view kDeclared[] = {"",       "utf-8",    "windows-1252", "Shift_JIS",
+                                          "koi8-r", "utf-16le", "GB18030",      "EUC-JP",
+                                          "big5",   "utf-16",   "iso-2022-jp",  "x-unknown"};
 
 }  // namespace
 

@@ -117,7 +117,7 @@ bool CharsetDecoder::Use(std::string_view label) {
     iconv_ = opened;
     mode_ = Mode::kIconv;
     charset_ = iconvName;
-    iconvUnit_ = name.starts_with("utf-16") || name.starts_with("ucs-2") ? 2
+    iconvUnit_ = name.starts_with("utf-16") || name.starts_with("ucs-2")   ? 2
                  : name.starts_with("utf-32") || name.starts_with("ucs-4") ? 4
                                                                            : 1;
     return true;

@@ -54,7 +54,7 @@ class CharsetDecoder {
     std::string held_;
     bool markPending_ = false;  // declared UTF-8: a byte-order mark may still come first
     iconv_t iconv_ = reinterpret_cast<iconv_t>(-1);  // (iconv_t)-1: none open
-    std::size_t iconvUnit_ = 1;  // bytes skipped after a malformed sequence
+    std::size_t iconvUnit_ = 1;                      // bytes skipped after a malformed sequence
 };
 
 }  // namespace corvane::html

@@ -19,7 +19,8 @@ constexpr int HexValue(unsigned char c) {
 }
 
 char32_t NumericCharacter(char32_t value) {
-    if (value >= 0x80 && value < 0xA0) return Windows1252ToUnicode(static_cast<unsigned char>(value));
+    if (value >= 0x80 && value < 0xA0)
+        return Windows1252ToUnicode(static_cast<unsigned char>(value));
     if (value == 0 || (value >= 0xD800 && value <= 0xDFFF) || value >= kBeyondUnicode) {
         return kReplacementCharacter;
     }
@@ -29,7 +30,8 @@ char32_t NumericCharacter(char32_t value) {
 EntityMatch LookupNumeric(std::string_view reference, bool ranToEnd) {
     // "&#" and decimal digits, "&#x" and hexadecimal ones, or "&" and decimal digits.
     std::size_t position = reference.size() > 1 && reference[1] == '#' ? 2 : 1;
-    const bool hex = position == 2 && reference.size() > 2 && ToLower(static_cast<unsigned char>(reference[2])) == 'x';
+    const bool hex = position == 2 && reference.size() > 2 &&
+                     ToLower(static_cast<unsigned char>(reference[2])) == 'x';
     if (hex) ++position;
     const std::size_t digits = position;
     char32_t value = 0;
@@ -53,17 +55,17 @@ struct EntityIndex {
 };
 
 constexpr EntityIndex MakeEntityIndex() {
+    // A counting sort by first character, which keeps table order inside each group.
     EntityIndex index;
-    std::size_t next = 0;
-    for (int c = 0; c < 256; ++c) {
-        index.start[c] = static_cast<std::uint16_t>(next);
-        for (std::size_t row = 0; row < kEntityTable.size(); ++row) {
-            if (static_cast<unsigned char>(kEntityTable[row].name[0]) == c) {
-                index.rows[next++] = static_cast<std::uint16_t>(row);
-            }
-        }
+    for (const EntityRow& row : kEntityTable)
+        ++index.start[static_cast<unsigned char>(row.name[0]) + 1];
+    for (std::size_t c = 1; c < index.start.size(); ++c) index.start[c] += index.start[c - 1];
+    std::array<std::uint16_t, 256> next{};
+    for (std::size_t c = 0; c < next.size(); ++c) next[c] = index.start[c];
+    for (std::size_t row = 0; row < kEntityTable.size(); ++row) {
+        index.rows[next[static_cast<unsigned char>(kEntityTable[row].name[0])]++] =
+            static_cast<std::uint16_t>(row);
     }
-    index.start[256] = static_cast<std::uint16_t>(next);
     return index;
 }
 

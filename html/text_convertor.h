@@ -7,11 +7,12 @@
 // every pump pass until it answers 1 (finished) or -1 -> one Finish.
 //
 // Reading: the bytes are decoded from the document's character set into UTF-8 (CharsetDecoder)
-// before they are tokenized; the cache copy keeps them as they came. A 0x1A ends the data (the rest is ignored), as does the end of the stream; the
-// end feeds 0 so the last text is delivered, then the builder's end-of-document step runs. Each
-// pass reads at most kBytesPerPass bytes and then asks to be called again, so a large local file
-// never holds the window up. When the builder completes a table (answer 4), reading pauses while
-// the table replay hook lays it out and replays its cells.
+// before they are tokenized; the cache copy keeps them as they came. A 0x1A ends the data (the rest
+// is ignored), as does the end of the stream; the end feeds 0 so the last text is delivered, then
+// the builder's end-of-document step runs. Each pass reads at most kBytesPerPass bytes and then
+// asks to be called again, so a large local file never holds the window up. When the builder
+// completes a table (answer 4), reading pauses while the table replay hook lays it out and replays
+// its cells.
 //
 // Memory: the request owns the document (a CHTMLDocument, set as its result at Init); the
 // convertor refers to it while building. The builder and the cache writer belong to the convertor.

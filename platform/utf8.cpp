@@ -138,7 +138,8 @@ std::string DisplayUtf8(std::string_view bytes) {
     if (IsValidUtf8(bytes)) return std::string(bytes);
     std::string text;
     text.reserve(bytes.size() * 2);
-    for (char byte : bytes) AppendUtf8(text, Windows1252ToUnicode(static_cast<unsigned char>(byte)));
+    for (char byte : bytes)
+        AppendUtf8(text, Windows1252ToUnicode(static_cast<unsigned char>(byte)));
     return text;
 }
 

@@ -12,17 +12,19 @@ bool IsOneOf(char32_t c, std::u32string_view set) {
 // Punctuation that stays with the character before it: closing marks, and the small kana and
 // prolonged sound mark that may not start a Japanese line.
 bool StaysWithBefore(char32_t c) {
-    return IsOneOf(c, U",.;:!?)]}%'\"\u3001\u3002\uFF0C\uFF0E\uFF1A\uFF1B\uFF1F\uFF01\uFF09"
-                      U"\u300D\u300F\u3011\u3015\u3009\u300B\u3017\u3019\u301F\uFF5D\uFF3D"
-                      U"\uFF1E\u30FB\u30FC\u309D\u309E\u30FD\u30FE\u3041\u3043\u3045\u3047"
-                      U"\u3049\u3063\u3083\u3085\u3087\u308E\u30A1\u30A3\u30A5\u30A7\u30A9"
-                      U"\u30C3\u30E3\u30E5\u30E7\u30EE\u30F5\u30F6\u2019\u201D");
+    return IsOneOf(c,
+                   U",.;:!?)]}%'\"\u3001\u3002\uFF0C\uFF0E\uFF1A\uFF1B\uFF1F\uFF01\uFF09"
+                   U"\u300D\u300F\u3011\u3015\u3009\u300B\u3017\u3019\u301F\uFF5D\uFF3D"
+                   U"\uFF1E\u30FB\u30FC\u309D\u309E\u30FD\u30FE\u3041\u3043\u3045\u3047"
+                   U"\u3049\u3063\u3083\u3085\u3087\u308E\u30A1\u30A3\u30A5\u30A7\u30A9"
+                   U"\u30C3\u30E3\u30E5\u30E7\u30EE\u30F5\u30F6\u2019\u201D");
 }
 
 // Opening marks, which stay with the character after them.
 bool StaysWithAfter(char32_t c) {
-    return IsOneOf(c, U"([{'\"\uFF08\u300C\u300E\u3010\u3014\u3008\u300A\u3016\u3018\u301D"
-                      U"\uFF5B\uFF3B\uFF1C\u2018\u201C");
+    return IsOneOf(c,
+                   U"([{'\"\uFF08\u300C\u300E\u3010\u3014\u3008\u300A\u3016\u3018\u301D"
+                   U"\uFF5B\uFF3B\uFF1C\u2018\u201C");
 }
 
 // Ideographs and Hangul syllables are no punctuation: most CJK text needs no search.

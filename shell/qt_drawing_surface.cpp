@@ -4,8 +4,8 @@
 #include <QImage>
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <cassert>
+#include <cmath>
 #include <unordered_map>
 
 #include "platform/utf8.h"

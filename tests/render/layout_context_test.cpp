@@ -73,12 +73,14 @@ TEST_F(LayoutContextTest, IdeographsWrapWithoutSpacesAndMultiByteTextNeverSplits
     };
     const Case cases[] = {
         // Between ideographs, but not before the closing mark nor after the opening bracket.
-        {"\u65E5\u672C\u8A9E\u306E\u6587\u7AE0\u3002", 7,
+        {"\u65E5\u672C\u8A9E\u306E\u6587\u7AE0\u3002",
+         7,
          {"\u65E5\u672C\u8A9E", "\u306E\u6587", "\u7AE0\u3002"}},
         {"\u6F22\u300C\u5B57\u300D", 5, {"\u6F22", "\u300C\u5B57\u300D"}},
         {"Linux\u7CFB\u7EDF", 6, {"Linux", "\u7CFB\u7EDF"}},
         // Other scripts break at spaces only and are measured by characters, not bytes.
-        {"\u041F\u0440\u0438\u0432\u0435\u0442 \u03BA\u03CC\u03C3\u03BC\u03B5", 12,
+        {"\u041F\u0440\u0438\u0432\u0435\u0442 \u03BA\u03CC\u03C3\u03BC\u03B5",
+         12,
          {"\u041F\u0440\u0438\u0432\u0435\u0442 \u03BA\u03CC\u03C3\u03BC\u03B5"}},
     };
     for (const Case& c : cases) {
