@@ -113,15 +113,17 @@ void CLayoutContext::PlacePiece(const html::CHTMLElement* element, std::string_v
 }
 
 void CLayoutContext::NoteWidestWord(std::string_view text, const SurfaceFont& font) {
+    // Words as lines break them: at spaces, line feeds and between ideographs.
     size_t start = 0;
     while (start < text.size()) {
-        size_t end = text.find_first_of(" \n", start);
-        if (end == std::string_view::npos) end = text.size();
-        if (end > start) {
-            widestWord_ = std::max(widestWord_,
-                                   font.TextWidth(text.substr(start, end - start)) + listIndent_);
+        const size_t lineEnd = std::min(text.find('\n', start), text.size());
+        const size_t end = NextWordEnd(text.substr(0, lineEnd), start);
+        const size_t wordEnd = end > start && text[end - 1] == ' ' ? end - 1 : end;
+        if (wordEnd > start) {
+            widestWord_ = std::max(
+                widestWord_, font.TextWidth(text.substr(start, wordEnd - start)) + listIndent_);
         }
-        start = end + 1;
+        start = end == lineEnd ? lineEnd + 1 : end;
     }
 }
 

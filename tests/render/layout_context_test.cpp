@@ -288,6 +288,13 @@ TEST_F(LayoutContextTest, NoWrapRecordsTheWidestWord) {
     context->Finish();
     EXPECT_EQ(list.lines.size(), 1u);
     EXPECT_EQ(context->WidestWord(), 64 + 48);
+    // Ideographs (two columns each) are words of their own.
+    Flow(40);
+    context->SetNoWrap(true);
+    context->SetListDepth(1);
+    Text("\u65E5\u672C\u8A9E\u65E5\u672C\u8A9E");
+    context->Finish();
+    EXPECT_EQ(context->WidestWord(), 16 + 48);
 }
 
 }  // namespace
