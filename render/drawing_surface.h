@@ -8,6 +8,7 @@
 // characters, taking those its font lacks from a fallback font, and measures exactly what it
 // draws.
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -44,7 +45,13 @@ class SurfaceFont {
     virtual ~SurfaceFont() = default;
     virtual const FontSpec& Spec() const = 0;
     virtual const FontMetrics& Metrics() const = 0;
-    virtual int TextWidth(std::string_view text) const = 0;
+    // The exact width of a run, fractions of a pixel included. Runs are drawn without kerning
+    // or shaping, so a run is as wide as its parts' advances added up: layout adds them in
+    // these units and rounds once per placed box, so each box is as wide as it is drawn.
+    virtual double TextAdvance(std::string_view text) const = 0;
+    int TextWidth(std::string_view text) const {
+        return static_cast<int>(std::lround(TextAdvance(text)));
+    }
 };
 
 // A decoded picture: rows top-down, one colour per pixel; mask bytes non-zero mark transparent

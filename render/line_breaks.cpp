@@ -63,4 +63,23 @@ std::size_t NextWordEnd(std::string_view text, std::size_t from) {
     return text.size();
 }
 
+std::size_t LastWordStart(std::string_view text) {
+    std::size_t start = 0;
+    for (std::size_t end = NextWordEnd(text, 0); end < text.size(); end = NextWordEnd(text, end)) {
+        start = end;
+    }
+    return start;
+}
+
+bool EndsInWideCharacter(std::string_view text) {
+    std::size_t start = text.size();
+    while (start > 0 && text.size() - start < 4 &&
+           (static_cast<unsigned char>(text[start - 1]) & 0xC0) == 0x80) {
+        --start;
+    }
+    if (start == 0) return false;
+    std::size_t length = 0;
+    return IsWideCharacter(DecodeUtf8(text.substr(start - 1), &length));
+}
+
 }  // namespace corvane::render

@@ -1,8 +1,10 @@
 #include "shell/browser_window.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
+#include "config/command_line.h"
 #include "core/address.h"
 #include "core/request.h"
 #include "html/text_convertor.h"
@@ -10,8 +12,13 @@
 namespace corvane::shell {
 namespace {
 
-// How often a growing page is laid out again while it loads.
+// How often a growing page is laid out again while it loads, and how long each time may take:
+// keys, menus and paints are handled between two ticks.
 constexpr std::uint32_t kTickMs = 100;
+constexpr std::uint32_t kLayoutBudgetMs = 25;
+// While the layout is behind what has arrived, ticks follow each other with the loop's other
+// work in between.
+constexpr std::uint32_t kCatchUpTickMs = 1;
 
 std::vector<CBrowserWindow*>& Windows() {
     static std::vector<CBrowserWindow*> windows;
@@ -23,6 +30,14 @@ const html::CHTML* HtmlOf(const core::CObject* object) {
     return static_cast<const html::CHTMLDocument*>(object)->html.get();
 }
 
+// "~/" in the location field is the home directory, as in a shell; empty for any other text.
+std::string TypedLocalFileUrl(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    if (!text.starts_with("~/")) return {};
+    const char* home = std::getenv("HOME");
+    return config::CommandLineFileUrl(text, home ? home : "", "/");
+}
+
 }  // namespace
 
 CBrowserWindow::CBrowserWindow(CApplication& application, render::CHTMLView& view)
@@ -31,12 +46,16 @@ CBrowserWindow::CBrowserWindow(CApplication& application, render::CHTMLView& vie
     Windows().push_back(this);
     view_.beforeUse = [this] { Revalidate(); };
     view_.onFollowLink = [this](const render::LinkRequest& link) { FollowLink(link); };
+    view_.layoutBudgetMs = kLayoutBudgetMs;
+    view_.onLayoutBehind = [this] { StartTicking(); };
 }
 
 CBrowserWindow::~CBrowserWindow() {
     if (ticker_ != 0) application_.Loop().StopTimer(ticker_);
     view_.beforeUse = nullptr;
     view_.onFollowLink = nullptr;
+    view_.onLayoutBehind = nullptr;
+    view_.layoutBudgetMs = render::CFlowLayout::kNoBudget;
     // The document's end detaches the view; nobody is told any more.
     onChanged = nullptr;
     onRememberTyped = nullptr;
@@ -90,6 +109,7 @@ void CBrowserWindow::ShowTitle(std::string_view title) {
 
 void CBrowserWindow::SetLocationText(std::string_view url, bool remember) {
     location_ = url;
+    locationText_ = url;
     if (remember && onRememberTyped) onRememberTyped(location_);
     Changed();
 }
@@ -119,9 +139,13 @@ void CBrowserWindow::LoadCurrent() {
 }
 
 void CBrowserWindow::Load(const std::string& text) {
-    std::string url = text;
-    core::CompleteTypedUrl(url, location_);
+    std::string url = TypedLocalFileUrl(text);
+    if (url.empty()) {
+        url = text;
+        core::CompleteTypedUrl(url, location_);
+    }
     if (url.empty()) return;
+    locationText_ = url;
     core::COvalonDoc::NavigateOptions options;
     options.remember = true;
     document_->Navigate(url, std::move(options));
@@ -183,14 +207,25 @@ void CBrowserWindow::Stop() {
 void CBrowserWindow::StartTicking() {
     if (ticker_ != 0) return;
     wasLoading_ = true;
-    ticker_ = application_.Loop().StartTimer(kTickMs, true, [this] { Tick(); });
+    TickEvery(kTickMs);
+}
+
+void CBrowserWindow::TickEvery(std::uint32_t intervalMs) {
+    if (ticker_ != 0) {
+        if (tickMs_ == intervalMs) return;
+        application_.Loop().StopTimer(ticker_);
+    }
+    tickMs_ = intervalMs;
+    ticker_ = application_.Loop().StartTimer(intervalMs, true, [this] { Tick(); });
 }
 
 void CBrowserWindow::Tick() {
     view_.Update();
-    if (IsLoading()) return;
+    const bool caughtUp = view_.LayoutCaughtUp();
+    TickEvery(caughtUp ? kTickMs : kCatchUpTickMs);
+    if (IsLoading() || !caughtUp) return;
     view_.Finish();
-    if (ticker_ != 0) application_.Loop().StopTimer(ticker_);
+    application_.Loop().StopTimer(ticker_);
     ticker_ = 0;
     if (wasLoading_) {
         wasLoading_ = false;

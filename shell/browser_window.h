@@ -71,6 +71,7 @@ class CBrowserWindow : public core::IDocumentView,
     bool HasDocument() const override { return document_->Shown() != nullptr; }
     std::string CurrentUrl() const override { return location_; }
     std::string Title() const override { return title_; }
+    std::string LocationText() const override { return locationText_; }
 
     // No load runs and what it delivered is laid out.
     bool IsSettled() const { return !IsLoading() && ticker_ == 0; }
@@ -89,6 +90,7 @@ class CBrowserWindow : public core::IDocumentView,
     void Revalidate();
     void Changed();
     void StartTicking();
+    void TickEvery(std::uint32_t intervalMs);
     void FollowLink(const render::LinkRequest& link);
 
     CApplication& application_;
@@ -99,7 +101,9 @@ class CBrowserWindow : public core::IDocumentView,
     const html::CHTML* attachedHtml_ = nullptr;
     std::string title_;
     std::string location_;
+    std::string locationText_;
     platform::TimerId ticker_ = 0;
+    std::uint32_t tickMs_ = 0;
     bool wasLoading_ = false;
 };
 

@@ -1,5 +1,7 @@
 #include "shell/qt_drawing_surface.h"
 
+#include "render/average_char_width.h"
+
 #include <QFontMetrics>
 #include <QImage>
 #include <algorithm>
@@ -18,21 +20,22 @@ QColor ToQColor(render::Color color) {
     return QColor(render::RedOf(color), render::GreenOf(color), render::BlueOf(color));
 }
 
-class QtFont : public render::SurfaceFont {
+class QtFont final : public render::SurfaceFont {
   public:
     QtFont(render::FontSpec spec, const QFont& font)
         : spec_(std::move(spec)), font_(font), fontMetrics_(font_), exactMetrics_(font_) {
         asciiAdvances_.fill(-1);
         metrics_.ascent = fontMetrics_.ascent();
         metrics_.height = fontMetrics_.ascent() + fontMetrics_.descent();
-        metrics_.averageCharWidth = std::max(1, fontMetrics_.averageCharWidth());
+        metrics_.averageCharWidth =
+            std::max(1, static_cast<int>(std::lround(render::WeightedAverageCharWidth(*this))));
     }
     const render::FontSpec& Spec() const override { return spec_; }
     const render::FontMetrics& Metrics() const override { return metrics_; }
     // Without kerning or shaping a run is as wide as the sum of its characters' exact
     // advances, which is what Qt measures and draws; a table of them spares the text engine.
     // Characters the face lacks are measured in the fallback face Qt draws them with.
-    int TextWidth(std::string_view text) const override {
+    double TextAdvance(std::string_view text) const override {
         double width = 0;
         for (std::size_t i = 0; i < text.size();) {
             const auto byte = static_cast<unsigned char>(text[i]);
@@ -45,7 +48,7 @@ class QtFont : public render::SurfaceFont {
             width += Advance(DecodeUtf8(text.substr(i), &length));
             i += length;
         }
-        return static_cast<int>(std::lround(width));
+        return width;
     }
     const QFont& Font() const { return font_; }
 
