@@ -5,6 +5,7 @@
 #include "core/protocol.h"
 #include "core/request.h"
 #include "core/status.h"
+#include "platform/ascii.h"
 
 namespace corvane::core {
 
@@ -14,6 +15,27 @@ std::string_view ContentTypeWithoutParameters(std::string_view contentType) {
     if (first == std::string_view::npos) return {};
     std::size_t last = type.find_last_not_of(" \t");
     return type.substr(first, last - first + 1);
+}
+
+std::string_view ContentTypeCharset(std::string_view contentType) {
+    std::size_t start = contentType.find(';');
+    while (start != std::string_view::npos) {
+        const std::size_t end = contentType.find(';', start + 1);
+        const std::string_view parameter = contentType.substr(start + 1, end - (start + 1));
+        start = end;
+        const std::size_t equals = parameter.find('=');
+        if (equals == std::string_view::npos ||
+            !EqualsIgnoreCase(ContentTypeWithoutParameters(parameter.substr(0, equals)),
+                              "charset")) {
+            continue;
+        }
+        std::string_view value = ContentTypeWithoutParameters(parameter.substr(equals + 1));
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+            value = value.substr(1, value.size() - 2);
+        }
+        return value;
+    }
+    return {};
 }
 
 std::string_view FileNameExtension(std::string_view fileName) {
@@ -119,6 +141,7 @@ bool CHTProtocol::ChooseConvertor(std::string_view fileName) {
     int typeIndex = ResolveTypeIndex(
         registry, contentType, [this, &registry] { return registry.Probe(*this); }, fileName);
     served.convertorIndex = typeIndex;
+    served.charset = std::string(ContentTypeCharset(contentType));
     ConvertorDecision decision = DecideConvertor(registry, typeIndex, embedded, served.Host().Ui());
     // The questions may have let the user stop the load meanwhile.
     if (served.protocol.get() != this) return false;

@@ -42,6 +42,8 @@ ConvertorDecision DecideConvertor(const CHTConvertorRegistry& registry, int type
                                   bool embedded, platform::HostServices& host);
 
 std::string_view ContentTypeWithoutParameters(std::string_view contentType);
+// The charset parameter of a content type, without quotes; empty when there is none.
+std::string_view ContentTypeCharset(std::string_view contentType);
 
 template <class ProbeFunction>
 int ResolveTypeIndex(const CHTConvertorRegistry& registry, std::string_view contentType,

@@ -95,6 +95,9 @@ class CHTRequest : public CObject {
     std::optional<std::string> referrer;
     std::int32_t refreshSeconds = -1;
     std::string refreshUrl;
+    // The character set the protocol was told the data is in (a content type's charset
+    // parameter); empty when it was not told. Text convertors decode from it.
+    std::string charset;
     std::unique_ptr<CHTProtocol> protocol;
     std::unique_ptr<CObject> document;
     // Changes whenever the document is replaced or dropped. A view that shows the request

@@ -5,41 +5,67 @@
 #include <cstring>
 
 #include "html/chars.h"
+#include "platform/utf8.h"
 
 namespace corvane::html {
 namespace {
 
-EntityMatch LookupNumeric(std::string_view reference, bool ranToEnd) {
-    // "&#" and digits; the value is only needed modulo 256, which also keeps it from overflowing.
-    std::size_t position = reference.size() > 1 && reference[1] == '#' ? 2 : 1;
-    unsigned value = 0;
-    while (position < reference.size() &&
-           IsDigit(static_cast<unsigned char>(reference[position]))) {
-        value = (value * 10 + static_cast<unsigned>(reference[position] - '0')) & 0xFFu;
-        ++position;
+constexpr char32_t kBeyondUnicode = 0x110000;
+
+constexpr int HexValue(unsigned char c) {
+    if (IsDigit(c)) return c - '0';
+    const unsigned char lower = ToLower(c);
+    return lower >= 'a' && lower <= 'f' ? lower - 'a' + 10 : -1;
+}
+
+char32_t NumericCharacter(char32_t value) {
+    if (value >= 0x80 && value < 0xA0)
+        return Windows1252ToUnicode(static_cast<unsigned char>(value));
+    if (value == 0 || (value >= 0xD800 && value <= 0xDFFF) || value >= kBeyondUnicode) {
+        return kReplacementCharacter;
     }
-    return {static_cast<unsigned char>(value), ranToEnd ? position : reference.size()};
+    return value;
+}
+
+EntityMatch LookupNumeric(std::string_view reference, bool ranToEnd) {
+    // "&#" and decimal digits, "&#x" and hexadecimal ones, or "&" and decimal digits.
+    std::size_t position = reference.size() > 1 && reference[1] == '#' ? 2 : 1;
+    const bool hex = position == 2 && reference.size() > 2 &&
+                     ToLower(static_cast<unsigned char>(reference[2])) == 'x';
+    if (hex) ++position;
+    const std::size_t digits = position;
+    char32_t value = 0;
+    for (; position < reference.size(); ++position) {
+        const auto c = static_cast<unsigned char>(reference[position]);
+        const int digit = hex ? HexValue(c) : IsDigit(c) ? c - '0' : -1;
+        if (digit < 0) break;
+        // Anything past the last code point is as good as any other; this also keeps it small.
+        value = std::min<char32_t>(value * (hex ? 16 : 10) + static_cast<char32_t>(digit),
+                                   kBeyondUnicode);
+    }
+    if (position == digits) return {};
+    return {NumericCharacter(value), ranToEnd ? position : reference.size()};
 }
 
 // Rows grouped by their first character, each group in table order, so a lookup only compares
 // the names that can match and still finds the first matching row.
 struct EntityIndex {
-    std::array<std::uint8_t, kEntityTable.size()> rows{};
-    std::array<std::uint8_t, 257> start{};  // rows of first character c: [start[c], start[c+1])
+    std::array<std::uint16_t, kEntityTable.size()> rows{};
+    std::array<std::uint16_t, 257> start{};  // rows of first character c: [start[c], start[c+1])
 };
 
 constexpr EntityIndex MakeEntityIndex() {
+    // A counting sort by first character, which keeps table order inside each group.
     EntityIndex index;
-    std::size_t next = 0;
-    for (int c = 0; c < 256; ++c) {
-        index.start[c] = static_cast<std::uint8_t>(next);
-        for (std::size_t row = 0; row < kEntityTable.size(); ++row) {
-            if (static_cast<unsigned char>(kEntityTable[row].name[0]) == c) {
-                index.rows[next++] = static_cast<std::uint8_t>(row);
-            }
-        }
+    for (const EntityRow& row : kEntityTable)
+        ++index.start[static_cast<unsigned char>(row.name[0]) + 1];
+    for (std::size_t c = 1; c < index.start.size(); ++c) index.start[c] += index.start[c - 1];
+    std::array<std::uint16_t, 256> next{};
+    for (std::size_t c = 0; c < next.size(); ++c) next[c] = index.start[c];
+    for (std::size_t row = 0; row < kEntityTable.size(); ++row) {
+        index.rows[next[static_cast<unsigned char>(kEntityTable[row].name[0])]++] =
+            static_cast<std::uint16_t>(row);
     }
-    index.start[256] = static_cast<std::uint8_t>(next);
     return index;
 }
 
@@ -102,7 +128,7 @@ void ExpandEntities(std::string& text) {
             ++read;
             continue;
         }
-        text[write++] = static_cast<char>(match.code);
+        write += EncodeUtf8(match.code, text.data() + write);
         if (ranToEnd) {
             read += match.end;
         } else {

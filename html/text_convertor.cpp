@@ -1,7 +1,6 @@
 #include "html/text_convertor.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "core/convertor_registry.h"
 #include "core/protocol.h"
@@ -68,7 +67,7 @@ class CHTextConvertor::RequestHost : public DocumentHost {
     core::CHTRequest& request_;
 };
 
-CHTextConvertor::CHTextConvertor() = default;
+CHTextConvertor::CHTextConvertor(bool readsMeta) : readsMeta_(readsMeta) {}
 
 CHTextConvertor::~CHTextConvertor() {
     // A load stopped before its end leaves no copy behind.
@@ -81,6 +80,7 @@ void CHTextConvertor::Init(core::CHTRequest* servedRequest) {
     auto document = std::make_unique<CHTML>(servedRequest->CanonicalUrl());
     document_ = document.get();
     host_ = std::make_unique<RequestHost>(*servedRequest);
+    decoder_ = std::make_unique<CharsetDecoder>(servedRequest->charset, readsMeta_);
     const TextConvertorServices& services = Services();
     builder_ = std::make_unique<CHTMLBuilder>(
         *document_,
@@ -110,7 +110,14 @@ int CHTextConvertor::Convert() {
             pending_.erase(0, used);
             continue;
         }
-        if (ending_) return EndOfData();
+        if (ending_) {
+            if (decoderFinished_) return EndOfData();
+            decoderFinished_ = true;
+            decoded_.clear();
+            decoder_->Finish(decoded_);
+            FeedDecoded(decoded_);
+            continue;
+        }
         if (budget == 0) break;
 
         std::int32_t length = static_cast<std::int32_t>(budget);
@@ -123,19 +130,28 @@ int CHTextConvertor::Convert() {
             }
             return Fail(protocol->error);
         }
-        std::size_t size = static_cast<std::size_t>(length);
+        const std::size_t size = static_cast<std::size_t>(length);
         budget -= std::min(budget, size);
-        if (const void* mark = std::memchr(block, kEndOfFileMark, size)) {
-            size = static_cast<std::size_t>(static_cast<const std::uint8_t*>(mark) - block);
-            ending_ = true;
-        }
         cacheWriter_->Put(block, size);
-        const std::size_t used = Feed(block, size);
-        pending_.assign(block + used, block + size);
+        decoded_.clear();
+        decoder_->Decode(std::string_view(reinterpret_cast<const char*>(block), size), decoded_);
+        FeedDecoded(decoded_);
     }
     // More to do: let the loop breathe, then come back at once.
     protocol->error = core::kYielded;
     return -1;
+}
+
+void CHTextConvertor::FeedDecoded(std::string_view text) {
+    // The mark is looked for in the decoded text, where it is a character in every charset.
+    if (const std::size_t mark = text.find(static_cast<char>(kEndOfFileMark));
+        mark != std::string_view::npos) {
+        text = text.substr(0, mark);
+        ending_ = true;
+        decoderFinished_ = true;  // what follows the mark is ignored
+    }
+    const std::size_t used = Feed(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+    pending_.assign(text.substr(used));
 }
 
 template <class Convertor>

@@ -6,11 +6,13 @@
 // Order of calls (from the convertor framework): create by class -> Init(request) -> Convert on
 // every pump pass until it answers 1 (finished) or -1 -> one Finish.
 //
-// Reading: a byte 0x1A ends the data (the rest is ignored), as does the end of the stream; the
-// end feeds 0 so the last text is delivered, then the builder's end-of-document step runs. Each
-// pass reads at most kBytesPerPass bytes and then asks to be called again, so a large local file
-// never holds the window up. When the builder completes a table (answer 4), reading pauses while
-// the table replay hook lays it out and replays its cells.
+// Reading: the bytes are decoded from the document's character set into UTF-8 (CharsetDecoder)
+// before they are tokenized; the cache copy keeps them as they came. A 0x1A ends the data (the rest
+// is ignored), as does the end of the stream; the end feeds 0 so the last text is delivered, then
+// the builder's end-of-document step runs. Each pass reads at most kBytesPerPass bytes and then
+// asks to be called again, so a large local file never holds the window up. When the builder
+// completes a table (answer 4), reading pauses while the table replay hook lays it out and replays
+// its cells.
 //
 // Memory: the request owns the document (a CHTMLDocument, set as its result at Init); the
 // convertor refers to it while building. The builder and the cache writer belong to the convertor.
@@ -23,6 +25,7 @@
 #include "core/convertor_cache.h"
 #include "html/builder.h"
 #include "html/builder_services.h"
+#include "html/charset_decoder.h"
 #include "html/document.h"
 #include "html/plain_lines.h"
 #include "html/tokenizer.h"
@@ -64,7 +67,8 @@ class CHTextConvertor : public core::CHTConvertor {
   public:
     static constexpr std::size_t kBytesPerPass = 64 * 1024;
 
-    CHTextConvertor();
+    // `readsMeta`: the text may name its character set in a META tag.
+    explicit CHTextConvertor(bool readsMeta);
     ~CHTextConvertor() override;
 
     void Init(core::CHTRequest* servedRequest) override;
@@ -94,16 +98,22 @@ class CHTextConvertor : public core::CHTConvertor {
     // Feeds bytes to the builder; stops after a token that completes a table. Answers the bytes
     // used.
     virtual std::size_t Feed(const std::uint8_t* data, std::size_t length) = 0;
+    // Feeds decoded text up to a 0x1A, keeping what a table paused in pending_.
+    void FeedDecoded(std::string_view text);
     int EndOfData();
     int Fail(int status);
 
     std::unique_ptr<RequestHost> host_;
     std::unique_ptr<CHTMLBuilder> builder_;
     std::unique_ptr<core::CConvertorCacheWriter> cacheWriter_;
+    std::unique_ptr<CharsetDecoder> decoder_;
+    std::string decoded_;  // the UTF-8 text of the current block
+    bool readsMeta_;
     CHTML* document_ = nullptr;
-    std::string pending_;  // bytes taken from the protocol but not fed yet (a table paused them)
+    std::string pending_;  // decoded text not fed yet (a table paused it)
     bool replaying_ = false;
     bool ending_ = false;  // the data ended (end of stream or 0x1A) once pending_ is fed
+    bool decoderFinished_ = false;
     bool lastTextDelivered_ = false;
     bool done_ = false;  // the data ended or failed; the cache writer has had its End
     bool failed_ = false;
@@ -111,6 +121,7 @@ class CHTextConvertor : public core::CHTConvertor {
 
 class CHTMLConvertor final : public CHTextConvertor {
   public:
+    CHTMLConvertor() : CHTextConvertor(true) {}
     int PutChar(int ch, bool preformatted) override { return tokenizer_.Feed(ch, preformatted); }
     std::string_view TokenText() const override { return tokenizer_.Text(); }
 
@@ -126,6 +137,7 @@ class CHTMLConvertor final : public CHTextConvertor {
 // Plain text: every line is preformatted text in the fixed-pitch font, every line end a break.
 class CPlainConvertor final : public CHTextConvertor {
   public:
+    CPlainConvertor() : CHTextConvertor(false) {}
     int PutChar(int ch, bool) override { return lines_.PutChar(ch); }
     std::string_view TokenText() const override { return lines_.Text(); }
 

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "platform/utf8.h"
 #include "protocols/local_path.h"
 
 namespace corvane::protocols {
@@ -43,7 +44,7 @@ std::string WithTrailingSlash(std::string path) {
 }
 
 void AppendHeader(std::string& unit, std::string_view shownPath) {
-    const std::string text = EscapeHtmlText(shownPath);
+    const std::string text = EscapeHtmlText(DisplayUtf8(shownPath));
     unit += "<TITLE>Directory Listing of ";
     unit += text;
     unit += "</TITLE>";
@@ -99,9 +100,13 @@ std::string FormatEntryLine(std::string_view directory, const DirectoryEntry& en
     std::string line = "  <A HREF=\"file://";
     line += EscapePathForUrl(std::string(directory) + entry.name);
     line += "\">";
-    line += EscapeHtmlText(entry.name);
+    // File names carry no character set: shown as UTF-8 when they are, else as Windows-1252;
+    // the link above keeps the very bytes.
+    const std::string shown = DisplayUtf8(entry.name);
+    line += EscapeHtmlText(shown);
     line += "</A>";
-    if (entry.name.size() < kNameColumns) line.append(kNameColumns - entry.name.size(), ' ');
+    const std::size_t columns = DisplayColumns(shown);
+    if (columns < kNameColumns) line.append(kNameColumns - columns, ' ');
 
     char field[64];
     if (entry.isDirectory) {
@@ -160,7 +165,7 @@ bool RootList::NextUnit(std::string& unit) {
     unit = "  <A HREF=\"";
     unit += DirectoryUrl(root);
     unit += "\">";
-    unit += EscapeHtmlText(root);
+    unit += EscapeHtmlText(DisplayUtf8(root));
     unit += "</A>";
     unit += kCrLf;
     return true;

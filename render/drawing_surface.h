@@ -4,7 +4,9 @@
 // clip rectangle. Units are device pixels at the surface's logical DPI (96 for the screen and
 // headless rendering). The Qt implementation lives in shell/; tests use fixed integer metrics.
 //
-// Text is the document's own ISO 8859-1 bytes; surfaces convert as they need.
+// Text is UTF-8. Layout cuts it only between characters; a surface measures and draws whole
+// characters, taking those its font lacks from a fallback font, and measures exactly what it
+// draws.
 
 #include <cmath>
 #include <cstdint>

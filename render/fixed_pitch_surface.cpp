@@ -1,5 +1,7 @@
 #include "render/fixed_pitch_surface.h"
 
+#include "platform/utf8.h"
+
 namespace corvane::render {
 namespace {
 
@@ -10,7 +12,7 @@ class FixedPitchFont : public SurfaceFont {
     const FontSpec& Spec() const override { return spec_; }
     const FontMetrics& Metrics() const override { return metrics_; }
     double TextAdvance(std::string_view text) const override {
-        return static_cast<double>(text.size()) * metrics_.averageCharWidth;
+        return static_cast<double>(DisplayColumns(text)) * metrics_.averageCharWidth;
     }
 
   private:

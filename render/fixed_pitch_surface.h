@@ -1,8 +1,8 @@
 #pragma once
 // A surface that measures without any font machinery: a font of P points at D dpi is
-// H = round(P * D / 72) pixels high, every glyph H / 2 wide, with an ascent of H - H / 4. It
-// draws nothing. Layout benchmarks and fuzzers use it, and tests record drawing on top of it, so
-// positions can be worked out by hand.
+// H = round(P * D / 72) pixels high, every glyph H / 2 wide (a wide one twice that), with an ascent
+// of H - H / 4. It draws nothing. Layout benchmarks and fuzzers use it, and tests record drawing on
+// top of it, so positions can be worked out by hand.
 
 #include "render/drawing_surface.h"
 

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <climits>
 
+#include "platform/utf8.h"
+#include "render/line_breaks.h"
+
 namespace corvane::render {
 namespace {
 
@@ -122,15 +125,17 @@ LayoutBox& CLayoutContext::PlacePiece(const html::CHTMLElement* element, std::st
 }
 
 void CLayoutContext::NoteWidestWord(std::string_view text, const SurfaceFont& font) {
+    // Words as lines break them: at spaces, line feeds and between ideographs.
     size_t start = 0;
     while (start < text.size()) {
-        size_t end = text.find_first_of(" \n", start);
-        if (end == std::string_view::npos) end = text.size();
-        if (end > start) {
-            widestWord_ = std::max(widestWord_,
-                                   font.TextWidth(text.substr(start, end - start)) + listIndent_);
+        const size_t lineEnd = std::min(text.find('\n', start), text.size());
+        const size_t end = NextWordEnd(text.substr(0, lineEnd), start);
+        const size_t wordEnd = end > start && text[end - 1] == ' ' ? end - 1 : end;
+        if (wordEnd > start) {
+            widestWord_ = std::max(
+                widestWord_, font.TextWidth(text.substr(start, wordEnd - start)) + listIndent_);
         }
-        start = end + 1;
+        start = end == lineEnd ? lineEnd + 1 : end;
     }
 }
 
@@ -150,17 +155,22 @@ void CLayoutContext::PlaceWords(const html::CHTMLElement* element, std::string_v
         return;
     }
     afterSpace_ = false;
-    const size_t lastSpace = text.rfind(' ');
-    if (lastSpace == std::string_view::npos && inWord_) return;  // the word goes on
+    // After an ideograph a line may break, as after a space.
+    if (EndsInWideCharacter(text)) {
+        EndWord(false);
+        return;
+    }
+    const size_t lastStart = LastWordStart(text);
+    if (lastStart == 0 && inWord_) return;  // the word goes on
     inWord_ = true;
     wordBox_ = out_.boxes.size() - 1;
-    if (lastSpace == std::string_view::npos) {
+    if (lastStart == 0) {
         wordAtLineStart_ = wasLineStart;
         wordOffset_ = 0;
         wordX_ = box.rect.left;
     } else {
         wordAtLineStart_ = false;
-        wordOffset_ = lastSpace + 1;
+        wordOffset_ = lastStart;
         wordX_ = box.rect.left + font.TextWidth(text.substr(0, wordOffset_));
     }
 }
@@ -222,12 +232,14 @@ void CLayoutContext::PlaceText(const html::CHTMLElement* element, std::string_vi
             return;
         }
 
-        // Whole words while they fit; a word's trailing space may hang past the edge.
+        // Whole words while they fit; a word's trailing space may hang past the edge, and
+        // ideographs are words of their own.
         const double available = AvailableWidth();
         double used = 0;
         size_t end = pos;
         while (end < text.size()) {
-            const size_t spaces = std::min(text.find(' ', end), text.size());
+            const size_t next = NextWordEnd(text, end);
+            const size_t spaces = next > end && text[next - 1] == ' ' ? next - 1 : next;
             const size_t wordEnd = std::min(text.find_first_not_of(' ', spaces), text.size());
             const double word = font.TextAdvance(text.substr(end, spaces - end));
             if (used + word > available) break;
@@ -248,7 +260,8 @@ void CLayoutContext::PlaceText(const html::CHTMLElement* element, std::string_vi
             continue;
         }
         if (atLineStart_ || inWord_) {
-            const size_t spaces = std::min(text.find(' ', pos), text.size());
+            const size_t next = NextWordEnd(text, pos);
+            const size_t spaces = next > pos && text[next - 1] == ' ' ? next - 1 : next;
             const size_t wordEnd = std::min(text.find_first_not_of(' ', spaces), text.size());
             const std::string_view word = text.substr(pos, wordEnd - pos);
             PlaceWords(element, word, font.TextAdvance(word), style, font, anchor);
@@ -273,17 +286,27 @@ void CLayoutContext::PlacePreformatted(const html::CHTMLElement* element, std::s
             if (piece.find('\t') != std::string_view::npos) {
                 // Tab stops count in characters from the start of the line.
                 std::string expanded;
-                for (char c : piece) {
-                    if (c != '\t') {
-                        expanded += c;
+                size_t column = preColumn_;
+                for (size_t i = 0; i < piece.size();) {
+                    if (piece[i] == '\t') {
+                        const size_t spaces = kTabColumns - column % kTabColumns;
+                        expanded.append(spaces, ' ');
+                        column += spaces;
+                        ++i;
                         continue;
                     }
-                    const size_t column = preColumn_ + expanded.size();
-                    expanded.append(kTabColumns - column % kTabColumns, ' ');
+                    // Columns count characters, two for a wide one.
+                    size_t length = 1;
+                    const char32_t c = static_cast<unsigned char>(piece[i]) < 0x80
+                                           ? static_cast<unsigned char>(piece[i])
+                                           : DecodeUtf8(piece.substr(i), &length);
+                    column += IsWideCharacter(c) ? 2 : 1;
+                    expanded.append(piece.substr(i, length));
+                    i += length;
                 }
                 piece = Keep(std::move(expanded));
             }
-            preColumn_ += piece.size();
+            preColumn_ += DisplayColumns(piece);
             const int width = font.TextWidth(piece);
             if (noWrap_ && width > RightLimit(penY_, base_.lineHeight) - penX_)
                 NoteWidestWord(piece, font);

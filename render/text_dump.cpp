@@ -10,7 +10,7 @@ void AppendBox(std::string& out, const LayoutBox& box, const DumpMetrics& metric
     switch (box.kind) {
         case BoxKind::kText:
         case BoxKind::kNumber:
-            AppendLatin1AsUtf8(out, box.text);
+            out += box.text;
             break;
         case BoxKind::kBullet:
             out += '*';
@@ -23,7 +23,7 @@ void AppendBox(std::string& out, const LayoutBox& box, const DumpMetrics& metric
             if (box.text.empty()) {
                 out += "IMAGE";
             } else {
-                AppendLatin1AsUtf8(out, box.text);
+                out += box.text;
             }
             out += ']';
             break;
@@ -57,20 +57,6 @@ void CTextStream::WriteRow(Row& row) {
     sink_(line_);
     written_ = true;
     previousBottom_ = row.bottom;
-}
-
-void AppendLatin1AsUtf8(std::string& out, std::string_view latin1) {
-    // Plain ASCII, nearly all of most pages, is copied a run at a time.
-    std::size_t done = 0;
-    for (std::size_t i = 0; i < latin1.size(); ++i) {
-        const auto c = static_cast<unsigned char>(latin1[i]);
-        if (c < 0x80) continue;
-        out.append(latin1.substr(done, i - done));
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-        done = i + 1;
-    }
-    out.append(latin1.substr(done));
 }
 
 void WriteText(const DisplayList& list, const DumpMetrics& metrics, const TextSink& sink) {

@@ -51,7 +51,4 @@ class CTextStream {
 void WriteText(const DisplayList& list, const DumpMetrics& metrics, const TextSink& sink);
 std::string DumpText(const DisplayList& list, const DumpMetrics& metrics);
 
-// The document's ISO 8859-1 bytes as UTF-8.
-void AppendLatin1AsUtf8(std::string& out, std::string_view latin1);
-
 }  // namespace corvane::render

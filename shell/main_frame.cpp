@@ -453,7 +453,7 @@ void CMainFrame::UpdateFromSession() {
         return;
     }
     const std::string title = session_->Title();
-    setWindowTitle("Corvane - " + FromLatin1(title.empty() ? session_->CurrentUrl() : title));
+    setWindowTitle("Corvane - " + FromUtf8(title.empty() ? session_->CurrentUrl() : title));
 }
 
 }  // namespace corvane::shell

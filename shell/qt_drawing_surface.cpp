@@ -8,6 +8,10 @@
 #include <array>
 #include <cassert>
 #include <cmath>
+#include <unordered_map>
+
+#include "platform/utf8.h"
+#include "shell/qt_text.h"
 
 namespace corvane::shell {
 namespace {
@@ -16,15 +20,11 @@ QColor ToQColor(render::Color color) {
     return QColor(render::RedOf(color), render::GreenOf(color), render::BlueOf(color));
 }
 
-QString FromLatin1(std::string_view text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 class QtFont final : public render::SurfaceFont {
   public:
     QtFont(render::FontSpec spec, const QFont& font)
         : spec_(std::move(spec)), font_(font), fontMetrics_(font_), exactMetrics_(font_) {
-        advances_.fill(-1);
+        asciiAdvances_.fill(-1);
         metrics_.ascent = fontMetrics_.ascent();
         metrics_.height = fontMetrics_.ascent() + fontMetrics_.descent();
         metrics_.averageCharWidth =
@@ -34,18 +34,38 @@ class QtFont final : public render::SurfaceFont {
     const render::FontMetrics& Metrics() const override { return metrics_; }
     // Without kerning or shaping a run is as wide as the sum of its characters' exact
     // advances, which is what Qt measures and draws; a table of them spares the text engine.
+    // Characters the face lacks are measured in the fallback face Qt draws them with.
     double TextAdvance(std::string_view text) const override {
         double width = 0;
-        for (unsigned char c : text) width += Advance(c);
+        for (std::size_t i = 0; i < text.size();) {
+            const auto byte = static_cast<unsigned char>(text[i]);
+            if (byte < 0x80) {
+                width += Advance(byte);
+                ++i;
+                continue;
+            }
+            std::size_t length = 0;
+            width += Advance(DecodeUtf8(text.substr(i), &length));
+            i += length;
+        }
         return width;
     }
     const QFont& Font() const { return font_; }
 
   private:
-    double Advance(unsigned char c) const {
-        double& advance = advances_[c];
-        if (advance < 0) advance = exactMetrics_.horizontalAdvance(QChar(c));
-        return advance;
+    double Advance(char32_t c) const {
+        if (c < asciiAdvances_.size()) {
+            double& advance = asciiAdvances_[c];
+            if (advance < 0) advance = exactMetrics_.horizontalAdvance(QChar(c));
+            return advance;
+        }
+        // A text mostly repeats a few characters of its script: remember the last one per slot.
+        RecentAdvance& recent = recentAdvances_[c % recentAdvances_.size()];
+        if (recent.character == c) return recent.advance;
+        auto [entry, added] = advances_.try_emplace(c, 0.0);
+        if (added) entry->second = exactMetrics_.horizontalAdvance(QString::fromUcs4(&c, 1));
+        recent = {c, entry->second};
+        return entry->second;
     }
 
     render::FontSpec spec_;
@@ -53,7 +73,13 @@ class QtFont final : public render::SurfaceFont {
     QFontMetrics fontMetrics_;
     QFontMetricsF exactMetrics_;
     render::FontMetrics metrics_;
-    mutable std::array<double, 256> advances_;
+    mutable std::array<double, 128> asciiAdvances_;
+    mutable std::unordered_map<char32_t, double> advances_;
+    struct RecentAdvance {
+        char32_t character = 0;  // 0: empty (ASCII never comes here)
+        double advance = 0;
+    };
+    mutable std::array<RecentAdvance, 256> recentAdvances_{};
 };
 
 // Qt weights run 100 to 900 like the design's, so they map one to one.
@@ -95,7 +121,7 @@ void QtDrawingSurface::DrawText(const render::SurfaceFont& font, int x, int y,
     const auto& qtFont = static_cast<const QtFont&>(font);
     painter_->setFont(qtFont.Font());
     painter_->setPen(ToQColor(color));
-    painter_->drawText(QPoint(x, y + font.Metrics().ascent), FromLatin1(text));
+    painter_->drawText(QPoint(x, y + font.Metrics().ascent), FromUtf8(text));
 }
 
 void QtDrawingSurface::DrawLine(int x1, int y1, int x2, int y2, render::Color color) {

@@ -1,6 +1,6 @@
 #pragma once
-// Every conversion between the program's byte strings and QString happens here. Documents are
-// ISO 8859-1; texts of the program's own (messages, addresses, paths) are UTF-8.
+// Every conversion between the program's byte strings and QString happens here. All text inside
+// the program is UTF-8.
 
 #include <QString>
 #include <string>
@@ -9,7 +9,6 @@
 namespace corvane::shell {
 
 QString FromUtf8(std::string_view text);
-QString FromLatin1(std::string_view text);
 std::string ToUtf8(const QString& text);
 // A file-dialog filter in the "Name (*.x)|*.x|All Files (*.*)|*.*||" form, as Qt writes it.
 QString ToQtFilter(std::string_view filter);

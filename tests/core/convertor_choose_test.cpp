@@ -107,6 +107,21 @@ TEST_F(ConvertorChoose, BytesWinOverTheExtensionAndTheExtensionOverNothing) {
     RunUntilIdle();
     EXPECT_EQ(Settled("http://h/d.gif"), kTypeTextPlain);
     EXPECT_TRUE(ui.messages.empty());
+    // Its charset parameter is passed on to the convertor.
+    const std::pair<std::string, std::string> charsets[] = {
+        {"text/html ; format=x; Charset=\"KOI8-R\"", "KOI8-R"},
+        {"text/html;charset=utf-8 ", "utf-8"},
+        {"text/html; charsets=x", ""},
+    };
+    for (const auto& [type, charset] : charsets) {
+        const std::string url = "http://h/" + charset + ".htm";
+        Serve(url, type, "<p>x");
+        OpenWindow().doc->Navigate(url);
+        RunUntilIdle();
+        CHTRequestEntry* entry = host->FindEntry(url);
+        ASSERT_TRUE(entry != nullptr && entry->request != nullptr);
+        EXPECT_EQ(entry->request->charset, charset) << type;
+    }
 }
 
 TEST_F(ConvertorChoose, UnknownTypeAnsweredNoIsShownAsText) {

@@ -76,7 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
                      "a\x01\x7f"
                      "b",
                      {"text:0:a b"}},
-        CollapseCase{"NonBreakingSpaceIsText", "&nbsp;", {"text:0:\xA0"}},
+        CollapseCase{"NonBreakingSpaceIsText", "&nbsp;", {"text:0:\u00A0"}},
         CollapseCase{"PreKeepsLinesAndTabs", "<pre>\na\tb\r\nc</pre>", {"pre:a\tb", "pre:c"}},
         CollapseCase{"PreControlCharacters",
                      "<pre>a\x01"

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "html/entities.h"
+#include "platform/utf8.h"
+
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -143,28 +147,52 @@ TEST_P(EntityExpansion, InText) {
     EXPECT_EQ(tokens[0].second, GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(References, EntityExpansion,
-                         testing::Values(EntityCase{"&lt;&GT;&amp;&quot;", "<>&\""},
-                                         EntityCase{"&Lt;", "&Lt;"}, EntityCase{"&#65;", "A"},
-                                         EntityCase{"&#256;", "&#256;"}, EntityCase{"&#321;", "A"},
-                                         EntityCase{"&#99999999999999999999993;", "\xF9"},
-                                         EntityCase{"&#x41;", "&#x41;"},
-                                         // At the end of a chunk only the name or digits are read.
-                                         EntityCase{"&copy2",
-                                                    "\xA9"
-                                                    "2"},
-                                         EntityCase{"&copy2;", "\xA9"}, EntityCase{"&#65x", "Ax"},
-                                         EntityCase{"&#65x;", "A"}, EntityCase{"&amp x", "& x"},
-                                         EntityCase{"AT&T", "AT&T"}, EntityCase{"a & b", "a & b"},
-                                         EntityCase{"&eacute;t&eacute;", "\xE9t\xE9"},
-                                         EntityCase{"&;", "&;"}));
+INSTANTIATE_TEST_SUITE_P(
+    References, EntityExpansion,
+    testing::Values(
+        EntityCase{"&lt;&GT;&amp;&quot;", "<>&\""}, EntityCase{"&Lt;", "&Lt;"},
+        EntityCase{"&#65;", "A"}, EntityCase{"&#256;", "\u0100"}, EntityCase{"&#321;", "\u0141"},
+        EntityCase{"&#1070;", "\u042E"},
+        EntityCase{"&#x2014;&#X2014;&#x1F600;", "\u2014\u2014\U0001F600"},
+        EntityCase{"&#1114111;", "\U0010FFFF"},
+        // Nothing that names no character: 0, surrogates, past U+10FFFF.
+        EntityCase{"&#0;&#xD800;&#1114112;&#99999999999999999999993;", "\uFFFD\uFFFD\uFFFD\uFFFD"},
+        // What old pages meant by 128 to 159.
+        EntityCase{"&#150;&#x93;&#129;", "\u2013\u201C\uFFFD"},
+        EntityCase{"&#x;&#xg;&#;", "&#x;&#xg;&#;"},
+        // At the end of a chunk only the name or digits are read.
+        EntityCase{"&copy2",
+                   "\u00A9"
+                   "2"},
+        EntityCase{"&copy2;", "\u00A9"}, EntityCase{"&#65x", "Ax"}, EntityCase{"&#65x;", "A"},
+        EntityCase{"&amp x", "& x"}, EntityCase{"AT&T", "AT&T"}, EntityCase{"a & b", "a & b"},
+        EntityCase{"&eacute;t&eacute;", "\u00E9t\u00E9"}, EntityCase{"&;", "&;"},
+        // Beyond Latin-1; a longer name is found before its prefix.
+        EntityCase{"&rsquo;&mdash;&euro;&hellip;", "\u2019\u2014\u20AC\u2026"},
+        EntityCase{"&notin;&not;&notit;", "\u2209\u00AC\u00AC"},
+        EntityCase{"&sup2;&sup;&supe;&thetasym;&piv;", "\u00B2\u2283\u2287\u03D1\u03D6"},
+        EntityCase{"&Alpha;&alpha;&ALPHA;", "\u0391\u03B1&ALPHA;"}));
+
+TEST(Tokenizer, EveryEntityOfTheTableExpands) {
+    std::set<std::string_view> names;
+    for (const EntityRow& row : kEntityTable) {
+        std::string text = "&" + std::string(row.name) + ";";
+        ExpandEntities(text);
+        std::string expected;
+        AppendUtf8(expected, row.code);
+        EXPECT_EQ(text, expected) << row.name;
+        names.insert(row.name);
+    }
+    // The 252 names of HTML 4 and the seven upper-case spellings of the Latin-1 ones.
+    EXPECT_EQ(names.size(), 259u);
+}
 
 TEST(Tokenizer, EntityAtTheEndOfALongChunk) {
     // The chunk ends at the space after 256 characters; the reference before it ends with it.
     const std::string input = std::string(252, 'x') + "&copy2 y";
     const Tokens tokens = Tokenize(input);
     ASSERT_EQ(tokens.size(), 2u);
-    EXPECT_EQ(tokens[0].second, std::string(252, 'x') + "\xA9 ");
+    EXPECT_EQ(tokens[0].second, std::string(252, 'x') + "\u00A9 ");
     EXPECT_EQ(tokens[1].second, "y");
 }
 

@@ -96,15 +96,22 @@ TEST_F(DirectoryListingTest, HostileNamesAreEscapedInTextAndLinks) {
         std::string name;
         std::string href;
         std::string text;
+        std::size_t columns;
     };
     const Case cases[] = {
-        {"a b", "a%20b", "a b"},
-        {"<x>", "%3Cx%3E", "&lt;x&gt;"},
-        {"R&D", "R%26D", "R&amp;D"},
-        {"say \"hi\"", "say%20%22hi%22", "say &quot;hi&quot;"},
-        {"caf\xc3\xa9", "caf%C3%A9", "caf\xc3\xa9"},
-        {"50%?#+", "50%25%3F%23%2B", "50%?#+"},
-        {"a\x1a\x7f", "a%1A%7F", "a&#26;&#127;"},
+        {"a b", "a%20b", "a b", 3},
+        {"<x>", "%3Cx%3E", "&lt;x&gt;", 3},
+        {"R&D", "R%26D", "R&amp;D", 3},
+        {"say \"hi\"", "say%20%22hi%22", "say &quot;hi&quot;", 8},
+        {"50%?#+", "50%25%3F%23%2B", "50%?#+", 6},
+        {"a\x1a\x7f", "a%1A%7F", "a&#26;&#127;", 3},
+        // UTF-8 names are shown as they are; ideographs take two columns.
+        {"caf\u00e9", "caf%C3%A9", "caf\u00e9", 4},
+        {"\u041F\u0440\u0438\u0432\u0435\u0442.txt", "%D0%9F%D1%80%D0%B8%D0%B2%D0%B5%D1%82.txt",
+         "\u041F\u0440\u0438\u0432\u0435\u0442.txt", 10},
+        {"\u65E5\u672C\u8A9E", "%E6%97%A5%E6%9C%AC%E8%AA%9E", "\u65E5\u672C\u8A9E", 6},
+        // Other names are read as Windows-1252; the link keeps their bytes.
+        {"caf\xe9 \x80", "caf%E9%20%80", "caf\u00e9 \u20AC", 6},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -112,9 +119,9 @@ TEST_F(DirectoryListingTest, HostileNamesAreEscapedInTextAndLinks) {
         const std::string line = FormatEntryLine("/d/", entry);
         const std::string start = "  <A HREF=\"file:///d/" + c.href + "\">" + c.text + "</A>";
         EXPECT_EQ(line.substr(0, start.size()), start);
-        // Padding counts the name's own length, not its escaped form.
-        EXPECT_EQ(line.substr(start.size(), 30 - c.name.size() + 10),
-                  std::string(30 - c.name.size() + 9, ' ') + "5");
+        // Padding counts the columns the shown name takes, not its escaped form.
+        EXPECT_EQ(line.substr(start.size(), 30 - c.columns + 10),
+                  std::string(30 - c.columns + 9, ' ') + "5");
         // The link leads back to the very file.
         EXPECT_EQ(UrlPathToLocalPath("/d/" + c.href, TrailingSlash::kKeep), "/d/" + c.name);
     }

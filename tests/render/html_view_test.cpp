@@ -76,7 +76,7 @@ TEST_F(HtmlViewTest, PagesDumpAsText) {
         {"pre", "<pre>x\ty\n\nz</pre>", "x       y\n\nz\n"},
         {"image", "<img alt=Logo> and <img src=x.gif>", "[Logo] and [IMAGE]\n"},
         {"link text", "see <a href=x>this page</a>.", "see this page.\n"},
-        {"entities and Latin-1", "caf&eacute; \xe9", "caf\xc3\xa9 \xc3\xa9\n"},
+        {"entities and UTF-8", "caf&eacute; \u00e9 &#x65E5;", "caf\u00e9 \u00e9 \u65E5\n"},
         {"definitions", "<dl><dt>term<dd>data</dl>", "term\n      data\n"},
         {"blockquote", "<blockquote>q</blockquote>", "      q\n"},
         {"terms after definitions", "<dl><dt>a<dd>b<dt>c<dd>d</dl>", "a\n      b\nc\n      d\n"},

@@ -153,6 +153,34 @@ TEST_F(LayoutContextTest, AWordWiderThanTheLineOverflowsAlone) {
     EXPECT_EQ(list.boxes[1].rect.right, 90);  // past the right edge at 50
 }
 
+TEST_F(LayoutContextTest, IdeographsWrapWithoutSpacesAndMultiByteTextNeverSplits) {
+    struct Case {
+        std::string text;
+        int width;  // in characters of 8 pixels; an ideograph takes two
+        Strings lines;
+    };
+    const Case cases[] = {
+        // Between ideographs, but not before the closing mark nor after the opening bracket.
+        {"\u65E5\u672C\u8A9E\u306E\u6587\u7AE0\u3002",
+         7,
+         {"\u65E5\u672C\u8A9E", "\u306E\u6587", "\u7AE0\u3002"}},
+        {"\u6F22\u300C\u5B57\u300D", 5, {"\u6F22", "\u300C\u5B57\u300D"}},
+        {"Linux\u7CFB\u7EDF", 6, {"Linux", "\u7CFB\u7EDF"}},
+        // Other scripts break at spaces only and are measured by characters, not bytes.
+        {"\u041F\u0440\u0438\u0432\u0435\u0442 \u03BA\u03CC\u03C3\u03BC\u03B5",
+         12,
+         {"\u041F\u0440\u0438\u0432\u0435\u0442 \u03BA\u03CC\u03C3\u03BC\u03B5"}},
+    };
+    for (const Case& c : cases) {
+        list = DisplayList{};
+        Flow(c.width * 8);
+        Text(c.text);
+        std::string expected;
+        for (const std::string& line : c.lines) expected += line + "\n";
+        EXPECT_EQ(Dump(), expected) << c.text;
+    }
+}
+
 TEST_F(LayoutContextTest, BreaksAndGaps) {
     struct Case {
         const char* name;
@@ -348,6 +376,13 @@ TEST_F(LayoutContextTest, NoWrapRecordsTheWidestWord) {
     context->Finish();
     EXPECT_EQ(list.lines.size(), 1u);
     EXPECT_EQ(context->WidestWord(), 64 + 48);
+    // Ideographs (two columns each) are words of their own.
+    Flow(40);
+    context->SetNoWrap(true);
+    context->SetListDepth(1);
+    Text("\u65E5\u672C\u8A9E\u65E5\u672C\u8A9E");
+    context->Finish();
+    EXPECT_EQ(context->WidestWord(), 16 + 48);
 }
 
 }  // namespace

@@ -31,11 +31,11 @@ TEST(TextDumpTest, FloatsFollowTheLineTheyInterruptAndLinesStreamOneByOne) {
     DisplayList list;
     list.lines = {LineBox{20, 36, 32, 1, 4}, LineBox{80, 96, 92, 4, 5}};
     list.boxes = {
-        LeftImage({10, 0, 50, 10}, ""),          // before any line: first
-        Text(0, {10, 20, 26, 36}, "Aa"),         //
-        LeftImage({10, 20, 50, 60}, "pic"),      // inside line 0: after it
-        Text(0, {50, 20, 74, 36}, "\xe9t\xe9"),  // Latin-1, a gap before it
-        Text(1, {26, 80, 34, 96}, "C"),          // 20 pixels below the float: a blank line
+        LeftImage({10, 0, 50, 10}, ""),              // before any line: first
+        Text(0, {10, 20, 26, 36}, "Aa"),             //
+        LeftImage({10, 20, 50, 60}, "pic"),          // inside line 0: after it
+        Text(0, {50, 20, 74, 36}, "\u00e9t\u00e9"),  // a gap before it
+        Text(1, {26, 80, 34, 96}, "C"),              // 20 pixels below the float: a blank line
     };
     std::vector<std::string> calls;
     WriteText(list, DumpMetrics{}, [&calls](std::string_view line) { calls.emplace_back(line); });
