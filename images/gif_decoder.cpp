@@ -17,7 +17,8 @@ int TableEntries(int flags) {
 }
 
 void StoreTable(const std::uint8_t* bytes, int count, std::array<std::uint32_t, 256>& table) {
-    for (int i = 0; i < count; ++i) table[i] = MakePixel(bytes[3 * i], bytes[3 * i + 1], bytes[3 * i + 2]);
+    for (int i = 0; i < count; ++i)
+        table[i] = MakePixel(bytes[3 * i], bytes[3 * i + 1], bytes[3 * i + 2]);
 }
 
 constexpr int kTrailer = 0x3B;
@@ -233,7 +234,8 @@ void GifDecoder::EndImageData() {
 
 void GifDecoder::PutPixel(int index) {
     if (y_ >= top_ + frameHeight_ || frameWidth_ == 0) return;
-    if (x_ < bitmap_.width && y_ < bitmap_.height && !(transparent_ && index == transparentIndex_)) {
+    if (x_ < bitmap_.width && y_ < bitmap_.height &&
+        !(transparent_ && index == transparentIndex_)) {
         bitmap_.Row(y_)[x_] = colours_[index];
         if (!bitmap_.mask.empty()) bitmap_.MaskRow(y_)[x_] = 0;
     }

@@ -8,8 +8,7 @@ const core::CRuntimeClass CImageBitmap::kRuntimeClass =
     core::MakeAbstractRuntimeClass<CImageBitmap, core::CObject>("CImageBitmap");
 
 bool CImageBitmap::SetSize(int newWidth, int newHeight) {
-    if (newWidth <= 0 || newHeight <= 0 || newWidth > kMaxImageSide ||
-        newHeight > kMaxImageSide ||
+    if (newWidth <= 0 || newHeight <= 0 || newWidth > kMaxImageSide || newHeight > kMaxImageSide ||
         static_cast<std::int64_t>(newWidth) * newHeight > kMaxImagePixels)
         return false;
     width = newWidth;

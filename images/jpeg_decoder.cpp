@@ -129,8 +129,8 @@ DecodeStatus JpegDecoder::Run() {
             case Step::kRows:
                 while (info_.output_scanline < info_.output_height) {
                     const int y = static_cast<int>(info_.output_scanline);
-                    JSAMPROW row = cmyk_ ? cmykRow_.data()
-                                         : reinterpret_cast<JSAMPROW>(bitmap_.Row(y));
+                    JSAMPROW row =
+                        cmyk_ ? cmykRow_.data() : reinterpret_cast<JSAMPROW>(bitmap_.Row(y));
                     if (jpeg_read_scanlines(&info_, &row, 1) == 0) return DecodeStatus::kMore;
                     if (cmyk_) StoreCmykRow(y);
                 }

@@ -75,7 +75,8 @@ void PngDecoder::Header() {
     png_get_IHDR(png_, info_, &width, &height, &depth, &colourType, &interlace, nullptr, nullptr);
     if (!bitmap_.SetSize(static_cast<int>(width), static_cast<int>(height)))
         png_error(png_, "image too large");
-    hasAlpha_ = (colourType & PNG_COLOR_MASK_ALPHA) != 0 || png_get_valid(png_, info_, PNG_INFO_tRNS);
+    hasAlpha_ =
+        (colourType & PNG_COLOR_MASK_ALPHA) != 0 || png_get_valid(png_, info_, PNG_INFO_tRNS);
     png_set_expand(png_);
     png_set_strip_16(png_);
     png_set_gray_to_rgb(png_);
@@ -104,7 +105,8 @@ void PngDecoder::Row(png_bytep row, int y, int pass) {
     }
     if (hasAlpha_) {
         std::uint8_t* mask = bitmap_.MaskRow(y);
-        for (int x = 0; x < bitmap_.width; ++x) mask[x] = static_cast<std::uint8_t>(255 - out[4 * x + 3]);
+        for (int x = 0; x < bitmap_.width; ++x)
+            mask[x] = static_cast<std::uint8_t>(255 - out[4 * x + 3]);
     }
 }
 

@@ -76,7 +76,8 @@ std::size_t XbmDecoder::HeaderLine(std::string_view line) {
         const std::string_view name = NextWord(rest);
         const std::string_view number = NextWord(rest);
         int value = 0;
-        const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+        const auto [end, error] =
+            std::from_chars(number.data(), number.data() + number.size(), value);
         if (error != std::errc() || end == number.data()) return std::string_view::npos;
         const std::size_t underscore = name.rfind('_');
         const std::string_view suffix =
@@ -93,7 +94,8 @@ std::size_t XbmDecoder::HeaderLine(std::string_view line) {
     const std::string_view name = NextWord(rest);
     if (!EndsWith(name, "bits[]")) return std::string_view::npos;
     for (char expected : {'=', '{'}) {
-        while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t')) rest.remove_prefix(1);
+        while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t'))
+            rest.remove_prefix(1);
         if (rest.empty() || rest.front() != expected) return std::string_view::npos;
         rest.remove_prefix(1);
     }

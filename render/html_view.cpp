@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "html/document.h"
 #include "render/text_dump.h"
 
 namespace corvane::render {
@@ -120,6 +121,14 @@ void CHTMLView::Paint(DrawingSurface& surface, const Rect& area) {
     queries.isVisited = [this](const html::CHTMLElement* a) { return layout_.IsVisited(a); };
     queries.imageInfo = [this](const html::CHTMLElement* i) { return layout_.ImageOf(i); };
     queries.pressedAnchor = pressed_;
+    // The document's background picture, tiled once it is complete.
+    ImageInfo background;
+    if (const html::CHTML* document = layout_.Document(); document && document->background) {
+        background = layout_.ImageOf(document->background.get());
+        if (background.state == ImageState::kDecoded &&
+            background.bitmap.height == background.naturalHeight)
+            queries.backgroundImage = &background.bitmap;
+    }
     CDocumentPainter painter(surface, colors, queries, fonts_.FontFor(0));
     painter.PaintBackground(area);
     painter.PaintBoxes(layout_.Display(), area);

@@ -75,6 +75,7 @@ class CHTMLView {
 
     void OnSize(int clientWidth, int clientHeight);
     void OnRelayout();
+    void RepaintAll() { window_.Repaint(Rect{}); }
     void Paint(DrawingSurface& surface, const Rect& area);
 
     void MouseMove(Point point);
@@ -89,6 +90,10 @@ class CHTMLView {
     std::function<void()> beforeUse;
 
     const CFlowLayout& Layout() const { return layout_; }
+    // Where the document's images come from (decoded rows, natural sizes, failures).
+    void SetImageSource(std::function<ImageInfo(const html::CHTMLElement* image)> source) {
+        layout_.images = std::move(source);
+    }
     std::string DumpText() const;
     // The same text a line at a time, for documents too long to hold twice.
     void WriteText(const TextSink& sink) const;

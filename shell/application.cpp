@@ -2,6 +2,7 @@
 
 #include "config/settings_paths.h"
 #include "html/text_convertor.h"
+#include "images/image_convertor.h"
 #include "protocols/file_protocol.h"
 #include "render/view_settings.h"
 #include "shell/browser_window.h"
@@ -14,6 +15,7 @@ void RegisterClasses() {
     static const bool registered = [] {
         protocols::RegisterFileProtocol();
         html::RegisterTextConvertors();
+        images::RegisterImageConvertors();
         html::TextConvertorServices services;
         services.window = &CBrowserWindow::HostFor;
         html::SetTextConvertorServices(services);

@@ -28,6 +28,9 @@ const html::CHTML* HtmlOf(const core::CObject* object) {
 CBrowserWindow::CBrowserWindow(CApplication& application, render::CHTMLView& view)
     : application_(application), view_(view) {
     document_ = std::make_unique<core::COvalonDoc>(application.Host(), this);
+    images_ = std::make_unique<render::CImageLoads>(application.Host(), document_.get());
+    view_.SetImageSource(
+        [this](const html::CHTMLElement* image) { return images_->InfoOf(image); });
     Windows().push_back(this);
     view_.beforeUse = [this] { Revalidate(); };
     view_.onFollowLink = [this](const render::LinkRequest& link) { FollowLink(link); };
@@ -41,6 +44,8 @@ CBrowserWindow::~CBrowserWindow() {
     onChanged = nullptr;
     onRememberTyped = nullptr;
     document_.reset();
+    view_.SetImageSource(nullptr);
+    images_.reset();
     view_.SetDocument(nullptr, "", "");
     std::erase(Windows(), this);
 }
@@ -58,7 +63,27 @@ void CBrowserWindow::Attach(core::CHTRequest* request) {
     attachedHtml_ = HtmlOf(request ? request->document.get() : nullptr);
     const std::string url = request ? request->canonicalUrl : std::string();
     const std::string base = attachedHtml_ && attachedHtml_->base ? *attachedHtml_->base : url;
+    images_->Clear();
+    if (attachedHtml_) images_->AddAll(*attachedHtml_, AutoLoadImages());
     view_.SetDocument(attachedHtml_, url, base);
+}
+
+bool CBrowserWindow::AutoLoadImages() const {
+    return application_.Settings().Display().autoLoadImages != 0;
+}
+
+void CBrowserWindow::RequestImage(html::CHTMLImage& image) {
+    images_->Add(image, AutoLoadImages());
+    StartTicking();
+}
+
+void CBrowserWindow::StopImages() {
+    images_->StopAll();
+}
+
+void CBrowserWindow::LoadImages() {
+    images_->StartAll();
+    StartTicking();
 }
 
 void CBrowserWindow::Revalidate() {
@@ -188,7 +213,18 @@ void CBrowserWindow::StartTicking() {
 
 void CBrowserWindow::Tick() {
     view_.Update();
-    if (IsLoading()) return;
+    switch (images_->Changes()) {
+        case render::CImageLoads::Change::kSizes:
+            view_.OnRelayout();
+            break;
+        case render::CImageLoads::Change::kRows:
+            view_.Update();
+            view_.RepaintAll();
+            break;
+        case render::CImageLoads::Change::kNone:
+            break;
+    }
+    if (IsLoading() || images_->Busy()) return;
     view_.Finish();
     if (ticker_ != 0) application_.Loop().StopTimer(ticker_);
     ticker_ = 0;

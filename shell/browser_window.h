@@ -17,6 +17,7 @@
 #include "html/builder_services.h"
 #include "platform/event_loop.h"
 #include "render/html_view.h"
+#include "render/image_loads.h"
 #include "shell/application.h"
 #include "shell/browser_session.h"
 
@@ -50,12 +51,13 @@ class CBrowserWindow : public core::IDocumentView,
     void SetLocationText(std::string_view url, bool remember) override;
     void RebuildHistoryMenu() override { Changed(); }
     void RepaintAndScrollTo(std::string_view anchor) override;
-    void StopImages() override {}
-    void LoadImages() override {}
+    void StopImages() override;
+    void LoadImages() override;
 
     // html::DocumentHost
     void ShowTitle(std::string_view title) override;
     void RepaintBackground() override { Revalidate(); }
+    void RequestImage(html::CHTMLImage& image) override;
 
     // BrowserSession
     void OpenTyped(const std::string& text) override;
@@ -72,8 +74,10 @@ class CBrowserWindow : public core::IDocumentView,
     std::string CurrentUrl() const override { return location_; }
     std::string Title() const override { return title_; }
 
-    // No load runs and what it delivered is laid out.
+    // No load runs (of the page or its images) and what it delivered is laid out.
     bool IsSettled() const { return !IsLoading() && ticker_ == 0; }
+    // Load Images: loads the images of the page on show.
+    void LoadPageImages() { LoadImages(); }
     // Loads an address as typed (completed, remembered).
     void Load(const std::string& text);
     // Takes over a history handed over by another window ("key=URL text" entries, oldest
@@ -89,11 +93,13 @@ class CBrowserWindow : public core::IDocumentView,
     void Revalidate();
     void Changed();
     void StartTicking();
+    bool AutoLoadImages() const;
     void FollowLink(const render::LinkRequest& link);
 
     CApplication& application_;
     render::CHTMLView& view_;
     std::unique_ptr<core::COvalonDoc> document_;
+    std::unique_ptr<render::CImageLoads> images_;
     core::CHTRequest* shown_ = nullptr;
     std::uint64_t attachedGeneration_ = 0;
     const html::CHTML* attachedHtml_ = nullptr;
