@@ -5,7 +5,9 @@
 
 #include "core/address.h"
 #include "core/request.h"
+#include "html/document.h"
 #include "html/text_convertor.h"
+#include "images/image_bitmap.h"
 
 namespace corvane::shell {
 namespace {
@@ -62,6 +64,16 @@ void CBrowserWindow::Attach(core::CHTRequest* request) {
     attachedGeneration_ = request ? request->documentGeneration : 0;
     attachedHtml_ = HtmlOf(request ? request->document.get() : nullptr);
     const std::string url = request ? request->canonicalUrl : std::string();
+    imagePage_.reset();
+    if (request && request->document &&
+        request->document->IsKindOf(&images::CImageBitmap::kRuntimeClass)) {
+        // An address that is itself an image shows a page holding just that image.
+        imagePage_ = std::make_unique<html::CHTML>(url);
+        auto* image = imagePage_->AddElement<html::CHTMLImage>();
+        image->url = url;
+        imagePage_->images.push_back(image);
+        attachedHtml_ = imagePage_.get();
+    }
     const std::string base = attachedHtml_ && attachedHtml_->base ? *attachedHtml_->base : url;
     images_->Clear();
     if (attachedHtml_) images_->AddAll(*attachedHtml_, AutoLoadImages());

@@ -103,6 +103,7 @@ class CBrowserWindow : public core::IDocumentView,
     core::CHTRequest* shown_ = nullptr;
     std::uint64_t attachedGeneration_ = 0;
     const html::CHTML* attachedHtml_ = nullptr;
+    std::unique_ptr<html::CHTML> imagePage_;  // when the request on show is an image
     std::string title_;
     std::string location_;
     platform::TimerId ticker_ = 0;
