@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "images/image_bitmap.h"
+#include "images/image_decoder.h"
 
 template <class Decoder>
 corvane::images::DecodeStatus DecodeIn(corvane::images::CImageBitmap& bitmap,

@@ -233,8 +233,12 @@ void CHTMLView::LeftButtonUp(Point point) {
     selecting_ = false;
     const html::CHTMLElement* anchor = pressed_;
     pressed_ = nullptr;
+    if (anchor) RepaintAnchor(anchor);
+    if (const html::CHTMLElement* image = IconSquareAt(point); image && onLoadImage) {
+        onLoadImage(image);
+        return;
+    }
     if (!anchor) return;
-    RepaintAnchor(anchor);
     LinkRequest request;
     request.url = layout_.LinkUrl(anchor);
     request.base = base_.empty() ? url_ : base_;
@@ -247,6 +251,18 @@ void CHTMLView::LeftButtonUp(Point point) {
         request.method = 1;
     }
     if (onFollowLink) onFollowLink(request);
+}
+
+const html::CHTMLElement* CHTMLView::IconSquareAt(Point point) const {
+    constexpr int kIconStrip = 33;
+    for (const LayoutBox& box : layout_.Display().boxes) {
+        if (box.kind != BoxKind::kImage || !box.rect.Contains(point)) continue;
+        const ImageInfo info = layout_.ImageOf(box.element);
+        if (info.state == ImageState::kDecoded) return nullptr;
+        const int left = box.rect.left + box.spaceX + info.border;
+        return point.x < left + kIconStrip && point.x >= left ? box.element : nullptr;
+    }
+    return nullptr;
 }
 
 std::string CHTMLView::DumpText() const {

@@ -85,6 +85,8 @@ class CHTMLView {
     void LeftButtonUp(Point point);
 
     std::function<void(const LinkRequest&)> onFollowLink;
+    // A click on the icon square of an image not shown yet asks for that one image.
+    std::function<void(const html::CHTMLElement* image)> onLoadImage;
     // Runs before the view touches its document (paint, mouse, layout): the window checks there
     // that the document it attached is still the one its request holds.
     std::function<void()> beforeUse;
@@ -98,6 +100,9 @@ class CHTMLView {
     // The same text a line at a time, for documents too long to hold twice.
     void WriteText(const TextSink& sink) const;
     const html::CHTMLElement* HitTest(Point point, const LayoutBox** boxOut = nullptr) const;
+    // The image whose icon square (the strip at the left of its box, inside the border) holds
+    // the point while the image is not shown yet; null otherwise.
+    const html::CHTMLElement* IconSquareAt(Point point) const;
     // The status text for a point: the link's URL, with "?x,y" on an ISMAP image.
     std::string LinkTextAt(Point point) const;
     int LayoutCount() const { return layoutCount_; }

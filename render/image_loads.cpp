@@ -83,7 +83,12 @@ void CImageLoads::Start(Load& load, bool reload) {
 }
 
 void CImageLoads::StartAll() {
+    for (auto& load : loads_) StartOne(load->element);
+}
+
+void CImageLoads::StartOne(const html::CHTMLElement* image) {
     for (auto& load : loads_) {
+        if (load->element != image) continue;
         const bool failed = load->request && load->request->status < 0;
         if (!load->task || failed) Start(*load, failed);
     }

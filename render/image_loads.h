@@ -44,6 +44,8 @@ class CImageLoads {
     void AddAll(const html::CHTML& document, bool start);
     // Load Images: starts every image not loaded yet, and retries failed ones.
     void StartAll();
+    // One image, clicked on: started, or retried when it failed.
+    void StartOne(const html::CHTMLElement* image);
     // Stop: loads still running end; their images keep what arrived.
     void StopAll();
 

@@ -21,6 +21,10 @@ class BrowserSession {
     virtual void Home() = 0;
     virtual void Reload() = 0;
     virtual void Stop() = 0;
+    // Load Images, and the "Auto Load Images" setting.
+    virtual void LoadImages() {}
+    virtual bool AutoLoadsImages() const { return false; }
+    virtual void SetAutoLoadImages(bool) {}
 
     virtual bool CanGoBack() const = 0;
     virtual bool CanGoForward() const = 0;

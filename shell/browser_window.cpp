@@ -36,12 +36,17 @@ CBrowserWindow::CBrowserWindow(CApplication& application, render::CHTMLView& vie
     Windows().push_back(this);
     view_.beforeUse = [this] { Revalidate(); };
     view_.onFollowLink = [this](const render::LinkRequest& link) { FollowLink(link); };
+    view_.onLoadImage = [this](const html::CHTMLElement* image) {
+        images_->StartOne(image);
+        StartTicking();
+    };
 }
 
 CBrowserWindow::~CBrowserWindow() {
     if (ticker_ != 0) application_.Loop().StopTimer(ticker_);
     view_.beforeUse = nullptr;
     view_.onFollowLink = nullptr;
+    view_.onLoadImage = nullptr;
     // The document's end detaches the view; nobody is told any more.
     onChanged = nullptr;
     onRememberTyped = nullptr;
@@ -87,6 +92,13 @@ bool CBrowserWindow::AutoLoadImages() const {
 void CBrowserWindow::RequestImage(html::CHTMLImage& image) {
     images_->Add(image, AutoLoadImages());
     StartTicking();
+}
+
+void CBrowserWindow::SetAutoLoadImages(bool on) {
+    config::DisplaySettings display = application_.Settings().Display();
+    display.autoLoadImages = on ? 1 : 0;
+    (void)application_.Settings().SaveDisplay(display);
+    Changed();
 }
 
 void CBrowserWindow::StopImages() {

@@ -52,6 +52,7 @@ class CBrowserWindow : public core::IDocumentView,
     void RebuildHistoryMenu() override { Changed(); }
     void RepaintAndScrollTo(std::string_view anchor) override;
     void StopImages() override;
+    // Also BrowserSession's Load Images.
     void LoadImages() override;
 
     // html::DocumentHost
@@ -67,6 +68,8 @@ class CBrowserWindow : public core::IDocumentView,
     void Home() override;
     void Reload() override;
     void Stop() override;
+    bool AutoLoadsImages() const override { return AutoLoadImages(); }
+    void SetAutoLoadImages(bool on) override;
     bool CanGoBack() const override { return document_->CanGoBack(); }
     bool CanGoForward() const override { return document_->CanGoForward(); }
     bool IsLoading() const override { return document_->LoadTask() != nullptr; }
@@ -76,8 +79,6 @@ class CBrowserWindow : public core::IDocumentView,
 
     // No load runs (of the page or its images) and what it delivered is laid out.
     bool IsSettled() const { return !IsLoading() && ticker_ == 0; }
-    // Load Images: loads the images of the page on show.
-    void LoadPageImages() { LoadImages(); }
     // Loads an address as typed (completed, remembered).
     void Load(const std::string& text);
     // Takes over a history handed over by another window ("key=URL text" entries, oldest

@@ -105,6 +105,13 @@ void CMainFrame::CreateActions() {
         if (session_) session_->Stop();
     });
     stop_->setShortcut(QKeySequence(Qt::Key_Escape));
+    loadImages_ = make(s->standardIcon(QStyle::SP_FileDialogContentsView), "&Load Images", [this] {
+        if (session_) session_->LoadImages();
+    });
+    autoLoadImages_ = make(QIcon(), "&Auto Load Images", [this](bool checked) {
+        if (session_) session_->SetAutoLoadImages(checked);
+    });
+    autoLoadImages_->setCheckable(true);
 }
 
 void CMainFrame::CreateMenus() {
@@ -115,6 +122,9 @@ void CMainFrame::CreateMenus() {
     file->addAction(exit_);
     QMenu* view = menuBar()->addMenu("&View");
     view->addAction(reload_);
+    view->addAction(loadImages_);
+    QMenu* options = menuBar()->addMenu("&Options");
+    options->addAction(autoLoadImages_);
     QMenu* go = menuBar()->addMenu("&Go");
     go->addAction(back_);
     go->addAction(forward_);
@@ -131,6 +141,7 @@ void CMainFrame::CreateToolBar() {
     bar->addAction(forward_);
     bar->addAction(home_);
     bar->addAction(reload_);
+    bar->addAction(loadImages_);
     bar->addSeparator();
     bar->addAction(stop_);
 }
@@ -226,6 +237,8 @@ void CMainFrame::UpdateFromSession() {
     stop_->setEnabled(has && session_->IsLoading());
     reload_->setEnabled(has && session_->HasDocument());
     home_->setEnabled(has);
+    loadImages_->setEnabled(has && session_->HasDocument());
+    autoLoadImages_->setChecked(has && session_->AutoLoadsImages());
     if (!has || !session_->HasDocument()) {
         setWindowTitle("Corvane");
         return;

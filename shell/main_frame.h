@@ -29,6 +29,8 @@ class CMainFrame : public QMainWindow {
     QAction* BackAction() const { return back_; }
     QAction* ForwardAction() const { return forward_; }
     QAction* StopAction() const { return stop_; }
+    QAction* LoadImagesAction() const { return loadImages_; }
+    QAction* AutoLoadImagesAction() const { return autoLoadImages_; }
 
     // Puts an address at the top of the location list (at most 20 kept).
     void RememberTyped(const std::string& url);
@@ -65,6 +67,8 @@ class CMainFrame : public QMainWindow {
     QAction* home_ = nullptr;
     QAction* reload_ = nullptr;
     QAction* stop_ = nullptr;
+    QAction* loadImages_ = nullptr;
+    QAction* autoLoadImages_ = nullptr;
 };
 
 }  // namespace corvane::shell
