@@ -115,6 +115,8 @@ bool XbmDecoder::StartData() {
 }
 
 void XbmDecoder::DataChar(std::uint8_t ch) {
+    // Values after the last row (on the declaration line, say) are ignored.
+    if (state_ != State::kData) return;
     const int digit = HexDigit(ch);
     if (digit >= 0) {
         value_ = (value_ << 4) | static_cast<std::uint32_t>(digit);

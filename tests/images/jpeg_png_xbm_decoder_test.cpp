@@ -157,6 +157,9 @@ TEST(XbmDecoder, Rows) {
         {"short values give 16 pixels each",
          "#define x_width 12\n#define x_height 1\nstatic short x_bits[] = { 0x0801 };\n",
          {"#..........#"}},
+        {"values past the last row, on the declaration line, are ignored",
+         "#define a_width 8\n#define a_height 1\nstatic char a_bits[] = { 0x01, 0x02, 0x03 };\n",
+         {"#......."}},
         {"unsigned char, CR LF, values on the declaration line",
          "\t#define a_b_width 3\r\n#define a_b_height 1\r\nstatic unsigned char a_b_bits[] = "
          "{0x5};\r\n",
