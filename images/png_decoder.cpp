@@ -24,6 +24,13 @@ PngDecoder::PngDecoder(CImageBitmap& bitmap) : ImageDecoder(bitmap) {
     }
     png_set_user_limits(png_, kMaxImageSide, kMaxImageSide);
     png_set_chunk_malloc_max(png_, kMaxChunkMemory);
+    // libpng decodes a chunk's data before it reaches the chunk's checksum (and the compressed
+    // stream's), so a checksum failure would cut the picture at a place that depends on how the
+    // data arrived. The data is used as it is; damage inside it still fails the image.
+    png_set_crc_action(png_, PNG_CRC_QUIET_USE, PNG_CRC_QUIET_USE);
+#ifdef PNG_IGNORE_ADLER32
+    png_set_option(png_, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
+#endif
     png_set_progressive_read_fn(png_, this, OnHeader, OnRow, OnEnd);
 }
 

@@ -119,6 +119,25 @@ TEST(PngDecoder, PaletteAndTransparencyInEveryPieceSize) {
     }
 }
 
+// libpng checks a chunk's checksum only after decoding its data; a bad one must not make the
+// picture depend on how the data arrived, so checksums are not held against the file.
+TEST(PngDecoder, DamagedChecksumsDecodeTheSameInEveryPieceSize) {
+    Bytes png = ReadFixture("python.png");
+    const std::string text(png.begin(), png.end());
+    const std::size_t idat = text.find("IDAT");
+    ASSERT_NE(idat, std::string::npos);
+    const std::size_t length = (std::size_t{png[idat - 2]} << 8) | png[idat - 1];
+    png[idat + 4 + length] ^= 0xFF;      // the chunk's CRC
+    png[idat + 4 + length - 1] ^= 0xFF;  // the compressed stream's Adler-32
+    const auto whole = Decode<PngDecoder>(png);
+    ASSERT_EQ(whole.status, DecodeStatus::kDone);
+    for (std::size_t piece : {std::size_t{1}, std::size_t{3}, std::size_t{64}}) {
+        const auto pieces = Decode<PngDecoder>(png, piece);
+        EXPECT_EQ(pieces.status, DecodeStatus::kDone);
+        EXPECT_EQ(pieces.bitmap->pixels, whole.bitmap->pixels) << piece;
+    }
+}
+
 TEST(PngDecoder, HugeHeaderFails) {
     Bytes png = ReadFixture("python.png");
     // IHDR width 40000 (the chunk's CRC is then wrong too; either way the file must fail).
