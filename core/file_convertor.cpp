@@ -104,6 +104,17 @@ void CFileTaskConvertor::Finish(int status) {
     host.downloads.DownloadEnded(owner);
 }
 
+void CancelDownload(CHTRequest& download) {
+    CHTProtocol* protocol = download.protocol.get();
+    auto* file = protocol != nullptr ? dynamic_cast<CFileTaskConvertor*>(protocol->convertor.get())
+                                     : nullptr;
+    if (file != nullptr) {
+        file->Finish(kSilentEnd);
+    } else {
+        download.Stop(kSilentEnd);
+    }
+}
+
 // CFileSaveConvertor
 
 int CFileSaveConvertor::StartDownload() {

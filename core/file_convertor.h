@@ -103,6 +103,9 @@ class CExecuteConvertor : public CFileTaskConvertor {
     std::vector<std::string> arguments_;
 };
 
+// Stops a download at the user's wish: the partial file is deleted and nothing is reported.
+void CancelDownload(CHTRequest& download);
+
 // Moves one protocol's data into a file convertor's file, a block per step.
 class CCopyTask : public CHTTask {
   public:

@@ -61,7 +61,7 @@ int CHTProtocol::ReadMore() {
             return count;
         }
         lastTick = Tick();
-        received += static_cast<std::uint32_t>(count);
+        received += static_cast<std::uint64_t>(count);
         available += count;
         progress->Report(received, request != nullptr ? request->size : 0, lastTick - startTick);
     }
@@ -95,8 +95,14 @@ void CHTProtocol::SetProgressReporter(std::unique_ptr<CHTProgressReporter> repor
 
 int CHTProtocol::Pump() {
     if (convertor == nullptr) return -1;
-    received = 0;
-    startTick = 0;
+    if (!pumped_) {
+        // The transfer is timed from the convertor's first pull. Counting starts with what is
+        // buffered already (a type probe, bytes that came with the last header line); later
+        // pumps must not start the count again, or the figures would show one pass only.
+        pumped_ = true;
+        received = static_cast<std::uint64_t>(available);
+        startTick = 0;
+    }
     return convertor->Convert();
 }
 

@@ -27,7 +27,8 @@ class CHTProtocol;
 class CHTProgressReporter {
   public:
     virtual ~CHTProgressReporter() = default;
-    virtual void Report(std::uint32_t received, std::uint32_t expected, std::uint32_t elapsedMs) {
+    // Byte counts are 64-bit: a transfer past 4 GiB keeps correct figures. expected 0: unknown.
+    virtual void Report(std::uint64_t received, std::uint64_t expected, std::uint32_t elapsedMs) {
         (void)received, (void)expected, (void)elapsedMs;
     }
 };
@@ -118,7 +119,7 @@ class CHTProtocol : public CObject {
     std::int32_t available = 0;
     DataSource dataSource = &CHTProtocol::EndedSource;
     std::unique_ptr<CHTProgressReporter> progress;
-    std::uint32_t received = 0;
+    std::uint64_t received = 0;
     std::uint32_t startTick = 0;
     std::uint32_t lastTick = 0;
     bool running = false;
@@ -131,6 +132,9 @@ class CHTProtocol : public CObject {
   protected:
     std::int32_t EndedSource(std::uint8_t*, std::int32_t) { return 0; }
     std::uint32_t Tick() const;
+
+  private:
+    bool pumped_ = false;  // the received count has been started
 };
 
 // The protocol for the request's scheme, attached: a scheme with a proxy slot is fetched by the

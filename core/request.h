@@ -101,7 +101,7 @@ class CHTRequest : public CObject {
     // compares it instead of the document's address, which a new document may reuse.
     std::uint64_t documentGeneration = 0;
     std::int32_t convertorIndex = -1;
-    std::uint32_t size = 0;
+    std::uint64_t size = 0;  // expected length in bytes; 0 when not announced
     std::uint32_t lastUsed = 0;
     // The local file that is itself the document (file: URLs): the disk cache keeps no copy of
     // its own and never deletes it. Empty for everything else.

@@ -18,8 +18,11 @@ constexpr bool IsAsciiSpace(char c) {
 constexpr bool IsAsciiAlpha(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
+constexpr bool IsAsciiDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 constexpr bool IsAsciiAlnum(char c) {
-    return IsAsciiAlpha(c) || (c >= '0' && c <= '9');
+    return IsAsciiAlpha(c) || IsAsciiDigit(c);
 }
 
 std::string AsciiLower(std::string_view text);

@@ -70,10 +70,7 @@ bool CHTFile::OpenFile(const std::string& path) {
     }
     // The document is this very file; the disk cache keeps no copy of its own.
     request->localFile = path;
-    constexpr auto kMaxSize = std::numeric_limits<std::uint32_t>::max();
-    request->size = status.st_size > static_cast<off_t>(kMaxSize)
-                        ? kMaxSize
-                        : static_cast<std::uint32_t>(status.st_size);
+    request->size = static_cast<std::uint64_t>(status.st_size);
     request->lastUsed = static_cast<std::uint32_t>(status.st_mtime);
     SetDataSource(&CHTFile::FileSource);
     return true;

@@ -12,6 +12,7 @@
 #include "platform/profile_directory.h"
 #include "shell/application.h"
 #include "shell/browser_window.h"
+#include "shell/download_window.h"
 #include "shell/command_line.h"
 #include "shell/headless_runner.h"
 #include "shell/main_frame.h"
@@ -83,6 +84,7 @@ int RunWindow(const CommandLine& commandLine, const std::string& profile, int& a
             QApplication::restoreOverrideCursor();
         }
     };
+    application.Host().makeDownloadReporter = MakeDownloadWindow;
     if (!frame.ViewWidget().View().ApplySettings(application.ViewSettings())) return kExitFailure;
     CBrowserWindow window(application, frame.ViewWidget().View());
     core::CDownloadServices& downloads = application.Host().downloads;

@@ -36,6 +36,7 @@ CApplication::CApplication(std::string profileDirectory, platform::EventLoop& lo
     scheduler_ = std::make_unique<core::CHTScheduler>([] { return platform::TickCount(); });
     host_ = std::make_unique<core::CHTHostServices>(ui_, *scheduler_);
     host_->downloads.launcher = &launcher_;
+    host_->SetLoop(&loop_);
     RegisterClasses();
     scheduler_->AttachTo(loop_);
 }

@@ -29,7 +29,7 @@ class RecordingReporter : public CHTProgressReporter {
   public:
     explicit RecordingReporter(std::vector<std::tuple<unsigned, unsigned, unsigned>>& calls)
         : calls_(calls) {}
-    void Report(std::uint32_t received, std::uint32_t expected, std::uint32_t elapsed) override {
+    void Report(std::uint64_t received, std::uint64_t expected, std::uint32_t elapsed) override {
         calls_.emplace_back(received, expected, elapsed);
     }
 

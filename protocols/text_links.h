@@ -1,0 +1,19 @@
+#pragma once
+// Plain text from servers (whois answers, news articles) copied into generated HTML with every
+// URL of the program's schemes turned into a link.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace corvane::protocols {
+
+// Appends `text` to `html`. A URL starts with "http:", "ftp:", "mailto:", "news:", "newspost:",
+// "nntp:", "gopher:", "telnet:", "tn3270:" or "whois:" in any case and ends before a zero byte,
+// a space, ",", "<", ">", "(" or ")"; it becomes <a href="URL">URL</a>. The rest of the text is
+// copied with "<" written as "&lt;", so the server's text cannot make markup of its own; a
+// double quote inside a URL is written as "&quot;" so it cannot leave the attribute. Answers the
+// number of bytes appended.
+std::size_t AppendTextWithLinks(std::string_view text, std::string& html);
+
+}  // namespace corvane::protocols
