@@ -1,8 +1,8 @@
 #pragma once
 // Decodes the input twice, whole and cut into pieces whose size comes from the input's last byte,
 // and stops the run when the two pictures differ: decoding must not depend on how data arrives.
-// With `comparePixels` off only the outcome, size and rows ready are compared (libpng hands out
-// the rows of a damaged compressed stream differently depending on how it arrived).
+// With `comparePixels` off only the outcome and the size are compared (libpng hands out the rows
+// of a damaged compressed stream differently depending on how it arrived).
 
 #include <algorithm>
 #include <cstddef>
@@ -34,8 +34,8 @@ int DecodeTwice(const std::uint8_t* data, std::size_t size, bool comparePixels =
     const auto first = DecodeIn<Decoder>(whole, data, size, size + 1);
     const auto second = DecodeIn<Decoder>(pieces, data, size, piece);
     if (first != second || whole.width != pieces.width || whole.height != pieces.height ||
-        whole.rowsReady != pieces.rowsReady ||
-        (comparePixels && (whole.pixels != pieces.pixels || whole.mask != pieces.mask)))
+        (comparePixels && (whole.rowsReady != pieces.rowsReady || whole.pixels != pieces.pixels ||
+                           whole.mask != pieces.mask)))
         std::abort();
     return 0;
 }

@@ -1,5 +1,5 @@
-// The PNG decoder on any input: no fault, bounded memory, and the same outcome, size and rows
-// ready whatever the pieces the data arrives in.
+// The PNG decoder on any input: no fault, bounded memory, and the same outcome and size whatever
+// the pieces the data arrives in.
 
 #include "fuzz/decode_twice.h"
 #include "images/png_decoder.h"
