@@ -143,9 +143,10 @@ ImageInfo CImageLoads::InfoOf(const html::CHTMLElement* image) const {
 }
 
 bool CImageLoads::Busy() const {
+    // A task that has not run yet counts too, or a page could settle before its images start.
     return std::any_of(loads_.begin(), loads_.end(), [](const auto& load) {
         return load->task && load->request &&
-               (load->request->IsRunning() || load->task->lastResult == core::kStepWait);
+               (load->request->IsRunning() || load->task->lastResult != core::kStepFinished);
     });
 }
 
