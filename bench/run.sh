@@ -9,5 +9,6 @@ for b in "$1"/bench/*_bench; do
     "$b"
 done
 [ "$found" -eq 1 ] || echo "no benchmarks built yet"
+"$(dirname "$0")/window_load.sh" "$1/bench/window_load_probe"
 "$(dirname "$0")/compare_dump.sh" "$1/corvane"
 "$(dirname "$0")/compare_images.sh" "$1/bench/decode_image"

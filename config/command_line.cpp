@@ -50,7 +50,8 @@ std::string RealDirectory(const std::string& path) {
 
 }  // namespace
 
-StartupCommand ParseCommandLine(std::span<const std::string> words, bool autoloadHomePage) {
+StartupCommand ParseCommandLine(std::span<const std::string> words, bool autoloadHomePage,
+                                std::string_view home, std::string_view currentDirectory) {
     StartupCommand command;
     std::size_t next = 0;
     while (next < words.size() && Trim(words[next]).empty()) ++next;
@@ -65,8 +66,11 @@ StartupCommand ParseCommandLine(std::span<const std::string> words, bool autoloa
     }
     command.target = std::string(Trim(rest));
     if (!command.target.empty()) {
-        command.kind =
-            IsLocalPathText(command.target) ? StartTarget::kLocalFile : StartTarget::kAddress;
+        struct stat status {};
+        const bool exists =
+            stat(CommandLinePath(command.target, home, currentDirectory).c_str(), &status) == 0;
+        command.kind = exists || IsLocalPathText(command.target) ? StartTarget::kLocalFile
+                                                                 : StartTarget::kAddress;
     }
     return command;
 }
@@ -77,19 +81,21 @@ bool IsLocalPathText(std::string_view text) {
            StartsWith(text, "~/");
 }
 
+std::string CommandLinePath(std::string_view path, std::string_view home,
+                            std::string_view currentDirectory) {
+    if (StartsWith(path, "~/")) return std::string(home) + std::string(path.substr(1));
+    if (StartsWith(path, "/") || (path.size() > 1 && path[1] == ':') ||
+        path.find('\\') != std::string_view::npos) {
+        return std::string(path);
+    }
+    std::string absolute(currentDirectory);
+    if (absolute.empty() || absolute.back() != '/') absolute.push_back('/');
+    return absolute += path;
+}
+
 std::string CommandLineFileUrl(std::string_view path, std::string_view home,
                                std::string_view currentDirectory) {
-    std::string absolute;
-    if (StartsWith(path, "~/")) {
-        absolute = std::string(home) + std::string(path.substr(1));
-    } else if (StartsWith(path, "./") || StartsWith(path, "../")) {
-        absolute = std::string(currentDirectory);
-        if (absolute.empty() || absolute.back() != '/') absolute.push_back('/');
-        absolute += path;
-    } else {
-        absolute = std::string(path);
-    }
-    return core::LocalFileUrl(absolute);
+    return core::LocalFileUrl(CommandLinePath(path, home, currentDirectory));
 }
 
 std::vector<HistoryEntry> ReadHistoryHandOver(const std::string& path) {

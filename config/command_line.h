@@ -26,14 +26,23 @@ struct StartupCommand {
 };
 
 // What the words left after the options ask for; they are joined with spaces into one target.
-StartupCommand ParseCommandLine(std::span<const std::string> words, bool autoloadHomePage);
+// A target that names an existing file or directory (relative to `currentDirectory`, or under
+// `home` with "~/") is a local file, as with every Linux program; so is one that looks like a
+// path (IsLocalPathText). Anything else is an address.
+StartupCommand ParseCommandLine(std::span<const std::string> words, bool autoloadHomePage,
+                                std::string_view home, std::string_view currentDirectory);
 
 // A text names a local file when its second character is ":", when it holds "\", or when it
 // begins with "/", "./", "../" or "~/".
 bool IsLocalPathText(std::string_view text);
 
-// The file: URL of a local path given on the command line: "~/" is the home directory, "./" and
-// "../" are taken from `currentDirectory`.
+// The absolute path of a local path given on the command line: "~/" is the home directory, and
+// a path that is not absolute is taken from `currentDirectory`. A path with a drive letter or a
+// backslash stays as it is.
+std::string CommandLinePath(std::string_view path, std::string_view home,
+                            std::string_view currentDirectory);
+
+// The file: URL of CommandLinePath.
 std::string CommandLineFileUrl(std::string_view path, std::string_view home,
                                std::string_view currentDirectory);
 

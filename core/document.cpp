@@ -23,6 +23,7 @@ class CNullDocumentView : public IDocumentView {
 }  // namespace
 
 COvalonDoc::COvalonDoc(CHTHostServices& host, IDocumentView* view) : host_(host), view_(view) {
+    host_.AddWindow(this);
     if (view_ == nullptr) {
         nullView_ = std::make_unique<CNullDocumentView>();
         view_ = nullView_.get();
@@ -33,6 +34,7 @@ COvalonDoc::~COvalonDoc() {
     Stop();
     view_->ShowRequest(nullptr);
     shown_ = nullptr;
+    host_.RemoveWindow(this);
     std::vector<CHTRequest*> held;
     held.swap(history_);
     for (CHTRequest* request : held) {
@@ -167,6 +169,7 @@ void COvalonDoc::ShowRequest(CHTRequest& request, bool remember) {
     view_->ShowRequest(&request);
     shown_ = &request;
     view_->SetLocationText(request.canonicalUrl, remember);
+    host_.DocumentShown(request);
 }
 
 }  // namespace corvane::core

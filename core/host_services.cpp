@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/document.h"
 #include "core/load_task.h"
 #include "core/protocol.h"
 
@@ -53,6 +54,7 @@ CHTRequest* CHTHostServices::GetRequest(std::string_view text, const CHTAddress*
 bool CHTHostServices::DeleteRequest(CHTRequest* request) {
     request->Stop();
     if (request->useCount > 0 || request->taskRefs > 0) return false;
+    lastShown_.erase(request);
     if (request->key != nullptr) {
         scheduler_.DeleteLater(std::move(request->key->request));
         return true;
@@ -80,6 +82,47 @@ void CHTHostServices::ForgetOwner(const COvalonDoc* owner) {
     }
     for (auto& request : private_) {
         if (request->owner == owner) request->owner = nullptr;
+    }
+}
+
+void CHTHostServices::AddWindow(const COvalonDoc* window) {
+    windows_.push_back(window);
+}
+
+void CHTHostServices::RemoveWindow(const COvalonDoc* window) {
+    std::erase(windows_, window);
+}
+
+void CHTHostServices::DocumentShown(CHTRequest& request) {
+    lastShown_[&request] = ++showCount_;
+    const auto sizeOf = [](const CHTRequest& held) {
+        return std::max<std::uint64_t>(held.size, 1);
+    };
+    std::uint64_t total = 0;
+    std::vector<CHTRequest*> droppable;
+    const auto consider = [&](CHTRequest* held) {
+        if (held == nullptr || held->document == nullptr) return;
+        total += sizeOf(*held);
+        // Images are drawn by the pages that embed them, which no window lists.
+        if (held->kind != kKindDocument || held->protocol != nullptr) return;
+        for (const COvalonDoc* window : windows_) {
+            if (window->Shown() == held) return;
+        }
+        droppable.push_back(held);
+    };
+    for (auto& [url, entry] : table_) consider(entry.request.get());
+    for (auto& held : private_) consider(held.get());
+    if (total <= documentLimitBytes) return;
+    const auto shownAt = [this](const CHTRequest* held) {
+        const auto found = lastShown_.find(held);
+        return found == lastShown_.end() ? 0 : found->second;
+    };
+    std::sort(droppable.begin(), droppable.end(),
+              [&](const CHTRequest* a, const CHTRequest* b) { return shownAt(a) < shownAt(b); });
+    for (CHTRequest* held : droppable) {
+        if (total <= documentLimitBytes) break;
+        total -= sizeOf(*held);
+        held->SetResult(kKindNothing, nullptr);
     }
 }
 

@@ -68,6 +68,16 @@ class CHTHostServices {
     // A closing window: requests it made forget it.
     void ForgetOwner(const COvalonDoc* owner);
 
+    // The in-memory document list. Windows register while they live; when one shows a request,
+    // that document becomes the most recently used, and while the documents held add up to more
+    // than documentLimitBytes (their retrieved sizes), the least recently shown parsed documents
+    // that no window shows and no protocol is filling are dropped. Back or Forward to a request
+    // whose document was dropped loads it again.
+    void AddWindow(const COvalonDoc* window);
+    void RemoveWindow(const COvalonDoc* window);
+    void DocumentShown(CHTRequest& request);
+    std::uint64_t documentLimitBytes = std::uint64_t{32} << 20;
+
     // Keeps a background retrieval (kind 6) running until it ends.
     void StartBackground(CHTRequest& request);
     std::size_t BackgroundCount() const { return background_.size(); }
@@ -97,6 +107,11 @@ class CHTHostServices {
     std::unordered_map<std::string, CHTRequestEntry> table_;
     std::vector<std::unique_ptr<CHTRequest>> private_;
     std::vector<std::unique_ptr<CHTTask>> background_;
+    std::vector<const COvalonDoc*> windows_;
+    // When each request was last shown (a counter, larger is later); only looked up, never
+    // followed, so an entry of a deleted request does no harm until it is erased.
+    std::unordered_map<const CHTRequest*, std::uint64_t> lastShown_;
+    std::uint64_t showCount_ = 0;
 };
 
 }  // namespace corvane::core

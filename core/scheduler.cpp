@@ -114,13 +114,17 @@ bool CHTScheduler::RunPass() {
     }
 
     passOnlyRetried_ = true;
-    std::uint32_t sliceStart = clock_();
+    sliceStart_ = clock_();
     while (CHTTask* task = runQueue_.PopFront()) {
         if (Step(*task) == SliceEnd::kEndSlice) break;
-        if (clock_() - sliceStart > kTimeSliceMs) break;
+        if (SliceUsedUp()) break;
     }
     running_ = false;
     return true;
+}
+
+bool CHTScheduler::SliceUsedUp() const {
+    return clock_() - sliceStart_ > kTimeSliceMs;
 }
 
 CHTScheduler::SliceEnd CHTScheduler::Step(CHTTask& task) {
@@ -140,7 +144,10 @@ CHTScheduler::SliceEnd CHTScheduler::Step(CHTTask& task) {
                 current_ = nullptr;
                 return SliceEnd::kGoOn;
             case kStepYield:
-                if (!hasPendingInput_()) {
+                // Waiting input gets its turn at once; without any, the work goes on while
+                // the slice lasts. (Stepping on while input waits kept every key and menu of
+                // the window waiting until a long page had loaded.)
+                if (hasPendingInput_() || SliceUsedUp()) {
                     runQueue_.PushBack(task);
                     current_ = nullptr;
                     return SliceEnd::kEndSlice;
@@ -158,7 +165,7 @@ CHTScheduler::SliceEnd CHTScheduler::Step(CHTTask& task) {
                 current_ = nullptr;
                 return SliceEnd::kGoOn;
             case kStepYieldToFront:
-                if (hasPendingInput_()) continue;
+                if (!hasPendingInput_() && !SliceUsedUp()) continue;
                 runQueue_.PushFront(task);
                 current_ = nullptr;
                 return SliceEnd::kEndSlice;

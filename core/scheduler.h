@@ -68,10 +68,12 @@ class CHTScheduler {
 
     void WakeExpiredTimers();
     SliceEnd Step(CHTTask& task);
+    bool SliceUsedUp() const;
     std::uint32_t NearestTimer() const;
 
     Clock clock_;
     InputProbe hasPendingInput_;
+    std::uint32_t sliceStart_ = 0;
     bool running_ = false;
     std::uint32_t lastTick_ = 0;
     CHTTask* current_ = nullptr;

@@ -21,7 +21,7 @@ class CHTTaskList;
 enum StepResult : int {
     kStepContinue = 0,      // 0, 1, 2 and above 8: run the (possibly new) step again at once
     kStepFinished = 3,      // leave the queues; the owner deletes or reschedules the task
-    kStepYield = 4,         // give pending input a turn
+    kStepYield = 4,         // give pending input a turn; without any, go on while the slice lasts
     kStepLater = 5,         // run again on the next pass
     kStepWait = 6,          // stay in the waiting list the step joined, or sleep on the timer
     kStepBackground = 7,    // run only when nothing else is runnable

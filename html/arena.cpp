@@ -31,4 +31,12 @@ void* Arena::Allocate(std::size_t size, std::size_t alignment) {
     return result;
 }
 
+void* Arena::Extend(const void* end, std::size_t size) {
+    if (end != next_ || size > left_) return nullptr;
+    std::byte* added = next_;
+    next_ += size;
+    left_ -= size;
+    return added;
+}
+
 }  // namespace corvane::html

@@ -18,6 +18,9 @@ class Arena {
     Arena& operator=(const Arena&) = delete;
 
     void* Allocate(std::size_t size, std::size_t alignment);
+    // Grows the last allocation, which ends at end, by size bytes in place and returns where
+    // they start; nullptr when it is not the last one or its block has no room left.
+    void* Extend(const void* end, std::size_t size);
 
   private:
     std::vector<std::unique_ptr<std::byte[]>> blocks_;

@@ -178,10 +178,23 @@ void CHTMLBuilder::EndTitle() {
 
 namespace {
 
+// Pieces of text join the run before them while it is shorter than a tokenizer chunk: a page of
+// lone "<" characters or of short styled-alike pieces costs one element per chunk, not per piece.
+constexpr std::size_t kJoinedRunLength = 256;
+
 bool EndsWithWord(const CHTMLElement* element) {
     if (element->type != kElementText) return false;
     const auto* text = static_cast<const CHTMLText*>(element);
     return !text->preformatted && !text->text.empty() && text->text.back() != ' ';
+}
+
+CHTMLText* JoinableRun(CHTMLElement* element, std::uint16_t style, bool preformatted,
+                       const CHTMLAnchor* anchor) {
+    if (element->type != kElementText) return nullptr;
+    auto* run = static_cast<CHTMLText*>(element);
+    const bool alike = run->style == style && run->preformatted == preformatted &&
+                       run->anchor == anchor && !run->text.empty();
+    return alike && run->text.size() < kJoinedRunLength ? run : nullptr;
 }
 
 }  // namespace
@@ -201,6 +214,13 @@ void CHTMLBuilder::AddText(std::string_view text) {
     }
     std::uint16_t style = context_->styles.StyleWord();
     if (plainMode_) style |= kStyleFixed;
+    if (CHTMLText* run =
+            JoinableRun(document_.Last(), style, preformatted, context_->currentAnchor)) {
+        std::string_view more = scratch_;
+        if (!preformatted && run->text.back() == ' ' && more.front() == ' ') more.remove_prefix(1);
+        if (!more.empty()) run->text = document_.AppendText(run->text, more);
+        return;
+    }
     auto* element = AddElement<CHTMLText>(document_.StoreText(scratch_), style, preformatted);
     if (style & kStyleBlink) document_.blinkingTexts.push_back(element);
     if (context_->currentAnchor) {

@@ -32,6 +32,18 @@ std::string_view CHTML::StoreText(std::string_view text) {
     return {copy, text.size()};
 }
 
+std::string_view CHTML::AppendText(std::string_view stored, std::string_view more) {
+    if (stored.empty()) return StoreText(more);
+    if (void* added = arena_.Extend(stored.data() + stored.size(), more.size())) {
+        std::copy(more.begin(), more.end(), static_cast<char*>(added));
+        return {stored.data(), stored.size() + more.size()};
+    }
+    char* copy = static_cast<char*>(arena_.Allocate(stored.size() + more.size(), 1));
+    std::copy(stored.begin(), stored.end(), copy);
+    std::copy(more.begin(), more.end(), copy + stored.size());
+    return {copy, stored.size() + more.size()};
+}
+
 void CHTML::Link(CHTMLElement* element) {
     CHTMLElement* before = insertionPoint_->previous;
     element->previous = before;

@@ -40,6 +40,9 @@ class CHTML {
     }
     // A copy of the text that lives as long as the document.
     std::string_view StoreText(std::string_view text);
+    // stored (a text made by StoreText) followed by more, grown in place when it is the last
+    // thing stored; earlier views of stored stay valid either way.
+    std::string_view AppendText(std::string_view stored, std::string_view more);
 
     CHTMLElement* First() const { return sentinel_.next; }
     // The end of the list: iterate `for (e = First(); e != End(); e = e->next)`.

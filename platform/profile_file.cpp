@@ -74,15 +74,18 @@ std::string ProfileFile::ReadString(std::string_view section, std::string_view k
 }
 
 int ProfileFile::ReadInt(std::string_view section, std::string_view key, int defaultValue) const {
-    std::string text = ReadString(section, key, "");
-    std::string_view digits = text;
+    const ProfileSection* found = FindSection(section);
+    const ProfileEntry* entry = found ? FindEntry(*found, key) : nullptr;
+    if (entry == nullptr) return defaultValue;
+    std::string_view digits = entry->value;
     while (!digits.empty() && (digits.front() == ' ' || digits.front() == '\t')) {
         digits.remove_prefix(1);
     }
     if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
     int value = 0;
     auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    return error == std::errc() ? value : defaultValue;
+    // As the profile service did: a value that is there but holds no number reads 0.
+    return error == std::errc() ? value : 0;
 }
 
 bool ProfileFile::WriteString(std::string_view section, std::string_view key,

@@ -41,7 +41,8 @@ class ProfileFile {
     std::string ReadString(std::string_view section, std::string_view key,
                            std::string_view defaultValue) const;
     // The leading decimal number of the value, with an optional sign and leading blanks ("12abc"
-    // reads 12). A missing key, an empty or non-numeric value or one outside int gives the default.
+    // reads 12). A missing key gives the default; an empty or non-numeric value, or one outside
+    // int, reads 0.
     int ReadInt(std::string_view section, std::string_view key, int defaultValue) const;
 
     // Each answers true when the file on disk holds the change. An empty key is refused.

@@ -15,6 +15,13 @@ std::string_view Trim(std::string_view text) {
     return text;
 }
 
+// A value between a pair of the same quotes, as written by hand ("Home Page="http://x/""),
+// reads without them.
+bool IsQuoted(std::string_view text) {
+    return text.size() >= 2 && (text.front() == '"' || text.front() == '\'') &&
+           text.back() == text.front();
+}
+
 bool NeedsHexEscape(std::string_view text, std::size_t i, ProfileTextRole role) {
     auto c = static_cast<unsigned char>(text[i]);
     if ((c < 0x20 && c != '\t') || c == 0x7F) return true;
@@ -25,7 +32,8 @@ bool NeedsHexEscape(std::string_view text, std::size_t i, ProfileTextRole role) 
         case ProfileTextRole::kKey:
             return c == '=' || (i == 0 && (c == '[' || c == ';' || c == '#'));
         case ProfileTextRole::kValue:
-            return false;
+            // So a value of ours that starts and ends with a quote keeps both.
+            return i == 0 && IsQuoted(text);
     }
     return false;
 }
@@ -44,8 +52,9 @@ void AppendEntry(ProfileSection& section, std::string_view line) {
         section.entries.push_back({"", std::string(line)});
         return;
     }
-    section.entries.push_back(
-        {DecodeProfileText(key), DecodeProfileText(Trim(line.substr(equals + 1)))});
+    std::string_view value = Trim(line.substr(equals + 1));
+    if (IsQuoted(value)) value = value.substr(1, value.size() - 2);
+    section.entries.push_back({DecodeProfileText(key), DecodeProfileText(value)});
 }
 
 ProfileSection& SectionNamed(ProfileModel& model, std::string name) {

@@ -11,7 +11,9 @@
 // "\\", CR and LF as "\r" and "\n", other control bytes as "\xHH"; in a key "=" and a leading "[",
 // ";" or "#", in a section name "]", and in every text a leading or trailing blank are written as
 // "\xHH" too. Reading undoes exactly these escapes; any other backslash is kept as it stands.
-// Unlike Windows, quotes around a value are kept: a value reads back exactly as it was written.
+// As with Windows, a value between a pair of double or single quotes (written by hand) reads
+// without them; a value of ours that starts and ends with the same quote has its first one
+// written as "\xHH", so every value reads back exactly as it was written.
 
 #include <string>
 #include <string_view>

@@ -6,7 +6,10 @@ namespace corvane::render {
 namespace {
 
 constexpr int kIconSide = 32;
-constexpr int kAltTextOffset = 35;
+// The placeholder's ALT text starts this far into its frame, after the icon and a gap.
+constexpr int kAltTextOffset = kIconSide + kImageAltGap;
+// Runs longer than this are drawn only where they meet the clip.
+constexpr std::size_t kLongRun = 1024;
 
 }  // namespace
 
@@ -78,12 +81,45 @@ void CDocumentPainter::PaintBox(const LayoutBox& box) {
 void CDocumentPainter::PaintText(const LayoutBox& box) {
     const Color color = TextColor(box.anchor);
     const Rect& r = box.rect;
-    surface_.DrawText(*box.font, r.left, r.top, box.text, color);
+    DrawVisibleText(*box.font, r.left, r.top, box.text, color);
     if ((box.style & kStyleUnderline) || (box.anchor && colors_.underlineLinks)) {
         surface_.DrawLine(r.left, r.bottom - 3, r.right, r.bottom - 3, color);
         if (IsHeavy(box.style))
             surface_.DrawLine(r.left, r.bottom - 2, r.right, r.bottom - 2, color);
     }
+}
+
+void CDocumentPainter::DrawVisibleText(const SurfaceFont& font, int x, int y, std::string_view text,
+                                       Color color) {
+    if (text.size() <= kLongRun) {
+        surface_.DrawText(font, x, y, text, color);
+        return;
+    }
+    // A word of megabytes is measured up to the clip, a block at a time, and only what meets
+    // the clip (with a font height to spare for overhanging glyphs) is drawn.
+    const Rect clip = surface_.Clip();
+    const double from = clip.left - font.Metrics().height;
+    const double to = clip.right + font.Metrics().height;
+    const auto advance = [&](std::size_t start, std::size_t count) {
+        return font.TextAdvance(text.substr(start, count));
+    };
+    double left = x;
+    std::size_t first = 0;
+    for (std::size_t step : {kLongRun, std::size_t{1}}) {
+        while (text.size() - first >= step && left + advance(first, step) < from) {
+            left += advance(first, step);
+            first += step;
+        }
+    }
+    double right = left;
+    std::size_t last = first;
+    while (last < text.size() && right < to) {
+        const std::size_t step = std::min(kLongRun, text.size() - last);
+        right += advance(last, step);
+        last += step;
+    }
+    surface_.DrawText(font, static_cast<int>(std::lround(left)), y,
+                      text.substr(first, last - first), color);
 }
 
 void CDocumentPainter::PaintBullet(const LayoutBox& box) {
@@ -120,7 +156,6 @@ void CDocumentPainter::PaintImage(const LayoutBox& box) {
     inner.bottom -= box.spaceY;
     const Color color = TextColor(box.anchor);
     const bool decoded = info.state == ImageState::kDecoded;
-    const int textLeft = inner.left + kAltTextOffset;  // measured from the box, frames aside
 
     if (info.border > 0 || (!decoded && !box.text.empty())) {
         const int frames = std::max(1, info.border);
@@ -142,7 +177,7 @@ void CDocumentPainter::PaintImage(const LayoutBox& box) {
     PaintIcon(Rect{inner.left, inner.top, inner.left + kIconSide, inner.top + kIconSide},
               info.state == ImageState::kFailed);
     if (box.text.empty()) return;
-    const int x = textLeft;
+    const int x = inner.left + kAltTextOffset;
     const int y = inner.top + std::max(0, (kIconSide - defaultFont_.Metrics().height) / 2);
     surface_.DrawText(defaultFont_, x, y, box.text, color);
     if (box.anchor && colors_.underlineLinks) {

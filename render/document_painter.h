@@ -21,6 +21,9 @@ struct ColorScheme {
     bool underlineLinks = true;
 };
 
+// Pixels between a placeholder's icon and its ALT text, and between the text and the frame.
+inline constexpr int kImageAltGap = 3;
+
 enum class ImageState { kLoading, kFailed, kDecoded };
 
 // What painting needs to know of an image element.
@@ -57,6 +60,7 @@ class CDocumentPainter {
 
   private:
     void PaintText(const LayoutBox& box);
+    void DrawVisibleText(const SurfaceFont& font, int x, int y, std::string_view text, Color color);
     void PaintBullet(const LayoutBox& box);
     void PaintRule(const LayoutBox& box);
     void PaintImage(const LayoutBox& box);

@@ -6,6 +6,7 @@
 //
 // Text is the document's own ISO 8859-1 bytes; surfaces convert as they need.
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -42,7 +43,13 @@ class SurfaceFont {
     virtual ~SurfaceFont() = default;
     virtual const FontSpec& Spec() const = 0;
     virtual const FontMetrics& Metrics() const = 0;
-    virtual int TextWidth(std::string_view text) const = 0;
+    // The exact width of a run, fractions of a pixel included. Runs are drawn without kerning
+    // or shaping, so a run is as wide as its parts' advances added up: layout adds them in
+    // these units and rounds once per placed box, so each box is as wide as it is drawn.
+    virtual double TextAdvance(std::string_view text) const = 0;
+    int TextWidth(std::string_view text) const {
+        return static_cast<int>(std::lround(TextAdvance(text)));
+    }
 };
 
 // A decoded picture: rows top-down, one colour per pixel; a mask byte per pixel gives its

@@ -9,8 +9,8 @@ class FixedPitchFont : public SurfaceFont {
         : spec_(std::move(spec)), metrics_(metrics) {}
     const FontSpec& Spec() const override { return spec_; }
     const FontMetrics& Metrics() const override { return metrics_; }
-    int TextWidth(std::string_view text) const override {
-        return static_cast<int>(text.size()) * metrics_.averageCharWidth;
+    double TextAdvance(std::string_view text) const override {
+        return static_cast<double>(text.size()) * metrics_.averageCharWidth;
     }
 
   private:

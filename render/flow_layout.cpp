@@ -4,6 +4,7 @@
 
 #include "html/document.h"
 #include "html/element.h"
+#include "platform/event_loop.h"
 #include "render/list_label.h"
 
 namespace corvane::render {
@@ -26,7 +27,7 @@ NumberStyle ToNumberStyle(html::NumberStyle style) {
 }
 
 constexpr int kPlaceholderSide = 32;
-constexpr int kAltTextGap = 3;
+constexpr int kMaxFrames = 1 << 10;
 
 }  // namespace
 
@@ -38,7 +39,7 @@ void CFlowLayout::SetDocument(const html::CHTML* document) {
     finished_ = false;
 }
 
-void CFlowLayout::Restart(int layoutWidth) {
+void CFlowLayout::Restart(int layoutWidth, std::uint32_t budgetMs) {
     layoutWidth_ = layoutWidth;
     display_.Clear();
     last_ = nullptr;
@@ -46,25 +47,54 @@ void CFlowLayout::Restart(int layoutWidth) {
     const int flowWidth = std::max(1, layoutWidth - 2 * CLayoutContext::kLeftMargin);
     context_ = std::make_unique<CLayoutContext>(fonts_, display_, CLayoutContext::kLeftMargin,
                                                 CLayoutContext::kTopMargin, flowWidth);
-    if (document_) Update();
+    if (document_) Update(budgetMs);
 }
 
-bool CFlowLayout::Update() {
+bool CFlowLayout::Update(std::uint32_t budgetMs) {
     if (!document_ || !context_ || finished_) return false;
-    const html::CHTMLElement* element = last_ ? last_->next : document_->First();
+    // The clock is read once per this many elements: cheap, and fine-grained enough.
+    constexpr unsigned kElementsPerClockRead = 256;
+    const std::uint32_t start = budgetMs == kNoBudget ? 0 : platform::TickCount();
     bool placed = false;
+    if (last_ && last_->type == html::kElementText) {
+        const auto& text = static_cast<const html::CHTMLText&>(*last_);
+        if (text.text.size() > lastTextSize_) {
+            LayoutText(text, lastTextSize_);
+            placed = true;
+        }
+    }
+    const html::CHTMLElement* element = last_ ? last_->next : document_->First();
+    unsigned sinceClockRead = 0;
     for (; element != document_->End(); element = element->next) {
         LayoutElement(*element);
         last_ = element;
         placed = true;
+        if (budgetMs != kNoBudget && ++sinceClockRead == kElementsPerClockRead) {
+            sinceClockRead = 0;
+            if (platform::TickCount() - start >= budgetMs) break;
+        }
     }
+    if (last_ && last_->type == html::kElementText)
+        lastTextSize_ = static_cast<const html::CHTMLText&>(*last_).text.size();
     return placed;
+}
+
+bool CFlowLayout::CaughtUp() const {
+    if (!document_ || !context_) return true;
+    if (last_ && last_->type == html::kElementText &&
+        static_cast<const html::CHTMLText&>(*last_).text.size() > lastTextSize_)
+        return false;
+    return (last_ ? last_->next : document_->First()) == document_->End();
 }
 
 void CFlowLayout::Finish() {
     if (!context_ || finished_) return;
     context_->Finish();
     finished_ = true;
+}
+
+void CFlowLayout::DropClosedLines() {
+    if (context_) context_->DropClosedLines();
 }
 
 int CFlowLayout::DocumentWidth() const {
@@ -87,15 +117,9 @@ void CFlowLayout::LayoutElement(const html::CHTMLElement& element) {
     if (&element == document_->scrollTarget && !document_->targetIsTop) context.MarkScrollTarget();
 
     switch (element.type) {
-        case html::kElementText: {
-            const auto& text = static_cast<const html::CHTMLText&>(element);
-            if (text.preformatted) {
-                context.PlacePreformatted(&element, text.text, text.style, text.anchor);
-            } else {
-                context.PlaceText(&element, text.text, text.style, text.anchor);
-            }
+        case html::kElementText:
+            LayoutText(static_cast<const html::CHTMLText&>(element), 0);
             break;
-        }
         case html::kElementBreak:
             context.Break(
                 static_cast<BreakKind>(static_cast<const html::CHTMLBreak&>(element).kind));
@@ -115,10 +139,12 @@ void CFlowLayout::LayoutElement(const html::CHTMLElement& element) {
                 placement.width = image.width > 0 ? image.width : info.naturalWidth;
                 placement.height = image.height > 0 ? image.height : info.naturalHeight;
             } else {
-                placement.width = kPlaceholderSide;
-                placement.height = kPlaceholderSide;
+                // The placeholder's frame holds the icon and the ALT text with a gap on each side.
+                const int frames = std::clamp(image.border, image.alt.empty() ? 0 : 1, kMaxFrames);
+                placement.width = kPlaceholderSide + 2 * frames;
+                placement.height = kPlaceholderSide + 2 * frames;
                 if (!image.alt.empty())
-                    placement.width += fonts_.FontFor(0).TextWidth(image.alt) + kAltTextGap;
+                    placement.width += fonts_.FontFor(0).TextWidth(image.alt) + 2 * kImageAltGap;
             }
             placement.hspace = image.hspace;
             placement.vspace = image.vspace;
@@ -161,6 +187,15 @@ void CFlowLayout::LayoutElement(const html::CHTMLElement& element) {
         default:
             // Link anchors, anchor names and the parts that tables and forms lay out themselves.
             break;
+    }
+}
+
+void CFlowLayout::LayoutText(const html::CHTMLText& text, std::size_t from) {
+    const std::string_view rest = text.text.substr(from);
+    if (text.preformatted) {
+        context_->PlacePreformatted(&text, rest, text.style, text.anchor);
+    } else {
+        context_->PlaceText(&text, rest, text.style, text.anchor);
     }
 }
 

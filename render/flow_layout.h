@@ -31,14 +31,24 @@ class CFlowLayout {
     void SetDocument(const html::CHTML* document);
     const html::CHTML* Document() const { return document_; }
 
-    // Starts again from the top at the given layout width (the view's client width).
-    void Restart(int layoutWidth);
-    // Lays out the elements added since the last call. Returns true when anything was placed.
-    bool Update();
+    // No limit on the time an update may take.
+    static constexpr std::uint32_t kNoBudget = UINT32_MAX;
+
+    // Starts again from the top at the given layout width (the view's client width), laying out
+    // what the budget allows.
+    void Restart(int layoutWidth, std::uint32_t budgetMs = kNoBudget);
+    // Lays out the elements added since the last call, stopping once about budgetMs have
+    // passed, so a window stays responsive while a long document is laid out. Returns true
+    // when anything was placed.
+    bool Update(std::uint32_t budgetMs = kNoBudget);
+    // Every element the document holds so far is laid out.
+    bool CaughtUp() const;
     // Closes the open line at the end of the data.
     void Finish();
 
     const DisplayList& Display() const { return display_; }
+    // Drops the closed lines (see CLayoutContext::DropClosedLines).
+    void DropClosedLines();
     // Size of the laid-out document including its margins.
     int DocumentWidth() const;
     int DocumentHeight() const;
@@ -56,12 +66,15 @@ class CFlowLayout {
 
   private:
     void LayoutElement(const html::CHTMLElement& element);
+    void LayoutText(const html::CHTMLText& text, std::size_t from);
 
     CFontTable& fonts_;
     const html::CHTML* document_ = nullptr;
     DisplayList display_;
     std::unique_ptr<CLayoutContext> context_;
     const html::CHTMLElement* last_ = nullptr;  // the last element laid out
+    // How much of the last element's text was laid out: later pieces of text may join it.
+    std::size_t lastTextSize_ = 0;
     int layoutWidth_ = 0;
     bool finished_ = false;
 };

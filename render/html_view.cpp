@@ -56,7 +56,8 @@ void CHTMLView::SetDocument(const html::CHTML* document, std::string url, std::s
 void CHTMLView::Update() {
     if (beforeUse) beforeUse();
     if (fonts_.Size() == 0) return;
-    if (layout_.Update()) AfterLayout();
+    if (layout_.Update(layoutBudgetMs)) AfterLayout();
+    if (!layout_.CaughtUp() && onLayoutBehind) onLayoutBehind();
 }
 
 void CHTMLView::Finish() {
@@ -91,8 +92,9 @@ void CHTMLView::OnRelayout() {
 void CHTMLView::RelayoutNow() {
     if (fonts_.Size() == 0) return;
     ++layoutCount_;
-    layout_.Restart(clientWidth_);
+    layout_.Restart(clientWidth_, layoutBudgetMs);
     AfterLayout();
+    if (!layout_.CaughtUp() && onLayoutBehind) onLayoutBehind();
 }
 
 void CHTMLView::AfterLayout() {
@@ -107,6 +109,10 @@ void CHTMLView::AfterLayout() {
         }
     }
     window_.Repaint(Rect{});
+    if (textStream_) {
+        textStream_->Write(layout_.Display());
+        layout_.DropClosedLines();
+    }
 }
 
 void CHTMLView::Paint(DrawingSurface& surface, const Rect& area) {
@@ -271,11 +277,13 @@ std::string CHTMLView::DumpText() const {
     return out;
 }
 
-void CHTMLView::WriteText(const TextSink& sink) const {
+DumpMetrics CHTMLView::TextMetrics() const {
     const BaseMetrics& base = fonts_.Base();
-    render::WriteText(
-        layout_.Display(),
-        DumpMetrics{CLayoutContext::kLeftMargin, base.averageCharWidth, base.lineHeight}, sink);
+    return DumpMetrics{CLayoutContext::kLeftMargin, base.averageCharWidth, base.lineHeight};
+}
+
+void CHTMLView::WriteText(const TextSink& sink) const {
+    render::WriteText(layout_.Display(), TextMetrics(), sink);
 }
 
 }  // namespace corvane::render

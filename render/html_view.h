@@ -68,8 +68,11 @@ class CHTMLView {
 
     // Shows a document (or none) whose address is url; resets scrolling and mouse state.
     void SetDocument(const html::CHTML* document, std::string url, std::string base);
-    // Lays out what arrived since the last call and repaints.
+    // Lays out what arrived since the last call, within layoutBudgetMs, and repaints.
     void Update();
+    // Everything that has arrived is laid out. Until then, onLayoutBehind asks the window to
+    // call Update again (after a relayout, or an update cut short by its budget).
+    bool LayoutCaughtUp() const { return layout_.CaughtUp(); }
     // The document is complete.
     void Finish();
 
@@ -87,6 +90,9 @@ class CHTMLView {
     std::function<void(const LinkRequest&)> onFollowLink;
     // A click on the icon square of an image not shown yet asks for that one image.
     std::function<void(const html::CHTMLElement* image)> onLoadImage;
+    std::function<void()> onLayoutBehind;
+    // How long one Update or relayout may lay out; a window sets a small one to stay responsive.
+    std::uint32_t layoutBudgetMs = CFlowLayout::kNoBudget;
     // Runs before the view touches its document (paint, mouse, layout): the window checks there
     // that the document it attached is still the one its request holds.
     std::function<void()> beforeUse;
@@ -99,6 +105,11 @@ class CHTMLView {
     std::string DumpText() const;
     // The same text a line at a time, for documents too long to hold twice.
     void WriteText(const TextSink& sink) const;
+    DumpMetrics TextMetrics() const;
+    // From now on every line is written to the stream as soon as it is laid out, and then
+    // forgotten, so a document dumped as it arrives is never held laid out whole. Painting and
+    // hit testing see only the line still open; nullptr ends it.
+    void StreamTextTo(CTextStream* stream) { textStream_ = stream; }
     const html::CHTMLElement* HitTest(Point point, const LayoutBox** boxOut = nullptr) const;
     // The image whose icon square (the strip at the left of its box, inside the border) holds
     // the point while the image is not shown yet; null otherwise.
@@ -122,6 +133,7 @@ class CHTMLView {
     int clientWidth_ = 0;
     int clientHeight_ = 0;
     int layoutCount_ = 0;
+    CTextStream* textStream_ = nullptr;
     bool relayoutPosted_ = false;
     bool scrolledToTarget_ = false;
 

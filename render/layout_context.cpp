@@ -11,6 +11,13 @@ constexpr int kUnlimitedWidth = INT_MAX / 4;
 constexpr int kLineGap = 2;
 // Indentation of one list, definition or quotation level, in average character widths.
 constexpr int kIndentChars = 6;
+// However deep the nesting, a line keeps room for this many average characters, or a quarter of
+// the flow width when that is less: output and layout width grow with a page, not its depth.
+constexpr int kMinLineChars = 20;
+// Lines stop below this depth and the rest of the document is dropped with a notice; positions
+// below it could overflow.
+constexpr int kMaxDocumentHeight = 1 << 30;
+constexpr std::string_view kTooLongNotice = "[The rest of the document is too long to show.]";
 constexpr int kTabColumns = 8;
 constexpr int kMaxImageSide = 1 << 15;
 constexpr int kMaxImageSpace = 1 << 10;
@@ -58,9 +65,13 @@ int CLayoutContext::AvailableWidth() const {
 }
 
 int CLayoutContext::LineStartX() const {
-    const int indent = leftMargin_ + listIndent_ + definitionIndent_ +
-                       kIndentChars * base_.averageCharWidth * quoteDepth_;
-    return std::max(indent, LeftLimit(penY_, base_.lineHeight));
+    const long long average = base_.averageCharWidth;
+    const long long indent = static_cast<long long>(listIndent_) + definitionIndent_ +
+                             kIndentChars * average * quoteDepth_;
+    const long long minimum = std::min<long long>(kMinLineChars * average, width_ / 4);
+    const long long room = std::max<long long>(0, width_ - minimum);
+    const int left = leftMargin_ + static_cast<int>(std::clamp<long long>(indent, 0, room));
+    return std::max(left, LeftLimit(penY_, base_.lineHeight));
 }
 
 void CLayoutContext::DropFloatsAbove(int y) {
@@ -93,9 +104,9 @@ std::string_view CLayoutContext::Keep(std::string text) {
     return out_.madeText.emplace_back(std::move(text));
 }
 
-void CLayoutContext::PlacePiece(const html::CHTMLElement* element, std::string_view text, int width,
-                                StyleWord style, const SurfaceFont& font,
-                                const html::CHTMLElement* anchor) {
+LayoutBox& CLayoutContext::PlacePiece(const html::CHTMLElement* element, std::string_view text,
+                                      int width, StyleWord style, const SurfaceFont& font,
+                                      const html::CHTMLElement* anchor) {
     StartLineIfNeeded();
     const FontMetrics& metrics = font.Metrics();
     LayoutBox& box =
@@ -107,6 +118,7 @@ void CLayoutContext::PlacePiece(const html::CHTMLElement* element, std::string_v
     box.anchor = anchor;
     penX_ += width;
     atLineStart_ = false;
+    return box;
 }
 
 void CLayoutContext::NoteWidestWord(std::string_view text, const SurfaceFont& font) {
@@ -122,59 +134,126 @@ void CLayoutContext::NoteWidestWord(std::string_view text, const SurfaceFont& fo
     }
 }
 
+void CLayoutContext::EndWord(bool afterSpace) {
+    inWord_ = false;
+    afterSpace_ = afterSpace;
+}
+
+void CLayoutContext::PlaceWords(const html::CHTMLElement* element, std::string_view text,
+                                double advance, StyleWord style, const SurfaceFont& font,
+                                const html::CHTMLElement* anchor) {
+    const bool wasLineStart = atLineStart_;
+    const LayoutBox& box =
+        PlacePiece(element, text, static_cast<int>(std::lround(advance)), style, font, anchor);
+    if (IsSpace(text.back())) {
+        EndWord(true);
+        return;
+    }
+    afterSpace_ = false;
+    const size_t lastSpace = text.rfind(' ');
+    if (lastSpace == std::string_view::npos && inWord_) return;  // the word goes on
+    inWord_ = true;
+    wordBox_ = out_.boxes.size() - 1;
+    if (lastSpace == std::string_view::npos) {
+        wordAtLineStart_ = wasLineStart;
+        wordOffset_ = 0;
+        wordX_ = box.rect.left;
+    } else {
+        wordAtLineStart_ = false;
+        wordOffset_ = lastSpace + 1;
+        wordX_ = box.rect.left + font.TextWidth(text.substr(0, wordOffset_));
+    }
+}
+
+void CLayoutContext::CarryWordToNextLine() {
+    if (wordOffset_ == 0 && wordBox_ == lineFirstBox_) {
+        wordAtLineStart_ = true;  // nothing would stay behind
+        return;
+    }
+    // The word's boxes leave the open line; the box it starts inside keeps what comes before.
+    std::vector<LayoutBox> carried;
+    size_t cut = wordBox_;
+    if (wordOffset_ > 0) {
+        LayoutBox& head = out_.boxes[wordBox_];
+        LayoutBox& tail = carried.emplace_back(head);
+        tail.text = head.text.substr(wordOffset_);
+        head.text = head.text.substr(0, wordOffset_);
+        head.rect.right = wordX_;
+        ++cut;
+    }
+    for (size_t i = cut; i < out_.boxes.size(); ++i) carried.push_back(out_.boxes[i]);
+    out_.boxes.erase(out_.boxes.begin() + static_cast<std::ptrdiff_t>(cut), out_.boxes.end());
+    penX_ = wordX_;
+    EndLine();
+    StartLineIfNeeded();
+    wordBox_ = out_.boxes.size();
+    wordOffset_ = 0;
+    wordX_ = penX_;
+    for (LayoutBox& box : carried) {
+        const int width = box.font->TextWidth(box.text);
+        box.rect = Rect{penX_, penY_, penX_ + width, penY_ + box.rect.Height()};
+        out_.boxes.push_back(box);
+        penX_ += width;
+    }
+    inWord_ = true;
+    wordAtLineStart_ = true;
+    afterSpace_ = false;
+    atLineStart_ = false;
+}
+
 void CLayoutContext::PlaceText(const html::CHTMLElement* element, std::string_view text,
                                StyleWord style, const html::CHTMLElement* anchor) {
+    if (full_) return;
     if (bold_) style |= kStyleBold;
     const SurfaceFont& font = fonts_.FontFor(style);
-    size_t pos = 0;
-    while (true) {
-        if (atLineStart_) {
-            while (pos < text.size() && IsSpace(text[pos])) ++pos;
-        }
-        if (pos >= text.size()) return;
-
+    size_t pos = std::min(text.find_first_not_of(' '), text.size());
+    if (pos > 0 && !afterSpace_) {
+        // White space collapses across pieces, and a piece's leading space stands outside its
+        // box: the underline of a link starts at its first word.
+        penX_ += font.TextWidth(" ");
+        EndWord(true);
+    }
+    while (pos < text.size()) {
         if (noWrap_) {
             const std::string_view rest = text.substr(pos);
-            const int width = font.TextWidth(rest);
-            if (width > RightLimit(penY_, base_.lineHeight) - penX_) NoteWidestWord(rest, font);
-            PlacePiece(element, rest, width, style, font, anchor);
+            const double advance = font.TextAdvance(rest);
+            if (advance > RightLimit(penY_, base_.lineHeight) - penX_) NoteWidestWord(rest, font);
+            PlaceWords(element, rest, advance, style, font, anchor);
             return;
         }
 
-        // Whole words while they fit; each word carries its trailing space.
-        const int available = AvailableWidth();
-        int used = 0;
+        // Whole words while they fit; a word's trailing space may hang past the edge.
+        const double available = AvailableWidth();
+        double used = 0;
         size_t end = pos;
-        size_t firstWordEnd = 0;
-        int firstWordWidth = 0;
         while (end < text.size()) {
-            size_t wordEnd = text.find(' ', end);
-            wordEnd = wordEnd == std::string_view::npos ? text.size() : wordEnd + 1;
-            const int width = font.TextWidth(text.substr(end, wordEnd - end));
-            if (end == pos) {
-                firstWordEnd = wordEnd;
-                firstWordWidth = width;
-            }
-            if (used + width > available) break;
-            used += width;
+            const size_t spaces = std::min(text.find(' ', end), text.size());
+            const size_t wordEnd = std::min(text.find_first_not_of(' ', spaces), text.size());
+            const double word = font.TextAdvance(text.substr(end, spaces - end));
+            if (used + word > available) break;
+            used += word + font.TextAdvance(text.substr(spaces, wordEnd - spaces));
             end = wordEnd;
         }
-        if (end == text.size()) {
-            PlacePiece(element, text.substr(pos), used, style, font, anchor);
-            return;
-        }
         if (end > pos) {
-            PlacePiece(element, text.substr(pos, end - pos), used, style, font, anchor);
+            PlaceWords(element, text.substr(pos, end - pos), used, style, font, anchor);
+            if (end == text.size()) return;
             EndLine();
             pos = end;
             continue;
         }
-        // Not even one word fits: alone on an empty line it overflows, else it starts a line.
-        if (atLineStart_) {
-            PlacePiece(element, text.substr(pos, firstWordEnd - pos), firstWordWidth, style, font,
-                       anchor);
-            if (firstWordEnd >= text.size()) return;
-            pos = firstWordEnd;
+        // The first word does not fit. Lines break only at white space: a word begun in
+        // earlier pieces moves down with it. Alone on its line, a word overflows.
+        if (inWord_ && !wordAtLineStart_) {
+            CarryWordToNextLine();
+            continue;
+        }
+        if (atLineStart_ || inWord_) {
+            const size_t spaces = std::min(text.find(' ', pos), text.size());
+            const size_t wordEnd = std::min(text.find_first_not_of(' ', spaces), text.size());
+            const std::string_view word = text.substr(pos, wordEnd - pos);
+            PlaceWords(element, word, font.TextAdvance(word), style, font, anchor);
+            if (wordEnd >= text.size()) return;
+            pos = wordEnd;
         }
         EndLine();
     }
@@ -182,9 +261,9 @@ void CLayoutContext::PlaceText(const html::CHTMLElement* element, std::string_vi
 
 void CLayoutContext::PlacePreformatted(const html::CHTMLElement* element, std::string_view text,
                                        StyleWord style, const html::CHTMLElement* anchor) {
+    if (full_) return;
     if (bold_) style |= kStyleBold;
     const SurfaceFont& font = fonts_.FontFor(style);
-    const int columnWidth = std::max(1, font.TextWidth("M"));
     size_t pos = 0;
     while (pos <= text.size()) {
         size_t lineFeed = text.find('\n', pos);
@@ -192,23 +271,25 @@ void CLayoutContext::PlacePreformatted(const html::CHTMLElement* element, std::s
         std::string_view piece = text.substr(pos, end - pos);
         if (!piece.empty()) {
             if (piece.find('\t') != std::string_view::npos) {
-                const int startColumn = std::max(0, (penX_ - leftMargin_) / columnWidth);
+                // Tab stops count in characters from the start of the line.
                 std::string expanded;
                 for (char c : piece) {
                     if (c != '\t') {
                         expanded += c;
                         continue;
                     }
-                    const int column = startColumn + static_cast<int>(expanded.size());
+                    const size_t column = preColumn_ + expanded.size();
                     expanded.append(kTabColumns - column % kTabColumns, ' ');
                 }
                 piece = Keep(std::move(expanded));
             }
+            preColumn_ += piece.size();
             const int width = font.TextWidth(piece);
             if (noWrap_ && width > RightLimit(penY_, base_.lineHeight) - penX_)
                 NoteWidestWord(piece, font);
             if (width > AvailableWidth() && atLineStart_) MoveBelowFloats();
             PlacePiece(element, piece, width, style, font, anchor);
+            EndWord(false);
         }
         if (lineFeed == std::string_view::npos) return;
         Break(BreakKind::kLineBreak);
@@ -229,6 +310,8 @@ void CLayoutContext::MoveBelowFloats() {
 }
 
 void CLayoutContext::PlaceBullet(const html::CHTMLElement* element, int shape) {
+    if (full_) return;
+    EndWord(true);
     const int average = base_.averageCharWidth;
     if (listDepth_ == 0) penX_ += 3 * average;
     StartLineIfNeeded();
@@ -243,6 +326,8 @@ void CLayoutContext::PlaceBullet(const html::CHTMLElement* element, int shape) {
 
 void CLayoutContext::PlaceNumber(const html::CHTMLElement* element, std::string label,
                                  StyleWord style) {
+    if (full_) return;
+    EndWord(true);
     const int average = base_.averageCharWidth;
     if (listDepth_ == 0) penX_ += 3 * average;
     StartLineIfNeeded();
@@ -259,6 +344,8 @@ void CLayoutContext::PlaceNumber(const html::CHTMLElement* element, std::string 
 }
 
 void CLayoutContext::PlaceRule(const html::CHTMLElement* element, const RulePlacement& rule) {
+    if (full_) return;
+    EndWord(true);
     StartLineIfNeeded();
     const int available = noWrap_ ? 0 : std::max(0, AvailableWidth());
     int width = available;
@@ -292,6 +379,7 @@ void CLayoutContext::PlaceRule(const html::CHTMLElement* element, const RulePlac
 
 void CLayoutContext::PlaceImage(const html::CHTMLElement* element, const ImagePlacement& image,
                                 const html::CHTMLElement* anchor) {
+    if (full_) return;
     // Sizes come from the page: bounded so that no sum overflows.
     const int width =
         std::clamp(image.width, 0, kMaxImageSide) + 2 * std::clamp(image.hspace, 0, kMaxImageSpace);
@@ -325,6 +413,7 @@ void CLayoutContext::PlaceImage(const html::CHTMLElement* element, const ImagePl
     box.spaceY = static_cast<std::int16_t>(std::clamp(image.vspace, 0, kMaxImageSpace));
     penX_ += width;
     atLineStart_ = false;
+    EndWord(false);
 }
 
 void CLayoutContext::PlaceFloat(const html::CHTMLElement* element, const ImagePlacement& image,
@@ -377,9 +466,12 @@ void CLayoutContext::EndLine() {
         DropFloatsAbove(penY_);
         penX_ = LineStartX();
         atLineStart_ = true;
+        EndWord(true);
+        preColumn_ = 0;
         return;
     }
 
+    TrimLineEnd();
     const int used = penX_ - lineStartX_;
     int offset = 0;
     if (centreDepth_ > 0 || alignment_ == kAlignCentre) {
@@ -422,12 +514,27 @@ void CLayoutContext::EndLine() {
     bottom_ = std::max(bottom_, penY_);
     lineHasBoxes_ = false;
     atLineStart_ = true;
+    EndWord(true);
+    preColumn_ = 0;
     DropFloatsAbove(penY_);
     penX_ = LineStartX();
     PlacePendingFloats();
+    if (penY_ > kMaxDocumentHeight) DropTheRest();
+}
+
+void CLayoutContext::TrimLineEnd() {
+    LayoutBox& last = out_.boxes.back();
+    if (last.kind != BoxKind::kText || last.line >= 0 || last.text.empty() ||
+        !IsSpace(last.text.back()))
+        return;
+    const size_t end = last.text.find_last_not_of(' ');
+    last.text = last.text.substr(0, end == std::string_view::npos ? 0 : end + 1);
+    last.rect.right = last.rect.left + last.font->TextWidth(last.text);
+    penX_ = last.rect.right;
 }
 
 void CLayoutContext::Break(BreakKind kind) {
+    if (full_) return;
     const int before = penY_;
     EndLine();
     switch (kind) {
@@ -446,6 +553,16 @@ void CLayoutContext::Break(BreakKind kind) {
     bottom_ = std::max(bottom_, penY_);
     DropFloatsAbove(penY_);
     penX_ = LineStartX();
+    if (penY_ > kMaxDocumentHeight) DropTheRest();
+}
+
+void CLayoutContext::DropTheRest() {
+    if (full_) return;
+    full_ = true;
+    pendingFloats_.clear();
+    const SurfaceFont& font = fonts_.FontFor(0);
+    PlacePiece(nullptr, kTooLongNotice, font.TextWidth(kTooLongNotice), 0, font, nullptr);
+    EndLine();
 }
 
 void CLayoutContext::DocumentStart() {
@@ -488,6 +605,17 @@ void CLayoutContext::Centre(bool isEnd) {
     }
     if (centreDepth_ == 0) return;
     if (--centreDepth_ == 0 && alignment_ == kAlignCentre) alignment_ = kAlignLeft;
+}
+
+void CLayoutContext::DropClosedLines() {
+    const std::size_t closed = lineHasBoxes_ ? lineFirstBox_ : out_.boxes.size();
+    out_.boxes.erase(out_.boxes.begin(), out_.boxes.begin() + static_cast<std::ptrdiff_t>(closed));
+    out_.lines.clear();
+    out_.floats.clear();  // floats never lie on the open line
+    lineFirstBox_ -= static_cast<std::uint32_t>(closed);
+    if (inWord_) wordBox_ -= closed;
+    // The open line's boxes may show texts made for them.
+    if (!lineHasBoxes_) out_.madeText.clear();
 }
 
 void CLayoutContext::Finish() {

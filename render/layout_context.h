@@ -6,6 +6,7 @@
 // Lines: boxes are placed at the pen with their top on the line top; closing the line shifts
 // them for centring or right alignment and puts every baseline on the line's baseline.
 
+#include <cstddef>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -74,6 +75,9 @@ class CLayoutContext {
 
     // Closes the open line and reaches below every float.
     void Finish();
+    // Forgets the closed lines and their boxes once they were written out: the open line's
+    // boxes move to the front of the display list.
+    void DropClosedLines();
 
     const Rect& Extent() const { return extent_; }
     int Bottom() const { return bottom_; }
@@ -107,8 +111,18 @@ class CLayoutContext {
     LayoutBox& AddBox(BoxKind kind, const html::CHTMLElement* element, Rect rect, int ascent);
     std::string_view Keep(std::string text);
     void NoteWidestWord(std::string_view text, const SurfaceFont& font);
-    void PlacePiece(const html::CHTMLElement* element, std::string_view text, int width,
+    LayoutBox& PlacePiece(const html::CHTMLElement* element, std::string_view text, int width,
+                          StyleWord style, const SurfaceFont& font,
+                          const html::CHTMLElement* anchor);
+    void PlaceWords(const html::CHTMLElement* element, std::string_view text, double advance,
                     StyleWord style, const SurfaceFont& font, const html::CHTMLElement* anchor);
+    void CarryWordToNextLine();
+    // White space that ends a line is not drawn: no underline runs past its last word, and
+    // centring counts only what shows.
+    void TrimLineEnd();
+    void EndWord(bool afterSpace);
+    // Past the deepest position a document may reach: ends it with a notice, ignoring the rest.
+    void DropTheRest();
 
     CFontTable& fonts_;
     DisplayList& out_;
@@ -128,6 +142,7 @@ class CLayoutContext {
     bool atLineStart_ = true;
     bool noWrap_ = false;
     bool bold_ = false;
+    bool full_ = false;
     int widestWord_ = 0;
     int bottom_;
     Rect extent_;
@@ -140,6 +155,18 @@ class CLayoutContext {
     int lineStartX_ = 0;
     int lineAvailable_ = 0;  // available width when the line started
     bool scrollTargetPending_ = false;
+    // White space and words across pieces of text. afterSpace_: the line so far ends in white
+    // space or nothing, so more white space adds nothing. inWord_: it ends inside a word, which
+    // a following piece without a space continues; the word starts at byte wordOffset_ of box
+    // wordBox_, at wordX_, and wordAtLineStart_ says nothing before it could have wrapped.
+    bool afterSpace_ = true;
+    bool inWord_ = false;
+    bool wordAtLineStart_ = false;
+    std::size_t wordBox_ = 0;
+    std::size_t wordOffset_ = 0;
+    int wordX_ = 0;
+    // Characters of preformatted text on the line, for tab stops.
+    std::size_t preColumn_ = 0;
     std::optional<int> scrollTargetY_;
 
     std::vector<Float> floats_;

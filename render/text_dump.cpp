@@ -6,12 +6,6 @@
 namespace corvane::render {
 namespace {
 
-struct Row {
-    int top = 0;
-    int bottom = 0;
-    std::vector<const LayoutBox*> boxes;
-};
-
 void AppendBox(std::string& out, const LayoutBox& box, const DumpMetrics& metrics) {
     switch (box.kind) {
         case BoxKind::kText:
@@ -36,47 +30,34 @@ void AppendBox(std::string& out, const LayoutBox& box, const DumpMetrics& metric
     }
 }
 
-// Writes rows as they close, so a long document never sits in memory a second time as text.
-class RowWriter {
-  public:
-    RowWriter(const DumpMetrics& metrics, const TextSink& sink) : metrics_(metrics), sink_(sink) {}
-
-    void Write(Row& row) {
-        line_.clear();
-        if (written_ && row.top - previousBottom_ >= metrics_.lineHeight) line_ += '\n';
-        const auto byLeft = [](const LayoutBox* a, const LayoutBox* b) {
-            return a->rect.left < b->rect.left;
-        };
-        // Boxes mostly come left to right; sorting them anyway would allocate for every line.
-        if (!std::is_sorted(row.boxes.begin(), row.boxes.end(), byLeft))
-            std::stable_sort(row.boxes.begin(), row.boxes.end(), byLeft);
-        const int indent = (row.boxes.front()->rect.left - metrics_.leftMargin) /
-                           std::max(1, metrics_.averageCharWidth);
-        line_.append(std::max(0, indent), ' ');
-        const std::size_t textStart = line_.size();
-        int right = row.boxes.front()->rect.left;
-        for (const LayoutBox* box : row.boxes) {
-            if (box->rect.left > right && line_.size() > textStart && line_.back() != ' ')
-                line_ += ' ';
-            AppendBox(line_, *box, metrics_);
-            right = std::max(right, box->rect.right);
-        }
-        while (!line_.empty() && line_.back() == ' ') line_.pop_back();
-        line_ += '\n';
-        sink_(line_);
-        written_ = true;
-        previousBottom_ = row.bottom;
-    }
-
-  private:
-    const DumpMetrics& metrics_;
-    const TextSink& sink_;
-    std::string line_;
-    bool written_ = false;
-    int previousBottom_ = 0;
-};
-
 }  // namespace
+
+// Writes rows as they close, so a long document never sits in memory a second time as text.
+void CTextStream::WriteRow(Row& row) {
+    line_.clear();
+    if (written_ && row.top - previousBottom_ >= metrics_.lineHeight) line_ += '\n';
+    const auto byLeft = [](const LayoutBox* a, const LayoutBox* b) {
+        return a->rect.left < b->rect.left;
+    };
+    // Boxes mostly come left to right; sorting them anyway would allocate for every line.
+    if (!std::is_sorted(row.boxes.begin(), row.boxes.end(), byLeft))
+        std::stable_sort(row.boxes.begin(), row.boxes.end(), byLeft);
+    const int indent = (row.boxes.front()->rect.left - metrics_.leftMargin) /
+                       std::max(1, metrics_.averageCharWidth);
+    line_.append(std::max(0, indent), ' ');
+    const std::size_t textStart = line_.size();
+    int right = row.boxes.front()->rect.left;
+    for (const LayoutBox* box : row.boxes) {
+        if (box->rect.left > right && line_.size() > textStart && line_.back() != ' ') line_ += ' ';
+        AppendBox(line_, *box, metrics_);
+        right = std::max(right, box->rect.right);
+    }
+    while (!line_.empty() && line_.back() == ' ') line_.pop_back();
+    line_ += '\n';
+    sink_(line_);
+    written_ = true;
+    previousBottom_ = row.bottom;
+}
 
 void AppendLatin1AsUtf8(std::string& out, std::string_view latin1) {
     // Plain ASCII, nearly all of most pages, is copied a run at a time.
@@ -93,18 +74,21 @@ void AppendLatin1AsUtf8(std::string& out, std::string_view latin1) {
 }
 
 void WriteText(const DisplayList& list, const DumpMetrics& metrics, const TextSink& sink) {
+    CTextStream(metrics, sink).Write(list);
+}
+
+void CTextStream::Write(const DisplayList& list) {
     // Rows in document order: every line, and every floating image on its own. A line is
     // written when the next one starts; floats met inside it follow it.
-    RowWriter writer(metrics, sink);
     Row line;
     bool lineOpen = false;
     std::vector<const LayoutBox*> floatsInLine;
     const auto closeLine = [&] {
-        if (lineOpen) writer.Write(line);
+        if (lineOpen) WriteRow(line);
         lineOpen = false;
         for (const LayoutBox* box : floatsInLine) {
             Row row{box->rect.top, box->rect.bottom, {box}};
-            writer.Write(row);
+            WriteRow(row);
         }
         floatsInLine.clear();
     };

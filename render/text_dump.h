@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "render/layout_box.h"
 
@@ -21,6 +22,31 @@ struct DumpMetrics {
 
 // Receives the dump a line at a time, each line with its newline.
 using TextSink = std::function<void(std::string_view)>;
+
+// Writes the closed lines of a display list that grows as a document is laid out. Between two
+// calls to Write, the layout drops what was written (so a long document is not held whole);
+// the blank lines between rows are reckoned across calls.
+class CTextStream {
+  public:
+    CTextStream(const DumpMetrics& metrics, TextSink sink)
+        : metrics_(metrics), sink_(std::move(sink)) {}
+    // Writes every closed line and the floating images among them; the open line waits.
+    void Write(const DisplayList& list);
+
+  private:
+    struct Row {
+        int top = 0;
+        int bottom = 0;
+        std::vector<const LayoutBox*> boxes;
+    };
+    void WriteRow(Row& row);
+
+    DumpMetrics metrics_;
+    TextSink sink_;
+    std::string line_;
+    bool written_ = false;
+    int previousBottom_ = 0;
+};
 
 void WriteText(const DisplayList& list, const DumpMetrics& metrics, const TextSink& sink);
 std::string DumpText(const DisplayList& list, const DumpMetrics& metrics);

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QIcon>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -52,20 +53,20 @@ void StartWindow(CBrowserWindow& window, const CApplication& application,
     }
     std::vector<std::string> words;
     if (commandLine.target) words.push_back(*commandLine.target);
+    const char* home = std::getenv("HOME");
     const config::StartupCommand start =
-        config::ParseCommandLine(words, application.Settings().General().autoloadHomePage != 0);
+        config::ParseCommandLine(words, application.Settings().General().autoloadHomePage != 0,
+                                 home ? home : "", CurrentDirectory());
     switch (start.kind) {
         case config::StartTarget::kNothing:
             break;
         case config::StartTarget::kHomePage:
             window.Home();
             break;
-        case config::StartTarget::kLocalFile: {
-            const char* home = std::getenv("HOME");
+        case config::StartTarget::kLocalFile:
             window.Load(
                 config::CommandLineFileUrl(start.target, home ? home : "", CurrentDirectory()));
             break;
-        }
         case config::StartTarget::kAddress:
             window.Load(start.target);
             break;
@@ -74,6 +75,12 @@ void StartWindow(CBrowserWindow& window, const CApplication& application,
 
 int RunWindow(const CommandLine& commandLine, const std::string& profile, int& argc, char** argv) {
     QApplication qtApplication(argc, argv);
+    // The installed theme's icon when there is one, else the one built into the program.
+    QIcon builtIn;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        builtIn.addFile(QString(":/icons/corvane-%1.png").arg(size));
+    QApplication::setWindowIcon(QIcon::fromTheme("corvane", builtIn));
+    QApplication::setDesktopFileName("corvane");
     QtEventLoop loop;
     CMainFrame frame;
     CApplication application(profile, loop, frame.Host());
@@ -93,8 +100,9 @@ int RunWindow(const CommandLine& commandLine, const std::string& profile, int& a
     downloads.postCloseMessage = [&](core::COvalonDoc*) {
         application.Loop().Post([&frame] { frame.close(); });
     };
+    frame.Restore(application.Settings());
     frame.SetSession(&window);
-    frame.show();
+    frame.ShowAsStored();
     StartWindow(window, application, commandLine);
     const int status = qtApplication.exec();
     frame.SetSession(nullptr);
@@ -109,17 +117,8 @@ int Run(const CommandLine& commandLine, int& argc, char** argv) {
         std::fprintf(stderr, "corvane: %s\n", error.c_str());
         return kExitFailure;
     }
-    if (commandLine.headless != CommandLine::Headless::kNone) {
-        // The same drawing with real fonts, on Qt's platform that needs no display.
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        // Qt's chatter about its environment would mix with what the mode writes.
-        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-            if (type == QtCriticalMsg || type == QtFatalMsg)
-                std::fprintf(stderr, "corvane: %s\n", text.toLocal8Bit().constData());
-        });
-        QApplication qtApplication(argc, argv);
-        return RunHeadless(commandLine, *profile);
-    }
+    if (commandLine.headless != CommandLine::Headless::kNone)
+        return RunHeadless(commandLine, *profile, argc, argv);
     if (!HasDisplay()) {
         std::fprintf(stderr,
                      "corvane: there is no display to open a window on.\n"

@@ -24,14 +24,19 @@ void RegisterClasses() {
     (void)registered;
 }
 
+// The start page lies beside the executable in a build tree, under share/corvane when installed.
+std::string DefaultHomePage() {
+    const std::string here = config::ExecutableDirectory();
+    std::string url = config::StartPageUrl(here);
+    if (url.empty() && !here.empty()) url = config::StartPageUrl(here + "../share/corvane");
+    return url;
+}
+
 }  // namespace
 
 CApplication::CApplication(std::string profileDirectory, platform::EventLoop& loop,
                            platform::HostServices& ui)
-    : loop_(loop),
-      ui_(ui),
-      settings_(profileDirectory, config::StartPageUrl(config::ExecutableDirectory())),
-      launcher_(loop) {
+    : loop_(loop), ui_(ui), settings_(profileDirectory, DefaultHomePage()), launcher_(loop) {
     settings_.LoadAllSettings();
     scheduler_ = std::make_unique<core::CHTScheduler>([] { return platform::TickCount(); });
     host_ = std::make_unique<core::CHTHostServices>(ui_, *scheduler_);

@@ -33,6 +33,9 @@ class BrowserSession {
     // The shown document's canonical address and title (the address until a TITLE arrives).
     virtual std::string CurrentUrl() const = 0;
     virtual std::string Title() const = 0;
+    // What the location field shows: the shown document's address, or the completed address of
+    // a typed load since started (so a failed load shows what was tried).
+    virtual std::string LocationText() const = 0;
 
     // Called after anything above may have changed.
     std::function<void()> onChanged;

@@ -1,8 +1,10 @@
 #include "shell/browser_window.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
+#include "config/command_line.h"
 #include "core/address.h"
 #include "core/request.h"
 #include "html/document.h"
@@ -12,8 +14,13 @@
 namespace corvane::shell {
 namespace {
 
-// How often a growing page is laid out again while it loads.
+// How often a growing page is laid out again while it loads, and how long each time may take:
+// keys, menus and paints are handled between two ticks.
 constexpr std::uint32_t kTickMs = 100;
+constexpr std::uint32_t kLayoutBudgetMs = 25;
+// While the layout is behind what has arrived, ticks follow each other with the loop's other
+// work in between.
+constexpr std::uint32_t kCatchUpTickMs = 1;
 
 std::vector<CBrowserWindow*>& Windows() {
     static std::vector<CBrowserWindow*> windows;
@@ -23,6 +30,14 @@ std::vector<CBrowserWindow*>& Windows() {
 const html::CHTML* HtmlOf(const core::CObject* object) {
     if (object == nullptr || !object->IsKindOf(&html::CHTMLDocument::kRuntimeClass)) return nullptr;
     return static_cast<const html::CHTMLDocument*>(object)->html.get();
+}
+
+// "~/" in the location field is the home directory, as in a shell; empty for any other text.
+std::string TypedLocalFileUrl(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    if (!text.starts_with("~/")) return {};
+    const char* home = std::getenv("HOME");
+    return config::CommandLineFileUrl(text, home ? home : "", "/");
 }
 
 }  // namespace
@@ -40,6 +55,8 @@ CBrowserWindow::CBrowserWindow(CApplication& application, render::CHTMLView& vie
         images_->StartOne(image);
         StartTicking();
     };
+    view_.layoutBudgetMs = kLayoutBudgetMs;
+    view_.onLayoutBehind = [this] { StartTicking(); };
 }
 
 CBrowserWindow::~CBrowserWindow() {
@@ -47,6 +64,8 @@ CBrowserWindow::~CBrowserWindow() {
     view_.beforeUse = nullptr;
     view_.onFollowLink = nullptr;
     view_.onLoadImage = nullptr;
+    view_.onLayoutBehind = nullptr;
+    view_.layoutBudgetMs = render::CFlowLayout::kNoBudget;
     // The document's end detaches the view; nobody is told any more.
     onChanged = nullptr;
     onRememberTyped = nullptr;
@@ -139,6 +158,7 @@ void CBrowserWindow::ShowTitle(std::string_view title) {
 
 void CBrowserWindow::SetLocationText(std::string_view url, bool remember) {
     location_ = url;
+    locationText_ = url;
     if (remember && onRememberTyped) onRememberTyped(location_);
     Changed();
 }
@@ -168,9 +188,13 @@ void CBrowserWindow::LoadCurrent() {
 }
 
 void CBrowserWindow::Load(const std::string& text) {
-    std::string url = text;
-    core::CompleteTypedUrl(url, location_);
+    std::string url = TypedLocalFileUrl(text);
+    if (url.empty()) {
+        url = text;
+        core::CompleteTypedUrl(url, location_);
+    }
     if (url.empty()) return;
+    locationText_ = url;
     core::COvalonDoc::NavigateOptions options;
     options.remember = true;
     document_->Navigate(url, std::move(options));
@@ -232,7 +256,16 @@ void CBrowserWindow::Stop() {
 void CBrowserWindow::StartTicking() {
     if (ticker_ != 0) return;
     wasLoading_ = true;
-    ticker_ = application_.Loop().StartTimer(kTickMs, true, [this] { Tick(); });
+    TickEvery(kTickMs);
+}
+
+void CBrowserWindow::TickEvery(std::uint32_t intervalMs) {
+    if (ticker_ != 0) {
+        if (tickMs_ == intervalMs) return;
+        application_.Loop().StopTimer(ticker_);
+    }
+    tickMs_ = intervalMs;
+    ticker_ = application_.Loop().StartTimer(intervalMs, true, [this] { Tick(); });
 }
 
 void CBrowserWindow::Tick() {
@@ -248,9 +281,11 @@ void CBrowserWindow::Tick() {
         case render::CImageLoads::Change::kNone:
             break;
     }
-    if (IsLoading() || images_->Busy()) return;
+    const bool caughtUp = view_.LayoutCaughtUp();
+    TickEvery(caughtUp ? kTickMs : kCatchUpTickMs);
+    if (IsLoading() || !caughtUp || images_->Busy()) return;
     view_.Finish();
-    if (ticker_ != 0) application_.Loop().StopTimer(ticker_);
+    application_.Loop().StopTimer(ticker_);
     ticker_ = 0;
     if (wasLoading_) {
         wasLoading_ = false;

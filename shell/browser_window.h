@@ -76,6 +76,7 @@ class CBrowserWindow : public core::IDocumentView,
     bool HasDocument() const override { return document_->Shown() != nullptr; }
     std::string CurrentUrl() const override { return location_; }
     std::string Title() const override { return title_; }
+    std::string LocationText() const override { return locationText_; }
 
     // No load runs (of the page or its images) and what it delivered is laid out.
     bool IsSettled() const { return !IsLoading() && ticker_ == 0; }
@@ -95,6 +96,7 @@ class CBrowserWindow : public core::IDocumentView,
     void Changed();
     void StartTicking();
     bool AutoLoadImages() const;
+    void TickEvery(std::uint32_t intervalMs);
     void FollowLink(const render::LinkRequest& link);
 
     CApplication& application_;
@@ -107,7 +109,9 @@ class CBrowserWindow : public core::IDocumentView,
     std::unique_ptr<html::CHTML> imagePage_;  // when the request on show is an image
     std::string title_;
     std::string location_;
+    std::string locationText_;
     platform::TimerId ticker_ = 0;
+    std::uint32_t tickMs_ = 0;
     bool wasLoading_ = false;
 };
 

@@ -2,13 +2,17 @@
 
 #include <unistd.h>
 
+#include <QApplication>
 #include <cstdio>
+#include <optional>
 
 #include "config/command_line.h"
 #include "core/cache_entry.h"
 #include "core/load_task.h"
 #include "core/request.h"
+#include "platform/poll_event_loop.h"
 #include "platform/scripted_host_services.h"
+#include "render/fixed_pitch_surface.h"
 #include "shell/application.h"
 #include "shell/browser_window.h"
 #include "shell/page_image.h"
@@ -65,9 +69,13 @@ std::string CurrentDirectory() {
 
 // A target that names a local file becomes its file: URL; anything else is an address.
 std::string TargetUrl(const std::string& target) {
-    if (!config::IsLocalPathText(target)) return target;
     const char* home = std::getenv("HOME");
-    return config::CommandLineFileUrl(target, home ? home : "", CurrentDirectory());
+    const std::string here = CurrentDirectory();
+    const std::string words[] = {target};
+    const config::StartupCommand start =
+        config::ParseCommandLine(words, false, home ? home : "", here);
+    if (start.kind != config::StartTarget::kLocalFile) return target;
+    return config::CommandLineFileUrl(target, home ? home : "", here);
 }
 
 bool WriteAll(std::FILE* stream, std::string_view bytes) {
@@ -75,17 +83,17 @@ bool WriteAll(std::FILE* stream, std::string_view bytes) {
            std::fflush(stream) == 0;
 }
 
-}  // namespace
-
-int RunHeadless(const CommandLine& commandLine, const std::string& profileDirectory) {
+// Loads the target with the given loop and measuring surface and writes what the mode asks for;
+// a picture needs the Qt surface.
+int LoadAndWrite(const CommandLine& commandLine, const std::string& profileDirectory,
+                 platform::EventLoop& loop, render::DrawingSurface& surface,
+                 QtDrawingSurface* pictureSurface) {
     using Headless = CommandLine::Headless;
-    QtEventLoop loop;
     platform::ScriptedHostServices ui;
     ui.SetEchoMessages(true);
 
     CApplication application(profileDirectory, loop, ui);
     HiddenViewWindow hidden;
-    QtDrawingSurface surface;
     render::CHTMLView view(surface, ui, hidden);
     if (!view.ApplySettings(application.ViewSettings())) return 1;
     const int width = commandLine.width.value_or(kDefaultWidth);
@@ -93,13 +101,29 @@ int RunHeadless(const CommandLine& commandLine, const std::string& profileDirect
     view.OnRelayout();
 
     CBrowserWindow window(application, view);
+    // Nobody waits for input here: the one tick below lays out the whole page.
+    view.layoutBudgetMs = render::CFlowLayout::kNoBudget;
     window.Load(TargetUrl(*commandLine.target));
     std::string source;
     core::CHTRequest* loading =
         window.Document().LoadTask() ? &window.Document().LoadTask()->Request() : nullptr;
     if (commandLine.headless == Headless::kDumpSource && loading)
         loading->cacheEntry = std::make_unique<SourceCapture>(source);
-    if (!loop.RunUntil([&] { return !window.IsLoading(); }, kLoadTimeoutMs)) {
+    // The text is written as it is laid out, and what was written is let go.
+    bool written = true;
+    std::optional<render::CTextStream> text;
+    if (commandLine.headless == Headless::kDumpText) {
+        text.emplace(view.TextMetrics(), [&written](std::string_view line) {
+            written = written && std::fwrite(line.data(), 1, line.size(), stdout) == line.size();
+        });
+    }
+    if (text) view.StreamTextTo(&*text);
+    // The window lays out on its clock; text is laid out (and written) at every turn instead.
+    const auto loaded = [&] {
+        if (text) view.Update();
+        return !window.IsLoading();
+    };
+    if (!loop.RunUntil(loaded, kLoadTimeoutMs)) {
         std::fprintf(stderr, "corvane: loading %s took too long\n", commandLine.target->c_str());
         return 1;
     }
@@ -110,16 +134,12 @@ int RunHeadless(const CommandLine& commandLine, const std::string& profileDirect
     switch (commandLine.headless) {
         case Headless::kDumpSource:
             return shown == loading && WriteAll(stdout, source) ? 0 : 1;
-        case Headless::kDumpText: {
-            bool written = true;
-            view.WriteText([&written](std::string_view line) {
-                written =
-                    written && std::fwrite(line.data(), 1, line.size(), stdout) == line.size();
-            });
+        case Headless::kDumpText:
+            view.StreamTextTo(nullptr);
             return written && std::fflush(stdout) == 0 ? 0 : 1;
-        }
         case Headless::kScreenshot: {
-            const QImage image = RenderPage(view, surface, width, commandLine.height);
+            if (!pictureSurface) return 1;
+            const QImage image = RenderPage(view, *pictureSurface, width, commandLine.height);
             if (!image.save(FromUtf8(*commandLine.screenshotFile), "PNG")) {
                 std::fprintf(stderr, "corvane: cannot write %s\n",
                              commandLine.screenshotFile->c_str());
@@ -131,6 +151,30 @@ int RunHeadless(const CommandLine& commandLine, const std::string& profileDirect
             break;
     }
     return 1;
+}
+
+}  // namespace
+
+int RunHeadless(const CommandLine& commandLine, const std::string& profileDirectory, int& argc,
+                char** argv) {
+    if (commandLine.headless != CommandLine::Headless::kScreenshot) {
+        // Text needs neither Qt nor fonts: fixed-pitch measures give exact columns, and the
+        // start-up costs nothing but the load.
+        platform::PollEventLoop loop;
+        render::FixedPitchSurface surface;
+        return LoadAndWrite(commandLine, profileDirectory, loop, surface, nullptr);
+    }
+    // The same drawing with real fonts, on Qt's platform that needs no display.
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // Qt's chatter about its environment would mix with what the mode writes.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            std::fprintf(stderr, "corvane: %s\n", text.toLocal8Bit().constData());
+    });
+    QApplication qtApplication(argc, argv);
+    QtEventLoop loop;
+    QtDrawingSurface surface;
+    return LoadAndWrite(commandLine, profileDirectory, loop, surface, &surface);
 }
 
 }  // namespace corvane::shell

@@ -1,7 +1,8 @@
 #pragma once
 // The command-line modes without a window: load one address the way the window does (the same
-// load lifecycle, protocols, convertors, layout and drawing with real fonts on the offscreen
-// platform), then write its source, its text or a picture of it and exit.
+// load lifecycle, protocols, convertors and layout), then write its source, its text or a
+// picture of it and exit. Only the picture starts Qt, drawing with real fonts on the offscreen
+// platform; text is laid out in fixed-pitch columns.
 
 #include <string>
 
@@ -10,7 +11,8 @@
 namespace corvane::shell {
 
 // Exit status: 0 when the load ends with a document, 1 when it fails (the message box text is on
-// stderr). Needs a QApplication.
-int RunHeadless(const CommandLine& commandLine, const std::string& profileDirectory);
+// stderr). Makes its own QApplication when it needs one.
+int RunHeadless(const CommandLine& commandLine, const std::string& profileDirectory, int& argc,
+                char** argv);
 
 }  // namespace corvane::shell

@@ -1,5 +1,6 @@
 #include "shell/html_view_widget.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -108,6 +109,35 @@ void HtmlViewWidget::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || !captured_) return;
     captured_ = false;
     view_.LeftButtonUp(ToDocument(event->position().toPoint()));
+}
+
+void HtmlViewWidget::keyPressEvent(QKeyEvent* event) {
+    QScrollBar* bar = verticalScrollBar();
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const bool plain = modifiers == Qt::NoModifier || modifiers == Qt::ControlModifier;
+    switch (event->key()) {
+        case Qt::Key_Home:
+            if (!plain) break;
+            bar->triggerAction(QAbstractSlider::SliderToMinimum);
+            return;
+        case Qt::Key_End:
+            if (!plain) break;
+            bar->triggerAction(QAbstractSlider::SliderToMaximum);
+            return;
+        case Qt::Key_Space:
+            if (modifiers == Qt::NoModifier) {
+                bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+                return;
+            }
+            if (modifiers == Qt::ShiftModifier) {
+                bar->triggerAction(QAbstractSlider::SliderPageStepSub);
+                return;
+            }
+            break;
+        default:
+            break;
+    }
+    QAbstractScrollArea::keyPressEvent(event);
 }
 
 void HtmlViewWidget::scrollContentsBy(int, int) {

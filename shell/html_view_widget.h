@@ -33,6 +33,9 @@ class HtmlViewWidget : public QAbstractScrollArea, public render::CViewWindow {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    // Home, End (with or without Ctrl), Space and Shift+Space scroll as in every Linux browser;
+    // the scroll area already takes the arrows and the page keys.
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     QtDrawingSurface surface_;

@@ -4,11 +4,15 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFormLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -18,21 +22,32 @@
 namespace corvane::shell {
 namespace {
 
-constexpr int kMaxTypedUrls = 20;
-
-// Takes Enter in the location field before the combo box turns it into a list choice.
-class EnterFilter : public QObject {
+// The location field's keys: Enter loads what was typed. The combo box would take Up, Down, Page
+// Up, Page Down and the wheel as a choice of the neighbouring list entry and load it; in the
+// closed field they do nothing (Alt+Down still opens the list, where choosing loads).
+class LocationKeys : public QObject {
   public:
-    EnterFilter(QObject* parent, std::function<void()> onEnter)
+    LocationKeys(QObject* parent, std::function<void()> onEnter)
         : QObject(parent), onEnter_(std::move(onEnter)) {}
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Wheel) return true;
         if (event->type() == QEvent::KeyPress) {
-            const int key = static_cast<QKeyEvent*>(event)->key();
-            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-                onEnter_();
-                return true;
+            const auto* keyEvent = static_cast<QKeyEvent*>(event);
+            switch (keyEvent->key()) {
+                case Qt::Key_Return:
+                case Qt::Key_Enter:
+                    onEnter_();
+                    return true;
+                case Qt::Key_Up:
+                case Qt::Key_Down:
+                case Qt::Key_PageUp:
+                case Qt::Key_PageDown:
+                    if (!(keyEvent->modifiers() & Qt::AltModifier)) return true;
+                    break;
+                default:
+                    break;
             }
         }
         return QObject::eventFilter(watched, event);
@@ -41,6 +56,32 @@ class EnterFilter : public QObject {
   private:
     std::function<void()> onEnter_;
 };
+
+Qt::ToolBarArea AreaOf(config::DockSide side) {
+    switch (side) {
+        case config::DockSide::kBottom:
+            return Qt::BottomToolBarArea;
+        case config::DockSide::kLeft:
+            return Qt::LeftToolBarArea;
+        case config::DockSide::kRight:
+            return Qt::RightToolBarArea;
+        case config::DockSide::kTop:
+            break;
+    }
+    return Qt::TopToolBarArea;
+}
+
+config::Rectangle RectangleOf(const QRect& rect) {
+    return config::Rectangle{rect.x(), rect.y(), rect.width(), rect.height()};
+}
+
+// "&Back" with Alt+Left becomes "Back (Alt+Left)".
+void ShowShortcutInToolTip(QAction* action) {
+    QString tip = action->text().remove('&').remove("...");
+    if (!action->shortcut().isEmpty())
+        tip += " (" + action->shortcut().toString(QKeySequence::NativeText) + ")";
+    action->setToolTip(tip);
+}
 
 }  // namespace
 
@@ -54,6 +95,9 @@ CMainFrame::CMainFrame() {
     CreateToolBar();
     CreateLocationBar();
     resize(800, 600);
+    setAcceptDrops(true);
+    // The keys scroll the page from the start; Ctrl+L reaches the location field.
+    view_->setFocus();
     UpdateFromSession();
 }
 
@@ -79,28 +123,36 @@ void CMainFrame::CreateActions() {
         connect(action, &QAction::triggered, this, slot);
         return action;
     };
+    const auto bar = [this, &make](const QString& text, auto toggle) {
+        QAction* action = make(QIcon(), text, toggle);
+        action->setCheckable(true);
+        action->setChecked(true);
+        return action;
+    };
     openLocation_ = make(s->standardIcon(QStyle::SP_DirLinkIcon), "Open &Location...",
                          [this] { OnOpenLocation(); });
-    openLocation_->setShortcut(QKeySequence("Ctrl+L"));
     openFile_ = make(s->standardIcon(QStyle::SP_DialogOpenButton), "Open &File...",
                      [this] { OnOpenFile(); });
     openFile_->setShortcut(QKeySequence::Open);
+    // One window per process: closing the window ends the program.
     exit_ = make(QIcon(), "E&xit", [this] { close(); });
+    exit_->setShortcuts({QKeySequence("Ctrl+Q"), QKeySequence("Ctrl+W")});
     back_ = make(s->standardIcon(QStyle::SP_ArrowBack), "&Back", [this] {
         if (session_) session_->Back();
     });
-    back_->setShortcut(QKeySequence::Back);
+    back_->setShortcuts({QKeySequence("Alt+Left"), QKeySequence(Qt::Key_Back)});
     forward_ = make(s->standardIcon(QStyle::SP_ArrowForward), "&Forward", [this] {
         if (session_) session_->Forward();
     });
-    forward_->setShortcut(QKeySequence::Forward);
+    forward_->setShortcuts({QKeySequence("Alt+Right"), QKeySequence(Qt::Key_Forward)});
     home_ = make(s->standardIcon(QStyle::SP_DirHomeIcon), "&Home", [this] {
         if (session_) session_->Home();
     });
+    home_->setShortcuts({QKeySequence("Alt+Home"), QKeySequence(Qt::Key_HomePage)});
     reload_ = make(s->standardIcon(QStyle::SP_BrowserReload), "&Reload", [this] {
         if (session_) session_->Reload();
     });
-    reload_->setShortcut(QKeySequence::Refresh);
+    reload_->setShortcuts({QKeySequence(Qt::Key_F5), QKeySequence("Ctrl+R")});
     stop_ = make(s->standardIcon(QStyle::SP_BrowserStop), "&Stop Loading", [this] {
         if (session_) session_->Stop();
     });
@@ -112,6 +164,15 @@ void CMainFrame::CreateActions() {
         if (session_) session_->SetAutoLoadImages(checked);
     });
     autoLoadImages_->setCheckable(true);
+    focusLocation_ = make(QIcon(), "Go to the Location Field", [this] { FocusLocation(); });
+    focusLocation_->setShortcuts({QKeySequence("Ctrl+L"), QKeySequence(Qt::Key_F6)});
+    addAction(focusLocation_);
+    showToolBar_ = bar("Display &Toolbar", [this](bool on) { toolBar_->setVisible(on); });
+    showLocationBar_ =
+        bar("Display &Location Bar", [this](bool on) { locationBar_->setVisible(on); });
+    showStatusBar_ = bar("Display &Status Bar", [this](bool on) { statusBar()->setVisible(on); });
+    for (QAction* action : {openLocation_, openFile_, back_, forward_, home_, reload_, stop_})
+        ShowShortcutInToolTip(action);
 }
 
 void CMainFrame::CreateMenus() {
@@ -123,6 +184,10 @@ void CMainFrame::CreateMenus() {
     QMenu* view = menuBar()->addMenu("&View");
     view->addAction(reload_);
     view->addAction(loadImages_);
+    view->addSeparator();
+    view->addAction(showToolBar_);
+    view->addAction(showLocationBar_);
+    view->addAction(showStatusBar_);
     QMenu* options = menuBar()->addMenu("&Options");
     options->addAction(autoLoadImages_);
     QMenu* go = menuBar()->addMenu("&Go");
@@ -133,37 +198,105 @@ void CMainFrame::CreateMenus() {
 }
 
 void CMainFrame::CreateToolBar() {
-    QToolBar* bar = addToolBar("Toolbar");
-    bar->setObjectName("Toolbar");
-    bar->addAction(openLocation_);
-    bar->addSeparator();
-    bar->addAction(back_);
-    bar->addAction(forward_);
-    bar->addAction(home_);
-    bar->addAction(reload_);
-    bar->addAction(loadImages_);
-    bar->addSeparator();
-    bar->addAction(stop_);
+    toolBar_ = addToolBar("Toolbar");
+    toolBar_->setObjectName("Toolbar");
+    toolBar_->addAction(openLocation_);
+    toolBar_->addSeparator();
+    toolBar_->addAction(back_);
+    toolBar_->addAction(forward_);
+    toolBar_->addAction(home_);
+    toolBar_->addAction(reload_);
+    toolBar_->addAction(loadImages_);
+    toolBar_->addSeparator();
+    toolBar_->addAction(stop_);
+    // Closed from its own context menu, the bar's menu item follows.
+    connect(toolBar_, &QToolBar::visibilityChanged, this, [this](bool visible) {
+        if (!isHidden()) showToolBar_->setChecked(visible);
+    });
 }
 
 void CMainFrame::CreateLocationBar() {
     addToolBarBreak();
-    QToolBar* bar = addToolBar("Location");
-    bar->setObjectName("LocationBar");
+    locationBar_ = addToolBar("Location");
+    locationBar_->setObjectName("LocationBar");
     auto* label = new QLabel("Location:");
     label->setContentsMargins(4, 0, 4, 0);
-    bar->addWidget(label);
+    locationBar_->addWidget(label);
     location_ = new QComboBox;
     location_->setEditable(true);
-    location_->setMaxCount(kMaxTypedUrls);
+    location_->setMaxCount(static_cast<int>(config::TypedUrlList::kMaxEntries));
     location_->setInsertPolicy(QComboBox::NoInsert);
     location_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     location_->setObjectName("location");
-    bar->addWidget(location_);
+    locationBar_->addWidget(location_);
     // Keys reach the combo box, its line edit's focus proxy, which hands them on to the line
     // edit directly: a filter on the line edit would never see Enter.
-    location_->installEventFilter(new EnterFilter(location_, [this] { OnLocationEntered(); }));
+    location_->installEventFilter(new LocationKeys(location_, [this] { OnLocationEntered(); }));
     connect(location_, qOverload<int>(&QComboBox::activated), this, &CMainFrame::OnLocationChosen);
+    connect(locationBar_, &QToolBar::visibilityChanged, this, [this](bool visible) {
+        if (!isHidden()) showLocationBar_->setChecked(visible);
+    });
+}
+
+void CMainFrame::Restore(const config::Settings& settings) {
+    mainFrameSection_ = settings.Section(config::sections::kMainFrame);
+    urlListSection_ = settings.Section(config::sections::kUrlList);
+    stored_ = config::ReadMainFramePlacement(*mainFrameSection_);
+    const config::Rectangle& r = stored_.restored;
+    if (!r.IsEmpty()) setGeometry(r.x, r.y, r.width, r.height);
+    // Qt cannot float a toolbar from code: a floating one docks at the side nearest to where
+    // it floated.
+    const QRect frame = geometry();
+    const Qt::ToolBarArea area =
+        AreaOf(config::NearestDockSide(RectangleOf(frame), stored_.toolBarRectangle));
+    if (!stored_.toolBarRectangle.IsEmpty() && area != Qt::TopToolBarArea)
+        addToolBar(area, toolBar_);
+    toolBar_->setVisible(stored_.toolBar);
+    locationBar_->setVisible(stored_.locationBar);
+    statusBar()->setVisible(stored_.statusBar);
+    showToolBar_->setChecked(stored_.toolBar);
+    showLocationBar_->setChecked(stored_.locationBar);
+    showStatusBar_->setChecked(stored_.statusBar);
+    if (!typed_.Load(*urlListSection_)) {
+        host_->ShowMessage("Error Loading URL List...", platform::MessageButtons::kOk,
+                           platform::MessageIcon::kStop, "Corvane");
+    }
+    ShowTypedList();
+}
+
+void CMainFrame::ShowAsStored() {
+    if (stored_.maximized) {
+        showMaximized();
+    } else if (stored_.minimized) {
+        showMinimized();
+    } else {
+        show();
+    }
+}
+
+config::MainFramePlacement CMainFrame::CurrentPlacement() const {
+    config::MainFramePlacement placement;
+    placement.toolBar = !toolBar_->isHidden();
+    placement.locationBar = !locationBar_->isHidden();
+    placement.statusBar = !statusBar()->isHidden();
+    placement.maximized = isMaximized();
+    placement.minimized = isMinimized();
+    // The normal rectangle, also of a maximised or minimised window.
+    const QRect normal = placement.maximized || placement.minimized ? normalGeometry() : geometry();
+    placement.restored = normal.isEmpty() ? stored_.restored : RectangleOf(normal);
+    placement.toolDocked = !toolBar_->isFloating();
+    placement.toolBarRectangle =
+        RectangleOf(QRect(toolBar_->mapToGlobal(QPoint(0, 0)), toolBar_->size()));
+    return placement;
+}
+
+void CMainFrame::Store() {
+    if (!urlListSection_ || !mainFrameSection_) return;
+    if (!typed_.Save(*urlListSection_)) {
+        host_->ShowMessage("Error Saving URL List...", platform::MessageButtons::kOk,
+                           platform::MessageIcon::kStop, "Corvane");
+    }
+    config::WriteMainFramePlacement(*mainFrameSection_, CurrentPlacement());
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
@@ -171,11 +304,32 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    Store();
     QMainWindow::closeEvent(event);
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty() || !session_) return;
+    event->acceptProposedAction();
+    const QUrl& url = urls.front();
+    if (url.isLocalFile()) {
+        session_->OpenFile(ToUtf8(url.toLocalFile()));
+    } else {
+        session_->OpenTyped(ToUtf8(url.toString(QUrl::FullyEncoded)));
+    }
+    view_->setFocus();
 }
 
 void CMainFrame::OnLocationEntered() {
     if (!session_) return;
+    // Page Down now scrolls what loads, instead of walking the location list; and the field
+    // shows the completed address.
+    view_->setFocus();
     session_->OpenTyped(ToUtf8(location_->lineEdit()->text()));
 }
 
@@ -183,12 +337,22 @@ void CMainFrame::OnLocationChosen(int index) {
     if (!session_) return;
     const QString text = index >= 0 ? location_->itemText(index) : QString();
     if (text.isEmpty()) {
-        location_->lineEdit()->setText(FromUtf8(session_->CurrentUrl()));
+        location_->lineEdit()->setText(FromUtf8(session_->LocationText()));
         host_->ShowMessage("Error Selecting URL...", platform::MessageButtons::kOk,
                            platform::MessageIcon::kStop, "Corvane");
         return;
     }
+    view_->setFocus();
     session_->OpenTyped(ToUtf8(text));
+}
+
+void CMainFrame::FocusLocation() {
+    if (locationBar_->isHidden()) {
+        OnOpenLocation();
+        return;
+    }
+    location_->setFocus(Qt::ShortcutFocusReason);
+    location_->lineEdit()->selectAll();
 }
 
 void CMainFrame::OnOpenLocation() {
@@ -211,6 +375,7 @@ void CMainFrame::OnOpenLocation() {
     layout->addWidget(buttons);
     box->setFocus();
     if (dialog.exec() != QDialog::Accepted || !session_) return;
+    view_->setFocus();
     session_->OpenTyped(ToUtf8(box->currentText()));
 }
 
@@ -222,12 +387,17 @@ void CMainFrame::OnOpenFile() {
 }
 
 void CMainFrame::RememberTyped(const std::string& url) {
-    const QString text = FromUtf8(url);
-    const int existing = location_->findText(text);
-    if (existing >= 0) location_->removeItem(existing);
-    location_->insertItem(0, text);
-    while (location_->count() > kMaxTypedUrls) location_->removeItem(location_->count() - 1);
+    typed_.Remember(url);
+    ShowTypedList();
     location_->setCurrentIndex(0);
+}
+
+void CMainFrame::ShowTypedList() {
+    const QString text = location_->lineEdit()->text();
+    location_->clear();
+    for (const std::string& url : typed_.Entries()) location_->addItem(FromUtf8(url));
+    location_->setCurrentIndex(-1);
+    location_->lineEdit()->setText(text);
 }
 
 void CMainFrame::UpdateFromSession() {
@@ -239,15 +409,18 @@ void CMainFrame::UpdateFromSession() {
     home_->setEnabled(has);
     loadImages_->setEnabled(has && session_->HasDocument());
     autoLoadImages_->setChecked(has && session_->AutoLoadsImages());
+    if (has) {
+        // The address being shown or, after a typed one failed, the one that was tried.
+        const QString url = FromUtf8(session_->LocationText());
+        QLineEdit* field = location_->lineEdit();
+        if (!url.isEmpty() && (!field->hasFocus() || field->text().isEmpty())) field->setText(url);
+    }
     if (!has || !session_->HasDocument()) {
         setWindowTitle("Corvane");
         return;
     }
     const std::string title = session_->Title();
     setWindowTitle("Corvane - " + FromLatin1(title.empty() ? session_->CurrentUrl() : title));
-    const QString url = FromUtf8(session_->CurrentUrl());
-    if (!location_->lineEdit()->hasFocus() || location_->lineEdit()->text().isEmpty())
-        location_->lineEdit()->setText(url);
 }
 
 }  // namespace corvane::shell

@@ -1,13 +1,20 @@
 #pragma once
 // The browser's top-level window: menus and toolbar with the navigation commands, the location
-// bar, the document view and the status bar.
+// bar, the document view and the status bar. Its placement, the bars shown and the location
+// list are kept in the settings between runs: restored before the window shows, stored when it
+// closes.
 
 #include <QAction>
 #include <QComboBox>
 #include <QMainWindow>
+#include <QToolBar>
 #include <functional>
 #include <memory>
+#include <optional>
 
+#include "config/main_frame_placement.h"
+#include "config/settings.h"
+#include "config/typed_url_list.h"
 #include "shell/browser_session.h"
 #include "shell/html_view_widget.h"
 #include "shell/qt_host_services.h"
@@ -26,16 +33,27 @@ class CMainFrame : public QMainWindow {
     QtHostServices& Host() { return *host_; }
     HtmlViewWidget& ViewWidget() { return *view_; }
     QComboBox& LocationBox() { return *location_; }
+    QToolBar& ToolBar() { return *toolBar_; }
+    QToolBar& LocationBar() { return *locationBar_; }
     QAction* BackAction() const { return back_; }
     QAction* ForwardAction() const { return forward_; }
     QAction* StopAction() const { return stop_; }
     QAction* LoadImagesAction() const { return loadImages_; }
     QAction* AutoLoadImagesAction() const { return autoLoadImages_; }
+    QAction* ToolBarAction() const { return showToolBar_; }
+    QAction* LocationBarAction() const { return showLocationBar_; }
+    QAction* StatusBarAction() const { return showStatusBar_; }
 
     // Puts an address at the top of the location list (at most 20 kept).
     void RememberTyped(const std::string& url);
     // Brings the controls up to date with the session.
     void UpdateFromSession();
+
+    // Reads the placement, the bars and the location list from the settings; they are written
+    // back there when the window closes. Call before ShowAsStored.
+    void Restore(const config::Settings& settings);
+    // Shows the window normal, maximised or minimised as it was when it last closed.
+    void ShowAsStored();
 
     // Asked when the window is to close; false keeps it open (downloads still run, and the
     // window closes itself when the last one ends).
@@ -43,6 +61,8 @@ class CMainFrame : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     void CreateActions();
@@ -53,11 +73,22 @@ class CMainFrame : public QMainWindow {
     void OnLocationChosen(int index);
     void OnOpenLocation();
     void OnOpenFile();
+    void FocusLocation();
+    void ShowTypedList();
+    void Store();
+    config::MainFramePlacement CurrentPlacement() const;
 
     std::unique_ptr<QtHostServices> host_;
     HtmlViewWidget* view_ = nullptr;
     QComboBox* location_ = nullptr;
+    QToolBar* toolBar_ = nullptr;
+    QToolBar* locationBar_ = nullptr;
     BrowserSession* session_ = nullptr;
+    config::TypedUrlList typed_;
+    // The stored sections; none until Restore, so a window made without settings stores nothing.
+    std::optional<config::CSettingsSection> mainFrameSection_;
+    std::optional<config::CSettingsSection> urlListSection_;
+    config::MainFramePlacement stored_;
 
     QAction* openLocation_ = nullptr;
     QAction* openFile_ = nullptr;
@@ -69,6 +100,10 @@ class CMainFrame : public QMainWindow {
     QAction* stop_ = nullptr;
     QAction* loadImages_ = nullptr;
     QAction* autoLoadImages_ = nullptr;
+    QAction* focusLocation_ = nullptr;
+    QAction* showToolBar_ = nullptr;
+    QAction* showLocationBar_ = nullptr;
+    QAction* showStatusBar_ = nullptr;
 };
 
 }  // namespace corvane::shell

@@ -1,5 +1,7 @@
 #include "shell/qt_drawing_surface.h"
 
+#include "render/average_char_width.h"
+
 #include <QFontMetrics>
 #include <QImage>
 #include <algorithm>
@@ -18,23 +20,24 @@ QString FromLatin1(std::string_view text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-class QtFont : public render::SurfaceFont {
+class QtFont final : public render::SurfaceFont {
   public:
     QtFont(render::FontSpec spec, const QFont& font)
         : spec_(std::move(spec)), font_(font), fontMetrics_(font_), exactMetrics_(font_) {
         advances_.fill(-1);
         metrics_.ascent = fontMetrics_.ascent();
         metrics_.height = fontMetrics_.ascent() + fontMetrics_.descent();
-        metrics_.averageCharWidth = std::max(1, fontMetrics_.averageCharWidth());
+        metrics_.averageCharWidth =
+            std::max(1, static_cast<int>(std::lround(render::WeightedAverageCharWidth(*this))));
     }
     const render::FontSpec& Spec() const override { return spec_; }
     const render::FontMetrics& Metrics() const override { return metrics_; }
     // Without kerning or shaping a run is as wide as the sum of its characters' exact
     // advances, which is what Qt measures and draws; a table of them spares the text engine.
-    int TextWidth(std::string_view text) const override {
+    double TextAdvance(std::string_view text) const override {
         double width = 0;
         for (unsigned char c : text) width += Advance(c);
-        return static_cast<int>(std::lround(width));
+        return width;
     }
     const QFont& Font() const { return font_; }
 

@@ -156,13 +156,19 @@ void QtEventLoop::RunIdleHook() {
     }
     const std::shared_ptr<IdleHook> hook = idleHook_;
     ++dispatchDepth_;
+    idleSince_ = platform::TickCount();
+    inIdleHook_ = true;
     const bool moreWork = (*hook)();
+    inIdleHook_ = false;
     if (--dispatchDepth_ == 0) retired_.clear();
     if (!moreWork && hook == idleHook_) idleTimer_->stop();
 }
 
 bool QtEventLoop::HasPendingInput() {
     if (!posted_.empty()) return true;
+    // Window-system input cannot be seen (see the header): after kInputTurnMs in the idle hook,
+    // some may be waiting, and the window gets a turn.
+    if (inIdleHook_ && platform::TickCount() - idleSince_ >= kInputTurnMs) return true;
     for (const auto& [id, timer] : timers_) {
         if (timer->timer->isActive() && timer->timer->remainingTime() == 0) return true;
     }

@@ -13,8 +13,9 @@
 //   SetIdleHook. Work that appears from a Qt event handler outside this loop must Post (even an
 //   empty callback) so the idle hook runs again.
 // - HasPendingInput: our posted callbacks and due timers. Qt 6 has no public way to ask whether
-//   window-system input is queued (hasPendingEvents was removed), so user input is not seen
-//   here; the window stays responsive because the idle hook returns to Qt after each pass.
+//   window-system input is queued (hasPendingEvents was removed), so once the idle hook has run
+//   for kInputTurnMs, input is taken to be waiting: a task that yields then gives the window its
+//   turn, and keys, menus and paints wait no longer than that.
 // - Run and RunUntil drive QCoreApplication::processEvents; RunUntil checks its condition after
 //   each pass of Qt's event processing (a pass may hold several events).
 //
@@ -53,6 +54,7 @@ class QtEventLoop final : public platform::EventLoop {
     void Post(Callback callback) override;
     void SetIdleHook(IdleHook hook) override;
     bool HasPendingInput() override;
+    static constexpr std::uint32_t kInputTurnMs = 30;
 
     // Same quit rules as PollEventLoop: Quit ends the innermost Run, and a RunUntil in progress.
     void Run() override;
@@ -90,6 +92,8 @@ class QtEventLoop final : public platform::EventLoop {
     std::shared_ptr<IdleHook> idleHook_;
     std::vector<std::unique_ptr<QObject>> retired_;  // freed once no callback is running
     int dispatchDepth_ = 0;
+    bool inIdleHook_ = false;
+    std::uint32_t idleSince_ = 0;
     bool quitRequested_ = false;
     std::uint64_t nextId_ = 1;
 };

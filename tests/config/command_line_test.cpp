@@ -17,6 +17,10 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(CommandLineTest, WordsChooseWhatIsLoaded) {
+    corvane::testing::ScratchDirectory here;
+    here.Write("page.html", "x");
+    here.Write("www.example.com", "a file named like a host");
+    fs::create_directory(here.path() + "/docs");
     struct Case {
         std::vector<std::string> words;
         bool autoload;
@@ -34,9 +38,15 @@ TEST(CommandLineTest, WordsChooseWhatIsLoaded) {
         {{"c:\\web\\x.htm"}, true, StartTarget::kLocalFile, "c:\\web\\x.htm"},
         {{"~user"}, true, StartTarget::kAddress, "~user"},
         {{"/home/a", "b.html"}, true, StartTarget::kLocalFile, "/home/a b.html"},
+        // Existing names in the current directory are files, as for every Linux program.
+        {{"page.html"}, true, StartTarget::kLocalFile, "page.html"},
+        {{"docs"}, true, StartTarget::kLocalFile, "docs"},
+        {{"www.example.com"}, true, StartTarget::kLocalFile, "www.example.com"},
+        {{"missing.html"}, true, StartTarget::kAddress, "missing.html"},
     };
     for (const Case& c : cases) {
-        const StartupCommand command = ParseCommandLine(c.words, c.autoload);
+        const StartupCommand command =
+            ParseCommandLine(c.words, c.autoload, "/home/u", here.path());
         const std::string trace = c.words.empty() ? "(empty)" : c.words.front();
         EXPECT_EQ(command.kind, c.kind) << trace;
         EXPECT_EQ(command.target, c.target) << trace;
@@ -48,6 +58,7 @@ TEST(CommandLineTest, LocalPathsBecomeFileUrls) {
     EXPECT_EQ(CommandLineFileUrl("~/x.html", "/home/u", "/w"), "file:/home/u/x.html");
     EXPECT_EQ(CommandLineFileUrl("./x.html", "/home/u", "/w/d"), "file:/w/d/x.html");
     EXPECT_EQ(CommandLineFileUrl("../x.html", "/home/u", "/w/d/"), "file:/w/x.html");
+    EXPECT_EQ(CommandLineFileUrl("x.html", "/home/u", "/w/d"), "file:/w/d/x.html");
 }
 
 class HandOverTest : public ::testing::Test {

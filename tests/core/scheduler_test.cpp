@@ -67,10 +67,10 @@ TEST_F(SchedulerTest, StepCodesMoveTasksBetweenQueues) {
         {"finished leaves the queues", false, {3}, {3}, {"AB", ""}},
         {"later waits for the next pass", false, {5, 5}, {3}, {"AB", "A", "A", ""}},
         {"background runs when nothing else can", false, {7}, {5, 5}, {"AB", "B", "B", "A", ""}},
-        {"yield without input ends the slice", false, {4}, {}, {"A", "BA", ""}},
-        {"yield with input lets the next task run", true, {4}, {}, {"ABA", ""}},
-        {"yield to front without input ends the slice", false, {8}, {}, {"A", "AB", ""}},
-        {"yield to front with input steps again", true, {8}, {}, {"AAB", ""}},
+        {"yield without input lets the next task run", false, {4}, {}, {"ABA", ""}},
+        {"yield with input ends the slice", true, {4}, {}, {"A", "BA", ""}},
+        {"yield to front without input steps again", false, {8}, {}, {"AAB", ""}},
+        {"yield to front with input ends the slice", true, {8}, {}, {"A", "AB", ""}},
         {"wait parks the task", false, {6}, {}, {"AB", ""}},
     };
     for (const Case& c : kCases) {
@@ -84,10 +84,21 @@ TEST_F(SchedulerTest, StepCodesMoveTasksBetweenQueues) {
     }
 }
 
-TEST_F(SchedulerTest, YieldWithInputAndNothingElseStepsAgain) {
-    input = true;
-    Add("A", {4, 4});
-    EXPECT_EQ(Pass(), "AAA");
+// A yielding task alone steps on while nothing waits, but never past the slice: input that
+// arrives meanwhile (or a slice used up) gets the loop back at once.
+TEST_F(SchedulerTest, YieldingTaskAloneStepsOnUntilInputOrTheSliceEnds) {
+    ScriptedTask& task = Add("A", {4, 4, 4, 4, 4, 4});
+    EXPECT_EQ(Pass(), "AAAAAAA");
+    tasks.clear();
+    ScriptedTask& typed = Add("T", {4, 4, 4, 4, 4, 4});
+    typed.onStep = [&] { input = log.size() == 2; };
+    EXPECT_EQ(Pass(), "TT");
+    input = false;
+    tickPerRead = 60;
+    const std::string sliced = Pass();
+    EXPECT_GE(sliced.size(), 1u);
+    EXPECT_LT(sliced.size(), 5u);  // four yields and the last step were left
+    (void)task;
 }
 
 TEST_F(SchedulerTest, TimersWakeTasksWhenTheirDelayIsUsedUp) {
@@ -162,7 +173,8 @@ TEST_F(SchedulerTest, IdleHookSleepsUntilTheNearestTimer) {
 TEST_F(SchedulerTest, YieldingTaskKeepsTheLoopBusyWithoutSleeping) {
     corvane::testing::RecordingEventLoop loop;
     scheduler.AttachTo(loop);
-    Add("Y", {kStepYield, kStepYield, kStepYield});
+    tickPerRead = 100;  // every pass ends with its slice, the task still yielding
+    Add("Y", std::vector<int>(20, kStepYield));
     for (int pass = 0; pass < 3; ++pass) {
         EXPECT_TRUE(loop.idle()) << "pass " << pass;
         EXPECT_TRUE(loop.timers.empty()) << "pass " << pass;

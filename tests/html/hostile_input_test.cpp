@@ -73,6 +73,20 @@ TEST(Hostile, SpacedTextIsCutIntoSmallRuns) {
     EXPECT_LE(LongestText(*built.document), CHTMLTokenizer::kChunkLength + 5);
 }
 
+TEST(Hostile, LonePiecesOfTextJoinFewRuns) {
+    // Every lone "<" is a text piece of its own; alike pieces join runs of a chunk or so.
+    for (const std::string& page : {std::string(kLarge, '<'), Repeat("<b>x</b>", kLarge / 8)}) {
+        const auto built = BuildDocument(page);
+        std::size_t textBytes = 0;
+        for (const CHTMLElement* e = built.document->First(); e != built.document->End();
+             e = e->next) {
+            if (e->type == kElementText) textBytes += static_cast<const CHTMLText*>(e)->text.size();
+        }
+        EXPECT_EQ(textBytes, page.size() / (page[1] == '<' ? 1 : 8));
+        EXPECT_LE(built.document->ElementCount(), page.size() / 200);
+    }
+}
+
 TEST(Hostile, DeeplyNestedListsAndItems) {
     constexpr std::size_t kDepth = 100000;
     const auto built = BuildDocument(Repeat("<ul><li>x", kDepth) + Repeat("</ul>", kDepth));
@@ -88,9 +102,9 @@ TEST(Hostile, DeeplyNestedListsAndItems) {
 TEST(Hostile, DeeplyNestedFontsWithStylesBuriedBelow) {
     constexpr std::size_t kDepth = 50000;
     // Every end tag removes an entry buried under the fonts, and every text asks for the style
-    // word: both must be constant time.
+    // word: both must be constant time. Line breaks keep each text a run of its own.
     const std::string html = Repeat("<b>", kDepth) + Repeat("<font size=+1>", kDepth) +
-                             Repeat("</b>x", kDepth) + Repeat("</font>y", kDepth);
+                             Repeat("</b>x<br>", kDepth) + Repeat("</font>y<br>", kDepth);
     const auto built = BuildDocument(html);
     const auto& texts = built.document->texts;
     ASSERT_EQ(texts.size(), 2 * kDepth);
@@ -101,7 +115,7 @@ TEST(Hostile, DeeplyNestedFontsWithStylesBuriedBelow) {
 
 TEST(Hostile, ManyLinksToOneAddressShareOneAnchor) {
     constexpr std::size_t kLinks = 100000;
-    const auto built = BuildDocument(Repeat("<a href=\"same.html\">x</a>", kLinks));
+    const auto built = BuildDocument(Repeat("<a href=\"same.html\">x</a> ", kLinks));
     ASSERT_EQ(built.document->anchors.size(), 1u);
     EXPECT_EQ(built.document->anchors[0]->elements.size(), kLinks);
 }

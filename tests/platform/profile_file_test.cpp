@@ -46,15 +46,17 @@ TEST(ProfileFile, EveryChangeReachesTheDiskAtOnce) {
     EXPECT_FALSE(profile.WriteString("Cache Dir", "", "empty keys are refused"));
 }
 
+// A value that is there but holds no number reads 0, as the profile service read it; only a
+// missing key gives the default.
 TEST(ProfileFile, ReadIntTakesTheLeadingDecimalNumber) {
     struct Case {
         const char* value;
         int expected;
     };
-    const Case cases[] = {{"12", 12},          {"-1000", -1000}, {"+7", 7},
-                          {"  42", 42},        {"12abc", 12},    {"abc", -99},
-                          {"", -99},           {"-", -99},       {"2147483647", INT_MAX},
-                          {"2147483648", -99}, {"0x10", 0}};
+    const Case cases[] = {{"12", 12},        {"-1000", -1000}, {"+7", 7},
+                          {"  42", 42},      {"12abc", 12},    {"abc", 0},
+                          {"", 0},           {"-", 0},         {"2147483647", INT_MAX},
+                          {"2147483648", 0}, {"0x10", 0},      {"\"5\"", 5}};
     ScratchDirectory dir;
     std::string text = "[S]\n";
     for (std::size_t i = 0; i < std::size(cases); ++i) {
@@ -86,6 +88,8 @@ TEST(ProfileFile, NamesAndValuesNeverSplitIntoOtherKeysOrSections) {
         {"  padded ", " padded\t", "  padded value\t"},
         {"Realms", "back\\slash\\x41\\r", "C:\\new\\x41\\"},
         {"Realms", "k", "\"quoted\""},
+        {"Realms", "k", "'single'"},
+        {"Realms", "k", "\"half"},
         {"Realms", "k", std::string("nul\0byte\x7f\x01", 10)},
         {"Realms", "k", ""},
     };
@@ -110,13 +114,19 @@ TEST(ProfileFile, JunkLinesAreToleratedAndKeptOnRewrite) {
                                 "=no key",
                                 "[unterminated"};
     std::string text = junk[0];
-    text += "\n[General]\r\n  Home Page = http://a/ \r\n";
+    text +=
+        "\n[General]\r\n  Home Page = http://a/ \r\nQuoted= \"http://q/\"\nSingle='a b'\n"
+        "Unmatched=\"x'\n";
     for (std::size_t i = 1; i < std::size(junk); ++i) text.append(junk[i]).append("\n");
     dir.Write("ovalon.ini", text + "\n[Second]\nk=v\n[ general ]\nLate=1\n");
     ProfileFile profile(dir.File("ovalon.ini"));
     EXPECT_EQ(profile.ReadString("General", "Home Page", ""), "http://a/");
+    EXPECT_EQ(profile.ReadString("General", "Quoted", ""), "http://q/");
+    EXPECT_EQ(profile.ReadString("General", "Single", ""), "a b");
+    EXPECT_EQ(profile.ReadString("General", "Unmatched", ""), "\"x'");
     EXPECT_EQ(profile.ReadString("General", "Late", ""), "1");
-    EXPECT_EQ(profile.Keys("General"), (Names{"Home Page", "Late"}));
+    EXPECT_EQ(profile.Keys("General"),
+              (Names{"Home Page", "Quoted", "Single", "Unmatched", "Late"}));
     EXPECT_EQ(profile.Sections(), (Names{"General", "Second"}));
 
     ASSERT_TRUE(profile.WriteString("Second", "k", "w"));

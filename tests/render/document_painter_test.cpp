@@ -92,5 +92,26 @@ TEST_F(DocumentPainterTest, OnlyLinesMeetingTheClipArePainted) {
     EXPECT_EQ(drawn, (std::vector<std::string>{"line 10", "line 11"}));
 }
 
+TEST_F(DocumentPainterTest, AHugeWordIsDrawnOnlyWhereItMeetsTheClip) {
+    std::string word(5 << 20, ' ');
+    for (std::size_t i = 0; i < word.size(); ++i) word[i] = static_cast<char>('a' + i % 26);
+    context.PlaceText(nullptr, word, 0, nullptr);
+    context.Finish();
+    // 8 pixels a character from x 10; the body font is 16 high.
+    for (const int left : {0, 80'000, 8 * (5 << 20) - 400}) {
+        const Rect area{left, 0, left + 800, 600};
+        surface.SetClip(area);
+        Paint(area);
+        const auto texts = CallsOf(Call::kText);
+        ASSERT_EQ(texts.size(), 1u);
+        const Call& drawn = texts[0];
+        EXPECT_LE(drawn.text.size(), 2 * 1024 + 800 / 8 + 4);
+        EXPECT_LE(drawn.rect.left, std::max(10, left - 16));
+        EXPECT_GE(drawn.rect.right, std::min(10 + 8 * (5 << 20), left + 800 + 16));
+        const std::size_t first = static_cast<std::size_t>(drawn.rect.left - 10) / 8;
+        EXPECT_EQ(drawn.text, word.substr(first, drawn.text.size()));
+    }
+}
+
 }  // namespace
 }  // namespace corvane::render

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/scripted_host_services.h"
+#include "render/average_char_width.h"
 #include "tests/support/fixed_metrics_surface.h"
 
 namespace corvane::render {
@@ -72,6 +73,24 @@ TEST_F(FontTableTest, FailuresAreReported) {
     EXPECT_EQ(&table.FontFor(kStyleItalic), &fallback);
     ASSERT_EQ(host.messages.size(), 2u);
     EXPECT_EQ(host.messages[1].text, "Fail to create font");
+}
+
+// Indents are counted in the average of lower-case letters and the space, weighted by how
+// often each occurs, whatever wide glyphs the font also has.
+TEST(AverageCharWidth, WeighsLowerCaseLettersAndSpace) {
+    struct Font : SurfaceFont {
+        const FontSpec& Spec() const override { return spec; }
+        const FontMetrics& Metrics() const override { return metrics; }
+        double TextAdvance(std::string_view text) const override {
+            double width = 0;
+            for (char c : text) width += c == 'e' ? 20 : c == ' ' ? 5 : c == 'W' ? 1000 : 10;
+            return width;
+        }
+        FontSpec spec;
+        FontMetrics metrics;
+    } font;
+    // 834 thousandths are letters at 10, of which "e" (100) is 10 wider; 166 are spaces at 5.
+    EXPECT_DOUBLE_EQ(WeightedAverageCharWidth(font), (834 * 10 + 100 * 10 + 166 * 5) / 1000.0);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "platform/scripted_host_services.h"
 #include "render/flow_layout.h"
+#include "render/text_dump.h"
 #include "tests/html/build_document.h"
 #include "tests/support/fixed_metrics_surface.h"
 
@@ -49,7 +50,17 @@ TEST_F(HostileLayoutTest, DeepListsAndLongWordsOverflowButFinish) {
     const DisplayList& list = Lay(page);
     EXPECT_EQ(list.lines.size(), 3000u);  // one item per line; the word joins the last "x"
     EXPECT_EQ(list.boxes.back().text.size(), (1u << 20) + 1);
-    EXPECT_GT(layout.DocumentWidth(), 3000 * 48);
+    // Indents stop where a line would keep less than a quarter of the flow (155 pixels).
+    EXPECT_EQ(list.boxes.back().rect.left, 10 + 600 - 150);
+    EXPECT_EQ(layout.DocumentWidth(), 10 + 600 - 150 + 8 * ((1 << 20) + 1) + 10);
+}
+
+TEST_F(HostileLayoutTest, DeepNestingDumpsInSizeLinearInThePage) {
+    std::string page;
+    for (int i = 0; i < 2000; ++i) page += "<ul><li>x";
+    const DisplayList& list = Lay(page);
+    const std::string text = DumpText(list, DumpMetrics{});
+    EXPECT_LT(text.size(), 2000u * (620 / 8 + 2));
 }
 
 TEST_F(HostileLayoutTest, HugeAttributesAreBounded) {

@@ -86,6 +86,30 @@ TEST_F(HtmlViewTest, PagesDumpAsText) {
     }
 }
 
+TEST_F(HtmlViewTest, PlaceholderTextLiesInsideItsFrames) {
+    using Call = testing::FixedMetricsSurface::Call;
+    for (const int border : {0, 1, 4}) {
+        SCOPED_TRACE(border);
+        Show("<img alt=Logo border=" + std::to_string(border) + ">");
+        surface.calls.clear();
+        view.Paint(surface, Rect{0, 0, 620, 400});
+        std::vector<Rect> frames;
+        std::vector<Rect> texts;
+        for (const Call& call : surface.calls) {
+            if (call.kind == Call::kRect) frames.push_back(call.rect);
+            if (call.kind == Call::kText) texts.push_back(call.rect);
+        }
+        // The frames, then the icon's own picture frame.
+        const auto count = static_cast<std::size_t>(std::max(1, border));
+        ASSERT_EQ(frames.size(), count + 1);
+        ASSERT_EQ(texts.size(), 1u);
+        const Rect& innermost = frames[count - 1];
+        EXPECT_GE(texts[0].left, innermost.left + 1 + 32);  // past the icon
+        EXPECT_LE(texts[0].right, innermost.right - 1 - kImageAltGap);
+        EXPECT_EQ(frames.front(), BoxWithText("Logo").rect);
+    }
+}
+
 TEST_F(HtmlViewTest, RuleOfHalfTheLineIsCentred) {
     Show("<hr width=50%>");
     const LayoutBox& rule = view.Layout().Display().boxes.front();
@@ -94,29 +118,40 @@ TEST_F(HtmlViewTest, RuleOfHalfTheLineIsCentred) {
     EXPECT_EQ(rule.rect.Width(), 300);
 }
 
+// The same page arriving in pieces, laid out after each piece, reads the same as laid out
+// whole, also when its text is written out (and dropped) as it is laid out.
 TEST_F(HtmlViewTest, PartialLayoutMatchesWholeLayout) {
     const std::string page =
         "<h2>Head</h2><p>Some words that wrap across the line more than once, "
-        "with <b>bold</b> and <a href=x>links</a>.<ul><li>one<li>two</ul><pre>a\tb</pre>end";
+        "with <b>bold</b> and <a href=x>links</a>, 1 < 2 <<< 3.<ul><li>one<li>two</ul>"
+        "<img align=left alt=float><pre>a\tb</pre>end";
     const std::string whole = Show(page, 200);
 
-    // The same page arriving in pieces, laid out after each piece.
-    auto document = std::make_unique<html::CHTML>(std::string(html::testing::kPageUrl));
-    html::CHTMLBuilder builder(*document);
-    html::CHTMLTokenizer tokenizer;
-    view.SetDocument(document.get(), document->url(), "");
-    const auto feed = [&](int ch) {
-        const int token = tokenizer.Feed(ch, builder.Preformatted());
-        if (token != html::kTokenNone) builder.HandleToken(token, tokenizer.Text());
-    };
-    for (size_t i = 0; i < page.size(); ++i) {
-        feed(static_cast<unsigned char>(page[i]));
-        if (i % 7 == 0) view.Update();
+    for (const bool streamed : {false, true}) {
+        SCOPED_TRACE(streamed);
+        auto document = std::make_unique<html::CHTML>(std::string(html::testing::kPageUrl));
+        html::CHTMLBuilder builder(*document);
+        html::CHTMLTokenizer tokenizer;
+        view.SetDocument(document.get(), document->url(), "");
+        std::string text;
+        CTextStream stream(view.TextMetrics(), [&text](std::string_view line) { text += line; });
+        if (streamed) view.StreamTextTo(&stream);
+        const auto feed = [&](int ch) {
+            const int token = tokenizer.Feed(ch, builder.Preformatted());
+            if (token != html::kTokenNone) builder.HandleToken(token, tokenizer.Text());
+        };
+        for (size_t i = 0; i < page.size(); ++i) {
+            feed(static_cast<unsigned char>(page[i]));
+            if (i % 7 == 0) view.Update();
+        }
+        feed(0);
+        builder.EndOfData();
+        view.Finish();
+        if (!streamed) text = view.DumpText();
+        EXPECT_EQ(text, whole);
+        view.StreamTextTo(nullptr);
+        view.SetDocument(nullptr, "", "");
     }
-    feed(0);
-    builder.EndOfData();
-    view.Finish();
-    EXPECT_EQ(view.DumpText(), whole);
 }
 
 TEST_F(HtmlViewTest, HoverShowsTheLinkAndClickFollowsIt) {

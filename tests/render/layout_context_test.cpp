@@ -53,16 +53,104 @@ TEST_F(LayoutContextTest, WordsWrapAtTheRightEdge) {
     Text("aaaa bbbb cccc");
     Text(" dd");
     context->Finish();
-    EXPECT_EQ(Placed(), (Strings{"aaaa bbbb @10,20", "cccc@10,38", " dd@42,38"}));
-    EXPECT_EQ(list.boxes[0].rect.right, 90);
+    // The space that starts " dd" stays outside its box.
+    EXPECT_EQ(Placed(), (Strings{"aaaa bbbb@10,20", "cccc@10,38", "dd@50,38"}));
+    EXPECT_EQ(list.boxes[0].rect.right, 82);  // the space ending the line is not shown
+}
+
+// Pieces of text in different styles or links: (text, bold) pairs laid out ten characters wide.
+TEST_F(LayoutContextTest, LinesBreakOnlyAtWhiteSpaceAndSpacesCollapseAcrossPieces) {
+    struct Case {
+        const char* name;
+        std::vector<std::pair<const char*, bool>> pieces;
+        Strings placed;
+    };
+    const Case cases[] = {
+        {"a word split by a style moves down whole",
+         {{"aaaa bbb(", false}, {"portmap", true}},
+         {"aaaa@10,20", "bbb(@10,38", "portmap@42,38"}},
+        {"a word of several pieces moves down whole",
+         {{"aaaa b", false}, {"b", true}, {"bbbbb", false}},
+         {"aaaa@10,20", "b@10,38", "b@18,38", "bbbbb@26,38"}},
+        {"a word that fills its line overflows",
+         {{"abcdefghi", false}, {"jkl", true}},
+         {"abcdefghi@10,20", "jkl@82,20"}},
+        {"a space ending one piece and starting the next counts once",
+         {{"of ", false}, {" The", true}},
+         {"of @10,20", "The@34,20"}},
+        {"a leading space is a gap outside the box",
+         {{"of", false}, {" The", true}},
+         {"of@10,20", "The@34,20"}},
+        {"a blank-only piece between words",
+         {{"a", false}, {" ", true}, {" b", false}},
+         {"a@10,20", "b@26,20"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        list.Clear();
+        Flow(80);
+        for (const auto& [text, bold] : c.pieces) Text(text, bold ? kStyleBold : 0);
+        context->Finish();
+        EXPECT_EQ(Placed(), c.placed);
+    }
+}
+
+TEST_F(LayoutContextTest, DeepNestingKeepsAMinimumLineWidth) {
+    struct Case {
+        int width;
+        int left;  // 20 average characters (160) or a quarter of the width, whichever is less
+    };
+    for (const Case c : {Case{620, 10 + 620 - 155}, Case{2000, 10 + 2000 - 160}}) {
+        list.Clear();
+        Flow(c.width);
+        context->SetListDepth(1000);
+        for (int i = 0; i < 1000; ++i) context->BlockQuote(false);
+        Text("deep");
+        context->Finish();
+        EXPECT_EQ(list.boxes.back().rect.left, c.left) << c.width;
+    }
+}
+
+TEST_F(LayoutContextTest, TabStopsCountFromTheStartOfThePreformattedLine) {
+    Flow(600);
+    context->SetListDepth(2);  // the line starts 96 pixels in, at no multiple of 8 columns
+    context->PlacePreformatted(nullptr, "\tx\nab", 0, nullptr);
+    context->PlacePreformatted(nullptr, "c\td", kStyleBold, nullptr);
+    context->Finish();
+    EXPECT_EQ(Placed(), (Strings{"        x@106,20", "ab@106,38", "c     d@122,38"}));
+}
+
+TEST_F(LayoutContextTest, AnItemOutsideAnyListIndentsItsTextPastTheBullet) {
+    Flow(600);
+    context->PlaceBullet(nullptr, 1);
+    Text("item");
+    context->Finish();
+    ASSERT_EQ(list.boxes.size(), 2u);
+    EXPECT_EQ(list.boxes[0].rect.left, 10);  // inside the margin
+    EXPECT_EQ(list.boxes[1].rect.left, 34);  // three average widths in
+}
+
+TEST_F(LayoutContextTest, ADocumentTooTallForPositionsEndsWithANotice) {
+    Flow(600);
+    const RulePlacement rule{std::nullopt, 1024, kAlignCentre, true};
+    for (int i = 0; i < 1'100'000; ++i) {
+        context->PlaceRule(nullptr, rule);
+        context->Break(BreakKind::kEndOfLine);
+    }
+    Text("after");
+    context->Finish();
+    EXPECT_LT(list.boxes.size(), 1'100'000u);
+    EXPECT_EQ(list.boxes.back().text, "[The rest of the document is too long to show.]");
+    EXPECT_GT(context->Bottom(), 1 << 29);
+    for (const LineBox& line : list.lines) ASSERT_LE(line.top, line.bottom);
 }
 
 TEST_F(LayoutContextTest, AWordWiderThanTheLineOverflowsAlone) {
     Flow(40);
     Text("ab abcdefghij cd");
     context->Finish();
-    EXPECT_EQ(Placed(), (Strings{"ab @10,20", "abcdefghij @10,38", "cd@10,56"}));
-    EXPECT_EQ(list.boxes[1].rect.right, 98);  // past the right edge at 50
+    EXPECT_EQ(Placed(), (Strings{"ab@10,20", "abcdefghij@10,38", "cd@10,56"}));
+    EXPECT_EQ(list.boxes[1].rect.right, 90);  // past the right edge at 50
 }
 
 TEST_F(LayoutContextTest, BreaksAndGaps) {
@@ -202,8 +290,8 @@ TEST_F(LayoutContextTest, TextFlowsBesideALeftFloatUntilBelowIt) {
     // Twelve characters fit beside the image, 25 below it.
     Text("aaaaaaaaaaa bbbbbbbbbbb ccccccccccc ddddddddddd");
     context->Finish();
-    EXPECT_EQ(Placed(), (Strings{"pic@10,20", "aaaaaaaaaaa @110,20", "bbbbbbbbbbb @110,38",
-                                 "ccccccccccc @110,56", "ddddddddddd@10,74"}));
+    EXPECT_EQ(Placed(), (Strings{"pic@10,20", "aaaaaaaaaaa@110,20", "bbbbbbbbbbb@110,38",
+                                 "ccccccccccc@110,56", "ddddddddddd@10,74"}));
     EXPECT_EQ(Dump(),
               "[pic]\n            aaaaaaaaaaa\n            bbbbbbbbbbb\n"
               "            ccccccccccc\nddddddddddd\n");
@@ -225,7 +313,7 @@ TEST_F(LayoutContextTest, RightFloatNarrowsTheLine) {
     context->PlaceImage(nullptr, ImagePlacement{80, 20, 0, 0, kAlignRight, {}}, nullptr);
     Text("aaaaaaaaaaaaaa bb");
     context->Finish();
-    EXPECT_EQ(Placed(), (Strings{"@130,20", "aaaaaaaaaaaaaa @10,20", "bb@10,38"}));
+    EXPECT_EQ(Placed(), (Strings{"@130,20", "aaaaaaaaaaaaaa@10,20", "bb@10,38"}));
 }
 
 TEST_F(LayoutContextTest, MixedFontsShareTheBaseline) {

@@ -1,5 +1,6 @@
 // The command-line modes end to end: the built program loads fixture pages through the file
-// protocol, lays them out with real fonts on the offscreen platform and writes what was asked.
+// protocol, lays them out (in fixed-pitch columns for text, with real fonts on the offscreen
+// platform for pictures) and writes what was asked.
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -33,6 +34,16 @@ TEST_F(HeadlessTest, DumpTextWritesTheLaidOutLines) {
     const auto outcome = RunCorvaneProgram(With({"--dump-text", pages.File("page.html")}));
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
     EXPECT_EQ(outcome.out, "Head\n\nPara with a link.\n\n   * one\n   * two\n\na       b\n\nend\n");
+}
+
+TEST_F(HeadlessTest, DumpTextFillsExactColumns) {
+    // 800 pixels less the margins hold 97 columns of 8 pixels: 49 one-letter words.
+    std::string words;
+    for (int i = 0; i < 60; ++i) words += "a ";
+    pages.Write("words.html", words);
+    const auto outcome = RunCorvaneProgram(With({"--dump-text", pages.File("words.html")}));
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_EQ(outcome.out.substr(0, outcome.out.find('\n')).size(), 97u) << outcome.out;
 }
 
 TEST_F(HeadlessTest, DumpSourceWritesTheBytesAsDelivered) {

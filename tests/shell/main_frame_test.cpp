@@ -6,9 +6,13 @@
 
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QStatusBar>
+#include <QWheelEvent>
 
+#include "core/request.h"
 #include "shell/application.h"
 #include "shell/browser_window.h"
 #include "shell/qt_event_loop.h"
@@ -52,6 +56,10 @@ class MainFrameTest : public ::testing::Test {
         // The combo box is its line edit's focus proxy: a real key press arrives there.
         QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
         QApplication::sendEvent(&frame.LocationBox(), &press);
+    }
+    void Press(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QKeyEvent press(QEvent::KeyPress, key, modifiers);
+        QApplication::sendEvent(target, &press);
     }
     void Click(render::Point documentPoint) {
         QWidget* viewport = frame.ViewWidget().viewport();
@@ -111,6 +119,170 @@ TEST_F(MainFrameTest, TypeAnAddressFollowALinkAndGoBack) {
     EXPECT_FALSE(frame.BackAction()->isEnabled());
     EXPECT_TRUE(frame.ForwardAction()->isEnabled());
     EXPECT_NE(window->View().DumpText().find("Go to the second."), std::string::npos);
+}
+
+// After Enter the view has the keys, so Page Down scrolls; the list's neighbours are loaded only
+// when chosen from the opened list, never by keys or the wheel in the closed field.
+TEST_F(MainFrameTest, KeysInTheClosedLocationFieldLoadNothing) {
+    Type(QString::fromStdString(pages.File("first.html")));
+    ASSERT_TRUE(WaitForLoad());
+    EXPECT_EQ(frame.focusWidget(), &frame.ViewWidget());
+    Type(QString::fromStdString(pages.File("second.html")));
+    ASSERT_TRUE(WaitForLoad());
+    ASSERT_EQ(frame.LocationBox().count(), 2);
+
+    QComboBox& box = frame.LocationBox();
+    box.setFocus();
+    for (int key : {Qt::Key_Up, Qt::Key_Down, Qt::Key_PageUp, Qt::Key_PageDown}) Press(&box, key);
+    QWheelEvent wheel(QPointF(5, 5), box.mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&box, &wheel);
+    EXPECT_FALSE(window->IsLoading());
+    loop.RunUntil([] { return false; }, 50);
+    EXPECT_TRUE(window->CurrentUrl().ends_with("second.html")) << window->CurrentUrl();
+}
+
+TEST_F(MainFrameTest, ViewKeysScrollThePage) {
+    std::string longPage;
+    for (int i = 0; i < 300; ++i) longPage += "<p>Paragraph " + std::to_string(i);
+    pages.Write("long.html", longPage);
+    Type(QString::fromStdString(pages.File("long.html")));
+    ASSERT_TRUE(WaitForLoad());
+    QScrollBar* bar = frame.ViewWidget().verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 2 * bar->pageStep());
+    QWidget* view = &frame.ViewWidget();
+    const struct {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        int expected;
+    } steps[] = {
+        {Qt::Key_PageDown, Qt::NoModifier, bar->pageStep()},
+        {Qt::Key_Space, Qt::NoModifier, 2 * bar->pageStep()},
+        {Qt::Key_Space, Qt::ShiftModifier, bar->pageStep()},
+        {Qt::Key_End, Qt::NoModifier, bar->maximum()},
+        {Qt::Key_Home, Qt::NoModifier, 0},
+        {Qt::Key_End, Qt::ControlModifier, bar->maximum()},
+        {Qt::Key_Home, Qt::ControlModifier, 0},
+    };
+    for (const auto& step : steps) {
+        Press(view, step.key, step.modifiers);
+        EXPECT_EQ(bar->value(), step.expected) << step.key;
+    }
+}
+
+// A long page shows while it arrives, and the loop keeps its turns: a callback posted during
+// the load (as input would be) runs before the page is done, and Stop ends the load.
+TEST_F(MainFrameTest, ALongPageShowsWhileLoadingAndTheWindowKeepsAnswering) {
+    std::string paragraph;
+    for (int i = 0; i < 40; ++i) paragraph += "word" + std::to_string(i) + " ";
+    std::string page;
+    while (page.size() < (3u << 20)) page += "<p>" + paragraph + "<a href=x.html>link</a>\n";
+    pages.Write("long.html", page);
+    window->OpenFile(pages.File("long.html"));
+    const auto hasText = [this] {
+        for (const render::LayoutBox& box : window->View().Layout().Display().boxes) {
+            if (box.kind == render::BoxKind::kText) return true;
+        }
+        return false;
+    };
+    ASSERT_TRUE(loop.RunUntil(hasText, 20000));
+    EXPECT_TRUE(window->IsLoading());
+
+    bool answered = false;
+    loop.Post([&] { answered = true; });
+    ASSERT_TRUE(loop.RunUntil([&] { return answered; }, 20000));
+    EXPECT_TRUE(window->IsLoading());
+    frame.StopAction()->trigger();
+    EXPECT_FALSE(window->IsLoading());
+    EXPECT_TRUE(WaitForLoad());
+}
+
+// The field shows the completed address as soon as a typed one is loaded, so a load that fails
+// still shows what was tried; "~/" is the home directory.
+TEST_F(MainFrameTest, TypedAddressIsCompletedInTheFieldAndTildeIsHome) {
+    Type(QString::fromStdString(pages.File("first.html")));
+    const QString field = frame.LocationBox().lineEdit()->text();
+    EXPECT_TRUE(field.startsWith("file:")) << field.toStdString();
+    ASSERT_TRUE(WaitForLoad());
+
+    const char* oldHome = std::getenv("HOME");
+    const std::string savedHome = oldHome ? oldHome : "";
+    setenv("HOME", pages.path().c_str(), 1);
+    Type("~/second.html");
+    setenv("HOME", savedHome.c_str(), 1);
+    ASSERT_TRUE(WaitForLoad());
+    EXPECT_EQ(frame.windowTitle(), "Corvane - Second");
+}
+
+TEST_F(MainFrameTest, DroppedFilesAndLinksOpen) {
+    const auto drop = [this](QMimeData& data) {
+        QDragEnterEvent enter(QPoint(20, 80), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(&frame, &enter);
+        ASSERT_TRUE(enter.isAccepted());
+        QDropEvent dropped(QPointF(20, 80), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&frame, &dropped);
+    };
+    QMimeData file;
+    file.setUrls({QUrl::fromLocalFile(QString::fromStdString(pages.File("second.html")))});
+    drop(file);
+    ASSERT_TRUE(WaitForLoad());
+    EXPECT_EQ(frame.windowTitle(), "Corvane - Second");
+
+    QMimeData link;
+    link.setUrls({QUrl(QString::fromStdString("file:" + pages.File("first.html")))});
+    drop(link);
+    ASSERT_TRUE(WaitForLoad());
+    EXPECT_EQ(frame.windowTitle(), "Corvane - First");
+}
+
+// Closing writes the typed list and the placement; the next window comes back as it was.
+TEST_F(MainFrameTest, PlacementBarsAndTypedListSurviveARestart) {
+    frame.Restore(application->Settings());
+    Type(QString::fromStdString(pages.File("first.html")));
+    ASSERT_TRUE(WaitForLoad());
+    const QString firstUrl = frame.LocationBox().itemText(0);
+    frame.setGeometry(30, 40, 500, 420);
+    frame.StatusBarAction()->trigger();
+    EXPECT_TRUE(frame.statusBar()->isHidden());
+    const QRect closedAt = frame.geometry();
+    frame.close();
+    const std::string ini = corvane::testing::ReadFile(application->Settings().ProfileFile());
+    EXPECT_NE(ini.find("TypedURL_1=" + firstUrl.toStdString()), std::string::npos) << ini;
+    EXPECT_NE(ini.find("StatusBar=0"), std::string::npos) << ini;
+
+    CMainFrame again;
+    again.Restore(application->Settings());
+    ASSERT_EQ(again.LocationBox().count(), 1);
+    EXPECT_EQ(again.LocationBox().itemText(0), firstUrl);
+    EXPECT_EQ(again.geometry(), closedAt);
+    EXPECT_TRUE(again.statusBar()->isHidden());
+    EXPECT_FALSE(again.StatusBarAction()->isChecked());
+    EXPECT_FALSE(again.ToolBar().isHidden());
+}
+
+// Documents no window shows are dropped, least recently shown first, once the held documents pass
+// the limit; going back to one loads it again.
+TEST_F(MainFrameTest, DocumentsPastTheLimitAreDroppedAndLoadAgain) {
+    core::CHTHostServices& host = application->Host();
+    Type(QString::fromStdString(pages.File("first.html")));
+    ASSERT_TRUE(WaitForLoad());
+    core::CHTRequest* first = window->Document().Shown();
+    Type(QString::fromStdString(pages.File("second.html")));
+    ASSERT_TRUE(WaitForLoad());
+    core::CHTRequest* second = window->Document().Shown();
+    EXPECT_NE(first->document, nullptr);  // within the limit: kept for Back
+
+    host.documentLimitBytes = 1;
+    frame.BackAction()->trigger();
+    ASSERT_TRUE(WaitForLoad());
+    EXPECT_NE(first->document, nullptr);
+    EXPECT_EQ(second->document, nullptr);  // shown by no window any more
+    frame.ForwardAction()->trigger();
+    ASSERT_TRUE(WaitForLoad());
+    EXPECT_EQ(frame.windowTitle(), "Corvane - Second");
+    EXPECT_NE(window->View().DumpText().find("Arrived."), std::string::npos);
+    EXPECT_EQ(first->document, nullptr);
 }
 
 // A window whose downloads still run stays open when asked to close, and closes when allowed.

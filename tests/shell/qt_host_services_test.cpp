@@ -26,5 +26,22 @@ TEST(QtHostServices, StatusAndProgressAreBounded) {
     }
 }
 
+// Qt reads the patterns from the description's parentheses, separated by blanks: "(*.htm;*.html)"
+// matched nothing, and "*.*" would leave out names without a dot.
+TEST(QtText, FileDialogFiltersAsQtReadsThem) {
+    const struct {
+        const char* filter;
+        const char* qt;
+    } cases[] = {
+        {"HTML Files (*.htm;*.html)|*.htm;*.html|All Files (*.*)|*.*||",
+         "HTML Files (*.htm *.html);;All Files (*)"},
+        {"text/plain Files (*.txt)|*.txt|All Files (*.*)|*.*||",
+         "text/plain Files (*.txt);;All Files (*)"},
+        {"Pictures|*.gif; *.jpg", "Pictures (*.gif *.jpg)"},
+        {"", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ToQtFilter(c.filter), c.qt) << c.filter;
+}
+
 }  // namespace
 }  // namespace corvane::shell
