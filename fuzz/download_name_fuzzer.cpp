@@ -18,6 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (c == '/' || byte < 0x20 || byte == 0x7F) std::abort();
     }
     std::string_view extension = corvane::core::DownloadNameExtension(name);
-    if (!extension.empty() && name.substr(name.size() - extension.size()) != extension) std::abort();
+    if (!extension.empty() && name.substr(name.size() - extension.size()) != extension)
+        std::abort();
     return 0;
 }

@@ -166,7 +166,12 @@ void CDocumentPainter::PaintImage(const LayoutBox& box) {
     }
     if (inner.IsEmpty()) return;
     if (decoded) {
-        surface_.DrawBitmap(info.bitmap, inner);
+        // Only the rows ready so far, at their share of the box.
+        Rect rows = inner;
+        if (info.naturalHeight > info.bitmap.height && info.naturalHeight > 0)
+            rows.bottom = rows.top + static_cast<int>(static_cast<std::int64_t>(inner.Height()) *
+                                                      info.bitmap.height / info.naturalHeight);
+        surface_.DrawBitmap(info.bitmap, rows);
         return;
     }
     PaintIcon(Rect{inner.left, inner.top, inner.left + kIconSide, inner.top + kIconSide},

@@ -29,8 +29,11 @@ enum class ImageState { kLoading, kFailed, kDecoded };
 // What painting needs to know of an image element.
 struct ImageInfo {
     ImageState state = ImageState::kLoading;
-    SurfaceBitmap bitmap;  // when decoded
+    SurfaceBitmap bitmap;  // when decoded: the rows ready so far
     int border = 0;
+    // 0 until the image's size is known; layout then reserves it.
+    int naturalWidth = 0;
+    int naturalHeight = 0;
 };
 
 // What painting asks of the document behind the boxes.

@@ -54,8 +54,8 @@ class SurfaceFont {
     }
 };
 
-// A decoded picture: rows top-down, one colour per pixel; mask bytes non-zero mark transparent
-// pixels (an empty mask means opaque).
+// A decoded picture: rows top-down, one colour per pixel; a mask byte per pixel gives its
+// transparency, 0 opaque to 255 invisible (an empty mask means opaque).
 struct SurfaceBitmap {
     int width = 0;
     int height = 0;
@@ -87,7 +87,7 @@ class DrawingSurface {
     virtual void DrawRect(const Rect& rect, Color color) = 0;
     virtual void FillRect(const Rect& rect, Color color) = 0;
     virtual void FillEllipse(const Rect& rect, Color color) = 0;
-    // Copies the bitmap into dest, stretched when the sizes differ; masked pixels are skipped.
+    // Copies the bitmap into dest, stretched when the sizes differ, blended through the mask.
     virtual void DrawBitmap(const SurfaceBitmap& bitmap, const Rect& dest) = 0;
 };
 

@@ -133,12 +133,19 @@ void CFlowLayout::LayoutElement(const html::CHTMLElement& element) {
         case html::kElementImage: {
             const auto& image = static_cast<const html::CHTMLImage&>(element);
             ImagePlacement placement;
-            // The placeholder's frame holds the icon and the ALT text with a gap on each side.
-            const int frames = std::clamp(image.border, image.alt.empty() ? 0 : 1, kMaxFrames);
-            placement.width = kPlaceholderSide + 2 * frames;
-            placement.height = kPlaceholderSide + 2 * frames;
-            if (!image.alt.empty())
-                placement.width += fonts_.FontFor(0).TextWidth(image.alt) + 2 * kImageAltGap;
+            const ImageInfo info = ImageOf(&element);
+            if (info.naturalWidth > 0) {
+                // Stretched to WIDTH and HEIGHT where they are given.
+                placement.width = image.width > 0 ? image.width : info.naturalWidth;
+                placement.height = image.height > 0 ? image.height : info.naturalHeight;
+            } else {
+                // The placeholder's frame holds the icon and the ALT text with a gap on each side.
+                const int frames = std::clamp(image.border, image.alt.empty() ? 0 : 1, kMaxFrames);
+                placement.width = kPlaceholderSide + 2 * frames;
+                placement.height = kPlaceholderSide + 2 * frames;
+                if (!image.alt.empty())
+                    placement.width += fonts_.FontFor(0).TextWidth(image.alt) + 2 * kImageAltGap;
+            }
             placement.hspace = image.hspace;
             placement.vspace = image.vspace;
             placement.alignment = image.alignment;
@@ -214,11 +221,9 @@ bool CFlowLayout::IsMap(const html::CHTMLElement* image) const {
 }
 
 ImageInfo CFlowLayout::ImageOf(const html::CHTMLElement* image) const {
-    ImageInfo info;
+    ImageInfo info = images ? images(image) : ImageInfo{};
     if (image && image->type == html::kElementImage)
         info.border = static_cast<const html::CHTMLImage*>(image)->border;
-    // Decoding arrives with the image convertors; until then every image shows its placeholder.
-    info.state = ImageState::kLoading;
     return info;
 }
 

@@ -6,6 +6,7 @@
 // Layout continues from the last element placed while the document is still arriving; a width
 // or font change starts again from the first element. Each element is laid out once per pass.
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -58,6 +59,8 @@ class CFlowLayout {
     bool IsVisited(const html::CHTMLElement* anchor) const;
     bool IsMap(const html::CHTMLElement* image) const;
     ImageInfo ImageOf(const html::CHTMLElement* image) const;
+    // Where images come from; without it every image shows its loading placeholder.
+    std::function<ImageInfo(const html::CHTMLElement* image)> images;
     // Document colours over the user's when the user allows it.
     ColorScheme Colors(const ColorScheme& user, bool useDocumentColors) const;
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "html/document.h"
 #include "render/text_dump.h"
 
 namespace corvane::render {
@@ -126,6 +127,14 @@ void CHTMLView::Paint(DrawingSurface& surface, const Rect& area) {
     queries.isVisited = [this](const html::CHTMLElement* a) { return layout_.IsVisited(a); };
     queries.imageInfo = [this](const html::CHTMLElement* i) { return layout_.ImageOf(i); };
     queries.pressedAnchor = pressed_;
+    // The document's background picture, tiled once it is complete.
+    ImageInfo background;
+    if (const html::CHTML* document = layout_.Document(); document && document->background) {
+        background = layout_.ImageOf(document->background.get());
+        if (background.state == ImageState::kDecoded &&
+            background.bitmap.height == background.naturalHeight)
+            queries.backgroundImage = &background.bitmap;
+    }
     CDocumentPainter painter(surface, colors, queries, fonts_.FontFor(0));
     painter.PaintBackground(area);
     painter.PaintBoxes(layout_.Display(), area);
@@ -230,8 +239,12 @@ void CHTMLView::LeftButtonUp(Point point) {
     selecting_ = false;
     const html::CHTMLElement* anchor = pressed_;
     pressed_ = nullptr;
+    if (anchor) RepaintAnchor(anchor);
+    if (const html::CHTMLElement* image = IconSquareAt(point); image && onLoadImage) {
+        onLoadImage(image);
+        return;
+    }
     if (!anchor) return;
-    RepaintAnchor(anchor);
     LinkRequest request;
     request.url = layout_.LinkUrl(anchor);
     request.base = base_.empty() ? url_ : base_;
@@ -244,6 +257,18 @@ void CHTMLView::LeftButtonUp(Point point) {
         request.method = 1;
     }
     if (onFollowLink) onFollowLink(request);
+}
+
+const html::CHTMLElement* CHTMLView::IconSquareAt(Point point) const {
+    constexpr int kIconStrip = 33;
+    for (const LayoutBox& box : layout_.Display().boxes) {
+        if (box.kind != BoxKind::kImage || !box.rect.Contains(point)) continue;
+        const ImageInfo info = layout_.ImageOf(box.element);
+        if (info.state == ImageState::kDecoded) return nullptr;
+        const int left = box.rect.left + box.spaceX + info.border;
+        return point.x < left + kIconStrip && point.x >= left ? box.element : nullptr;
+    }
+    return nullptr;
 }
 
 std::string CHTMLView::DumpText() const {

@@ -78,6 +78,7 @@ class CHTMLView {
 
     void OnSize(int clientWidth, int clientHeight);
     void OnRelayout();
+    void RepaintAll() { window_.Repaint(Rect{}); }
     void Paint(DrawingSurface& surface, const Rect& area);
 
     void MouseMove(Point point);
@@ -87,6 +88,8 @@ class CHTMLView {
     void LeftButtonUp(Point point);
 
     std::function<void(const LinkRequest&)> onFollowLink;
+    // A click on the icon square of an image not shown yet asks for that one image.
+    std::function<void(const html::CHTMLElement* image)> onLoadImage;
     std::function<void()> onLayoutBehind;
     // How long one Update or relayout may lay out; a window sets a small one to stay responsive.
     std::uint32_t layoutBudgetMs = CFlowLayout::kNoBudget;
@@ -95,6 +98,10 @@ class CHTMLView {
     std::function<void()> beforeUse;
 
     const CFlowLayout& Layout() const { return layout_; }
+    // Where the document's images come from (decoded rows, natural sizes, failures).
+    void SetImageSource(std::function<ImageInfo(const html::CHTMLElement* image)> source) {
+        layout_.images = std::move(source);
+    }
     std::string DumpText() const;
     // The same text a line at a time, for documents too long to hold twice.
     void WriteText(const TextSink& sink) const;
@@ -104,6 +111,9 @@ class CHTMLView {
     // hit testing see only the line still open; nullptr ends it.
     void StreamTextTo(CTextStream* stream) { textStream_ = stream; }
     const html::CHTMLElement* HitTest(Point point, const LayoutBox** boxOut = nullptr) const;
+    // The image whose icon square (the strip at the left of its box, inside the border) holds
+    // the point while the image is not shown yet; null otherwise.
+    const html::CHTMLElement* IconSquareAt(Point point) const;
     // The status text for a point: the link's URL, with "?x,y" on an ISMAP image.
     std::string LinkTextAt(Point point) const;
     int LayoutCount() const { return layoutCount_; }

@@ -4,6 +4,7 @@
 #include "config/settings_paths.h"
 #include "html/text_convertor.h"
 #include "platform/file_services.h"
+#include "images/image_convertor.h"
 #include "protocols/file_protocol.h"
 #include "render/view_settings.h"
 #include "shell/browser_window.h"
@@ -30,6 +31,7 @@ void RegisterClasses() {
     static const bool registered = [] {
         protocols::RegisterFileProtocol();
         html::RegisterTextConvertors();
+        images::RegisterImageConvertors();
         html::TextConvertorServices services;
         services.window = &CBrowserWindow::HostFor;
         services.visited = &gVisited;

@@ -30,6 +30,10 @@ class BrowserSession {
     // Starts another window that takes over this one's Back/Forward list and shows the current
     // document. False when it could not be started (the user has been told).
     virtual bool NewWindow() = 0;
+    // Load Images, and the "Auto Load Images" setting.
+    virtual void LoadImages() {}
+    virtual bool AutoLoadsImages() const { return false; }
+    virtual void SetAutoLoadImages(bool) {}
 
     virtual bool CanGoBack() const = 0;
     virtual bool CanGoForward() const = 0;

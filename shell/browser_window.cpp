@@ -7,8 +7,10 @@
 #include "config/command_line.h"
 #include "core/address.h"
 #include "core/request.h"
+#include "html/document.h"
 #include "html/text_convertor.h"
 #include "shell/new_window.h"
+#include "images/image_bitmap.h"
 
 namespace corvane::shell {
 namespace {
@@ -44,9 +46,16 @@ std::string TypedLocalFileUrl(std::string_view text) {
 CBrowserWindow::CBrowserWindow(CApplication& application, render::CHTMLView& view)
     : application_(application), view_(view) {
     document_ = std::make_unique<core::COvalonDoc>(application.Host(), this);
+    images_ = std::make_unique<render::CImageLoads>(application.Host(), document_.get());
+    view_.SetImageSource(
+        [this](const html::CHTMLElement* image) { return images_->InfoOf(image); });
     Windows().push_back(this);
     view_.beforeUse = [this] { Revalidate(); };
     view_.onFollowLink = [this](const render::LinkRequest& link) { FollowLink(link); };
+    view_.onLoadImage = [this](const html::CHTMLElement* image) {
+        images_->StartOne(image);
+        StartTicking();
+    };
     view_.layoutBudgetMs = kLayoutBudgetMs;
     view_.onLayoutBehind = [this] { StartTicking(); };
 }
@@ -55,12 +64,15 @@ CBrowserWindow::~CBrowserWindow() {
     if (ticker_ != 0) application_.Loop().StopTimer(ticker_);
     view_.beforeUse = nullptr;
     view_.onFollowLink = nullptr;
+    view_.onLoadImage = nullptr;
     view_.onLayoutBehind = nullptr;
     view_.layoutBudgetMs = render::CFlowLayout::kNoBudget;
     // The document's end detaches the view; nobody is told any more.
     onChanged = nullptr;
     onRememberTyped = nullptr;
     document_.reset();
+    view_.SetImageSource(nullptr);
+    images_.reset();
     view_.SetDocument(nullptr, "", "");
     std::erase(Windows(), this);
 }
@@ -77,8 +89,45 @@ void CBrowserWindow::Attach(core::CHTRequest* request) {
     attachedGeneration_ = request ? request->documentGeneration : 0;
     attachedHtml_ = HtmlOf(request ? request->document.get() : nullptr);
     const std::string url = request ? request->canonicalUrl : std::string();
+    imagePage_.reset();
+    if (request && request->document &&
+        request->document->IsKindOf(&images::CImageBitmap::kRuntimeClass)) {
+        // An address that is itself an image shows a page holding just that image.
+        imagePage_ = std::make_unique<html::CHTML>(url);
+        auto* image = imagePage_->AddElement<html::CHTMLImage>();
+        image->url = url;
+        imagePage_->images.push_back(image);
+        attachedHtml_ = imagePage_.get();
+    }
     const std::string base = attachedHtml_ && attachedHtml_->base ? *attachedHtml_->base : url;
+    images_->Clear();
+    if (attachedHtml_) images_->AddAll(*attachedHtml_, AutoLoadImages());
     view_.SetDocument(attachedHtml_, url, base);
+}
+
+bool CBrowserWindow::AutoLoadImages() const {
+    return application_.Settings().Display().autoLoadImages != 0;
+}
+
+void CBrowserWindow::RequestImage(html::CHTMLImage& image) {
+    images_->Add(image, AutoLoadImages());
+    StartTicking();
+}
+
+void CBrowserWindow::SetAutoLoadImages(bool on) {
+    config::DisplaySettings display = application_.Settings().Display();
+    display.autoLoadImages = on ? 1 : 0;
+    (void)application_.Settings().SaveDisplay(display);
+    Changed();
+}
+
+void CBrowserWindow::StopImages() {
+    images_->StopAll();
+}
+
+void CBrowserWindow::LoadImages() {
+    images_->StartAll();
+    StartTicking();
 }
 
 void CBrowserWindow::Revalidate() {
@@ -247,9 +296,20 @@ void CBrowserWindow::TickEvery(std::uint32_t intervalMs) {
 
 void CBrowserWindow::Tick() {
     view_.Update();
+    switch (images_->Changes()) {
+        case render::CImageLoads::Change::kSizes:
+            view_.OnRelayout();
+            break;
+        case render::CImageLoads::Change::kRows:
+            view_.Update();
+            view_.RepaintAll();
+            break;
+        case render::CImageLoads::Change::kNone:
+            break;
+    }
     const bool caughtUp = view_.LayoutCaughtUp();
     TickEvery(caughtUp ? kTickMs : kCatchUpTickMs);
-    if (IsLoading() || !caughtUp) return;
+    if (IsLoading() || !caughtUp || images_->Busy()) return;
     view_.Finish();
     application_.Loop().StopTimer(ticker_);
     ticker_ = 0;

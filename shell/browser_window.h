@@ -17,6 +17,7 @@
 #include "html/builder_services.h"
 #include "platform/event_loop.h"
 #include "render/html_view.h"
+#include "render/image_loads.h"
 #include "shell/application.h"
 #include "shell/browser_session.h"
 
@@ -50,12 +51,14 @@ class CBrowserWindow : public core::IDocumentView,
     void SetLocationText(std::string_view url, bool remember) override;
     void RebuildHistoryMenu() override { Changed(); }
     void RepaintAndScrollTo(std::string_view anchor) override;
-    void StopImages() override {}
-    void LoadImages() override {}
+    void StopImages() override;
+    // Also BrowserSession's Load Images.
+    void LoadImages() override;
 
     // html::DocumentHost
     void ShowTitle(std::string_view title) override;
     void RepaintBackground() override { Revalidate(); }
+    void RequestImage(html::CHTMLImage& image) override;
 
     // BrowserSession
     void OpenTyped(const std::string& text) override;
@@ -67,6 +70,8 @@ class CBrowserWindow : public core::IDocumentView,
     void Stop() override;
     void GoToHistoryEntry(int n) override;
     bool NewWindow() override;
+    bool AutoLoadsImages() const override { return AutoLoadImages(); }
+    void SetAutoLoadImages(bool on) override;
     bool CanGoBack() const override { return document_->CanGoBack(); }
     bool CanGoForward() const override { return document_->CanGoForward(); }
     bool IsLoading() const override { return document_->LoadTask() != nullptr; }
@@ -77,7 +82,7 @@ class CBrowserWindow : public core::IDocumentView,
     std::vector<store::HistoryMenuItem> HistoryItems() const override;
     std::vector<std::string> HistoryList() const override;
 
-    // No load runs and what it delivered is laid out.
+    // No load runs (of the page or its images) and what it delivered is laid out.
     bool IsSettled() const { return !IsLoading() && ticker_ == 0; }
     // Loads an address as typed (completed, remembered).
     void Load(const std::string& text);
@@ -94,15 +99,18 @@ class CBrowserWindow : public core::IDocumentView,
     void Revalidate();
     void Changed();
     void StartTicking();
+    bool AutoLoadImages() const;
     void TickEvery(std::uint32_t intervalMs);
     void FollowLink(const render::LinkRequest& link);
 
     CApplication& application_;
     render::CHTMLView& view_;
     std::unique_ptr<core::COvalonDoc> document_;
+    std::unique_ptr<render::CImageLoads> images_;
     core::CHTRequest* shown_ = nullptr;
     std::uint64_t attachedGeneration_ = 0;
     const html::CHTML* attachedHtml_ = nullptr;
+    std::unique_ptr<html::CHTML> imagePage_;  // when the request on show is an image
     std::string title_;
     std::string location_;
     std::string locationText_;

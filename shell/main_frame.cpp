@@ -166,6 +166,13 @@ void CMainFrame::CreateActions() {
         if (session_) session_->Stop();
     });
     stop_->setShortcut(QKeySequence(Qt::Key_Escape));
+    loadImages_ = make(s->standardIcon(QStyle::SP_FileDialogContentsView), "&Load Images", [this] {
+        if (session_) session_->LoadImages();
+    });
+    autoLoadImages_ = make(QIcon(), "&Auto Load Images", [this](bool checked) {
+        if (session_) session_->SetAutoLoadImages(checked);
+    });
+    autoLoadImages_->setCheckable(true);
     focusLocation_ = make(QIcon(), "Go to the Location Field", [this] { FocusLocation(); });
     focusLocation_->setShortcuts({QKeySequence("Ctrl+L"), QKeySequence(Qt::Key_F6)});
     addAction(focusLocation_);
@@ -186,10 +193,13 @@ void CMainFrame::CreateMenus() {
     file->addAction(exit_);
     QMenu* view = menuBar()->addMenu("&View");
     view->addAction(reload_);
+    view->addAction(loadImages_);
     view->addSeparator();
     view->addAction(showToolBar_);
     view->addAction(showLocationBar_);
     view->addAction(showStatusBar_);
+    QMenu* options = menuBar()->addMenu("&Options");
+    options->addAction(autoLoadImages_);
     go_ = menuBar()->addMenu("&Go");
     go_->addAction(back_);
     go_->addAction(forward_);
@@ -242,6 +252,7 @@ void CMainFrame::CreateToolBar() {
     toolBar_->addAction(forward_);
     toolBar_->addAction(home_);
     toolBar_->addAction(reload_);
+    toolBar_->addAction(loadImages_);
     toolBar_->addSeparator();
     toolBar_->addAction(stop_);
     // Closed from its own context menu, the bar's menu item follows.
@@ -442,6 +453,8 @@ void CMainFrame::UpdateFromSession() {
     stop_->setEnabled(has && session_->IsLoading());
     reload_->setEnabled(has && session_->HasDocument());
     home_->setEnabled(has);
+    loadImages_->setEnabled(has && session_->HasDocument());
+    autoLoadImages_->setChecked(has && session_->AutoLoadsImages());
     if (has) {
         // The address being shown or, after a typed one failed, the one that was tried.
         const QString url = FromUtf8(session_->LocationText());

@@ -39,6 +39,8 @@ class CMainFrame : public QMainWindow {
     QAction* BackAction() const { return back_; }
     QAction* ForwardAction() const { return forward_; }
     QAction* StopAction() const { return stop_; }
+    QAction* LoadImagesAction() const { return loadImages_; }
+    QAction* AutoLoadImagesAction() const { return autoLoadImages_; }
     QAction* ToolBarAction() const { return showToolBar_; }
     QAction* LocationBarAction() const { return showLocationBar_; }
     QAction* StatusBarAction() const { return showStatusBar_; }
@@ -105,6 +107,8 @@ class CMainFrame : public QMainWindow {
     QAction* home_ = nullptr;
     QAction* reload_ = nullptr;
     QAction* stop_ = nullptr;
+    QAction* loadImages_ = nullptr;
+    QAction* autoLoadImages_ = nullptr;
     QAction* focusLocation_ = nullptr;
     QAction* showToolBar_ = nullptr;
     QAction* showLocationBar_ = nullptr;

@@ -172,7 +172,7 @@ void QtDrawingSurface::DrawBitmap(const render::SurfaceBitmap& bitmap, const ren
         for (int column = 0; column < bitmap.width; ++column) {
             const size_t index = static_cast<size_t>(row) * bitmap.width + column;
             const render::Color color = bitmap.pixels[index];
-            const int alpha = masked && bitmap.mask[index] ? 0 : 255;
+            const int alpha = masked ? 255 - bitmap.mask[index] : 255;
             line[column] =
                 qRgba(render::RedOf(color), render::GreenOf(color), render::BlueOf(color), alpha);
         }

@@ -232,3 +232,39 @@ TEST_F(HtmlViewTest, ScrollsToTheFragmentsAnchor) {
 
 }  // namespace
 }  // namespace corvane::render
+
+namespace corvane::render {
+namespace {
+
+// Images as the window's loads describe them: a known size reserves its box (stretched to WIDTH
+// and HEIGHT where given); a click on the icon square of one not shown yet asks for it.
+TEST_F(HtmlViewTest, ImagesTakeTheirSizeAndLoadFromTheirIconSquare) {
+    ImageInfo sized;
+    sized.naturalWidth = 120;
+    sized.naturalHeight = 70;
+    view.SetImageSource([&](const html::CHTMLElement*) { return sized; });
+    Show("<img src=a.gif><img src=b.gif width=30>");
+    std::vector<Rect> boxes;
+    for (const LayoutBox& box : view.Layout().Display().boxes)
+        if (box.kind == BoxKind::kImage) boxes.push_back(box.rect);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].Width(), 120);
+    EXPECT_EQ(boxes[0].Height(), 70);
+    EXPECT_EQ(boxes[1].Width(), 30);
+    EXPECT_EQ(boxes[1].Height(), 70);
+
+    std::vector<const html::CHTMLElement*> asked;
+    view.onLoadImage = [&](const html::CHTMLElement* image) { asked.push_back(image); };
+    const Point inSquare{boxes[0].left + 5, boxes[0].top + 5};
+    const Point pastSquare{boxes[0].left + 40, boxes[0].top + 5};
+    view.LeftButtonUp(inSquare);
+    view.LeftButtonUp(pastSquare);
+    EXPECT_EQ(asked.size(), 1u);
+    sized.state = ImageState::kDecoded;
+    view.LeftButtonUp(inSquare);
+    EXPECT_EQ(asked.size(), 1u);
+    view.SetImageSource(nullptr);
+}
+
+}  // namespace
+}  // namespace corvane::render

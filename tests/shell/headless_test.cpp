@@ -9,6 +9,7 @@
 #include <QImage>
 #include <algorithm>
 
+#include "tests/images/image_fixtures.h"
 #include "tests/shell/run_program.h"
 #include "tests/support/scratch_directory.h"
 
@@ -103,6 +104,34 @@ TEST_F(HeadlessTest, AScreenshotThatCannotBeWrittenFailsAndLeavesNothing) {
     EXPECT_EQ(outcome.exitCode, 1);
     EXPECT_NE(outcome.err.find("cannot write " + file), std::string::npos) << outcome.err;
     EXPECT_EQ(pages.Names(), before);
+}
+
+int CountPixels(const QImage& image, QRgb colour) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) count += image.pixel(x, y) == colour;
+    return count;
+}
+
+// A 4 x 2 red GIF with a transparent blue column, inline and stretched, and alone in its window.
+TEST_F(HeadlessTest, ImagesAreDrawnStretchedThroughTheirMask) {
+    using images::testing::Frame;
+    auto frame = Frame(4, 2, {0, 0, 0, 1, 0, 0, 0, 1});
+    frame.transparentIndex = 1;
+    const auto gif = images::testing::WriteGif(4, 2, {0xFF0000, 0x0000FF}, {frame});
+    pages.Write("red.gif", std::string(gif.begin(), gif.end()));
+    pages.Write("images.html",
+                "<body bgcolor=white><img src=red.gif width=40 height=20><img src=none.gif>");
+    for (const auto& [page, red] :
+         std::vector<std::pair<std::string, int>>{{"images.html", 30 * 20}, {"red.gif", 3 * 2}}) {
+        const std::string file = pages.File("shot.png");
+        const auto outcome = RunCorvaneProgram(
+            With({"--screenshot", file, "--width", "200", "--height", "100", pages.File(page)}));
+        ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
+        QImage image(QString::fromStdString(file));
+        EXPECT_EQ(CountPixels(image, qRgb(255, 0, 0)), red) << page;
+        EXPECT_EQ(CountPixels(image, qRgb(0, 0, 255)), 0) << page;
+    }
 }
 
 TEST_F(HeadlessTest, WithoutADisplayTheWindowIsNotTried) {

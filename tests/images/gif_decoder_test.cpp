@@ -1,0 +1,230 @@
+#include "images/gif_decoder.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/images/image_fixtures.h"
+
+namespace corvane::images {
+namespace {
+
+using testing::Bytes;
+using testing::Decode;
+using testing::Frame;
+using testing::GifFrame;
+using testing::ReadFixture;
+using testing::Rgb;
+using testing::With;
+using testing::WriteGif;
+
+const std::vector<std::uint32_t> kFour = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF};
+const std::uint32_t kRed = MakePixel(255, 0, 0);
+const std::uint32_t kGreen = MakePixel(0, 255, 0);
+const std::uint32_t kBlue = MakePixel(0, 0, 255);
+
+Bytes TwoByTwo() {
+    return WriteGif(2, 2, kFour, {Frame(2, 2, {0, 1, 2, 3})});
+}
+
+TEST(GifDecoder, SignatureVersions) {
+    for (const auto& [version, accepted] :
+         std::vector<std::pair<std::string, bool>>{{"87a", true}, {"89a", true}, {"88a", false}}) {
+        Bytes gif = TwoByTwo();
+        std::copy(version.begin(), version.end(), gif.begin() + 3);
+        EXPECT_EQ(Decode<GifDecoder>(gif).status,
+                  accepted ? DecodeStatus::kDone : DecodeStatus::kFailed)
+            << version;
+    }
+    // Refused as soon as the signature is there, before anything else arrives.
+    CImageBitmap bitmap;
+    GifDecoder decoder(bitmap);
+    EXPECT_EQ(decoder.Feed(reinterpret_cast<const std::uint8_t*>("GIF88a"), 6),
+              DecodeStatus::kFailed);
+}
+
+TEST(GifDecoder, PixelsAndSizeInEveryPieceSize) {
+    const Bytes gif = TwoByTwo();
+    for (std::size_t piece = 1; piece <= gif.size(); ++piece) {
+        auto decoded = Decode<GifDecoder>(gif, piece);
+        ASSERT_EQ(decoded.status, DecodeStatus::kDone) << piece;
+        const CImageBitmap& bitmap = *decoded.bitmap;
+        ASSERT_EQ(bitmap.width, 2);
+        ASSERT_EQ(bitmap.height, 2);
+        EXPECT_EQ(bitmap.Row(0)[0], kRed);
+        EXPECT_EQ(bitmap.Row(0)[1], kGreen);
+        EXPECT_EQ(bitmap.Row(1)[0], kBlue);
+        EXPECT_EQ(bitmap.Row(1)[1], MakePixel(255, 255, 255));
+        EXPECT_EQ(bitmap.rowsReady, 2);
+        EXPECT_TRUE(bitmap.mask.empty());
+    }
+}
+
+TEST(GifDecoder, InterlacedPassOrder) {
+    // One pixel per row; each stream row carries its own index, so the bitmap shows where it went.
+    std::vector<std::uint32_t> table;
+    std::vector<int> pixels;
+    for (int i = 0; i < 16; ++i) {
+        table.push_back(static_cast<std::uint32_t>(i));
+        pixels.push_back(i);
+    }
+    const Bytes gif = WriteGif(
+        1, 16, table, {With(Frame(1, 16, pixels), [](GifFrame& f) { f.interlaced = true; })});
+    auto decoded = Decode<GifDecoder>(gif);
+    ASSERT_EQ(decoded.status, DecodeStatus::kDone);
+    const int expectedRows[16] = {0, 8, 4, 12, 2, 6, 10, 14, 1, 3, 5, 7, 9, 11, 13, 15};
+    for (int stream = 0; stream < 16; ++stream)
+        EXPECT_EQ(Rgb(*decoded.bitmap, 0, expectedRows[stream]), MakePixel(0, 0, stream)) << stream;
+    EXPECT_EQ(decoded.bitmap->passCount, 4);
+}
+
+TEST(GifDecoder, InterlacedImageShowsAfterFirstPass) {
+    const Bytes gif = ReadFixture("interlaced.gif");
+    CImageBitmap bitmap;
+    GifDecoder decoder(bitmap);
+    std::size_t at = 0;
+    while (bitmap.passCount == 0 && at < gif.size())
+        ASSERT_EQ(decoder.Feed(&gif[at++], 1), DecodeStatus::kMore);
+    EXPECT_EQ(bitmap.rowsReady, bitmap.height);
+    EXPECT_LT(at, gif.size() / 2);
+}
+
+TEST(GifDecoder, NonInterlacedShowsNothingUntilItsDataEnds) {
+    const Bytes gif = ReadFixture("banner.gif");
+    CImageBitmap bitmap;
+    GifDecoder decoder(bitmap);
+    ASSERT_EQ(decoder.Feed(gif.data(), gif.size() - 3), DecodeStatus::kMore);
+    EXPECT_EQ(bitmap.rowsReady, 0);
+    EXPECT_EQ(decoder.End(), DecodeStatus::kFailed);  // cut short: the rows stay visible
+    EXPECT_EQ(bitmap.rowsReady, bitmap.height);
+}
+
+TEST(GifDecoder, KwKwKCode) {
+    // 3 x 1, four colours, minimum code size 2: clear, 0, 6 (the next free code), end.
+    Bytes gif{'G', 'I', 'F', '8', '9', 'a', 3, 0, 1, 0, 0x81, 0, 0};
+    testing::PutTable(gif, kFour);
+    gif.insert(gif.end(), {0x2C, 0, 0, 0, 0, 3, 0, 1, 0, 0, 2, 2, 0x84, 0x0B, 0, 0x3B});
+    auto decoded = Decode<GifDecoder>(gif);
+    ASSERT_EQ(decoded.status, DecodeStatus::kDone);
+    for (int x = 0; x < 3; ++x) EXPECT_EQ(decoded.bitmap->Row(0)[x], kRed);
+}
+
+TEST(GifDecoder, TransparentIndexLeavesPixelsToTheMask) {
+    std::vector<std::uint32_t> table(8, 0x808080);
+    const Bytes gif = WriteGif(
+        3, 1, table, {With(Frame(3, 1, {5, 1, 5}), [](GifFrame& f) { f.transparentIndex = 5; })});
+    auto decoded = Decode<GifDecoder>(gif);
+    ASSERT_EQ(decoded.status, DecodeStatus::kDone);
+    ASSERT_EQ(decoded.bitmap->mask.size(), 3u);
+    EXPECT_EQ(decoded.bitmap->mask, (std::vector<std::uint8_t>{kInvisible, 0, kInvisible}));
+}
+
+TEST(GifDecoder, ExtensionsAreSkipped) {
+    const Bytes extensions = {0x21, 0xFE, 3,   'a', 'b', 'c', 0,  // comment
+                              0x21, 0xFF, 11,  'N', 'E', 'T', 'S', 'C', 'A', 'P',
+                              'E',  '2',  '.', '0', 3,   1,   0,   0,   0,  // application
+                              0x21, 0x01, 12,  0,   0,   0,   0,   0,   0,   0,
+                              0,    0,    0,   0,   0,   1,   'x', 0};
+    const Bytes gif = WriteGif(2, 1, kFour, {Frame(2, 1, {2, 1})}, extensions);
+    auto decoded = Decode<GifDecoder>(gif);
+    ASSERT_EQ(decoded.status, DecodeStatus::kDone);
+    EXPECT_EQ(decoded.bitmap->Row(0)[0], kBlue);
+}
+
+TEST(GifDecoder, TwoColourTableWithMinimumCodeSizeTwo) {
+    const Bytes gif = WriteGif(4, 1, {0x000000, 0xFFFFFF}, {Frame(4, 1, {1, 0, 0, 1})});
+    auto decoded = Decode<GifDecoder>(gif);
+    ASSERT_EQ(decoded.status, DecodeStatus::kDone);
+    EXPECT_EQ(decoded.bitmap->Row(0)[0], MakePixel(255, 255, 255));
+    EXPECT_EQ(decoded.bitmap->Row(0)[1], MakePixel(0, 0, 0));
+}
+
+TEST(GifDecoder, StructuralErrorsFail) {
+    const Bytes good = TwoByTwo();
+    struct Case {
+        const char* name;
+        std::size_t offset;
+        std::uint8_t value;
+    };
+    const std::size_t descriptor = 13 + 12;
+    for (const Case& c :
+         {Case{"block type", descriptor, 0x2D}, Case{"minimum code size 1", descriptor + 10, 1},
+          Case{"minimum code size 9", descriptor + 10, 9}}) {
+        Bytes gif = good;
+        gif[c.offset] = c.value;
+        EXPECT_EQ(Decode<GifDecoder>(gif).status, DecodeStatus::kFailed) << c.name;
+    }
+}
+
+TEST(GifDecoder, PixelOutsideTheColourTableFails) {
+    // A two-colour table still codes with minimum size 2, so index 3 can be written.
+    const Bytes gif = WriteGif(2, 1, {0x000000, 0xFFFFFF}, {Frame(2, 1, {1, 3})});
+    EXPECT_EQ(Decode<GifDecoder>(gif).status, DecodeStatus::kFailed);
+}
+
+TEST(GifDecoder, HugeScreenFailsWithoutAllocating) {
+    Bytes gif{'G', 'I', 'F', '8', '9', 'a', 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0};
+    auto decoded = Decode<GifDecoder>(gif);
+    EXPECT_EQ(decoded.status, DecodeStatus::kFailed);
+    EXPECT_FALSE(decoded.bitmap->IsAllocated());
+    // 32767 a side is fine alone, but not with more than 64 M pixels.
+    EXPECT_FALSE(CImageBitmap().SetSize(32767, 32767));
+    EXPECT_FALSE(CImageBitmap().SetSize(32768, 1));
+    EXPECT_TRUE(CImageBitmap().SetSize(32767, 2048));
+}
+
+TEST(GifDecoder, FramesOutsideTheScreenAreClipped) {
+    // A 2 x 2 frame hanging over the bottom-right corner of a 3 x 3 screen, then one entirely
+    // outside it.
+    const Bytes gif =
+        WriteGif(3, 3, kFour,
+                 {Frame(3, 3, std::vector<int>(9, 0)), Frame(2, 2, {1, 1, 1, 1}, 2, 2),
+                  Frame(2, 2, {2, 2, 2, 2}, 900, 900)});
+    auto decoded = Decode<GifDecoder>(gif);
+    ASSERT_EQ(decoded.status, DecodeStatus::kDone);
+    EXPECT_EQ(decoded.bitmap->Row(2)[2], kGreen);
+    EXPECT_EQ(decoded.bitmap->Row(1)[1], kRed);
+}
+
+TEST(GifDecoder, LaterFrameWithItsOwnTable) {
+    const Bytes gif =
+        WriteGif(2, 1, kFour, {Frame(2, 1, {0, 0}), With(Frame(1, 1, {0}, 1), [](GifFrame& f) {
+                                   f.localTable = {0x123456, 0};
+                               })});
+    auto decoded = Decode<GifDecoder>(gif);
+    ASSERT_EQ(decoded.status, DecodeStatus::kDone);
+    EXPECT_EQ(decoded.bitmap->Row(0)[0], kRed);
+    EXPECT_EQ(decoded.bitmap->Row(0)[1], MakePixel(0x12, 0x34, 0x56));
+}
+
+// Files made by other encoders, against giflib's gif2rgb (its output is the .rgb next to each).
+// gif2rgb paints transparent pixels in their table colour; those are compared through the mask.
+TEST(GifDecoder, MatchesGiflibInEveryPieceSize) {
+    for (const char* name :
+         {"banner.gif", "interlaced.gif", "transparent.gif", "local-interlaced-transparent.gif"}) {
+        const Bytes gif = ReadFixture(name);
+        const Bytes rgb = ReadFixture(std::string(name) + ".rgb");
+        for (std::size_t piece : {std::size_t{0}, std::size_t{1}, std::size_t{2}, std::size_t{7},
+                                  std::size_t{255}, std::size_t{256}}) {
+            auto decoded = Decode<GifDecoder>(gif, piece);
+            ASSERT_EQ(decoded.status, DecodeStatus::kDone) << name;
+            const CImageBitmap& bitmap = *decoded.bitmap;
+            ASSERT_EQ(rgb.size(), static_cast<std::size_t>(bitmap.width) * bitmap.height * 3)
+                << name;
+            int masked = 0;
+            for (int y = 0; y < bitmap.height; ++y) {
+                for (int x = 0; x < bitmap.width; ++x) {
+                    const std::size_t at = (static_cast<std::size_t>(y) * bitmap.width + x) * 3;
+                    if (!bitmap.mask.empty() && bitmap.mask[at / 3] != 0) {
+                        ++masked;
+                        continue;
+                    }
+                    ASSERT_EQ(Rgb(bitmap, x, y), MakePixel(rgb[at], rgb[at + 1], rgb[at + 2]))
+                        << name << " piece " << piece << " at " << x << "," << y;
+                }
+            }
+            EXPECT_EQ(masked > 0, !bitmap.mask.empty()) << name;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace corvane::images

@@ -1,0 +1,95 @@
+// A page's images loaded from local files through embedded requests, the file protocol and the
+// image convertors: sizes and rows for the painter, failures, and one JPEG message per page.
+
+#include "render/image_loads.h"
+
+#include <gtest/gtest.h>
+
+#include "core/host_services.h"
+#include "core/scheduler.h"
+#include "html/document.h"
+#include "images/image_convertor.h"
+#include "platform/scripted_host_services.h"
+#include "protocols/file_protocol.h"
+#include "tests/html/build_document.h"
+#include "tests/images/image_fixtures.h"
+#include "tests/support/scratch_directory.h"
+
+namespace corvane::render {
+namespace {
+
+class ImageLoadsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        protocols::RegisterFileProtocol();
+        images::RegisterImageConvertors();
+        const auto gif = images::testing::WriteGif(
+            3, 2, {0xFF0000, 0}, {images::testing::Frame(3, 2, {0, 0, 0, 0, 0, 0})});
+        scratch_.Write("good.gif", std::string(gif.begin(), gif.end()));
+        // Damaged JPEGs: a frame header announcing an empty picture.
+        const std::string damaged("\xFF\xD8\xFF\xC0\x00\x0B\x08\x00\x00\x00\x00\x01\x01\x11\x00",
+                                  15);
+        scratch_.Write("bad1.jpg", damaged);
+        scratch_.Write("bad2.jpg", damaged);
+        page_ = html::testing::BuildDocument(
+            "<img src=good.gif><img src=bad1.jpg><img src=bad2.jpg><img src=none.gif>", {},
+            "file:" + scratch_.path() + "/page.html");
+    }
+    void TearDown() override {
+        loads_.reset();
+        page_.document.reset();
+        host_.reset();
+        scheduler_.DeleteRetired();
+    }
+    void Settle() {
+        for (int pass = 0; pass < 1000 && (loads_->Busy() || scheduler_.RunPass()); ++pass)
+            scheduler_.RunPass();
+    }
+    const html::CHTMLImage* Image(int index) const {
+        return page_.document->images[static_cast<std::size_t>(index)];
+    }
+
+    corvane::testing::ScratchDirectory scratch_;
+    std::uint32_t now_ = 1;
+    platform::ScriptedHostServices ui_;
+    core::CHTScheduler scheduler_{[this] { return now_ += 10; }};
+    std::unique_ptr<core::CHTHostServices> host_ =
+        std::make_unique<core::CHTHostServices>(ui_, scheduler_);
+    std::unique_ptr<CImageLoads> loads_ = std::make_unique<CImageLoads>(*host_, nullptr);
+    html::testing::Built page_;
+};
+
+TEST_F(ImageLoadsTest, LoadedImagesFailuresAndOneJpegMessage) {
+    loads_->AddAll(*page_.document, true);
+    Settle();
+    EXPECT_EQ(loads_->Changes(), CImageLoads::Change::kSizes);
+
+    const ImageInfo good = loads_->InfoOf(Image(0));
+    EXPECT_EQ(good.state, ImageState::kDecoded);
+    EXPECT_EQ(good.naturalWidth, 3);
+    EXPECT_EQ(good.bitmap.height, 2);
+    EXPECT_EQ(good.bitmap.pixels[0] & 0xFFFFFF, MakeColor(255, 0, 0));
+    for (int index : {1, 2, 3})
+        EXPECT_EQ(loads_->InfoOf(Image(index)).state, ImageState::kFailed) << index;
+
+    ASSERT_EQ(ui_.messages.size(), 1u);
+    EXPECT_EQ(ui_.messages[0].text, images::kJpegErrorMessage);
+    EXPECT_EQ(ui_.messages[0].icon, platform::MessageIcon::kStop);
+    ASSERT_FALSE(ui_.statusTexts.empty());
+    EXPECT_NE(ui_.statusTexts.back().find("bad2.jpg"), std::string::npos);
+    EXPECT_EQ(loads_->Changes(), CImageLoads::Change::kNone);
+}
+
+TEST_F(ImageLoadsTest, WithoutAutoLoadOnlyAskedImagesLoad) {
+    loads_->AddAll(*page_.document, false);
+    Settle();
+    EXPECT_EQ(loads_->InfoOf(Image(0)).state, ImageState::kLoading);
+    loads_->StartOne(Image(0));
+    Settle();
+    EXPECT_EQ(loads_->InfoOf(Image(0)).state, ImageState::kDecoded);
+    EXPECT_EQ(loads_->InfoOf(Image(1)).state, ImageState::kLoading);
+    EXPECT_TRUE(ui_.messages.empty());
+}
+
+}  // namespace
+}  // namespace corvane::render
