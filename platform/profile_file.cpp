@@ -51,8 +51,8 @@ std::string ProfileFile::ReadString(std::string_view section, std::string_view k
 }
 
 int ProfileFile::ReadInt(std::string_view section, std::string_view key, int defaultValue) const {
-    const ProfileSection* found = FindSection(section);
-    const ProfileEntry* entry = found ? FindEntry(*found, key) : nullptr;
+    const ProfileSection* found = FindProfileSection(model_, section);
+    const ProfileEntry* entry = found ? FindProfileEntry(*found, key) : nullptr;
     if (entry == nullptr) return defaultValue;
     std::string_view digits = entry->value;
     while (!digits.empty() && (digits.front() == ' ' || digits.front() == '\t')) {

@@ -308,6 +308,8 @@ TEST_F(MainFrameTest, DocumentsPastTheLimitAreDroppedAndLoadAgain) {
     EXPECT_EQ(frame.windowTitle(), "Corvane - Second");
     EXPECT_NE(window->View().DumpText().find("Arrived."), std::string::npos);
     EXPECT_EQ(first->document, nullptr);
+}
+
 TEST_F(MainFrameTest, MessageBoxesAreAnsweredByTheTestAndUnexpectedOnesFail) {
     answers.expectedMessages = 1;
     const std::string missing = pages.File("missing.html");
