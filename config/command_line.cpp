@@ -1,21 +1,9 @@
 #include "config/command_line.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <climits>
-#include <cstdlib>
-
-#include "config/settings_paths.h"
 #include "core/address.h"
 
 namespace corvane::config {
 namespace {
-
-constexpr std::size_t kMaxHandOverBytes = 4u << 20;
-constexpr std::size_t kMaxHandOverEntries = 10000;
 
 bool IsBlankOrControl(char c) {
     return static_cast<unsigned char>(c) <= ' ';
@@ -29,23 +17,6 @@ std::string_view Trim(std::string_view text) {
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
-}
-
-bool IsHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
-bool EndsWithTmp(std::string_view name) {
-    if (name.size() < 4) return false;
-    const std::string_view suffix = name.substr(name.size() - 4);
-    return suffix[0] == '.' && (suffix[1] | 0x20) == 't' && (suffix[2] | 0x20) == 'm' &&
-           (suffix[3] | 0x20) == 'p';
-}
-
-std::string RealDirectory(const std::string& path) {
-    char resolved[PATH_MAX];
-    if (realpath(path.c_str(), resolved) == nullptr) return {};
-    return resolved;
 }
 
 }  // namespace
@@ -90,66 +61,6 @@ std::string CommandLineFileUrl(std::string_view path, std::string_view home,
         absolute = std::string(path);
     }
     return core::LocalFileUrl(absolute);
-}
-
-std::vector<HistoryEntry> ReadHistoryHandOver(const std::string& path) {
-    std::vector<HistoryEntry> entries;
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) return entries;
-    struct stat status {};
-    std::string text;
-    if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
-        text.resize(
-            std::min<std::size_t>(static_cast<std::size_t>(status.st_size), kMaxHandOverBytes));
-        std::size_t filled = 0;
-        while (filled < text.size()) {
-            const ssize_t got = read(fd, text.data() + filled, text.size() - filled);
-            if (got <= 0) break;
-            filled += static_cast<std::size_t>(got);
-        }
-        text.resize(filled);
-    }
-    close(fd);
-
-    std::string_view rest = text;
-    while (!rest.empty() && entries.size() < kMaxHandOverEntries) {
-        const auto end = rest.find('\n');
-        std::string_view line = rest.substr(0, end);
-        rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        const auto equals = line.find('=');
-        if (equals == std::string_view::npos) continue;
-        entries.emplace_back(std::string(line.substr(0, equals)),
-                             std::string(line.substr(equals + 1)));
-    }
-    return entries;
-}
-
-bool IsHistoryHandOverFile(const std::string& path, const std::string& temporaryDirectory) {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos) return false;
-    const std::string_view name = std::string_view(path).substr(slash + 1);
-    if (!StartsWith(name, kHistoryHandOverPrefix) || !EndsWithTmp(name)) return false;
-    const std::string_view digits =
-        name.substr(kHistoryHandOverPrefix.size(), name.size() - kHistoryHandOverPrefix.size() - 4);
-    if (digits.empty() || digits.size() > 4) return false;
-    for (const char c : digits) {
-        if (!IsHexDigit(c)) return false;
-    }
-    struct stat status {};
-    if (lstat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode) ||
-        status.st_uid != geteuid()) {
-        return false;
-    }
-    const std::string directory = RealDirectory(path.substr(0, slash + (slash == 0 ? 1 : 0)));
-    return !directory.empty() && directory == RealDirectory(temporaryDirectory);
-}
-
-std::vector<HistoryEntry> TakeHistoryHandOver(const std::string& path,
-                                              const std::string& temporaryDirectory) {
-    std::vector<HistoryEntry> entries = ReadHistoryHandOver(path);
-    if (IsHistoryHandOverFile(path, temporaryDirectory)) unlink(path.c_str());
-    return entries;
 }
 
 }  // namespace corvane::config

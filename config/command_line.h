@@ -1,15 +1,11 @@
 #pragma once
 // What the command line asks for at start-up once the shell has taken its options ("-h" with a
-// handed-over history file among them): an address or a local file to open, and reading and
-// removing the history files that one window hands to the next.
+// handed-over history file among them): an address or a local file to open.
 
 #include <span>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
-
-#include "platform/file_services.h"
 
 namespace corvane::config {
 
@@ -36,27 +32,5 @@ bool IsLocalPathText(std::string_view text);
 // "../" are taken from `currentDirectory`.
 std::string CommandLineFileUrl(std::string_view path, std::string_view home,
                                std::string_view currentDirectory);
-
-// History hand-over files are made with platform::CreateTempFile in platform::TempDirectory()
-// with this prefix.
-inline constexpr std::string_view kHistoryHandOverPrefix = "CVH";
-
-// One entry of a handed-over history: the request's key (its canonical URL) and its URL text.
-using HistoryEntry = std::pair<std::string, std::string>;
-
-// Reads a history hand-over file: one "key=URL text" line per entry, oldest first; lines without
-// "=" are skipped. A file that cannot be read gives no entries. Files above 4 MB, and entries past
-// the 10,000th, are not read: no window holds that many.
-std::vector<HistoryEntry> ReadHistoryHandOver(const std::string& path);
-
-// True only for a hand-over file of ours: a regular file (not a link) owned by this user, directly
-// in `temporaryDirectory`, named with the hand-over prefix, hexadecimal digits and ".tmp" in any
-// case. Only such a file is deleted after reading, so a user's own "x.tmp" is never removed.
-bool IsHistoryHandOverFile(const std::string& path,
-                           const std::string& temporaryDirectory = platform::TempDirectory());
-
-// Reads the hand-over file and deletes it when it is one of ours.
-std::vector<HistoryEntry> TakeHistoryHandOver(
-    const std::string& path, const std::string& temporaryDirectory = platform::TempDirectory());
 
 }  // namespace corvane::config

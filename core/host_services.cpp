@@ -22,13 +22,15 @@ CHTHostServices::~CHTHostServices() {
 }
 
 CHTRequestEntry& CHTHostServices::Entry(std::string_view canonicalUrl) {
-    auto [it, inserted] = table_.try_emplace(std::string(canonicalUrl));
-    if (inserted) it->second.key = it->first;
+    auto it = table_.find(canonicalUrl);
+    if (it != table_.end()) return it->second;
+    it = table_.try_emplace(std::string(canonicalUrl)).first;
+    it->second.key = it->first;
     return it->second;
 }
 
 CHTRequestEntry* CHTHostServices::FindEntry(std::string_view canonicalUrl) {
-    auto it = table_.find(std::string(canonicalUrl));
+    auto it = table_.find(canonicalUrl);
     return it != table_.end() ? &it->second : nullptr;
 }
 

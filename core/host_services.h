@@ -28,7 +28,7 @@ class COvalonDoc;
 // One address of the shared table: when it was last shown, and its request if it has one.
 struct CHTRequestEntry {
     std::string key;
-    std::uint32_t visitTime = 0;
+    std::int64_t visitTime = 0;  // seconds since 1970; 0: never shown
     std::unique_ptr<CHTRequest> request;
 };
 
@@ -54,7 +54,7 @@ class CHTHostServices {
     // The table entry for a canonical URL, created without a request when missing.
     CHTRequestEntry& Entry(std::string_view canonicalUrl);
     CHTRequestEntry* FindEntry(std::string_view canonicalUrl);
-    const std::unordered_map<std::string, CHTRequestEntry>& Entries() const { return table_; }
+    const auto& Entries() const { return table_; }
     std::size_t PrivateRequestCount() const { return private_.size(); }
 
     // Stops the request and destroys it at the next safe point, unless a Back/Forward list or a
@@ -74,7 +74,7 @@ class CHTHostServices {
     void EndBackground(CHTTask& task);
 
     // Seconds since 1970, for visit times and cache ages.
-    std::uint32_t Now() const { return static_cast<std::uint32_t>(clock_()); }
+    std::int64_t Now() const { return static_cast<std::int64_t>(clock_()); }
     void SetClock(std::function<std::time_t()> clock) { clock_ = std::move(clock); }
 
     // Colour depth of the display; an image decoded for another depth is fetched again.
@@ -94,7 +94,15 @@ class CHTHostServices {
     CHTScheduler& scheduler_;
     platform::EventLoop* loop_ = nullptr;
     std::function<std::time_t()> clock_ = [] { return std::time(nullptr); };
-    std::unordered_map<std::string, CHTRequestEntry> table_;
+    // Looked up by string_view without making a key string.
+    struct KeyHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view key) const {
+            return std::hash<std::string_view>{}(key);
+        }
+    };
+    using RequestTable = std::unordered_map<std::string, CHTRequestEntry, KeyHash, std::equal_to<>>;
+    RequestTable table_;
     std::vector<std::unique_ptr<CHTRequest>> private_;
     std::vector<std::unique_ptr<CHTTask>> background_;
 };

@@ -1,5 +1,7 @@
 #include "core/protocol.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "core/host_services.h"
@@ -63,7 +65,10 @@ int CHTProtocol::ReadMore() {
         lastTick = Tick();
         received += static_cast<std::uint64_t>(count);
         available += count;
-        progress->Report(received, request != nullptr ? request->size : 0, lastTick - startTick);
+        const std::uint64_t expected = request != nullptr ? request->size : 0;
+        progress->Report(received,
+                         static_cast<std::uint32_t>(std::min<std::uint64_t>(expected, UINT32_MAX)),
+                         lastTick - startTick);
     }
     return available;
 }

@@ -102,7 +102,12 @@ class CHTRequest : public CObject {
     std::uint64_t documentGeneration = 0;
     std::int32_t convertorIndex = -1;
     std::uint64_t size = 0;  // expected length in bytes; 0 when not announced
-    std::uint32_t lastUsed = 0;
+    // Seconds since 1970: the cached copy's modification time, 0 when no conditional request
+    // is to be made.
+    std::int64_t lastUsed = 0;
+    // The length the server announced for the body, -1 when it announced none; a copy that ends
+    // short of it is never committed to the disk cache.
+    std::int64_t announcedLength = -1;
     // The local file that is itself the document (file: URLs): the disk cache keeps no copy of
     // its own and never deletes it. Empty for everything else.
     std::string localFile;

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <limits>
 
 #include "core/convertor_registry.h"
 #include "core/request.h"
@@ -71,7 +70,7 @@ bool CHTFile::OpenFile(const std::string& path) {
     // The document is this very file; the disk cache keeps no copy of its own.
     request->localFile = path;
     request->size = static_cast<std::uint64_t>(status.st_size);
-    request->lastUsed = static_cast<std::uint32_t>(status.st_mtime);
+    request->lastUsed = status.st_mtime;
     SetDataSource(&CHTFile::FileSource);
     return true;
 }

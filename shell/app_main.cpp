@@ -17,6 +17,7 @@
 #include "shell/headless_runner.h"
 #include "shell/main_frame.h"
 #include "shell/qt_event_loop.h"
+#include "store/history_file.h"
 
 namespace corvane::shell {
 namespace {
@@ -43,7 +44,7 @@ std::string CurrentDirectory() {
 void StartWindow(CBrowserWindow& window, const CApplication& application,
                  const CommandLine& commandLine) {
     if (commandLine.historyFile) {
-        window.AdoptHistory(config::TakeHistoryHandOver(*commandLine.historyFile));
+        window.AdoptHistory(store::TakeHistoryFile(*commandLine.historyFile));
         // With nothing else asked for, the new window shows where the old one stood.
         if (!commandLine.target) {
             window.LoadCurrent();

@@ -1,6 +1,6 @@
-#include "config/password_nibbles.h"
+#include "core/password_nibbles.h"
 
-namespace corvane::config {
+namespace corvane::core {
 
 std::string EncodePasswordNibbles(std::string_view password) {
     std::string stored;
@@ -24,4 +24,4 @@ std::string DecodePasswordNibbles(std::string_view stored) {
     return password;
 }
 
-}  // namespace corvane::config
+}  // namespace corvane::core

@@ -7,11 +7,11 @@
 #include <string>
 #include <string_view>
 
-namespace corvane::config {
+namespace corvane::core {
 
 std::string EncodePasswordNibbles(std::string_view password);
 
 // Each pair of characters gives one byte back; a lone last character is ignored.
 std::string DecodePasswordNibbles(std::string_view stored);
 
-}  // namespace corvane::config
+}  // namespace corvane::core

@@ -1,8 +1,8 @@
-#include "config/password_nibbles.h"
+#include "core/password_nibbles.h"
 
 #include <gtest/gtest.h>
 
-namespace corvane::config {
+namespace corvane::core {
 namespace {
 
 TEST(PasswordNibblesTest, EncodesEachByteAsTwoCharactersFromAtToO) {
@@ -25,4 +25,4 @@ TEST(PasswordNibblesTest, EveryByteRoundTrips) {
 }
 
 }  // namespace
-}  // namespace corvane::config
+}  // namespace corvane::core

@@ -1,0 +1,397 @@
+#include "store/disk_cache.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+#include "platform/file_services.h"
+#include "platform/whole_file.h"
+#include "store/cache_copy_writer.h"
+
+namespace corvane::store {
+namespace {
+
+// The request's link to the cache: touches its copy when shown and makes new copies, except
+// while the request's data comes from its copy.
+class CCacheLink final : public core::CCacheEntry {
+  public:
+    explicit CCacheLink(CDiskCache& cache) : cache_(cache) {}
+    void Touch(core::CHTRequest& request) override { cache_.Touch(CDiskCache::KeyOf(request)); }
+    void Drop(core::CHTRequest&) override { servingCopy = false; }
+    std::unique_ptr<core::CConvertorCacheWriter> OpenWriter(core::CHTRequest& request) override {
+        if (servingCopy) return nullptr;
+        return cache_.CreateWriter(request);
+    }
+    bool servingCopy = false;
+
+  private:
+    CDiskCache& cache_;
+};
+
+CCacheLink* LinkOf(core::CHTRequest& request) {
+    return dynamic_cast<CCacheLink*>(request.cacheEntry.get());
+}
+
+std::string CopyNameFor(std::string_view tempPath) {
+    const auto slash = tempPath.rfind('/');
+    std::string name(tempPath.substr(slash + 1));
+    name.replace(name.size() - 4, 4, ".cvc");
+    return name;
+}
+
+}  // namespace
+
+class CDiskCache::DirectoryLock {
+  public:
+    explicit DirectoryLock(int fd) : fd_(fd) {
+        while (fd_ >= 0 && flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+        }
+    }
+    ~DirectoryLock() {
+        if (fd_ >= 0) flock(fd_, LOCK_UN);
+    }
+    DirectoryLock(const DirectoryLock&) = delete;
+    DirectoryLock& operator=(const DirectoryLock&) = delete;
+
+  private:
+    int fd_;
+};
+
+CachedCopy::~CachedCopy() {
+    if (fd_ >= 0) close(fd_);
+}
+
+CachedCopy::CachedCopy(CachedCopy&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), value_(std::move(other.value_)) {}
+
+std::int32_t CachedCopy::Read(std::uint8_t* destination, std::int32_t maxLength) {
+    for (;;) {
+        const ssize_t got = read(fd_, destination, static_cast<std::size_t>(maxLength));
+        if (got >= 0) return static_cast<std::int32_t>(got);
+        if (errno != EINTR) return -255;
+    }
+}
+
+CDiskCache::CDiskCache(core::CHTHostServices& host) : host_(host) {
+    lru_.newer = lru_.older = &lru_;
+}
+
+CDiskCache::~CDiskCache() {
+    if (directoryFd_ >= 0) close(directoryFd_);
+}
+
+std::string_view CDiskCache::KeyOf(const core::CHTRequest& request) {
+    return request.key != nullptr ? std::string_view(request.key->key)
+                                  : std::string_view(request.canonicalUrl);
+}
+
+std::string CDiskCache::CopyPath(std::string_view fileName) const {
+    return platform::JoinPath(directory_, fileName);
+}
+
+void CDiskCache::Open(const std::string& directory, const std::string& fallback) {
+    records_.clear();
+    lru_.newer = lru_.older = &lru_;
+    totalBytes_ = 0;
+    if (directoryFd_ >= 0) close(directoryFd_);
+    directoryFd_ = -1;
+    if (platform::CreateDirectories(directory)) {
+        directory_ = directory;
+        indexPath_ = platform::JoinPath(directory, kCacheIndexName);
+    } else {
+        directory_ = fallback;
+        indexPath_.clear();
+    }
+    directoryFd_ = open(directory_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DirectoryLock lock(directoryFd_);
+    RemoveLeftoverTemporaries();
+    LoadIndex(true);
+}
+
+CDiskCache::DiskVersion CDiskCache::CurrentVersion() const {
+    struct stat status {};
+    if (indexPath_.empty() || stat(indexPath_.c_str(), &status) != 0) return {};
+    return {true, status.st_dev, status.st_ino, status.st_size,
+            static_cast<long long>(status.st_mtim.tv_sec) * 1000000000LL + status.st_mtim.tv_nsec};
+}
+
+void CDiskCache::LoadIndex(bool removeOrphans) {
+    records_.clear();
+    lru_.newer = lru_.older = &lru_;
+    totalBytes_ = 0;
+    version_ = CurrentVersion();
+    if (indexPath_.empty()) return;
+    std::unordered_map<std::string, platform::FileInfo> copies;
+    if (auto listing = platform::ListDirectory(directory_, std::string(kCopyPrefix) + "*.cvc")) {
+        for (auto& entry : *listing) {
+            if (!entry.info.isDirectory) copies.emplace(std::move(entry.name), entry.info);
+        }
+    }
+    std::unordered_set<std::string_view> used;
+    std::vector<CacheRecord*> ordered;
+    bool dropped = false;
+    ReadCacheIndex(indexPath_, [&](std::string key, CacheIndexValue value) {
+        auto copy = copies.find(value.fileName);
+        if (copy == copies.end() || used.count(copy->first) != 0 || records_.count(key) != 0) {
+            dropped = true;
+            return;
+        }
+        used.insert(copy->first);
+        auto [it, inserted] = records_.try_emplace(std::move(key));
+        CacheRecord& record = it->second;
+        record.key = it->first;
+        record.value = std::move(value);
+        record.size = copy->second.size;
+        record.lastUsed = copy->second.modificationTime;
+        ordered.push_back(&record);
+    });
+    std::stable_sort(
+        ordered.begin(), ordered.end(),
+        [](const CacheRecord* a, const CacheRecord* b) { return a->lastUsed > b->lastUsed; });
+    for (CacheRecord* record : ordered) {
+        // Newest first: each goes to the old end.
+        record->older = &lru_;
+        record->newer = lru_.newer;
+        lru_.newer->older = record;
+        lru_.newer = record;
+        totalBytes_ += record->size;
+    }
+    if (removeOrphans) {
+        for (const auto& [name, info] : copies) {
+            if (used.count(name) == 0) platform::DeleteFile(CopyPath(name));
+        }
+    }
+    if (dropped) SaveIndex();
+}
+
+void CDiskCache::Refresh() {
+    if (indexPath_.empty() || CurrentVersion() == version_) return;
+    LoadIndex(false);
+}
+
+bool CDiskCache::SaveIndex() {
+    if (indexPath_.empty()) return true;
+    std::string text;
+    if (!records_.empty()) {
+        text = "[" + std::string(kCacheIndexSection) + "]\n";
+        for (const CacheRecord* record = lru_.older; record != &lru_; record = record->older)
+            text += FormatCacheIndexLine(record->key, record->value);
+    }
+    const bool written = !platform::WriteFileAtomically(indexPath_, text);
+    version_ = CurrentVersion();
+    return written;
+}
+
+void CDiskCache::RemoveLeftoverTemporaries() const {
+    // Indexes are written only under the directory lock, which the caller holds: a half-written
+    // one is a crash's.
+    if (!indexPath_.empty()) {
+        if (auto halfWritten =
+                platform::ListDirectory(directory_, "." + std::string(kCacheIndexName) + ".*")) {
+            for (const auto& entry : *halfWritten) platform::DeleteFile(CopyPath(entry.name));
+        }
+    }
+    auto listing = platform::ListDirectory(directory_, std::string(kCopyPrefix) + "*.tmp");
+    if (!listing) return;
+    for (const auto& entry : *listing) {
+        // A copy still being written by a running window holds a lock on its file.
+        const std::string path = CopyPath(entry.name);
+        const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0) continue;
+        struct stat status {};
+        if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_uid == geteuid() &&
+            flock(fd, LOCK_EX | LOCK_NB) == 0)
+            platform::DeleteFile(path);
+        close(fd);
+    }
+}
+
+const CacheRecord* CDiskCache::Find(std::string_view key) {
+    Refresh();
+    auto it = records_.find(key);
+    return it != records_.end() ? &it->second : nullptr;
+}
+
+void CDiskCache::Unlink(CacheRecord& record) {
+    if (record.newer == nullptr) return;
+    record.newer->older = record.older;
+    record.older->newer = record.newer;
+    record.newer = record.older = nullptr;
+}
+
+void CDiskCache::InsertByTime(CacheRecord& record) {
+    // From the newest end, before the first record used no later than this one.
+    CacheRecord* before = lru_.older;
+    while (before != &lru_ && before->lastUsed > record.lastUsed) before = before->older;
+    record.older = before;
+    record.newer = before->newer;
+    before->newer->older = &record;
+    before->newer = &record;
+}
+
+void CDiskCache::EraseRecord(RecordMap::iterator it) {
+    Unlink(it->second);
+    totalBytes_ -= std::min(totalBytes_, it->second.size);
+    records_.erase(it);
+}
+
+void CDiskCache::SetLimit(std::int32_t limitKB) {
+    limitKB_ = limitKB;
+    DirectoryLock lock(directoryFd_);
+    Refresh();
+    EnforceLimit();
+}
+
+void CDiskCache::EnforceLimit() {
+    if (limitKB_ < 0) return;
+    const auto limit = static_cast<std::uint64_t>(limitKB_);
+    std::vector<std::string> evicted;
+    while (totalBytes_ / 1024 > limit && lru_.newer != &lru_) {
+        CacheRecord& oldest = *lru_.newer;
+        evicted.push_back(oldest.value.fileName);
+        EraseRecord(records_.find(oldest.key));
+    }
+    if (records_.empty()) totalBytes_ = 0;
+    if (evicted.empty()) return;
+    // The index stops naming the copies before they go.
+    SaveIndex();
+    for (const std::string& name : evicted) platform::DeleteFile(CopyPath(name));
+}
+
+void CDiskCache::Link(core::CHTRequest& request) {
+    if (LinkOf(request) == nullptr) request.cacheEntry = std::make_unique<CCacheLink>(*this);
+}
+
+CacheCheck CDiskCache::Check(core::CHTRequest& request) {
+    if (request.method != core::kMethodShared || !request.localFile.empty()) {
+        request.lastUsed = 0;
+        return CacheCheck::kFetch;
+    }
+    Link(request);
+    LinkOf(request)->servingCopy = false;
+    const CacheRecord* record = Find(KeyOf(request));
+    if (record == nullptr) {
+        request.lastUsed = 0;
+        return CacheCheck::kFetch;
+    }
+    request.size = record->size;
+    request.refreshSeconds = record->value.refreshSeconds;
+    request.refreshUrl = record->value.refreshUrl;
+    const bool revalidate = update_ == CacheUpdate::kEveryTime ||
+                            (update_ == CacheUpdate::kOncePerSession && !request.seenSinceStart);
+    request.lastUsed = revalidate ? record->lastUsed : 0;
+    return revalidate ? CacheCheck::kRevalidate : CacheCheck::kServe;
+}
+
+std::optional<CachedCopy> CDiskCache::OpenCached(core::CHTRequest& request) {
+    if (request.method != core::kMethodShared) return std::nullopt;
+    const CacheRecord* record = Find(KeyOf(request));
+    if (record == nullptr) return std::nullopt;
+    const int fd = open(CopyPath(record->value.fileName).c_str(),
+                        O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return std::nullopt;
+    struct stat status {};
+    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        close(fd);
+        return std::nullopt;
+    }
+    request.size = static_cast<std::uint64_t>(status.st_size);
+    request.lastUsed = status.st_mtime;
+    request.refreshSeconds = record->value.refreshSeconds;
+    request.refreshUrl = record->value.refreshUrl;
+    Link(request);
+    LinkOf(request)->servingCopy = true;
+    return CachedCopy(fd, record->value);
+}
+
+std::unique_ptr<core::CConvertorCacheWriter> CDiskCache::CreateWriter(core::CHTRequest& request) {
+    if (request.method != core::kMethodShared || !request.localFile.empty() || directoryFd_ < 0)
+        return nullptr;
+    return CacheCopyWriter::Create(*this, request);
+}
+
+void CDiskCache::Commit(core::CHTRequest& request, const std::string& tempPath, std::uint64_t bytes,
+                        const std::string& contentType) {
+    DirectoryLock lock(directoryFd_);
+    Refresh();
+    const std::string name = CopyNameFor(tempPath);
+    const std::string copyPath = CopyPath(name);
+    if (!platform::MoveFile(tempPath, copyPath, platform::ExistingTarget::kFail)) {
+        platform::DeleteFile(tempPath);
+        return;
+    }
+    // A copy fetched again after a revalidation keeps the time it is valid from; any other copy
+    // is used now, and its time keeps the LRU order across restarts.
+    platform::SetModificationTime(copyPath, request.lastUsed != 0 ? request.lastUsed : host_.Now());
+    std::string oldName;
+    auto it = records_.find(KeyOf(request));
+    if (it != records_.end()) {
+        oldName = it->second.value.fileName;
+        EraseRecord(it);
+    }
+    auto inserted = records_.try_emplace(std::string(KeyOf(request))).first;
+    CacheRecord& record = inserted->second;
+    record.key = inserted->first;
+    record.value.fileName = name;
+    record.value.contentType = contentType;
+    record.value.refreshSeconds = request.refreshSeconds >= 0 ? request.refreshSeconds : -1;
+    record.value.refreshUrl = request.refreshUrl;
+    record.size = bytes;
+    record.lastUsed = host_.Now();
+    request.lastUsed = record.lastUsed;
+    InsertByTime(record);
+    totalBytes_ += bytes;
+    SaveIndex();
+    if (!oldName.empty() && oldName != name) platform::DeleteFile(CopyPath(oldName));
+    EnforceLimit();
+}
+
+void CDiskCache::Touch(std::string_view key) {
+    auto it = records_.find(key);
+    if (it == records_.end()) return;
+    CacheRecord& record = it->second;
+    record.lastUsed = host_.Now();
+    platform::SetModificationTime(CopyPath(record.value.fileName), record.lastUsed);
+    Unlink(record);
+    InsertByTime(record);
+}
+
+void CDiskCache::Abandon(std::string_view key) {
+    DirectoryLock lock(directoryFd_);
+    Refresh();
+    auto it = records_.find(key);
+    if (it == records_.end()) return;
+    const std::string name = it->second.value.fileName;
+    EraseRecord(it);
+    SaveIndex();
+    platform::DeleteFile(CopyPath(name));
+}
+
+void CDiskCache::Clear() {
+    DirectoryLock lock(directoryFd_);
+    records_.clear();
+    lru_.newer = lru_.older = &lru_;
+    totalBytes_ = 0;
+    SaveIndex();
+    if (auto listing = platform::ListDirectory(directory_, "*.cvc")) {
+        for (const auto& entry : *listing) {
+            if (!entry.info.isDirectory) platform::DeleteFile(CopyPath(entry.name));
+        }
+    }
+}
+
+void CDiskCache::Shutdown() {
+    if (directoryFd_ < 0) return;
+    if (clearOnExit_) Clear();
+    DirectoryLock lock(directoryFd_);
+    RemoveLeftoverTemporaries();
+}
+
+}  // namespace corvane::store

@@ -1,0 +1,166 @@
+#pragma once
+// The disk cache: copies of retrieved documents in a cache directory, with the index "ovalon.dir"
+// mapping each canonical URL (matched exactly, case included) to its copy "QV0" + hex + ".cvc",
+// its content type and its refresh values. Bounded by a limit in kilobytes, evicting the least
+// recently used copies first; a copy's modification time is its last use, so the order survives
+// restarts.
+//
+// Only complete transfers of plain requests (method 0) become copies: a copy is written as a
+// "QV0....tmp" file and renamed to ".cvc" and indexed only when its transfer ends whole. The index
+// is rewritten whole through an atomic rename after each change, so a kill at any moment leaves
+// an index whose every line names a complete copy. Windows of other processes share the
+// directory: changes are made under a lock on the directory, after reading again an index that
+// another process replaced, and a temporary file is removed only when no process holds its lock.
+//
+// Use from HTTP: Link the request, Check it, then serve with OpenCached, revalidate, or fetch;
+// an internal convertor's data then flows into a new copy through the request's cache entry.
+//
+// Memory: records live in a hash map keyed by URL; the LRU list links them in place. The cache
+// must outlive every request linked to it.
+
+#include <sys/types.h>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "core/convertor_cache.h"
+#include "core/host_services.h"
+#include "core/request.h"
+#include "store/cache_index.h"
+
+namespace corvane::store {
+
+inline constexpr std::string_view kCopyPrefix = "QV0";
+
+// The "Cache Update" setting.
+enum class CacheUpdate : int { kNever = 0, kOncePerSession = 1, kEveryTime = 2 };
+
+// What a request does about its cached copy.
+enum class CacheCheck {
+    kFetch,       // no copy (or no caching for this request): ask the server
+    kRevalidate,  // ask the server with If-Modified-Since: the request's lastUsed
+    kServe,       // serve the copy without asking the server
+};
+
+struct CacheRecord {
+    std::string_view key;  // the map's key
+    CacheIndexValue value;
+    std::uint64_t size = 0;
+    std::int64_t lastUsed = 0;  // the copy's modification time
+    CacheRecord* newer = nullptr;
+    CacheRecord* older = nullptr;
+};
+
+// A copy opened for reading while it is served.
+class CachedCopy {
+  public:
+    CachedCopy(int fd, CacheIndexValue value) : fd_(fd), value_(std::move(value)) {}
+    ~CachedCopy();
+    CachedCopy(CachedCopy&& other) noexcept;
+    CachedCopy& operator=(CachedCopy&&) = delete;
+
+    const std::string& ContentType() const { return value_.contentType; }
+    // Bytes read (above 0), 0 at the end, -255 on a read error.
+    std::int32_t Read(std::uint8_t* destination, std::int32_t maxLength);
+
+  private:
+    int fd_;
+    CacheIndexValue value_;
+};
+
+class CDiskCache {
+  public:
+    explicit CDiskCache(core::CHTHostServices& host);
+    ~CDiskCache();
+    CDiskCache(const CDiskCache&) = delete;
+    CDiskCache& operator=(const CDiskCache&) = delete;
+
+    // Uses `directory` (made, mode 0700, when missing) with its index; when it cannot be made,
+    // copies go to `fallback` and the index is kept in memory only. Removes the temporary files
+    // and the unindexed copies that a crash left, and index lines whose copy is gone.
+    void Open(const std::string& directory, const std::string& fallback);
+    // The limit in kilobytes, enforced at once; negative: no limit.
+    void SetLimit(std::int32_t limitKB);
+    void SetUpdate(CacheUpdate update) { update_ = update; }
+    void SetClearOnExit(bool clear) { clearOnExit_ = clear; }
+    // At exit: clears the cache when asked to, then removes our temporary files.
+    void Shutdown();
+
+    const std::string& Directory() const { return directory_; }
+    const std::string& IndexPath() const { return indexPath_; }
+    std::size_t Count() const { return records_.size(); }
+    std::uint64_t TotalBytes() const { return totalBytes_; }
+    // The record of a key, exact case; null when there is no copy.
+    const CacheRecord* Find(std::string_view key);
+    const CacheRecord* Newest() const { return lru_.older != &lru_ ? lru_.older : nullptr; }
+
+    // Gives the request a cache entry of this cache (touching, committing new copies).
+    void Link(core::CHTRequest& request);
+    // The decision for a request about to be retrieved; sets its lastUsed (0 unless
+    // revalidating) and, with a copy, its refresh values and size.
+    CacheCheck Check(core::CHTRequest& request);
+    // Opens the request's copy to serve it; nullopt when it has none or it cannot be read.
+    std::optional<CachedCopy> OpenCached(core::CHTRequest& request);
+    // A new copy for the request's data, or null when the request is not cached (a method, a
+    // local file, no directory).
+    std::unique_ptr<core::CConvertorCacheWriter> CreateWriter(core::CHTRequest& request);
+    // The copy was used now: newest in the LRU order, its file's time now.
+    void Touch(std::string_view key);
+    // Deletes the key's copy and index line.
+    void Abandon(std::string_view key);
+    // Deletes every copy and empties the index.
+    void Clear();
+
+    // The key of a request: its table entry's text, else its canonical URL.
+    static std::string_view KeyOf(const core::CHTRequest& request);
+
+  private:
+    friend class CacheCopyWriter;
+    struct KeyHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view key) const {
+            return std::hash<std::string_view>{}(key);
+        }
+    };
+    using RecordMap = std::unordered_map<std::string, CacheRecord, KeyHash, std::equal_to<>>;
+    struct DiskVersion {
+        bool exists = false;
+        dev_t device = 0;
+        ino_t inode = 0;
+        off_t size = 0;
+        long long mtimeNs = 0;
+        bool operator==(const DiskVersion&) const = default;
+    };
+    class DirectoryLock;
+
+    // Called by a writer whose transfer ended whole: the copy at tempPath becomes the key's.
+    void Commit(core::CHTRequest& request, const std::string& tempPath, std::uint64_t bytes,
+                const std::string& contentType);
+    void LoadIndex(bool removeOrphans);
+    // Reads the index again when another process replaced it.
+    void Refresh();
+    bool SaveIndex();
+    DiskVersion CurrentVersion() const;
+    void RemoveLeftoverTemporaries() const;
+    void Unlink(CacheRecord& record);
+    void InsertByTime(CacheRecord& record);
+    void EraseRecord(RecordMap::iterator it);
+    void EnforceLimit();
+    std::string CopyPath(std::string_view fileName) const;
+
+    core::CHTHostServices& host_;
+    std::string directory_;
+    std::string indexPath_;  // empty: the index lives in memory only
+    int directoryFd_ = -1;
+    DiskVersion version_;
+    RecordMap records_;
+    CacheRecord lru_;  // sentinel: older is the newest record, newer the oldest
+    std::uint64_t totalBytes_ = 0;
+    std::int32_t limitKB_ = -1;
+    CacheUpdate update_ = CacheUpdate::kOncePerSession;
+    bool clearOnExit_ = false;
+};
+
+}  // namespace corvane::store

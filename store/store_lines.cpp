@@ -1,0 +1,92 @@
+#include "store/store_lines.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+namespace corvane::store {
+namespace {
+
+constexpr std::size_t kChunk = 256 * 1024;
+
+class LineSplitter {
+  public:
+    LineSplitter(const std::function<void(std::string_view)>& onLine, std::size_t maxLine)
+        : onLine_(onLine), maxLine_(maxLine) {}
+
+    void Feed(std::string_view data) {
+        while (!data.empty()) {
+            const void* found = std::memchr(data.data(), '\n', data.size());
+            const std::size_t end =
+                found != nullptr
+                    ? static_cast<std::size_t>(static_cast<const char*>(found) - data.data())
+                    : data.size();
+            Append(data.substr(0, end));
+            if (found == nullptr) return;
+            EndLine();
+            data.remove_prefix(end + 1);
+        }
+    }
+
+    // The file ended: a last line without a line end still counts.
+    void Finish() {
+        if (!pending_.empty() || skipping_) EndLine();
+    }
+
+  private:
+    void Append(std::string_view piece) {
+        if (skipping_) return;
+        if (pending_.size() + piece.size() > maxLine_ + 1) {  // + 1 for a CR before the LF
+            skipping_ = true;
+            pending_.clear();
+            return;
+        }
+        pending_.append(piece);
+    }
+
+    void EndLine() {
+        if (!skipping_) {
+            std::string_view line = pending_;
+            if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+            if (line.size() <= maxLine_) onLine_(line);
+        }
+        skipping_ = false;
+        pending_.clear();
+    }
+
+    const std::function<void(std::string_view)>& onLine_;
+    const std::size_t maxLine_;
+    std::string pending_;
+    bool skipping_ = false;
+};
+
+}  // namespace
+
+bool ForEachStoreLine(const std::string& path,
+                      const std::function<void(std::string_view line)>& onLine,
+                      std::size_t maxLine) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return false;
+    struct stat status {};
+    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        close(fd);
+        return false;
+    }
+    LineSplitter splitter(onLine, maxLine);
+    std::vector<char> chunk(kChunk);
+    for (;;) {
+        const ssize_t got = read(fd, chunk.data(), chunk.size());
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        splitter.Feed(std::string_view(chunk.data(), static_cast<std::size_t>(got)));
+    }
+    close(fd);
+    splitter.Finish();
+    return true;
+}
+
+}  // namespace corvane::store

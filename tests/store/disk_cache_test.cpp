@@ -1,0 +1,243 @@
+#include "store/disk_cache.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "platform/file_services.h"
+#include "tests/store/store_fixture.h"
+
+namespace corvane::store {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::StoreTest;
+
+int CopyFiles(const std::string& directory) {
+    int count = 0;
+    for (const auto& entry : fs::directory_iterator(directory))
+        count += entry.path().extension() == ".cvc";
+    return count;
+}
+
+TEST(CacheIndexTest, LinesRoundTripAndServerTextCannotForgeFields) {
+    const CacheIndexValue cases[] = {
+        {"QV01A2.cvc", "text/html", -1, ""},
+        {"QV01A2.cvc", "text/html", 5, "http://h/next.html"},
+        {"QV01A2.cvc", "", 0, ""},
+        {"QV0F.cvc", "text/html,x\r\n[Cache Dir]\nevil=QV01.cvc", 7, "http://h/a,b\nx=y"},
+    };
+    for (const CacheIndexValue& value : cases) {
+        const std::string line = FormatCacheIndexLine("http://h/a=b", value);
+        ASSERT_EQ(line.find('\n'), line.size() - 1) << line;
+        const auto equals = line.find('=');
+        EXPECT_EQ(line.substr(0, equals), "http://h/a\\x3Db");
+        EXPECT_EQ(ParseCacheIndexValue(line.substr(equals + 1, line.size() - equals - 2)), value);
+    }
+    EXPECT_EQ(FormatCacheIndexLine("k", {"QV01.cvc", "text/html", 5, "http://x/"}),
+              "k=QV01.cvc,text/html,5; url=http://x/\n");
+    EXPECT_EQ(FormatCacheIndexLine("k", {"QV01.cvc", "text/html", -1, "ignored"}),
+              "k=QV01.cvc,text/html\n");
+    // Lines as older versions wrote them.
+    EXPECT_EQ(ParseCacheIndexValue("QV01.cvc,image/gif, 12 ;  URL=http://x/?a=b,c"),
+              (CacheIndexValue{"QV01.cvc", "image/gif", 12, "http://x/?a=b,c"}));
+    EXPECT_EQ(ParseCacheIndexValue("QV01.cvc"),
+              (CacheIndexValue{"QV01.cvc", "text/plain", -1, ""}));
+}
+
+TEST_F(StoreTest, CopiesSurviveARestartUnderExactKeys) {
+    const std::string longUrl = "http://h/" + std::string(2000, 'x');
+    ASSERT_TRUE(Store("http://h/A.html", "upper"));
+    ASSERT_TRUE(Store("http://h/a.html", "lower"));
+    ASSERT_TRUE(Store(longUrl, "long"));
+    Restart();
+    ASSERT_EQ(cache_->Count(), 3u);
+    EXPECT_EQ(cache_->TotalBytes(), 14u);
+    const auto read = [&](const std::string& url) {
+        auto copy = cache_->OpenCached(Request(url));
+        if (!copy) return std::string("(none)");
+        std::uint8_t bytes[64];
+        const auto got = copy->Read(bytes, sizeof bytes);
+        return std::string(reinterpret_cast<char*>(bytes), static_cast<std::size_t>(got));
+    };
+    EXPECT_EQ(read("http://h/A.html"), "upper");
+    EXPECT_EQ(read("http://h/a.html"), "lower");
+    EXPECT_EQ(read(longUrl), "long");
+    EXPECT_EQ(read(longUrl.substr(0, 519)), "(none)");
+    EXPECT_EQ(read("http://h/A.HTML"), "(none)");
+}
+
+TEST_F(StoreTest, OnlyWholeTransfersOfPlainRequestsAreCommitted) {
+    EXPECT_FALSE(Store("http://h/post", "x", 0, core::kMethodFormPost));
+    EXPECT_TRUE(Store("http://h/failed", "partial", -255));
+    core::CHTRequest& shortOne = Request("http://h/short");
+    shortOne.announcedLength = 100;
+    auto writer = cache_->CreateWriter(shortOne);
+    writer->Put("only 10 b.", 10);
+    writer->End(0);
+    core::CHTRequest& exact = Request("http://h/exact");
+    exact.announcedLength = 5;
+    writer = cache_->CreateWriter(exact);
+    writer->Put("12345", 5);
+    writer->End(0);
+    EXPECT_EQ(cache_->Find("http://h/short"), nullptr);
+    EXPECT_EQ(cache_->Find("http://h/failed"), nullptr);
+    EXPECT_NE(cache_->Find("http://h/exact"), nullptr);
+    EXPECT_EQ(CopyFiles(CacheDirectory()), 1);
+    EXPECT_EQ(scratch_.Read("cache/ovalon.dir").find("post"), std::string::npos);
+
+    core::CHTRequest& post = Request("http://h/exact", core::kMethodFormPost);
+    post.lastUsed = 77;
+    EXPECT_EQ(cache_->Check(post), CacheCheck::kFetch);
+    EXPECT_EQ(post.lastUsed, 0);
+}
+
+TEST_F(StoreTest, ANewCopyReplacesTheOldOne) {
+    ASSERT_TRUE(Store("http://h/p", "first"));
+    const std::string firstName = cache_->Find("http://h/p")->value.fileName;
+    ASSERT_TRUE(Store("http://h/p", "second!"));
+    EXPECT_NE(cache_->Find("http://h/p")->value.fileName, firstName);
+    EXPECT_FALSE(fs::exists(CachePath(firstName)));
+    EXPECT_EQ(CopyFiles(CacheDirectory()), 1);
+    EXPECT_EQ(cache_->TotalBytes(), 7u);
+}
+
+TEST_F(StoreTest, RefreshValuesComeBackFromTheIndex) {
+    core::CHTRequest& page = Request("http://h/pull");
+    page.refreshSeconds = 5;
+    page.refreshUrl = "http://h/next";
+    ASSERT_TRUE(Store("http://h/pull", "<p>"));
+    ASSERT_TRUE(Store("http://h/plain", "<p>"));
+    const std::string index = scratch_.Read("cache/ovalon.dir");
+    EXPECT_NE(index.find(",5; url=http://h/next\n"), std::string::npos) << index;
+    Restart();
+    core::CHTRequest& again = Request("http://h/pull");
+    EXPECT_EQ(again.refreshSeconds, -1);
+    ASSERT_TRUE(cache_->OpenCached(again));
+    EXPECT_EQ(again.refreshSeconds, 5);
+    EXPECT_EQ(again.refreshUrl, "http://h/next");
+}
+
+TEST_F(StoreTest, LimitsEvictTheLeastRecentlyUsedFirst) {
+    for (int i = 0; i < 4; ++i) {
+        now_ += 10;
+        ASSERT_TRUE(Store("http://h/" + std::to_string(i), std::string(600, 'x')));
+    }
+    now_ += 10;
+    cache_->Touch("http://h/0");  // now the newest
+    Restart();                    // the order comes back from the files' times
+    cache_->SetLimit(-1);
+    EXPECT_EQ(cache_->Count(), 4u);
+    cache_->SetLimit(1);  // 2400 bytes -> at most 2047
+    EXPECT_EQ(cache_->Find("http://h/1"), nullptr);
+    EXPECT_EQ(CopyFiles(CacheDirectory()), 3);
+    cache_->SetLimit(0);  // less than 1024 bytes: the newest copy stays
+    EXPECT_EQ(cache_->Count(), 1u);
+    EXPECT_EQ(cache_->TotalBytes(), 600u);
+    EXPECT_NE(cache_->Find("http://h/0"), nullptr);
+    ASSERT_TRUE(Store("http://h/small", std::string(1023, 'x')));
+    EXPECT_EQ(cache_->Count(), 1u);
+    EXPECT_NE(cache_->Find("http://h/small"), nullptr);
+    ASSERT_TRUE(Store("http://h/one-more", "x"));
+    EXPECT_EQ(cache_->Count(), 1u);
+    EXPECT_NE(cache_->Find("http://h/one-more"), nullptr);
+}
+
+TEST_F(StoreTest, UpdateModesDecideBetweenServingAndAskingTheServer) {
+    ASSERT_TRUE(Store("http://h/p", "page"));
+    const std::int64_t copyTime = cache_->Find("http://h/p")->lastUsed;
+    struct Case {
+        CacheUpdate update;
+        bool seen;
+        CacheCheck expected;
+    };
+    const Case cases[] = {
+        {CacheUpdate::kNever, false, CacheCheck::kServe},
+        {CacheUpdate::kOncePerSession, false, CacheCheck::kRevalidate},
+        {CacheUpdate::kOncePerSession, true, CacheCheck::kServe},
+        {CacheUpdate::kEveryTime, true, CacheCheck::kRevalidate},
+    };
+    for (const Case& c : cases) {
+        Restart();
+        cache_->SetUpdate(c.update);
+        core::CHTRequest& request = Request("http://h/p");
+        request.seenSinceStart = c.seen;
+        EXPECT_EQ(cache_->Check(request), c.expected) << static_cast<int>(c.update) << c.seen;
+        EXPECT_EQ(request.lastUsed, c.expected == CacheCheck::kRevalidate ? copyTime : 0);
+    }
+    EXPECT_EQ(cache_->Check(Request("http://h/other")), CacheCheck::kFetch);
+}
+
+TEST_F(StoreTest, StartUpRemovesWhatACrashLeftButNotARunningWindowsCopy) {
+    ASSERT_TRUE(Store("http://h/kept", "kept"));
+    scratch_.Write("cache/QV0AB.tmp", "half a copy");
+    scratch_.Write("cache/QV0AC.cvc", "never indexed");
+    scratch_.Write("cache/notes.tmp", "not ours");
+    scratch_.Write("cache/QV0AD.tmp", "being written");
+    const int busy = open(CachePath("QV0AD.tmp").c_str(), O_RDONLY);
+    ASSERT_EQ(flock(busy, LOCK_EX), 0);
+    std::string index = scratch_.Read("cache/ovalon.dir");
+    scratch_.Write("cache/ovalon.dir", index + "http://h/gone=QV0FFF.cvc,text/html\n");
+    Restart();
+    EXPECT_FALSE(fs::exists(CachePath("QV0AB.tmp")));
+    EXPECT_FALSE(fs::exists(CachePath("QV0AC.cvc")));
+    EXPECT_TRUE(fs::exists(CachePath("notes.tmp")));
+    EXPECT_TRUE(fs::exists(CachePath("QV0AD.tmp")));
+    EXPECT_EQ(scratch_.Read("cache/ovalon.dir"), index);
+    close(busy);
+    cache_->Shutdown();
+    EXPECT_FALSE(fs::exists(CachePath("QV0AD.tmp")));
+    EXPECT_EQ(cache_->Count(), 1u);
+}
+
+TEST_F(StoreTest, ClearOnExitEmptiesTheCache) {
+    ASSERT_TRUE(Store("http://h/a", "a"));
+    cache_->SetClearOnExit(true);
+    cache_->Shutdown();
+    Restart();
+    EXPECT_EQ(cache_->Count(), 0u);
+    EXPECT_EQ(CopyFiles(CacheDirectory()), 0);
+}
+
+TEST_F(StoreTest, SizesAndTimesAre64Bit) {
+    constexpr std::int64_t kAfter2038 = 4'000'000'000;
+    now_ = kAfter2038;
+    ASSERT_TRUE(Store("http://h/big", "x"));
+    const std::string name = cache_->Find("http://h/big")->value.fileName;
+    fs::resize_file(CachePath(name), 3ull << 30);  // sparse: no disk space used
+    platform::SetModificationTime(CachePath(name), kAfter2038);
+    Restart();
+    EXPECT_EQ(cache_->TotalBytes(), 3ull << 30);
+    EXPECT_EQ(cache_->Find("http://h/big")->lastUsed, kAfter2038);
+    cache_->SetLimit(4 << 20);  // 4 GiB in KB: keeps it
+    EXPECT_EQ(cache_->Count(), 1u);
+    cache_->SetLimit(2 << 20);
+    EXPECT_EQ(cache_->Count(), 0u);
+}
+
+TEST_F(StoreTest, AnotherWindowsCopiesAreSeen) {
+    CDiskCache other(*host_);
+    other.Open(CacheDirectory(), scratch_.File("fallback"));
+    ASSERT_TRUE(Store("http://h/mine", "mine"));
+    EXPECT_NE(other.Find("http://h/mine"), nullptr);
+    core::CHTRequest& request = Request("http://h/theirs");
+    auto writer = other.CreateWriter(request);
+    writer->Put("theirs", 6);
+    writer->End(0);
+    EXPECT_NE(cache_->Find("http://h/theirs"), nullptr);
+    EXPECT_NE(cache_->Find("http://h/mine"), nullptr);
+}
+
+TEST_F(StoreTest, AnUncreatableDirectoryFallsBackWithoutAnIndexFile) {
+    scratch_.Write("blocked", "a file where the directory should be");
+    cache_->Open(scratch_.File("blocked"), scratch_.File(""));
+    EXPECT_EQ(cache_->Directory(), scratch_.File(""));
+    ASSERT_TRUE(Store("http://h/a", "a"));
+    EXPECT_NE(cache_->Find("http://h/a"), nullptr);
+    EXPECT_FALSE(fs::exists(scratch_.File("ovalon.dir")));
+}
+
+}  // namespace
+}  // namespace corvane::store
