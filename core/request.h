@@ -102,6 +102,8 @@ class CHTRequest : public CObject {
     std::uint64_t documentGeneration = 0;
     std::int32_t convertorIndex = -1;
     std::uint64_t size = 0;  // expected length in bytes; 0 when not announced
+    // The charset parameter the server gave with the content type; empty when none.
+    std::string charset;
     // Seconds since 1970: the cached copy's modification time, 0 when no conditional request
     // is to be made.
     std::int64_t lastUsed = 0;

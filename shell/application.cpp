@@ -3,6 +3,7 @@
 #include "config/settings_paths.h"
 #include "html/text_convertor.h"
 #include "protocols/file_protocol.h"
+#include "protocols/http_protocol.h"
 #include "render/view_settings.h"
 #include "shell/browser_window.h"
 
@@ -13,6 +14,7 @@ namespace {
 void RegisterClasses() {
     static const bool registered = [] {
         protocols::RegisterFileProtocol();
+        protocols::RegisterHttpProtocol();
         html::RegisterTextConvertors();
         html::TextConvertorServices services;
         services.window = &CBrowserWindow::HostFor;
@@ -35,6 +37,7 @@ CApplication::CApplication(std::string profileDirectory, platform::EventLoop& lo
     host_ = std::make_unique<core::CHTHostServices>(ui_, *scheduler_);
     host_->downloads.launcher = &launcher_;
     host_->SetLoop(&loop_);
+    host_->proxyHost = [this](int slot) { return settings_.ProxyHost(slot); };
     RegisterClasses();
     scheduler_->AttachTo(loop_);
 }
