@@ -33,29 +33,29 @@ class HiddenViewWindow : public render::CViewWindow {
     void ScrollToY(int) override {}
 };
 
-// Stands in for the request's disk cache entry and keeps the bytes its convertor consumes, for
-// --dump-source.
+// Stands in for the request's disk cache entry and writes the bytes its convertor consumes to
+// standard output as they arrive, for --dump-source: memory stays the same for any size.
 class SourceCapture : public core::CCacheEntry {
   public:
     class Writer : public core::CConvertorCacheWriter {
       public:
-        explicit Writer(std::string& bytes) : bytes_(bytes) { bytes_.clear(); }
+        explicit Writer(bool& failed) : failed_(failed) {}
         void Put(const void* data, std::size_t length) override {
-            bytes_.append(static_cast<const char*>(data), length);
+            failed_ = failed_ || std::fwrite(data, 1, length, stdout) != length;
         }
-        void End(int) override {}
+        void End(int) override { failed_ = failed_ || std::fflush(stdout) != 0; }
 
       private:
-        std::string& bytes_;
+        bool& failed_;
     };
 
-    explicit SourceCapture(std::string& bytes) : bytes_(bytes) {}
+    explicit SourceCapture(bool& failed) : failed_(failed) {}
     std::unique_ptr<core::CConvertorCacheWriter> OpenWriter(core::CHTRequest&) override {
-        return std::make_unique<Writer>(bytes_);
+        return std::make_unique<Writer>(failed_);
     }
 
   private:
-    std::string& bytes_;
+    bool& failed_;
 };
 
 std::string CurrentDirectory() {
@@ -68,11 +68,6 @@ std::string TargetUrl(const std::string& target) {
     if (!config::IsLocalPathText(target)) return target;
     const char* home = std::getenv("HOME");
     return config::CommandLineFileUrl(target, home ? home : "", CurrentDirectory());
-}
-
-bool WriteAll(std::FILE* stream, std::string_view bytes) {
-    return std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size() &&
-           std::fflush(stream) == 0;
 }
 
 }  // namespace
@@ -94,12 +89,25 @@ int RunHeadless(const CommandLine& commandLine, const std::string& profileDirect
 
     CBrowserWindow window(application, view);
     window.Load(TargetUrl(*commandLine.target));
-    std::string source;
-    core::CHTRequest* loading =
-        window.Document().LoadTask() ? &window.Document().LoadTask()->Request() : nullptr;
-    if (commandLine.headless == Headless::kDumpSource && loading)
-        loading->cacheEntry = std::make_unique<SourceCapture>(source);
-    if (!loop.RunUntil([&] { return !window.IsLoading(); }, kLoadTimeoutMs)) {
+    // The source of whichever request the load ends with: a redirection moves it to another.
+    bool writeFailed = false;
+    core::CHTRequest* loading = nullptr;
+    const auto captureSource = [&] {
+        const core::CLoadTask* task = window.Document().LoadTask();
+        if (commandLine.headless != Headless::kDumpSource || task == nullptr ||
+            &task->Request() == loading) {
+            return;
+        }
+        loading = &task->Request();
+        loading->cacheEntry = std::make_unique<SourceCapture>(writeFailed);
+    };
+    captureSource();
+    if (!loop.RunUntil(
+            [&] {
+                captureSource();
+                return !window.IsLoading();
+            },
+            kLoadTimeoutMs)) {
         std::fprintf(stderr, "corvane: loading %s took too long\n", commandLine.target->c_str());
         return 1;
     }
@@ -109,7 +117,7 @@ int RunHeadless(const CommandLine& commandLine, const std::string& profileDirect
 
     switch (commandLine.headless) {
         case Headless::kDumpSource:
-            return shown == loading && WriteAll(stdout, source) ? 0 : 1;
+            return shown == loading && !writeFailed ? 0 : 1;
         case Headless::kDumpText: {
             bool written = true;
             view.WriteText([&written](std::string_view line) {
