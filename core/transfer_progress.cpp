@@ -78,7 +78,10 @@ void CStatusBarProgress::Report(std::uint64_t received, std::uint64_t expected,
                                 std::uint32_t elapsedMs) {
     if (expected != 0 && received == 0) return;
     const TransferFigures figures = ComputeTransferFigures(received, expected, elapsedMs);
-    ui_.SetStatusText(StatusProgressText(figures));
+    if (lastTextMs_ < 0 || elapsedMs < lastTextMs_ || elapsedMs - lastTextMs_ >= kTextIntervalMs) {
+        lastTextMs_ = elapsedMs;
+        ui_.SetStatusText(StatusProgressText(figures));
+    }
     if (!figures.TotalKnown()) return;
     // The control runs from 0 to 128; anything else clears it.
     const int control = figures.control <= platform::kProgressRange ? figures.control : 0;

@@ -35,16 +35,21 @@ std::string TransferredText(const TransferFigures& figures);
 // The status-bar text: "Time remaining: ... Transferred: ..." or "Time used: ...".
 std::string StatusProgressText(const TransferFigures& figures);
 
-// Shows progress in the status bar and its progress control; clears both when destroyed.
+// Shows progress in the status bar and its progress control; clears both when destroyed. Reads
+// come every few kilobytes: the text is rewritten at most every kTextIntervalMs of the
+// transfer's time, the control only when its value changes.
 class CStatusBarProgress : public CHTProgressReporter {
   public:
     explicit CStatusBarProgress(platform::HostServices& ui) : ui_(ui) {}
     ~CStatusBarProgress() override;
     void Report(std::uint64_t received, std::uint64_t expected, std::uint32_t elapsedMs) override;
 
+    static constexpr std::uint32_t kTextIntervalMs = 100;
+
   private:
     platform::HostServices& ui_;
     int lastControl_ = -1;
+    std::int64_t lastTextMs_ = -1;
 };
 
 }  // namespace corvane::core

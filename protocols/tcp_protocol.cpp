@@ -1,8 +1,5 @@
 #include "protocols/tcp_protocol.h"
 
-#include <algorithm>
-#include <cstring>
-
 #include "core/host_services.h"
 #include "core/status.h"
 #include "core/transfer_progress.h"
@@ -19,9 +16,6 @@ namespace {
 
 // Reads per receive notification before the loop gets a turn again.
 constexpr int kReadsPerNotification = 16;
-
-// Longest reply code read; more digits would overflow the 16-bit code.
-constexpr std::size_t kMaxCodeDigits = 4;
 
 bool IsWouldBlock(int error) {
     return error == platform::kSocketWouldBlock || error == platform::kSocketInProgress;
@@ -201,70 +195,20 @@ void CHTTCP::FlushSend() {
 }
 
 void CHTTCP::EmptyLineArea() {
-    fill_ = lineStart_ = lineLength_ = lineEnd_ = scanFrom_ = 0;
-    lineHeld_ = continuation_ = pieceOpen_ = false;
-    multiLineCode_ = -1;
+    lines_.Clear();
+    replies_.Reset();
 }
 
 int CHTTCP::ReceiveLine() {
     if (socket_ == nullptr) return kFailure;
-    const std::int32_t space = kLineCapacity - fill_;
+    const std::int32_t space = lines_.FreeSize();
     if (space <= 0) return 0;
-    const platform::SocketTransfer got = socket_->Receive(buffer_.data() + fill_, space);
+    const platform::SocketTransfer got = socket_->Receive(lines_.FreeSpace(), space);
     if (IsWouldBlock(got.error)) return 0;
     if (got.error != 0) return kFailure;
     if (got.bytes == 0) return kEndOfData;
-    fill_ += static_cast<std::int32_t>(got.bytes);
+    lines_.Added(static_cast<std::int32_t>(got.bytes));
     return 1;
-}
-
-void CHTTCP::SetLineEnd() {
-    const std::int32_t end = lineStart_ + lineLength_;
-    const std::int32_t saved = std::min<std::int32_t>(lineEnd_ - end, 2);
-    for (std::int32_t i = 0; i < saved; ++i)
-        savedEnd_[static_cast<std::size_t>(i)] = buffer_[end + i];
-    for (std::int32_t i = end; i < lineEnd_; ++i) buffer_[static_cast<std::size_t>(i)] = 0;
-    buffer_[static_cast<std::size_t>(end)] = 0;  // a full-size piece ends in the reserved byte
-    lineHeld_ = true;
-}
-
-int CHTTCP::NextLine(bool atEnd) {
-    if (lineHeld_) {
-        lineStart_ = lineEnd_;
-        lineHeld_ = false;
-    }
-    scanFrom_ = std::max(scanFrom_, lineStart_);
-    const std::uint8_t* start = buffer_.data() + scanFrom_;
-    const auto* lf = static_cast<const std::uint8_t*>(std::memchr(start, '\n', fill_ - scanFrom_));
-    if (lf != nullptr) {
-        const std::int32_t at = static_cast<std::int32_t>(lf - buffer_.data());
-        lineLength_ = at - lineStart_;
-        if (lineLength_ > 0 && buffer_[static_cast<std::size_t>(at - 1)] == '\r') --lineLength_;
-        lineEnd_ = at + 1;
-        continuation_ = pieceOpen_;
-        pieceOpen_ = false;
-        SetLineEnd();
-        return lineLength_ + 1;
-    }
-    scanFrom_ = fill_;
-    const bool full = lineStart_ == 0 && fill_ == kLineCapacity;
-    if (full || (atEnd && lineStart_ < fill_)) {
-        // A line longer than the area goes in pieces; a last line without LF as it is.
-        lineLength_ = fill_ - lineStart_;
-        lineEnd_ = fill_;
-        continuation_ = pieceOpen_;
-        pieceOpen_ = full;
-        SetLineEnd();
-        return lineLength_ + 1;
-    }
-    if (lineStart_ > 0) {
-        std::memmove(buffer_.data(), buffer_.data() + lineStart_, fill_ - lineStart_);
-        fill_ -= lineStart_;
-        scanFrom_ -= lineStart_;
-        lineStart_ = 0;
-    }
-    lineEnd_ = lineLength_ = 0;
-    return 0;
 }
 
 void CHTTCP::DeliverLines(int readResult) {
@@ -277,7 +221,7 @@ void CHTTCP::DeliverLines(int readResult) {
     }
     const bool atEnd = readResult == kEndOfData;
     while (socket_ != nullptr && socket_->replyHandler != nullptr && !bodyMode_) {
-        const int line = NextLine(atEnd);
+        const int line = lines_.NextLine(atEnd);
         if (line == 0) break;
         (this->*socket_->replyHandler)(line);
     }
@@ -287,67 +231,24 @@ void CHTTCP::DeliverLines(int readResult) {
         (this->*socket_->replyHandler)(kEndOfData);
 }
 
-std::string_view CHTTCP::Line() const {
-    if (!lineHeld_) return {};
-    return {reinterpret_cast<const char*>(buffer_.data()) + lineStart_,
-            static_cast<std::size_t>(lineLength_)};
-}
-
-const char* CHTTCP::LineText() const {
-    static const char kEmpty[] = "";
-    return lineHeld_ ? reinterpret_cast<const char*>(buffer_.data()) + lineStart_ : kEmpty;
-}
-
 int CHTTCP::ReadReply(int lineResult) {
-    if (lineResult < 0) {
-        error = lineResult;
-        return lineResult;
-    }
-    // A later piece of a long line is no line start: it can neither carry a code nor end a reply.
-    if (lineResult == 0 || continuation_) return 0;
-    const std::string_view line = Line();
-    std::size_t digits = 0;
-    int code = 0;
-    while (digits < line.size() && digits < kMaxCodeDigits && IsAsciiDigit(line[digits])) {
-        code = code * 10 + (line[digits] - '0');
-        ++digits;
-    }
-    const bool continues = digits > 0 && digits < line.size() && line[digits] == '-';
-    if (multiLineCode_ >= 0) {
-        // Inside a multi-line reply lines without a code are text; a coded line without "-"
-        // ends it.
-        if (digits == 0 || continues) return 0;
-        multiLineCode_ = -1;
-    } else if (continues) {
-        multiLineCode_ = code;
-        replyCode = static_cast<std::int16_t>(code);
-        return 0;
-    }
-    replyCode = static_cast<std::int16_t>(code);
-    return lineResult;
+    const int answer = replies_.Read(lineResult, lines_.Line(), lines_.IsContinuation());
+    if (answer < 0) error = answer;
+    replyCode = replies_.code;
+    return answer;
 }
 
 void CHTTCP::StartBody(std::size_t consumed, std::string_view fileName) {
-    std::int32_t from = lineHeld_ ? lineEnd_ : lineStart_;
-    if (consumed != kAfterLine && lineHeld_) {
-        // The data starts inside the line: give it its line end back.
-        const std::int32_t end = lineStart_ + lineLength_;
-        const std::int32_t saved = std::min<std::int32_t>(lineEnd_ - end, 2);
-        for (std::int32_t i = 0; i < saved; ++i) buffer_[end + i] = savedEnd_[i];
-        from = lineStart_ +
-               static_cast<std::int32_t>(std::min<std::size_t>(consumed, lineEnd_ - lineStart_));
-    }
-    const std::int32_t count = fill_ - from;
-    std::memmove(buffer_.data(), buffer_.data() + from, count);
-    SetBuffer(buffer_.data(), kLineCapacity);
+    const std::int32_t count = lines_.TakeRest(consumed);
+    replies_.Reset();
+    SetBuffer(lines_.Block(), kLineCapacity);
     available = count;
-    EmptyLineArea();
     StartData(fileName);
 }
 
 void CHTTCP::StartData(std::string_view fileName) {
     bodyMode_ = true;
-    if (buffer == nullptr) SetBuffer(buffer_.data(), kLineCapacity);
+    if (buffer == nullptr) SetBuffer(lines_.Block(), kLineCapacity);
     if (socket_ != nullptr) {
         SetDataSource(&CHTTCP::SocketSource);
         socket_->receiveStep = nullptr;

@@ -20,7 +20,6 @@
 // Sending never drops anything: bytes that cannot be sent at once are queued and sent when the
 // socket can send again.
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -29,6 +28,7 @@
 
 #include "core/protocol.h"
 #include "platform/async_socket.h"
+#include "protocols/line_reader.h"
 
 namespace corvane::protocols {
 
@@ -78,7 +78,7 @@ class CHTSocket : public platform::AsyncSocket {
 class CHTTCP : public core::CHTProtocol {
   public:
     // Bytes of the line area (and of the input buffer in body mode).
-    static constexpr std::int32_t kLineCapacity = 4096;
+    static constexpr std::int32_t kLineCapacity = LineReader::kCapacity;
 
     CHTTCP();
     ~CHTTCP() override;
@@ -89,8 +89,9 @@ class CHTTCP : public core::CHTProtocol {
     void Abort() override;
 
     // Connects to the host text; port 0 (none given) becomes the service's port, or
-    // defaultPort when the services database does not know it. -1 failed, 0 connecting (the
-    // dialogue starts on connect), 1 connected at once (the dialogue has started).
+    // defaultPort when the services database does not know it. Shows "Connecting to ..." and
+    // the wait cursor. -1 failed (error set); otherwise 0, which Open passes on: the data is
+    // still to come, whether the dialogue started at once or starts on connect.
     int Connect(std::string_view hostText, std::string_view service, std::uint16_t defaultPort);
     // The connection is up (error 0) or failed. Subclasses start their dialogue here; the base
     // fails the protocol on an error.
@@ -117,15 +118,15 @@ class CHTTCP : public core::CHTProtocol {
 
     // The current line, without its line end; it may contain zero bytes. Also terminated with
     // a zero byte in place, for protocols that read it as a C string.
-    std::string_view Line() const;
-    const char* LineText() const;
+    std::string_view Line() const { return lines_.Line(); }
+    const char* LineText() const { return lines_.LineText(); }
     // The line is a later piece of a line longer than the line area, not a line start.
-    bool LineIsContinuation() const { return continuation_; }
+    bool LineIsContinuation() const { return lines_.IsContinuation(); }
 
     // Reads a reply from the line result handed to a handler: the reply code is the number at
-    // the start of the line. A reply whose first line has "-" after the code goes on until a
-    // line that starts with the same code and no "-". Answers 0 while the reply goes on (the
-    // next line comes in the next handler call), the line result once it is complete, and a
+    // the start of the line. A reply whose first line has "-" after the code goes on, over lines
+    // without a code, until a line that starts with a code and no "-". Answers 0 while it goes on
+    // (the next line comes in the next handler call), the line result once it is complete, and a
     // negative result stored as the error.
     int ReadReply(int lineResult);
     std::int16_t replyCode = 0;
@@ -133,7 +134,7 @@ class CHTTCP : public core::CHTProtocol {
     // Switches to body mode: the data starts `consumed` bytes into the current line (by default
     // after the whole line and its line end); the bytes already received after that point
     // become the first available input, then data is read from the socket.
-    static constexpr std::size_t kAfterLine = static_cast<std::size_t>(-1);
+    static constexpr std::size_t kAfterLine = LineReader::kAfterLine;
     void StartBody(std::size_t consumed = kAfterLine, std::string_view fileName = {});
     // Body mode without buffered bytes: chooses the convertor and wakes the request.
     void StartData(std::string_view fileName = {});
@@ -155,34 +156,20 @@ class CHTTCP : public core::CHTProtocol {
   private:
     friend class CHTSocket;
 
-    // Line mode receive step: reads once into the free part of the line area. 0 when bytes
-    // were read or nothing was there, kEndOfData when the peer closed, kFailure on an error.
+    // Line mode receive step: reads once into the free part of the line area. 1 when bytes
+    // were read, 0 when nothing was there, kEndOfData when the peer closed, kFailure on an error.
     int ReceiveLine();
-    // The next line in the line area: its length plus one, or 0 when no complete line is
-    // held. atEnd hands over a pending partial line.
-    int NextLine(bool atEnd);
     void DeliverLines(int readResult);
     void BodyNotification(int error);
     void FlushSend();
     void EmptyLineArea();
-    void SetLineEnd();
     std::int32_t SocketSource(std::uint8_t* destination, std::int32_t maxLength);
     std::int32_t WaitingSource(std::uint8_t* destination, std::int32_t maxLength);
     std::int32_t FailedSource(std::uint8_t* destination, std::int32_t maxLength);
 
     std::unique_ptr<CHTSocket> socket_;
-    // One more byte than the area for the terminating zero of a full-size line.
-    std::array<std::uint8_t, kLineCapacity + 1> buffer_{};
-    std::int32_t fill_ = 0;       // bytes held in the line area
-    std::int32_t lineStart_ = 0;  // the current line
-    std::int32_t lineLength_ = 0;
-    std::int32_t lineEnd_ = 0;                // after the current line's line end
-    std::int32_t scanFrom_ = 0;               // where the search for LF goes on
-    std::array<std::uint8_t, 2> savedEnd_{};  // the line-end bytes replaced by zeros
-    bool lineHeld_ = false;                   // a line was handed over and not yet passed
-    bool continuation_ = false;
-    bool pieceOpen_ = false;  // the last line was cut at the area's size
-    int multiLineCode_ = -1;  // code of the multi-line reply in progress
+    LineReader lines_;  // its storage becomes the input buffer in body mode
+    ReplyReader replies_;
     std::string unsent_;
     bool bodyMode_ = false;
     bool streamEnded_ = false;  // the end or a failure of the stream was delivered
