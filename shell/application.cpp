@@ -2,6 +2,7 @@
 
 #include "config/settings_paths.h"
 #include "html/text_convertor.h"
+#include "platform/file_services.h"
 #include "protocols/file_protocol.h"
 #include "protocols/http_protocol.h"
 #include "render/view_settings.h"
@@ -38,14 +39,31 @@ CApplication::CApplication(std::string profileDirectory, platform::EventLoop& lo
     host_->downloads.launcher = &launcher_;
     host_->SetLoop(&loop_);
     host_->proxyHost = [this](int slot) { return settings_.ProxyHost(slot); };
+    OpenStores(profileDirectory);
     RegisterClasses();
     scheduler_->AttachTo(loop_);
 }
 
+void CApplication::OpenStores(const std::string& profileDirectory) {
+    realmFile_ = profileDirectory + "/" + std::string(store::kRealmFileName);
+    realms_.Load(realmFile_);
+    cache_ = std::make_unique<store::CDiskCache>(*host_);
+    cache_->Open(profileDirectory + "/cache", platform::TempDirectory());
+    const config::CacheSettings& cache = settings_.Cache();
+    cache_->SetLimit(cache.limitKBytes);
+    cache_->SetUpdate(static_cast<store::CacheUpdate>(cache.update));
+    cache_->SetClearOnExit(cache.clearOnExit != 0);
+    webStores_ = std::make_unique<store::CBrowsingStores>(*cache_, realms_);
+    host_->webStores = webStores_.get();
+}
+
 CApplication::~CApplication() {
+    realms_.Save(realmFile_);
     scheduler_->Detach();
     host_.reset();
     scheduler_->DeleteRetired();
+    webStores_.reset();
+    cache_->Shutdown();
 }
 
 std::string CApplication::HomePage() const {

@@ -17,6 +17,9 @@
 #include "platform/host_services.h"
 #include "platform/program_launcher.h"
 #include "render/html_view.h"
+#include "store/browsing_stores.h"
+#include "store/disk_cache.h"
+#include "store/realm_store.h"
 
 namespace corvane::shell {
 
@@ -35,12 +38,16 @@ class CApplication {
     core::CHTScheduler& Scheduler() { return *scheduler_; }
     platform::ProgramLauncher& Launcher() { return launcher_; }
     core::CHTHostServices& Host() { return *host_; }
+    store::CDiskCache& Cache() { return *cache_; }
+    store::CRealmStore& Realms() { return realms_; }
 
     // The "Home Page" setting, or the start page beside the executable.
     std::string HomePage() const;
     render::ViewSettings ViewSettings() const;
 
   private:
+    void OpenStores(const std::string& profileDirectory);
+
     platform::EventLoop& loop_;
     platform::HostServices& ui_;
     config::Settings settings_;
@@ -48,6 +55,11 @@ class CApplication {
     // Before the host services: downloads may start applications until the very end.
     platform::ProgramLauncher launcher_;
     std::unique_ptr<core::CHTHostServices> host_;
+    // What HTTP keeps between loads and runs: copies of pages, and logins ("ovalon.rlm").
+    std::string realmFile_;
+    store::CRealmStore realms_;
+    std::unique_ptr<store::CDiskCache> cache_;
+    std::unique_ptr<store::CBrowsingStores> webStores_;
 };
 
 }  // namespace corvane::shell

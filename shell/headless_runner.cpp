@@ -79,6 +79,8 @@ int RunHeadless(const CommandLine& commandLine, const std::string& profileDirect
     ui.SetEchoMessages(true);
 
     CApplication application(profileDirectory, loop, ui);
+    // The source as the server sends it now, never a stored copy.
+    if (commandLine.headless == Headless::kDumpSource) application.Host().webStores = nullptr;
     HiddenViewWindow hidden;
     QtDrawingSurface surface;
     render::CHTMLView view(surface, ui, hidden);

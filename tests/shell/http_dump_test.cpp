@@ -78,6 +78,18 @@ TEST_F(HttpDumpTest, RedirectLoopEndsWithCannotConnect) {
     EXPECT_EQ(requests, 21u);
 }
 
+TEST_F(HttpDumpTest, NextRunRevalidatesTheCopyOnce) {
+    for (int run = 0; run < 2; ++run) {
+        const auto outcome = Run("--dump-text", "/page.html");
+        EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+        EXPECT_EQ(outcome.out, "Head\n\nPara with a link.\n");
+    }
+    const std::string log = web.AccessLog();
+    const std::size_t first = log.find("\"GET /page.html HTTP/1.0\" 200");
+    EXPECT_NE(first, std::string::npos) << log;
+    EXPECT_NE(log.find("\"GET /page.html HTTP/1.0\" 304", first), std::string::npos) << log;
+}
+
 TEST_F(HttpDumpTest, BigFileArrivesWhole) {
     const auto outcome = Run("--dump-source", "/big.txt");
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
