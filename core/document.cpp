@@ -93,6 +93,10 @@ void COvalonDoc::GoTo(int position) {
     LoadCurrent();
 }
 
+void COvalonDoc::GoToHistoryEntry(int n) {
+    if (n >= 0 && n < Count()) GoTo(Count() - 1 - n);
+}
+
 void COvalonDoc::LoadCurrent() {
     if (CHTRequest* current = Current()) StartLoad(*current, nullptr, false, false);
 }

@@ -64,6 +64,9 @@ class COvalonDoc {
     void AdoptHistory(const std::vector<CHTRequest*>& requests);
     // Loads the current entry of the Back/Forward list, as Back and Forward do.
     void LoadCurrent();
+    // Makes the n-th entry counted from the newest the current one and loads it, as Back and
+    // Forward do (the Go menu's history items). Any other n does nothing.
+    void GoToHistoryEntry(int n);
 
     // The load part of Stop: the protocol goes, the load task goes, the progress is cleared.
     void StopLoad();

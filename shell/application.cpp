@@ -1,5 +1,6 @@
 #include "shell/application.h"
 
+#include "config/settings_keys.h"
 #include "config/settings_paths.h"
 #include "html/text_convertor.h"
 #include "platform/file_services.h"
@@ -7,9 +8,23 @@
 #include "protocols/http_protocol.h"
 #include "render/view_settings.h"
 #include "shell/browser_window.h"
+#include "store/visited_list.h"
 
 namespace corvane::shell {
 namespace {
+
+// Links are drawn visited when their address has a visit time in the running application's
+// request table.
+class VisitedInTable final : public html::VisitedLookup {
+  public:
+    bool IsVisited(std::string_view url) const override {
+        const core::CHTRequestEntry* entry = table != nullptr ? table->FindEntry(url) : nullptr;
+        return entry != nullptr && store::IsVisited(*entry);
+    }
+    core::CHTHostServices* table = nullptr;
+};
+
+VisitedInTable gVisited;
 
 // Protocols and convertors are classes registered once per process.
 void RegisterClasses() {
@@ -19,6 +34,7 @@ void RegisterClasses() {
         html::RegisterTextConvertors();
         html::TextConvertorServices services;
         services.window = &CBrowserWindow::HostFor;
+        services.visited = &gVisited;
         html::SetTextConvertorServices(services);
         return true;
     }();
@@ -39,31 +55,46 @@ CApplication::CApplication(std::string profileDirectory, platform::EventLoop& lo
     host_->downloads.launcher = &launcher_;
     host_->SetLoop(&loop_);
     host_->proxyHost = [this](int slot) { return settings_.ProxyHost(slot); };
-    OpenStores(profileDirectory);
+
+    cache_ = std::make_unique<store::CDiskCache>(*host_);
+    const config::CacheSettings& cache = settings_.Cache();
+    // An unusable cache directory leaves copies in the temporary directory, indexed in memory.
+    cache_->Open(config::CacheDirectory(settings_.Section(config::sections::kCache),
+                                        settings_.ProfileDirectory(), ""),
+                 platform::TempDirectory());
+    cache_->SetLimit(cache.limitKBytes);
+    cache_->SetUpdate(static_cast<store::CacheUpdate>(cache.update));
+    cache_->SetClearOnExit(cache.clearOnExit != 0);
+    store::LoadVisited(*host_, VisitedPath());
+    realms_.Load(platform::JoinPath(ProfileDirectory(), store::kRealmFileName));
+    gVisited.table = host_.get();
+    webStores_ = std::make_unique<store::CBrowsingStores>(*cache_, realms_);
+    host_->webStores = webStores_.get();
+
     RegisterClasses();
     scheduler_->AttachTo(loop_);
 }
 
-void CApplication::OpenStores(const std::string& profileDirectory) {
-    realmFile_ = profileDirectory + "/" + std::string(store::kRealmFileName);
-    realms_.Load(realmFile_);
-    cache_ = std::make_unique<store::CDiskCache>(*host_);
-    cache_->Open(profileDirectory + "/cache", platform::TempDirectory());
-    const config::CacheSettings& cache = settings_.Cache();
-    cache_->SetLimit(cache.limitKBytes);
-    cache_->SetUpdate(static_cast<store::CacheUpdate>(cache.update));
-    cache_->SetClearOnExit(cache.clearOnExit != 0);
-    webStores_ = std::make_unique<store::CBrowsingStores>(*cache_, realms_);
-    host_->webStores = webStores_.get();
-}
-
 CApplication::~CApplication() {
-    realms_.Save(realmFile_);
     scheduler_->Detach();
+    SaveStores();
+    gVisited.table = nullptr;
     host_.reset();
     scheduler_->DeleteRetired();
-    webStores_.reset();
     cache_->Shutdown();
+}
+
+std::string CApplication::VisitedPath() const {
+    return platform::JoinPath(ProfileDirectory(), store::kVisitedFileName);
+}
+
+void CApplication::SaveStores() {
+    const config::DisplaySettings& display = settings_.Display();
+    store::SaveVisited(*host_, VisitedPath(),
+                       display.visitedLinksExpire != 0
+                           ? std::optional<int>(display.visitedLinkDaysValid)
+                           : std::nullopt);
+    realms_.Save(platform::JoinPath(ProfileDirectory(), store::kRealmFileName));
 }
 
 std::string CApplication::HomePage() const {

@@ -1,11 +1,16 @@
 #pragma once
 // The program-wide objects of one run, made in start-up order: the settings, the scheduler
-// stepped from the event loop's idle time, the host-services object with the request table, and
-// the registries of schemes and content types with their protocol and convertor classes.
-// The window and the headless runner both start from here, so they load pages the same way.
+// stepped from the event loop's idle time, the host-services object with the request table, the
+// stores of browsing (disk cache, visited list, realms), and the registries of schemes and content
+// types with their protocol and convertor classes. The window and the headless runner both start
+// from here, so they load pages the same way.
+//
+// At the end of the run the visited list and the realms are saved and the cache does its exit
+// work (clearing when asked to, removing temporary files).
 //
 // Memory: the application owns everything it makes; the event loop and the user-interface
-// services are the caller's and must outlive it.
+// services are the caller's and must outlive it. The stores outlive the request table, whose
+// requests link to the cache.
 
 #include <memory>
 #include <string>
@@ -40,13 +45,17 @@ class CApplication {
     core::CHTHostServices& Host() { return *host_; }
     store::CDiskCache& Cache() { return *cache_; }
     store::CRealmStore& Realms() { return realms_; }
+    const std::string& ProfileDirectory() const { return settings_.ProfileDirectory(); }
+
+    // Writes the visited list and the saved realms (before another window starts, and at exit).
+    void SaveStores();
 
     // The "Home Page" setting, or the start page beside the executable.
     std::string HomePage() const;
     render::ViewSettings ViewSettings() const;
 
   private:
-    void OpenStores(const std::string& profileDirectory);
+    std::string VisitedPath() const;
 
     platform::EventLoop& loop_;
     platform::HostServices& ui_;
@@ -54,11 +63,10 @@ class CApplication {
     std::unique_ptr<core::CHTScheduler> scheduler_;
     // Before the host services: downloads may start applications until the very end.
     platform::ProgramLauncher launcher_;
-    std::unique_ptr<core::CHTHostServices> host_;
-    // What HTTP keeps between loads and runs: copies of pages, and logins ("ovalon.rlm").
-    std::string realmFile_;
-    store::CRealmStore realms_;
     std::unique_ptr<store::CDiskCache> cache_;
+    store::CRealmStore realms_;
+    std::unique_ptr<core::CHTHostServices> host_;
+    // The cache and the realms as HTTP sees them.
     std::unique_ptr<store::CBrowsingStores> webStores_;
 };
 

@@ -5,6 +5,9 @@
 
 #include <functional>
 #include <string>
+#include <vector>
+
+#include "store/history_menu.h"
 
 namespace corvane::shell {
 
@@ -21,6 +24,12 @@ class BrowserSession {
     virtual void Home() = 0;
     virtual void Reload() = 0;
     virtual void Stop() = 0;
+    // The n-th entry of the Back/Forward list counted from the newest becomes the current one
+    // and is loaded.
+    virtual void GoToHistoryEntry(int n) = 0;
+    // Starts another window that takes over this one's Back/Forward list and shows the current
+    // document. False when it could not be started (the user has been told).
+    virtual bool NewWindow() = 0;
 
     virtual bool CanGoBack() const = 0;
     virtual bool CanGoForward() const = 0;
@@ -29,6 +38,9 @@ class BrowserSession {
     // The shown document's canonical address and title (the address until a TITLE arrives).
     virtual std::string CurrentUrl() const = 0;
     virtual std::string Title() const = 0;
+    // The Go menu's history items, and every entry's address newest first (the History window).
+    virtual std::vector<store::HistoryMenuItem> HistoryItems() const = 0;
+    virtual std::vector<std::string> HistoryList() const = 0;
 
     // Called after anything above may have changed.
     std::function<void()> onChanged;

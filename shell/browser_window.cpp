@@ -6,6 +6,7 @@
 #include "core/address.h"
 #include "core/request.h"
 #include "html/text_convertor.h"
+#include "shell/new_window.h"
 
 namespace corvane::shell {
 namespace {
@@ -110,6 +111,31 @@ void CBrowserWindow::AdoptHistory(const std::vector<std::pair<std::string, std::
     }
     document_->AdoptHistory(requests);
     Changed();
+}
+
+void CBrowserWindow::GoToHistoryEntry(int n) {
+    document_->GoToHistoryEntry(n);
+    StartTicking();
+    Changed();
+}
+
+bool CBrowserWindow::NewWindow() {
+    if (StartNewWindow(application_, document_->History(), location_)) return true;
+    application_.Ui().ShowMessage("Cannot start a new window.", platform::MessageButtons::kOk,
+                                  platform::MessageIcon::kStop);
+    return false;
+}
+
+std::vector<store::HistoryMenuItem> CBrowserWindow::HistoryItems() const {
+    return store::BuildHistoryMenu(document_->History(), document_->Position());
+}
+
+std::vector<std::string> CBrowserWindow::HistoryList() const {
+    std::vector<std::string> urls;
+    const auto& history = document_->History();
+    for (auto it = history.rbegin(); it != history.rend(); ++it)
+        urls.push_back((*it)->canonicalUrl);
+    return urls;
 }
 
 void CBrowserWindow::LoadCurrent() {

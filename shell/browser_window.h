@@ -65,12 +65,16 @@ class CBrowserWindow : public core::IDocumentView,
     void Home() override;
     void Reload() override;
     void Stop() override;
+    void GoToHistoryEntry(int n) override;
+    bool NewWindow() override;
     bool CanGoBack() const override { return document_->CanGoBack(); }
     bool CanGoForward() const override { return document_->CanGoForward(); }
     bool IsLoading() const override { return document_->LoadTask() != nullptr; }
     bool HasDocument() const override { return document_->Shown() != nullptr; }
     std::string CurrentUrl() const override { return location_; }
     std::string Title() const override { return title_; }
+    std::vector<store::HistoryMenuItem> HistoryItems() const override;
+    std::vector<std::string> HistoryList() const override;
 
     // No load runs and what it delivered is laid out.
     bool IsSettled() const { return !IsLoading() && ticker_ == 0; }

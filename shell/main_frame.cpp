@@ -13,12 +13,15 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "shell/history_dialog.h"
 #include "shell/qt_text.h"
 
 namespace corvane::shell {
 namespace {
 
 constexpr int kMaxTypedUrls = 20;
+// Marks the Go menu's items that the history rebuilds, with their command numbers.
+constexpr const char* kHistoryCommandProperty = "historyCommand";
 
 // Takes Enter in the location field before the combo box turns it into a list choice.
 class EnterFilter : public QObject {
@@ -79,6 +82,11 @@ void CMainFrame::CreateActions() {
         connect(action, &QAction::triggered, this, slot);
         return action;
     };
+    newWindow_ = make(QIcon(), "&New Window", [this] {
+        if (session_) session_->NewWindow();
+    });
+    newWindow_->setShortcut(QKeySequence::New);
+    history_ = make(QIcon(), "H&istory...", [this] { OnHistory(); });
     openLocation_ = make(s->standardIcon(QStyle::SP_DirLinkIcon), "Open &Location...",
                          [this] { OnOpenLocation(); });
     openLocation_->setShortcut(QKeySequence("Ctrl+L"));
@@ -109,17 +117,54 @@ void CMainFrame::CreateActions() {
 
 void CMainFrame::CreateMenus() {
     QMenu* file = menuBar()->addMenu("&File");
+    file->addAction(newWindow_);
     file->addAction(openLocation_);
     file->addAction(openFile_);
     file->addSeparator();
     file->addAction(exit_);
     QMenu* view = menuBar()->addMenu("&View");
     view->addAction(reload_);
-    QMenu* go = menuBar()->addMenu("&Go");
-    go->addAction(back_);
-    go->addAction(forward_);
-    go->addAction(home_);
-    go->addAction(stop_);
+    go_ = menuBar()->addMenu("&Go");
+    go_->addAction(back_);
+    go_->addAction(forward_);
+    go_->addAction(home_);
+    go_->addAction(stop_);
+    go_->addSeparator();
+    go_->addAction(history_);
+    connect(go_, &QMenu::aboutToShow, this, &CMainFrame::RebuildHistoryItems);
+}
+
+void CMainFrame::RebuildHistoryItems() {
+    for (QAction* action : go_->actions()) {
+        if (action->property(kHistoryCommandProperty).isValid()) {
+            go_->removeAction(action);
+            action->deleteLater();
+        }
+    }
+    if (!session_) return;
+    const auto items = session_->HistoryItems();
+    if (!items.empty()) go_->addSeparator()->setProperty(kHistoryCommandProperty, 0);
+    for (const store::HistoryMenuItem& item : items) {
+        QAction* action = go_->addAction(FromUtf8(item.text));
+        action->setProperty(kHistoryCommandProperty, item.command);
+        action->setCheckable(item.checked);
+        action->setChecked(item.checked);
+        const int command = item.command;
+        connect(action, &QAction::triggered, this, [this, command] {
+            if (!session_) return;
+            if (command == store::kMoreHistoryCommand) {
+                OnHistory();
+            } else {
+                session_->GoToHistoryEntry(command - store::kFirstHistoryCommand);
+            }
+        });
+    }
+}
+
+void CMainFrame::OnHistory() {
+    if (!session_) return;
+    HistoryDialog dialog(*session_, this);
+    dialog.exec();
 }
 
 void CMainFrame::CreateToolBar() {

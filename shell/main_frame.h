@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QMainWindow>
+#include <QMenu>
 #include <functional>
 #include <memory>
 
@@ -29,6 +30,8 @@ class CMainFrame : public QMainWindow {
     QAction* BackAction() const { return back_; }
     QAction* ForwardAction() const { return forward_; }
     QAction* StopAction() const { return stop_; }
+    QAction* NewWindowAction() const { return newWindow_; }
+    QMenu* GoMenu() const { return go_; }
 
     // Puts an address at the top of the location list (at most 20 kept).
     void RememberTyped(const std::string& url);
@@ -51,12 +54,18 @@ class CMainFrame : public QMainWindow {
     void OnLocationChosen(int index);
     void OnOpenLocation();
     void OnOpenFile();
+    // Replaces the Go menu's history items with the session's.
+    void RebuildHistoryItems();
+    void OnHistory();
 
     std::unique_ptr<QtHostServices> host_;
     HtmlViewWidget* view_ = nullptr;
     QComboBox* location_ = nullptr;
     BrowserSession* session_ = nullptr;
 
+    QMenu* go_ = nullptr;
+    QAction* newWindow_ = nullptr;
+    QAction* history_ = nullptr;
     QAction* openLocation_ = nullptr;
     QAction* openFile_ = nullptr;
     QAction* exit_ = nullptr;

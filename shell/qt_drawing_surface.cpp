@@ -4,8 +4,8 @@
 #include <QImage>
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <cassert>
+#include <cmath>
 
 namespace corvane::shell {
 namespace {

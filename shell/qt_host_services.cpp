@@ -73,26 +73,38 @@ MessageAnswer FromQtButton(int button, MessageButtons buttons) {
                                                : MessageAnswer::kCancel;
 }
 
+// The login dialogs. With askUser, OK with an empty user name is refused with a message and the
+// dialog stays open on the user name.
 std::optional<platform::Credentials> AskCredentials(QWidget* parent, const QString& title,
-                                                    const QString& prompt,
+                                                    const QString& caption, const QString& prompt,
                                                     const platform::Credentials& prefill,
                                                     bool askUser) {
     QDialog dialog(parent);
     dialog.setWindowTitle(title);
     auto* layout = new QVBoxLayout(&dialog);
-    if (!prompt.isEmpty()) layout->addWidget(new QLabel(prompt));
+    if (!caption.isEmpty()) layout->addWidget(new QLabel(caption));
+    layout->addWidget(new QLabel(prompt));
     auto* form = new QFormLayout;
     auto* user = new QLineEdit(FromUtf8(prefill.user));
+    user->setObjectName("user");
     auto* password = new QLineEdit(FromUtf8(prefill.password));
+    password->setObjectName("password");
     password->setEchoMode(QLineEdit::Password);
     if (askUser) form->addRow("&User Name:", user);
     form->addRow("&Password:", password);
     layout->addLayout(form);
-    auto* save = new QCheckBox("&Save Password");
+    auto* save = new QCheckBox("&Save password");
     save->setChecked(prefill.savePassword);
     layout->addWidget(save);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
+        if (askUser && user->text().isEmpty()) {
+            QMessageBox::warning(&dialog, title, "User name is invalid... please try again.");
+            user->setFocus();
+            return;
+        }
+        dialog.accept();
+    });
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     layout->addWidget(buttons);
     (askUser ? user : password)->setFocus();
@@ -177,14 +189,16 @@ std::optional<std::string> QtHostServices::AskSaveFile(std::string_view title,
 
 std::optional<platform::Credentials> QtHostServices::AskUserPassword(
     std::string_view prompt, std::string_view host, const platform::Credentials& prefill) {
-    QString text = FromUtf8(prompt);
-    if (!host.empty()) text += "\n" + FromUtf8(host);
-    return AskCredentials(&window_, "Corvane : User Password", text, prefill, true);
+    QString caption = "Enter username for " + FromUtf8(host);
+    if (!prompt.empty()) caption += "\n" + FromUtf8(prompt);
+    return AskCredentials(&window_, "Corvane : User Password", caption,
+                          "Please enter your user name and password:", prefill, true);
 }
 
 std::optional<platform::Credentials> QtHostServices::AskPassword(std::string_view user,
                                                                  bool savePassword) {
-    return AskCredentials(&window_, "Corvane : Mail Retrieval Password", FromUtf8(user),
+    return AskCredentials(&window_, "Corvane : Mail Retrieval Password", {},
+                          "Enter password for user\n" + FromUtf8(user),
                           platform::Credentials{std::string(user), {}, savePassword}, false);
 }
 

@@ -71,6 +71,12 @@ CachedCopy::~CachedCopy() {
 CachedCopy::CachedCopy(CachedCopy&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)), value_(std::move(other.value_)) {}
 
+CachedCopy& CachedCopy::operator=(CachedCopy&& other) noexcept {
+    std::swap(fd_, other.fd_);
+    std::swap(value_, other.value_);
+    return *this;
+}
+
 std::int32_t CachedCopy::Read(std::uint8_t* destination, std::int32_t maxLength) {
     for (;;) {
         const ssize_t got = read(fd_, destination, static_cast<std::size_t>(maxLength));
@@ -266,7 +272,14 @@ void CDiskCache::EnforceLimit() {
 }
 
 void CDiskCache::Link(core::CHTRequest& request) {
-    if (LinkOf(request) == nullptr) request.cacheEntry = std::make_unique<CCacheLink>(*this);
+    // Another kind of entry (a capture of the source) keeps its place; the copy is then not
+    // touched or written for this request.
+    if (request.cacheEntry == nullptr) request.cacheEntry = std::make_unique<CCacheLink>(*this);
+}
+
+void CDiskCache::MarkServing(core::CHTRequest& request, bool fromCopy) {
+    Link(request);
+    if (CCacheLink* link = LinkOf(request)) link->servingCopy = fromCopy;
 }
 
 CacheCheck CDiskCache::Check(core::CHTRequest& request) {
@@ -274,8 +287,7 @@ CacheCheck CDiskCache::Check(core::CHTRequest& request) {
         request.lastUsed = 0;
         return CacheCheck::kFetch;
     }
-    Link(request);
-    LinkOf(request)->servingCopy = false;
+    MarkServing(request, false);
     const CacheRecord* record = Find(KeyOf(request));
     if (record == nullptr) {
         request.lastUsed = 0;
@@ -306,8 +318,7 @@ std::optional<CachedCopy> CDiskCache::OpenCached(core::CHTRequest& request) {
     request.lastUsed = status.st_mtime;
     request.refreshSeconds = record->value.refreshSeconds;
     request.refreshUrl = record->value.refreshUrl;
-    Link(request);
-    LinkOf(request)->servingCopy = true;
+    MarkServing(request, true);
     return CachedCopy(fd, record->value);
 }
 

@@ -59,7 +59,7 @@ class CachedCopy {
     CachedCopy(int fd, CacheIndexValue value) : fd_(fd), value_(std::move(value)) {}
     ~CachedCopy();
     CachedCopy(CachedCopy&& other) noexcept;
-    CachedCopy& operator=(CachedCopy&&) = delete;
+    CachedCopy& operator=(CachedCopy&& other) noexcept;
 
     const std::string& ContentType() const { return value_.contentType; }
     // Bytes read (above 0), 0 at the end, -255 on a read error.
@@ -92,11 +92,12 @@ class CDiskCache {
     const std::string& IndexPath() const { return indexPath_; }
     std::size_t Count() const { return records_.size(); }
     std::uint64_t TotalBytes() const { return totalBytes_; }
-    // The record of a key, exact case; null when there is no copy.
+    // The record of a key, exact case; null when there is no copy. Valid until the next call
+    // of the cache, which may read an index that another window replaced.
     const CacheRecord* Find(std::string_view key);
     const CacheRecord* Newest() const { return lru_.older != &lru_ ? lru_.older : nullptr; }
 
-    // Gives the request a cache entry of this cache (touching, committing new copies).
+    // Gives a request without a cache entry one of this cache (touching, committing new copies).
     void Link(core::CHTRequest& request);
     // The decision for a request about to be retrieved; sets its lastUsed (0 unless
     // revalidating) and, with a copy, its refresh values and size.
@@ -138,6 +139,8 @@ class CDiskCache {
     // Called by a writer whose transfer ended whole: the copy at tempPath becomes the key's.
     void Commit(core::CHTRequest& request, const std::string& tempPath, std::uint64_t bytes,
                 const std::string& contentType);
+    // Whether the request's data now comes from its copy (then no new copy is written).
+    void MarkServing(core::CHTRequest& request, bool fromCopy);
     void LoadIndex(bool removeOrphans);
     // Reads the index again when another process replaced it.
     void Refresh();

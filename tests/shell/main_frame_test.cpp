@@ -4,14 +4,21 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <sstream>
+
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
 
+#include "html/document.h"
 #include "shell/application.h"
 #include "shell/browser_window.h"
+#include "shell/new_window.h"
 #include "shell/qt_event_loop.h"
+#include "store/history_file.h"
 #include "tests/shell/qt_application.h"
 #include "tests/support/scratch_directory.h"
 
@@ -123,6 +130,83 @@ TEST_F(MainFrameTest, CloseWaitsUntilTheWindowMayClose) {
     frame.close();
     EXPECT_FALSE(frame.isVisible());
     frame.mayClose = nullptr;
+}
+
+TEST_F(MainFrameTest, GoMenuListsTheHistoryAndGoesBackToAnEntry) {
+    Type(QString::fromStdString(pages.File("first.html")));
+    ASSERT_TRUE(WaitForLoad());
+    Type(QString::fromStdString(pages.File("second.html")));
+    ASSERT_TRUE(WaitForLoad());
+    const auto historyItems = [this] {
+        emit frame.GoMenu()->aboutToShow();
+        std::vector<QAction*> items;
+        for (QAction* action : frame.GoMenu()->actions()) {
+            if (action->property("historyCommand").toInt() >= 32950) items.push_back(action);
+        }
+        return items;
+    };
+    auto items = historyItems();
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_TRUE(items[0]->text().endsWith("second.html")) << items[0]->text().toStdString();
+    EXPECT_TRUE(items[0]->isChecked());
+    EXPECT_TRUE(items[1]->text().startsWith("&1 file:"));
+    items[1]->trigger();
+    ASSERT_TRUE(WaitForLoad());
+    EXPECT_EQ(frame.windowTitle(), "Corvane - First");
+    items = historyItems();  // rebuilt, not added to
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_TRUE(items[1]->isChecked());
+}
+
+// The visits of one run draw the next run's links in the visited colour, and a new window
+// takes over the Back/Forward list through the hand-over file.
+TEST_F(MainFrameTest, VisitsAndHistoryReachTheNextWindow) {
+    Type(QString::fromStdString(pages.File("second.html")));
+    ASSERT_TRUE(WaitForLoad());
+    Type(QString::fromStdString(pages.File("first.html")));
+    ASSERT_TRUE(WaitForLoad());
+
+    const std::string argumentsFile = profile.File("arguments");
+    pages.Write("fake-corvane", "#!/bin/sh\nprintf '%s\\n' \"$@\" > " + argumentsFile + "\n");
+    std::filesystem::permissions(pages.File("fake-corvane"), std::filesystem::perms::owner_all);
+    ASSERT_TRUE(StartNewWindow(*application, window->Document().History(), window->CurrentUrl(),
+                               pages.File("fake-corvane")));
+    ASSERT_TRUE(
+        loop.RunUntil([&] { return !corvane::testing::ReadFile(argumentsFile).empty(); }, 10000));
+    std::vector<std::string> arguments;
+    std::istringstream lines(corvane::testing::ReadFile(argumentsFile));
+    for (std::string line; std::getline(lines, line);) arguments.push_back(line);
+    ASSERT_EQ(arguments.size(), 5u);
+    EXPECT_EQ(arguments[0], "--profile");
+    EXPECT_EQ(arguments[1], profile.path());
+    EXPECT_EQ(arguments[2], "-h");
+    EXPECT_EQ(arguments[4], window->CurrentUrl());
+    // The stores were saved for the new process.
+    EXPECT_NE(profile.Read("ovalon.url").find("second.html="), std::string::npos);
+
+    // The next run: a new application over the same profile, given the hand-over file.
+    std::vector<std::string> firstHistory;
+    for (const core::CHTRequest* request : window->Document().History())
+        firstHistory.push_back(request->canonicalUrl);
+    frame.SetSession(nullptr);
+    window.reset();
+    application.reset();
+    application = std::make_unique<CApplication>(profile.path(), loop, frame.Host());
+    window = std::make_unique<CBrowserWindow>(*application, frame.ViewWidget().View());
+    frame.SetSession(window.get());
+    window->AdoptHistory(store::TakeHistoryFile(arguments[3]));
+    std::vector<std::string> adopted;
+    for (const core::CHTRequest* request : window->Document().History())
+        adopted.push_back(request->canonicalUrl);
+    EXPECT_EQ(adopted, firstHistory);
+    EXPECT_FALSE(std::filesystem::exists(arguments[3]));
+
+    window->LoadCurrent();
+    ASSERT_TRUE(WaitForLoad());
+    const html::CHTML* shown = window->ShownHtml();
+    ASSERT_NE(shown, nullptr);
+    ASSERT_EQ(shown->anchors.size(), 1u);
+    EXPECT_TRUE(shown->anchors[0]->visited);
 }
 
 }  // namespace

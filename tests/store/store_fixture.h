@@ -57,7 +57,8 @@ class StoreTest : public ::testing::Test {
     corvane::testing::ScratchDirectory scratch_;
     std::int64_t now_ = 1'000'000'000;
     platform::ScriptedHostServices ui_;
-    core::CHTScheduler scheduler_{[] { return 0u; }};
+    std::uint32_t tick_ = 0;
+    core::CHTScheduler scheduler_{[this] { return tick_ += 10; }};
     std::unique_ptr<core::CHTHostServices> host_;
     std::unique_ptr<CDiskCache> cache_;
 };

@@ -1,0 +1,132 @@
+// Start-up of the browsing stores with 100,000 visited addresses and 20,000 cached copies, against
+// a plain line-by-line read of the same two files in the same run (the counter
+// "times_plain_read"), and the lookups every navigation makes.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <string>
+
+#include "core/host_services.h"
+#include "core/scheduler.h"
+#include "platform/scripted_host_services.h"
+#include "store/disk_cache.h"
+#include "store/visited_list.h"
+
+namespace fs = std::filesystem;
+namespace core = corvane::core;
+namespace store = corvane::store;
+
+namespace {
+
+constexpr int kVisited = 100'000;
+constexpr int kCopies = 20'000;
+
+std::string Url(int i) {
+    return "http://www.example" + std::to_string(i % 97) + ".org/section/" + std::to_string(i) +
+           "/page.html";
+}
+
+// The profile directory with the stores, made once per run and removed at its end.
+struct BenchProfile {
+    BenchProfile() {
+        directory = (fs::temp_directory_path() / "corvane-store-bench-XXXXXX").string();
+        if (mkdtemp(directory.data()) == nullptr) std::abort();
+        std::ofstream visited(directory + "/ovalon.url");
+        for (int i = 0; i < kVisited; ++i) visited << Url(i) << '=' << 1'700'000'000 + i << '\n';
+        fs::create_directory(directory + "/cache");
+        std::ofstream index(directory + "/cache/ovalon.dir");
+        index << "[Cache Dir]\n";
+        for (int i = 0; i < kCopies; ++i) {
+            char name[16];
+            std::snprintf(name, sizeof name, "QV0%04X.cvc", i + 1);
+            std::ofstream(directory + "/cache/" + name) << "<p>copy " << i;
+            index << Url(i) << '=' << name << ",text/html\n";
+        }
+    }
+    ~BenchProfile() { fs::remove_all(directory); }
+    std::string directory;
+};
+
+const std::string& Profile() {
+    static const BenchProfile profile;
+    return profile.directory;
+}
+
+struct Run {
+    Run() : scheduler([] { return 0u; }), host(ui, scheduler), cache(host) {}
+    void Start() {
+        store::LoadVisited(host, Profile() + "/ovalon.url");
+        cache.Open(Profile() + "/cache", Profile());
+    }
+    corvane::platform::ScriptedHostServices ui;
+    core::CHTScheduler scheduler;
+    core::CHTHostServices host;
+    store::CDiskCache cache;
+};
+
+std::size_t PlainRead() {
+    std::size_t bytes = 0;
+    for (const char* name : {"/ovalon.url", "/cache/ovalon.dir"}) {
+        std::ifstream file(Profile() + name);
+        for (std::string line; std::getline(file, line);) bytes += line.size();
+    }
+    return bytes;
+}
+
+void BM_StartUp(benchmark::State& state) {
+    using Clock = std::chrono::steady_clock;
+    Clock::duration plain{}, startUp{};
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        benchmark::DoNotOptimize(PlainRead());
+        const auto t1 = Clock::now();
+        auto run = std::make_unique<Run>();
+        run->Start();
+        const auto t2 = Clock::now();
+        state.PauseTiming();
+        if (run->cache.Count() != kCopies || run->host.Entries().size() != kVisited) std::abort();
+        run.reset();
+        state.ResumeTiming();
+        plain += t1 - t0;
+        startUp += t2 - t1;
+    }
+    state.counters["times_plain_read"] =
+        std::chrono::duration<double>(startUp) / std::chrono::duration<double>(plain);
+}
+BENCHMARK(BM_StartUp)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_PlainRead(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(PlainRead());
+}
+BENCHMARK(BM_PlainRead)->Unit(benchmark::kMillisecond);
+
+// What a navigation asks of the stores: the visit mark with its touch of the copy, and the cache
+// lookup of the next address. The size of the stores must not matter.
+void BM_NavigationLookups(benchmark::State& state) {
+    Run run;
+    run.Start();
+    std::mt19937 random(7);
+    std::vector<core::CHTRequest*> requests;
+    for (int i = 0; i < 1000; ++i) {
+        core::CHTRequest* request = run.host.GetRequest(Url(static_cast<int>(random() % kCopies)),
+                                                        nullptr, core::kMethodShared, nullptr);
+        run.cache.Link(*request);
+        requests.push_back(request);
+    }
+    std::size_t next = 0;
+    for (auto _ : state) {
+        core::CHTRequest& request = *requests[next++ % requests.size()];
+        request.MarkSeen();
+        benchmark::DoNotOptimize(run.cache.Find(Url(static_cast<int>(next % kCopies))));
+    }
+}
+BENCHMARK(BM_NavigationLookups);
+
+}  // namespace
+
+BENCHMARK_MAIN();

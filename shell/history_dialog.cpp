@@ -1,0 +1,43 @@
+#include "shell/history_dialog.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "shell/qt_text.h"
+
+namespace corvane::shell {
+
+HistoryDialog::HistoryDialog(BrowserSession& session, QWidget* parent)
+    : QDialog(parent), session_(session), list_(new QListWidget) {
+    setWindowTitle("History");
+    list_->setObjectName("History List");
+    for (const std::string& url : session.HistoryList()) list_->addItem(FromUtf8(url));
+    if (list_->count() > 0) list_->setCurrentRow(0);
+    auto* go = new QPushButton("Goto");
+    auto* bookmark = new QPushButton("Add Bookmark");
+    bookmark->setEnabled(false);
+    auto* close = new QPushButton("Close");
+    go->setDefault(true);
+    connect(go, &QPushButton::clicked, this, &HistoryDialog::GoToSelected);
+    connect(list_, &QListWidget::itemDoubleClicked, this, &HistoryDialog::GoToSelected);
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(go);
+    buttons->addWidget(bookmark);
+    buttons->addStretch();
+    buttons->addWidget(close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(list_);
+    layout->addLayout(buttons);
+    resize(520, 320);
+}
+
+void HistoryDialog::GoToSelected() {
+    const int row = list_->currentRow();
+    if (row < 0) return;
+    accept();
+    session_.GoToHistoryEntry(row);
+}
+
+}  // namespace corvane::shell

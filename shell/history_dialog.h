@@ -1,0 +1,27 @@
+#pragma once
+// The History window: the window's Back/Forward list, newest first, in the list "History List",
+// with "Goto" (loads the chosen entry), "Add Bookmark" (disabled: there are no bookmarks yet) and
+// "Close". Opened from "H&istory..." and from the Go menu's "More...".
+
+#include <QDialog>
+#include <QListWidget>
+
+#include "shell/browser_session.h"
+
+namespace corvane::shell {
+
+class HistoryDialog : public QDialog {
+    Q_OBJECT
+  public:
+    HistoryDialog(BrowserSession& session, QWidget* parent);
+
+    QListWidget& List() { return *list_; }
+    // Loads the selected entry and closes the window; nothing without a selection.
+    void GoToSelected();
+
+  private:
+    BrowserSession& session_;
+    QListWidget* list_;
+};
+
+}  // namespace corvane::shell
