@@ -10,3 +10,4 @@ for b in "$1"/bench/*_bench; do
 done
 [ "$found" -eq 1 ] || echo "no benchmarks built yet"
 "$(dirname "$0")/compare_dump.sh" "$1/corvane"
+"$(dirname "$0")/compare_http.sh" "$1/corvane"
