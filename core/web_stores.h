@@ -48,6 +48,8 @@ class CHTWebStores {
     virtual CopyCheck CheckCopy(CHTRequest& request) = 0;
     // The request's copy opened for serving; null when it has none or it cannot be read.
     virtual std::unique_ptr<CHTStoredCopy> OpenCopy(CHTRequest& request) = 0;
+    // The answer now arriving is no document (an error page): it must not become the copy.
+    virtual void KeepNoCopy(CHTRequest& request) = 0;
 
     // The login that covers the path on the server.
     virtual std::optional<CHTLogin> FindLogin(std::string_view host, int port,

@@ -170,6 +170,8 @@ void CHTTP::OnStatusLine(int result) {
     request->size = 0;
     request->announcedLength = -1;
     request->charset.clear();
+    request->refreshSeconds = -1;
+    request->refreshUrl.clear();
     contentType.clear();
     const std::optional<int> code = ParseStatusLine(line);
     if (!code) {
@@ -183,8 +185,12 @@ void CHTTP::OnStatusLine(int result) {
         ServeCopy();
         return;
     }
-    // Errors, and a 304 without a copy to serve, show the server's text as a page.
-    if ((*code / 100 != 2 && *code / 100 != 3) || *code == 304) contentType = "text/html";
+    // Errors, and a 304 without a copy to serve, show the server's text as a page, but it never
+    // replaces a document in the cache.
+    if ((*code / 100 != 2 && *code / 100 != 3) || *code == 304) {
+        contentType = "text/html";
+        if (core::CHTWebStores* stores = request->Host().webStores) stores->KeepNoCopy(*request);
+    }
     SetReplyHandler(&CHTTP::OnHeaderLine);
 }
 

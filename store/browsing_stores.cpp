@@ -41,6 +41,11 @@ std::unique_ptr<core::CHTStoredCopy> CBrowsingStores::OpenCopy(core::CHTRequest&
     return std::make_unique<StoredCopy>(std::move(*copy));
 }
 
+void CBrowsingStores::KeepNoCopy(core::CHTRequest& request) {
+    // An entry without a link makes no writer; the next check links the request again.
+    request.cacheEntry = std::make_unique<core::CCacheEntry>();
+}
+
 std::optional<core::CHTLogin> CBrowsingStores::FindLogin(std::string_view host, int port,
                                                          std::string_view path) {
     const std::optional<FoundCredentials> found = realms_.FindCredentials(host, port, path);

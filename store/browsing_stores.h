@@ -15,6 +15,7 @@ class CBrowsingStores : public core::CHTWebStores {
 
     core::CopyCheck CheckCopy(core::CHTRequest& request) override;
     std::unique_ptr<core::CHTStoredCopy> OpenCopy(core::CHTRequest& request) override;
+    void KeepNoCopy(core::CHTRequest& request) override;
     std::optional<core::CHTLogin> FindLogin(std::string_view host, int port,
                                             std::string_view path) override;
     std::optional<core::CHTLogin> FindRealm(std::string_view host, int port,

@@ -68,6 +68,7 @@ class FakeStores : public core::CHTWebStores {
     std::vector<core::CHTLogin> logins;  // all for loginHost
     std::string loginHost = "127.0.0.1";
     std::vector<std::string> stored;  // "host:port path user:password refused-user"
+    int noCopies = 0;                 // answers that were not to be kept
 
     core::CopyCheck CheckCopy(core::CHTRequest& request) override {
         request.lastUsed = check == core::CopyCheck::kRevalidate ? copyTime : 0;
@@ -77,6 +78,7 @@ class FakeStores : public core::CHTWebStores {
         if (!copy) return nullptr;
         return std::make_unique<Copy>(*copy);
     }
+    void KeepNoCopy(core::CHTRequest&) override { ++noCopies; }
     std::optional<core::CHTLogin> FindLogin(std::string_view host, int,
                                             std::string_view path) override {
         if (host != loginHost) return std::nullopt;

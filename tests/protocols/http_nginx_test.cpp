@@ -25,7 +25,6 @@ class HttpNginxTest : public testing_support::HttpTest {
         std::filesystem::create_directories(web.Root().File("private/sub"));
         web.Root().Write("private/a.html", "secret a");
         web.Root().Write("private/sub/b.html", "secret b");
-        web.Root().Write("404.html", "not here");
         EXPECT_TRUE(web.Start()) << web.Log();
     }
 
@@ -75,12 +74,6 @@ TEST_F(HttpNginxTest, RevalidationIsAnsweredNotModified) {
     stores.copyTime = 1577934245 - 60;  // older than the file: the page itself comes
     Load(web.Url("/page.html?again"));
     EXPECT_EQ(Shown(), "<p>page");
-}
-
-TEST_F(HttpNginxTest, MissingPageShowsTheServersPage) {
-    Load(web.Url("/missing.html"));
-    EXPECT_EQ(Shown(), "not here");
-    EXPECT_TRUE(ui.messages.empty());
 }
 
 }  // namespace

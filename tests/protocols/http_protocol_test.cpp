@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "tests/protocols/http_fixture.h"
 #include "tests/support/scripted_peer.h"
@@ -175,6 +176,8 @@ TEST_F(HttpTest, AnswersAndWhatTheyShow) {
         Load(Url(port, "/" + std::string(c.name).substr(0, 2) + ".txt"));
         EXPECT_EQ(Shown(), c.shown);
         EXPECT_TRUE(LastMessage().starts_with(c.message)) << LastMessage();
+        // Only the error page is kept out of the cache.
+        EXPECT_EQ(std::exchange(stores.noCopies, 0), std::string(c.name) == "error page");
         if (window->Shown() != nullptr) {
             EXPECT_EQ(window->Shown()->charset, c.type);
             EXPECT_EQ(window->Shown()->announcedLength, -1);

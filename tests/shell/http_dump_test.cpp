@@ -2,6 +2,8 @@
 // 404 page and a 4 MiB file, through --dump-source and --dump-text.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "tests/shell/run_program.h"
 #include "tests/support/nginx_server.h"
 #include "tests/support/scratch_directory.h"
@@ -84,6 +86,12 @@ TEST_F(HttpDumpTest, NextRunRevalidatesTheCopyOnce) {
         EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
         EXPECT_EQ(outcome.out, "Head\n\nPara with a link.\n");
     }
+    // The server's 404 page is shown but never kept.
+    EXPECT_EQ(Run("--dump-text", "/missing.html").out, "Nothing here\n");
+    std::size_t copies = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(profile.File("cache")))
+        copies += entry.path().extension() == ".cvc";
+    EXPECT_EQ(copies, 1u);
     const std::string log = web.AccessLog();
     const std::size_t first = log.find("\"GET /page.html HTTP/1.0\" 200");
     EXPECT_NE(first, std::string::npos) << log;
