@@ -19,7 +19,10 @@ void LoadVisited(core::CHTHostServices& host, const std::string& path) {
         const auto [end, error] =
             std::from_chars(number.data(), number.data() + number.size(), time);
         if (error != std::errc() || time <= 0) return;
-        core::CHTRequestEntry& entry = host.Entry(UnescapeField(line.substr(0, equals)));
+        const std::string_view key = line.substr(0, equals);
+        core::CHTRequestEntry& entry = key.find('\\') == std::string_view::npos
+                                           ? host.Entry(key)
+                                           : host.Entry(UnescapeField(key));
         entry.visitTime = std::max(entry.visitTime, time);
     });
 }
