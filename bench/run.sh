@@ -12,3 +12,4 @@ done
 "$(dirname "$0")/window_load.sh" "$1/bench/window_load_probe"
 "$(dirname "$0")/compare_dump.sh" "$1/corvane"
 "$(dirname "$0")/compare_images.sh" "$1/bench/decode_image"
+"$(dirname "$0")/compare_http.sh" "$1/corvane"

@@ -167,6 +167,13 @@ bool Settings::SaveCache(const CacheSettings& edited) {
     return SaveGroup(Section(sections::kCache), kCacheFields, edited, cache_);
 }
 
+std::string Settings::ProxyHost(int slot) const {
+    for (const ProxyBinding& binding : kProxyBindings) {
+        if (binding.slot == slot) return proxy_.*binding.value;
+    }
+    return {};
+}
+
 void Settings::BindProxies() const {
     for (const ProxyBinding& binding : kProxyBindings) {
         core::SetProxySlot(binding.scheme, (proxy_.*binding.value).empty() ? -1 : binding.slot);

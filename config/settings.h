@@ -70,6 +70,8 @@ class Settings {
     const GeneralSettings& General() const { return general_; }
     const DisplaySettings& Display() const { return display_; }
     const ProxySettings& Proxy() const { return proxy_; }
+    // The host text of the proxy bound to a slot; empty when the slot has none.
+    std::string ProxyHost(int slot) const;
     const CacheSettings& Cache() const { return cache_; }
 
     // Write every value that differs from the one in memory and keep the new values. The proxy

@@ -23,6 +23,7 @@
 namespace corvane::core {
 
 class CHTProgressReporter;
+class CHTWebStores;
 class COvalonDoc;
 
 // One address of the shared table: when it was last shown, and its request if it has one.
@@ -98,6 +99,10 @@ class CHTHostServices {
     std::function<std::unique_ptr<CHTProgressReporter>(CHTRequest&)> makeDownloadReporter;
     // Running downloads by owner, their directory and the application launcher.
     CDownloadServices downloads;
+    // The disk cache and the realm store as HTTP sees them; null: neither is kept.
+    CHTWebStores* webStores = nullptr;
+    // The host text ("host:port") of a proxy slot; empty or none: the slot has no proxy.
+    std::function<std::string(int slot)> proxyHost;
 
   private:
     platform::HostServices& ui_;

@@ -6,6 +6,7 @@
 #include "platform/file_services.h"
 #include "images/image_convertor.h"
 #include "protocols/file_protocol.h"
+#include "protocols/http_protocol.h"
 #include "render/view_settings.h"
 #include "shell/browser_window.h"
 #include "store/visited_list.h"
@@ -30,6 +31,7 @@ VisitedInTable gVisited;
 void RegisterClasses() {
     static const bool registered = [] {
         protocols::RegisterFileProtocol();
+        protocols::RegisterHttpProtocol();
         html::RegisterTextConvertors();
         images::RegisterImageConvertors();
         html::TextConvertorServices services;
@@ -59,6 +61,7 @@ CApplication::CApplication(std::string profileDirectory, platform::EventLoop& lo
     host_ = std::make_unique<core::CHTHostServices>(ui_, *scheduler_);
     host_->downloads.launcher = &launcher_;
     host_->SetLoop(&loop_);
+    host_->proxyHost = [this](int slot) { return settings_.ProxyHost(slot); };
 
     cache_ = std::make_unique<store::CDiskCache>(*host_);
     const config::CacheSettings& cache = settings_.Cache();
@@ -72,6 +75,8 @@ CApplication::CApplication(std::string profileDirectory, platform::EventLoop& lo
     store::LoadVisited(*host_, VisitedPath());
     realms_.Load(platform::JoinPath(ProfileDirectory(), store::kRealmFileName));
     gVisited.table = host_.get();
+    webStores_ = std::make_unique<store::CBrowsingStores>(*cache_, realms_);
+    host_->webStores = webStores_.get();
 
     RegisterClasses();
     scheduler_->AttachTo(loop_);

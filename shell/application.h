@@ -22,6 +22,7 @@
 #include "platform/host_services.h"
 #include "platform/program_launcher.h"
 #include "render/html_view.h"
+#include "store/browsing_stores.h"
 #include "store/disk_cache.h"
 #include "store/realm_store.h"
 
@@ -65,6 +66,8 @@ class CApplication {
     std::unique_ptr<store::CDiskCache> cache_;
     store::CRealmStore realms_;
     std::unique_ptr<core::CHTHostServices> host_;
+    // The cache and the realms as HTTP sees them.
+    std::unique_ptr<store::CBrowsingStores> webStores_;
 };
 
 }  // namespace corvane::shell

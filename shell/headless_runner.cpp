@@ -39,29 +39,29 @@ class HiddenViewWindow : public render::CViewWindow {
     void ScrollToY(int) override {}
 };
 
-// Stands in for the request's disk cache entry and keeps the bytes its convertor consumes, for
-// --dump-source.
+// Stands in for the request's disk cache entry and writes the bytes its convertor consumes to
+// standard output as they arrive, for --dump-source: memory stays the same for any size.
 class SourceCapture : public core::CCacheEntry {
   public:
     class Writer : public core::CConvertorCacheWriter {
       public:
-        explicit Writer(std::string& bytes) : bytes_(bytes) { bytes_.clear(); }
+        explicit Writer(bool& failed) : failed_(failed) {}
         void Put(const void* data, std::size_t length) override {
-            bytes_.append(static_cast<const char*>(data), length);
+            failed_ = failed_ || std::fwrite(data, 1, length, stdout) != length;
         }
-        void End(int) override {}
+        void End(int) override { failed_ = failed_ || std::fflush(stdout) != 0; }
 
       private:
-        std::string& bytes_;
+        bool& failed_;
     };
 
-    explicit SourceCapture(std::string& bytes) : bytes_(bytes) {}
+    explicit SourceCapture(bool& failed) : failed_(failed) {}
     std::unique_ptr<core::CConvertorCacheWriter> OpenWriter(core::CHTRequest&) override {
-        return std::make_unique<Writer>(bytes_);
+        return std::make_unique<Writer>(failed_);
     }
 
   private:
-    std::string& bytes_;
+    bool& failed_;
 };
 
 std::string CurrentDirectory() {
@@ -80,11 +80,6 @@ std::string TargetUrl(const std::string& target) {
     return config::CommandLineFileUrl(target, home ? home : "", here);
 }
 
-bool WriteAll(std::FILE* stream, std::string_view bytes) {
-    return std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size() &&
-           std::fflush(stream) == 0;
-}
-
 // Loads the target with the given loop and measuring surface and writes what the mode asks for;
 // a picture needs the Qt surface.
 int LoadAndWrite(const CommandLine& commandLine, const std::string& profileDirectory,
@@ -95,6 +90,8 @@ int LoadAndWrite(const CommandLine& commandLine, const std::string& profileDirec
     ui.SetEchoMessages(true);
 
     CApplication application(profileDirectory, loop, ui);
+    // The source as the server sends it now, never a stored copy.
+    if (commandLine.headless == Headless::kDumpSource) application.Host().webStores = nullptr;
     HiddenViewWindow hidden;
     render::CHTMLView view(surface, ui, hidden);
     if (!view.ApplySettings(application.ViewSettings())) return 1;
@@ -106,11 +103,19 @@ int LoadAndWrite(const CommandLine& commandLine, const std::string& profileDirec
     // Nobody waits for input here: the one tick below lays out the whole page.
     view.layoutBudgetMs = render::CFlowLayout::kNoBudget;
     window.Load(TargetUrl(*commandLine.target));
-    std::string source;
-    core::CHTRequest* loading =
-        window.Document().LoadTask() ? &window.Document().LoadTask()->Request() : nullptr;
-    if (commandLine.headless == Headless::kDumpSource && loading)
-        loading->cacheEntry = std::make_unique<SourceCapture>(source);
+    // The source of whichever request the load ends with: a redirection moves it to another.
+    bool writeFailed = false;
+    core::CHTRequest* loading = nullptr;
+    const auto captureSource = [&] {
+        const core::CLoadTask* task = window.Document().LoadTask();
+        if (commandLine.headless != Headless::kDumpSource || task == nullptr ||
+            &task->Request() == loading) {
+            return;
+        }
+        loading = &task->Request();
+        loading->cacheEntry = std::make_unique<SourceCapture>(writeFailed);
+    };
+    captureSource();
     // The text is written as it is laid out, and what was written is let go.
     bool written = true;
     std::optional<render::CTextStream> text;
@@ -122,6 +127,7 @@ int LoadAndWrite(const CommandLine& commandLine, const std::string& profileDirec
     if (text) view.StreamTextTo(&*text);
     // The window lays out on its clock; text is laid out (and written) at every turn instead.
     const auto loaded = [&] {
+        captureSource();
         if (text) view.Update();
         return !window.IsLoading();
     };
@@ -135,7 +141,7 @@ int LoadAndWrite(const CommandLine& commandLine, const std::string& profileDirec
 
     switch (commandLine.headless) {
         case Headless::kDumpSource:
-            return shown == loading && WriteAll(stdout, source) ? 0 : 1;
+            return shown == loading && !writeFailed ? 0 : 1;
         case Headless::kDumpText:
             view.StreamTextTo(nullptr);
             return written && std::fflush(stdout) == 0 ? 0 : 1;

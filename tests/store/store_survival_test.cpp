@@ -67,7 +67,7 @@ class StoreSurvivalTest : public StoreTest {
             EXPECT_TRUE(error == std::errc() && end == line.data() + line.size()) << line;
         });
         ForEachStoreLine(RealmPath(), [](std::string_view line) {
-            EXPECT_EQ(std::count(line.begin(), line.end(), ','), 5) << line;
+            EXPECT_EQ(std::count(line.begin(), line.end(), ','), 4) << line;
         });
         Restart();
         EXPECT_EQ(cache_->Count(), indexed);

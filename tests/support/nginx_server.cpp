@@ -1,0 +1,147 @@
+#include "tests/support/nginx_server.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+extern char** environ;
+
+namespace corvane::testing {
+namespace {
+
+constexpr char kNginx[] = "/usr/sbin/nginx";
+constexpr char kEchoModule[] = "/usr/lib/nginx/modules/ngx_http_echo_module.so";
+// 2020-01-02 03:04:05 UTC.
+constexpr std::time_t kFixtureTime = 1577934245;
+
+std::uint16_t FreePort() {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    std::uint16_t port = 0;
+    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+        port = ntohs(address.sin_port);
+    }
+    close(fd);
+    return port;
+}
+
+bool Listening(std::uint16_t port) {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool connected = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    close(fd);
+    return connected;
+}
+
+// Daemons reach their files only when every directory above them is searchable.
+void OpenUp(const std::string& path) {
+    chmod(path.c_str(), 0755);
+}
+
+void FixTimes(const std::string& root) {
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+        const timespec times[2] = {{kFixtureTime, 0}, {kFixtureTime, 0}};
+        utimensat(AT_FDCWD, entry.path().c_str(), times, 0);
+    }
+}
+
+}  // namespace
+
+NginxServer::NginxServer(std::string serverLines) : serverLines_(std::move(serverLines)) {
+    OpenUp(state_.path());
+    OpenUp(root_.path());
+}
+
+NginxServer::~NginxServer() {
+    Stop();
+}
+
+std::string NginxServer::Url(std::string_view path) const {
+    return "http://127.0.0.1:" + std::to_string(port_) + std::string(path);
+}
+
+bool NginxServer::Start() {
+    if (access(kNginx, X_OK) != 0) {
+        log_ = std::string(kNginx) + " is not installed (package nginx-light)\n";
+        return false;
+    }
+    port_ = FreePort();
+    const std::string dir = state_.path();
+    std::filesystem::create_directories(dir + "/temp");
+    std::string config = "worker_processes 1;\ndaemon off;\nuser root;\npid " + dir +
+                         "/nginx.pid;\nerror_log " + dir + "/error.log;\n";
+    if (access(kEchoModule, R_OK) == 0) config += "load_module " + std::string(kEchoModule) + ";\n";
+    config += "events { worker_connections 64; }\nhttp {\n";
+    config += "  access_log " + dir + "/access.log;\n";
+    for (const char* kind : {"client_body", "proxy", "fastcgi", "uwsgi", "scgi"}) {
+        config += "  " + std::string(kind) + "_temp_path " + dir + "/temp/" + kind + ";\n";
+    }
+    config +=
+        "  types { text/html html; text/plain txt; image/gif gif; }\n"
+        "  default_type application/octet-stream;\n"
+        "  if_modified_since before;\n"
+        "  server {\n    listen 127.0.0.1:" +
+        std::to_string(port_) + ";\n    root " + root_.path() +
+        ";\n    error_page 404 /404.html;\n" + serverLines_ + "\n  }\n}\n";
+    state_.Write("nginx.conf", config);
+    FixTimes(root_.path());
+
+    const std::string confPath = state_.File("nginx.conf");
+    const std::string errorLog = state_.File("error.log");
+    std::vector<std::string> words{kNginx, "-c", confPath, "-e", errorLog};
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    if (posix_spawn(&pid_, kNginx, nullptr, nullptr, argv.data(), environ) != 0) {
+        pid_ = -1;
+        log_ = "nginx could not be started\n";
+        return false;
+    }
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (Listening(port_)) return true;
+        int status = 0;
+        if (waitpid(pid_, &status, WNOHANG) == pid_) {
+            pid_ = -1;
+            log_ = "nginx ended at start\n";
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    log_ = "nginx never listened\n";
+    Stop();
+    return false;
+}
+
+void NginxServer::Stop() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGTERM);
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
+            pid_ = -1;
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+}
+
+}  // namespace corvane::testing
