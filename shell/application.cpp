@@ -3,6 +3,7 @@
 #include "config/settings_paths.h"
 #include "html/text_convertor.h"
 #include "protocols/file_protocol.h"
+#include "protocols/gopher_protocol.h"
 #include "render/view_settings.h"
 #include "shell/browser_window.h"
 
@@ -13,6 +14,7 @@ namespace {
 void RegisterClasses() {
     static const bool registered = [] {
         protocols::RegisterFileProtocol();
+        protocols::RegisterGopherAndWhois();
         html::RegisterTextConvertors();
         html::TextConvertorServices services;
         services.window = &CBrowserWindow::HostFor;
