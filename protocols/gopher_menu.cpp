@@ -158,7 +158,10 @@ bool AppendGopherMenuLine(std::string_view line, std::string& html) {
     const std::string_view display = fields[0];
     const std::string_view selector = fields.size() > 1 ? fields[1] : std::string_view();
     const std::string_view host = fields.size() > 2 ? fields[2] : std::string_view();
-    if (type == 'w') {
+    if (type == 'i') {
+        // An information line: text only, whatever its other fields say.
+        html += EscapeHtmlText(display);
+    } else if (type == 'w') {
         AppendLink("gopher://" + std::string(selector), display, html);
     } else if (fields.size() < 4 || type == '3' || host.empty()) {
         html.push_back(type);
