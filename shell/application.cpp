@@ -1,8 +1,10 @@
 #include "shell/application.h"
 
+#include "config/settings_keys.h"
 #include "config/settings_paths.h"
 #include "html/text_convertor.h"
 #include "protocols/file_protocol.h"
+#include "protocols/ftp_protocol.h"
 #include "protocols/gopher_protocol.h"
 #include "render/view_settings.h"
 #include "shell/browser_window.h"
@@ -15,6 +17,7 @@ void RegisterClasses() {
     static const bool registered = [] {
         protocols::RegisterFileProtocol();
         protocols::RegisterGopherAndWhois();
+        protocols::RegisterFtp();
         html::RegisterTextConvertors();
         html::TextConvertorServices services;
         services.window = &CBrowserWindow::HostFor;
@@ -33,6 +36,8 @@ CApplication::CApplication(std::string profileDirectory, platform::EventLoop& lo
       settings_(profileDirectory, config::StartPageUrl(config::ExecutableDirectory())),
       launcher_(loop) {
     settings_.LoadAllSettings();
+    protocols::SetFtpAnonymousPassword(
+        settings_.Section(config::kEmailAddress.section).Get(config::kEmailAddress));
     scheduler_ = std::make_unique<core::CHTScheduler>([] { return platform::TickCount(); });
     host_ = std::make_unique<core::CHTHostServices>(ui_, *scheduler_);
     host_->downloads.launcher = &launcher_;
