@@ -73,7 +73,8 @@ CFtpDataSocket::CFtpDataSocket(platform::EventLoop& loop, CHTFTP& owner)
     : AsyncSocket(loop), owner_(owner) {}
 
 void CFtpDataSocket::OnConnect(int error) {
-    if (error != 0) owner_.DataNotification(error);
+    if (error == 0) owner_.dataConnected_ = true;
+    owner_.DataNotification(error);
 }
 
 void CFtpDataSocket::OnReceive(int error) {
@@ -223,6 +224,7 @@ void CHTFTP::OnPassive(int result) {
     data_ = std::make_unique<CFtpDataSocket>(*request->Host().Loop(), *this);
     const int connected = data_->Create() == 0 ? data_->Connect(control->host, port) : -1;
     if (connected != 0 && connected != platform::kSocketWouldBlock) return Retry();
+    dataConnected_ = connected == 0;
     if (listing_) {
         SendCommand("LIST", &CHTFTP::OnList);
     } else {
@@ -328,6 +330,8 @@ void CHTFTP::DataNotification(int notificationError) {
 
 std::int32_t CHTFTP::FileSource(std::uint8_t* destination, std::int32_t maxLength) {
     if (data_ == nullptr) return core::kFailure;
+    // The server may announce the transfer before the connection is seen to be up.
+    if (!dataConnected_) return core::kNeedMoreData;
     const platform::SocketTransfer got = data_->Receive(destination, maxLength);
     if (got.error == platform::kSocketWouldBlock || got.error == platform::kSocketInProgress)
         return core::kNeedMoreData;

@@ -89,6 +89,7 @@ class CHTFTP : public CHTTCP {
     bool listing_ = false;          // RETR was refused: the path is listed
     bool extendedRefused_ = false;  // EPSV was refused: PASV from now on
     std::unique_ptr<CFtpDataSocket> data_;
+    bool dataConnected_ = false;
     bool dataEnded_ = false;
     std::string listingLine_;  // a listing line still without its end
     bool listingLineCut_ = false;

@@ -51,8 +51,9 @@ LoopbackServer::~LoopbackServer() {
     Stop();
 }
 
-bool LoopbackServer::Start(std::vector<std::string> argv, const std::string& logPath) {
-    port_ = FreeLoopbackPort();
+bool LoopbackServer::Start(std::vector<std::string> argv, const std::string& logPath,
+                           std::uint16_t port) {
+    port_ = port != 0 ? port : FreeLoopbackPort();
     logPath_ = logPath;
     const std::string portText = std::to_string(port_);
     for (std::string& argument : argv) {

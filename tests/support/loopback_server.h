@@ -21,9 +21,10 @@ class LoopbackServer {
     LoopbackServer(const LoopbackServer&) = delete;
     LoopbackServer& operator=(const LoopbackServer&) = delete;
 
-    // Starts the program (argv[0] a full path); every "{port}" in an argument becomes port().
-    // Waits up to 10 s for the port to accept; false when it never does (the log says why).
-    bool Start(std::vector<std::string> argv, const std::string& logPath);
+    // Starts the program (argv[0] a full path); every "{port}" in an argument becomes port(),
+    // `port` when given, else a free one. Waits up to 10 s for the port to accept; false when it
+    // never does (the log says why).
+    bool Start(std::vector<std::string> argv, const std::string& logPath, std::uint16_t port = 0);
     void Stop();
 
     std::uint16_t port() const { return port_; }

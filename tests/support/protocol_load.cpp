@@ -21,7 +21,9 @@ int CollectingConvertor::Convert() {
 ProtocolLoad::ProtocolLoad() {
     for (const char* type : {"text/html", "text/plain", "image/gif", "application/octet-stream"}) {
         core::CHTConvertorRegistry& registry = core::Convertors();
-        const int index = registry.Register(type, &CollectingConvertor::kRuntimeClass, "");
+        const int index =
+            registry.Register(type, &CollectingConvertor::kRuntimeClass,
+                              type == std::string_view("application/octet-stream") ? "bin" : "");
         registry.SetConvertorClass(type, &CollectingConvertor::kRuntimeClass);
         registry.Entry(index).action = core::ConvertorAction::kDisplay;
     }
