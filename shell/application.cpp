@@ -6,6 +6,7 @@
 #include "protocols/file_protocol.h"
 #include "protocols/ftp_protocol.h"
 #include "protocols/gopher_protocol.h"
+#include "protocols/terminal_launch.h"
 #include "render/view_settings.h"
 #include "shell/browser_window.h"
 
@@ -18,6 +19,7 @@ void RegisterClasses() {
         protocols::RegisterFileProtocol();
         protocols::RegisterGopherAndWhois();
         protocols::RegisterFtp();
+        protocols::RegisterTerminals();
         html::RegisterTextConvertors();
         html::TextConvertorServices services;
         services.window = &CBrowserWindow::HostFor;
@@ -37,7 +39,10 @@ CApplication::CApplication(std::string profileDirectory, platform::EventLoop& lo
       launcher_(loop) {
     settings_.LoadAllSettings();
     protocols::SetFtpAnonymousPassword(
-        settings_.Section(config::kEmailAddress.section).Get(config::kEmailAddress));
+        settings_.Section(config::keys::kEmailAddress.section).Get(config::keys::kEmailAddress));
+    const auto services = settings_.Section(config::sections::kServices);
+    protocols::SetTerminalPrograms(services.Get(config::keys::kTelnetApp),
+                                   services.Get(config::keys::kTn3270App));
     scheduler_ = std::make_unique<core::CHTScheduler>([] { return platform::TickCount(); });
     host_ = std::make_unique<core::CHTHostServices>(ui_, *scheduler_);
     host_->downloads.launcher = &launcher_;
