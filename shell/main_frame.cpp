@@ -13,7 +13,10 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "protocols/whois_protocol.h"
 #include "shell/qt_text.h"
+#include "shell/service_dialogs.h"
+#include "shell/service_urls.h"
 
 namespace corvane::shell {
 namespace {
@@ -105,6 +108,11 @@ void CMainFrame::CreateActions() {
         if (session_) session_->Stop();
     });
     stop_->setShortcut(QKeySequence(Qt::Key_Escape));
+    telnet_ = make(s->standardIcon(QStyle::SP_ComputerIcon), "&Telnet...", [this] { OnTelnet(); });
+    gopher_ = make(s->standardIcon(QStyle::SP_DirIcon), "&Gopher...", [this] { OnGopher(); });
+    ftp_ = make(s->standardIcon(QStyle::SP_DriveNetIcon), "&FTP...", [this] { OnFtp(); });
+    whois_ =
+        make(s->standardIcon(QStyle::SP_MessageBoxQuestion), "&Whois...", [this] { OnWhois(); });
 }
 
 void CMainFrame::CreateMenus() {
@@ -120,6 +128,8 @@ void CMainFrame::CreateMenus() {
     go->addAction(forward_);
     go->addAction(home_);
     go->addAction(stop_);
+    QMenu* services = menuBar()->addMenu("&Services");
+    for (QAction* action : {telnet_, gopher_, ftp_, whois_}) services->addAction(action);
 }
 
 void CMainFrame::CreateToolBar() {
@@ -133,6 +143,8 @@ void CMainFrame::CreateToolBar() {
     bar->addAction(reload_);
     bar->addSeparator();
     bar->addAction(stop_);
+    bar->addSeparator();
+    for (QAction* action : {telnet_, gopher_, ftp_, whois_}) bar->addAction(action);
 }
 
 void CMainFrame::CreateLocationBar() {
@@ -208,6 +220,37 @@ void CMainFrame::OnOpenFile() {
     const auto path = host_->AskOpenFile(
         "Open File", "HTML Files (*.htm;*.html)|*.htm;*.html|All Files (*.*)|*.*||", "");
     if (path) session_->OpenFile(*path);
+}
+
+void CMainFrame::OpenServiceUrl(const std::optional<std::string>& url) {
+    if (url && session_) session_->OpenTyped(*url);
+}
+
+void CMainFrame::OnTelnet() {
+    const auto texts = AskServiceFields(this, "Corvane : Telnet", {{"&Server:", ""}});
+    if (texts) OpenServiceUrl(TelnetDialogUrl((*texts)[0]));
+}
+
+void CMainFrame::OnGopher() {
+    const std::string current =
+        session_ && session_->HasDocument() ? GopherServerOf(session_->CurrentUrl()) : "";
+    const auto texts =
+        AskServiceFields(this, "Corvane : Gopher",
+                         {{"&Server:", current}, {"&Command:", "", false, !current.empty()}});
+    if (texts) OpenServiceUrl(GopherDialogUrl((*texts)[0], (*texts)[1]));
+}
+
+void CMainFrame::OnFtp() {
+    const auto texts = AskServiceFields(
+        this, "Corvane : FTP", {{"&Server:", ""}, {"&User:", ""}, {"&Password:", "", true}});
+    if (texts) OpenServiceUrl(FtpDialogUrl((*texts)[0], (*texts)[1], (*texts)[2]));
+}
+
+void CMainFrame::OnWhois() {
+    const auto texts = AskServiceFields(
+        this, "Corvane : Whois",
+        {{"&Whois:", ""}, {"&Server:", std::string(protocols::kDefaultWhoisServer)}});
+    if (texts) OpenServiceUrl(WhoisDialogUrl((*texts)[0], (*texts)[1]));
 }
 
 void CMainFrame::RememberTyped(const std::string& url) {

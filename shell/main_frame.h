@@ -7,6 +7,8 @@
 #include <QMainWindow>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "shell/browser_session.h"
 #include "shell/html_view_widget.h"
@@ -51,6 +53,12 @@ class CMainFrame : public QMainWindow {
     void OnLocationChosen(int index);
     void OnOpenLocation();
     void OnOpenFile();
+    void OnTelnet();
+    void OnGopher();
+    void OnFtp();
+    void OnWhois();
+    // Loads a dialog's address with the remember flag; nothing when it formed none.
+    void OpenServiceUrl(const std::optional<std::string>& url);
 
     std::unique_ptr<QtHostServices> host_;
     HtmlViewWidget* view_ = nullptr;
@@ -65,6 +73,10 @@ class CMainFrame : public QMainWindow {
     QAction* home_ = nullptr;
     QAction* reload_ = nullptr;
     QAction* stop_ = nullptr;
+    QAction* telnet_ = nullptr;
+    QAction* gopher_ = nullptr;
+    QAction* ftp_ = nullptr;
+    QAction* whois_ = nullptr;
 };
 
 }  // namespace corvane::shell
