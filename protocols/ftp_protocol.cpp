@@ -1,6 +1,7 @@
 #include "protocols/ftp_protocol.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "core/convertor_registry.h"
@@ -85,6 +86,15 @@ void CFtpDataSocket::OnClose(int error) {
     owner_.DataNotification(error);
 }
 
+// CFtpListenSocket
+
+CFtpListenSocket::CFtpListenSocket(platform::EventLoop& loop, CHTFTP& owner)
+    : AsyncSocket(loop), owner_(owner) {}
+
+void CFtpListenSocket::OnAccept(int error) {
+    owner_.Accepted(error);
+}
+
 // CHTFTP
 
 const core::CRuntimeClass CHTFTP::kRuntimeClass = core::MakeRuntimeClass<CHTFTP, CHTTCP>("CHTFTP");
@@ -134,6 +144,7 @@ int CHTFTP::ConnectControl() {
 
 void CHTFTP::Abort() {
     data_.reset();
+    listener_.reset();
     if (Socket() != nullptr) (void)Socket()->ShutDown(platform::SocketShutdown::kBoth);
     CHTTCP::Abort();
 }
@@ -202,15 +213,18 @@ void CHTFTP::OnType(int result) {
 
 void CHTFTP::AskForDataPort() {
     data_.reset();
+    listener_.reset();
+    dataConnected_ = false;
     dataEnded_ = false;
+    if (passiveRefused_) return StartActive();
     SendCommand(extendedRefused_ ? "PASV" : "EPSV", &CHTFTP::OnPassive);
 }
 
 void CHTFTP::OnPassive(int result) {
     const int code = Reply(result);
     if (code <= 0) return;
-    if (!extendedRefused_ && InClass(code, 500, 599)) {
-        extendedRefused_ = true;
+    if (InClass(code, 500, 599)) {
+        (extendedRefused_ ? passiveRefused_ : extendedRefused_) = true;
         AskForDataPort();
         return;
     }
@@ -225,11 +239,58 @@ void CHTFTP::OnPassive(int result) {
     const int connected = data_->Create() == 0 ? data_->Connect(control->host, port) : -1;
     if (connected != 0 && connected != platform::kSocketWouldBlock) return Retry();
     dataConnected_ = connected == 0;
+    SendTransferCommand();
+}
+
+void CHTFTP::SendTransferCommand() {
     if (listing_) {
         SendCommand("LIST", &CHTFTP::OnList);
     } else {
         SendCommand("RETR /" + path_, &CHTFTP::OnRetrieve);
     }
+}
+
+void CHTFTP::StartActive() {
+    platform::SocketEndpoint local;
+    platform::SocketEndpoint listening;
+    listener_ = std::make_unique<CFtpListenSocket>(*request->Host().Loop(), *this);
+    unsigned bytes[4];
+    char end = 0;
+    if (Socket() == nullptr || Socket()->GetLocalAddress(local) != 0 ||
+        std::sscanf(local.address.c_str(), "%3u.%3u.%3u.%3u%c", &bytes[0], &bytes[1], &bytes[2],
+                    &bytes[3], &end) != 4 ||
+        listener_->Create(0, local.address) != 0 || listener_->GetLocalAddress(listening) != 0 ||
+        listener_->Listen(1) != 0) {
+        listener_.reset();
+        return Retry();
+    }
+    char command[64];
+    std::snprintf(command, sizeof command, "PORT %u,%u,%u,%u,%u,%u", bytes[0], bytes[1], bytes[2],
+                  bytes[3], listening.port >> 8, listening.port & 0xFFu);
+    SendCommand(command, &CHTFTP::OnPort);
+}
+
+void CHTFTP::OnPort(int result) {
+    const int code = Reply(result);
+    if (code <= 0) return;
+    if (!InClass(code, 200, 299)) return Unexpected();
+    SendTransferCommand();
+}
+
+void CHTFTP::Accepted(int acceptError) {
+    if (acceptError != 0 || listener_ == nullptr) {
+        Fail(core::kFailure);
+        return;
+    }
+    data_ = std::make_unique<CFtpDataSocket>(*request->Host().Loop(), *this);
+    if (listener_->Accept(*data_) != 0) {
+        Fail(core::kFailure);
+        return;
+    }
+    dataConnected_ = true;
+    // One data connection per transfer: nobody else may connect now.
+    listener_.reset();
+    if (request != nullptr) request->Wake();
 }
 
 void CHTFTP::OnRetrieve(int result) {
@@ -329,7 +390,8 @@ void CHTFTP::DataNotification(int notificationError) {
 }
 
 std::int32_t CHTFTP::FileSource(std::uint8_t* destination, std::int32_t maxLength) {
-    if (data_ == nullptr) return core::kFailure;
+    // In active mode the data connection is still to be accepted.
+    if (data_ == nullptr) return listener_ != nullptr ? core::kNeedMoreData : core::kFailure;
     // The server may announce the transfer before the connection is seen to be up.
     if (!dataConnected_) return core::kNeedMoreData;
     const platform::SocketTransfer got = data_->Receive(destination, maxLength);

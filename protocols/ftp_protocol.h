@@ -33,6 +33,18 @@ class CFtpDataSocket : public platform::AsyncSocket {
     CHTFTP& owner_;
 };
 
+// Waits for the server's data connection in active mode.
+class CFtpListenSocket : public platform::AsyncSocket {
+  public:
+    CFtpListenSocket(platform::EventLoop& loop, CHTFTP& owner);
+
+  protected:
+    void OnAccept(int error) override;
+
+  private:
+    CHTFTP& owner_;
+};
+
 class CHTFTP : public CHTTCP {
   public:
     CHTFTP();
@@ -46,6 +58,7 @@ class CHTFTP : public CHTTCP {
 
   private:
     friend class CFtpDataSocket;
+    friend class CFtpListenSocket;
 
     int ConnectControl();
     // The complete reply's code, 0 while it goes on, -1 when the connection failed (retried).
@@ -59,6 +72,11 @@ class CHTFTP : public CHTTCP {
     void OnType(int result);
     void AskForDataPort();
     void OnPassive(int result);
+    // Passive mode refused: listen on the control connection's local address and send PORT.
+    void StartActive();
+    void OnPort(int result);
+    void SendTransferCommand();
+    void Accepted(int error);
     void OnRetrieve(int result);
     void OnSystem(int result);
     void OnDirectory(int result);
@@ -88,7 +106,9 @@ class CHTFTP : public CHTTCP {
     int attempts_ = 3;
     bool listing_ = false;          // RETR was refused: the path is listed
     bool extendedRefused_ = false;  // EPSV was refused: PASV from now on
+    bool passiveRefused_ = false;   // PASV was refused too: active mode from now on
     std::unique_ptr<CFtpDataSocket> data_;
+    std::unique_ptr<CFtpListenSocket> listener_;
     bool dataConnected_ = false;
     bool dataEnded_ = false;
     std::string listingLine_;  // a listing line still without its end
