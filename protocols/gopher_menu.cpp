@@ -164,7 +164,8 @@ bool AppendGopherMenuLine(std::string_view line, std::string& html) {
     } else if (type == 'w') {
         AppendLink("gopher://" + std::string(selector), display, html);
     } else if (fields.size() < 4 || type == '3' || host.empty()) {
-        html.push_back(type);
+        // The type character is server text too ("<" is the sound type).
+        html += EscapeHtmlText(line.substr(0, 1));
         html += EscapeHtmlText(display);
     } else {
         const std::string_view port = fields[3];

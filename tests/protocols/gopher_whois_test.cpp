@@ -125,6 +125,7 @@ TEST(GopherMenuLineTest, MenuLinesBecomeEscapedLinksOrText) {
         {"3Not found\t\terror.host\t1", "3Not found\r\n"},
         {"iJust text\tfake\th\t70", "Just text\r\n"},
         {"1No port\t/x\th", "1No port\r\n"},
+        {"<script>\tx\th", "&lt;script&gt;\r\n"},
         {"", "\r\n"},
         {"1", "\r\n"},
         {"wWeb\tw.example/x", "<a href=\"gopher://w.example/x\">Web</a>\r\n"},
