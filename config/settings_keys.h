@@ -124,8 +124,8 @@ inline constexpr std::string_view kUserSuffix = "-User";
 inline constexpr std::string_view kPasswordSuffix = "-Passwd";  // stored in nibble form
 
 // External programs and FTP listings.
-inline constexpr StringKey kTelnetApp{kServices, "Use Telnet App", "telnet"};
-inline constexpr StringKey kTn3270App{kServices, "Use TN3270 App", ""};
+inline constexpr StringKey kTelnetApp{kServices, "Use Telnet App", "x-terminal-emulator -e telnet"};
+inline constexpr StringKey kTn3270App{kServices, "Use TN3270 App", "x3270"};
 inline constexpr IntKey kDisplayFullFtp{kServices, "Display Full FTP", 1};
 
 }  // namespace keys

@@ -141,7 +141,12 @@ int CHTTCP::Connect(std::string_view hostText, std::string_view service,
         error = kFailure;
         return core::kOpenFailed;
     }
+    // A new connection (a retry) starts with no trace of the last one.
     socket_ = MakeSocket(*loop);
+    streamEnded_ = false;
+    bodyMode_ = false;
+    unsent_.clear();
+    EmptyLineArea();
     if (socket_->Create() != 0) {
         socket_.reset();
         error = kFailure;

@@ -7,6 +7,9 @@
 #include "images/image_convertor.h"
 #include "protocols/file_protocol.h"
 #include "protocols/http_protocol.h"
+#include "protocols/ftp_protocol.h"
+#include "protocols/gopher_protocol.h"
+#include "protocols/terminal_launch.h"
 #include "render/view_settings.h"
 #include "shell/browser_window.h"
 #include "store/visited_list.h"
@@ -32,6 +35,9 @@ void RegisterClasses() {
     static const bool registered = [] {
         protocols::RegisterFileProtocol();
         protocols::RegisterHttpProtocol();
+        protocols::RegisterGopherAndWhois();
+        protocols::RegisterFtp();
+        protocols::RegisterTerminals();
         html::RegisterTextConvertors();
         images::RegisterImageConvertors();
         html::TextConvertorServices services;
@@ -57,6 +63,11 @@ CApplication::CApplication(std::string profileDirectory, platform::EventLoop& lo
                            platform::HostServices& ui)
     : loop_(loop), ui_(ui), settings_(profileDirectory, DefaultHomePage()), launcher_(loop) {
     settings_.LoadAllSettings();
+    protocols::SetFtpAnonymousPassword(
+        settings_.Section(config::keys::kEmailAddress.section).Get(config::keys::kEmailAddress));
+    const auto services = settings_.Section(config::sections::kServices);
+    protocols::SetTerminalPrograms(services.Get(config::keys::kTelnetApp),
+                                   services.Get(config::keys::kTn3270App));
     scheduler_ = std::make_unique<core::CHTScheduler>([] { return platform::TickCount(); });
     host_ = std::make_unique<core::CHTHostServices>(ui_, *scheduler_);
     host_->downloads.launcher = &launcher_;

@@ -18,7 +18,10 @@
 #include <QVBoxLayout>
 
 #include "shell/history_dialog.h"
+#include "protocols/whois_protocol.h"
 #include "shell/qt_text.h"
+#include "shell/service_dialogs.h"
+#include "shell/service_urls.h"
 
 namespace corvane::shell {
 namespace {
@@ -182,6 +185,11 @@ void CMainFrame::CreateActions() {
     showStatusBar_ = bar("Display &Status Bar", [this](bool on) { statusBar()->setVisible(on); });
     for (QAction* action : {openLocation_, openFile_, back_, forward_, home_, reload_, stop_})
         ShowShortcutInToolTip(action);
+    telnet_ = make(s->standardIcon(QStyle::SP_ComputerIcon), "&Telnet...", [this] { OnTelnet(); });
+    gopher_ = make(s->standardIcon(QStyle::SP_DirIcon), "&Gopher...", [this] { OnGopher(); });
+    ftp_ = make(s->standardIcon(QStyle::SP_DriveNetIcon), "&FTP...", [this] { OnFtp(); });
+    whois_ =
+        make(s->standardIcon(QStyle::SP_MessageBoxQuestion), "&Whois...", [this] { OnWhois(); });
 }
 
 void CMainFrame::CreateMenus() {
@@ -208,6 +216,8 @@ void CMainFrame::CreateMenus() {
     go_->addSeparator();
     go_->addAction(history_);
     connect(go_, &QMenu::aboutToShow, this, &CMainFrame::RebuildHistoryItems);
+    QMenu* services = menuBar()->addMenu("&Services");
+    for (QAction* action : {telnet_, gopher_, ftp_, whois_}) services->addAction(action);
 }
 
 void CMainFrame::RebuildHistoryItems() {
@@ -255,6 +265,8 @@ void CMainFrame::CreateToolBar() {
     toolBar_->addAction(loadImages_);
     toolBar_->addSeparator();
     toolBar_->addAction(stop_);
+    toolBar_->addSeparator();
+    for (QAction* action : {telnet_, gopher_, ftp_, whois_}) toolBar_->addAction(action);
     // Closed from its own context menu, the bar's menu item follows.
     connect(toolBar_, &QToolBar::visibilityChanged, this, [this](bool visible) {
         if (!isHidden()) showToolBar_->setChecked(visible);
@@ -430,6 +442,37 @@ void CMainFrame::OnOpenFile() {
     const auto path = host_->AskOpenFile(
         "Open File", "HTML Files (*.htm;*.html)|*.htm;*.html|All Files (*.*)|*.*||", "");
     if (path) session_->OpenFile(*path);
+}
+
+void CMainFrame::OpenServiceUrl(const std::optional<std::string>& url) {
+    if (url && session_) session_->OpenTyped(*url);
+}
+
+void CMainFrame::OnTelnet() {
+    const auto texts = AskServiceFields(this, "Corvane : Telnet", {{"&Server:", ""}});
+    if (texts) OpenServiceUrl(TelnetDialogUrl((*texts)[0]));
+}
+
+void CMainFrame::OnGopher() {
+    const std::string current =
+        session_ && session_->HasDocument() ? GopherServerOf(session_->CurrentUrl()) : "";
+    const auto texts =
+        AskServiceFields(this, "Corvane : Gopher",
+                         {{"&Server:", current}, {"&Command:", "", false, !current.empty()}});
+    if (texts) OpenServiceUrl(GopherDialogUrl((*texts)[0], (*texts)[1]));
+}
+
+void CMainFrame::OnFtp() {
+    const auto texts = AskServiceFields(
+        this, "Corvane : FTP", {{"&Server:", ""}, {"&User:", ""}, {"&Password:", "", true}});
+    if (texts) OpenServiceUrl(FtpDialogUrl((*texts)[0], (*texts)[1], (*texts)[2]));
+}
+
+void CMainFrame::OnWhois() {
+    const auto texts = AskServiceFields(
+        this, "Corvane : Whois",
+        {{"&Whois:", ""}, {"&Server:", std::string(protocols::kDefaultWhoisServer)}});
+    if (texts) OpenServiceUrl(WhoisDialogUrl((*texts)[0], (*texts)[1]));
 }
 
 void CMainFrame::RememberTyped(const std::string& url) {

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "config/main_frame_placement.h"
 #include "config/settings.h"
@@ -83,6 +84,12 @@ class CMainFrame : public QMainWindow {
     // Replaces the Go menu's history items with the session's.
     void RebuildHistoryItems();
     void OnHistory();
+    void OnTelnet();
+    void OnGopher();
+    void OnFtp();
+    void OnWhois();
+    // Loads a dialog's address with the remember flag; nothing when it formed none.
+    void OpenServiceUrl(const std::optional<std::string>& url);
 
     std::unique_ptr<QtHostServices> host_;
     HtmlViewWidget* view_ = nullptr;
@@ -113,6 +120,10 @@ class CMainFrame : public QMainWindow {
     QAction* showToolBar_ = nullptr;
     QAction* showLocationBar_ = nullptr;
     QAction* showStatusBar_ = nullptr;
+    QAction* telnet_ = nullptr;
+    QAction* gopher_ = nullptr;
+    QAction* ftp_ = nullptr;
+    QAction* whois_ = nullptr;
 };
 
 }  // namespace corvane::shell

@@ -50,7 +50,8 @@ TEST_F(SettingsTest, MissingFileGivesEveryDefault) {
     const CSettingsSection news = settings.Section(sections::kMailAndNews);
     EXPECT_EQ(news.Get(keys::kNntpServer), "localhost");
     EXPECT_EQ(news.Get(keys::kNumberOfArticles), 100);
-    EXPECT_EQ(settings.Section(sections::kServices).Get(keys::kTelnetApp), "telnet");
+    EXPECT_EQ(settings.Section(sections::kServices).Get(keys::kTelnetApp),
+              "x-terminal-emulator -e telnet");
     EXPECT_EQ(settings.Section(sections::kMainFrame).Get(keys::kToolDock), 1);
 }
 

@@ -1,0 +1,68 @@
+#include "protocols/line_page.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/convertor_registry.h"
+#include "core/status.h"
+
+namespace corvane::protocols {
+
+const core::CRuntimeClass CHTLinePage::kRuntimeClass =
+    core::MakeAbstractRuntimeClass<CHTLinePage, CHTTCP>("CHTLinePage");
+
+CHTLinePage::CHTLinePage() {
+    SetBuffer(pageBuffer_, kPageBufferSize);
+}
+
+bool CHTLinePage::StartPage(std::string header) {
+    pending_ = std::move(header);
+    taken_ = 0;
+    contentType = "text/html";
+    SetReplyHandler(&CHTLinePage::OnLine);
+    SetDataSource(&CHTLinePage::PageSource);
+    convertor = core::Convertors().CreateConvertor("text/html", *request);
+    if (convertor == nullptr) {
+        error = core::kFailure;
+        return false;
+    }
+    return true;
+}
+
+void CHTLinePage::EndPage() {
+    ended_ = true;
+    SetReplyHandler(static_cast<void (CHTLinePage::*)(int)>(nullptr));
+}
+
+void CHTLinePage::OnLine(int result) {
+    if (ended_) return;
+    if (result == core::kEndOfData) {
+        PageEnd(pending_);
+        EndPage();
+    } else if (result < 0) {
+        endStatus_ = result;
+        EndPage();
+    } else {
+        PageLine(Line(), LineIsContinuation(), pending_);
+    }
+    if (request != nullptr) request->Wake();
+}
+
+std::int32_t CHTLinePage::PageSource(std::uint8_t* destination, std::int32_t maxLength) {
+    if (taken_ < pending_.size()) {
+        const std::size_t count =
+            std::min(pending_.size() - taken_, static_cast<std::size_t>(maxLength));
+        std::memcpy(destination, pending_.data() + taken_, count);
+        taken_ += count;
+        if (taken_ == pending_.size()) {
+            pending_.clear();
+            taken_ = 0;
+        }
+        return static_cast<std::int32_t>(count);
+    }
+    if (!ended_) return core::kNeedMoreData;
+    if (endStatus_ < 0) error = endStatus_;
+    return endStatus_;
+}
+
+}  // namespace corvane::protocols
