@@ -28,8 +28,6 @@ void ReadLine(std::string_view line) {
     if (const auto length = http::ParseContentLength(value)) {
         Check(*length >= 0 && *length <= (std::int64_t{1} << 62));
     }
-    const http::ContentType type = http::ParseContentType(value);
-    Check(type.type.size() <= value.size() && type.charset.size() <= value.size());
     if (const auto refresh = http::ParseRefresh(value)) {
         Check(refresh->seconds >= 0 && refresh->seconds <= 86'400);
         Check(refresh->url.size() <= value.size());

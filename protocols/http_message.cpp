@@ -61,24 +61,6 @@ std::optional<std::int64_t> ParseContentLength(std::string_view value) {
     return static_cast<std::int64_t>(length);
 }
 
-ContentType ParseContentType(std::string_view value) {
-    ContentType result;
-    const std::size_t semicolon = value.find(';');
-    result.type = std::string(Trim(value.substr(0, semicolon)));
-    if (semicolon == std::string_view::npos) return result;
-    std::string_view parameters = value.substr(semicolon);
-    const std::size_t at = FindIgnoreCase(parameters, "charset=");
-    if (at == std::string_view::npos) return result;
-    std::string_view charset = parameters.substr(at + 8);
-    charset = charset.substr(0, charset.find(';'));
-    charset = Trim(charset);
-    if (charset.size() >= 2 && charset.front() == '"' && charset.back() == '"') {
-        charset = charset.substr(1, charset.size() - 2);
-    }
-    result.charset = std::string(charset);
-    return result;
-}
-
 std::optional<RefreshValue> ParseRefresh(std::string_view value) {
     value = Trim(value);
     std::size_t digits = 0;

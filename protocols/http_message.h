@@ -26,14 +26,6 @@ std::optional<HeaderField> SplitHeaderLine(std::string_view line);
 // A Content-Length value: a decimal number from 0 to 2^62; nullopt for anything else.
 std::optional<std::int64_t> ParseContentLength(std::string_view value);
 
-// A Content-Type value: the type before the first ";" (trimmed), and the charset parameter
-// without quotes when there is one.
-struct ContentType {
-    std::string type;
-    std::string charset;
-};
-ContentType ParseContentType(std::string_view value);
-
 // "Refresh: 5; URL=next.html": the seconds and the address (empty when none is named). nullopt
 // when the value does not start with a number.
 struct RefreshValue {

@@ -228,9 +228,8 @@ void CHTTP::TakeHeader(std::string_view name, std::string_view value) {
         request->canonicalUrl = core::FormatAddress(target);
         locationSeen_ = true;
     } else if (EqualsIgnoreCase(name, "content-type")) {
-        ContentType type = ParseContentType(value);
-        contentType = std::move(type.type);
-        request->charset = std::move(type.charset);
+        // Kept whole: the convertor choice takes the type before ";" and the charset after it.
+        contentType = std::string(value);
     } else if (EqualsIgnoreCase(name, "content-length")) {
         if (const std::optional<std::int64_t> length = ParseContentLength(value)) {
             request->size = static_cast<std::uint64_t>(*length);
