@@ -144,4 +144,17 @@ void NginxServer::Stop() {
     pid_ = -1;
 }
 
+std::string NginxServer::AccessLogWith(std::string_view text, std::size_t count) const {
+    std::string log;
+    for (int waited = 0; waited < 500; ++waited) {
+        log = AccessLog();
+        std::size_t found = 0;
+        for (std::size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1))
+            ++found;
+        if (found >= count) break;
+        usleep(10'000);
+    }
+    return log;
+}
+
 }  // namespace corvane::testing

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "tests/support/scratch_directory.h"
 
@@ -33,6 +34,9 @@ class NginxServer {
     // The document root; every file in it is given a fixed time, 2020-01-02 03:04:05 UTC.
     const ScratchDirectory& Root() const { return root_; }
     std::string AccessLog() const { return ReadFile(state_.File("access.log")); }
+    // The access log once `text` stands in it `count` times, or as it is after 5 s. nginx writes
+    // an entry only after the answer has gone, so a client may be done before its line is there.
+    std::string AccessLogWith(std::string_view text, std::size_t count = 1) const;
     std::string Log() const { return log_ + ReadFile(state_.File("error.log")); }
 
   private:
