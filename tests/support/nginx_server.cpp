@@ -1,20 +1,11 @@
 #include "tests/support/nginx_server.h"
 
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
+#include <ctime>
 #include <filesystem>
-#include <thread>
-
-extern char** environ;
 
 namespace corvane::testing {
 namespace {
@@ -23,32 +14,6 @@ constexpr char kNginx[] = "/usr/sbin/nginx";
 constexpr char kEchoModule[] = "/usr/lib/nginx/modules/ngx_http_echo_module.so";
 // 2020-01-02 03:04:05 UTC.
 constexpr std::time_t kFixtureTime = 1577934245;
-
-std::uint16_t FreePort() {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    std::uint16_t port = 0;
-    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
-        port = ntohs(address.sin_port);
-    }
-    close(fd);
-    return port;
-}
-
-bool Listening(std::uint16_t port) {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool connected = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    close(fd);
-    return connected;
-}
 
 // Daemons reach their files only when every directory above them is searchable.
 void OpenUp(const std::string& path) {
@@ -82,7 +47,7 @@ bool NginxServer::Start() {
         log_ = std::string(kNginx) + " is not installed (package nginx-light)\n";
         return false;
     }
-    port_ = FreePort();
+    port_ = FreeLoopbackPort();
     const std::string dir = state_.path();
     std::filesystem::create_directories(dir + "/temp");
     std::string config = "worker_processes 1;\ndaemon off;\nuser root;\npid " + dir +
@@ -103,45 +68,16 @@ bool NginxServer::Start() {
     state_.Write("nginx.conf", config);
     FixTimes(root_.path());
 
-    const std::string confPath = state_.File("nginx.conf");
-    const std::string errorLog = state_.File("error.log");
-    std::vector<std::string> words{kNginx, "-c", confPath, "-e", errorLog};
-    std::vector<char*> argv;
-    for (std::string& word : words) argv.push_back(word.data());
-    argv.push_back(nullptr);
-    if (posix_spawn(&pid_, kNginx, nullptr, nullptr, argv.data(), environ) != 0) {
-        pid_ = -1;
-        log_ = "nginx could not be started\n";
-        return false;
-    }
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        if (Listening(port_)) return true;
-        int status = 0;
-        if (waitpid(pid_, &status, WNOHANG) == pid_) {
-            pid_ = -1;
-            log_ = "nginx ended at start\n";
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    if (process_.Start({kNginx, "-c", state_.File("nginx.conf"), "-e", state_.File("error.log")},
+                       state_.File("stderr.log"), port_)) {
+        return true;
     }
     log_ = "nginx never listened\n";
-    Stop();
     return false;
 }
 
 void NginxServer::Stop() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
-            pid_ = -1;
-            return;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-    pid_ = -1;
+    process_.Stop();
 }
 
 std::string NginxServer::AccessLogWith(std::string_view text, std::size_t count) const {

@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "tests/support/loopback_server.h"
 #include "tests/support/scratch_directory.h"
 
 namespace corvane::testing {
@@ -37,14 +38,14 @@ class NginxServer {
     // The access log once `text` stands in it `count` times, or as it is after 5 s. nginx writes
     // an entry only after the answer has gone, so a client may be done before its line is there.
     std::string AccessLogWith(std::string_view text, std::size_t count = 1) const;
-    std::string Log() const { return log_ + ReadFile(state_.File("error.log")); }
+    std::string Log() const { return log_ + process_.Log() + ReadFile(state_.File("error.log")); }
 
   private:
     ScratchDirectory state_;
     ScratchDirectory root_;
     std::string serverLines_;
     std::uint16_t port_ = 0;
-    pid_t pid_ = -1;
+    LoopbackServer process_;
     std::string log_;
 };
 
