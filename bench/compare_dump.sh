@@ -12,17 +12,8 @@ here=$(dirname "$0")
 [ -x "$corvane" ] || { echo "compare_dump.sh: no corvane at '$corvane'" >&2; exit 1; }
 
 # The other browsers and the measuring tools are for this comparison only.
-missing=""
-for tool in w3m:w3m lynx:lynx links:links time:/usr/bin/time python3:python3; do
-    command -v "${tool#*:}" >/dev/null 2>&1 || missing="$missing ${tool%%:*}"
-done
-if [ -n "$missing" ]; then
-    echo "Installing:$missing"
-    sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo="sudo"
-    $sudo apt-get update
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends $missing
-fi
+. "$here/need_tools.sh"
+need_tools w3m:w3m lynx:lynx links:links time:/usr/bin/time python3:python3
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

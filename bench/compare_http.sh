@@ -10,17 +10,8 @@ runs="${3:-5}"
 here=$(dirname "$0")
 [ -x "$corvane" ] || { echo "compare_http.sh: no corvane at '$corvane'" >&2; exit 1; }
 
-missing=""
-for tool in curl:curl nginx-light:/usr/sbin/nginx time:/usr/bin/time python3:python3; do
-    command -v "${tool#*:}" >/dev/null 2>&1 || missing="$missing ${tool%%:*}"
-done
-if [ -n "$missing" ]; then
-    echo "Installing:$missing"
-    sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo="sudo"
-    $sudo apt-get update
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends $missing
-fi
+. "$here/need_tools.sh"
+need_tools curl:curl nginx-light:/usr/sbin/nginx time:/usr/bin/time python3:python3
 
 work=$(mktemp -d)
 chmod 755 "$work"

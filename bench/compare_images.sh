@@ -10,17 +10,8 @@ runs="${2:-5}"
 here=$(dirname "$0")
 [ -x "$decode" ] || { echo "compare_images.sh: no decode_image at '$decode'" >&2; exit 1; }
 
-missing=""
-for tool in giflib-tools:gif2rgb libjpeg-turbo-progs:djpeg time:/usr/bin/time python3:python3; do
-    command -v "${tool#*:}" >/dev/null 2>&1 || missing="$missing ${tool%%:*}"
-done
-if [ -n "$missing" ]; then
-    echo "Installing:$missing"
-    sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo="sudo"
-    $sudo apt-get update
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends $missing
-fi
+. "$here/need_tools.sh"
+need_tools giflib-tools:gif2rgb libjpeg-turbo-progs:djpeg time:/usr/bin/time python3:python3
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
