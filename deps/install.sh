@@ -12,5 +12,18 @@ done
 echo "Installing:$missing"
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
-$sudo apt-get update
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends $missing
+# Server packages (nginx, vsftpd, ...) would start their daemons on the system ports when
+# installed; the tests start their own on loopback, so keep the package scripts from starting any.
+policy=/usr/sbin/policy-rc.d
+own_policy=""
+if [ ! -e "$policy" ]; then
+    printf '#!/bin/sh\nexit 101\n' | $sudo tee "$policy" >/dev/null
+    $sudo chmod 755 "$policy"
+    own_policy=1
+fi
+status=0
+$sudo apt-get -o DPkg::Lock::Timeout=300 update || status=$?
+[ "$status" -eq 0 ] && { DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=300 \
+    install -y --no-install-recommends $missing || status=$?; }
+[ -n "$own_policy" ] && $sudo rm -f "$policy"
+exit "$status"
