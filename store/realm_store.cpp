@@ -156,9 +156,4 @@ void CRealmStore::PropagateCredentials(const RealmRecord& record, std::string_vi
     }
 }
 
-bool AskRetry(platform::HostServices& ui) {
-    return ui.ShowMessage("Authorization falied.  Retry?", platform::MessageButtons::kYesNo,
-                          platform::MessageIcon::kQuestion) == platform::MessageAnswer::kYes;
-}
-
 }  // namespace corvane::store

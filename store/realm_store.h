@@ -13,7 +13,6 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/host_services.h"
 
 namespace corvane::store {
 
@@ -73,8 +72,5 @@ class CRealmStore {
 
     std::vector<ServerRecord> servers_;
 };
-
-// "Authorization falied.  Retry?" with Yes and No; true for Yes.
-bool AskRetry(platform::HostServices& ui);
 
 }  // namespace corvane::store

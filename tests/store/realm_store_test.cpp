@@ -1,6 +1,5 @@
 #include "store/realm_store.h"
 
-#include "platform/scripted_host_services.h"
 #include "tests/support/scratch_directory.h"
 
 #include <gtest/gtest.h>
@@ -81,15 +80,6 @@ TEST(RealmStoreTest, NewCredentialsReachTheRecordsThatSharedTheOldOnes) {
     EXPECT_TRUE(same.saved);
     EXPECT_EQ(otherUser.user, "else");
     EXPECT_EQ(otherServer.user, "old");
-}
-
-TEST(RealmStoreTest, RetryQuestionAnswersTheUsersChoice) {
-    platform::ScriptedHostServices ui;
-    ui.messageAnswers = {platform::MessageAnswer::kNo, platform::MessageAnswer::kYes};
-    EXPECT_FALSE(AskRetry(ui));
-    EXPECT_TRUE(AskRetry(ui));
-    ASSERT_EQ(ui.messages.size(), 2u);
-    EXPECT_EQ(ui.messages[0].text, "Authorization falied.  Retry?");
 }
 
 }  // namespace
