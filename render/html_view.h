@@ -45,6 +45,16 @@ class CViewWindow {
     virtual void ScrollToY(int y) = 0;
 };
 
+// The window of a view that is never shown (headless runs, pictures of a page): it does nothing.
+class CHiddenViewWindow : public CViewWindow {
+  public:
+    void SetScrollSizes(const ScrollSizes&) override {}
+    void Repaint(const Rect&) override {}
+    void PostRelayout() override {}
+    void SetCursor(CursorKind) override {}
+    void ScrollToY(int) override {}
+};
+
 // A followed link: what the window hands to Navigate.
 struct LinkRequest {
     std::string url;       // as written in the link (resolved against base)

@@ -29,16 +29,6 @@ constexpr int kDefaultHeight = 600;
 // A load that has not ended by then is given up.
 constexpr std::uint32_t kLoadTimeoutMs = 300'000;
 
-// The view of a window that is never shown.
-class HiddenViewWindow : public render::CViewWindow {
-  public:
-    void SetScrollSizes(const render::ScrollSizes&) override {}
-    void Repaint(const render::Rect&) override {}
-    void PostRelayout() override {}
-    void SetCursor(render::CursorKind) override {}
-    void ScrollToY(int) override {}
-};
-
 // Stands in for the request's disk cache entry and writes the bytes its convertor consumes to
 // standard output as they arrive, for --dump-source: memory stays the same for any size.
 class SourceCapture : public core::CCacheEntry {
@@ -92,7 +82,7 @@ int LoadAndWrite(const CommandLine& commandLine, const std::string& profileDirec
     CApplication application(profileDirectory, loop, ui);
     // The source as the server sends it now, never a stored copy.
     if (commandLine.headless == Headless::kDumpSource) application.Host().webStores = nullptr;
-    HiddenViewWindow hidden;
+    render::CHiddenViewWindow hidden;
     render::CHTMLView view(surface, ui, hidden);
     if (!view.ApplySettings(application.ViewSettings())) return 1;
     const int width = commandLine.width.value_or(kDefaultWidth);

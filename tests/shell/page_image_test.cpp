@@ -10,15 +10,6 @@
 namespace corvane::shell {
 namespace {
 
-class NoWindow : public render::CViewWindow {
-  public:
-    void SetScrollSizes(const render::ScrollSizes&) override {}
-    void Repaint(const render::Rect&) override {}
-    void PostRelayout() override {}
-    void SetCursor(render::CursorKind) override {}
-    void ScrollToY(int) override {}
-};
-
 // Columns of the first text line holding ink of a colour: dark grey to black, or blue.
 struct Ink {
     int blackRight = -1;
@@ -48,7 +39,7 @@ TEST(PageImage, LinesAreDrawnAsWideAsTheyWereMeasured) {
     testing::TestApplication();
     QtDrawingSurface surface;
     platform::ScriptedHostServices host;
-    NoWindow window;
+    render::CHiddenViewWindow window;
     render::CHTMLView view(surface, host, window);
     render::ViewSettings settings;
     settings.colors.underlineLinks = false;
