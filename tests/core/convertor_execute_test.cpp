@@ -64,8 +64,7 @@ class ConvertorExecute : public LoadFixture {
         // A launcher per load: destroying it reaps the child, so the next wait sees the next one.
         platform::ProgramLauncher launcher(loop_);
         host->downloads.launcher = &launcher;
-        OpenWindow().doc->Navigate(url);
-        RunUntilIdle();
+        OpenAt(url);
         host->downloads.launcher = nullptr;
         siginfo_t info{};
         if (::waitid(P_ALL, 0, &info, WEXITED | WNOWAIT) != 0) return {};
@@ -147,8 +146,7 @@ TEST_F(ConvertorExecute, ApplicationThatCannotStartFailsTheDownload) {
         ui.messages.clear();
         SetApplication(command);
         scripts["http://h/a.ps"].pieces = {{"data"}};
-        OpenWindow().doc->Navigate("http://h/a.ps");
-        RunUntilIdle();
+        OpenAt("http://h/a.ps");
         ASSERT_EQ(ui.messages.size(), 1u) << command;
         EXPECT_EQ(ui.messages[0].text, "Cannot complete loading http://h/a.ps");
         EXPECT_EQ(host->PrivateRequestCount(), 0u);

@@ -152,6 +152,17 @@ void LoadFixture::CloseWindow(Window& window) {
     window.view.reset();
 }
 
+void LoadFixture::Visit(Window& window, const std::string& url) {
+    window.doc->Navigate(url);
+    RunUntilIdle();
+}
+
+LoadFixture::Window& LoadFixture::OpenAt(const std::string& url) {
+    Window& window = OpenWindow();
+    Visit(window, url);
+    return window;
+}
+
 int LoadFixture::RunUntilIdle(int limit) {
     int passes = 0;
     while (scheduler.HasQueuedTasks()) {

@@ -158,6 +158,9 @@ class LoadFixture : public ::testing::Test {
     };
     Window& OpenWindow();
     void CloseWindow(Window& window);
+    // Navigates and runs until idle; OpenAt does so in a new window.
+    void Visit(Window& window, const std::string& url);
+    Window& OpenAt(const std::string& url);
 
     // Runs passes until nothing is queued (timers aside); fails the test after `limit` passes.
     int RunUntilIdle(int limit = 1000);
