@@ -2,7 +2,6 @@
 // reach the real choice, the file convertors and the copy task.
 
 #include <filesystem>
-#include <map>
 
 #include <gtest/gtest.h>
 
@@ -18,25 +17,6 @@ namespace {
 namespace fs = std::filesystem;
 using platform::MessageAnswer;
 
-// Content types by canonical URL; a URL without one sends none.
-std::map<std::string, std::string>& ContentTypes() {
-    static std::map<std::string, std::string> types;
-    return types;
-}
-
-// The scripted protocol, but the convertor is chosen for real, with the path as file name.
-class CTypedProtocol : public CScriptedProtocol {
-  public:
-    bool ChooseConvertor(std::string_view) override {
-        contentType = ContentTypes()[request->canonicalUrl];
-        return CHTProtocol::ChooseConvertor(request->address.path);
-    }
-    static const CRuntimeClass kRuntimeClass;
-    const CRuntimeClass* GetRuntimeClass() const override { return &kRuntimeClass; }
-};
-const CRuntimeClass CTypedProtocol::kRuntimeClass =
-    MakeRuntimeClass<CTypedProtocol, CScriptedProtocol>("CTypedProtocol");
-
 class ConvertorChoose : public LoadFixture {
   protected:
     ConvertorChoose() : savedRegistry_(Convertors()) {
@@ -49,10 +29,7 @@ class ConvertorChoose : public LoadFixture {
         Convertors() = fresh;
         host->downloads.postCloseMessage = [this](COvalonDoc* owner) { closed.push_back(owner); };
     }
-    ~ConvertorChoose() override {
-        Convertors() = savedRegistry_;
-        ContentTypes().clear();
-    }
+    ~ConvertorChoose() override { Convertors() = savedRegistry_; }
 
     // A response of `type` (none when empty) with the body in pieces of `piece` bytes, each
     // followed by a "not yet" answer so the transfer spans several passes.
@@ -65,7 +42,7 @@ class ConvertorChoose : public LoadFixture {
             script.pieces.push_back({body.substr(at, piece)});
             script.pieces.push_back({"", kNeedMoreData});
         }
-        if (!type.empty()) ContentTypes()[url] = type;
+        script.contentType = type;
     }
 
     int Settled(const std::string& url) {
@@ -194,7 +171,7 @@ TEST_F(ConvertorChoose, CancelledSaveAsLeavesNoFileAndNoMessage) {
 TEST_F(ConvertorChoose, TransferErrorMidCopyDiscardsThePartialFileAndReports) {
     Convertors().Entry(kTypeTextHtml).action = ConvertorAction::kSave;
     scripts["http://h/x.html"].pieces = {{"part one"}, {"", kNeedMoreData}, {"", kFailure}};
-    ContentTypes()["http://h/x.html"] = "text/html";
+    scripts["http://h/x.html"].contentType = "text/html";
     scratch.Write("x.html", "the old file");
     ui.fileAnswers = {scratch.File("x.html")};
     OpenAt("http://h/x.html");

@@ -10,6 +10,9 @@ const CRuntimeClass CScriptedConvertor::kRuntimeClass =
 const CRuntimeClass CScriptedProtocol::kRuntimeClass =
     MakeRuntimeClass<CScriptedProtocol, CHTProtocol>("CScriptedProtocol");
 
+const CRuntimeClass CTypedProtocol::kRuntimeClass =
+    MakeRuntimeClass<CTypedProtocol, CScriptedProtocol>("CTypedProtocol");
+
 namespace {
 
 Script& ScriptFor(const CHTRequest& request) {
@@ -17,6 +20,11 @@ Script& ScriptFor(const CHTRequest& request) {
 }
 
 }  // namespace
+
+bool CTypedProtocol::ChooseConvertor(std::string_view) {
+    contentType = ScriptFor(*request).contentType;
+    return CHTProtocol::ChooseConvertor(request->address.path);
+}
 
 int CScriptedConvertor::Convert() {
     CHTProtocol* protocol = Protocol();
