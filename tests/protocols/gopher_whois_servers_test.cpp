@@ -1,4 +1,5 @@
-// Gopher against a real server on loopback: gophernicus under socat.
+// Gopher and whois against real servers on loopback: gophernicus under socat, and a socat whois
+// responder running a canned-answer script.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -17,6 +18,12 @@ using testing::LoopbackServer;
 using testing::ProtocolLoad;
 using testing::ScratchDirectory;
 
+void WriteExecutable(const ScratchDirectory& scratch, const std::string& name,
+                     const std::string& text) {
+    scratch.Write(name, text);
+    chmod(scratch.File(name).c_str(), 0755);
+}
+
 class GopherServer : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -33,10 +40,9 @@ class GopherServer : public ::testing::Test {
         binary.resize(70000);
         for (std::size_t i = 0; i < binary.size(); ++i) binary[i] = static_cast<char>(i * 7 % 256);
         scratch.Write("root/data.bin", binary);
-        scratch.Write("root/cgi-bin/search",
-                      "#!/bin/sh\nprintf 'iyou asked %s\\t\\t\\t0\\r\\n.\\r\\n' "
-                      "\"$SEARCHREQUEST\"\n");
-        chmod(scratch.File("root/cgi-bin/search").c_str(), 0755);
+        WriteExecutable(scratch, "root/cgi-bin/search",
+                        "#!/bin/sh\nprintf 'iyou asked %s\\t\\t\\t0\\r\\n.\\r\\n' "
+                        "\"$SEARCHREQUEST\"\n");
         const std::string root = scratch.File("root");
         ASSERT_TRUE(server.Start(
             {"/usr/bin/socat", "TCP-LISTEN:{port},bind=127.0.0.1,reuseaddr,fork",
@@ -92,6 +98,37 @@ TEST_F(GopherServer, RootMenuSubmenuFilesAndSearch) {
         ProtocolLoad load;
         ASSERT_EQ(load.Load(Url("7/cgi-bin/search?two%20words")), 1);
         EXPECT_NE(load.Body().find("you asked two words\r\n"), std::string::npos) << load.Body();
+    }
+}
+
+TEST(WhoisServer, KnownAndUnknownQueries) {
+    RegisterGopherAndWhois();
+    ScratchDirectory scratch;
+    ASSERT_TRUE(testing::OpenToServers(scratch.path()));
+    WriteExecutable(scratch, "whoisd",
+                    "#!/bin/sh\nIFS= read -r q\nq=$(printf %s \"$q\" | tr -d '\\r')\n"
+                    "if [ \"$q\" = example.test ]; then\n"
+                    "  printf 'Domain: EXAMPLE.TEST\\r\\nSee http://example.test/info\\r\\n'\n"
+                    "else\n  printf 'No match for \"%s\".\\r\\n' \"$q\"\nfi\n");
+    LoopbackServer server;
+    ASSERT_TRUE(server.Start({"/usr/bin/socat", "TCP-LISTEN:{port},bind=127.0.0.1,reuseaddr,fork",
+                              "EXEC:" + scratch.File("whoisd")},
+                             scratch.File("server.log")))
+        << server.Log();
+    const std::string base = "whois://127.0.0.1:" + std::to_string(server.port()) + "/";
+    {
+        ProtocolLoad load;
+        ASSERT_EQ(load.Load(base + "example.test"), 1);
+        EXPECT_NE(load.Body().find("Domain: EXAMPLE.TEST<br>\r\nSee <a "
+                                   "href=\"http://example.test/info\">http://example.test/info</a>"
+                                   "<br>\r\n"),
+                  std::string::npos)
+            << load.Body();
+    }
+    {
+        ProtocolLoad load;
+        ASSERT_EQ(load.Load(base + "nobody"), 1);
+        EXPECT_TRUE(load.Body().ends_with("No match for \"nobody\".<br>\r\n")) << load.Body();
     }
 }
 
