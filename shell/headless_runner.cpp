@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QPdfWriter>
 #include <cstdio>
 #include <optional>
 
@@ -18,6 +19,7 @@
 #include "shell/application.h"
 #include "shell/browser_window.h"
 #include "shell/page_image.h"
+#include "shell/print_job.h"
 #include "shell/qt_event_loop.h"
 #include "shell/qt_text.h"
 
@@ -28,6 +30,8 @@ constexpr int kDefaultWidth = 800;
 constexpr int kDefaultHeight = 600;
 // A load that has not ended by then is given up.
 constexpr std::uint32_t kLoadTimeoutMs = 300'000;
+// The paper's unprintable edge a printer would have.
+constexpr double kPdfMarginMm = 10;
 
 // Stands in for the request's disk cache entry and writes the bytes its convertor consumes to
 // standard output as they arrive, for --dump-source: memory stays the same for any size.
@@ -53,6 +57,20 @@ class SourceCapture : public core::CCacheEntry {
   private:
     bool& failed_;
 };
+
+// Written whole or not at all: a full disk leaves no truncated picture or PDF behind. Without
+// data the output could not be made.
+int WriteOutput(const std::string& path, const QByteArray* data) {
+    std::error_code error = std::make_error_code(std::errc::not_enough_memory);
+    if (data) {
+        error = platform::WriteFileAtomically(
+            path, std::string_view(data->constData(), static_cast<std::size_t>(data->size())),
+            platform::NewFileAccess::kUmask);
+    }
+    if (!error) return 0;
+    std::fprintf(stderr, "corvane: cannot write %s: %s\n", path.c_str(), error.message().c_str());
+    return 1;
+}
 
 std::string CurrentDirectory() {
     char buffer[4096];
@@ -138,24 +156,26 @@ int LoadAndWrite(const CommandLine& commandLine, const std::string& profileDirec
         case Headless::kScreenshot: {
             if (!pictureSurface) return 1;
             const QImage image = RenderPage(view, *pictureSurface, width, commandLine.height);
-            // Written whole or not at all: a full disk leaves no truncated picture behind.
             QByteArray png;
             QBuffer buffer(&png);
-            std::error_code error;
-            if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
-                error = std::make_error_code(std::errc::not_enough_memory);
-            } else {
-                error = platform::WriteFileAtomically(
-                    *commandLine.screenshotFile,
-                    std::string_view(png.constData(), static_cast<std::size_t>(png.size())),
-                    platform::NewFileAccess::kUmask);
+            const bool made = buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "PNG");
+            return WriteOutput(*commandLine.outputFile, made ? &png : nullptr);
+        }
+        case Headless::kPrintPdf: {
+            QByteArray pdf;
+            QBuffer buffer(&pdf);
+            bool made = buffer.open(QIODevice::WriteOnly);
+            if (made) {
+                QPdfWriter writer(&buffer);
+                writer.setTitle(FromUtf8(window.Title()));
+                writer.setCreator("Corvane");
+                writer.setPageMargins(
+                    QMarginsF(kPdfMarginMm, kPdfMarginMm, kPdfMarginMm, kPdfMarginMm),
+                    QPageLayout::Millimeter);
+                made = PrintDocument(writer, view,
+                                     FrameForNow(window.Title(), window.CurrentUrl())) > 0;
             }
-            if (error) {
-                std::fprintf(stderr, "corvane: cannot write %s: %s\n",
-                             commandLine.screenshotFile->c_str(), error.message().c_str());
-                return 1;
-            }
-            return 0;
+            return WriteOutput(*commandLine.outputFile, made ? &pdf : nullptr);
         }
         case Headless::kNone:
             break;
@@ -167,7 +187,8 @@ int LoadAndWrite(const CommandLine& commandLine, const std::string& profileDirec
 
 int RunHeadless(const CommandLine& commandLine, const std::string& profileDirectory, int& argc,
                 char** argv) {
-    if (commandLine.headless != CommandLine::Headless::kScreenshot) {
+    if (commandLine.headless != CommandLine::Headless::kScreenshot &&
+        commandLine.headless != CommandLine::Headless::kPrintPdf) {
         // Text needs neither Qt nor fonts: fixed-pitch measures give exact columns, and the
         // start-up costs nothing but the load.
         platform::PollEventLoop loop;

@@ -1,8 +1,8 @@
 #pragma once
 // The command-line modes without a window: load one address the way the window does (the same
-// load lifecycle, protocols, convertors and layout), then write its source, its text or a
-// picture of it and exit. Only the picture starts Qt, drawing with real fonts on the offscreen
-// platform; text is laid out in fixed-pitch columns.
+// load lifecycle, protocols, convertors and layout), then write its source, its text, a picture
+// of it or its printed pages as a PDF, and exit. Only the picture and the PDF start Qt, drawing
+// with real fonts on the offscreen platform; text is laid out in fixed-pitch columns.
 
 #include <string>
 
