@@ -121,7 +121,9 @@ void CHTMLView::AfterLayout() {
 
 void CHTMLView::Paint(DrawingSurface& surface, const Rect& area) {
     if (beforeUse) beforeUse();
-    const ColorScheme colors = layout_.Colors(settings_.colors, settings_.useDocumentColors);
+    ColorScheme colors = layout_.Colors(settings_.colors, settings_.useDocumentColors);
+    colors.selectionText = selectionText_;
+    colors.selectionBackground = selectionBackground_;
     surface.SetClip(area);
     if (fonts_.Size() == 0) {  // nothing can be laid out without fonts
         surface.FillRect(area, colors.background);
@@ -305,6 +307,27 @@ bool CHTMLView::Copy() {
     if (text.empty()) return false;
     host_.SetClipboardText(text);
     return true;
+}
+
+void CHTMLView::SetSelectionColors(Color text, Color background) {
+    selectionText_ = text;
+    selectionBackground_ = background;
+}
+
+CHTMLView::PointTargets CHTMLView::TargetsAt(Point point) const {
+    PointTargets targets;
+    if (const html::CHTMLElement* anchor = HitTest(point)) targets.linkUrl = layout_.LinkUrl(anchor);
+    for (const LayoutBox& box : layout_.Display().boxes) {
+        if (box.kind == BoxKind::kImage && box.rect.Contains(point) &&
+            box.element->type == html::kElementImage) {
+            targets.image = box.element;
+            targets.imageUrl = static_cast<const html::CHTMLImage*>(box.element)->url;
+            break;
+        }
+    }
+    const html::CHTML* document = layout_.Document();
+    if (document && document->background) targets.backgroundUrl = document->background->url;
+    return targets;
 }
 
 void CHTMLView::Select(Point from, Point to) {

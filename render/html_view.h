@@ -141,8 +141,23 @@ class CHTMLView {
     bool Copy();
     void Select(Point from, Point to);
     void ClearSelection();
+    // Selected text is drawn in these colours (the system's highlight).
+    void SetSelectionColors(Color text, Color background);
     // A drag ended with text selected: the window offers it as the primary selection.
     std::function<void(const std::string& text)> onSelectionMade;
+
+    // What lies under a point, for the context menu: the link's address and the image with its
+    // address (empty when none), and the document's background picture.
+    struct PointTargets {
+        std::string linkUrl;
+        const html::CHTMLElement* image = nullptr;
+        std::string imageUrl;
+        std::string backgroundUrl;
+    };
+    PointTargets TargetsAt(Point point) const;
+    // The address the view's links resolve against, and the document's own.
+    const std::string& Base() const { return base_.empty() ? url_ : base_; }
+    const std::string& Url() const { return url_; }
 
     // "Find Next" of the Find dialog: shows the match as the selection, scrolled into view, or
     // tells the user that the pattern is empty or the page holds no further match.
@@ -179,6 +194,8 @@ class CHTMLView {
     // Where the selecting drag started and where it is now; equal when nothing is selected.
     Point selectionAnchor_;
     Point selectionFocus_;
+    Color selectionText_ = kWhite;
+    Color selectionBackground_ = MakeColor(0, 0, 128);
     CPageSearch search_;
 };
 

@@ -353,10 +353,7 @@ TEST_F(HtmlViewTest, DraggingSelectsAndCopyFillsTheClipboard) {
 
 TEST_F(HtmlViewTest, SelectedTextIsDrawnOnTheHighlight) {
     using Call = testing::FixedMetricsSurface::Call;
-    ViewSettings settings;
-    settings.colors.selectionBackground = MakeColor(1, 2, 3);
-    settings.colors.selectionText = MakeColor(4, 5, 6);
-    ASSERT_TRUE(view.ApplySettings(settings));
+    view.SetSelectionColors(MakeColor(4, 5, 6), MakeColor(1, 2, 3));
     Show("alpha beta gamma");
     view.Select({Column(6), LineY(0)}, {Column(10), LineY(0)});
     surface.calls.clear();
