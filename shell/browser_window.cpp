@@ -6,14 +6,14 @@
 
 #include "config/command_line.h"
 #include "core/address.h"
+#include "core/download_file.h"
 #include "core/request.h"
 #include "html/document.h"
 #include "html/text_convertor.h"
-#include "core/download_file.h"
+#include "images/image_bitmap.h"
 #include "platform/program_launcher.h"
 #include "shell/document_copy.h"
 #include "shell/new_window.h"
-#include "images/image_bitmap.h"
 
 namespace corvane::shell {
 namespace {

@@ -42,8 +42,7 @@ std::string TypeOf(const core::CHTRequest& request) {
 
 }  // namespace
 
-std::optional<StoredBytes> OpenStoredBytes(core::CHTRequest& request,
-                                           store::CDiskCache& cache) {
+std::optional<StoredBytes> OpenStoredBytes(core::CHTRequest& request, store::CDiskCache& cache) {
     if (!request.localFile.empty()) {
         std::optional<ByteReader> reader = OpenLocalFile(request.localFile);
         if (!reader) return std::nullopt;
@@ -51,7 +50,9 @@ std::optional<StoredBytes> OpenStoredBytes(core::CHTRequest& request,
     }
     std::optional<store::CachedCopy> copy = cache.OpenCached(request);
     if (!copy) return std::nullopt;
-    std::string type = copy->ContentType().empty() ? TypeOf(request) : copy->ContentType();
+    // The type the document was shown as; the copy's recorded type for one never shown.
+    std::string type = TypeOf(request);
+    if (type.empty()) type = copy->ContentType();
     auto shared = std::make_shared<store::CachedCopy>(std::move(*copy));
     return StoredBytes{[shared](std::uint8_t* destination, std::int32_t maxLength) {
                            return shared->Read(destination, maxLength);
@@ -112,14 +113,15 @@ SaveResult SaveDocumentAs(core::CHTRequest& request, store::CDiskCache& cache,
     return file->Commit() ? SaveResult::kSaved : SaveResult::kCannotCreate;
 }
 
-std::optional<std::string> ReadStoredDocument(core::CHTRequest& request,
-                                              store::CDiskCache& cache, std::size_t maxBytes) {
+std::optional<std::string> ReadStoredDocument(core::CHTRequest& request, store::CDiskCache& cache,
+                                              std::size_t maxBytes) {
     std::optional<StoredBytes> source = OpenStoredBytes(request, cache);
     if (!source) return std::nullopt;
     std::string bytes;
     while (bytes.size() < maxBytes) {
         const std::size_t before = bytes.size();
-        const auto want = static_cast<std::int32_t>(std::min<std::size_t>(kBlock, maxBytes - before));
+        const auto want =
+            static_cast<std::int32_t>(std::min<std::size_t>(kBlock, maxBytes - before));
         bytes.resize(before + static_cast<std::size_t>(want));
         const std::int32_t got =
             source->read(reinterpret_cast<std::uint8_t*>(bytes.data() + before), want);

@@ -27,8 +27,7 @@ struct StoredBytes {
 };
 
 // The document's bytes; nullopt when none are stored (the user is asked to reload).
-std::optional<StoredBytes> OpenStoredBytes(core::CHTRequest& request,
-                                           store::CDiskCache& cache);
+std::optional<StoredBytes> OpenStoredBytes(core::CHTRequest& request, store::CDiskCache& cache);
 
 struct SaveAsProposal {
     std::string name;    // the safe base name of the address's last part; may be empty
@@ -47,7 +46,7 @@ SaveResult SaveDocumentAs(core::CHTRequest& request, store::CDiskCache& cache,
                           const std::string& target);
 
 // The whole document, at most maxBytes of it; nullopt when none is stored or it cannot be read.
-std::optional<std::string> ReadStoredDocument(core::CHTRequest& request,
-                                              store::CDiskCache& cache, std::size_t maxBytes);
+std::optional<std::string> ReadStoredDocument(core::CHTRequest& request, store::CDiskCache& cache,
+                                              std::size_t maxBytes);
 
 }  // namespace corvane::shell

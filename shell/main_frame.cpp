@@ -22,14 +22,14 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 
+#include "protocols/whois_protocol.h"
 #include "shell/find_dialog.h"
 #include "shell/history_dialog.h"
 #include "shell/print_job.h"
-#include "shell/source_viewer.h"
-#include "protocols/whois_protocol.h"
 #include "shell/qt_text.h"
 #include "shell/service_dialogs.h"
 #include "shell/service_urls.h"
+#include "shell/source_viewer.h"
 
 namespace corvane::shell {
 namespace {
@@ -650,8 +650,9 @@ std::unique_ptr<QMenu> CMainFrame::MakeContextMenu(render::Point documentPoint) 
         add("Load &Images", [this] { loadImages_->trigger(); })->setEnabled(shown);
         addLater("Save Back&ground As");
         const std::string background = targets.backgroundUrl;
-        add("Copy Backgrou&nd Location", [copyText, background] { copyText(background); })
-            ->setEnabled(!background.empty());
+        add("Copy Backgrou&nd Location", [copyText, background] {
+            copyText(background);
+        })->setEnabled(!background.empty());
         menu->addSeparator();
         addLater("A&dd Background Bookmark");
         addLater("Add Bookmark");

@@ -16,8 +16,7 @@ SourceViewer::SourceViewer(const std::string& url, const std::string& bytes, QWi
     text_->setReadOnly(true);
     text_->setLineWrapMode(QPlainTextEdit::NoWrap);
     text_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    text_->setPlainText(
-        QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    text_->setPlainText(QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size())));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(text_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
