@@ -577,17 +577,9 @@ void CMainFrame::OnPrint() {
     QPrinter& printer = Printer();
     const int count = CountPages(printer, view_->View());
     QPrintDialog dialog(&printer, this);
-    dialog.setMinMax(1, count);
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
-    printer.setFromTo(1, std::min(count, render::kPreselectedPages));
-    dialog.setPrintRange(QAbstractPrintDialog::PageRange);
+    OfferPages(dialog, printer, count);
     if (dialog.exec() != QDialog::Accepted) return;
-    int first = 1;
-    int last = INT_MAX;
-    if (printer.printRange() == QPrinter::PageRange) {
-        first = printer.fromPage();
-        last = printer.toPage();
-    }
+    const auto [first, last] = ChosenPages(printer, count);
     if (PrintDocument(printer, view_->View(), PrintFrame(), first, last) == 0) {
         host_->ShowMessage("Cannot print the document.", platform::MessageButtons::kOk,
                            platform::MessageIcon::kStop, "Corvane");

@@ -1,6 +1,8 @@
 #include "shell/print_job.h"
 
 #include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <algorithm>
 #include <ctime>
 
@@ -35,6 +37,19 @@ render::PageFrame FrameForNow(std::string title, std::string url) {
     std::tm local{};
     localtime_r(&now, &local);
     return render::PageFrame{std::move(title), std::move(url), render::PrintDate(local)};
+}
+
+void OfferPages(QPrintDialog& dialog, QPrinter& printer, int pageCount) {
+    dialog.setMinMax(1, pageCount);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    printer.setFromTo(1, std::min(pageCount, render::kPreselectedPages));
+    dialog.setPrintRange(QAbstractPrintDialog::PageRange);
+}
+
+std::pair<int, int> ChosenPages(const QPrinter& printer, int pageCount) {
+    if (printer.printRange() != QPrinter::PageRange || printer.fromPage() < 1)
+        return {1, pageCount};
+    return {printer.fromPage(), std::min(pageCount, printer.toPage())};
 }
 
 int PrintDocument(QPagedPaintDevice& device, render::CHTMLView& view,

@@ -5,9 +5,13 @@
 
 #include <QPagedPaintDevice>
 #include <climits>
+#include <utility>
 
 #include "render/html_view.h"
 #include "render/print_pages.h"
+
+class QPrintDialog;
+class QPrinter;
 
 namespace corvane::shell {
 
@@ -17,6 +21,10 @@ render::PrinterPage PrinterPageOf(const QPaintDevice& device);
 int CountPages(const QPaintDevice& device, const render::CHTMLView& view);
 // The header and footer of a document printed now.
 render::PageFrame FrameForNow(std::string title, std::string url);
+// The print dialog offers every page of the document, with the first 40 chosen.
+void OfferPages(QPrintDialog& dialog, QPrinter& printer, int pageCount);
+// The pages chosen in the dialog, first and last: the range, or all of them.
+std::pair<int, int> ChosenPages(const QPrinter& printer, int pageCount);
 // Prints pages first to last (1-based, cut to the page count); the number printed, 0 when the
 // device could not be painted on.
 int PrintDocument(QPagedPaintDevice& device, render::CHTMLView& view,

@@ -415,6 +415,8 @@ TEST_F(HtmlViewTest, FindWalksThroughTheMatches) {
     EXPECT_EQ(view.FindNext("the", true, true), Outcome::kFound);
     EXPECT_EQ(view.FindNext("the", false, true), Outcome::kFound);
     EXPECT_EQ(view.FindNext("the", false, true), Outcome::kFinished);
+    // A match that would run past the end of the text list is none.
+    EXPECT_EQ(view.FindNext("item and more", true, false), Outcome::kFinished);
     // Number labels are searched too.
     EXPECT_EQ(view.FindNext("1.", true, false), Outcome::kFound);
     EXPECT_EQ(view.SelectedText(), "1.");
