@@ -85,7 +85,8 @@ int CHTTP::ConnectToServer() {
     headerBytes_ = 0;
     askedRealm_.clear();
     tunnel_ = secure && proxySlot_ >= 0 ? Tunnel::kNeeded : Tunnel::kNone;
-    if (secure && proxySlot_ < 0) return Connect(connectHost_, "https", kHttpsPort, Transport::kTls);
+    if (secure && proxySlot_ < 0)
+        return Connect(connectHost_, "https", kHttpsPort, Transport::kTls);
     return Connect(connectHost_, "http", kHttpPort);
 }
 

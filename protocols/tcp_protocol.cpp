@@ -156,8 +156,8 @@ std::unique_ptr<CHTSocket> CHTTCP::MakeSocket(platform::EventLoop& loop) {
     return std::make_unique<CHTSocket>(loop, *this);
 }
 
-int CHTTCP::Connect(std::string_view hostText, std::string_view service,
-                    std::uint16_t defaultPort, Transport transport) {
+int CHTTCP::Connect(std::string_view hostText, std::string_view service, std::uint16_t defaultPort,
+                    Transport transport) {
     platform::EventLoop* loop = request != nullptr ? request->Host().Loop() : nullptr;
     const std::optional<HostAndPort> target = SplitHostAndPort(hostText);
     if (loop == nullptr || !target) {

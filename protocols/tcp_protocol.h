@@ -192,8 +192,8 @@ class CHTTCP : public core::CHTProtocol {
     ReplyReader replies_;
     std::string unsent_;
     bool bodyMode_ = false;
-    std::string tlsHost_;    // the name the certificate must carry
-    bool securing_ = false;  // StartTls on a connected socket: the handshake runs
+    std::string tlsHost_;       // the name the certificate must carry
+    bool securing_ = false;     // StartTls on a connected socket: the handshake runs
     bool streamEnded_ = false;  // the end or a failure of the stream was delivered
 };
 

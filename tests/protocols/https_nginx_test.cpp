@@ -95,9 +95,9 @@ TEST_F(HttpsNginxTest, RedirectionToPlainHttpIsFollowed) {
     NginxServer plain("");
     plain.Root().Write("plain.html", "<p>plain");
     ASSERT_TRUE(plain.Start()) << plain.Log();
-    const auto web = SecureServer(TestAuthority::Kind::kValid,
-                                  "location = /moved { return 302 " + plain.Url("/plain.html") +
-                                      "; }");
+    const auto web =
+        SecureServer(TestAuthority::Kind::kValid,
+                     "location = /moved { return 302 " + plain.Url("/plain.html") + "; }");
     Load(web->Url("/moved"));
     EXPECT_EQ(Shown(), "<p>plain");
     EXPECT_EQ(ShownSecurity(), Security::kNone);

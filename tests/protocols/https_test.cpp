@@ -154,8 +154,7 @@ TEST_F(HttpsTest, BrokenHandshakesAndStreamsEndTheLoad) {
         {"garbage instead of a handshake",
          [](ScriptedPeer& p) { p.Send("HTTP/1.0 200 OK\r\n\r\nplain").Close(); },
          "Cannot connect to "},
-        {"reset during the handshake", [](ScriptedPeer& p) { p.Reset(); },
-         "Cannot connect to "},
+        {"reset during the handshake", [](ScriptedPeer& p) { p.Reset(); }, "Cannot connect to "},
         {"closed inside a record",
          [](ScriptedPeer& p) {
              Secure(p)

@@ -77,10 +77,9 @@ Certificate Make(const Request& request, EVP_PKEY* key, X509* issuer, EVP_PKEY* 
 void WritePem(const std::string& path, X509* certificate, EVP_PKEY* key) {
     FILE* file = std::fopen(path.c_str(), "w");
     if (file == nullptr) throw std::runtime_error("cannot write " + path);
-    const bool written = certificate != nullptr
-                             ? PEM_write_X509(file, certificate) == 1
-                             : PEM_write_PrivateKey(file, key, nullptr, nullptr, 0, nullptr,
-                                                    nullptr) == 1;
+    const bool written = certificate != nullptr ? PEM_write_X509(file, certificate) == 1
+                                                : PEM_write_PrivateKey(file, key, nullptr, nullptr,
+                                                                       0, nullptr, nullptr) == 1;
     std::fclose(file);
     if (!written) throw std::runtime_error("cannot write " + path);
     chmod(path.c_str(), 0644);
@@ -120,9 +119,10 @@ TestAuthority::TestAuthority() {
     };
     for (const Server& server : servers) {
         const Key key(EVP_EC_gen("P-256"));
-        X509* issuer = server.selfSigned ? nullptr : server.byStranger ? stranger.get()
-                                                                        : authority.get();
-        EVP_PKEY* issuerKey = server.selfSigned  ? nullptr
+        X509* issuer = server.selfSigned   ? nullptr
+                       : server.byStranger ? stranger.get()
+                                           : authority.get();
+        EVP_PKEY* issuerKey = server.selfSigned   ? nullptr
                               : server.byStranger ? strangerKey.get()
                                                   : authorityKey.get();
         const Certificate certificate = Make(server.request, key.get(), issuer, issuerKey);

@@ -73,7 +73,8 @@ std::string TlsServerSession::TakeOutgoing() {
 }
 
 std::string TlsServerSession::Seal(std::string_view plain) {
-    if (!plain.empty() && ssl_ != nullptr) SSL_write(ssl_, plain.data(), static_cast<int>(plain.size()));
+    if (!plain.empty() && ssl_ != nullptr)
+        SSL_write(ssl_, plain.data(), static_cast<int>(plain.size()));
     return TakeOutgoing();
 }
 
