@@ -1,6 +1,7 @@
 #!/bin/sh
 # Runs every benchmark binary built into $1/bench, then compares `corvane --dump-text` with other
-# text browsers on a generated page, and the image decoders with gif2rgb and djpeg.
+# text browsers on a generated page, the image decoders with gif2rgb and djpeg, and downloads
+# over http and https with curl.
 set -e
 found=0
 for b in "$1"/bench/*_bench; do
@@ -13,3 +14,4 @@ done
 "$(dirname "$0")/compare_dump.sh" "$1/corvane"
 "$(dirname "$0")/compare_images.sh" "$1/bench/decode_image"
 "$(dirname "$0")/compare_http.sh" "$1/corvane"
+"$(dirname "$0")/compare_http.sh" "$1/corvane" 256 5 https

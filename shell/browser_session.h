@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/request.h"
 #include "store/history_menu.h"
 
 namespace corvane::shell {
@@ -55,6 +56,13 @@ class BrowserSession {
     // What the location field shows: the shown document's address, or the completed address of
     // a typed load since started (so a failed load shows what was tried).
     virtual std::string LocationText() const = 0;
+    // How the shown document came: not secured, or over TLS with a certificate that passed the
+    // check or that the user accepted; and that certificate's subject.
+    struct Security {
+        core::CHTRequest::Security kind = core::CHTRequest::Security::kNone;
+        std::string subject;
+    };
+    virtual Security ShownSecurity() const { return {}; }
     // The Go menu's history items, and every entry's address newest first (the History window).
     virtual std::vector<store::HistoryMenuItem> HistoryItems() const = 0;
     virtual std::vector<std::string> HistoryList() const = 0;

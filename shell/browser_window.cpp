@@ -147,6 +147,12 @@ void CBrowserWindow::ShowRequest(core::CHTRequest* request) {
     Changed();
 }
 
+BrowserSession::Security CBrowserWindow::ShownSecurity() const {
+    const core::CHTRequest* shown = document_->Shown();
+    if (shown == nullptr) return {};
+    return {shown->security, shown->certificateSubject};
+}
+
 void CBrowserWindow::Clear() {
     attachedHtml_ = nullptr;
     view_.SetDocument(nullptr, "", "");

@@ -82,6 +82,7 @@ class CBrowserWindow : public core::IDocumentView,
     std::string CurrentUrl() const override { return location_; }
     std::string Title() const override { return title_; }
     std::string LocationText() const override { return locationText_; }
+    Security ShownSecurity() const override;
     std::vector<store::HistoryMenuItem> HistoryItems() const override;
     std::vector<std::string> HistoryList() const override;
 

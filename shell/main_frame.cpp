@@ -103,6 +103,10 @@ void ShowShortcutInToolTip(QAction* action) {
 CMainFrame::CMainFrame() {
     setWindowTitle("Corvane");
     host_ = std::make_unique<QtHostServices>(*this);
+    security_ = new QLabel;
+    security_->setObjectName("security");
+    security_->hide();
+    statusBar()->addPermanentWidget(security_);
     view_ = new HtmlViewWidget(*host_, this);
     setCentralWidget(view_);
     view_->onContextMenu = [this](const QPoint& global, render::Point point) {
@@ -527,6 +531,16 @@ void CMainFrame::ShowTypedList() {
     location_->lineEdit()->setText(text);
 }
 
+void CMainFrame::ShowSecurity(const BrowserSession::Security& security) {
+    using Kind = core::CHTRequest::Security;
+    security_->setVisible(security.kind != Kind::kNone);
+    if (security.kind == Kind::kNone) return;
+    const bool verified = security.kind == Kind::kVerified;
+    security_->setText(verified ? "Secure" : "Not verified");
+    security_->setToolTip((verified ? "Certificate: " : "Certificate accepted without check: ") +
+                          FromUtf8(security.subject));
+}
+
 void CMainFrame::UpdateFromSession() {
     const bool has = session_ != nullptr;
     back_->setEnabled(has && session_->CanGoBack());
@@ -544,6 +558,8 @@ void CMainFrame::UpdateFromSession() {
         QLineEdit* field = location_->lineEdit();
         if (!url.isEmpty() && (!field->hasFocus() || field->text().isEmpty())) field->setText(url);
     }
+    ShowSecurity(has && session_->HasDocument() ? session_->ShownSecurity()
+                                                : BrowserSession::Security{});
     if (!has || !session_->HasDocument()) {
         setWindowTitle("Corvane");
         return;

@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QLabel>
 #include <QMainWindow>
 #include <QToolBar>
 #include <QMenu>
@@ -67,6 +68,7 @@ class CMainFrame : public QMainWindow {
     void RememberTyped(const std::string& url);
     // Brings the controls up to date with the session.
     void UpdateFromSession();
+    void ShowSecurity(const BrowserSession::Security& security);
 
     // Reads the placement, the bars and the location list from the settings; they are written
     // back there when the window closes. Call before ShowAsStored.
@@ -126,6 +128,7 @@ class CMainFrame : public QMainWindow {
     std::optional<config::CSettingsSection> urlListSection_;
     config::MainFramePlacement stored_;
 
+    QLabel* security_ = nullptr;  // the status bar's "Secure" pane
     QMenu* go_ = nullptr;
     QAction* newWindow_ = nullptr;
     QAction* history_ = nullptr;

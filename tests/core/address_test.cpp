@@ -15,7 +15,8 @@ TEST(SchemeRegistry, FindSchemeMatchesPrefixesCaseInsensitively) {
     const Case kCases[] = {
         {"ht:", kSchemeHttp},          {"", kSchemeHttp},           {":rest", kSchemeHttp},
         {"MailTo:a@b", kSchemeMailto}, {"mailto:x", kSchemeMailto}, {"gopher", kSchemeGopher},
-        {"https:", kSchemeNone},       {"m:", kSchemeMail},         {"whoisx", kSchemeNone},
+        {"https:", kSchemeHttps},      {"m:", kSchemeMail},         {"whoisx", kSchemeNone},
+        {"http:", kSchemeHttp},        {"HTTPS", kSchemeHttps},     {"httpsx:", kSchemeNone},
         {"\xC3\xA9:", kSchemeNone},
     };
     for (const Case& c : kCases) EXPECT_EQ(FindScheme(c.text), c.index) << c.text;
@@ -75,7 +76,10 @@ const ParseCase kParseCases[] = {
     {"file:///home/a.html", nullptr, 1, true, true, "", "home/a.html", "", "file:///home/a.html"},
     {"gopher://g:70/1/x/../y", nullptr, 8, true, true, "g:70", "1/y", "", "gopher://g:70/1/y"},
     // Unregistered schemes keep their colon and read as a host.
-    {"https://h/x", nullptr, 0, true, true, "https:", "/h/x", "", "http://https://h/x"},
+    {"about2://h/x", nullptr, 0, true, true, "about2:", "/h/x", "", "http://about2://h/x"},
+    {"HTTPS://h:8443/x/../y", nullptr, 12, true, true, "h:8443", "y", "", "https://h:8443/y"},
+    {"z.html", "https://h/d/p.html", 12, true, true, "h", "d/z.html", "", "https://h/d/z.html"},
+    {"http://h/", "https://h/d/p.html", 0, true, true, "h", "", "", "http://h/"},
     // Anchors: the last "#" splits.
     {"http://h/a#b#c", nullptr, 0, true, true, "h", "a#b", "c", "http://h/a#b#c"},
     {"http://h#x", nullptr, 0, true, true, "h", "", "x", "http://h/#x"},
@@ -182,7 +186,8 @@ TEST(CompleteTypedUrl, Rules) {
         {"::  .www.x.com  ", "http://www.x.com"},
         {"TN3270:host", "TN3270:host"},
         {"About:blank", "About:blank"},
-        {"https://x", "http://https://x"},
+        {"https://x", "https://x"},
+        {"HTTPS://x/y", "HTTPS://x/y"},
         {"   ", "http://"},
         {"#", "http://#"},
         {"", "http://"},

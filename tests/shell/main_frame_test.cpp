@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -30,7 +31,9 @@
 #include "shell/qt_event_loop.h"
 #include "store/history_file.h"
 #include "tests/shell/qt_application.h"
+#include "tests/support/nginx_server.h"
 #include "tests/support/scratch_directory.h"
+#include "tests/support/test_authority.h"
 
 namespace corvane::shell {
 namespace {
@@ -148,6 +151,40 @@ TEST_F(MainFrameTest, TypeAnAddressFollowALinkAndGoBack) {
     EXPECT_FALSE(frame.BackAction()->isEnabled());
     EXPECT_TRUE(frame.ForwardAction()->isEnabled());
     EXPECT_NE(window->View().DumpText().find("Go to the second."), std::string::npos);
+}
+
+TEST_F(MainFrameTest, SecurePagesSayHowTheyCameInTheStatusBar) {
+    using corvane::testing::TestAuthority;
+    const QLabel* pane = frame.findChild<QLabel*>("security");
+    ASSERT_NE(pane, nullptr);
+    struct Case {
+        TestAuthority::Kind certificate;
+        bool accepted;
+        QString text;
+        QString tip;
+    };
+    const Case cases[] = {
+        {TestAuthority::Kind::kValid, false, "Secure", "Certificate: CN=localhost,O=Corvane Tests"},
+        {TestAuthority::Kind::kSelfSigned, true, "Not verified",
+         "Certificate accepted without check: CN=localhost,O=Corvane Tests"},
+    };
+    for (const Case& c : cases) {
+        corvane::testing::NginxServer web("");
+        const TestAuthority::Files& files = TestAuthority::Trusted().Server(c.certificate);
+        web.UseTls(files.certificate, files.key);
+        web.Root().Write("page.html", "<title>Locked</title>Secret.");
+        ASSERT_TRUE(web.Start()) << web.Log();
+        if (c.accepted) answers.certificateAnswers.push_back(true);
+        Type(QString::fromStdString(web.Url("/page.html")));
+        ASSERT_TRUE(WaitForLoad());
+        EXPECT_EQ(frame.windowTitle(), "Corvane - Locked");
+        EXPECT_TRUE(pane->isVisible());
+        EXPECT_EQ(pane->text(), c.text);
+        EXPECT_EQ(pane->toolTip(), c.tip);
+    }
+    Type(QString::fromStdString(pages.File("first.html")));
+    ASSERT_TRUE(WaitForLoad());
+    EXPECT_FALSE(pane->isVisible());
 }
 
 // After Enter the view has the keys, so Page Down scrolls; the list's neighbours are loaded only
