@@ -9,8 +9,9 @@
 #include "core/request.h"
 #include "html/document.h"
 #include "html/text_convertor.h"
-#include "shell/new_window.h"
 #include "images/image_bitmap.h"
+#include "platform/file_services.h"
+#include "shell/new_window.h"
 
 namespace corvane::shell {
 namespace {
@@ -61,6 +62,7 @@ CBrowserWindow::CBrowserWindow(CApplication& application, render::CHTMLView& vie
 }
 
 CBrowserWindow::~CBrowserWindow() {
+    if (bookmarks_) bookmarks_->Save(bookmarks_->FileName());
     if (ticker_ != 0) application_.Loop().StopTimer(ticker_);
     view_.beforeUse = nullptr;
     view_.onFollowLink = nullptr;
@@ -230,6 +232,14 @@ void CBrowserWindow::Load(const std::string& text) {
 
 void CBrowserWindow::OpenTyped(const std::string& text) {
     Load(text);
+}
+
+void CBrowserWindow::LoadBookmarks() {
+    const std::string& profile = application_.ProfileDirectory();
+    bookmarks_ = std::make_unique<bookmarks::CBookmarkList>(
+        application_.Ui(), application_.Settings().General().bookmarkFile,
+        platform::JoinPath(profile, bookmarks::kFallbackFileName));
+    bookmarks_->Load("", bookmarks::LoadMode::kReplace, bookmarks::MissingFile::kCreate);
 }
 
 void CBrowserWindow::OpenFile(const std::string& path) {

@@ -111,6 +111,9 @@ CMainFrame::CMainFrame() {
 CMainFrame::~CMainFrame() = default;
 
 void CMainFrame::SetSession(BrowserSession* session) {
+    // The bookmark window shows the old session's tree, which may go with it.
+    delete bookmarkWindow_;
+    bookmarkWindow_ = nullptr;
     if (session_) {
         session_->onChanged = nullptr;
         session_->onRememberTyped = nullptr;
@@ -137,7 +140,9 @@ void CMainFrame::CreateActions() {
         return action;
     };
     newWindow_ = make(QIcon(), "&New Window", [this] {
-        if (session_) session_->NewWindow();
+        if (!session_) return;
+        OfferToSaveBookmarks();
+        session_->NewWindow();
     });
     newWindow_->setShortcut(QKeySequence::New);
     history_ = make(QIcon(), "H&istory...", [this] { OnHistory(); });
@@ -190,6 +195,7 @@ void CMainFrame::CreateActions() {
     ftp_ = make(s->standardIcon(QStyle::SP_DriveNetIcon), "&FTP...", [this] { OnFtp(); });
     whois_ =
         make(s->standardIcon(QStyle::SP_MessageBoxQuestion), "&Whois...", [this] { OnWhois(); });
+    CreateBookmarkActions();
 }
 
 void CMainFrame::CreateMenus() {
@@ -216,6 +222,7 @@ void CMainFrame::CreateMenus() {
     go_->addSeparator();
     go_->addAction(history_);
     connect(go_, &QMenu::aboutToShow, this, &CMainFrame::RebuildHistoryItems);
+    CreateBookmarksMenu();
     QMenu* services = menuBar()->addMenu("&Services");
     for (QAction* action : {telnet_, gopher_, ftp_, whois_}) services->addAction(action);
 }
@@ -265,6 +272,8 @@ void CMainFrame::CreateToolBar() {
     toolBar_->addAction(loadImages_);
     toolBar_->addSeparator();
     toolBar_->addAction(stop_);
+    toolBar_->addSeparator();
+    toolBar_->addAction(showBookmarks_);
     toolBar_->addSeparator();
     for (QAction* action : {telnet_, gopher_, ftp_, whois_}) toolBar_->addAction(action);
     // Closed from its own context menu, the bar's menu item follows.
@@ -497,6 +506,7 @@ void CMainFrame::UpdateFromSession() {
     reload_->setEnabled(has && session_->HasDocument());
     home_->setEnabled(has);
     loadImages_->setEnabled(has && session_->HasDocument());
+    addBookmark_->setEnabled(has && session_->HasDocument() && session_->Bookmarks());
     autoLoadImages_->setChecked(has && session_->AutoLoadsImages());
     if (has) {
         // The address being shown or, after a typed one failed, the one that was tried.

@@ -7,8 +7,8 @@
 #include <QAction>
 #include <QComboBox>
 #include <QMainWindow>
-#include <QToolBar>
 #include <QMenu>
+#include <QToolBar>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -17,6 +17,7 @@
 #include "config/main_frame_placement.h"
 #include "config/settings.h"
 #include "config/typed_url_list.h"
+#include "shell/bookmark_window.h"
 #include "shell/browser_session.h"
 #include "shell/html_view_widget.h"
 #include "shell/qt_host_services.h"
@@ -47,6 +48,11 @@ class CMainFrame : public QMainWindow {
     QAction* StatusBarAction() const { return showStatusBar_; }
     QAction* NewWindowAction() const { return newWindow_; }
     QMenu* GoMenu() const { return go_; }
+    QMenu* BookmarksMenu() const { return bookmarks_; }
+    QAction* AddBookmarkAction() const { return addBookmark_; }
+    QAction* ViewBookmarksAction() const { return viewBookmarks_; }
+    // The bookmark window of the session's tree, made hidden on first use; null without a tree.
+    CBookmarkWindow* BookmarkWindow();
 
     // Puts an address at the top of the location list (at most 20 kept).
     void RememberTyped(const std::string& url);
@@ -88,6 +94,16 @@ class CMainFrame : public QMainWindow {
     void OnGopher();
     void OnFtp();
     void OnWhois();
+    void CreateBookmarkActions();
+    void CreateBookmarksMenu();
+    // Replaces the Bookmarks menu's entries with the main bookmark list's.
+    void RebuildBookmarkItems();
+    void OnBookmarkCommand(int command);
+    void OnAddBookmark();
+    void OnShowBookmarks();
+    void OnViewBookmarks();
+    // Before another window starts: offer to save the default file the bookmark window shows.
+    void OfferToSaveBookmarks();
     // Loads a dialog's address with the remember flag; nothing when it formed none.
     void OpenServiceUrl(const std::optional<std::string>& url);
 
@@ -104,6 +120,11 @@ class CMainFrame : public QMainWindow {
     config::MainFramePlacement stored_;
 
     QMenu* go_ = nullptr;
+    QMenu* bookmarks_ = nullptr;
+    QAction* addBookmark_ = nullptr;
+    QAction* showBookmarks_ = nullptr;
+    QAction* viewBookmarks_ = nullptr;
+    CBookmarkWindow* bookmarkWindow_ = nullptr;
     QAction* newWindow_ = nullptr;
     QAction* history_ = nullptr;
     QAction* openLocation_ = nullptr;
