@@ -11,6 +11,7 @@
 #include "shell/application.h"
 #include "shell/bookmarks_menu.h"
 #include "shell/browser_window.h"
+#include "shell/history_dialog.h"
 #include "shell/main_frame.h"
 #include "shell/qt_event_loop.h"
 #include "tests/shell/qt_application.h"
@@ -124,6 +125,14 @@ TEST_F(BookmarkWindowTest, OrganiseTheTreeInTheWindow) {
     bookmarksWindow->DeleteSelected();
     EXPECT_EQ(tree.topLevelItem(0)->childCount(), 0);
     EXPECT_EQ(MenuEntries(), "");
+}
+
+TEST_F(BookmarkWindowTest, TheHistoryWindowAddsTheChosenEntry) {
+    ASSERT_TRUE(Open(pages.File("page.html")));
+    HistoryDialog history(*window, frame.get());
+    history.BookmarkSelected();
+    ASSERT_EQ(List().mainList->size(), 1u);
+    EXPECT_EQ(List().mainList->front()->url, window->CurrentUrl());
 }
 
 TEST_F(BookmarkWindowTest, ViewBookmarksShowsTheFileAsAPage) {
