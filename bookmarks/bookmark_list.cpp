@@ -364,7 +364,7 @@ bool CBookmarkList::Move(CBookmarkItem& item, CBookmarkItem& target, DropPlace p
 
 bool CBookmarkList::Edit(CBookmarkItem& item, std::string_view name, std::string_view url,
                          std::string_view description) {
-    if (!item.isSeparator && !item.isFolder && !url.empty() && !IsUsableAddress(url)) {
+    if (!item.isSeparator && !url.empty() && !IsUsableAddress(url)) {
         Warn("Edit Item Error!!!\nNo valid complete URL address found!");
         return false;
     }

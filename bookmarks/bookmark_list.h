@@ -80,8 +80,8 @@ class CBookmarkList {
     bool Delete(CBookmarkItem& item);
     // Moves an entry against another; refused (false) into its own subtree.
     bool Move(CBookmarkItem& item, CBookmarkItem& target, DropPlace place);
-    // The properties page's OK: false (and nothing changes) for a link given an address without
-    // ":". Saves the tree at once.
+    // The properties page's OK: false (and nothing changes) for a link or folder given an address
+    // without ":". Saves the tree at once.
     bool Edit(CBookmarkItem& item, std::string_view name, std::string_view url,
               std::string_view description);
 
