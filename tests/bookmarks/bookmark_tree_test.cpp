@@ -143,6 +143,18 @@ TEST(BookmarkTree, MovingKeepsMarkersAndRefusesItsOwnSubtree) {
     EXPECT_EQ(f.list.newItemList, &f.list.Root());
 }
 
+TEST(BookmarkTree, EditingRefusesAnAddressWithoutAScheme) {
+    BookmarkFixture f;
+    f.list.SetFileName(f.dir.File("saved.htm"));
+    CBookmarkItem* link = Append(f.list, f.list.Root(), nullptr, BookmarkKind::kLink, "a");
+    EXPECT_FALSE(f.list.Edit(*link, "renamed", "nocolon", ""));
+    EXPECT_EQ(f.Messages(), "Edit Item Error!!!\nNo valid complete URL address found!\n");
+    EXPECT_EQ(Outline(f.list.Root()), "L a <http://a/>\n");
+    EXPECT_TRUE(f.list.Edit(*link, "  two\tparts ", "news:comp.lang", "why"));
+    EXPECT_EQ(Outline(f.list.Root()), "L two parts <news:comp.lang> {why}\n");
+    EXPECT_NE(f.dir.Read("saved.htm").find(">two parts</a>"), std::string::npos);  // saved at once
+}
+
 std::string MenuText(const std::vector<BookmarkMenuItem>& items, int indent = 0) {
     std::string out;
     for (const BookmarkMenuItem& item : items) {
