@@ -187,8 +187,10 @@ void CBookmarkReader::StartAnchor(int tag, std::string_view tagText) {
 }
 
 void CBookmarkReader::EndAnchor() {
-    if (!inValidAnchor_) return;
+    // A rule or a list inside the anchor may have taken its entry already.
+    const bool valid = inValidAnchor_ && entry_;
     inValidAnchor_ = false;
+    if (!valid) return;
     CBookmarkItem& entry = *entry_;
     entry.depth = depth_;
     entry.parentItem = parentItem_;
