@@ -284,7 +284,11 @@ int CHTMLTokenizer::CompleteTag() {
         endFlag = kEndTagFlag;
         nameStart = 2;
     }
-    ExpandPendingEntities();
+    if (expandTagEntities_) {
+        ExpandPendingEntities();
+    } else {
+        entitiesPending_ = false;
+    }
     const int number = LookupTag(std::string_view(buffer_).substr(nameStart));
     return number == 0 ? 0 : number + endFlag;
 }

@@ -48,6 +48,10 @@ class CHTMLTokenizer {
         return FeedSlow(ch, preformatted);
     }
 
+    // Off: tag text keeps its character references as written, so a reader can tell a quote
+    // written as "&quot;" inside a value from the quote that ends it, and expand the value itself.
+    void SetExpandTagEntities(bool on) { expandTagEntities_ = on; }
+
     std::string_view Text() const { return buffer_; }
     int Mode() const { return mode_; }
     int State() const { return state_; }
@@ -112,6 +116,7 @@ class CHTMLTokenizer {
     bool droppedCr_ = false;
     // The tag just completed was written as an empty XML-style tag ("<br/>").
     bool selfClosing_ = false;
+    bool expandTagEntities_ = true;
 };
 
 }  // namespace corvane::html

@@ -11,6 +11,10 @@
 #include "core/request.h"
 #include "store/history_menu.h"
 
+namespace corvane::bookmarks {
+class CBookmarkList;
+}
+
 namespace corvane::shell {
 
 class BrowserSession {
@@ -66,6 +70,8 @@ class BrowserSession {
     // The Go menu's history items, and every entry's address newest first (the History window).
     virtual std::vector<store::HistoryMenuItem> HistoryItems() const = 0;
     virtual std::vector<std::string> HistoryList() const = 0;
+    // The window's bookmark tree; null when the window keeps none.
+    virtual bookmarks::CBookmarkList* Bookmarks() { return nullptr; }
 
     // Called after anything above may have changed.
     std::function<void()> onChanged;

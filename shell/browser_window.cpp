@@ -11,6 +11,7 @@
 #include "html/document.h"
 #include "html/text_convertor.h"
 #include "images/image_bitmap.h"
+#include "platform/file_services.h"
 #include "platform/program_launcher.h"
 #include "shell/document_copy.h"
 #include "shell/new_window.h"
@@ -66,6 +67,7 @@ CBrowserWindow::CBrowserWindow(CApplication& application, render::CHTMLView& vie
 }
 
 CBrowserWindow::~CBrowserWindow() {
+    if (bookmarks_) bookmarks_->Save(bookmarks_->FileName());
     if (ticker_ != 0) application_.Loop().StopTimer(ticker_);
     view_.beforeUse = nullptr;
     view_.onFollowLink = nullptr;
@@ -303,6 +305,14 @@ void CBrowserWindow::Load(const std::string& text) {
 
 void CBrowserWindow::OpenTyped(const std::string& text) {
     Load(text);
+}
+
+void CBrowserWindow::LoadBookmarks() {
+    const std::string& profile = application_.ProfileDirectory();
+    bookmarks_ = std::make_unique<bookmarks::CBookmarkList>(
+        application_.Ui(), application_.Settings().General().bookmarkFile,
+        platform::JoinPath(profile, bookmarks::kFallbackFileName));
+    bookmarks_->Load("", bookmarks::LoadMode::kReplace, bookmarks::MissingFile::kCreate);
 }
 
 void CBrowserWindow::OpenFile(const std::string& path) {

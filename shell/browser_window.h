@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "bookmarks/bookmark_list.h"
 #include "core/document.h"
 #include "core/document_view.h"
 #include "html/builder_services.h"
@@ -85,6 +86,11 @@ class CBrowserWindow : public core::IDocumentView,
     Security ShownSecurity() const override;
     std::vector<store::HistoryMenuItem> HistoryItems() const override;
     std::vector<std::string> HistoryList() const override;
+    bookmarks::CBookmarkList* Bookmarks() override { return bookmarks_.get(); }
+
+    // Reads the bookmark file named by the settings (the window then keeps a bookmark tree and
+    // saves it when it closes). Headless runs keep none.
+    void LoadBookmarks();
 
     // No load runs (of the page or its images) and what it delivered is laid out.
     bool IsSettled() const { return !IsLoading() && ticker_ == 0; }
@@ -110,6 +116,7 @@ class CBrowserWindow : public core::IDocumentView,
     CApplication& application_;
     render::CHTMLView& view_;
     std::unique_ptr<core::COvalonDoc> document_;
+    std::unique_ptr<bookmarks::CBookmarkList> bookmarks_;
     std::unique_ptr<render::CImageLoads> images_;
     core::CHTRequest* shown_ = nullptr;
     std::uint64_t attachedGeneration_ = 0;

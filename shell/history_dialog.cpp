@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "bookmarks/bookmark_list.h"
 #include "shell/qt_text.h"
 
 namespace corvane::shell {
@@ -16,11 +17,12 @@ HistoryDialog::HistoryDialog(BrowserSession& session, QWidget* parent)
     if (list_->count() > 0) list_->setCurrentRow(0);
     auto* go = new QPushButton("Goto");
     auto* bookmark = new QPushButton("Add Bookmark");
-    bookmark->setEnabled(false);
+    bookmark->setEnabled(session.Bookmarks() != nullptr);
     auto* close = new QPushButton("Close");
     go->setDefault(true);
     connect(go, &QPushButton::clicked, this, &HistoryDialog::GoToSelected);
     connect(list_, &QListWidget::itemDoubleClicked, this, &HistoryDialog::GoToSelected);
+    connect(bookmark, &QPushButton::clicked, this, &HistoryDialog::BookmarkSelected);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(go);
@@ -38,6 +40,14 @@ void HistoryDialog::GoToSelected() {
     if (row < 0) return;
     accept();
     session_.GoToHistoryEntry(row);
+}
+
+void HistoryDialog::BookmarkSelected() {
+    bookmarks::CBookmarkList* bookmarks = session_.Bookmarks();
+    QListWidgetItem* row = list_->currentItem();
+    if (!bookmarks || !row) return;
+    const std::string url = ToUtf8(row->text());
+    bookmarks->AddBookmark(url, url);
 }
 
 }  // namespace corvane::shell

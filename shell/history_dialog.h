@@ -1,7 +1,8 @@
 #pragma once
 // The History window: the window's Back/Forward list, newest first, in the list "History List",
-// with "Goto" (loads the chosen entry), "Add Bookmark" (disabled: there are no bookmarks yet) and
-// "Close". Opened from "H&istory..." and from the Go menu's "More...".
+// with "Goto" (loads the chosen entry), "Add Bookmark" (adds the chosen entry to the window's
+// bookmarks; disabled when the window keeps none) and "Close". Opened from "H&istory..." and from
+// the Go menu's "More...".
 
 #include <QDialog>
 #include <QListWidget>
@@ -18,6 +19,8 @@ class HistoryDialog : public QDialog {
     QListWidget& List() { return *list_; }
     // Loads the selected entry and closes the window; nothing without a selection.
     void GoToSelected();
+    // Adds the selected entry's address to the window's bookmarks.
+    void BookmarkSelected();
 
   private:
     BrowserSession& session_;

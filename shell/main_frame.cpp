@@ -126,6 +126,9 @@ CMainFrame::CMainFrame() {
 CMainFrame::~CMainFrame() = default;
 
 void CMainFrame::SetSession(BrowserSession* session) {
+    // The bookmark window shows the old session's tree, which may go with it.
+    delete bookmarkWindow_;
+    bookmarkWindow_ = nullptr;
     if (session_) {
         session_->onChanged = nullptr;
         session_->onRememberTyped = nullptr;
@@ -152,7 +155,9 @@ void CMainFrame::CreateActions() {
         return action;
     };
     newWindow_ = make(QIcon(), "&New Window", [this] {
-        if (session_) session_->NewWindow();
+        if (!session_) return;
+        OfferToSaveBookmarks();
+        session_->NewWindow();
     });
     newWindow_->setShortcut(QKeySequence::New);
     history_ = make(QIcon(), "H&istory...", [this] { OnHistory(); });
@@ -220,6 +225,7 @@ void CMainFrame::CreateActions() {
     ftp_ = make(s->standardIcon(QStyle::SP_DriveNetIcon), "&FTP...", [this] { OnFtp(); });
     whois_ =
         make(s->standardIcon(QStyle::SP_MessageBoxQuestion), "&Whois...", [this] { OnWhois(); });
+    CreateBookmarkActions();
 }
 
 void CMainFrame::CreateMenus() {
@@ -255,6 +261,7 @@ void CMainFrame::CreateMenus() {
     go_->addSeparator();
     go_->addAction(history_);
     connect(go_, &QMenu::aboutToShow, this, &CMainFrame::RebuildHistoryItems);
+    CreateBookmarksMenu();
     QMenu* services = menuBar()->addMenu("&Services");
     for (QAction* action : {telnet_, gopher_, ftp_, whois_}) services->addAction(action);
 }
@@ -307,6 +314,8 @@ void CMainFrame::CreateToolBar() {
     toolBar_->addAction(find_);
     toolBar_->addSeparator();
     toolBar_->addAction(stop_);
+    toolBar_->addSeparator();
+    toolBar_->addAction(showBookmarks_);
     toolBar_->addSeparator();
     for (QAction* action : {telnet_, gopher_, ftp_, whois_}) toolBar_->addAction(action);
     // Closed from its own context menu, the bar's menu item follows.
@@ -551,6 +560,7 @@ void CMainFrame::UpdateFromSession() {
     loadImages_->setEnabled(has && session_->HasDocument());
     for (QAction* action : {saveAs_, print_, printPreview_, find_, documentSource_})
         action->setEnabled(has && session_->HasDocument());
+    addBookmark_->setEnabled(has && session_->HasDocument() && session_->Bookmarks());
     autoLoadImages_->setChecked(has && session_->AutoLoadsImages());
     if (has) {
         // The address being shown or, after a typed one failed, the one that was tried.

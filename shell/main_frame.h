@@ -8,8 +8,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QMainWindow>
-#include <QToolBar>
 #include <QMenu>
+#include <QToolBar>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -19,6 +19,7 @@
 #include "config/settings.h"
 #include "config/typed_url_list.h"
 #include "render/print_pages.h"
+#include "shell/bookmark_window.h"
 #include "shell/browser_session.h"
 #include "shell/html_view_widget.h"
 #include "shell/qt_host_services.h"
@@ -63,6 +64,11 @@ class CMainFrame : public QMainWindow {
     std::unique_ptr<QMenu> MakeContextMenu(render::Point documentPoint);
     // The printer the print commands share, with the page set up last.
     QPrinter& Printer();
+    QMenu* BookmarksMenu() const { return bookmarks_; }
+    QAction* AddBookmarkAction() const { return addBookmark_; }
+    QAction* ViewBookmarksAction() const { return viewBookmarks_; }
+    // The bookmark window of the session's tree, made hidden on first use; null without a tree.
+    CBookmarkWindow* BookmarkWindow();
 
     // Puts an address at the top of the location list (at most 20 kept).
     void RememberTyped(const std::string& url);
@@ -113,6 +119,16 @@ class CMainFrame : public QMainWindow {
     void ShowContextMenu(const QPoint& globalPosition, render::Point documentPoint);
     // Title and address for the printed pages' header.
     render::PageFrame PrintFrame() const;
+    void CreateBookmarkActions();
+    void CreateBookmarksMenu();
+    // Replaces the Bookmarks menu's entries with the main bookmark list's.
+    void RebuildBookmarkItems();
+    void OnBookmarkCommand(int command);
+    void OnAddBookmark();
+    void OnShowBookmarks();
+    void OnViewBookmarks();
+    // Before another window starts: offer to save the default file the bookmark window shows.
+    void OfferToSaveBookmarks();
     // Loads a dialog's address with the remember flag; nothing when it formed none.
     void OpenServiceUrl(const std::optional<std::string>& url);
 
@@ -130,6 +146,11 @@ class CMainFrame : public QMainWindow {
 
     QLabel* security_ = nullptr;  // the status bar's "Secure" pane
     QMenu* go_ = nullptr;
+    QMenu* bookmarks_ = nullptr;
+    QAction* addBookmark_ = nullptr;
+    QAction* showBookmarks_ = nullptr;
+    QAction* viewBookmarks_ = nullptr;
+    CBookmarkWindow* bookmarkWindow_ = nullptr;
     QAction* newWindow_ = nullptr;
     QAction* history_ = nullptr;
     QAction* openLocation_ = nullptr;

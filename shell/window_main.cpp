@@ -84,6 +84,7 @@ int RunWindow(const CommandLine& commandLine, const std::string& profile, int& a
         application.Loop().Post([&frame] { frame.close(); });
     };
     frame.Restore(application.Settings());
+    window.LoadBookmarks();
     frame.SetSession(&window);
     frame.ShowAsStored();
     StartWindow(window, application, commandLine);

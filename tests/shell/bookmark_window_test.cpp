@@ -1,0 +1,173 @@
+// Bookmarks in the window on the offscreen platform: add the shown page, open it from the
+// Bookmarks menu, organise the tree in the bookmark window, view the file as a page.
+#include "shell/bookmark_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QMenu>
+
+#include "bookmarks/bookmark_list.h"
+#include "platform/scripted_host_services.h"
+#include "shell/application.h"
+#include "shell/bookmarks_menu.h"
+#include "shell/browser_window.h"
+#include "shell/history_dialog.h"
+#include "shell/main_frame.h"
+#include "shell/qt_event_loop.h"
+#include "tests/shell/qt_application.h"
+#include "tests/support/scratch_directory.h"
+
+namespace corvane::shell {
+namespace {
+
+using bookmarks::CBookmarkItem;
+
+class BookmarkWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        testing::TestApplication();
+        loop = std::make_unique<QtEventLoop>();
+        frame = std::make_unique<CMainFrame>();
+        frame->Host().AnswerQuestionsWith(&answers);
+        pages.Write("page.html", "<title>Page</title>Text.");
+        pages.Write("other.html", "<title>Other</title>More text.");
+        application = std::make_unique<CApplication>(profile.path(), *loop, frame->Host());
+        ASSERT_TRUE(frame->ViewWidget().View().ApplySettings(application->ViewSettings()));
+        window = std::make_unique<CBrowserWindow>(*application, frame->ViewWidget().View());
+        window->LoadBookmarks();
+        frame->SetSession(window.get());
+        frame->resize(640, 480);
+        frame->show();
+    }
+    void TearDown() override {
+        frame->SetSession(nullptr);
+        window.reset();
+        application.reset();
+        frame->Host().AnswerQuestionsWith(nullptr);
+    }
+    bool Open(const std::string& path) {
+        window->OpenFile(path);
+        return loop->RunUntil([this] { return window->IsSettled(); }, 10000);
+    }
+    // The Bookmarks menu's items after the fixed four, as "text" lines ("-" for separators).
+    std::string MenuEntries() {
+        emit frame->BookmarksMenu()->aboutToShow();
+        std::string out;
+        const QList<QAction*> actions = frame->BookmarksMenu()->actions();
+        for (int i = kFixedBookmarkMenuItems; i < actions.size(); ++i)
+            out += actions[i]->isSeparator() ? "-\n" : actions[i]->text().toStdString() + "\n";
+        return out;
+    }
+    bookmarks::CBookmarkList& List() { return *window->Bookmarks(); }
+
+    corvane::testing::ScratchDirectory profile;
+    corvane::testing::ScratchDirectory pages;
+    platform::ScriptedHostServices answers;
+    std::unique_ptr<QtEventLoop> loop;
+    std::unique_ptr<CMainFrame> frame;
+    std::unique_ptr<CApplication> application;
+    std::unique_ptr<CBrowserWindow> window;
+};
+
+TEST_F(BookmarkWindowTest, AddABookmarkAndOpenItFromTheMenu) {
+    EXPECT_EQ(List().Root().size(), 1u);  // the main folder of a new file
+    EXPECT_EQ(MenuEntries(), "");
+    EXPECT_FALSE(frame->AddBookmarkAction()->isEnabled());  // no document yet
+    ASSERT_TRUE(Open(pages.File("page.html")));
+    const std::string url = window->CurrentUrl();
+    frame->AddBookmarkAction()->trigger();
+    EXPECT_EQ(MenuEntries(), "-\n" + url + "\n");
+
+    ASSERT_TRUE(Open(pages.File("other.html")));
+    frame->BookmarksMenu()->actions().back()->trigger();
+    ASSERT_TRUE(loop->RunUntil([this] { return window->IsSettled(); }, 10000));
+    EXPECT_EQ(window->CurrentUrl(), url);
+    EXPECT_NE(List().mainList->front()->visited, 0);
+    EXPECT_TRUE(answers.messages.empty());
+
+    // The window keeps no state of its own: closing the program saves the tree.
+    frame->SetSession(nullptr);
+    window.reset();
+    EXPECT_NE(profile.Read("bookmark.htm").find("\">" + url + "</a>"), std::string::npos);
+}
+
+TEST_F(BookmarkWindowTest, OrganiseTheTreeInTheWindow) {
+    CBookmarkWindow* bookmarksWindow = frame->BookmarkWindow();
+    ASSERT_NE(bookmarksWindow, nullptr);
+    ASSERT_TRUE(Open(pages.File("page.html")));
+    bookmarksWindow->AddBookmark();
+    CBookmarkItem* link = List().currentItem;
+    ASSERT_NE(link, nullptr);
+    QTreeWidget& tree = bookmarksWindow->Tree();
+    EXPECT_EQ(tree.topLevelItemCount(), 1);
+    EXPECT_EQ(tree.topLevelItem(0)->childCount(), 1);
+    EXPECT_EQ(CBookmarkWindow::EntryOf(tree.currentItem()), link);
+
+    // A new folder inside the main one, the link dragged into it.
+    CBookmarkItem* main = List().Root().front().get();
+    auto folder = List().MakeItem(bookmarks::BookmarkKind::kOpenFolder, "Work", "");
+    CBookmarkItem* work =
+        List().Insert(main->Children(), std::move(folder), main, true, std::nullopt, false);
+    bookmarksWindow->MoveEntry(*link, *work, bookmarks::DropPlace::kInside);
+    loop->RunUntil([] { return false; }, 20);
+    EXPECT_EQ(tree.topLevelItem(0)->child(0)->text(0), "Work");
+    EXPECT_EQ(CBookmarkWindow::EntryOf(tree.topLevelItem(0)->child(0)->child(0)), link);
+    EXPECT_EQ(MenuEntries(), "-\nWork\n");
+
+    // Deleting the folder asks first; Cancel keeps it.
+    tree.setCurrentItem(tree.topLevelItem(0)->child(0));
+    answers.messageAnswers.push_back(platform::MessageAnswer::kCancel);
+    bookmarksWindow->DeleteSelected();
+    ASSERT_EQ(answers.messages.size(), 1u);
+    EXPECT_EQ(answers.messages[0].text,
+              "Delete title \"Work\" containing 1 item/s and all its children?");
+    EXPECT_EQ(tree.topLevelItem(0)->childCount(), 1);
+    bookmarksWindow->DeleteSelected();
+    EXPECT_EQ(tree.topLevelItem(0)->childCount(), 0);
+    EXPECT_EQ(MenuEntries(), "");
+}
+
+TEST_F(BookmarkWindowTest, TheHistoryWindowAddsTheChosenEntry) {
+    ASSERT_TRUE(Open(pages.File("page.html")));
+    HistoryDialog history(*window, frame.get());
+    history.BookmarkSelected();
+    ASSERT_EQ(List().mainList->size(), 1u);
+    EXPECT_EQ(List().mainList->front()->url, window->CurrentUrl());
+}
+
+TEST_F(BookmarkWindowTest, ViewBookmarksShowsTheFileAsAPage) {
+    frame->ViewBookmarksAction()->trigger();
+    ASSERT_TRUE(loop->RunUntil([this] { return window->IsSettled(); }, 10000));
+    EXPECT_EQ(window->Title(), "Ferrolyn Bookmark File");
+    EXPECT_NE(window->View().DumpText().find("Main Bookmark Title"), std::string::npos);
+}
+
+TEST(BookmarksMenu, FillsSubmenusAndReplacesOldEntries) {
+    testing::TestApplication();
+    QMenu menu;
+    for (const char* fixed : {"&Add Bookmark", "&Bookmarks...", "", "&View Bookmarks"}) {
+        if (*fixed) {
+            menu.addAction(fixed);
+        } else {
+            menu.addSeparator();
+        }
+    }
+    using Item = bookmarks::BookmarkMenuItem;
+    std::vector<Item> items = {
+        {Item::Kind::kSeparator, "", 0, {}},
+        {Item::Kind::kSubmenu, "Tom & Jerry", 0, {{Item::Kind::kLink, "inner", 32832, {}}}},
+        {Item::Kind::kMore, "More...", 32941, {}}};
+    int chosen = 0;
+    FillBookmarksMenu(menu, kFixedBookmarkMenuItems, items, [&chosen](int c) { chosen = c; });
+    FillBookmarksMenu(menu, kFixedBookmarkMenuItems, items, [&chosen](int c) { chosen = c; });
+    const QList<QAction*> actions = menu.actions();
+    ASSERT_EQ(actions.size(), 7);
+    EXPECT_EQ(actions[5]->text(), "Tom && Jerry");
+    actions[5]->menu()->actions()[0]->trigger();
+    EXPECT_EQ(chosen, 32832);
+    actions[6]->trigger();
+    EXPECT_EQ(chosen, 32941);
+}
+
+}  // namespace
+}  // namespace corvane::shell
