@@ -31,6 +31,7 @@ public:
     std::deque<std::optional<std::string>> fileAnswers;
     std::deque<std::optional<Credentials>> credentialAnswers;
     std::deque<TypeAction> typeActionAnswers;
+    std::deque<std::optional<int>> choiceAnswers;  // default: the first choice
 
     // What was asked and shown, in order.
     std::vector<Message> messages;
@@ -39,6 +40,7 @@ public:
     std::vector<std::string> fileDialogTitles;
     std::vector<std::string> credentialPrompts;
     std::vector<std::string> typeQuestions;
+    std::vector<std::string> choiceTitles;
     bool busy = false;
     int progress = -1;  // -1 when cleared
     std::string clipboard;
@@ -55,6 +57,8 @@ public:
     std::optional<Credentials> AskUserPassword(std::string_view prompt, std::string_view host,
                                                const Credentials& prefill) override;
     std::optional<Credentials> AskPassword(std::string_view user, bool savePassword) override;
+    std::optional<int> AskChoice(std::string_view title, std::string_view text,
+                                 const std::vector<std::string>& choices) override;
     TypeAction AskTypeAction(std::string_view mimeType) override;
     void SetClipboardText(std::string_view text) override { clipboard = text; }
     std::string ClipboardText() override { return clipboard; }
