@@ -17,7 +17,7 @@ std::string LinkText(std::string_view text) {
 
 std::string NewsLinkStart(std::string_view host, bool hasHost) {
     std::string start = "news:";
-    if (hasHost) start += "//" + LinkText(host) + "/";
+    if (hasHost) start += "//" + HtmlText(host) + "/";  // a host keeps its ":port"
     return start;
 }
 

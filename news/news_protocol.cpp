@@ -30,17 +30,17 @@ bool IsHeaderLine(std::string_view line) {
            line.substr(0, colon).find_first_of(" \t") == std::string_view::npos;
 }
 
-// The numbers of a "211 count first last group" reply.
+// The numbers after the code of a "211 count first last group" reply.
 bool ReadGroupReply(std::string_view line, std::int64_t& first, std::int64_t& last) {
-    std::int64_t numbers[4] = {};
+    std::int64_t numbers[3] = {};
     for (std::int64_t& number : numbers) {
         while (!line.empty() && line.front() == ' ') line.remove_prefix(1);
         if (line.empty() || !IsAsciiDigit(line.front())) return false;
         number = LeadingNumber(line);
         while (!line.empty() && IsAsciiDigit(line.front())) line.remove_prefix(1);
     }
-    first = numbers[2];
-    last = numbers[3];
+    first = numbers[1];
+    last = numbers[2];
     return true;
 }
 
