@@ -1,5 +1,7 @@
 #include "news/article_page.h"
 
+#include "html/charset_decoder.h"
+#include "news/header_words.h"
 #include "news/news_html.h"
 #include "platform/ascii.h"
 #include "protocols/text_links.h"
@@ -125,7 +127,11 @@ std::string FromAddress(std::string_view from) {
     return std::string(from.substr(0, from.find(' ')));
 }
 
-std::string ArticleHeaderHtml(const ArticleHeaders& headers) {
+std::string ArticleHeaderHtml(const ArticleHeaders& raw, std::string_view charset) {
+    ArticleHeaders headers = raw;
+    for (std::string* value : {&headers.subject, &headers.date, &headers.from,
+                               &headers.organization, &headers.newsgroups, &headers.references})
+        *value = DecodeHeaderText(*value, charset);
     std::string html;
     if (!headers.subject.empty()) html += "<TITLE>" + HtmlText(headers.subject) + "</TITLE>\r\n";
     html += kNewsBodyLine;
@@ -149,15 +155,45 @@ std::string ArticleHeaderHtml(const ArticleHeaders& headers) {
     return html;
 }
 
+// A line without an end is written once this much of it is decoded, so a hostile line costs
+// no more memory than this.
+constexpr std::size_t kMaxHeldLine = 64 * 1024;
+
+ArticleBodyWriter::ArticleBodyWriter(std::string_view charset)
+    : decoder_(std::make_unique<html::CharsetDecoder>(charset, false)) {}
+ArticleBodyWriter::~ArticleBodyWriter() = default;
+ArticleBodyWriter::ArticleBodyWriter(ArticleBodyWriter&&) noexcept = default;
+ArticleBodyWriter& ArticleBodyWriter::operator=(ArticleBodyWriter&&) noexcept = default;
+
 void ArticleBodyWriter::Line(std::string_view text, bool continuation, std::string& html) {
-    if (lineOpen_ && !continuation) html += "\r\n";
-    protocols::AppendTextWithLinks(text, html);
-    lineOpen_ = true;
+    // Line ends go through the decoder too, so text it holds back keeps its place.
+    if (started_ && !continuation) decoder_->Decode("\n", decoded_);
+    decoder_->Decode(text, decoded_);
+    started_ = true;
+    WriteLines(html);
+}
+
+void ArticleBodyWriter::WriteLines(std::string& html) {
+    std::size_t start = 0;
+    for (std::size_t end; (end = decoded_.find('\n', start)) != std::string::npos;
+         start = end + 1) {
+        protocols::AppendTextWithLinks(std::string_view(decoded_).substr(start, end - start), html);
+        html += "\r\n";
+    }
+    decoded_.erase(0, start);
+    if (decoded_.size() > kMaxHeldLine) {
+        protocols::AppendTextWithLinks(decoded_, html);
+        decoded_.clear();
+    }
 }
 
 void ArticleBodyWriter::End(std::string& html) {
-    if (lineOpen_) html += "\r\n";
-    lineOpen_ = false;
+    if (started_) decoder_->Decode("\n", decoded_);
+    decoder_->Finish(decoded_);
+    WriteLines(html);
+    protocols::AppendTextWithLinks(decoded_, html);
+    decoded_.clear();
+    started_ = false;
     html += "</pre><hr size=4>\r\n";
 }
 

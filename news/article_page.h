@@ -4,8 +4,13 @@
 // preformatted text whose URLs are links.
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
+
+namespace corvane::html {
+class CharsetDecoder;
+}
 
 namespace corvane::news {
 
@@ -36,16 +41,28 @@ class ArticleHeaderReader {
     ArticleHeaders headers_;
 };
 
-// The page up to the body: title, body line, header table and the start of the body.
-std::string ArticleHeaderHtml(const ArticleHeaders& headers);
-// The body's lines as HTML: each line ends in CR LF; a later piece of a long line continues it.
+// The page up to the body, in UTF-8: title, body line, header table and the start of the body.
+// Header values are decoded (encoded words, else the article's character set).
+std::string ArticleHeaderHtml(const ArticleHeaders& headers, std::string_view charset = {});
+
+// The body's lines as HTML in UTF-8, read in the article's character set: each line ends in
+// CR LF; a later piece of a long line continues it.
 class ArticleBodyWriter {
   public:
+    explicit ArticleBodyWriter(std::string_view charset = {});
+    ~ArticleBodyWriter();
+    ArticleBodyWriter(ArticleBodyWriter&&) noexcept;
+    ArticleBodyWriter& operator=(ArticleBodyWriter&&) noexcept;
+
     void Line(std::string_view text, bool continuation, std::string& html);
     void End(std::string& html);
 
   private:
-    bool lineOpen_ = false;
+    void WriteLines(std::string& html);
+
+    std::unique_ptr<html::CharsetDecoder> decoder_;
+    std::string decoded_;  // decoded text not yet written
+    bool started_ = false;
 };
 
 // The address a From value names: between "<" and ">", else the value itself up to a space.

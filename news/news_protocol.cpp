@@ -68,7 +68,6 @@ void CHTGetNews::SendArticle(std::string_view selector) {
 void CHTGetNews::OnArticleReply(int result) {
     if (!AcceptReply(result, 2, true)) return;
     headers_ = ArticleHeaderReader();
-    body_ = ArticleBodyWriter();
     inBody_ = false;
     lastWasHeader_ = false;
     SetReplyHandler(&CHTGetNews::OnArticleLine);
@@ -90,10 +89,12 @@ bool CHTGetNews::StartArticlePage() {
     if (ownId.empty()) ownId = "<" + selector_ + ">";
     if (!ownId.starts_with('<')) ownId = "<" + ownId + ">";
     request->references = headers.references.empty() ? ownId : headers.references + " " + ownId;
-    const std::string_view charset = core::ContentTypeCharset(headers.contentType);
-    if (!charset.empty()) request->charset = charset;
+    const std::string charset(core::ContentTypeCharset(headers.contentType));
+    body_ = ArticleBodyWriter(charset);
+    // The page is written in UTF-8 whatever the article's character set.
+    request->charset = "UTF-8";
     if (!StartPage()) return false;
-    Emit(ArticleHeaderHtml(headers));
+    Emit(ArticleHeaderHtml(headers, charset));
     return true;
 }
 
@@ -287,6 +288,7 @@ void CHTNews::OnOverviewLine(int result) {
 
 void CHTNews::ShowArticleList() {
     ThreadArticles(entries_);
+    request->charset = "UTF-8";
     if (!StartPage()) return;
     ArticleListView view;
     view.server = serverName;

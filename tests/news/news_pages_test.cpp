@@ -8,11 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "core/address.h"
 #include "news/article_list_page.h"
 #include "news/article_page.h"
 #include "news/article_threads.h"
 #include "news/group_list_cache.h"
 #include "news/group_list_page.h"
+#include "news/header_words.h"
 #include "news/news_url.h"
 #include "news/nntp_lines.h"
 #include "news/overview.h"
@@ -316,6 +318,50 @@ TEST(ArticlePage, HeadersAreEscapedAndLinked) {
     EXPECT_EQ(body,
               "see <a href=\"http://a.example/x\">http://a.example/x</a> &lt;b&gt; &amp; more\r\n"
               "next\r\n</pre><hr size=4>\r\n");
+}
+
+}  // namespace
+}  // namespace corvane::news
+
+namespace corvane::news {
+namespace {
+
+TEST(ArticleListPage, PageLinksStayOnTheServerOfThePage) {
+    for (const char* base : {"news://h:119/alt.test", "news://h:119/alt.test/901-1000"}) {
+        const core::CHTAddress page = core::ParseAddress(base);
+        EXPECT_EQ(core::FormatAddress(core::ParseAddress("alt.test/1-100", &page)),
+                  "news://h:119/alt.test/1-100")
+            << base;
+    }
+    const core::CHTAddress bare = core::ParseAddress("news:alt.test");
+    EXPECT_EQ(core::FormatAddress(core::ParseAddress("alt.test/1-100", &bare)),
+              "news:alt.test/1-100");
+}
+
+}  // namespace
+}  // namespace corvane::news
+
+namespace corvane::news {
+namespace {
+
+TEST(HeaderWords, EncodedWordsAndRawBytesBecomeUtf8) {
+    struct Case {
+        std::string text, charset, utf8;
+    };
+    const std::vector<Case> cases = {
+        {"=?UTF-8?B?w6k=?= x", "", "\xC3\xA9 x"},
+        {"=?ISO-8859-1?Q?caf=E9_au?= \t=?iso-8859-1?q?_lait?=!", "", "caf\xC3\xA9 au lait!"},
+        {"a =?bad?X?x?= =?unterminated", "", "a =?bad?X?x?= =?unterminated"},
+        {"caf\xE9", "ISO-8859-1", "caf\xC3\xA9"},
+        {"caf\xE9", "", "caf\xC3\xA9"},  // not UTF-8: read as Windows-1252
+    };
+    for (const Case& c : cases) EXPECT_EQ(DecodeHeaderText(c.text, c.charset), c.utf8) << c.text;
+
+    std::string html;
+    ArticleBodyWriter body("ISO-8859-1");
+    body.Line("caf\xE9", false, html);
+    body.End(html);
+    EXPECT_EQ(html, "caf\xC3\xA9\r\n</pre><hr size=4>\r\n");
 }
 
 }  // namespace

@@ -108,14 +108,14 @@ TEST(NntpSession, ArticlePageUnstuffsDotsEscapesAndSetsTheFollowUpFields) {
             "From: Ann <ann@x>\r\nNewsgroups: alt.test,alt.misc\r\n"
             "References: <p@x>\r\nMessage-ID: <m@x>\r\n"
             "Content-Type: text/plain; charset=ISO-8859-1\r\n\r\n"
-            "..leading dot\r\n...\r\n<form action=x>\r\n.\r\n")
+            "..leading dot\r\n...\r\n<form action=x>\r\ncaf\xE9\r\n.\r\n")
         .StaySilent();
     ASSERT_EQ(news.load->Load(Url(peer.Listen(), "m@x")), 1);
     EXPECT_EQ(peer.Received(), "ARTICLE <m@x>\r\n");
     const std::string page = news.load->Body();
     EXPECT_TRUE(
         page.ends_with("<pre>\r\n.leading dot\r\n..\r\n&lt;form action=x&gt;\r\n"
-                       "</pre><hr size=4>\r\n"))
+                       "caf\xC3\xA9\r\n</pre><hr size=4>\r\n"))
         << page;
     EXPECT_EQ(page.find("<script"), std::string::npos);
     EXPECT_EQ(page.find("<form"), std::string::npos);
@@ -124,7 +124,7 @@ TEST(NntpSession, ArticlePageUnstuffsDotsEscapesAndSetsTheFollowUpFields) {
     EXPECT_EQ(request.sender, "Ann <ann@x>");
     EXPECT_EQ(request.newsgroups, "alt.test");
     EXPECT_EQ(request.references, "<p@x> <m@x>");
-    EXPECT_EQ(request.charset, "ISO-8859-1");
+    EXPECT_EQ(request.charset, "UTF-8");  // the page is written in UTF-8
 }
 
 TEST(NntpSession, HostileArticlesAndOverviews) {
