@@ -78,6 +78,11 @@ bool GroupTree::AddGroup(std::string_view name) {
     return true;
 }
 
+bool GroupTree::AddListLine(std::string_view line) {
+    const std::size_t space = line.find(' ');
+    return space != std::string_view::npos && AddGroup(line.substr(0, space));
+}
+
 void GroupTree::FinishLoading() {
     index_.clear();
     std::vector<GroupNode*> pending{&root_};

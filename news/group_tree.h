@@ -44,6 +44,9 @@ class GroupTree {
     // Adds the group `name` (split at each "."), marking its last node a group; empty components
     // are skipped. Answers false when the name has no component.
     bool AddGroup(std::string_view name);
+    // Adds the group a LIST line names: the text before its first space. Lines without a space
+    // name none (false).
+    bool AddListLine(std::string_view line);
     // Adds a node under `parent` (from the cache file) and answers it.
     GroupNode* AddNode(GroupNode& parent, std::string_view component, std::uint8_t flags);
     // Sorts what loading appended; call once a load is complete.

@@ -202,8 +202,7 @@ void CHTNews::OnListLine(int result) {
     if (LineIsContinuation()) return;
     const AnswerLine line = ReadAnswerLine(Line(), false);
     if (!line.end) {
-        const std::size_t space = line.text.find(' ');
-        if (space != std::string_view::npos && loading_->AddGroup(line.text.substr(0, space))) {
+        if (loading_->AddListLine(line.text)) {
             if (++received_ % kGroupsPerStatus == 0)
                 request->Host().Ui().SetStatusText("No of newgroups received: " +
                                                    std::to_string(received_));
