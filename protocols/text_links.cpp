@@ -23,11 +23,12 @@ std::size_t PrefixLength(std::string_view text) {
     return 0;
 }
 
-void AppendEscaped(std::string_view text, std::string& html) {
+// A double quote matters only inside the link's attribute.
+void AppendEscaped(std::string_view text, bool inAttribute, std::string& html) {
     for (char c : text) {
         switch (c) {
             case '"':
-                html += "&quot;";
+                html += inAttribute ? "&quot;" : "\"";
                 break;
             case '&':
                 html += "&amp;";
@@ -52,7 +53,7 @@ std::size_t AppendTextWithLinks(std::string_view text, std::string& html) {
     while (at < text.size()) {
         const std::size_t prefix = PrefixLength(text.substr(at));
         if (prefix == 0) {
-            AppendEscaped(text.substr(at, 1), html);
+            AppendEscaped(text.substr(at, 1), false, html);
             ++at;
             continue;
         }
@@ -60,9 +61,9 @@ std::size_t AppendTextWithLinks(std::string_view text, std::string& html) {
         while (end < text.size() && !EndsUrl(text[end])) ++end;
         const std::string_view url = text.substr(at, end - at);
         html += "<a href=\"";
-        AppendEscaped(url, html);
+        AppendEscaped(url, true, html);
         html += "\">";
-        AppendEscaped(url, html);
+        AppendEscaped(url, true, html);
         html += "</a>";
         at = end;
     }
