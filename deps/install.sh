@@ -25,5 +25,13 @@ status=0
 $sudo apt-get -o DPkg::Lock::Timeout=300 update || status=$?
 [ "$status" -eq 0 ] && { DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=300 \
     install -y --no-install-recommends $missing || status=$?; }
+# inn2's own set-up stops unless inn.conf names a domain, which a fresh machine's does not: give
+# it one and let dpkg finish.
+if dpkg-query -W -f='${Status}' inn2 2>/dev/null | grep -q "half-configured\|unpacked"; then
+    if ! grep -q '^domain:' /etc/news/inn.conf; then
+        echo 'domain: localdomain' | $sudo tee -a /etc/news/inn.conf >/dev/null
+    fi
+    DEBIAN_FRONTEND=noninteractive $sudo dpkg --configure -a && status=0
+fi
 [ -n "$own_policy" ] && $sudo rm -f "$policy"
 exit "$status"

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace corvane::platform {
 
@@ -52,6 +53,11 @@ public:
                                                        const Credentials& prefill) = 0;
     // "Corvane : Mail Retrieval Password" for the given user. nullopt on cancel.
     virtual std::optional<Credentials> AskPassword(std::string_view user, bool savePassword) = 0;
+
+    // A dialog titled `title` showing `text` above one choice per entry ("&" marks the key):
+    // the index of the choice taken with OK, nullopt when the dialog was closed otherwise.
+    virtual std::optional<int> AskChoice(std::string_view title, std::string_view text,
+                                         const std::vector<std::string>& choices) = 0;
 
     // The per-type question asked when a type has no viewer configured.
     virtual TypeAction AskTypeAction(std::string_view mimeType) = 0;

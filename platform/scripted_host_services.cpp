@@ -90,6 +90,12 @@ std::optional<Credentials> ScriptedHostServices::AskPassword(std::string_view us
     return NextCredentials(std::string(user));
 }
 
+std::optional<int> ScriptedHostServices::AskChoice(std::string_view title, std::string_view,
+                                                   const std::vector<std::string>&) {
+    choiceTitles.emplace_back(title);
+    return PopFront(choiceAnswers).value_or(0);
+}
+
 TypeAction ScriptedHostServices::AskTypeAction(std::string_view mimeType) {
     typeQuestions.emplace_back(mimeType);
     return PopFront(typeActionAnswers).value_or(TypeAction::kSave);

@@ -33,6 +33,7 @@ public:
     std::deque<std::optional<Credentials>> credentialAnswers;
     std::deque<TypeAction> typeActionAnswers;
     std::deque<bool> certificateAnswers;  // default: no
+    std::deque<std::optional<int>> choiceAnswers;  // default: the first choice
 
     // What was asked and shown, in order.
     std::vector<Message> messages;
@@ -42,6 +43,7 @@ public:
     std::vector<std::string> credentialPrompts;
     std::vector<std::string> typeQuestions;
     std::vector<std::string> certificateQuestions;
+    std::vector<std::string> choiceTitles;
     bool busy = false;
     int progress = -1;  // -1 when cleared
     std::string clipboard;
@@ -58,6 +60,8 @@ public:
     std::optional<Credentials> AskUserPassword(std::string_view prompt, std::string_view host,
                                                const Credentials& prefill) override;
     std::optional<Credentials> AskPassword(std::string_view user, bool savePassword) override;
+    std::optional<int> AskChoice(std::string_view title, std::string_view text,
+                                 const std::vector<std::string>& choices) override;
     TypeAction AskTypeAction(std::string_view mimeType) override;
     bool AskTrustCertificate(std::string_view question) override;
     void SetClipboardText(std::string_view text) override { clipboard = text; }

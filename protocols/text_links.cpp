@@ -23,12 +23,24 @@ std::size_t PrefixLength(std::string_view text) {
     return 0;
 }
 
-void AppendUrl(std::string_view url, std::string& html) {
-    for (char c : url) {
-        if (c == '"') {
-            html += "&quot;";
-        } else {
-            html += c;
+// A double quote matters only inside the link's attribute.
+void AppendEscaped(std::string_view text, bool inAttribute, std::string& html) {
+    for (char c : text) {
+        switch (c) {
+            case '"':
+                html += inAttribute ? "&quot;" : "\"";
+                break;
+            case '&':
+                html += "&amp;";
+                break;
+            case '<':
+                html += "&lt;";
+                break;
+            case '>':
+                html += "&gt;";
+                break;
+            default:
+                html += c;
         }
     }
 }
@@ -41,11 +53,7 @@ std::size_t AppendTextWithLinks(std::string_view text, std::string& html) {
     while (at < text.size()) {
         const std::size_t prefix = PrefixLength(text.substr(at));
         if (prefix == 0) {
-            if (text[at] == '<') {
-                html += "&lt;";
-            } else {
-                html += text[at];
-            }
+            AppendEscaped(text.substr(at, 1), false, html);
             ++at;
             continue;
         }
@@ -53,9 +61,9 @@ std::size_t AppendTextWithLinks(std::string_view text, std::string& html) {
         while (end < text.size() && !EndsUrl(text[end])) ++end;
         const std::string_view url = text.substr(at, end - at);
         html += "<a href=\"";
-        AppendUrl(url, html);
+        AppendEscaped(url, true, html);
         html += "\">";
-        AppendUrl(url, html);
+        AppendEscaped(url, true, html);
         html += "</a>";
         at = end;
     }

@@ -5,6 +5,7 @@
 #include "html/text_convertor.h"
 #include "platform/file_services.h"
 #include "images/image_convertor.h"
+#include "news/news_protocol.h"
 #include "protocols/file_protocol.h"
 #include "protocols/http_protocol.h"
 #include "protocols/ftp_protocol.h"
@@ -38,6 +39,7 @@ void RegisterClasses() {
         protocols::RegisterGopherAndWhois();
         protocols::RegisterFtp();
         protocols::RegisterTerminals();
+        news::RegisterNewsProtocols();
         html::RegisterTextConvertors();
         images::RegisterImageConvertors();
         html::TextConvertorServices services;
@@ -88,6 +90,9 @@ CApplication::CApplication(std::string profileDirectory, platform::EventLoop& lo
     gVisited.table = host_.get();
     webStores_ = std::make_unique<store::CBrowsingStores>(*cache_, realms_);
     host_->webStores = webStores_.get();
+    news_ = std::make_unique<news::NewsServices>(ui_, settings_.ProfileFile(),
+                                                 settings_.ProfileDirectory());
+    news::SetNewsServices(news_.get());
 
     RegisterClasses();
     scheduler_->AttachTo(loop_);
@@ -98,6 +103,7 @@ CApplication::~CApplication() {
     SaveStores();
     gVisited.table = nullptr;
     host_.reset();
+    news::SetNewsServices(nullptr);
     scheduler_->DeleteRetired();
     cache_->Shutdown();
 }

@@ -18,6 +18,7 @@
 #include "config/settings.h"
 #include "core/host_services.h"
 #include "core/scheduler.h"
+#include "news/news_services.h"
 #include "platform/event_loop.h"
 #include "platform/host_services.h"
 #include "platform/program_launcher.h"
@@ -68,6 +69,8 @@ class CApplication {
     std::unique_ptr<core::CHTHostServices> host_;
     // The cache and the realms as HTTP sees them.
     std::unique_ptr<store::CBrowsingStores> webStores_;
+    // The news servers with their group trees and logins, for the whole run.
+    std::unique_ptr<news::NewsServices> news_;
 };
 
 }  // namespace corvane::shell

@@ -7,9 +7,11 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFormLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -188,6 +190,32 @@ std::optional<std::string> QtHostServices::AskSaveFile(std::string_view title,
                                                       FromUtf8(defaultName), ToQtFilter(filter));
     if (path.isEmpty()) return std::nullopt;
     return ToUtf8(path);
+}
+
+std::optional<int> QtHostServices::AskChoice(std::string_view title, std::string_view text,
+                                             const std::vector<std::string>& choices) {
+    if (answers_) return answers_->AskChoice(title, text, choices);
+    QDialog dialog(&window_);
+    dialog.setWindowTitle(FromUtf8(title));
+    auto* layout = new QVBoxLayout(&dialog);
+    std::vector<QRadioButton*> buttons;
+    for (const std::string& choice : choices) {
+        buttons.push_back(new QRadioButton(FromUtf8(choice), &dialog));
+        layout->addWidget(buttons.back());
+    }
+    if (!buttons.empty()) buttons.front()->setChecked(true);
+    auto* label = new QLabel(FromUtf8(text), &dialog);
+    label->setWordWrap(true);
+    layout->addWidget(label);
+    auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(box, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(box, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(box);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        if (buttons[i]->isChecked()) return static_cast<int>(i);
+    }
+    return std::nullopt;
 }
 
 std::optional<platform::Credentials> QtHostServices::AskUserPassword(

@@ -26,6 +26,8 @@ class QtHostServices : public platform::HostServices {
                                            std::string_view initialPath) override;
     std::optional<std::string> AskSaveFile(std::string_view title, std::string_view filter,
                                            std::string_view defaultName) override;
+    std::optional<int> AskChoice(std::string_view title, std::string_view text,
+                                 const std::vector<std::string>& choices) override;
     std::optional<platform::Credentials> AskUserPassword(
         std::string_view prompt, std::string_view host,
         const platform::Credentials& prefill) override;

@@ -53,7 +53,7 @@ TEST_F(GopherWhois, WhoisAnswerBecomesAnEscapedPageWithLinksAtEveryPacketBoundar
             ASSERT_EQ(load.Load(Url("whois", peer.Listen(), "some%20one")), 1);
             EXPECT_TRUE(peer.Done()) << peer.Mismatch();
             EXPECT_EQ(load.Body(), kWhoisHeader +
-                                       "Domain: &lt;b>x&lt;/b><br>\r\n"
+                                       "Domain: &lt;b&gt;x&lt;/b&gt;<br>\r\n"
                                        "See <a href=\"http://a.b/c\">http://a.b/c</a> now<br>\r\n"
                                        "<br>\r\nlast<br>\r\n");
         });

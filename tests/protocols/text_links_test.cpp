@@ -24,7 +24,9 @@ TEST(TextLinks, EveryPrefixInAnyCaseUpToItsTerminator) {
             std::string html;
             const std::string text = "see " + url + end + "z";
             const std::string expected =
-                "see " + Link(url) + (end == '<' ? std::string("&lt;") : std::string(1, end)) + "z";
+                "see " + Link(url) +
+                (end == '<' ? std::string("&lt;") : end == '>' ? "&gt;" : std::string(1, end)) +
+                "z";
             EXPECT_EQ(AppendTextWithLinks(text, html), expected.size());
             EXPECT_EQ(html, expected);
         }
@@ -39,7 +41,10 @@ TEST(TextLinks, EdgesOfTheText) {
         {"http: is a scheme", Link("http:") + " is a scheme"},
         {"at the end http://e.example/", "at the end " + Link("http://e.example/")},
         {std::string("gopher://g\0tail", 15), Link("gopher://g") + std::string("\0tail", 5)},
-        {"no link <b>here</b> ftp", "no link &lt;b>here&lt;/b> ftp"},
+        {"no link <b>here</b> ftp", "no link &lt;b&gt;here&lt;/b&gt; ftp"},
+        {"&lt; stays text, http://a.example/?x=1&y=2",
+         "&amp;lt; stays text, <a href=\"http://a.example/?x=1&amp;y=2\">"
+         "http://a.example/?x=1&amp;y=2</a>"},
         {"http://q.example/\"x",
          "<a href=\"http://q.example/&quot;x\">http://q.example/&quot;x</a>"},
     };

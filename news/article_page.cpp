@@ -1,0 +1,200 @@
+#include "news/article_page.h"
+
+#include "html/charset_decoder.h"
+#include "news/header_words.h"
+#include "news/news_html.h"
+#include "platform/ascii.h"
+#include "protocols/text_links.h"
+
+namespace corvane::news {
+namespace {
+
+// Far longer than any real header; a longer one is dropped, not cut.
+constexpr std::size_t kMaxHeader = 256 * 1024;
+
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() && IsAsciiSpace(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsAsciiSpace(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+void AppendRowStart(std::string_view name, std::string& html) {
+    html += "<tr><td valign=top align=right><b>";
+    html += name;
+    html += "</b></td>";
+}
+
+void AppendNewsgroups(std::string_view groups, std::string& html) {
+    AppendRowStart("Newsgroups:", html);
+    html += "<td>\r\n";
+    bool first = true;
+    while (!groups.empty()) {
+        const std::size_t comma = groups.find(',');
+        const std::string_view group = Trim(groups.substr(0, comma));
+        groups = comma == std::string_view::npos ? std::string_view() : groups.substr(comma + 1);
+        if (group.empty()) continue;
+        if (!first) html += ", ";
+        first = false;
+        html += "<a href=\"news:" + LinkText(group) + "\">" + HtmlText(group) + "</a>";
+    }
+    html += "</td>\r\n";
+}
+
+void AppendReferences(std::string_view references, std::string& html) {
+    AppendRowStart("References:", html);
+    html += "<td>\r\n";
+    int number = 0;
+    while (true) {
+        const std::size_t open = references.find('<');
+        const std::size_t close =
+            open == std::string_view::npos ? open : references.find('>', open + 1);
+        if (close == std::string_view::npos) break;
+        const std::string_view id = references.substr(open + 1, close - open - 1);
+        if (number > 0) html += ", ";
+        html += "<a href=\"news:" + LinkText(id) + "\">" + std::to_string(++number) + "</a> ";
+        references = references.substr(close + 1);
+    }
+    html += HtmlText(Trim(references));
+    html += "</td>\r\n";
+}
+
+}  // namespace
+
+void ArticleHeaderReader::Add(std::string_view piece, bool continuation) {
+    if (continuation) {
+        if (!dropped_ && current_.size() + piece.size() <= kMaxHeader) {
+            current_.append(piece);
+        } else {
+            dropped_ = true;
+            current_.clear();
+        }
+        return;
+    }
+    if (!piece.empty() && (piece.front() == ' ' || piece.front() == '\t')) {
+        // A folded line continues the header above it.
+        if (!dropped_ && !current_.empty() && current_.size() + piece.size() <= kMaxHeader) {
+            current_.append(piece);
+        } else {
+            dropped_ = true;
+            current_.clear();
+        }
+        return;
+    }
+    Store();
+    current_.assign(piece);
+    dropped_ = false;
+}
+
+void ArticleHeaderReader::Store() {
+    if (dropped_ || current_.empty()) return;
+    const std::size_t colon = current_.find(':');
+    if (colon == std::string::npos) return;
+    const std::string_view name = std::string_view(current_).substr(0, colon);
+    const std::string value(Trim(std::string_view(current_).substr(colon + 1)));
+    struct Field {
+        std::string_view name;
+        std::string ArticleHeaders::*member;
+    };
+    static constexpr Field kFields[] = {
+        {"Subject", &ArticleHeaders::subject},
+        {"Date", &ArticleHeaders::date},
+        {"From", &ArticleHeaders::from},
+        {"Organization", &ArticleHeaders::organization},
+        {"Newsgroups", &ArticleHeaders::newsgroups},
+        {"References", &ArticleHeaders::references},
+        {"Message-ID", &ArticleHeaders::messageId},
+        {"Content-Type", &ArticleHeaders::contentType},
+    };
+    for (const Field& field : kFields) {
+        if (EqualsIgnoreCase(name, field.name)) headers_.*field.member = value;
+    }
+}
+
+ArticleHeaders ArticleHeaderReader::Finish() {
+    Store();
+    current_.clear();
+    dropped_ = false;
+    return std::move(headers_);
+}
+
+std::string FromAddress(std::string_view from) {
+    if (const std::size_t open = from.find('<'); open != std::string_view::npos) {
+        const std::size_t close = from.find('>', open + 1);
+        return std::string(from.substr(
+            open + 1, close == std::string_view::npos ? std::string_view::npos : close - open - 1));
+    }
+    from = Trim(from);
+    return std::string(from.substr(0, from.find(' ')));
+}
+
+std::string ArticleHeaderHtml(const ArticleHeaders& raw, std::string_view charset) {
+    ArticleHeaders headers = raw;
+    for (std::string* value : {&headers.subject, &headers.date, &headers.from,
+                               &headers.organization, &headers.newsgroups, &headers.references})
+        *value = DecodeHeaderText(*value, charset);
+    std::string html;
+    if (!headers.subject.empty()) html += "<TITLE>" + HtmlText(headers.subject) + "</TITLE>\r\n";
+    html += kNewsBodyLine;
+    html += "<table>\r\n";
+    html += "<tr><td valign=middle align=right><b>Subject:</b></td><td><font size=+3>" +
+            HtmlText(headers.subject) + "</font></td>\r\n";
+    AppendRowStart("Date:", html);
+    html += "<td><font size=+1>" + HtmlText(headers.date) + "</font></td>\r\n";
+    if (!headers.from.empty()) {
+        AppendRowStart("From:", html);
+        html += "<td><a href=\"mailto:" + LinkText(FromAddress(headers.from)) + "\">" +
+                HtmlText(headers.from) + "</a></td>\r\n";
+    }
+    if (!headers.organization.empty()) {
+        AppendRowStart("Organization:", html);
+        html += "<td>" + HtmlText(headers.organization) + "</td>\r\n";
+    }
+    if (!headers.newsgroups.empty()) AppendNewsgroups(headers.newsgroups, html);
+    if (!headers.references.empty()) AppendReferences(headers.references, html);
+    html += "</table>\r\n<br><hr size=4><pre>\r\n";
+    return html;
+}
+
+// A line without an end is written once this much of it is decoded, so a hostile line costs
+// no more memory than this.
+constexpr std::size_t kMaxHeldLine = 64 * 1024;
+
+ArticleBodyWriter::ArticleBodyWriter(std::string_view charset)
+    : decoder_(std::make_unique<html::CharsetDecoder>(charset, false)) {}
+ArticleBodyWriter::~ArticleBodyWriter() = default;
+ArticleBodyWriter::ArticleBodyWriter(ArticleBodyWriter&&) noexcept = default;
+ArticleBodyWriter& ArticleBodyWriter::operator=(ArticleBodyWriter&&) noexcept = default;
+
+void ArticleBodyWriter::Line(std::string_view text, bool continuation, std::string& html) {
+    // Line ends go through the decoder too, so text it holds back keeps its place.
+    if (started_ && !continuation) decoder_->Decode("\n", decoded_);
+    decoder_->Decode(text, decoded_);
+    started_ = true;
+    WriteLines(html);
+}
+
+void ArticleBodyWriter::WriteLines(std::string& html) {
+    std::size_t start = 0;
+    for (std::size_t end; (end = decoded_.find('\n', start)) != std::string::npos;
+         start = end + 1) {
+        protocols::AppendTextWithLinks(std::string_view(decoded_).substr(start, end - start), html);
+        html += "\r\n";
+    }
+    decoded_.erase(0, start);
+    if (decoded_.size() > kMaxHeldLine) {
+        protocols::AppendTextWithLinks(decoded_, html);
+        decoded_.clear();
+    }
+}
+
+void ArticleBodyWriter::End(std::string& html) {
+    if (started_) decoder_->Decode("\n", decoded_);
+    decoder_->Finish(decoded_);
+    WriteLines(html);
+    protocols::AppendTextWithLinks(decoded_, html);
+    decoded_.clear();
+    started_ = false;
+    html += "</pre><hr size=4>\r\n";
+}
+
+}  // namespace corvane::news

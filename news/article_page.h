@@ -1,0 +1,71 @@
+#pragma once
+// The article page: a table of the article's Subject, Date, From (a mailto link), Organization,
+// Newsgroups (each a news link) and References (numbered news links), then the body as
+// preformatted text whose URLs are links.
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace corvane::html {
+class CharsetDecoder;
+}
+
+namespace corvane::news {
+
+struct ArticleHeaders {
+    std::string subject;
+    std::string date;
+    std::string from;
+    std::string organization;
+    std::string newsgroups;
+    std::string references;
+    std::string messageId;
+    std::string contentType;
+};
+
+// Collects the header lines of an article, folded lines joined to the header they continue.
+// Header names match without regard to case. A header longer than the cap is dropped whole.
+class ArticleHeaderReader {
+  public:
+    // One delivered line (or a later piece of a long one) before the blank line.
+    void Add(std::string_view piece, bool continuation);
+    // The headers once the blank line (or the end of the article) has come.
+    ArticleHeaders Finish();
+
+  private:
+    void Store();
+    std::string current_;
+    bool dropped_ = false;
+    ArticleHeaders headers_;
+};
+
+// The page up to the body, in UTF-8: title, body line, header table and the start of the body.
+// Header values are decoded (encoded words, else the article's character set).
+std::string ArticleHeaderHtml(const ArticleHeaders& headers, std::string_view charset = {});
+
+// The body's lines as HTML in UTF-8, read in the article's character set: each line ends in
+// CR LF; a later piece of a long line continues it.
+class ArticleBodyWriter {
+  public:
+    explicit ArticleBodyWriter(std::string_view charset = {});
+    ~ArticleBodyWriter();
+    ArticleBodyWriter(ArticleBodyWriter&&) noexcept;
+    ArticleBodyWriter& operator=(ArticleBodyWriter&&) noexcept;
+
+    void Line(std::string_view text, bool continuation, std::string& html);
+    void End(std::string& html);
+
+  private:
+    void WriteLines(std::string& html);
+
+    std::unique_ptr<html::CharsetDecoder> decoder_;
+    std::string decoded_;  // decoded text not yet written
+    bool started_ = false;
+};
+
+// The address a From value names: between "<" and ">", else the value itself up to a space.
+std::string FromAddress(std::string_view from);
+
+}  // namespace corvane::news

@@ -1,0 +1,75 @@
+#pragma once
+// A news server's groups as a tree of dot-separated name components ("comp" > "lang" > "c").
+// Children are kept in case-insensitive name order (names equal but for case in byte order), the
+// order every walk and the cache file use. Loading (from LIST or the cache file) appends children
+// as they come and sorts once at the end, so a list of a million groups in any order loads in
+// time proportional to its size.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace corvane::news {
+
+// Bit 0 of a node's flags: a newsgroup of exactly this full name exists. Bits 1 to 5 belong to
+// the newsgroup window (subscriptions, expansion); they are stored and reloaded unchanged.
+inline constexpr std::uint8_t kIsGroup = 0x01;
+inline constexpr std::uint8_t kStoredFlags = 0x3F;
+
+struct GroupNode {
+    std::string name;
+    std::uint8_t flags = 0;
+    GroupNode* parent = nullptr;
+    std::vector<std::unique_ptr<GroupNode>> children;
+
+    bool IsGroup() const { return (flags & kIsGroup) != 0; }
+    // The first child whose name equals `component` without regard to case; null when none.
+    GroupNode* FindChild(std::string_view component) const;
+};
+
+// Case-insensitive order with byte order between names equal but for case.
+bool GroupNameLess(std::string_view a, std::string_view b);
+
+class GroupTree {
+  public:
+    GroupTree();
+
+    const GroupNode& Root() const { return root_; }
+    GroupNode& Root() { return root_; }
+    void Clear();
+
+    // Adds the group `name` (split at each "."), marking its last node a group; empty components
+    // are skipped. Answers false when the name has no component.
+    bool AddGroup(std::string_view name);
+    // Adds the group a LIST line names: the text before its first space. Lines without a space
+    // name none (false).
+    bool AddListLine(std::string_view line);
+    // Adds a node under `parent` (from the cache file) and answers it.
+    GroupNode* AddNode(GroupNode& parent, std::string_view component, std::uint8_t flags);
+    // Sorts what loading appended; call once a load is complete.
+    void FinishLoading();
+
+    // The node reached by the dotted name's components (compared without regard to case); null
+    // when there is none. The empty name is the root.
+    const GroupNode* Find(std::string_view dottedName) const;
+
+  private:
+    struct ChildKey {
+        const GroupNode* parent;
+        std::string_view name;
+        bool operator==(const ChildKey&) const = default;
+    };
+    struct ChildKeyHash {
+        std::size_t operator()(const ChildKey& key) const;
+    };
+    GroupNode* Child(GroupNode& parent, std::string_view component);
+
+    GroupNode root_;
+    // Exact-name lookup while loading; emptied by FinishLoading.
+    std::unordered_map<ChildKey, GroupNode*, ChildKeyHash> index_;
+};
+
+}  // namespace corvane::news

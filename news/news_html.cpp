@@ -1,0 +1,24 @@
+#include "news/news_html.h"
+
+#include "core/address.h"
+#include "protocols/local_path.h"
+
+namespace corvane::news {
+
+std::string HtmlText(std::string_view text) {
+    return protocols::EscapeHtmlText(text);
+}
+
+std::string LinkText(std::string_view text) {
+    std::string escaped(text);
+    core::EscapeUrlText(escaped);
+    return escaped;
+}
+
+std::string NewsLinkStart(std::string_view host, bool hasHost) {
+    std::string start = "news:";
+    if (hasHost) start += "//" + HtmlText(host) + "/";  // a host keeps its ":port"
+    return start;
+}
+
+}  // namespace corvane::news

@@ -1,0 +1,86 @@
+#pragma once
+// What news retrieval needs of the application: the news server records with their group trees
+// and logins, the settings (default server, page size, the group list cache), and the questions
+// to the user. The application makes one at start-up and hands it to SetNewsServices; tests make
+// their own over a scratch profile.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "config/settings_section.h"
+#include "news/group_tree.h"
+#include "platform/host_services.h"
+
+namespace corvane::news {
+
+// One news server: its login and its tree of groups, kept for the whole run.
+struct NewsServerRecord {
+    std::string name;
+    std::string user;  // empty: no login is sent on connect
+    std::string password;
+    bool savePassword = true;
+    // Shared with the group list pages being written, so a reload never pulls the tree from
+    // under a page; a new list replaces it whole.
+    std::shared_ptr<const GroupTree> groups = std::make_shared<GroupTree>();
+    std::int64_t groupCount = -1;  // -1: the tree is not loaded
+    bool reload = false;           // the next group list goes to the server, not the cache
+    std::uint8_t windowFlags = 0;  // kept for the newsgroup window
+};
+
+// Answers of GroupListCache.
+enum class CacheChoice { kCancelled = -1, kRetrieve = 0, kUseCache = 1 };
+
+class NewsServices {
+  public:
+    NewsServices(platform::HostServices& ui, std::string profileFile, std::string profileDirectory);
+
+    platform::HostServices& Ui() const { return ui_; }
+
+    // The server an address without a host reads from: the "NNTP Server" setting, or this
+    // machine when it is empty.
+    std::string DefaultServer() const;
+    // "Number of Articles", at least 1.
+    std::int64_t ArticlesPerPage() const;
+
+    // The record of a server (names match without regard to case); a new one loads the login
+    // saved for it.
+    NewsServerRecord& Server(std::string_view name);
+    // Stores the login (or forgets it when it is not to be saved).
+    void SaveLogin(const NewsServerRecord& server);
+    // "Need username and password": on OK the record takes the trimmed user name and password
+    // and the save flag, and the login is saved. False when cancelled.
+    bool AskLogin(NewsServerRecord& server);
+    // Whether the user may be asked again after the server refused a login.
+    std::function<bool()> mayAsk = [] { return true; };
+
+    // Whether a group list is to come from the cache file: asks when there is none (or it is
+    // incomplete) and, with "Prompt for Group List Retrieval", when there is one. `path` is the
+    // file to read.
+    CacheChoice GroupListCache(const NewsServerRecord& server, std::string& path);
+    // Writes the tree to the server's cache file (making one when it has none). False when
+    // caching is off or the file could not be written.
+    bool SaveGroupListCache(const NewsServerRecord& server);
+    // Told when a server's group list came from the server (the newsgroup window refreshes).
+    std::function<void(NewsServerRecord&)> groupListRetrieved;
+
+  private:
+    config::CSettingsSection MailAndNews() const;
+    config::CSettingsSection Services() const;
+    std::string NewsDirectory() const;
+    CacheChoice AskToRetrieve(std::string_view server) const;
+
+    platform::HostServices& ui_;
+    std::string profileFile_;
+    std::string profileDirectory_;
+    std::vector<std::unique_ptr<NewsServerRecord>> servers_;
+};
+
+// The services news protocols use; null until the application sets them.
+void SetNewsServices(NewsServices* services);
+NewsServices* TheNewsServices();
+
+}  // namespace corvane::news
