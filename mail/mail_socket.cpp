@@ -264,6 +264,12 @@ void CMailSocket::HandleReply() {
                 SendQuit(kOk);
                 break;
             }
+            // Messages are filed into the default folder, which "mailbox.ini" must name first.
+            MailStore::DefaultFolder(*account);
+            if (!store_.SaveEntries()) {
+                SendQuit(kFailed);
+                break;
+            }
             batchStamp_ = ids_.NewBatchStamp(accountName_);
             messageNumber_ = 0;
             NextMessage();
