@@ -18,6 +18,7 @@
 #include "shell/command_line.h"
 #include "shell/download_window.h"
 #include "shell/headless_runner.h"
+#include "shell/mail_check_runner.h"
 #include "shell/main_frame.h"
 #include "shell/qt_event_loop.h"
 #include "store/history_file.h"
@@ -121,6 +122,8 @@ int Run(const CommandLine& commandLine, int& argc, char** argv) {
         return kExitFailure;
     }
     platform::RemoveLeftoverTemporaries(*profile);
+    if (commandLine.action == CommandLine::Action::kCheckMail)
+        return RunMailCheck(commandLine.mailAccount, *profile);
     if (commandLine.headless != CommandLine::Headless::kNone)
         return RunHeadless(commandLine, *profile, argc, argv);
     if (!HasDisplay()) {
@@ -155,6 +158,7 @@ int AppMain(int argc, char** argv) {
             std::printf("Corvane %s\n", CORVANE_VERSION);
             return 0;
         case CommandLine::Action::kRun:
+        case CommandLine::Action::kCheckMail:
             break;
     }
     return Run(*parse.commandLine, argc, argv);

@@ -10,8 +10,8 @@
 #include <random>
 
 #include "core/password_nibbles.h"
-#include "tests/mail/dovecot_server.h"
 #include "tests/mail/mail_check_fixture.h"
+#include "tests/support/dovecot_server.h"
 
 namespace corvane::mail {
 namespace {
@@ -52,7 +52,7 @@ class Dovecot : public ::testing::Test {
     }
 
     testing::ScratchDirectory serverDirectory;
-    DovecotServer server{serverDirectory.path()};
+    testing::DovecotServer server{serverDirectory.path()};
     std::string serverText;
     MailCheckFixture client;
 };

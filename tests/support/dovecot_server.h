@@ -7,7 +7,7 @@
 
 #include "tests/support/loopback_server.h"
 
-namespace corvane::mail {
+namespace corvane::testing {
 
 class DovecotServer {
   public:
@@ -31,7 +31,7 @@ class DovecotServer {
 
     std::string directory_;
     std::string passwords_;
-    testing::LoopbackServer server_;
+    LoopbackServer server_;
 };
 
-}  // namespace corvane::mail
+}  // namespace corvane::testing

@@ -1,4 +1,4 @@
-#include "tests/mail/dovecot_server.h"
+#include "tests/support/dovecot_server.h"
 
 #include <grp.h>
 #include <pwd.h>
@@ -9,7 +9,7 @@
 
 #include "tests/support/scratch_directory.h"
 
-namespace corvane::mail {
+namespace corvane::testing {
 namespace {
 
 void WriteText(const std::string& path, const std::string& text) {
@@ -103,18 +103,16 @@ bool DovecotServer::Start() {
                   "  inet_listener pop3s {\n    port = 0\n  }\n}\n"
                   "service anvil {\n  unix_listener anvil-auth-penalty {\n    mode = 0\n  }\n}\n");
     // LoopbackServer substitutes the port in arguments only: give it the file through one.
-    std::string text = testing::ReadFile(config);
-    const std::uint16_t port = testing::FreeLoopbackPort();
+    std::string text = ReadFile(config);
+    const std::uint16_t port = FreeLoopbackPort();
     text.replace(text.find("{port}"), 6, std::to_string(port));
     WriteText(config, text);
-    return testing::OpenToServers(directory_) &&
-           server_.Start({"/usr/sbin/dovecot", "-F", "-c", config}, directory_ + "/stderr.log",
-                         port);
+    return OpenToServers(directory_) && server_.Start({"/usr/sbin/dovecot", "-F", "-c", config},
+                                                      directory_ + "/stderr.log", port);
 }
 
 std::string DovecotServer::Log() const {
-    return testing::ReadFile(directory_ + "/stderr.log") +
-           testing::ReadFile(directory_ + "/dovecot.log");
+    return ReadFile(directory_ + "/stderr.log") + ReadFile(directory_ + "/dovecot.log");
 }
 
-}  // namespace corvane::mail
+}  // namespace corvane::testing
