@@ -94,12 +94,25 @@ CApplication::CApplication(std::string profileDirectory, platform::EventLoop& lo
 }
 
 CApplication::~CApplication() {
+    // Checks still running end here; what they filed is in the index already.
+    if (mail_) (void)mail_->store.SaveMessages();
+    mail_.reset();
     scheduler_->Detach();
     SaveStores();
     gVisited.table = nullptr;
     host_.reset();
     scheduler_->DeleteRetired();
     cache_->Shutdown();
+}
+
+mail::MailSession& CApplication::Mail() {
+    if (!mail_) {
+        mail_ = std::make_unique<mail::MailSession>(
+            config::MailDirectory(settings_.Section(config::sections::kMailAndNews),
+                                  ProfileDirectory()),
+            loop_, ui_, true);
+    }
+    return *mail_;
 }
 
 std::string CApplication::VisitedPath() const {

@@ -16,6 +16,7 @@
 #include <string>
 
 #include "config/settings.h"
+#include "mail/mail_session.h"
 #include "core/host_services.h"
 #include "core/scheduler.h"
 #include "platform/event_loop.h"
@@ -47,6 +48,9 @@ class CApplication {
     store::CRealmStore& Realms() { return realms_; }
     const std::string& ProfileDirectory() const { return settings_.ProfileDirectory(); }
 
+    // The mail store and its checks, loaded when first asked for; "mail.ini" is saved at exit.
+    mail::MailSession& Mail();
+
     // Writes the visited list and the saved realms (before another window starts, and at exit).
     void SaveStores();
 
@@ -68,6 +72,7 @@ class CApplication {
     std::unique_ptr<core::CHTHostServices> host_;
     // The cache and the realms as HTTP sees them.
     std::unique_ptr<store::CBrowsingStores> webStores_;
+    std::unique_ptr<mail::MailSession> mail_;
 };
 
 }  // namespace corvane::shell

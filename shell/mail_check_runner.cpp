@@ -5,7 +5,7 @@
 #include "config/settings.h"
 #include "config/settings_paths.h"
 #include "config/settings_section.h"
-#include "mail/mail_checks.h"
+#include "mail/mail_session.h"
 #include "platform/poll_event_loop.h"
 #include "platform/scripted_host_services.h"
 
@@ -18,14 +18,13 @@ constexpr int kExitFailure = 1;
 
 int RunMailCheck(const std::optional<std::string>& account, const std::string& profileDirectory) {
     const config::CSettingsSection mailSettings(config::SettingsFilePath(profileDirectory),
-                                                config::keys::kMailAndNews);
-    mail::MailStore store(config::MailDirectory(mailSettings, profileDirectory));
-    store.Load();
-    mail::MailIdFile ids(store.directory());
+                                                config::sections::kMailAndNews);
     platform::PollEventLoop loop;
     platform::ScriptedHostServices ui;
     ui.SetEchoMessages(true);
-    mail::MailChecks checks(loop, store, ids, ui, false);
+    mail::MailSession session(config::MailDirectory(mailSettings, profileDirectory), loop, ui,
+                              false);
+    mail::MailChecks& checks = session.checks;
     bool allSucceeded = true;
     checks.onProgress = [](mail::CMailSocket& check, std::string_view text) {
         std::fprintf(stderr, "%s: %.*s\n", check.accountName().c_str(),
@@ -42,7 +41,7 @@ int RunMailCheck(const std::optional<std::string>& account, const std::string& p
         account ? std::vector<std::string>{*account} : checks.PopAccounts();
     if (names.empty()) {
         std::fprintf(stderr, "corvane: there is no POP account to check in %s\n",
-                     store.directory().c_str());
+                     session.store.directory().c_str());
         return kExitFailure;
     }
     for (const std::string& name : names) {
