@@ -19,6 +19,7 @@
 #include "shell/download_window.h"
 #include "shell/headless_runner.h"
 #include "shell/mail_check_runner.h"
+#include "shell/mail_window.h"
 #include "shell/main_frame.h"
 #include "shell/qt_event_loop.h"
 #include "store/history_file.h"
@@ -104,12 +105,20 @@ int RunWindow(const CommandLine& commandLine, const std::string& profile, int& a
     downloads.postCloseMessage = [&](core::COvalonDoc*) {
         application.Loop().Post([&frame] { frame.close(); });
     };
+    // Made at first use and kept for the run, so checks it started go on reporting.
+    std::unique_ptr<CMailWindow> mailWindow;
+    frame.openMail = [&] {
+        if (!mailWindow) mailWindow = std::make_unique<CMailWindow>(application);
+        mailWindow->show();
+        mailWindow->raise();
+    };
     frame.Restore(application.Settings());
     frame.SetSession(&window);
     frame.ShowAsStored();
     StartWindow(window, application, commandLine);
     const int status = qtApplication.exec();
     frame.SetSession(nullptr);
+    frame.openMail = nullptr;
     return status;
 }
 

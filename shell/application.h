@@ -16,9 +16,9 @@
 #include <string>
 
 #include "config/settings.h"
-#include "mail/mail_session.h"
 #include "core/host_services.h"
 #include "core/scheduler.h"
+#include "mail/mail_session.h"
 #include "platform/event_loop.h"
 #include "platform/host_services.h"
 #include "platform/program_launcher.h"

@@ -17,8 +17,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include "shell/history_dialog.h"
 #include "protocols/whois_protocol.h"
+#include "shell/history_dialog.h"
 #include "shell/qt_text.h"
 #include "shell/service_dialogs.h"
 #include "shell/service_urls.h"
@@ -185,6 +185,9 @@ void CMainFrame::CreateActions() {
     showStatusBar_ = bar("Display &Status Bar", [this](bool on) { statusBar()->setVisible(on); });
     for (QAction* action : {openLocation_, openFile_, back_, forward_, home_, reload_, stop_})
         ShowShortcutInToolTip(action);
+    mail_ = make(s->standardIcon(QStyle::SP_DirHomeIcon), "&Mail...", [this] {
+        if (openMail) openMail();
+    });
     telnet_ = make(s->standardIcon(QStyle::SP_ComputerIcon), "&Telnet...", [this] { OnTelnet(); });
     gopher_ = make(s->standardIcon(QStyle::SP_DirIcon), "&Gopher...", [this] { OnGopher(); });
     ftp_ = make(s->standardIcon(QStyle::SP_DriveNetIcon), "&FTP...", [this] { OnFtp(); });
@@ -217,7 +220,7 @@ void CMainFrame::CreateMenus() {
     go_->addAction(history_);
     connect(go_, &QMenu::aboutToShow, this, &CMainFrame::RebuildHistoryItems);
     QMenu* services = menuBar()->addMenu("&Services");
-    for (QAction* action : {telnet_, gopher_, ftp_, whois_}) services->addAction(action);
+    for (QAction* action : {mail_, telnet_, gopher_, ftp_, whois_}) services->addAction(action);
 }
 
 void CMainFrame::RebuildHistoryItems() {
@@ -265,6 +268,8 @@ void CMainFrame::CreateToolBar() {
     toolBar_->addAction(loadImages_);
     toolBar_->addSeparator();
     toolBar_->addAction(stop_);
+    toolBar_->addSeparator();
+    toolBar_->addAction(mail_);
     toolBar_->addSeparator();
     for (QAction* action : {telnet_, gopher_, ftp_, whois_}) toolBar_->addAction(action);
     // Closed from its own context menu, the bar's menu item follows.

@@ -7,8 +7,8 @@
 #include <QAction>
 #include <QComboBox>
 #include <QMainWindow>
-#include <QToolBar>
 #include <QMenu>
+#include <QToolBar>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -62,6 +62,8 @@ class CMainFrame : public QMainWindow {
     // Asked when the window is to close; false keeps it open (downloads still run, and the
     // window closes itself when the last one ends).
     std::function<bool()> mayClose;
+    // Services > Mail...: shows the mail window.
+    std::function<void()> openMail;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -120,6 +122,7 @@ class CMainFrame : public QMainWindow {
     QAction* showToolBar_ = nullptr;
     QAction* showLocationBar_ = nullptr;
     QAction* showStatusBar_ = nullptr;
+    QAction* mail_ = nullptr;
     QAction* telnet_ = nullptr;
     QAction* gopher_ = nullptr;
     QAction* ftp_ = nullptr;
