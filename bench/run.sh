@@ -13,3 +13,4 @@ done
 "$(dirname "$0")/compare_dump.sh" "$1/corvane"
 "$(dirname "$0")/compare_images.sh" "$1/bench/decode_image"
 "$(dirname "$0")/compare_http.sh" "$1/corvane"
+"$(dirname "$0")/compare_mail.sh" "$1/corvane"

@@ -8,6 +8,7 @@
 #include "mail/mail_deletion.h"
 #include "mail/mail_index_lines.h"
 #include "mail/mail_names.h"
+#include "mail/sent_copy.h"
 #include "tests/support/scratch_directory.h"
 
 namespace corvane::mail {
@@ -210,6 +211,49 @@ TEST(MailDeletion, FoldersAndEntries) {
     DeleteItem(store, {trash->owner, trash});
     EXPECT_EQ(store.GlobalFolder("Trash"), nullptr);
     EXPECT_EQ(scratch.Names(), std::vector<std::string>{"mailbox.ini"});
+}
+
+}  // namespace
+}  // namespace corvane::mail
+
+namespace corvane::mail {
+namespace {
+
+TEST(SentCopy, MailGoesToOutAndNewsToANewNewsFolder) {
+    testing::ScratchDirectory scratch;
+    MailStore store(scratch.path());
+    store.Load();
+    std::tm noon{};
+    noon.tm_year = 126;
+    noon.tm_mon = 11;
+    noon.tm_mday = 7;
+    noon.tm_hour = 9;
+    noon.tm_min = 5;
+    noon.tm_isdst = -1;
+    const std::time_t when = std::mktime(&noon);
+    EXPECT_EQ(SentDate(when), "7 Dec 2026 09:05");
+    MailMessage* mail =
+        FileSentMail(store, "me@here.test",
+                     {{"a@x.test", "b@y.test", "c@z.test"}, "Hi", "/tmp/f.txt", "Text"}, when);
+    ASSERT_NE(mail, nullptr);
+    EXPECT_EQ(mail->folder, store.GlobalFolder("Out"));
+    EXPECT_EQ(mail->to, "a@x.test");
+    EXPECT_EQ(StatusLetter(mail->status), 'S');
+    EXPECT_EQ(testing::ReadFile(mail->file),
+              "To: a@x.test\nFrom: me@here.test\nSubject: Hi\nCc: b@y.test, c@z.test\n"
+              "Attachment: /tmp/f.txt\nDate: 7 Dec 2026 09:05\n\nText\n");
+    MailMessage* news =
+        FileSentNews(store, "me@here.test", "comp.test", "Newsgroups: comp.test\n\nHello", when);
+    ASSERT_NE(news, nullptr);
+    EXPECT_EQ(news->folder, store.GlobalFolder("News"));
+    EXPECT_EQ(testing::ReadFile(news->file),
+              "Date: 7 Dec 2026 09:05\nNewsgroups: comp.test\n\nHello\n");
+    ASSERT_TRUE(store.SaveEntries() && store.SaveMessages());
+    MailStore again(scratch.path());
+    again.Load();
+    ASSERT_NE(again.GlobalFolder("News"), nullptr);
+    ASSERT_EQ(again.GlobalFolder("Out")->messages.size(), 1u);
+    EXPECT_EQ(again.GlobalFolder("Out")->messages[0]->to, "a@x.test");
 }
 
 }  // namespace
