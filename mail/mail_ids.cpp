@@ -45,9 +45,9 @@ bool MailIdFile::IsKnown(std::string_view account, std::string_view key) const {
     return !current.empty() && !file_.ReadString(current, key, "").empty();
 }
 
-void MailIdFile::Record(std::string_view stamp, std::string_view key) {
-    if (stamp.empty() || key.empty()) return;
-    (void)file_.WriteString(stamp, key, kYes);
+void MailIdFile::Record(std::string_view stamp, const std::vector<std::string>& keys) {
+    if (stamp.empty()) return;
+    (void)file_.WriteStrings(stamp, keys, kYes);
 }
 
 void MailIdFile::CloseBatch(std::string_view account, std::string_view stamp, int result) {
@@ -64,7 +64,7 @@ void MailIdFile::CloseBatch(std::string_view account, std::string_view stamp, in
         return;
     }
     if (EqualsIgnoreCase(current, stamp)) return;
-    for (const std::string& key : file_.Keys(stamp)) (void)file_.WriteString(current, key, kYes);
+    (void)file_.WriteStrings(current, file_.Keys(stamp), kYes);
     (void)file_.DeleteSection(stamp);
 }
 

@@ -12,6 +12,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/profile_file.h"
 
@@ -29,7 +30,8 @@ class MailIdFile {
 
     // True when the account's current batch lists the key; an empty key is never known.
     bool IsKnown(std::string_view account, std::string_view key) const;
-    void Record(std::string_view stamp, std::string_view key);
+    // Records the keys in the batch, written to disk once.
+    void Record(std::string_view stamp, const std::vector<std::string>& keys);
     // result 0 (success, or a stop): the batch becomes current; otherwise it is merged into the
     // current one. Nothing happens for an empty account or stamp.
     void CloseBatch(std::string_view account, std::string_view stamp, int result);

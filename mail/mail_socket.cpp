@@ -278,7 +278,7 @@ void CMailSocket::HandleReply() {
             StartMessage();
             break;
         case State::kDele:
-            NextMessage();
+            SendNextDelete();
             break;
         default:
             break;
@@ -344,7 +344,7 @@ void CMailSocket::HandleMessageLine() {
 }
 
 void CMailSocket::FinishMessage() {
-    std::optional<std::string> path = message_.Commit();
+    std::optional<std::string> path = message_.Commit(ReceivedMessage::Durability::kLater);
     PopAccount* account = Account();
     if (!path || account == nullptr) {
         if (path) platform::DeleteFile(*path);
@@ -363,9 +363,8 @@ void CMailSocket::FinishMessage() {
         message->subject = summary_.subject;
         message->date = summary_.date;
         MailStore::AddMessage(inbox, std::move(message));
-        // The message may be deleted from the server only once the index names its file.
-        const bool entriesSaved = hadDefault || store_.SaveEntries();
-        if (!entriesSaved || !store_.SaveMessages()) {
+        unsaved_ = true;
+        if (!hadDefault && !store_.SaveEntries()) {
             SendQuit(kFailed);
             return;
         }
@@ -374,12 +373,48 @@ void CMailSocket::FinishMessage() {
         host_.MailboxChanged(*account);
     }
     if (account->deleteFromServer) {
-        SendCommand("DELE " + std::to_string(messageNumber_));
-        state_ = State::kDele;
+        pendingDeletes_.push_back(messageNumber_);
+    } else {
+        pendingKeys_.push_back(summary_.key);
+    }
+    if (pendingDeletes_.size() + pendingKeys_.size() >= kGroupSize ||
+        messageNumber_ >= messageCount_) {
+        CommitGroup();
         return;
     }
-    ids_.Record(batchStamp_, summary_.key);
     NextMessage();
+}
+
+bool CMailSocket::SaveFiled() {
+    if (unsaved_) {
+        // Files first, then the index that names them: a message is never named before it is
+        // whole on disk.
+        if (!ReceivedMessage::MakeDurable(store_.directory()) || !store_.SaveMessages())
+            return false;
+        unsaved_ = false;
+    }
+    ids_.Record(batchStamp_, pendingKeys_);
+    pendingKeys_.clear();
+    return true;
+}
+
+void CMailSocket::CommitGroup() {
+    if (!SaveFiled()) {
+        pendingDeletes_.clear();
+        SendQuit(kFailed);
+        return;
+    }
+    SendNextDelete();
+}
+
+void CMailSocket::SendNextDelete() {
+    if (pendingDeletes_.empty()) {
+        NextMessage();
+        return;
+    }
+    SendCommand("DELE " + std::to_string(pendingDeletes_.front()));
+    pendingDeletes_.erase(pendingDeletes_.begin());
+    state_ = State::kDele;
 }
 
 void CMailSocket::NextMessage() {
@@ -408,6 +443,9 @@ void CMailSocket::Finish(int result) {
     if (silenceTimer_ != 0) loop_.StopTimer(silenceTimer_);
     silenceTimer_ = 0;
     message_.Discard();
+    // What was filed stays filed, whatever ended the check; nothing more is deleted.
+    if (unsaved_ || !pendingKeys_.empty()) (void)SaveFiled();
+    pendingDeletes_.clear();
     // A stop that could not wait for its turn still says goodbye.
     if (result == kStopped && stopRequested_ && IsConnected()) Send("QUIT\r\n", 6);
     Close();

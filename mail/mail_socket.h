@@ -8,9 +8,10 @@
 // Every reply must begin with "+OK". A rejected PASS asks for the password again and retries on
 // the same connection. Messages are stored as received with POP3's dot-stuffing undone. Nothing
 // is lost: a message is deleted from the server only after its file is complete on disk and
-// "mail.ini" names it; messages left on the server are remembered in "mailid.ini" by their
-// Message-ID so that the next check does not file them again (mail_ids.h). A check ends by
-// calling MailCheckHost::CheckFinished on a later loop turn, after which the host deletes it.
+// "mail.ini" names it (done for up to kGroupSize messages at once, then their DELEs follow);
+// messages left on the server are remembered in "mailid.ini" by their Message-ID so that the next
+// check does not file them again (mail_ids.h). A check ends by calling MailCheckHost::CheckFinished
+// on a later loop turn, after which the host deletes it.
 //
 // Memory and ownership: the host owns the socket; the socket owns the message being received.
 // It refers to the store, the "mailid.ini" file and the host, which outlive it; the account is
@@ -20,6 +21,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "mail/mail_ids.h"
 #include "mail/mail_store.h"
@@ -51,6 +53,9 @@ class MailCheckHost {
 
 class CMailSocket : public platform::AsyncSocket {
   public:
+    // Messages received are made durable and written to the index together, this many at most,
+    // before the server is asked to delete them.
+    static constexpr std::size_t kGroupSize = 64;
     // A server silent this long ends the check.
     static constexpr std::uint32_t kSilenceTimeoutMs = 120'000;
 
@@ -105,6 +110,11 @@ class CMailSocket : public platform::AsyncSocket {
     void StartMessage();
     void FinishMessage();
     void NextMessage();
+    // Makes the messages filed since the last call durable and names them in "mail.ini", then
+    // records the keys of those left on the server; false when the index could not be written.
+    bool SaveFiled();
+    void CommitGroup();
+    void SendNextDelete();
     void SendQuit(int result);
     void Finish(int result);
     void ArmSilenceTimer();
@@ -129,7 +139,11 @@ class CMailSocket : public platform::AsyncSocket {
     bool stopRequested_ = false;
     bool passwordRefused_ = false;
     bool progressShown_ = false;
-    bool lineOpen_ = false;  // the last message line was a cut piece: its rest follows
+    bool lineOpen_ = false;
+    bool unsaved_ = false;  // filed messages that "mail.ini" does not name yet
+    std::vector<std::string> pendingKeys_;
+    std::vector<std::uint32_t>
+        pendingDeletes_;  // the last message line was a cut piece: its rest follows
     int outcome_ = 0;
     int filed_ = 0;
     platform::TimerId silenceTimer_ = 0;

@@ -32,6 +32,14 @@ std::string AlternativeName(const std::string& path, int number) {
     return WithExtension(path, "") + "-" + suffix + ".ML";
 }
 
+bool SyncPath(const std::string& directory, bool wholeFileSystem) {
+    const int fd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool synced = (wholeFileSystem ? syncfs(fd) : fsync(fd)) == 0;
+    close(fd);
+    return synced;
+}
+
 }  // namespace
 
 ReceivedMessage::~ReceivedMessage() {
@@ -67,8 +75,9 @@ bool ReceivedMessage::Append(std::string_view bytes) {
     return pending_.size() < kWriteBlock || Flush();
 }
 
-std::optional<std::string> ReceivedMessage::Commit() {
-    if (fd_ < 0 || !Flush() || fsync(fd_) != 0) {
+std::optional<std::string> ReceivedMessage::Commit(Durability durability) {
+    const bool durable = durability == Durability::kDurable;
+    if (fd_ < 0 || !Flush() || (durable && fsync(fd_) != 0)) {
         Discard();
         return std::nullopt;
     }
@@ -87,16 +96,18 @@ std::optional<std::string> ReceivedMessage::Commit() {
         Discard();
         return std::nullopt;
     }
+    path_.clear();
     // The rename must reach the disk too before the index names the file.
     const std::size_t slash = target.rfind('/');
-    const int directory = open(slash == 0 ? "/" : target.substr(0, slash).c_str(),
-                               O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (directory >= 0) {
-        fsync(directory);
-        close(directory);
+    if (durable && !SyncPath(slash == 0 ? "/" : target.substr(0, slash), false)) {
+        platform::DeleteFile(target);
+        return std::nullopt;
     }
-    path_.clear();
     return target;
+}
+
+bool ReceivedMessage::MakeDurable(const std::string& directory) {
+    return SyncPath(directory, true);
 }
 
 void ReceivedMessage::Discard() {

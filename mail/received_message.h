@@ -22,9 +22,14 @@ class ReceivedMessage {
     bool Open(const std::string& temporaryPath);
     // Appends bytes; false once any write failed (disk full, file-size limit).
     bool Append(std::string_view bytes);
-    // Flushes to disk and renames to ".ML" (another free name when that one is taken). Answers the
-    // final path, nullopt on failure (the file is then removed).
-    std::optional<std::string> Commit();
+    // Closes the file and renames it to ".ML" (another free name when that one is taken). Answers
+    // the final path, nullopt on failure (the file is then removed). With kDurable the file and
+    // its name are on disk first; otherwise MakeDurable must follow before anything relies on it.
+    enum class Durability { kDurable, kLater };
+    std::optional<std::string> Commit(Durability durability = Durability::kDurable);
+    // Flushes every file written in the directory's file system, and the names, to disk at once
+    // (one call for many messages instead of one per file).
+    static bool MakeDurable(const std::string& directory);
     // Removes the file.
     void Discard();
 

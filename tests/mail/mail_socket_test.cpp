@@ -193,7 +193,7 @@ TEST(MailSocket, DeleteComesOnlyAfterTheIndexNamesTheMessage) {
     ScriptedPeer peer(fixture.loop);
     Login(peer)
         .Expect("STAT")
-        .Send("+OK 2 320\r\n")
+        .Send("+OK 1 320\r\n")
         .Expect("RETR 1")
         .Send("+OK\r\n" + kFirst + ".\r\n")
         .Expect("DELE 1")
