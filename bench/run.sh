@@ -16,3 +16,4 @@ done
 "$(dirname "$0")/compare_http.sh" "$1/corvane"
 "$(dirname "$0")/compare_http.sh" "$1/corvane" 256 5 https
 "$(dirname "$0")/compare_news.sh" "$1/bench/news_list_probe"
+"$(dirname "$0")/compare_mail.sh" "$1/corvane"

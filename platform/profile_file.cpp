@@ -78,6 +78,22 @@ bool ProfileFile::WriteString(std::string_view section, std::string_view key,
     return Commit();
 }
 
+bool ProfileFile::WriteStrings(std::string_view section, const std::vector<std::string>& keys,
+                               std::string_view value) {
+    if (keys.empty()) return Flush();
+    if (!PrepareChange()) return false;
+    ProfileSection& target = AddProfileSection(model_, section);
+    for (const std::string& key : keys) {
+        if (key.empty()) continue;
+        if (ProfileEntry* entry = FindProfileEntry(target, key)) {
+            entry->value = value;
+        } else {
+            AppendProfileEntry(target, {key, std::string(value)});
+        }
+    }
+    return Commit();
+}
+
 bool ProfileFile::DeleteKey(std::string_view section, std::string_view key) {
     if (!PrepareChange()) return false;
     ProfileSection* target = FindProfileSection(model_, section);

@@ -47,6 +47,9 @@ class ProfileFile {
 
     // Each answers true when the file on disk holds the change. An empty key is refused.
     bool WriteString(std::string_view section, std::string_view key, std::string_view value);
+    // Gives every key of `keys` the same value, written to disk once; empty keys are skipped.
+    bool WriteStrings(std::string_view section, const std::vector<std::string>& keys,
+                      std::string_view value);
     bool DeleteKey(std::string_view section, std::string_view key);
     bool DeleteSection(std::string_view section);
 

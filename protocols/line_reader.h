@@ -33,6 +33,8 @@ class LineReader {
     std::string_view Line() const;
     const char* LineText() const;
     bool IsContinuation() const { return continuation_; }
+    // The current line was cut at the area's size: its rest follows as continuations.
+    bool IsCut() const { return pieceOpen_; }
 
     // Moves what follows `consumed` bytes into the current line (kAfterLine: what follows the
     // line end; no line held: everything) to the start of Block() and empties the reader;

@@ -10,6 +10,7 @@
 #include "platform/whole_file.h"
 #include "shell/command_line.h"
 #include "shell/headless_runner.h"
+#include "shell/mail_check_runner.h"
 #include "shell/window_module.h"
 
 namespace corvane::shell {
@@ -37,6 +38,8 @@ int Run(const CommandLine& commandLine, int& argc, char** argv) {
         return kExitFailure;
     }
     platform::RemoveLeftoverTemporaries(*profile);
+    if (commandLine.action == CommandLine::Action::kCheckMail)
+        return RunMailCheck(commandLine.mailAccount, *profile);
     WindowModeStart start{&commandLine, &*profile, &argc, argv};
     switch (commandLine.headless) {
         case CommandLine::Headless::kDumpSource:
@@ -80,6 +83,7 @@ int AppMain(int argc, char** argv) {
             std::printf("Corvane %s\n", CORVANE_VERSION);
             return 0;
         case CommandLine::Action::kRun:
+        case CommandLine::Action::kCheckMail:
             break;
     }
     return Run(*parse.commandLine, argc, argv);

@@ -3,13 +3,13 @@
 #include "config/settings_keys.h"
 #include "config/settings_paths.h"
 #include "html/text_convertor.h"
-#include "platform/file_services.h"
 #include "images/image_convertor.h"
 #include "news/news_protocol.h"
+#include "platform/file_services.h"
 #include "protocols/file_protocol.h"
-#include "protocols/http_protocol.h"
 #include "protocols/ftp_protocol.h"
 #include "protocols/gopher_protocol.h"
+#include "protocols/http_protocol.h"
 #include "protocols/terminal_launch.h"
 #include "render/view_settings.h"
 #include "shell/browser_window.h"
@@ -99,6 +99,9 @@ CApplication::CApplication(std::string profileDirectory, platform::EventLoop& lo
 }
 
 CApplication::~CApplication() {
+    // Checks still running end here; what they filed is in the index already.
+    if (mail_) (void)mail_->store.SaveMessages();
+    mail_.reset();
     scheduler_->Detach();
     SaveStores();
     gVisited.table = nullptr;
@@ -106,6 +109,16 @@ CApplication::~CApplication() {
     news::SetNewsServices(nullptr);
     scheduler_->DeleteRetired();
     cache_->Shutdown();
+}
+
+mail::MailSession& CApplication::Mail() {
+    if (!mail_) {
+        mail_ = std::make_unique<mail::MailSession>(
+            config::MailDirectory(settings_.Section(config::sections::kMailAndNews),
+                                  ProfileDirectory()),
+            loop_, ui_, true);
+    }
+    return *mail_;
 }
 
 std::string CApplication::VisitedPath() const {

@@ -18,6 +18,7 @@
 #include "config/settings.h"
 #include "core/host_services.h"
 #include "core/scheduler.h"
+#include "mail/mail_session.h"
 #include "news/news_services.h"
 #include "platform/event_loop.h"
 #include "platform/host_services.h"
@@ -48,6 +49,9 @@ class CApplication {
     store::CRealmStore& Realms() { return realms_; }
     const std::string& ProfileDirectory() const { return settings_.ProfileDirectory(); }
 
+    // The mail store and its checks, loaded when first asked for; "mail.ini" is saved at exit.
+    mail::MailSession& Mail();
+
     // Writes the visited list and the saved realms (before another window starts, and at exit).
     void SaveStores();
 
@@ -71,6 +75,7 @@ class CApplication {
     std::unique_ptr<store::CBrowsingStores> webStores_;
     // The news servers with their group trees and logins, for the whole run.
     std::unique_ptr<news::NewsServices> news_;
+    std::unique_ptr<mail::MailSession> mail_;
 };
 
 }  // namespace corvane::shell

@@ -74,6 +74,10 @@ CommandLineParse ParseCommandLine(const std::vector<std::string>& arguments) {
             }
             if (directory.empty()) return Failure("option --profile needs a directory");
             result.profileDirectory = std::move(directory);
+        } else if (word == "--check-mail") {
+            result.action = CommandLine::Action::kCheckMail;
+            if (hasNext && !arguments[i + 1].empty() && arguments[i + 1].front() != '-')
+                result.mailAccount = arguments[++i];
         } else if (word == "--dump-source" || word == "--dump-text" || word == "--screenshot" ||
                    word == "--print-pdf") {
             if (result.headless != CommandLine::Headless::kNone)
@@ -109,6 +113,9 @@ CommandLineParse ParseCommandLine(const std::vector<std::string>& arguments) {
             return Failure("unknown option " + std::string(word));
         }
     }
+    if (result.action == CommandLine::Action::kCheckMail &&
+        (result.headless != CommandLine::Headless::kNone || result.target || result.historyFile))
+        return Failure("--check-mail cannot be used with an address or another mode");
     if (std::string error = CheckHeadless(result); !error.empty()) return Failure(std::move(error));
     return {result, ""};
 }
@@ -120,6 +127,7 @@ std::string UsageText() {
            "       corvane [--profile DIR] --screenshot FILE.png [--width PX] [--height PX] "
            "ADDRESS\n"
            "       corvane [--profile DIR] --print-pdf FILE.pdf [--width PX] ADDRESS\n"
+           "       corvane [--profile DIR] --check-mail [ACCOUNT]\n"
            "       corvane --help\n"
            "       corvane --version\n"
            "\n"
@@ -145,6 +153,10 @@ std::string UsageText() {
            "                   header and footer the printer gets\n"
            "  --width PX       lay out at this width (default 800)\n"
            "  --height PX      picture height (default: the whole document)\n"
+           "  --check-mail [ACCOUNT]\n"
+           "                   fetch the mail of the POP account ACCOUNT (user@server), or of\n"
+           "                   every POP account, into the mail directory without a window;\n"
+           "                   exit status 0 when every check succeeded\n"
            "  --               end of options: what follows is an address or a path\n"
            "  --help           show this help and exit\n"
            "  --version        show the version and exit\n";

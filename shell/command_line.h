@@ -6,6 +6,7 @@
 //   corvane [--profile DIR] --dump-text [--width PX] ADDRESS
 //   corvane [--profile DIR] --screenshot FILE.png [--width PX] [--height PX] ADDRESS
 //   corvane [--profile DIR] --print-pdf FILE.pdf [--width PX] ADDRESS
+//   corvane [--profile DIR] --check-mail [ACCOUNT]
 //   corvane --help | --version
 //
 // "-h" hands over the Back/Forward list of the window that started this one. "--" ends the
@@ -18,7 +19,8 @@
 namespace corvane::shell {
 
 struct CommandLine {
-    enum class Action { kRun, kHelp, kVersion };
+    // kCheckMail: fetch the mail of one POP account (or of every one) without a window.
+    enum class Action { kRun, kHelp, kVersion, kCheckMail };
     // The modes without a window: load the address, write what was asked, exit.
     enum class Headless { kNone, kDumpSource, kDumpText, kScreenshot, kPrintPdf };
     Action action = Action::kRun;
@@ -28,7 +30,8 @@ struct CommandLine {
     std::optional<int> height;
     std::optional<std::string> profileDirectory;
     std::optional<std::string> historyFile;
-    std::optional<std::string> target;  // an address, or the path of a local file
+    std::optional<std::string> target;       // an address, or the path of a local file
+    std::optional<std::string> mailAccount;  // --check-mail's account
 };
 
 struct CommandLineParse {

@@ -220,6 +220,9 @@ void CMainFrame::CreateActions() {
     for (QAction* action :
          {openLocation_, openFile_, back_, forward_, home_, reload_, stop_, print_, find_})
         ShowShortcutInToolTip(action);
+    mail_ = make(s->standardIcon(QStyle::SP_DirHomeIcon), "&Mail...", [this] {
+        if (openMail) openMail();
+    });
     telnet_ = make(s->standardIcon(QStyle::SP_ComputerIcon), "&Telnet...", [this] { OnTelnet(); });
     gopher_ = make(s->standardIcon(QStyle::SP_DirIcon), "&Gopher...", [this] { OnGopher(); });
     ftp_ = make(s->standardIcon(QStyle::SP_DriveNetIcon), "&FTP...", [this] { OnFtp(); });
@@ -263,7 +266,7 @@ void CMainFrame::CreateMenus() {
     connect(go_, &QMenu::aboutToShow, this, &CMainFrame::RebuildHistoryItems);
     CreateBookmarksMenu();
     QMenu* services = menuBar()->addMenu("&Services");
-    for (QAction* action : {telnet_, gopher_, ftp_, whois_}) services->addAction(action);
+    for (QAction* action : {mail_, telnet_, gopher_, ftp_, whois_}) services->addAction(action);
 }
 
 void CMainFrame::RebuildHistoryItems() {
@@ -316,6 +319,7 @@ void CMainFrame::CreateToolBar() {
     toolBar_->addAction(stop_);
     toolBar_->addSeparator();
     toolBar_->addAction(showBookmarks_);
+    toolBar_->addAction(mail_);
     toolBar_->addSeparator();
     for (QAction* action : {telnet_, gopher_, ftp_, whois_}) toolBar_->addAction(action);
     // Closed from its own context menu, the bar's menu item follows.

@@ -85,6 +85,8 @@ class CMainFrame : public QMainWindow {
     // Asked when the window is to close; false keeps it open (downloads still run, and the
     // window closes itself when the last one ends).
     std::function<bool()> mayClose;
+    // Services > Mail...: shows the mail window.
+    std::function<void()> openMail;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -167,6 +169,7 @@ class CMainFrame : public QMainWindow {
     QAction* showToolBar_ = nullptr;
     QAction* showLocationBar_ = nullptr;
     QAction* showStatusBar_ = nullptr;
+    QAction* mail_ = nullptr;
     QAction* telnet_ = nullptr;
     QAction* gopher_ = nullptr;
     QAction* ftp_ = nullptr;

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "shell/application.h"
 #include "shell/browser_window.h"
 #include "shell/download_window.h"
+#include "shell/mail_window.h"
 #include "shell/main_frame.h"
 #include "shell/qt_event_loop.h"
 #include "store/history_file.h"
@@ -83,6 +85,13 @@ int RunWindow(const CommandLine& commandLine, const std::string& profile, int& a
     downloads.postCloseMessage = [&](core::COvalonDoc*) {
         application.Loop().Post([&frame] { frame.close(); });
     };
+    // Made at first use and kept for the run, so checks it started go on reporting.
+    std::unique_ptr<CMailWindow> mailWindow;
+    frame.openMail = [&] {
+        if (!mailWindow) mailWindow = std::make_unique<CMailWindow>(application);
+        mailWindow->show();
+        mailWindow->raise();
+    };
     frame.Restore(application.Settings());
     window.LoadBookmarks();
     frame.SetSession(&window);
@@ -90,6 +99,7 @@ int RunWindow(const CommandLine& commandLine, const std::string& profile, int& a
     StartWindow(window, application, commandLine);
     const int status = qtApplication.exec();
     frame.SetSession(nullptr);
+    frame.openMail = nullptr;
     return status;
 }
 

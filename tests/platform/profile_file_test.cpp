@@ -44,6 +44,12 @@ TEST(ProfileFile, EveryChangeReachesTheDiskAtOnce) {
     ASSERT_TRUE(profile.DeleteSection("OTHER"));
     EXPECT_EQ(ProfileFile(path).Sections(), Names{"Cache Dir"});
     EXPECT_FALSE(profile.WriteString("Cache Dir", "", "empty keys are refused"));
+
+    // Several keys at once: new ones appended, existing ones changed, empty ones skipped.
+    ASSERT_TRUE(profile.WriteStrings("Batch", {"a", "", "B"}, "yes"));
+    ASSERT_TRUE(profile.WriteStrings("batch", {"b", "c"}, "again"));
+    EXPECT_EQ(ProfileFile(path).Keys("Batch"), (Names{"a", "B", "c"}));
+    EXPECT_EQ(ProfileFile(path).ReadString("Batch", "b", ""), "again");
 }
 
 // A value that is there but holds no number reads 0, as the profile service read it; only a

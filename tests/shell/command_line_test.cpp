@@ -24,6 +24,8 @@ TEST(ParseCommandLine, AcceptedCommandLines) {
         {{"--version"}, Action::kVersion, {}, {}, {}},
         {{"--help", "--no-such-option"}, Action::kHelp, {}, {}, {}},
         {{"--profile", "/p", "--help"}, Action::kHelp, "/p", {}, {}},
+        {{"--check-mail"}, Action::kCheckMail, {}, {}, {}},
+        {{"--check-mail", "me@pop", "--profile", "/p"}, Action::kCheckMail, "/p", {}, {}},
     };
     for (const Case& c : cases) {
         CommandLineParse parse = ParseCommandLine(c.arguments);
@@ -33,6 +35,7 @@ TEST(ParseCommandLine, AcceptedCommandLines) {
         EXPECT_EQ(parse.commandLine->historyFile, c.history);
         EXPECT_EQ(parse.commandLine->target, c.target);
     }
+    EXPECT_EQ(ParseCommandLine({"--check-mail", "me@pop"}).commandLine->mailAccount, "me@pop");
 }
 
 TEST(ParseCommandLine, RejectedCommandLinesSayWhy) {
@@ -47,6 +50,8 @@ TEST(ParseCommandLine, RejectedCommandLinesSayWhy) {
         {{"--profile", ""}, "--profile needs a directory"},
         {{"-h"}, "-h needs a history file"},
         {{"http://a/", "http://b/"}, "only one address"},
+        {{"--check-mail", "a@b", "http://h/"}, "--check-mail cannot be used"},
+        {{"--dump-text", "--check-mail", "http://h/"}, "--check-mail cannot be used"},
     };
     for (const Case& c : cases) {
         CommandLineParse parse = ParseCommandLine(c.arguments);
