@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 
 #include "platform/utf8.h"
 #include "render/line_breaks.h"
@@ -133,8 +134,8 @@ void CLayoutContext::NoteWidestWord(std::string_view text, const SurfaceFont& fo
         const size_t end = NextWordEnd(text.substr(0, lineEnd), start);
         const size_t wordEnd = end > start && text[end - 1] == ' ' ? end - 1 : end;
         if (wordEnd > start) {
-            widestWord_ = std::max(
-                widestWord_, font.TextWidth(text.substr(start, wordEnd - start)) + listIndent_);
+            const double word = font.TextAdvance(text.substr(start, wordEnd - start));
+            widestWord_ = std::max(widestWord_, static_cast<int>(std::ceil(word)) + listIndent_);
         }
         start = end == lineEnd ? lineEnd + 1 : end;
     }
@@ -149,8 +150,10 @@ void CLayoutContext::PlaceWords(const html::CHTMLElement* element, std::string_v
                                 double advance, StyleWord style, const SurfaceFont& font,
                                 const html::CHTMLElement* anchor) {
     const bool wasLineStart = atLineStart_;
+    // A measured cell is given at least what its text needs, fractions included.
+    const double rounded = measuring_ ? std::ceil(advance) : std::lround(advance);
     const LayoutBox& box =
-        PlacePiece(element, text, static_cast<int>(std::lround(advance)), style, font, anchor);
+        PlacePiece(element, text, static_cast<int>(rounded), style, font, anchor);
     if (IsSpace(text.back())) {
         EndWord(true);
         return;
