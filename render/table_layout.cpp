@@ -335,7 +335,10 @@ void CTableLayout::PlaceNested(CLayoutContext& context, const html::CHTMLTable& 
     }
     int available = context.StartBlock();
     // A table that does not fit beside floating images goes below them.
-    if (outerMinimum > available && context.ClearFloats()) available = context.StartBlock();
+    const long long needed = table.width && *table.width > 0
+                                 ? std::max<long long>(outerMinimum, *table.width)
+                                 : outerMinimum;
+    if (needed > available && context.ClearFloats()) available = context.StartBlock();
 
     // Width.
     const long long room = std::max(0LL, available - m.overhead);

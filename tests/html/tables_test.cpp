@@ -20,7 +20,8 @@ std::string CellText(const CHTMLTableCell& cell) {
 
 std::string TableText(const CHTMLTable& table) {
     std::string out = "table[";
-    if (table.caption && !table.captionBelow) out += "^" + CellText(*table.cells[*table.caption]) + " ";
+    if (table.caption && !table.captionBelow)
+        out += "^" + CellText(*table.cells[*table.caption]) + " ";
     for (std::size_t r = 0; r < table.rows.size(); ++r) {
         if (r > 0) out += "/";
         for (std::size_t c = 0; c < table.rows[r].cells.size(); ++c) {
@@ -59,8 +60,7 @@ TEST(Tables, CellsRowsCaptionsAndNesting) {
     };
     const Case cases[] = {
         {"rows and cells", "x<table><tr><td>a<td>b<tr><th>c</table>y", "x table[a|b/c] y"},
-        {"cells before any TR make a row", "<table><td>a<td>b</tr><td>c</table>",
-         "table[a|b/c]"},
+        {"cells before any TR make a row", "<table><td>a<td>b</tr><td>c</table>", "table[a|b/c]"},
         {"end tags close cells", "<table><tr><td>a</td>stray<td>b</td></tr></table>",
          "stray table[a|b]"},
         {"caption above and below",
@@ -68,16 +68,14 @@ TEST(Tables, CellsRowsCaptionsAndNesting) {
          "</caption><tr><td>b</table>",
          "table[^t a] table[b_u]"},
         {"a nested table stays in its cell",
-         "<table><tr><td>a<table><tr><td>b</table>c<td>d</table>",
-         "table[a table[b] c|d]"},
+         "<table><tr><td>a<table><tr><td>b</table>c<td>d</table>", "table[a table[b] c|d]"},
         {"text between a nested table's cells lands in the outer cell",
          "<table><tr><td><table>in<tr><td>b</table></table>", "table[in table[b]]"},
         {"a TABLE end in a nested cell closes only the nested table",
          "<table><tr><td><table><tr><td>a</table>b<td>c</table>d", "table[table[a] b|c] d"},
         {"a table never closed keeps its cells", "<table><tr><td>a<td><table><tr><td>b",
          "table[a|table[b]]"},
-        {"a table without cells is dropped, its text stays", "<table>lost?</table>x",
-         "lost?x"},
+        {"a table without cells is dropped, its text stays", "<table>lost?</table>x", "lost?x"},
         {"table parts outside any table are ignored", "<tr><td>a</td></tr><caption>b", "ab"},
         {"a TABLE between cells is ignored", "<table><table><tr><td>a</table>b", "table[a] b"},
         {"HTML, HEAD and BODY inside a table change nothing",
@@ -146,9 +144,9 @@ TEST(Tables, TitleAndMetaInACellAreHandledAtOnce) {
         Words titles;
         std::vector<std::int32_t> refreshes;
     } host;
-    const auto built = BuildDocument(
-        "<table><tr><td><title>T</title><meta http-equiv=refresh content=5>x</table>",
-        BuilderServices{&host});
+    const auto built =
+        BuildDocument("<table><tr><td><title>T</title><meta http-equiv=refresh content=5>x</table>",
+                      BuilderServices{&host});
     EXPECT_EQ(host.titles, Words{"T"});
     EXPECT_EQ(host.refreshes, std::vector<std::int32_t>{5});
     EXPECT_EQ(Flow(built.document->First(), built.document->End()), "table[x]");

@@ -110,5 +110,82 @@ TEST_F(TableLayoutTest, CellsOfARowDumpSideBySide) {
               "before\n Name Size\nalpha 1\nb 22\nafter\n");
 }
 
+// Worked out by hand (boxes come in lines from the top): widths 22, 39, 39 (the spanning cell's 82
+// shared over columns 1 and 2), row tops 24, 48, 90 with heights 20, 38, 20; the spanning "a" sits
+// in the middle of its 62.
+TEST_F(TableLayoutTest, SpansAndVerticalAlignment) {
+    EXPECT_EQ(Placed("<table><tr><td rowspan=2>a<td colspan=2>bbbbbbbbbb"
+                     "<tr><td valign=bottom>c<td valign=top>d<br>d<tr><td>e<td>f<td>g</table>"),
+              (Strings{"bbbbbbbbbb@41,25", "a@15,46", "d@84,49", "c@41,67", "d@84,67", "e@15,91",
+                       "f@41,91", "g@84,91"}));
+    // The size 7 "X" is 48 high with an ascent of 36: the "y" moves down 24 to share its
+    // baseline.
+    EXPECT_EQ(Placed("<table><tr><td valign=baseline><font size=7>X</font>"
+                     "<td valign=baseline>y</table>"),
+              (Strings{"X@15,25", "y@45,49"}));
+}
+
+TEST_F(TableLayoutTest, CaptionsFloatsAndTablesTooWideForTheirPlace) {
+    struct Case {
+        const char* name;
+        const char* html;
+        Strings placed;
+    };
+    const Case cases[] = {
+        // The table is 30 wide; the caption as wide, its text centred in it.
+        {"caption above",
+         "<table><caption>cap</caption><tr><td>a</table>",
+         {"cap@13,21", "a@15,45"}},
+        {"caption below",
+         "<table><caption align=bottom>cap</caption><tr><td>a</table>",
+         {"a@15,25", "cap@13,50"}},
+        // A caption wider than the table is centred over it, the table under its middle.
+        {"wide caption",
+         "<table><caption>caption</caption><tr><td>a</table>",
+         {"caption@11,21", "a@29,45"}},
+        // The placeholder floats at 10..42 and 20..52.
+        {"beside a float", "<img align=left><table><tr><td>a</table>", {"a@47,25"}},
+        {"too wide beside a float goes below it",
+         "<img align=left><table width=590><tr><td>a</table>",
+         {"a@15,57"}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Placed(c.html), c.placed) << c.name;
+}
+
+// Widths from the page are bounded, so no sum overflows and the page still lays out.
+TEST_F(TableLayoutTest, HugeAttributesStayBounded) {
+    const DisplayList& list =
+        Lay("<table width=2147483647 cellspacing=2147483647 border=99999><tr>"
+            "<td colspan=2147483647 width=2147483647>a<td width=200%>b</table>");
+    ASSERT_EQ(list.boxes.size(), 2u + 3u);  // the texts, the frame and two cell rules
+    for (const LayoutBox& box : list.boxes) {
+        EXPECT_GE(box.rect.left, 0);
+        EXPECT_LT(box.rect.right, 1 << 30);
+    }
+}
+
+// Hostile tables: all of them lay out with every cell's text in the dump.
+TEST_F(TableLayoutTest, HostileTablesKeepEveryCell) {
+    const auto count = [](const std::string& text, char c) {
+        return static_cast<int>(std::count(text.begin(), text.end(), c));
+    };
+    std::string wide = "<table><tr>";
+    for (int i = 0; i < 100000; ++i) wide += "<td>x";
+    // Past 1000 columns the cells go on in rows of their own.
+    EXPECT_EQ(count(Dump(wide), 'x'), 100000);
+    EXPECT_EQ(layout.Display().lines.size(), 100u);
+
+    std::string tall = "<table>";
+    for (int i = 0; i < 100000; ++i) tall += "<tr><td>y";
+    EXPECT_EQ(count(Dump(tall), 'y'), 100000);
+
+    std::string deep;
+    for (int i = 0; i < 1000; ++i) deep += "<table border><tr><td>z";
+    EXPECT_EQ(count(Dump(deep), 'z'), 1000);
+
+    const std::string word(1 << 20, 'w');
+    EXPECT_EQ(count(Dump("<table><tr><td>" + word + "<td>v</table>"), 'w'), 1 << 20);
+}
+
 }  // namespace
 }  // namespace corvane::render
