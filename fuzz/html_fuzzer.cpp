@@ -11,6 +11,7 @@
 #include "html/builder.h"
 #include "html/document.h"
 #include "html/entities.h"
+#include "html/table_collector.h"
 #include "html/tokenizer.h"
 
 namespace html = corvane::html;
@@ -72,14 +73,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (token == html::kTokenNone) return;
         ++tokens;
         CheckTokenText(token, tokenizer.Text(), size);
-        Check(builder.HandleToken(token, tokenizer.Text()) == html::CHTMLBuilder::kContinue);
+        const int answer = html::HandleTokenNow(builder, token, tokenizer.Text());
+        Check(answer == html::CHTMLBuilder::kContinue ||
+              answer == html::CHTMLBuilder::kTableCompleted);
     };
     for (const char c : input) {
         // A 0 byte means the end of the data to the tokenizer; the reader never passes one on.
         if (c != '\0') feed(static_cast<unsigned char>(c));
     }
     feed(0);
-    builder.EndOfData();
+    html::EndOfDataNow(builder);
     CheckDocument(document, tokens, size);
     return 0;
 }

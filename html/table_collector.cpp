@@ -151,6 +151,23 @@ CTableCollector& DefaultTableCollector() {
     return collector;
 }
 
+int HandleTokenNow(CHTMLBuilder& builder, int token, std::string_view text) {
+    const int answer = builder.HandleToken(token, text);
+    if (answer == CHTMLBuilder::kTableCompleted) {
+        while (!DefaultTableCollector().Replay(builder)) {
+        }
+    }
+    return answer;
+}
+
+void EndOfDataNow(CHTMLBuilder& builder) {
+    if (builder.CloseOpenTables() == CHTMLBuilder::kTableCompleted) {
+        while (!DefaultTableCollector().Replay(builder)) {
+        }
+    }
+    builder.EndOfData();
+}
+
 int CTableCollector::HandleTableToken(CHTMLBuilder& builder, int token, std::string_view text) {
     CParseContext& context = builder.Context();
     const bool isTag = IsTag(token);

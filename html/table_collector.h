@@ -28,4 +28,10 @@ class CTableCollector final : public TableHooks, public TableReplay {
 // The collector the builder and the text convertors use unless told otherwise.
 CTableCollector& DefaultTableCollector();
 
+// For callers that build a whole document without pausing (benchmarks, fuzzers, tests): the
+// token goes to the builder, and a table it completes is replayed at once by the collector.
+int HandleTokenNow(CHTMLBuilder& builder, int token, std::string_view text);
+// Ends and replays the tables still open, then ends the document.
+void EndOfDataNow(CHTMLBuilder& builder);
+
 }  // namespace corvane::html

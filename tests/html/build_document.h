@@ -26,12 +26,12 @@ inline Built BuildDocument(std::string_view html, BuilderServices services = {},
     Built built{std::make_unique<CHTML>(std::string(url)), {}};
     CHTMLBuilder builder(*built.document, services);
     CHTMLTokenizer tokenizer;
-    // As the text convertor does: a completed table is replayed before parsing goes on.
+    // Tables are replayed as they complete, as the text convertor does between passes.
     auto replay = [&](int answer) {
         if (answer != CHTMLBuilder::kTableCompleted) return;
-        TableReplay& tables = services.tables ? dynamic_cast<TableReplay&>(*services.tables)
-                                              : DefaultTableCollector();
-        while (!tables.Replay(builder)) {
+        auto* tables = dynamic_cast<TableReplay*>(services.tables);
+        if (tables == nullptr) tables = &DefaultTableCollector();
+        while (!tables->Replay(builder)) {
         }
     };
     auto feed = [&](int ch) {
