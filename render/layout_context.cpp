@@ -671,40 +671,23 @@ bool CLayoutContext::ClearFloats() {
     return penY_ != before;
 }
 
-void CLayoutContext::PlaceBlock(const DisplayList& block, int width, int height, int alignment,
-                                std::optional<int> scrollTargetY) {
-    if (full_) return;
+Point CLayoutContext::BeginBlock(int width, int height, int alignment) {
     EndLine();
     const int left = LineStartX();
     const int available = RightLimit(penY_, std::max(1, height)) - left;
     int offset = 0;
     if (alignment == kAlignCentre) offset = std::max(0, (available - width) / 2);
     if (alignment == kAlignRight) offset = std::max(0, available - width);
-    const int x = left + offset;
-    const int y = penY_;
-    const auto firstBox = static_cast<std::uint32_t>(out_.boxes.size());
-    const auto firstLine = static_cast<int>(out_.lines.size());
-    for (LayoutBox box : block.boxes) {
-        box.rect.Offset(x, y);
-        if (box.line >= 0) box.line += firstLine;
-        out_.boxes.push_back(box);
-    }
-    for (LineBox line : block.lines) {
-        line.top += y;
-        line.bottom += y;
-        line.baseline += y;
-        line.firstBox += firstBox;
-        line.endBox += firstBox;
-        out_.lines.push_back(line);
-    }
-    for (const std::uint32_t index : block.floats) out_.floats.push_back(index + firstBox);
-    for (const std::uint32_t index : block.frames) out_.frames.push_back(index + firstBox);
-    extent_.Unite(Rect{x, y, x + width, y + height});
+    return Point{left + offset, penY_};
+}
+
+void CLayoutContext::EndBlock(const Rect& block, std::optional<int> scrollTargetY) {
+    extent_.Unite(block);
     if (scrollTargetPending_ || scrollTargetY) {
-        scrollTargetY_ = y + scrollTargetY.value_or(0);
+        scrollTargetY_ = block.top + scrollTargetY.value_or(0);
         scrollTargetPending_ = false;
     }
-    penY_ = y + height + kLineGap;
+    penY_ = block.bottom + kLineGap;
     bottom_ = std::max(bottom_, penY_);
     DropFloatsAbove(penY_);
     penX_ = LineStartX();

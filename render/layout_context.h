@@ -91,10 +91,12 @@ class CLayoutContext {
     // answers the width available beside the floats there; ClearFloats moves below them.
     int StartBlock();
     bool ClearFloats();
-    // Places a laid-out block (its boxes relative to its top left corner) at the pen, shifted
-    // for centring or right alignment within the available width, and moves the pen below it.
-    void PlaceBlock(const DisplayList& block, int width, int height, int alignment,
-                    std::optional<int> scrollTargetY);
+    // A block (its boxes go straight into Output()): BeginBlock answers its top left corner at
+    // the pen, shifted for centring or right alignment within the available width; EndBlock
+    // moves the pen below it. scrollTargetY: where in the block the scroll target lies.
+    Point BeginBlock(int width, int height, int alignment);
+    void EndBlock(const Rect& block, std::optional<int> scrollTargetY);
+    DisplayList& Output() { return out_; }
     // While measuring: a block as wide as maximum that cannot be narrower than minimum.
     void ReserveBlock(int minimum, int maximum);
 

@@ -233,47 +233,72 @@ void OffsetCell(DisplayList& list, std::uint32_t firstBox, std::uint32_t endBox,
     }
 }
 
-// The cells' lines (and floating images) merged into bands: lines that overlap vertically share
-// a band, so the bands go strictly down the page as the painter and the text dump expect, and
-// the lines of one row come out together, left to right.
-void AppendBands(const DisplayList& cells, DisplayList& block) {
+// The boxes of a table, from firstBox on, put in order in place: the frames first, then the
+// cells' lines (and floating images) merged into bands: lines that overlap vertically share a
+// band, so the bands go strictly down the page as the painter and the text dump expect, and the
+// lines of one row come out together, left to right. Sorting in place keeps a large table from
+// sitting in memory twice.
+void OrderIntoBands(DisplayList& out, std::uint32_t firstBox, std::uint32_t firstLine) {
     struct Unit {
         int top, bottom, baseline;
         std::uint32_t firstBox, endBox;
     };
     std::vector<Unit> units;
-    units.reserve(cells.lines.size() + cells.floats.size());
-    for (const LineBox& line : cells.lines)
+    for (std::size_t i = firstLine; i < out.lines.size(); ++i) {
+        const LineBox& line = out.lines[i];
         units.push_back(Unit{line.top, line.bottom, line.baseline, line.firstBox, line.endBox});
-    for (const std::uint32_t index : cells.floats) {
-        const Rect& rect = cells.boxes[index].rect;
+    }
+    for (const std::uint32_t index : out.floats) {
+        if (index < firstBox) continue;
+        const Rect& rect = out.boxes[index].rect;
         units.push_back(Unit{rect.top, rect.bottom, rect.bottom, index, index + 1});
     }
     std::stable_sort(units.begin(), units.end(),
                      [](const Unit& a, const Unit& b) { return a.top < b.top; });
-    for (std::size_t i = 0; i < units.size();) {
-        LineBox band{units[i].top, units[i].bottom, units[i].baseline, 0, 0};
-        std::size_t end = i + 1;
-        while (end < units.size() && units[end].top < band.bottom) {
-            band.bottom = std::max(band.bottom, units[end].bottom);
-            ++end;
+    // Each box's unit, in the order the units go down, waits in its line field.
+    constexpr int kNoUnit = -1;
+    for (std::size_t i = firstBox; i < out.boxes.size(); ++i) out.boxes[i].line = kNoUnit;
+    std::vector<LineBox> bands;
+    std::vector<int> bandOfUnit(units.size());
+    for (std::size_t u = 0; u < units.size(); ++u) {
+        for (std::uint32_t b = units[u].firstBox; b < units[u].endBox; ++b)
+            out.boxes[b].line = static_cast<int>(u);
+        if (bands.empty() || units[u].top >= bands.back().bottom) {
+            bands.push_back(LineBox{units[u].top, units[u].bottom, units[u].baseline, 0, 0});
+        } else {
+            bands.back().bottom = std::max(bands.back().bottom, units[u].bottom);
         }
-        const auto lineIndex = static_cast<int>(block.lines.size());
-        band.firstBox = static_cast<std::uint32_t>(block.boxes.size());
-        for (; i < end; ++i) {
-            for (std::uint32_t b = units[i].firstBox; b < units[i].endBox; ++b) {
-                LayoutBox box = cells.boxes[b];
-                if (IsFloat(box)) {
-                    block.floats.push_back(static_cast<std::uint32_t>(block.boxes.size()));
-                } else {
-                    box.line = lineIndex;
-                }
-                block.boxes.push_back(box);
-            }
-        }
-        band.endBox = static_cast<std::uint32_t>(block.boxes.size());
-        block.lines.push_back(band);
+        bandOfUnit[u] = static_cast<int>(bands.size()) - 1;
     }
+    const auto byUnit = [](const LayoutBox& a, const LayoutBox& b) {
+        if (a.line != b.line) return a.line < b.line;
+        if (a.rect.left != b.rect.left) return a.rect.left < b.rect.left;
+        return a.rect.top < b.rect.top;
+    };
+    const auto first = out.boxes.begin() + firstBox;
+    if (!std::is_sorted(first, out.boxes.end(), byUnit)) std::sort(first, out.boxes.end(), byUnit);
+
+    out.lines.resize(firstLine);
+    std::erase_if(out.floats, [&](std::uint32_t index) { return index >= firstBox; });
+    std::erase_if(out.frames, [&](std::uint32_t index) { return index >= firstBox; });
+    for (std::size_t i = firstBox; i < out.boxes.size(); ++i) {
+        LayoutBox& box = out.boxes[i];
+        const auto index = static_cast<std::uint32_t>(i);
+        if (box.line == kNoUnit) {
+            if (IsFrame(box)) out.frames.push_back(index);
+            continue;
+        }
+        LineBox& band = bands[bandOfUnit[box.line]];
+        if (band.endBox == 0) band.firstBox = index;
+        band.endBox = index + 1;
+        if (IsFloat(box)) {
+            out.floats.push_back(index);
+            box.line = -1;
+        } else {
+            box.line = static_cast<int>(firstLine) + bandOfUnit[box.line];
+        }
+    }
+    out.lines.insert(out.lines.end(), bands.begin(), bands.end());
 }
 
 }  // namespace
@@ -360,8 +385,10 @@ void CTableLayout::PlaceNested(CLayoutContext& context, const html::CHTMLTable& 
     const int tableWidth =
         Clamped(m.overhead + std::accumulate(columnWidths.begin(), columnWidths.end(), 0LL));
 
-    // Cells at their widths.
-    DisplayList cells;
+    // Cells at their widths, straight into the flow's list, each at its own origin for now.
+    DisplayList& out = context.Output();
+    const auto firstBox = static_cast<std::uint32_t>(out.boxes.size());
+    const auto firstLine = static_cast<std::uint32_t>(out.lines.size());
     std::deque<std::string>& texts = context.TextStore();
     std::vector<CellResult> results;
     results.reserve(m.grid.size());
@@ -369,7 +396,7 @@ void CTableLayout::PlaceNested(CLayoutContext& context, const html::CHTMLTable& 
         const long long cellWidth =
             columnLeft[grid.column + grid.columns] - columnLeft[grid.column] - between;
         results.push_back(
-            LayoutCell(table, *table.cells[grid.cell], Clamped(cellWidth), cells, texts));
+            LayoutCell(table, *table.cells[grid.cell], Clamped(cellWidth), out, texts));
     }
 
     // Row heights: first the cells of one row, baseline cells lined up, then the spanning ones.
@@ -412,19 +439,21 @@ void CTableLayout::PlaceNested(CLayoutContext& context, const html::CHTMLTable& 
     int captionWidth = 0;
     if (table.caption) {
         captionWidth = std::max(tableWidth, m.captionMinimum);
-        caption = LayoutCell(table, *table.cells[*table.caption], captionWidth, cells, texts);
+        caption = LayoutCell(table, *table.cells[*table.caption], captionWidth, out, texts);
     }
     const int blockWidth = std::max(tableWidth, captionWidth);
     const int tableX = (blockWidth - tableWidth) / 2;
     const int captionHeight = caption ? caption->height : 0;
     const int tableY = caption && !table.captionBelow ? captionHeight : 0;
 
-    // Every cell moves to its place in its box.
-    DisplayList block;
+    // Every cell moves to its place in its box; boxes go straight into the flow's list.
+    const int blockHeight = tableHeight + captionHeight;
+    const Point origin = context.BeginBlock(blockWidth, blockHeight, table.alignment);
     std::optional<int> scrollTargetY;
     const auto frame = [&](BoxKind kind, Rect rect) {
-        block.frames.push_back(static_cast<std::uint32_t>(block.boxes.size()));
-        LayoutBox& box = block.boxes.emplace_back();
+        rect.Offset(origin.x, origin.y);
+        out.frames.push_back(static_cast<std::uint32_t>(out.boxes.size()));
+        LayoutBox& box = out.boxes.emplace_back();
         box.kind = kind;
         box.rect = rect;
         box.line = -1;
@@ -455,26 +484,21 @@ void CTableLayout::PlaceNested(CLayoutContext& context, const html::CHTMLTable& 
                 shift = std::max(0, (boxHeight - cell.height) / 2);
                 break;
         }
-        OffsetCell(cells, cell.firstBox, cell.endBox, cell.firstLine, cell.endLine, left,
-                   top + shift);
+        OffsetCell(out, cell.firstBox, cell.endBox, cell.firstLine, cell.endLine, origin.x + left,
+                   origin.y + top + shift);
         if (cell.scrollTargetY && !scrollTargetY) scrollTargetY = top + shift + *cell.scrollTargetY;
         if (table.drawBorders && table.cellBorder != 0)
             frame(BoxKind::kCellFrame, Rect{left, top, left + boxWidth, top + boxHeight});
     }
     if (caption) {
         const int top = table.captionBelow ? tableHeight : 0;
-        OffsetCell(cells, caption->firstBox, caption->endBox, caption->firstLine, caption->endLine,
-                   (blockWidth - captionWidth) / 2, top);
+        OffsetCell(out, caption->firstBox, caption->endBox, caption->firstLine, caption->endLine,
+                   origin.x + (blockWidth - captionWidth) / 2, origin.y + top);
         if (caption->scrollTargetY && !scrollTargetY) scrollTargetY = top + *caption->scrollTargetY;
     }
-    // Frames of the tables nested in cells come along.
-    for (const std::uint32_t index : cells.frames) {
-        block.frames.push_back(static_cast<std::uint32_t>(block.boxes.size()));
-        block.boxes.push_back(cells.boxes[index]);
-    }
-    AppendBands(cells, block);
-    context.PlaceBlock(block, blockWidth, tableHeight + captionHeight, table.alignment,
-                       scrollTargetY);
+    OrderIntoBands(out, firstBox, firstLine);
+    context.EndBlock(Rect{origin.x, origin.y, origin.x + blockWidth, origin.y + blockHeight},
+                     scrollTargetY);
 }
 
 }  // namespace corvane::render
