@@ -43,6 +43,9 @@ struct CTableLayout::CellResult {
 };
 
 void CTableLayout::BuildGrid(const html::CHTMLTable& table, Measures& measures) const {
+    // A ROWSPAN reaches no further than the table's last row.
+    int rowsLeft = 0;
+    for (const html::CHTMLTableRow& row : table.rows) rowsLeft += row.cells.empty() ? 0 : 1;
     // occupied[c]: the first grid row that column c is free again in.
     std::vector<int> occupied;
     int gridRow = 0;
@@ -56,23 +59,25 @@ void CTableLayout::BuildGrid(const html::CHTMLTable& table, Measures& measures) 
                        occupied[column] > gridRow)
                     ++column;
                 if (column < html::kMaxColumns) break;
-                // The row is full: the cell goes on in a row of its own.
-                ++gridRow;
+                // Every column is taken: the cell goes on in the first row where one is free.
+                gridRow =
+                    std::max(gridRow + 1, *std::min_element(occupied.begin(), occupied.end()));
                 column = 0;
             }
             const int columns = std::min(cell.columnSpan, html::kMaxColumns - column);
+            const int rows = std::min(cell.rowSpan, rowsLeft);
             if (static_cast<int>(occupied.size()) < column + columns)
                 occupied.resize(column + columns, 0);
             for (int c = column; c < column + columns; ++c)
-                occupied[c] = std::max(occupied[c], gridRow + cell.rowSpan);
-            measures.grid.push_back(GridCell{index, gridRow, column, cell.rowSpan, columns});
+                occupied[c] = std::max(occupied[c], gridRow + rows);
+            measures.grid.push_back(GridCell{index, gridRow, column, rows, columns});
             measures.columns = std::max(measures.columns, column + columns);
             column += columns;
         }
         ++gridRow;
+        --rowsLeft;
     }
     measures.rows = gridRow;
-    // A ROWSPAN reaches no further than the last row.
     for (GridCell& cell : measures.grid) cell.rows = std::min(cell.rows, gridRow - cell.row);
 }
 

@@ -183,6 +183,11 @@ TEST_F(TableLayoutTest, HostileTablesKeepEveryCell) {
     for (int i = 0; i < 1000; ++i) deep += "<table border><tr><td>z";
     EXPECT_EQ(count(Dump(deep), 'z'), 1000);
 
+    // A cell over every column and all the rows there are: the next cell goes below it, and the
+    // table is as tall as its two rows, not the 65534 the cell asked for.
+    EXPECT_EQ(Dump("<table><tr><td colspan=1000 rowspan=65534>x<tr><td>y</table>"), "x\ny\n");
+    EXPECT_LT(layout.DocumentHeight(), 200);
+
     const std::string word(1 << 20, 'w');
     EXPECT_EQ(count(Dump("<table><tr><td>" + word + "<td>v</table>"), 'w'), 1 << 20);
 }
