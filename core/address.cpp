@@ -217,9 +217,9 @@ void TrimTypedText(std::string& text) {
 }
 
 bool HasKnownSchemePrefix(std::string_view text) {
-    static constexpr std::array<std::string_view, 12> kPrefixes = {
-        "file:",   "http:",   "news:", "newspost:", "mailto:", "whois:",
-        "telnet:", "tn3270:", "ftp:",  "gopher:",   "about:",  "mail:",
+    static constexpr std::array<std::string_view, 13> kPrefixes = {
+        "file:",   "http:", "news:",   "newspost:", "mailto:", "whois:", "telnet:",
+        "tn3270:", "ftp:",  "gopher:", "about:",    "mail:",   "https:",
     };
     return std::any_of(kPrefixes.begin(), kPrefixes.end(), [text](std::string_view prefix) {
         return StartsWithIgnoreCase(text, prefix);

@@ -67,6 +67,7 @@ void COvalonDoc::StartLoad(CHTRequest& request, std::unique_ptr<CObject> body, b
     request.status = 0;
     if (body != nullptr) request.body = std::move(body);
     request.referrer = std::move(referrer);
+    request.downgradedByRedirect = false;
     // The new task holds the request before the old one lets go of it.
     auto task = std::make_unique<CLoadTask>(*this, request, reload, remember);
     StopLoad();

@@ -8,6 +8,7 @@
 #include <ctime>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -103,6 +104,9 @@ class CHTHostServices {
     CHTWebStores* webStores = nullptr;
     // The host text ("host:port") of a proxy slot; empty or none: the slot has no proxy.
     std::function<std::string(int slot)> proxyHost;
+    // Certificates the user chose to trust although they failed the check, as "host fingerprint":
+    // a Yes lasts for that host and that certificate until the program ends.
+    std::set<std::string> acceptedCertificates;
 
   private:
     platform::HostServices& ui_;

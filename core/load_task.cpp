@@ -7,6 +7,7 @@
 #include "core/host_services.h"
 #include "core/protocol.h"
 #include "core/request.h"
+#include "core/scheme_registry.h"
 #include "core/status.h"
 
 namespace corvane::core {
@@ -115,6 +116,8 @@ int CLoadTask::Redirect() {
     if (++redirections_ > kMaxRedirections) return Fail(kCannotConnect);
     CHTRequest* next = from.Host().GetRequest(location, nullptr, kMethodShared, from.owner);
     next->status = 0;
+    next->downgradedByRedirect =
+        from.address.scheme == kSchemeHttps && next->address.scheme != kSchemeHttps;
     SetRequest(*next);
     started_ = false;
     SetStep(&CLoadTask::Run);

@@ -93,6 +93,15 @@ class CHTRequest : public CObject {
     int method;
     std::unique_ptr<CObject> body;
     std::optional<std::string> referrer;
+    // Reached by a redirection from an https address to one that is not: no stored login goes
+    // with it.
+    bool downgradedByRedirect = false;
+    // The connection that brought the document: kNone when it was not secured (or the cache
+    // served it), otherwise whether the certificate passed the check or the user accepted it,
+    // and the certificate's subject.
+    enum class Security : std::uint8_t { kNone, kVerified, kAccepted };
+    Security security = Security::kNone;
+    std::string certificateSubject;
     std::int32_t refreshSeconds = -1;
     std::string refreshUrl;
     // The character set the protocol was told the data is in (a content type's charset

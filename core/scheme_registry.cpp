@@ -68,6 +68,7 @@ CHTSchemeRegistry MakeBuiltinRegistry() {
         {"mail", false, true},    {"mailto", true, false}, {"news", true, true},
         {"newspost", true, true}, {"nntp", true, true},    {"gopher", true, true},
         {"telnet", true, true},   {"tn3270", true, true},  {"whois", true, true},
+        {"https", false, true},
     };
     CHTSchemeRegistry registry;
     for (const Builtin& builtin : kBuiltins) {

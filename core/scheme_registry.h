@@ -26,6 +26,7 @@ enum SchemeIndex : std::int16_t {
     kSchemeTelnet = 9,
     kSchemeTn3270 = 10,
     kSchemeWhois = 11,
+    kSchemeHttps = 12,  // after the fixed twelve: their indexes never move
 };
 
 struct CHTSchemeEntry {
@@ -67,7 +68,7 @@ class CHTSchemeRegistry {
     std::vector<CHTSchemeEntry> entries_;
 };
 
-// The program's registry, filled with the twelve built-in schemes on first use. Layers above the
+// The program's registry, filled with the built-in schemes on first use. Layers above the
 // core put their protocol classes in with SetProtocolClass at start-up.
 CHTSchemeRegistry& Schemes();
 

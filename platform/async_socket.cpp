@@ -3,7 +3,17 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 namespace corvane::platform {
+namespace {
+
+// Encrypted bytes queued for the peer beyond which Send on a secured socket waits for OnSend.
+constexpr std::size_t kSecureSendBacklog = 64 * 1024;
+// Encrypted bytes taken from the descriptor at once.
+constexpr std::size_t kRawReadSize = 64 * 1024;
+
+}  // namespace
 
 AsyncSocket::AsyncSocket(EventLoop& loop) : loop_(loop), lookup_(loop) {}
 
@@ -53,6 +63,7 @@ void AsyncSocket::CloseDescriptor() {
     fd_ = -1;
     fdFamily_ = AF_UNSPEC;
     ++generation_;
+    receivePosted_ = false;
 }
 
 void AsyncSocket::Close() {
@@ -67,6 +78,11 @@ void AsyncSocket::Close() {
     sendWanted_ = false;
     acceptArmed_ = false;
     receiveDeferred_ = false;
+    tls_.reset();
+    tlsFailure_.clear();
+    rawWriteWanted_ = false;
+    peerHeld_ = false;
+    rawError_ = 0;
 }
 
 int AsyncSocket::Connect(std::string_view host, std::uint16_t port) {
@@ -77,6 +93,7 @@ int AsyncSocket::Connect(std::string_view host, std::uint16_t port) {
             return EBADF;
         case State::kResolving:
         case State::kConnecting:
+        case State::kHandshaking:
             return EALREADY;
         case State::kConnected:
             return EISCONN;
@@ -126,11 +143,10 @@ int AsyncSocket::TryNextAddress(Report report, int lastError) {
         }
         fdUsed_ = true;
         if (connect(fd_, address.Get(), address.length) == 0) {
-            state_ = State::kConnected;
-            receiveArmed_ = true;
-            UpdateWatch();
-            if (report == Report::kByNotification) Deliver([&] { OnConnect(0); });
-            return 0;
+            // Nothing of the object may be touched once a notification has run.
+            const int answer = tls_ != nullptr ? kSocketWouldBlock : 0;
+            Connected(report);
+            return answer;
         }
         if (errno == EINPROGRESS) {
             state_ = State::kConnecting;
@@ -151,10 +167,187 @@ void AsyncSocket::FinishConnect() {
         TryNextAddress(Report::kByNotification, error);
         return;
     }
+    Connected(Report::kByNotification);
+}
+
+void AsyncSocket::Connected(Report report) {
+    if (tls_ != nullptr) {
+        // The handshake begins on the next turn, when the descriptor is writable, so that no
+        // notification ever comes from inside Connect or StartTls.
+        state_ = State::kHandshaking;
+        rawWriteWanted_ = true;
+        UpdateWatch();
+        return;
+    }
     state_ = State::kConnected;
     receiveArmed_ = true;
     UpdateWatch();
-    Deliver([&] { OnConnect(0); });
+    if (report == Report::kByNotification) Deliver([&] { OnConnect(0); });
+}
+
+int AsyncSocket::StartTls(std::string_view host) {
+    if (tls_ != nullptr) return EALREADY;
+    if (state_ == State::kClosed || state_ == State::kListening) return EINVAL;
+    tlsFailure_.clear();
+    tls_ = TlsSession::StartClient(host);
+    if (tls_ == nullptr) return kSocketTlsFailed;
+    if (state_ != State::kConnected) return 0;
+    receiveArmed_ = false;
+    Connected(Report::kByNotification);
+    return kSocketWouldBlock;
+}
+
+void AsyncSocket::StepHandshake() {
+    rawWriteWanted_ = false;
+    for (;;) {
+        const int step = tls_->Handshake();
+        if (!FlushRaw()) {
+            HandshakeFailed(rawError_);
+            return;
+        }
+        if (step == 0) break;
+        if (step != kSocketWouldBlock) {
+            HandshakeFailed(step);
+            return;
+        }
+        const SocketTransfer got = ReadRaw();
+        if (got.error == kSocketWouldBlock) {
+            UpdateWatch();
+            return;
+        }
+        if (got.error != 0) {
+            HandshakeFailed(got.error);
+            return;
+        }
+        // Bytes or the end of the stream: the next step takes them.
+    }
+    state_ = State::kConnected;
+    peerHeld_ = !tls_->Peer().verified;
+    // An unverified peer gets no receive notifications until it is accepted: the owner may be
+    // asking the user meanwhile.
+    receiveArmed_ = !peerHeld_;
+    UpdateWatch();
+    if (receiveArmed_ && tls_->HasBufferedInput()) PostReceive();
+    const int result = peerHeld_ ? kSocketUntrustedPeer : 0;
+    Deliver([&] { OnConnect(result); });
+}
+
+void AsyncSocket::HandshakeFailed(int error) {
+    tlsFailure_ = error == kSocketTlsFailed ? tls_->FailureText() : SocketErrorText(error);
+    tls_.reset();
+    CloseDescriptor();
+    state_ = State::kClosed;
+    Deliver([&] { OnConnect(error); });
+}
+
+void AsyncSocket::AcceptPeer() {
+    if (!peerHeld_) return;
+    peerHeld_ = false;
+    if (state_ != State::kConnected) return;
+    receiveArmed_ = true;
+    UpdateWatch();
+    if (tls_->HasBufferedInput()) PostReceive();
+}
+
+const TlsPeer* AsyncSocket::Peer() const {
+    return tls_ != nullptr && state_ == State::kConnected ? &tls_->Peer() : nullptr;
+}
+
+SocketTransfer AsyncSocket::ReadRaw() {
+    char block[kRawReadSize];
+    const ssize_t got = recv(fd_, block, sizeof block, MSG_DONTWAIT);
+    if (got > 0) {
+        tls_->PutReceived(block, static_cast<std::size_t>(got));
+        return {static_cast<std::size_t>(got), 0};
+    }
+    if (got == 0) {
+        tls_->PeerClosed();
+        return {0, 0};
+    }
+    return {0, errno == EAGAIN ? kSocketWouldBlock : errno};
+}
+
+bool AsyncSocket::FlushRaw() {
+    std::string& out = tls_->Outgoing();
+    while (!out.empty()) {
+        const ssize_t sent = send(fd_, out.data(), out.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent < 0) {
+            if (errno == EAGAIN) break;
+            rawError_ = errno;
+            out.clear();
+            return false;
+        }
+        out.erase(0, static_cast<std::size_t>(sent));
+    }
+    return true;
+}
+
+bool AsyncSocket::SendRoom() const {
+    return tls_ == nullptr || rawError_ != 0 || tls_->Outgoing().size() < kSecureSendBacklog;
+}
+
+SocketTransfer AsyncSocket::SecureSend(const void* data, std::size_t size) {
+    if (rawError_ != 0) return {0, rawError_};
+    if (peerHeld_) return {0, kSocketUntrustedPeer};
+    if (size == 0) return {0, 0};
+    if (!SendRoom()) {
+        sendWanted_ = true;
+        UpdateWatch();
+        return {0, kSocketWouldBlock};
+    }
+    const SocketTransfer written = tls_->Write(data, std::min(size, kSecureSendBacklog));
+    if (written.error != 0) return written;
+    if (!FlushRaw()) return {0, rawError_};
+    if (written.bytes < size) sendWanted_ = true;  // OnSend follows for the rest
+    UpdateWatch();
+    return written;
+}
+
+SocketTransfer AsyncSocket::SecureReceive(void* buffer, std::size_t size) {
+    if (peerHeld_) return {0, kSocketUntrustedPeer};
+    if (size == 0) return {0, EINVAL};
+    SocketTransfer got = tls_->Read(buffer, size);
+    while (got.error == kSocketWouldBlock) {
+        const SocketTransfer raw = ReadRaw();
+        if (raw.error == kSocketWouldBlock) break;
+        if (raw.error != 0) {
+            got = raw;
+            break;
+        }
+        got = tls_->Read(buffer, size);
+    }
+    FlushRaw();  // alerts and key updates the reading produced; a failure shows in the next Send
+    if (got.bytes > 0 || got.error == kSocketWouldBlock) {
+        if (!receiveArmed_ && !receiveEnded_) receiveArmed_ = true;  // reading re-enables OnReceive
+        UpdateWatch();
+        // Bytes left in the session raise no descriptor event.
+        if (got.bytes > 0 && tls_->HasBufferedInput()) PostReceive();
+    } else {
+        receiveEnded_ = true;
+        receiveArmed_ = false;
+        if (got.error == kSocketTlsFailed) tlsFailure_ = tls_->FailureText();
+        UpdateWatch();
+    }
+    return got;
+}
+
+void AsyncSocket::PostReceive() {
+    if (receivePosted_) return;
+    receivePosted_ = true;
+    const std::shared_ptr<bool> alive = alive_;
+    const std::uint64_t generation = generation_;
+    loop_.Post([this, alive, generation] {
+        if (!*alive || generation != generation_) return;
+        receivePosted_ = false;
+        if (state_ != State::kConnected || !receiveArmed_ || receiveEnded_) return;
+        if (inReceive_) {
+            receiveDeferred_ = true;
+            receiveArmed_ = false;
+            UpdateWatch();
+            return;
+        }
+        DeliverReceive();
+    });
 }
 
 int AsyncSocket::PendingError() const {
@@ -165,12 +358,14 @@ int AsyncSocket::PendingError() const {
 }
 
 SocketTransfer AsyncSocket::Send(const void* data, std::size_t size) {
-    if (state_ == State::kResolving || state_ == State::kConnecting) {
+    if (state_ == State::kResolving || state_ == State::kConnecting ||
+        state_ == State::kHandshaking) {
         sendWanted_ = true;  // OnSend follows the connection
         UpdateWatch();
         return {0, kSocketWouldBlock};
     }
     if (state_ != State::kConnected) return {0, ENOTCONN};
+    if (tls_ != nullptr) return SecureSend(data, size);
     if (size == 0) return {0, 0};
     const ssize_t sent = send(fd_, data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
     if (sent < 0 && errno != EAGAIN) return {0, errno};
@@ -184,6 +379,7 @@ SocketTransfer AsyncSocket::Send(const void* data, std::size_t size) {
 
 SocketTransfer AsyncSocket::Receive(void* buffer, std::size_t size) {
     if (state_ != State::kConnected) return {0, ENOTCONN};
+    if (tls_ != nullptr) return SecureReceive(buffer, size);
     // A zero-byte read would look like the end of the stream.
     if (size == 0) return {0, EINVAL};
     const ssize_t received = recv(fd_, buffer, size, MSG_DONTWAIT);
@@ -246,9 +442,13 @@ void AsyncSocket::UpdateWatch() {
     unsigned events = 0;
     if (state_ == State::kConnecting) {
         events = kIoWrite;
+    } else if (state_ == State::kHandshaking) {
+        events = kIoRead;
+        if (rawWriteWanted_ || !tls_->Outgoing().empty()) events |= kIoWrite;
     } else if (state_ == State::kConnected) {
         if (receiveArmed_ && !receiveEnded_) events |= kIoRead;
         if (sendWanted_) events |= kIoWrite;
+        if (tls_ != nullptr && !tls_->Outgoing().empty()) events |= kIoWrite;
     } else if (state_ == State::kListening && acceptArmed_) {
         events = kIoRead;
     }
@@ -283,6 +483,9 @@ void AsyncSocket::HandleEvents(std::uint64_t generation, unsigned events) {
         case State::kConnecting:
             FinishConnect();
             return;
+        case State::kHandshaking:
+            StepHandshake();
+            return;
         case State::kListening:
             if (!acceptArmed_) return;
             acceptArmed_ = false;
@@ -290,7 +493,11 @@ void AsyncSocket::HandleEvents(std::uint64_t generation, unsigned events) {
             Deliver([&] { OnAccept(0); });
             return;
         case State::kConnected:
-            if ((events & (kIoWrite | kIoError)) && sendWanted_) {
+            if (tls_ != nullptr && (events & (kIoWrite | kIoError)) && !tls_->Outgoing().empty()) {
+                FlushRaw();
+                UpdateWatch();
+            }
+            if ((events & (kIoWrite | kIoError)) && sendWanted_ && SendRoom()) {
                 sendWanted_ = false;
                 UpdateWatch();
                 if (!Deliver([&] { OnSend(0); })) return;
@@ -309,6 +516,11 @@ void AsyncSocket::HandleReadable(unsigned events) {
         receiveDeferred_ = true;
         receiveArmed_ = false;
         UpdateWatch();
+        return;
+    }
+    // A secured stream finds its end or its fault in Receive: bytes may wait decrypted.
+    if (tls_ != nullptr) {
+        DeliverReceive();
         return;
     }
     char probe;
@@ -341,6 +553,7 @@ void AsyncSocket::DeliverReceive() {
         if (state_ == State::kConnected && !receiveEnded_) {
             receiveArmed_ = true;
             UpdateWatch();
+            if (tls_ != nullptr && tls_->HasBufferedInput()) PostReceive();
         }
     }
 }

@@ -4,7 +4,8 @@
 // Operations never block. A result of kSocketWouldBlock means "not now": a notification follows
 // when trying again can succeed. Notifications are virtual calls made from the event loop, never
 // from inside the operation that caused them:
-//   OnConnect(error)  a pending connect ended (0: connected);
+//   OnConnect(error)  a pending connect ended (0: connected); on a secured socket, the TLS
+//                     handshake ended (see StartTls);
 //   OnReceive(error)  data can be received;
 //   OnSend(error)     sending can resume after a send that would block or was partial;
 //   OnClose(error)    the peer closed the connection (0) or reset it (an error);
@@ -18,6 +19,11 @@
 // A handler may close, reuse or delete its own socket; nothing of the object is touched after
 // a notification that destroyed it. Descriptors are non-blocking and close-on-exec; sending to a
 // closed peer reports EPIPE instead of raising SIGPIPE.
+//
+// StartTls secures the connection: the same operations and notifications then carry plain
+// bytes over TLS (TlsSession), so every protocol gets TLS without plumbing of its own. Receive
+// may then find bytes already decrypted; when some are left after a Receive, OnReceive follows
+// from a posted turn instead of from the descriptor.
 
 #include <cstddef>
 #include <cstdint>
@@ -30,6 +36,7 @@
 #include "platform/name_lookup.h"
 #include "platform/socket_address.h"
 #include "platform/socket_error.h"
+#include "platform/tls_session.h"
 
 namespace corvane::platform {
 
@@ -70,6 +77,22 @@ class AsyncSocket {
     // The bound or connected local address; answers 0 or an error.
     [[nodiscard]] int GetLocalAddress(SocketEndpoint& endpoint) const;
 
+    // Secures the connection with TLS toward `host`, the name (or address) the certificate must
+    // carry. Before Connect: the handshake follows the TCP connection, and OnConnect reports the
+    // end of both. On a connected socket (after a proxy's CONNECT, or a command that switches
+    // to TLS): the handshake starts now, the answer is kSocketWouldBlock, and OnConnect reports
+    // its end. OnConnect's error is then 0 for a verified server, kSocketUntrustedPeer when the
+    // certificate did not pass the check (nothing is sent or received until AcceptPeer), or
+    // kSocketTlsFailed (the socket is closed).
+    [[nodiscard]] int StartTls(std::string_view host);
+    // The owner accepts a certificate that did not pass the check.
+    void AcceptPeer();
+    // The server's certificate once the handshake has ended; null before that and on a plain
+    // socket. The reason of a failed handshake is in TlsFailureText.
+    const TlsPeer* Peer() const;
+    std::string TlsFailureText() const { return tlsFailure_; }
+    bool IsSecure() const { return tls_ != nullptr; }
+
     int ShutDown(SocketShutdown how);
     // Closes the system socket and abandons a pending lookup. No notification follows.
     void Close();
@@ -85,7 +108,15 @@ class AsyncSocket {
     virtual void OnAccept(int /*error*/) {}
 
   private:
-    enum class State { kClosed, kCreated, kResolving, kConnecting, kConnected, kListening };
+    enum class State {
+        kClosed,
+        kCreated,
+        kResolving,
+        kConnecting,
+        kHandshaking,
+        kConnected,
+        kListening
+    };
     enum class Report { kToCaller, kByNotification };
 
     int OpenDescriptor(int family);
@@ -95,6 +126,19 @@ class AsyncSocket {
     int TryNextAddress(Report report, int lastError);
     void LookupDone(int error, std::vector<SocketAddress> addresses);
     void FinishConnect();
+    // The TCP connection is up: connected, or on to the TLS handshake.
+    void Connected(Report report);
+    void StepHandshake();
+    void HandshakeFailed(int error);
+    // Moves received bytes into the TLS session: {n, 0}; {0, 0} at the end of the stream;
+    // {0, kSocketWouldBlock}; or {0, error}.
+    SocketTransfer ReadRaw();
+    // Sends what the TLS session has for the peer; false on an error (stored in rawError_).
+    bool FlushRaw();
+    SocketTransfer SecureSend(const void* data, std::size_t size);
+    SocketTransfer SecureReceive(void* buffer, std::size_t size);
+    void PostReceive();
+    bool SendRoom() const;
     void UpdateWatch();
     void HandleEvents(std::uint64_t generation, unsigned events);
     void HandleReadable(unsigned events);
@@ -126,6 +170,12 @@ class AsyncSocket {
     bool acceptArmed_ = false;
     bool inReceive_ = false;
     bool receiveDeferred_ = false;
+    std::unique_ptr<TlsSession> tls_;
+    std::string tlsFailure_;
+    bool rawWriteWanted_ = false;  // the handshake has bytes to send or has not begun
+    bool peerHeld_ = false;        // an unverified certificate waits for AcceptPeer
+    bool receivePosted_ = false;
+    int rawError_ = 0;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

@@ -56,6 +56,10 @@ public:
     // The per-type question asked when a type has no viewer configured.
     virtual TypeAction AskTypeAction(std::string_view mimeType) = 0;
 
+    // Whether to go on with a server whose certificate failed the check; `question` names the
+    // host and the reason. No is the default button, and the answer of headless runs.
+    virtual bool AskTrustCertificate(std::string_view question) = 0;
+
     virtual void SetClipboardText(std::string_view text) = 0;
     virtual std::string ClipboardText() = 0;
 };

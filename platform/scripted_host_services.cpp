@@ -95,4 +95,14 @@ TypeAction ScriptedHostServices::AskTypeAction(std::string_view mimeType) {
     return PopFront(typeActionAnswers).value_or(TypeAction::kSave);
 }
 
+bool ScriptedHostServices::AskTrustCertificate(std::string_view question) {
+    certificateQuestions.emplace_back(question);
+    const bool answer = PopFront(certificateAnswers).value_or(false);
+    if (echoMessages_) {
+        std::fprintf(stderr, "%.*s\n[answered %s]\n", static_cast<int>(question.size()),
+                     question.data(), answer ? "Yes" : "No");
+    }
+    return answer;
+}
+
 }  // namespace corvane::platform

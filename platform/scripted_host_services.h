@@ -26,11 +26,13 @@ public:
     void SetEchoMessages(bool echo) { echoMessages_ = echo; }
 
     // Queued answers are used first; an empty queue gives the default: the first button of the
-    // box (OK, Yes or Retry), no file, no credentials, "save" for the type question.
+    // box (OK, Yes or Retry), no file, no credentials, "save" for the type question, no trust
+    // in a certificate that failed the check.
     std::deque<MessageAnswer> messageAnswers;
     std::deque<std::optional<std::string>> fileAnswers;
     std::deque<std::optional<Credentials>> credentialAnswers;
     std::deque<TypeAction> typeActionAnswers;
+    std::deque<bool> certificateAnswers;  // default: no
 
     // What was asked and shown, in order.
     std::vector<Message> messages;
@@ -39,6 +41,7 @@ public:
     std::vector<std::string> fileDialogTitles;
     std::vector<std::string> credentialPrompts;
     std::vector<std::string> typeQuestions;
+    std::vector<std::string> certificateQuestions;
     bool busy = false;
     int progress = -1;  // -1 when cleared
     std::string clipboard;
@@ -56,6 +59,7 @@ public:
                                                const Credentials& prefill) override;
     std::optional<Credentials> AskPassword(std::string_view user, bool savePassword) override;
     TypeAction AskTypeAction(std::string_view mimeType) override;
+    bool AskTrustCertificate(std::string_view question) override;
     void SetClipboardText(std::string_view text) override { clipboard = text; }
     std::string ClipboardText() override { return clipboard; }
 

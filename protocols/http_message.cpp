@@ -7,6 +7,8 @@
 namespace corvane::protocols {
 namespace {
 
+constexpr char kUserAgentLine[] = "User-Agent: Corvane/2.0 Linux/1.0\r\n";
+
 constexpr std::uint64_t kLargestContentLength = std::uint64_t{1} << 62;
 
 bool IsBlank(char c) {
@@ -131,6 +133,11 @@ std::string Base64(std::string_view bytes) {
     return out;
 }
 
+std::string FormatTunnelRequest(std::string_view authority) {
+    const std::string target(authority);
+    return "CONNECT " + target + " HTTP/1.0\r\nHost: " + target + "\r\n" + kUserAgentLine;
+}
+
 std::string FormatHttpRequest(const HttpRequestParts& parts) {
     std::string text = parts.post ? "POST " : "GET ";
     text += parts.target;
@@ -138,7 +145,7 @@ std::string FormatHttpRequest(const HttpRequestParts& parts) {
     text += "Host: " + parts.hostHeader + "\r\n";
     text += "Accept: image/gif, image/x-xbitmap, image/jpeg, */*\r\n";
     if (parts.reload) text += "Pragma: no-cache\r\n";
-    text += "User-Agent: Corvane/2.0 Linux/1.0\r\n";
+    text += kUserAgentLine;
     if (!parts.referrer.empty()) text += "Referer: " + parts.referrer + "\r\n";
     if (!parts.authorization.empty()) {
         text += "Authorization: Basic " + Base64(parts.authorization) + "\r\n";

@@ -64,4 +64,7 @@ struct HttpRequestParts {
 // The whole request, each line ending in CR LF; a POST ends with its body and one more CR LF.
 std::string FormatHttpRequest(const HttpRequestParts& parts);
 
+// Asks a proxy for a tunnel to "host:port", without the empty line that ends the request.
+std::string FormatTunnelRequest(std::string_view authority);
+
 }  // namespace corvane::protocols

@@ -14,6 +14,7 @@ using core::kFailure;
 namespace {
 
 constexpr std::uint16_t kHttpPort = 80;
+constexpr std::uint16_t kHttpsPort = 443;
 
 // Port of a scheme when the address names none, for keying logins.
 int DefaultPort(int scheme) {
@@ -22,6 +23,8 @@ int DefaultPort(int scheme) {
             return 21;
         case core::kSchemeGopher:
             return 70;
+        case core::kSchemeHttps:
+            return kHttpsPort;
         default:
             return kHttpPort;
     }
@@ -33,6 +36,7 @@ const core::CRuntimeClass CHTTP::kRuntimeClass = core::MakeRuntimeClass<CHTTP, C
 
 void RegisterHttpProtocol() {
     core::Schemes().SetProtocolClass(core::kSchemeHttp, &CHTTP::kRuntimeClass);
+    core::Schemes().SetProtocolClass(core::kSchemeHttps, &CHTTP::kRuntimeClass);
 }
 
 int CHTTP::Open() {
@@ -42,6 +46,8 @@ int CHTTP::Open() {
     }
     core::CHTWebStores* stores = request->Host().webStores;
     request->lastUsed = 0;
+    request->security = core::CHTRequest::Security::kNone;
+    request->certificateSubject.clear();
     if (stores != nullptr && request->method == core::kMethodShared) {
         const core::CopyCheck check = stores->CheckCopy(*request);
         if (reload) {
@@ -64,7 +70,10 @@ void CHTTP::Abort() {
 }
 
 int CHTTP::ConnectToServer() {
-    proxySlot_ = static_cast<std::int16_t>(core::Schemes().ProxySlot(request->address.scheme));
+    const bool secure = request->address.scheme == core::kSchemeHttps;
+    // https takes the http proxy, through which it asks for a tunnel.
+    proxySlot_ = static_cast<std::int16_t>(
+        core::Schemes().ProxySlot(secure ? int{core::kSchemeHttp} : request->address.scheme));
     connectHost_.clear();
     const auto& proxyHost = request->Host().proxyHost;
     if (proxySlot_ >= 0 && proxyHost) connectHost_ = proxyHost(proxySlot_);
@@ -75,6 +84,9 @@ int CHTTP::ConnectToServer() {
     locationSeen_ = authenticationNeeded_ = false;
     headerBytes_ = 0;
     askedRealm_.clear();
+    tunnel_ = secure && proxySlot_ >= 0 ? Tunnel::kNeeded : Tunnel::kNone;
+    if (secure && proxySlot_ < 0)
+        return Connect(connectHost_, "https", kHttpsPort, Transport::kTls);
     return Connect(connectHost_, "http", kHttpPort);
 }
 
@@ -115,6 +127,13 @@ void CHTTP::StartDialogue(int connectError) {
         Fail(kFailure);
         return;
     }
+    if (tunnel_ == Tunnel::kNeeded) {
+        tunnel_ = Tunnel::kAsked;
+        // SendCommand adds the empty line that ends the request.
+        SendCommand(FormatTunnelRequest(LoginHost() + ":" + std::to_string(LoginPort())),
+                    &CHTTP::OnTunnelStatus);
+        return;
+    }
     ReleaseWaitCursor();
     request->Host().Ui().SetStatusText("");
     std::string text = RequestText();
@@ -127,23 +146,29 @@ std::string CHTTP::RequestText() {
     const core::CHTAddress& address = request->address;
     HttpRequestParts parts;
     parts.post = request->method == core::kMethodFormPost;
-    if (proxySlot_ >= 0) {
+    if (proxySlot_ >= 0 && tunnel_ == Tunnel::kNone) {
         parts.target =
             std::string(core::Schemes().SchemeName(address.scheme)) + "://" + address.host;
     }
     parts.target += "/" + address.path;
     parts.hostHeader = address.host;
-    if (parts.hostHeader.ends_with(":80") && address.scheme == core::kSchemeHttp) {
-        parts.hostHeader.resize(parts.hostHeader.size() - 3);
+    const std::string defaultPort = ":" + std::to_string(DefaultPort(address.scheme));
+    if (parts.hostHeader.ends_with(defaultPort) &&
+        (address.scheme == core::kSchemeHttp || address.scheme == core::kSchemeHttps)) {
+        parts.hostHeader.resize(parts.hostHeader.size() - defaultPort.size());
     }
     parts.reload = reload;
     // Only a web page's address goes to a server: a local file's or a message's would show
-    // the user's paths.
-    if (request->referrer && StartsWithIgnoreCase(*request->referrer, "http:")) {
+    // the user's paths, and a secure page's address never leaves over a plain connection.
+    if (request->referrer && (StartsWithIgnoreCase(*request->referrer, "http:") ||
+                              (StartsWithIgnoreCase(*request->referrer, "https:") &&
+                               address.scheme == core::kSchemeHttps))) {
         parts.referrer = *request->referrer;
     }
-    if (core::CHTWebStores* stores = request->Host().webStores) {
-        if (!login_) login_ = stores->FindLogin(LoginHost(), LoginPort(), "/" + address.path);
+    // A secure site's redirection to a plain address gets no stored login sent with it.
+    core::CHTWebStores* stores = request->Host().webStores;
+    if (stores != nullptr && !login_ && !request->downgradedByRedirect) {
+        login_ = stores->FindLogin(LoginHost(), LoginPort(), "/" + address.path);
     }
     if (login_) parts.authorization = login_->user + ":" + login_->password;
     if (parts.post) {
@@ -155,6 +180,38 @@ std::string CHTTP::RequestText() {
         parts.ifModifiedSince = request->lastUsed;
     }
     return FormatHttpRequest(parts);
+}
+
+void CHTTP::OnTunnelStatus(int result) {
+    if (result <= 0 || !CountHeaderLine()) {
+        Fail(kFailure);
+        return;
+    }
+    const std::optional<int> code = ParseStatusLine(Line());
+    if (!code || *code / 100 != 2) {
+        request->Host().Ui().SetStatusText("The proxy refused the tunnel: " +
+                                           std::string(Line().substr(0, 200)));
+        Fail(kFailure);
+        return;
+    }
+    SetReplyHandler(&CHTTP::OnTunnelLine);
+}
+
+void CHTTP::OnTunnelLine(int result) {
+    if (result <= 0 || !CountHeaderLine()) {
+        Fail(kFailure);
+        return;
+    }
+    if (!Line().empty() || LineIsContinuation()) return;
+    tunnel_ = Tunnel::kOpen;
+    headerBytes_ = 0;
+    StartTls(LoginHost());
+}
+
+bool CHTTP::CountHeaderLine() {
+    const std::string_view line = Line();
+    headerBytes_ += line.size() + 1;
+    return headerBytes_ <= kMaxHeaderBytes && line.find('\0') == std::string_view::npos;
 }
 
 void CHTTP::OnStatusLine(int result) {
@@ -195,16 +252,11 @@ void CHTTP::OnStatusLine(int result) {
 }
 
 void CHTTP::OnHeaderLine(int result) {
-    if (result <= 0) {
+    if (result <= 0 || !CountHeaderLine()) {
         Fail(kFailure);
         return;
     }
     const std::string_view line = Line();
-    headerBytes_ += line.size() + 1;
-    if (headerBytes_ > kMaxHeaderBytes || line.find('\0') != std::string_view::npos) {
-        Fail(kFailure);
-        return;
-    }
     // Pieces of a line longer than the line area: neither the first nor the rest is a header.
     if (LineIsContinuation() || line.size() >= static_cast<std::size_t>(kLineCapacity)) return;
     if (line.empty()) {

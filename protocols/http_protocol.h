@@ -1,11 +1,14 @@
 #pragma once
-// CHTTP fetches http addresses, and every address whose scheme goes through a proxy, over one
-// HTTP/1.0 connection per request: it serves the disk cache's copy when allowed, sends a GET or
+// CHTTP fetches http and https addresses, and every address whose scheme goes through a proxy,
+// over one HTTP/1.0 connection per request (TLS for https; through the http proxy, https goes in
+// a CONNECT tunnel): it serves the disk cache's copy when allowed, sends a GET or
 // a form POST, reads the status line and the headers, hands redirections to the load, serves
 // the copy again on a 304 answer to a conditional request, asks for Basic logins, and streams
 // the body to the convertor its content type chooses.
 //
-// Order of calls: Attach -> Open (cache check, then Connect) -> StartDialogue sends the request
+// Order of calls: Attach -> Open (cache check, then Connect) -> [through a proxy, https only:
+// StartDialogue asks for the tunnel -> OnTunnelStatus -> OnTunnelLine until the empty line ->
+// StartTls] -> StartDialogue sends the request
 // -> OnStatusLine -> OnHeaderLine until the empty line -> EndOfHeaders: redirect, connect again
 // with a login, or StartBody -> the convertor pulls -> Abort -> destroy.
 //
@@ -44,6 +47,10 @@ class CHTTP : public CHTTCP {
     // Answers from the opened copy.
     void ServeCopy();
     std::string RequestText();
+    void OnTunnelStatus(int result);
+    void OnTunnelLine(int result);
+    // Counts the current header line; false when the answer is to be given up as hostile.
+    bool CountHeaderLine();
     void OnStatusLine(int result);
     void OnHeaderLine(int result);
     void TakeHeader(std::string_view name, std::string_view value);
@@ -56,8 +63,11 @@ class CHTTP : public CHTTCP {
     int LoginPort() const;
     std::int32_t CopySource(std::uint8_t* destination, std::int32_t maxLength);
 
+    enum class Tunnel { kNone, kNeeded, kAsked, kOpen };
+
     std::string connectHost_;
     std::int16_t proxySlot_ = -1;
+    Tunnel tunnel_ = Tunnel::kNone;
     std::unique_ptr<core::CHTStoredCopy> copy_;
     std::optional<core::CHTLogin> login_;  // sent with the request
     std::string askedRealm_;               // named by the server's WWW-Authenticate
@@ -67,7 +77,7 @@ class CHTTP : public CHTTCP {
     std::size_t headerBytes_ = 0;
 };
 
-// Puts CHTTP in the scheme registry for "http" (and so for every proxied scheme).
+// Puts CHTTP in the scheme registry for "http" (and so for every proxied scheme) and "https".
 void RegisterHttpProtocol();
 
 }  // namespace corvane::protocols

@@ -1,5 +1,7 @@
 #include "protocols/tcp_protocol.h"
 
+#include <set>
+
 #include "core/host_services.h"
 #include "core/status.h"
 #include "core/transfer_progress.h"
@@ -65,8 +67,29 @@ CHTSocket::~CHTSocket() {
 }
 
 void CHTSocket::OnConnect(int error) {
-    if (error == 0) connected = true;
-    owner.StartDialogue(error);
+    const std::shared_ptr<bool> alive = alive_;
+    CHTTCP& tcp = owner;
+    if (error == platform::kSocketUntrustedPeer) {
+        const CHTTCP::PeerAnswer answer = tcp.ConfirmPeer();
+        if (!*alive || answer == CHTTCP::PeerAnswer::kGone) return;
+        if (answer == CHTTCP::PeerAnswer::kRefused) {
+            tcp.Fail(core::kSilentEnd);
+            return;
+        }
+        error = 0;
+    }
+    if (error == 0) {
+        connected = true;
+        if (tcp.securing_) receiveStep = &CHTTCP::ReceiveLine;
+        tcp.securing_ = false;
+        tcp.NoteSecurity();
+    } else if (!TlsFailureText().empty()) {
+        if (tcp.request != nullptr) {
+            tcp.request->Host().Ui().SetStatusText("Secure connection to " + tcp.tlsHost_ +
+                                                   " failed: " + TlsFailureText());
+        }
+    }
+    tcp.StartDialogue(error);
 }
 
 void CHTSocket::OnReceive(int error) {
@@ -133,8 +156,8 @@ std::unique_ptr<CHTSocket> CHTTCP::MakeSocket(platform::EventLoop& loop) {
     return std::make_unique<CHTSocket>(loop, *this);
 }
 
-int CHTTCP::Connect(std::string_view hostText, std::string_view service,
-                    std::uint16_t defaultPort) {
+int CHTTCP::Connect(std::string_view hostText, std::string_view service, std::uint16_t defaultPort,
+                    Transport transport) {
     platform::EventLoop* loop = request != nullptr ? request->Host().Loop() : nullptr;
     const std::optional<HostAndPort> target = SplitHostAndPort(hostText);
     if (loop == nullptr || !target) {
@@ -147,7 +170,12 @@ int CHTTCP::Connect(std::string_view hostText, std::string_view service,
     bodyMode_ = false;
     unsent_.clear();
     EmptyLineArea();
-    if (socket_->Create() != 0) {
+    request->security = core::CHTRequest::Security::kNone;
+    request->certificateSubject.clear();
+    securing_ = false;
+    tlsHost_ = target->host;
+    if (socket_->Create() != 0 ||
+        (transport == Transport::kTls && socket_->StartTls(target->host) != 0)) {
         socket_.reset();
         error = kFailure;
         return core::kOpenFailed;
@@ -171,6 +199,44 @@ int CHTTCP::Connect(std::string_view hostText, std::string_view service,
 
 void CHTTCP::StartDialogue(int connectError) {
     if (connectError != 0) Fail(kFailure);
+}
+
+void CHTTCP::StartTls(std::string_view host) {
+    if (socket_ == nullptr) return;
+    tlsHost_ = host;
+    EmptyLineArea();
+    socket_->receiveStep = nullptr;
+    socket_->replyHandler = nullptr;
+    securing_ = true;
+    if (socket_->StartTls(host) != platform::kSocketWouldBlock) Fail(kFailure);
+}
+
+CHTTCP::PeerAnswer CHTTCP::ConfirmPeer() {
+    const platform::TlsPeer* peer = socket_ != nullptr ? socket_->Peer() : nullptr;
+    if (peer == nullptr || request == nullptr) return PeerAnswer::kRefused;
+    std::set<std::string>& accepted = request->Host().acceptedCertificates;
+    const std::string key = tlsHost_ + " " + peer->fingerprint;
+    if (!accepted.contains(key)) {
+        const bool yes = request->Host().Ui().AskTrustCertificate(
+            "The certificate of " + tlsHost_ + " cannot be verified (" + peer->problem +
+            ").\nIt was issued to: " + (peer->subject.empty() ? "(nobody)" : peer->subject) +
+            "\n\nContinue anyway?");
+        // The user may have stopped the load while the question was up.
+        if (request == nullptr || request->protocol.get() != this || socket_ == nullptr)
+            return PeerAnswer::kGone;
+        if (!yes) return PeerAnswer::kRefused;
+        accepted.insert(key);
+    }
+    socket_->AcceptPeer();
+    return PeerAnswer::kAccepted;
+}
+
+void CHTTCP::NoteSecurity() {
+    const platform::TlsPeer* peer = socket_ != nullptr ? socket_->Peer() : nullptr;
+    if (peer == nullptr || request == nullptr) return;
+    request->security = peer->verified ? core::CHTRequest::Security::kVerified
+                                       : core::CHTRequest::Security::kAccepted;
+    request->certificateSubject = peer->subject;
 }
 
 void CHTTCP::SendLine(std::string_view text) {

@@ -19,6 +19,11 @@
 //
 // Sending never drops anything: bytes that cannot be sent at once are queued and sent when the
 // socket can send again.
+//
+// A connection may be secured with TLS, from the start (Transport::kTls) or later (StartTls).
+// When the server's certificate fails the check, the user is asked whether to go on before
+// anything is sent; a Yes is remembered for that host and certificate until the program ends,
+// a No ends the load without a further message.
 
 #include <cstdint>
 #include <memory>
@@ -75,6 +80,9 @@ class CHTSocket : public platform::AsyncSocket {
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
+// How a connection is carried.
+enum class Transport { kPlain, kTls };
+
 class CHTTCP : public core::CHTProtocol {
   public:
     // Bytes of the line area (and of the input buffer in body mode).
@@ -92,7 +100,12 @@ class CHTTCP : public core::CHTProtocol {
     // defaultPort when the services database does not know it. Shows "Connecting to ..." and
     // the wait cursor. -1 failed (error set); otherwise 0, which Open passes on: the data is
     // still to come, whether the dialogue started at once or starts on connect.
-    int Connect(std::string_view hostText, std::string_view service, std::uint16_t defaultPort);
+    int Connect(std::string_view hostText, std::string_view service, std::uint16_t defaultPort,
+                Transport transport = Transport::kPlain);
+    // Secures the connected socket toward `host` (after a proxy's CONNECT, or a command that
+    // switches to TLS): no lines are read while the handshake runs, and StartDialogue follows
+    // with its end.
+    void StartTls(std::string_view host);
     // The connection is up (error 0) or failed. Subclasses start their dialogue here; the base
     // fails the protocol on an error.
     virtual void StartDialogue(int error);
@@ -155,6 +168,13 @@ class CHTTCP : public core::CHTProtocol {
 
   private:
     friend class CHTSocket;
+    enum class PeerAnswer { kAccepted, kRefused, kGone };
+
+    // Asks the user about a certificate that failed the check, unless it was accepted before.
+    // kGone: the load was stopped while the question was up; nothing may be touched.
+    PeerAnswer ConfirmPeer();
+    // Notes on the request what the secured connection was.
+    void NoteSecurity();
 
     // Line mode receive step: reads once into the free part of the line area. 1 when bytes
     // were read, 0 when nothing was there, kEndOfData when the peer closed, kFailure on an error.
@@ -172,6 +192,8 @@ class CHTTCP : public core::CHTProtocol {
     ReplyReader replies_;
     std::string unsent_;
     bool bodyMode_ = false;
+    std::string tlsHost_;       // the name the certificate must carry
+    bool securing_ = false;     // StartTls on a connected socket: the handshake runs
     bool streamEnded_ = false;  // the end or a failure of the stream was delivered
 };
 

@@ -10,22 +10,6 @@
 namespace corvane::render {
 namespace {
 
-NumberStyle ToNumberStyle(html::NumberStyle style) {
-    switch (style) {
-        case html::kNumberUpperAlpha:
-            return NumberStyle::kUpperAlpha;
-        case html::kNumberLowerAlpha:
-            return NumberStyle::kLowerAlpha;
-        case html::kNumberUpperRoman:
-            return NumberStyle::kUpperRoman;
-        case html::kNumberLowerRoman:
-            return NumberStyle::kLowerRoman;
-        case html::kNumberDecimal:
-            break;
-    }
-    return NumberStyle::kDecimal;
-}
-
 constexpr int kPlaceholderSide = 32;
 constexpr int kMaxFrames = 1 << 10;
 
@@ -179,8 +163,7 @@ void CFlowLayout::LayoutElement(CLayoutContext& context, const html::CHTMLElemen
         }
         case html::kElementNumberedItem: {
             const auto& item = static_cast<const html::CHTMLNumberedItem&>(element);
-            context.PlaceNumber(&element, NumberLabel(ToNumberStyle(item.numberStyle), item.number),
-                                item.style);
+            context.PlaceNumber(&element, ItemNumberLabel(item), item.style);
             break;
         }
         case html::kElementBulletItem:

@@ -4,9 +4,11 @@
 // session changed.
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "core/request.h"
 #include "store/history_menu.h"
 
 namespace corvane::shell {
@@ -35,6 +37,15 @@ class BrowserSession {
     virtual bool AutoLoadsImages() const { return false; }
     virtual void SetAutoLoadImages(bool) {}
 
+    // Starts another window that shows the address, with this one's Back/Forward list.
+    virtual void OpenWindowAt(const std::string&) {}
+    // Save As: asks for a file name and saves the shown document; failures are told.
+    virtual void SaveAs() {}
+    // Document Source: runs the "Source Command" on a copy of the document and answers nothing,
+    // or without one answers the document's bytes for the built-in viewer (nothing when none are
+    // stored: the user has been told).
+    virtual std::optional<std::string> ViewSource() { return std::nullopt; }
+
     virtual bool CanGoBack() const = 0;
     virtual bool CanGoForward() const = 0;
     virtual bool IsLoading() const = 0;
@@ -45,6 +56,13 @@ class BrowserSession {
     // What the location field shows: the shown document's address, or the completed address of
     // a typed load since started (so a failed load shows what was tried).
     virtual std::string LocationText() const = 0;
+    // How the shown document came: not secured, or over TLS with a certificate that passed the
+    // check or that the user accepted; and that certificate's subject.
+    struct Security {
+        core::CHTRequest::Security kind = core::CHTRequest::Security::kNone;
+        std::string subject;
+    };
+    virtual Security ShownSecurity() const { return {}; }
     // The Go menu's history items, and every entry's address newest first (the History window).
     virtual std::vector<store::HistoryMenuItem> HistoryItems() const = 0;
     virtual std::vector<std::string> HistoryList() const = 0;

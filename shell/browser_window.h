@@ -70,6 +70,9 @@ class CBrowserWindow : public core::IDocumentView,
     void Stop() override;
     void GoToHistoryEntry(int n) override;
     bool NewWindow() override;
+    void OpenWindowAt(const std::string& url) override;
+    void SaveAs() override;
+    std::optional<std::string> ViewSource() override;
     bool AutoLoadsImages() const override { return AutoLoadImages(); }
     void SetAutoLoadImages(bool on) override;
     bool CanGoBack() const override { return document_->CanGoBack(); }
@@ -79,6 +82,7 @@ class CBrowserWindow : public core::IDocumentView,
     std::string CurrentUrl() const override { return location_; }
     std::string Title() const override { return title_; }
     std::string LocationText() const override { return locationText_; }
+    Security ShownSecurity() const override;
     std::vector<store::HistoryMenuItem> HistoryItems() const override;
     std::vector<std::string> HistoryList() const override;
 

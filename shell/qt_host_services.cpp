@@ -221,6 +221,15 @@ platform::TypeAction QtHostServices::AskTypeAction(std::string_view mimeType) {
     return platform::TypeAction::kCancel;
 }
 
+bool QtHostServices::AskTrustCertificate(std::string_view question) {
+    if (answers_) return answers_->AskTrustCertificate(question);
+    QMessageBox box(QMessageBox::Warning, "Corvane", FromUtf8(question),
+                    QMessageBox::Yes | QMessageBox::No, &window_);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 void QtHostServices::SetClipboardText(std::string_view text) {
     QApplication::clipboard()->setText(FromUtf8(text));
 }

@@ -32,6 +32,7 @@ class QtHostServices : public platform::HostServices {
     std::optional<platform::Credentials> AskPassword(std::string_view user,
                                                      bool savePassword) override;
     platform::TypeAction AskTypeAction(std::string_view mimeType) override;
+    bool AskTrustCertificate(std::string_view question) override;
     void SetClipboardText(std::string_view text) override;
     std::string ClipboardText() override;
 

@@ -126,7 +126,8 @@ class HttpTest : public ::testing::Test {
   public:
     HttpTest()
         : savedRegistry_(core::Convertors()),
-          savedHttp_(core::Schemes().ProtocolClass(core::kSchemeHttp)) {
+          savedHttp_(core::Schemes().ProtocolClass(core::kSchemeHttp)),
+          savedHttps_(core::Schemes().ProtocolClass(core::kSchemeHttps)) {
         host.SetLoop(&loop);
         scheduler.AttachTo(loop);
         RegisterHttpProtocol();
@@ -145,6 +146,7 @@ class HttpTest : public ::testing::Test {
         scheduler.Detach();
         core::Convertors() = savedRegistry_;
         core::Schemes().SetProtocolClass(core::kSchemeHttp, savedHttp_);
+        core::Schemes().SetProtocolClass(core::kSchemeHttps, savedHttps_);
         for (int scheme : {core::kSchemeHttp, core::kSchemeFtp, core::kSchemeGopher})
             core::Schemes().SetProxySlotAt(scheme, -1);
     }
@@ -186,6 +188,7 @@ class HttpTest : public ::testing::Test {
   private:
     core::CHTConvertorRegistry savedRegistry_;
     const core::CRuntimeClass* savedHttp_;
+    const core::CRuntimeClass* savedHttps_;
 };
 
 }  // namespace corvane::protocols::testing_support

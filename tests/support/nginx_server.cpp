@@ -39,7 +39,13 @@ NginxServer::~NginxServer() {
 }
 
 std::string NginxServer::Url(std::string_view path) const {
-    return "http://127.0.0.1:" + std::to_string(port_) + std::string(path);
+    return (tlsLines_.empty() ? "http://127.0.0.1:" : "https://127.0.0.1:") +
+           std::to_string(port_) + std::string(path);
+}
+
+void NginxServer::UseTls(std::string certificate, std::string key, std::string lines) {
+    tlsLines_ = "    ssl_certificate " + certificate + ";\n    ssl_certificate_key " + key +
+                ";\n    " + lines + "\n";
 }
 
 bool NginxServer::Start() {
@@ -63,8 +69,9 @@ bool NginxServer::Start() {
         "  default_type application/octet-stream;\n"
         "  if_modified_since before;\n"
         "  server {\n    listen 127.0.0.1:" +
-        std::to_string(port_) + ";\n    root " + root_.path() +
-        ";\n    error_page 404 /404.html;\n" + serverLines_ + "\n  }\n}\n";
+        std::to_string(port_) + (tlsLines_.empty() ? "" : " ssl") + ";\n" + tlsLines_ +
+        "    root " + root_.path() + ";\n    error_page 404 /404.html;\n" + serverLines_ +
+        "\n  }\n}\n";
     state_.Write("nginx.conf", config);
     FixTimes(root_.path());
 

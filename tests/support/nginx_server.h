@@ -27,6 +27,10 @@ class NginxServer {
     NginxServer(const NginxServer&) = delete;
     NginxServer& operator=(const NginxServer&) = delete;
 
+    // Before Start: serves TLS with the certificate and key files (PEM); `lines` go beside them
+    // ("ssl_protocols TLSv1;"). Url() then names https.
+    void UseTls(std::string certificate, std::string key, std::string lines = {});
+
     // Starts nginx and waits (up to 10 s) until it listens. False with the reason in Log().
     bool Start();
     void Stop();
@@ -44,6 +48,7 @@ class NginxServer {
     ScratchDirectory state_;
     ScratchDirectory root_;
     std::string serverLines_;
+    std::string tlsLines_;  // empty: plain http
     std::uint16_t port_ = 0;
     LoopbackServer process_;
     std::string log_;

@@ -52,6 +52,16 @@ ScriptedPeer& ScriptedPeer::Reset() {
     return *this;
 }
 
+ScriptedPeer& ScriptedPeer::SendCutRecord(std::string bytes) {
+    steps_.push_back({Step::Kind::kSendCut, std::move(bytes)});
+    return *this;
+}
+
+ScriptedPeer& ScriptedPeer::StartTls(std::string certificate, std::string key) {
+    steps_.push_back({Step::Kind::kStartTls, std::move(certificate), 0, std::move(key)});
+    return *this;
+}
+
 ScriptedPeer& ScriptedPeer::StaySilent() {
     steps_.push_back({Step::Kind::kSilent, {}});
     return *this;
@@ -106,6 +116,12 @@ void ScriptedPeer::OnReadable() {
     char buffer[4096];
     for (;;) {
         const ssize_t got = recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (got > 0 && tls_ != nullptr) {
+            if (!tls_->PutReceived(buffer, static_cast<std::size_t>(got))) stopped_ = true;
+            SendRaw(tls_->TakeOutgoing());
+            received_ += tls_->TakePlain();
+            continue;
+        }
         if (got > 0) {
             received_.append(buffer, static_cast<std::size_t>(got));
             continue;
@@ -118,6 +134,15 @@ void ScriptedPeer::OnReadable() {
     Play();
 }
 
+void ScriptedPeer::SendRaw(const std::string& bytes) {
+    std::size_t sent = 0;
+    while (sent < bytes.size() && fd_ >= 0) {
+        const ssize_t wrote = send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        if (wrote <= 0) break;  // the client went away; what it got is what it got
+        sent += static_cast<std::size_t>(wrote);
+    }
+}
+
 void ScriptedPeer::StopWatching() {
     if (watch_ != 0) loop_.UnwatchFd(watch_);
     watch_ = 0;
@@ -125,6 +150,7 @@ void ScriptedPeer::StopWatching() {
 
 void ScriptedPeer::Play() {
     while (!stopped_ && !pausing_ && !awaitingTurn_ && next_ < steps_.size()) {
+        if (tls_ != nullptr && !tls_->HandshakeDone()) return;
         if (!PlayStep(steps_[next_])) return;
         ++next_;
     }
@@ -188,6 +214,21 @@ bool ScriptedPeer::PlayStep(const Step& step) {
             stopped_ = true;
             ++next_;
             return false;
+        case Step::Kind::kStartTls: {
+            tls_ = std::make_unique<TlsServerSession>(step.text, step.key);
+            // What came after the last matched line is the client's first TLS bytes.
+            const std::string early = received_.substr(matchedUpTo_);
+            received_.resize(matchedUpTo_);
+            if (!early.empty() && !tls_->PutReceived(early.data(), early.size())) stopped_ = true;
+            SendRaw(tls_->TakeOutgoing());
+            received_ += tls_->TakePlain();
+            return true;
+        }
+        case Step::Kind::kSendCut: {
+            const std::string sealed = tls_ != nullptr ? tls_->Seal(step.text) : step.text;
+            SendRaw(sealed.substr(0, sealed.size() / 2));
+            return true;
+        }
     }
     return false;
 }
@@ -200,12 +241,7 @@ void ScriptedPeer::WriteNextPacket() {
     awaitingTurn_ = true;
     const std::string packet = std::move(packets_.front());
     packets_.erase(packets_.begin());
-    std::size_t sent = 0;
-    while (sent < packet.size()) {
-        const ssize_t wrote = send(fd_, packet.data() + sent, packet.size() - sent, MSG_NOSIGNAL);
-        if (wrote <= 0) break;  // the client went away; what it got is what it got
-        sent += static_cast<std::size_t>(wrote);
-    }
+    SendRaw(tls_ != nullptr ? tls_->Seal(packet) : packet);
     std::weak_ptr<bool> alive = alive_;
     loop_.Post([this, alive] {
         if (alive.expired()) return;

@@ -22,6 +22,11 @@
 // per run) or OnePacketPerByte() a reply handler is proven independent of packet boundaries.
 // Close sends FIN and keeps recording; Reset aborts the connection with RST; StaySilent (and the
 // end of the table) keeps the connection open without a word, as a server that hangs.
+//
+// StartTls(certificate, key) makes the peer a TLS server from that step on (first, or after a
+// proxy's "200" to CONNECT): the next steps wait for the handshake, Expect steps read the
+// decrypted lines, and every packet goes out as its own record, so the splits above cut records.
+// SendCutRecord sends the first half of one record's bytes.
 
 #include <cstdint>
 #include <memory>
@@ -30,6 +35,7 @@
 #include <vector>
 
 #include "platform/event_loop.h"
+#include "tests/support/tls_server_session.h"
 
 namespace corvane::testing {
 
@@ -47,6 +53,9 @@ class ScriptedPeer {
     ScriptedPeer& Close();
     ScriptedPeer& Reset();
     ScriptedPeer& StaySilent();
+    ScriptedPeer& SendCutRecord(std::string bytes);
+    // The certificate and key are PEM files.
+    ScriptedPeer& StartTls(std::string certificate, std::string key);
 
     // Packets of every Send: cut once after `at` bytes (0 or beyond the end: whole).
     void SplitAt(std::size_t at) { splitAt_ = at; }
@@ -69,10 +78,21 @@ class ScriptedPeer {
 
   private:
     struct Step {
-        enum class Kind { kExpect, kExpectPattern, kSend, kPause, kClose, kReset, kSilent };
+        enum class Kind {
+            kExpect,
+            kExpectPattern,
+            kSend,
+            kPause,
+            kClose,
+            kReset,
+            kSilent,
+            kSendCut,
+            kStartTls
+        };
         Kind kind;
         std::string text;
         std::uint32_t milliseconds = 0;
+        std::string key = {};  // kStartTls: the key file; text is the certificate file
     };
     void OnListenReady();
     void OnReadable();
@@ -80,6 +100,7 @@ class ScriptedPeer {
     bool PlayStep(const Step& step);
     void WriteNextPacket();
     void StopWatching();
+    void SendRaw(const std::string& bytes);
 
     platform::EventLoop& loop_;
     std::vector<Step> steps_;
@@ -100,6 +121,7 @@ class ScriptedPeer {
     std::size_t matchedUpTo_ = 0;  // bytes of received_ already taken by Expect steps
     bool clientClosed_ = false;
     std::string mismatch_;
+    std::unique_ptr<TlsServerSession> tls_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
