@@ -137,9 +137,12 @@ bool CHTMLBuilder::Preformatted() const {
 }
 
 int CHTMLBuilder::CloseOpenTables() {
+    // Straight to the table hooks: a TITLE still open would take the end tags as its text.
     while (context_->inTable) {
-        if (HandleToken(tag::kTable | kEndTagFlag, "</table") == kTableCompleted)
-            return kTableCompleted;
+        const int answer =
+            services_.tables->HandleTableToken(*this, tag::kTable | kEndTagFlag, "</table");
+        if (answer == kTableCompleted) return kTableCompleted;
+        if (answer == kTokenNotTaken) break;
     }
     return kContinue;
 }
