@@ -9,6 +9,7 @@
 
 #include "html/builder.h"
 #include "html/document.h"
+#include "html/table_collector.h"
 #include "html/tokenizer.h"
 #include "platform/scripted_host_services.h"
 #include "render/fixed_pitch_surface.h"
@@ -41,11 +42,11 @@ std::unique_ptr<html::CHTML> Build(const std::string& page) {
     html::CHTMLTokenizer tokenizer;
     for (unsigned char c : page) {
         const int token = tokenizer.Feed(c, builder.Preformatted());
-        if (token != html::kTokenNone) builder.HandleToken(token, tokenizer.Text());
+        if (token != html::kTokenNone) html::HandleTokenNow(builder, token, tokenizer.Text());
     }
     const int token = tokenizer.Feed(0, builder.Preformatted());
-    if (token != html::kTokenNone) builder.HandleToken(token, tokenizer.Text());
-    builder.EndOfData();
+    if (token != html::kTokenNone) html::HandleTokenNow(builder, token, tokenizer.Text());
+    html::EndOfDataNow(builder);
     return document;
 }
 

@@ -7,6 +7,7 @@
 
 #include "html/builder.h"
 #include "html/document.h"
+#include "html/table_collector.h"
 #include "html/tokenizer.h"
 
 namespace html = corvane::html;
@@ -73,12 +74,12 @@ void TokenizerAndBuilder(benchmark::State& state) {
         for (const char c : page) {
             const int token = tokenizer.Feed(static_cast<unsigned char>(c), preformatted);
             if (token == 0) continue;
-            builder.HandleToken(token, tokenizer.Text());
+            html::HandleTokenNow(builder, token, tokenizer.Text());
             preformatted = builder.Preformatted();
         }
         const int last = tokenizer.Feed(0, preformatted);
-        if (last != 0) builder.HandleToken(last, tokenizer.Text());
-        builder.EndOfData();
+        if (last != 0) html::HandleTokenNow(builder, last, tokenizer.Text());
+        html::EndOfDataNow(builder);
         benchmark::DoNotOptimize(document.ElementCount());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * page.size()));

@@ -11,6 +11,7 @@
 #include "html/builder.h"
 #include "html/document.h"
 #include "html/entities.h"
+#include "html/table_collector.h"
 #include "html/tokenizer.h"
 
 namespace html = corvane::html;
@@ -36,15 +37,25 @@ void CheckTokenText(int token, std::string_view text, std::size_t inputSize) {
     }
 }
 
-void CheckDocument(const html::CHTML& document, std::size_t tokens, std::size_t inputSize) {
-    std::size_t count = 0;
-    for (const html::CHTMLElement* e = document.First(); e != document.End(); e = e->next) {
+void CheckList(const html::CHTMLElement* first, const html::CHTMLElement* end,
+               const html::CHTML& document, std::size_t inputSize, std::size_t& count) {
+    for (const html::CHTMLElement* e = first; e != end; e = e->next) {
         Check(e->next->previous == e);
         Check(++count <= document.ElementCount());
         if (e->type == html::kElementText) {
             // An unclosed title shows as text; a TEXTAREA inside it doubles its line ends.
             Check(static_cast<const html::CHTMLText*>(e)->text.size() <= 2 * inputSize + 2);
         }
+    }
+}
+
+void CheckDocument(const html::CHTML& document, std::size_t tokens, std::size_t inputSize) {
+    std::size_t count = 0;
+    CheckList(document.First(), document.End(), document, inputSize, count);
+    // Table cells hold lists of their own.
+    for (const html::CHTMLTable* table : document.tables) {
+        for (const auto& cell : table->cells)
+            CheckList(cell->First(), cell->End(), document, inputSize, count);
     }
     Check(count == document.ElementCount());
     // No token adds more than seven elements; the document start and the end add two.
@@ -72,14 +83,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (token == html::kTokenNone) return;
         ++tokens;
         CheckTokenText(token, tokenizer.Text(), size);
-        Check(builder.HandleToken(token, tokenizer.Text()) == html::CHTMLBuilder::kContinue);
+        const int answer = html::HandleTokenNow(builder, token, tokenizer.Text());
+        Check(answer == html::CHTMLBuilder::kContinue ||
+              answer == html::CHTMLBuilder::kTableCompleted);
     };
     for (const char c : input) {
         // A 0 byte means the end of the data to the tokenizer; the reader never passes one on.
         if (c != '\0') feed(static_cast<unsigned char>(c));
     }
     feed(0);
-    builder.EndOfData();
+    html::EndOfDataNow(builder);
     CheckDocument(document, tokens, size);
     return 0;
 }

@@ -6,6 +6,7 @@
 
 #include "html/builder.h"
 #include "html/document.h"
+#include "html/table_collector.h"
 #include "html/tokenizer.h"
 #include "platform/scripted_host_services.h"
 #include "render/fixed_pitch_surface.h"
@@ -31,10 +32,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i <= size; ++i) {
         const int ch = i < size ? (data[i] ? data[i] : ' ') : 0;
         const int token = tokenizer.Feed(ch, builder.Preformatted());
-        if (token != html::kTokenNone) builder.HandleToken(token, tokenizer.Text());
+        if (token != html::kTokenNone) html::HandleTokenNow(builder, token, tokenizer.Text());
         if (i % 64 == 0) layout.Update();
     }
-    builder.EndOfData();
+    html::EndOfDataNow(builder);
     layout.Update();
     layout.Finish();
     for (int width : {1, 800}) {

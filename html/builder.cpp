@@ -5,6 +5,7 @@
 #include "html/attribute_values.h"
 #include "html/attributes.h"
 #include "html/chars.h"
+#include "html/table_collector.h"
 #include "html/tags.h"
 #include "html/text_cleaning.h"
 
@@ -14,7 +15,6 @@ namespace {
 DocumentHost gNoHost;
 const VisitedLookup gNothingVisited;
 FormHooks gNoForms;
-TableHooks gNoTables;
 
 bool EqualsUpper(std::string_view value, std::string_view upper) {
     if (value.size() != upper.size()) return false;
@@ -112,7 +112,7 @@ CHTMLBuilder::CHTMLBuilder(CHTML& document, BuilderServices services)
     if (!services_.host) services_.host = &gNoHost;
     if (!services_.visited) services_.visited = &gNothingVisited;
     if (!services_.forms) services_.forms = &gNoForms;
-    if (!services_.tables) services_.tables = &gNoTables;
+    if (!services_.tables) services_.tables = &DefaultTableCollector();
     documentAddress_ = core::ParseAddress(document_.url());
     baseAddress_ = documentAddress_;
     baseUrl_ = core::FormatAddress(baseAddress_);
@@ -131,10 +131,30 @@ void CHTMLBuilder::AddAlignment(std::int32_t alignment) {
     AddElement<CHTMLAlignmentMarker>(alignment);
 }
 
+bool CHTMLBuilder::Preformatted() const {
+    if (context_->inTable) return context_->currentTable->innermost->preDepth > 0;
+    return context_->preDepth > 0;
+}
+
+int CHTMLBuilder::CloseOpenTables() {
+    // Straight to the table hooks: a TITLE still open would take the end tags as its text.
+    while (context_->inTable) {
+        const int answer =
+            services_.tables->HandleTableToken(*this, tag::kTable | kEndTagFlag, "</table");
+        if (answer == kTableCompleted) return kTableCompleted;
+        if (answer == kTokenNotTaken) break;
+    }
+    return kContinue;
+}
+
 int CHTMLBuilder::HandleToken(int token, std::string_view text) {
     if (inTitle_) {
         HandleTitleToken(token, text);
         return kContinue;
+    }
+    if (context_->inTable) {
+        const int answer = services_.tables->HandleTableToken(*this, token, text);
+        if (answer != kTokenNotTaken) return answer;
     }
     switch (token) {
         case kTokenNone:
@@ -495,7 +515,7 @@ bool CHTMLBuilder::DirectlyAfterItemStart() const {
     // an alignment or two after it; the bound keeps a hostile run of thousands linear.
     constexpr int kMarkersLookedPast = 8;
     const CHTMLElement* e = document_.Last();
-    for (int passed = 0; passed <= kMarkersLookedPast && e != document_.End(); ++passed) {
+    for (int passed = 0; passed <= kMarkersLookedPast && e->type != kElementSentinel; ++passed) {
         if (e->type != kElementAlignment && e->type != kElementAnchorName)
             return e->type == kElementDefinitionData;
         e = e->previous;

@@ -30,8 +30,12 @@ class CHTMLBuilder {
     // The title still open shows as text; the scroll target falls back to the top.
     void EndOfData();
 
-    // Whether the tokenizer should treat line ends as preformatted.
-    bool Preformatted() const { return context_->preDepth > 0; }
+    // Whether the tokenizer should treat line ends as preformatted: while a table is collected,
+    // as the cell being collected will be built.
+    bool Preformatted() const;
+    // Ends every table still open (the data ended inside one): kTableCompleted when one has to
+    // be replayed now.
+    int CloseOpenTables();
     // Plain text documents: everything is preformatted, fixed-pitch text.
     void SetPlainMode() { plainMode_ = true; }
 

@@ -1,7 +1,7 @@
 #pragma once
 // What the document builder needs from outside the html layer, as small interfaces with
 // do-nothing defaults: the window (title, repaint, refresh), the history (visited links), and
-// the form and table builders, which hook in here when they arrive.
+// the form and table builders. Tables default to CTableCollector (table_collector.h).
 
 #include <cstdint>
 #include <string_view>
@@ -39,8 +39,10 @@ class FormHooks {
                                  std::string_view /*text*/) {}
 };
 
-// TABLE, TR, TD, TH and CAPTION. Returns 1, or 4 when a table was completed and must be laid
-// out before parsing goes on.
+// TABLE, TR, TD, TH and CAPTION, and while a table is open in the builder's context every
+// token. Returns 1 when the token was taken, 4 when it completed a table that must be replayed
+// before parsing goes on, and kTokenNotTaken when the builder should handle it itself.
+inline constexpr int kTokenNotTaken = 0;
 class TableHooks {
   public:
     virtual ~TableHooks() = default;
@@ -48,6 +50,14 @@ class TableHooks {
                                  std::string_view /*text*/) {
         return 1;
     }
+};
+
+// Replays a completed table's cells through the builder. Answers true when the replay is
+// complete, false to be called again on the next pass.
+class TableReplay {
+  public:
+    virtual ~TableReplay() = default;
+    virtual bool Replay(CHTMLBuilder& builder) = 0;
 };
 
 struct BuilderServices {

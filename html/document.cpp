@@ -16,13 +16,23 @@ CHTML::CHTML(std::string url) : url_(std::move(url)) {
 }
 
 CHTML::~CHTML() {
+    DestroyElements(sentinel_);
+}
+
+void CHTML::DestroyElements(CHTMLElement& sentinel) {
     // The arena frees the memory afterwards.
-    CHTMLElement* element = sentinel_.next;
-    while (element != &sentinel_) {
+    CHTMLElement* element = sentinel.next;
+    while (element != &sentinel) {
         CHTMLElement* following = element->next;
-        element->~CHTMLElement();
+        if (element->type != kElementTable) element->~CHTMLElement();
         element = following;
     }
+}
+
+CHTMLTable* CHTML::AddTable() {
+    CHTMLTable* table = ownedTables_.emplace_back(std::make_unique<CHTMLTable>()).get();
+    tables.push_back(table);
+    return table;
 }
 
 std::string_view CHTML::StoreText(std::string_view text) {
@@ -56,7 +66,9 @@ void CHTML::Link(CHTMLElement* element) {
 
 CHTMLElement* CHTML::LastSignificantElement() const {
     if (insertionPoint_ == &sentinel_) return lastSignificant_;
-    for (CHTMLElement* e = insertionPoint_->previous; e != &sentinel_; e = e->previous) {
+    // Inside a table cell's own list the walk ends at that list's sentinel.
+    for (CHTMLElement* e = insertionPoint_->previous; e->type != kElementSentinel;
+         e = e->previous) {
         if (IsSignificant(e->type)) return e;
     }
     return nullptr;

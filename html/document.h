@@ -19,6 +19,7 @@
 
 #include "html/arena.h"
 #include "html/element.h"
+#include "html/table.h"
 
 namespace corvane::html {
 
@@ -38,6 +39,8 @@ class CHTML {
         Link(element);
         return element;
     }
+    // Links an element made elsewhere (a table) in before the insertion point.
+    void LinkElement(CHTMLElement* element) { Link(element); }
     // A copy of the text that lives as long as the document.
     std::string_view StoreText(std::string_view text);
     // stored (a text made by StoreText) followed by more, grown in place when it is the last
@@ -62,6 +65,12 @@ class CHTML {
     CHTMLAnchor* FindAnchor(std::string_view href, std::string_view base) const;
     CHTMLAnchor* AddAnchor(std::unique_ptr<CHTMLAnchor> anchor);
 
+    // A new table, owned by the document and not linked anywhere yet.
+    CHTMLTable* AddTable();
+    // Runs the destructors of a list's elements (their memory is the arena's); tables are left
+    // to the document, which destroys them itself.
+    static void DestroyElements(CHTMLElement& sentinel);
+
     const std::string& url() const { return url_; }
 
     // Side lists, in document order.
@@ -70,6 +79,7 @@ class CHTML {
     std::vector<CHTMLElement*> linkedElements;
     std::vector<CHTMLText*> blinkingTexts;
     std::vector<CHTMLElement*> texts;  // text runs and list items
+    std::vector<CHTMLTable*> tables;   // every table made, nested ones included
 
     std::unique_ptr<CHTMLImage> background;
     CHTMLElement* scrollTarget = nullptr;
@@ -94,6 +104,8 @@ class CHTML {
     // Last significant element of the list while elements are appended at its end.
     CHTMLElement* lastSignificant_ = nullptr;
     std::vector<std::unique_ptr<CHTMLAnchor>> ownedAnchors_;
+    // After the arena: a table's destructor still reaches its cells' elements.
+    std::vector<std::unique_ptr<CHTMLTable>> ownedTables_;
     // Keyed by views of the owned anchors' own HREF and base, so a lookup builds no string.
     struct AnchorKey {
         std::string_view href;

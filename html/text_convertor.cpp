@@ -6,6 +6,7 @@
 #include "core/protocol.h"
 #include "core/request.h"
 #include "core/status.h"
+#include "html/table_collector.h"
 #include "html/tags.h"
 
 namespace corvane::html {
@@ -101,7 +102,9 @@ int CHTextConvertor::Convert() {
     for (;;) {
         if (replaying_) {
             const TextConvertorServices& services = Services();
-            if (services.replay != nullptr && !services.replay->Replay(*builder_)) break;
+            TableReplay& replay =
+                services.replay != nullptr ? *services.replay : DefaultTableCollector();
+            if (!replay.Replay(*builder_)) break;
             replaying_ = false;
         }
         if (!pending_.empty()) {
@@ -189,6 +192,11 @@ int CHTextConvertor::EndOfData() {
             replaying_ = true;
             return Convert();
         }
+    }
+    // A table never closed is laid out with the cells it has.
+    if (builder_->CloseOpenTables() == CHTMLBuilder::kTableCompleted) {
+        replaying_ = true;
+        return Convert();
     }
     builder_->EndOfData();
     done_ = true;

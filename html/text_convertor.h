@@ -42,17 +42,8 @@ class CHTMLDocument : public core::CObject {
     const core::CRuntimeClass* GetRuntimeClass() const override { return &kRuntimeClass; }
 };
 
-// Lays out a completed table and replays its cells' tokens through the builder (the table
-// code fills it in). Answers true when the replay is complete, false to be called again on the
-// next pass.
-class TableReplay {
-  public:
-    virtual ~TableReplay() = default;
-    virtual bool Replay(CHTMLBuilder& builder) = 0;
-};
-
 // The program-wide services every text convertor hands to its builder; set at start-up by the
-// layers that provide them. `window` answers the window side (title, repaint, images) for a
+// layers that provide them; tables and their replay default to CTableCollector. `window` answers the window side (title, repaint, images) for a
 // request, or null; refreshes are handed to the request's load lifecycle by the convertor itself.
 struct TextConvertorServices {
     FormHooks* forms = nullptr;

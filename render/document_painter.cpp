@@ -39,6 +39,12 @@ void CDocumentPainter::PaintBackground(const Rect& area) {
 }
 
 void CDocumentPainter::PaintBoxes(const DisplayList& list, const Rect& area) {
+    // Frames first: cell rules lie just outside their boxes, under nothing.
+    for (std::uint32_t index : list.frames) {
+        const LayoutBox& box = list.boxes[index];
+        const Rect& r = box.rect;
+        if (Rect{r.left - 1, r.top - 1, r.right + 1, r.bottom + 1}.Intersects(area)) PaintBox(box);
+    }
     for (std::uint32_t index : list.floats) {
         if (list.boxes[index].rect.Intersects(area)) PaintBox(list.boxes[index]);
     }
@@ -48,14 +54,14 @@ void CDocumentPainter::PaintBoxes(const DisplayList& list, const Rect& area) {
     for (; line != list.lines.end() && line->top < area.bottom; ++line) {
         for (std::uint32_t i = line->firstBox; i < line->endBox; ++i) {
             const LayoutBox& box = list.boxes[i];
-            if (!IsFloat(box) && box.rect.Intersects(area)) PaintBox(box);
+            if (!IsFloat(box) && !IsFrame(box) && box.rect.Intersects(area)) PaintBox(box);
         }
     }
     // Boxes of the line still being built (a document that is still arriving).
     const std::uint32_t open = list.lines.empty() ? 0 : list.lines.back().endBox;
     for (std::uint32_t i = open; i < list.boxes.size(); ++i) {
         const LayoutBox& box = list.boxes[i];
-        if (!IsFloat(box) && box.rect.Intersects(area)) PaintBox(box);
+        if (!IsFloat(box) && !IsFrame(box) && box.rect.Intersects(area)) PaintBox(box);
     }
 }
 
@@ -77,7 +83,41 @@ void CDocumentPainter::PaintBox(const LayoutBox& box) {
         case BoxKind::kImage:
             PaintImage(box);
             break;
+        case BoxKind::kTableFrame:
+            PaintTableFrame(box);
+            break;
+        case BoxKind::kCellFrame:
+            PaintCellFrame(box);
+            break;
     }
+}
+
+void CDocumentPainter::PaintEdges(const Rect& r, Color topLeft, Color bottomRight) {
+    surface_.DrawLine(r.left, r.top, r.right, r.top, topLeft);
+    surface_.DrawLine(r.left, r.top, r.left, r.bottom, topLeft);
+    surface_.DrawLine(r.left, r.bottom - 1, r.right, r.bottom - 1, bottomRight);
+    surface_.DrawLine(r.right - 1, r.top, r.right - 1, r.bottom, bottomRight);
+}
+
+// Nested one-pixel rectangles from the outside in, lit from the top left: the frame stands out.
+void CDocumentPainter::PaintTableFrame(const LayoutBox& box) {
+    const int width = box.spaceX;
+    Rect r = box.rect;
+    for (int i = 0; i < width && !r.IsEmpty(); ++i) {
+        if (i == 0 && width > 1) {
+            PaintEdges(r, MakeColor(192, 192, 192), kBlack);
+        } else {
+            PaintEdges(r, kWhite, MakeColor(128, 128, 128));
+        }
+        r = Rect{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1};
+    }
+}
+
+// A rectangle just outside the cell's box, shaded the other way: the cell looks sunken.
+void CDocumentPainter::PaintCellFrame(const LayoutBox& box) {
+    const Rect& r = box.rect;
+    PaintEdges(Rect{r.left - 1, r.top - 1, r.right + 1, r.bottom + 1}, MakeColor(128, 128, 128),
+               kWhite);
 }
 
 void CDocumentPainter::PaintText(const LayoutBox& box) {

@@ -73,6 +73,9 @@ class CDocumentPainter {
     void PaintRule(const LayoutBox& box);
     void PaintImage(const LayoutBox& box);
     void PaintIcon(const Rect& square, bool broken);
+    void PaintEdges(const Rect& rect, Color topLeft, Color bottomRight);
+    void PaintTableFrame(const LayoutBox& box);
+    void PaintCellFrame(const LayoutBox& box);
 
     DrawingSurface& surface_;
     const ColorScheme& colors_;

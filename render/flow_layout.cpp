@@ -18,6 +18,7 @@ constexpr int kMaxFrames = 1 << 10;
 void CFlowLayout::SetDocument(const html::CHTML* document) {
     document_ = document;
     display_.Clear();
+    tables_.Forget();
     context_.reset();
     last_ = nullptr;
     finished_ = false;
@@ -26,6 +27,8 @@ void CFlowLayout::SetDocument(const html::CHTML* document) {
 void CFlowLayout::Restart(int layoutWidth, std::uint32_t budgetMs) {
     layoutWidth_ = layoutWidth;
     display_.Clear();
+    // Fonts or image sizes may have changed: tables are measured again.
+    tables_.Forget();
     last_ = nullptr;
     finished_ = false;
     const int flowWidth = std::max(1, layoutWidth - 2 * CLayoutContext::kLeftMargin);
@@ -43,14 +46,14 @@ bool CFlowLayout::Update(std::uint32_t budgetMs) {
     if (last_ && last_->type == html::kElementText) {
         const auto& text = static_cast<const html::CHTMLText&>(*last_);
         if (text.text.size() > lastTextSize_) {
-            LayoutText(text, lastTextSize_);
+            LayoutText(*context_, text, lastTextSize_);
             placed = true;
         }
     }
     const html::CHTMLElement* element = last_ ? last_->next : document_->First();
     unsigned sinceClockRead = 0;
     for (; element != document_->End(); element = element->next) {
-        LayoutElement(*element);
+        LayoutElement(*context_, *element);
         last_ = element;
         placed = true;
         if (budgetMs != kNoBudget && ++sinceClockRead == kElementsPerClockRead) {
@@ -96,13 +99,12 @@ std::optional<int> CFlowLayout::ScrollTargetY() const {
     return context_->ScrollTargetY();
 }
 
-void CFlowLayout::LayoutElement(const html::CHTMLElement& element) {
-    CLayoutContext& context = *context_;
+void CFlowLayout::LayoutElement(CLayoutContext& context, const html::CHTMLElement& element) {
     if (&element == document_->scrollTarget && !document_->targetIsTop) context.MarkScrollTarget();
 
     switch (element.type) {
         case html::kElementText:
-            LayoutText(static_cast<const html::CHTMLText&>(element), 0);
+            LayoutText(context, static_cast<const html::CHTMLText&>(element), 0);
             break;
         case html::kElementBreak:
             context.Break(
@@ -173,18 +175,22 @@ void CFlowLayout::LayoutElement(const html::CHTMLElement& element) {
         case html::kElementDocumentStart:
             context.DocumentStart();
             break;
+        case html::kElementTable:
+            tables_.Place(context, static_cast<const html::CHTMLTable&>(element));
+            break;
         default:
             // Link anchors, anchor names and the parts that tables and forms lay out themselves.
             break;
     }
 }
 
-void CFlowLayout::LayoutText(const html::CHTMLText& text, std::size_t from) {
+void CFlowLayout::LayoutText(CLayoutContext& context, const html::CHTMLText& text,
+                             std::size_t from) {
     const std::string_view rest = text.text.substr(from);
     if (text.preformatted) {
-        context_->PlacePreformatted(&text, rest, text.style, text.anchor);
+        context.PlacePreformatted(&text, rest, text.style, text.anchor);
     } else {
-        context_->PlaceText(&text, rest, text.style, text.anchor);
+        context.PlaceText(&text, rest, text.style, text.anchor);
     }
 }
 

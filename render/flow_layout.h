@@ -16,6 +16,7 @@
 #include "render/font_table.h"
 #include "render/layout_box.h"
 #include "render/layout_context.h"
+#include "render/table_layout.h"
 
 namespace corvane::html {
 class CHTML;
@@ -25,7 +26,13 @@ namespace corvane::render {
 
 class CFlowLayout {
   public:
-    CFlowLayout(CFontTable& fonts) : fonts_(fonts) {}
+    explicit CFlowLayout(CFontTable& fonts)
+        : fonts_(fonts),
+          tables_(fonts, [this](CLayoutContext& context, const html::CHTMLElement& element) {
+              LayoutElement(context, element);
+          }) {}
+    CFlowLayout(const CFlowLayout&) = delete;
+    CFlowLayout& operator=(const CFlowLayout&) = delete;
 
     // The document to lay out, or none; drops the current layout.
     void SetDocument(const html::CHTML* document);
@@ -65,10 +72,12 @@ class CFlowLayout {
     ColorScheme Colors(const ColorScheme& user, bool useDocumentColors) const;
 
   private:
-    void LayoutElement(const html::CHTMLElement& element);
-    void LayoutText(const html::CHTMLText& text, std::size_t from);
+    // Also lays out the contents of table cells, each in a context of its own.
+    void LayoutElement(CLayoutContext& context, const html::CHTMLElement& element);
+    void LayoutText(CLayoutContext& context, const html::CHTMLText& text, std::size_t from);
 
     CFontTable& fonts_;
+    CTableLayout tables_;
     const html::CHTML* document_ = nullptr;
     DisplayList display_;
     std::unique_ptr<CLayoutContext> context_;

@@ -21,11 +21,13 @@ class CHTMLElement;
 namespace corvane::render {
 
 enum class BoxKind : std::uint8_t {
-    kText,    // a fragment of a text run
-    kNumber,  // a numbered list item's label
-    kBullet,  // a bulleted list item's marker
-    kRule,    // a horizontal rule
-    kImage,   // an image or its placeholder
+    kText,        // a fragment of a text run
+    kNumber,      // a numbered list item's label
+    kBullet,      // a bulleted list item's marker
+    kRule,        // a horizontal rule
+    kImage,       // an image or its placeholder
+    kTableFrame,  // a table's raised frame; spaceX holds its width
+    kCellFrame,   // the sunken rule around a table cell's box
 };
 
 // Alignment codes are the element model's, shared by all layout.
@@ -57,6 +59,10 @@ struct LayoutBox {
     const html::CHTMLElement* anchor = nullptr;   // the link it belongs to, or none
 };
 
+inline bool IsFrame(const LayoutBox& box) {
+    return box.kind == BoxKind::kTableFrame || box.kind == BoxKind::kCellFrame;
+}
+
 // Left and right images float at the margin, outside every line.
 inline bool IsFloat(const LayoutBox& box) {
     return box.kind == BoxKind::kImage && (box.variant == kAlignLeft || box.variant == kAlignRight);
@@ -80,9 +86,12 @@ struct DisplayList {
     std::deque<std::string> madeText;
     // Indices of the floating images, which lie outside the line order.
     std::vector<std::uint32_t> floats;
+    // Indices of the table frames and cell rules, outside every line: painted before the lines.
+    std::vector<std::uint32_t> frames;
     void Clear() {
         boxes.clear();
         floats.clear();
+        frames.clear();
         lines.clear();
         madeText.clear();
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 
 #include "platform/utf8.h"
 #include "render/line_breaks.h"
@@ -42,7 +43,8 @@ CLayoutContext::CLayoutContext(CFontTable& fonts, DisplayList& out, int leftMarg
       penX_(leftMargin),
       penY_(top),
       lastGapY_(top),  // no blank line above the first paragraph
-      bottom_(top) {}
+      bottom_(top),
+      texts_(&out.madeText) {}
 
 int CLayoutContext::LeftLimit(int top, int height) const {
     int limit = leftMargin_;
@@ -104,7 +106,7 @@ LayoutBox& CLayoutContext::AddBox(BoxKind kind, const html::CHTMLElement* elemen
 }
 
 std::string_view CLayoutContext::Keep(std::string text) {
-    return out_.madeText.emplace_back(std::move(text));
+    return texts_->emplace_back(std::move(text));
 }
 
 LayoutBox& CLayoutContext::PlacePiece(const html::CHTMLElement* element, std::string_view text,
@@ -132,8 +134,8 @@ void CLayoutContext::NoteWidestWord(std::string_view text, const SurfaceFont& fo
         const size_t end = NextWordEnd(text.substr(0, lineEnd), start);
         const size_t wordEnd = end > start && text[end - 1] == ' ' ? end - 1 : end;
         if (wordEnd > start) {
-            widestWord_ = std::max(
-                widestWord_, font.TextWidth(text.substr(start, wordEnd - start)) + listIndent_);
+            const double word = font.TextAdvance(text.substr(start, wordEnd - start));
+            widestWord_ = std::max(widestWord_, static_cast<int>(std::ceil(word)) + listIndent_);
         }
         start = end == lineEnd ? lineEnd + 1 : end;
     }
@@ -148,8 +150,10 @@ void CLayoutContext::PlaceWords(const html::CHTMLElement* element, std::string_v
                                 double advance, StyleWord style, const SurfaceFont& font,
                                 const html::CHTMLElement* anchor) {
     const bool wasLineStart = atLineStart_;
+    // A measured cell is given at least what its text needs, fractions included.
+    const double rounded = measuring_ ? std::ceil(advance) : std::lround(advance);
     const LayoutBox& box =
-        PlacePiece(element, text, static_cast<int>(std::lround(advance)), style, font, anchor);
+        PlacePiece(element, text, static_cast<int>(rounded), style, font, anchor);
     if (IsSpace(text.back())) {
         EndWord(true);
         return;
@@ -227,7 +231,8 @@ void CLayoutContext::PlaceText(const html::CHTMLElement* element, std::string_vi
         if (noWrap_) {
             const std::string_view rest = text.substr(pos);
             const double advance = font.TextAdvance(rest);
-            if (advance > RightLimit(penY_, base_.lineHeight) - penX_) NoteWidestWord(rest, font);
+            if (measuring_ || advance > RightLimit(penY_, base_.lineHeight) - penX_)
+                NoteWidestWord(rest, font);
             PlaceWords(element, rest, advance, style, font, anchor);
             return;
         }
@@ -308,8 +313,12 @@ void CLayoutContext::PlacePreformatted(const html::CHTMLElement* element, std::s
             }
             preColumn_ += DisplayColumns(piece);
             const int width = font.TextWidth(piece);
-            if (noWrap_ && width > RightLimit(penY_, base_.lineHeight) - penX_)
+            if (measuring_) {
+                // A preformatted line never breaks: all of it is one word.
+                widestWord_ = std::max(widestWord_, penX_ - leftMargin_ + width);
+            } else if (noWrap_ && width > RightLimit(penY_, base_.lineHeight) - penX_) {
                 NoteWidestWord(piece, font);
+            }
             if (width > AvailableWidth() && atLineStart_) MoveBelowFloats();
             PlacePiece(element, piece, width, style, font, anchor);
             EndWord(false);
@@ -409,6 +418,7 @@ void CLayoutContext::PlaceImage(const html::CHTMLElement* element, const ImagePl
     const int height = std::clamp(image.height, 0, kMaxImageSide) +
                        2 * std::clamp(image.vspace, 0, kMaxImageSpace);
 
+    if (measuring_) widestWord_ = std::max(widestWord_, width + listIndent_);
     if (image.alignment == kAlignLeft || image.alignment == kAlignRight) {
         // A float met in the middle of a line goes to the margin below that line.
         if (!atLineStart_ || lineHasBoxes_) {
@@ -639,11 +649,60 @@ void CLayoutContext::DropClosedLines() {
     const std::size_t closed = lineHasBoxes_ ? lineFirstBox_ : out_.boxes.size();
     out_.boxes.erase(out_.boxes.begin(), out_.boxes.begin() + static_cast<std::ptrdiff_t>(closed));
     out_.lines.clear();
-    out_.floats.clear();  // floats never lie on the open line
+    out_.floats.clear();  // floats and frames never lie on the open line
+    out_.frames.clear();
     lineFirstBox_ -= static_cast<std::uint32_t>(closed);
     if (inWord_) wordBox_ -= closed;
     // The open line's boxes may show texts made for them.
-    if (!lineHasBoxes_) out_.madeText.clear();
+    if (!lineHasBoxes_) texts_->clear();
+}
+
+int CLayoutContext::StartBlock() {
+    EndLine();
+    return RightLimit(penY_, base_.lineHeight) - LineStartX();
+}
+
+bool CLayoutContext::ClearFloats() {
+    const int before = penY_;
+    for (const Float& f : floats_) penY_ = std::max(penY_, f.rect.bottom);
+    floats_.clear();
+    penX_ = LineStartX();
+    bottom_ = std::max(bottom_, penY_);
+    return penY_ != before;
+}
+
+Point CLayoutContext::BeginBlock(int width, int height, int alignment) {
+    EndLine();
+    const int left = LineStartX();
+    const int available = RightLimit(penY_, std::max(1, height)) - left;
+    int offset = 0;
+    if (alignment == kAlignCentre) offset = std::max(0, (available - width) / 2);
+    if (alignment == kAlignRight) offset = std::max(0, available - width);
+    return Point{left + offset, penY_};
+}
+
+void CLayoutContext::EndBlock(const Rect& block, std::optional<int> scrollTargetY) {
+    extent_.Unite(block);
+    if (scrollTargetPending_ || scrollTargetY) {
+        scrollTargetY_ = block.top + scrollTargetY.value_or(0);
+        scrollTargetPending_ = false;
+    }
+    penY_ = block.bottom + kLineGap;
+    bottom_ = std::max(bottom_, penY_);
+    DropFloatsAbove(penY_);
+    penX_ = LineStartX();
+    atLineStart_ = true;
+    EndWord(true);
+    if (penY_ > kMaxDocumentHeight) DropTheRest();
+}
+
+void CLayoutContext::ReserveBlock(int minimum, int maximum) {
+    EndLine();
+    const int indent = penX_ - leftMargin_;
+    widestWord_ = std::max(widestWord_, indent + minimum);
+    extent_.Unite(Rect{penX_, penY_, penX_ + std::max(1, maximum), penY_ + 1});
+    ++penY_;
+    bottom_ = std::max(bottom_, penY_);
 }
 
 void CLayoutContext::Finish() {

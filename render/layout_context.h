@@ -7,7 +7,9 @@
 // them for centring or right alignment and puts every baseline on the line's baseline.
 
 #include <cstddef>
+#include <deque>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -45,6 +47,17 @@ class CLayoutContext {
 
     // Table cells: never wrap, and the widest word is tracked for the cell's minimum width.
     void SetNoWrap(bool noWrap) { noWrap_ = noWrap; }
+    // Measuring a table cell: no wrapping, and every word, image and preformatted line counts
+    // towards the widest word, which becomes the cell's minimum width.
+    void SetMeasuring() {
+        noWrap_ = true;
+        measuring_ = true;
+    }
+    bool Measuring() const { return measuring_; }
+    // Texts layout makes go to this store instead of the display list's own (a table cell's
+    // boxes move into the display list of the flow around the table).
+    void KeepTextsIn(std::deque<std::string>& store) { texts_ = &store; }
+    std::deque<std::string>& TextStore() { return *texts_; }
     // Table header cells: bold text.
     void SetBold(bool bold) { bold_ = bold; }
     // Changes the flow width (the view was resized); the caller lays out again from the top.
@@ -73,6 +86,19 @@ class CLayoutContext {
     void SetAlignment(int alignment) { alignment_ = alignment; }
     // The document's scroll target was passed; its line's top is recorded when the line closes.
     void MarkScrollTarget() { scrollTargetPending_ = true; }
+
+    // Blocks (tables): a block starts on a line of its own. StartBlock closes the open line and
+    // answers the width available beside the floats there; ClearFloats moves below them.
+    int StartBlock();
+    bool ClearFloats();
+    // A block (its boxes go straight into Output()): BeginBlock answers its top left corner at
+    // the pen, shifted for centring or right alignment within the available width; EndBlock
+    // moves the pen below it. scrollTargetY: where in the block the scroll target lies.
+    Point BeginBlock(int width, int height, int alignment);
+    void EndBlock(const Rect& block, std::optional<int> scrollTargetY);
+    DisplayList& Output() { return out_; }
+    // While measuring: a block as wide as maximum that cannot be narrower than minimum.
+    void ReserveBlock(int minimum, int maximum);
 
     // Closes the open line and reaches below every float.
     void Finish();
@@ -144,8 +170,10 @@ class CLayoutContext {
     bool noWrap_ = false;
     bool bold_ = false;
     bool full_ = false;
+    bool measuring_ = false;
     int widestWord_ = 0;
     int bottom_;
+    std::deque<std::string>* texts_;
     Rect extent_;
 
     // The line being built.

@@ -40,6 +40,7 @@ class CTextStream {
         std::vector<const LayoutBox*> boxes;
     };
     void WriteRow(Row& row);
+    void WriteLine(int top, std::vector<const LayoutBox*>& boxes);
 
     DumpMetrics metrics_;
     TextSink sink_;

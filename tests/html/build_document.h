@@ -9,6 +9,7 @@
 
 #include "html/builder.h"
 #include "html/document.h"
+#include "html/table_collector.h"
 #include "html/tokenizer.h"
 
 namespace corvane::html::testing {
@@ -25,14 +26,23 @@ inline Built BuildDocument(std::string_view html, BuilderServices services = {},
     Built built{std::make_unique<CHTML>(std::string(url)), {}};
     CHTMLBuilder builder(*built.document, services);
     CHTMLTokenizer tokenizer;
+    // Tables are replayed as they complete, as the text convertor does between passes.
+    auto replay = [&](int answer) {
+        if (answer != CHTMLBuilder::kTableCompleted) return;
+        auto* tables = dynamic_cast<TableReplay*>(services.tables);
+        if (tables == nullptr) tables = &DefaultTableCollector();
+        while (!tables->Replay(builder)) {
+        }
+    };
     auto feed = [&](int ch) {
         const int token = tokenizer.Feed(ch, builder.Preformatted());
         if (token == kTokenNone) return;
         built.tokens.push_back(token);
-        builder.HandleToken(token, tokenizer.Text());
+        replay(builder.HandleToken(token, tokenizer.Text()));
     };
     for (const char c : html) feed(static_cast<unsigned char>(c));
     feed(0);
+    replay(builder.CloseOpenTables());
     builder.EndOfData();
     return built;
 }

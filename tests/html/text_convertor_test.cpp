@@ -175,3 +175,18 @@ TEST_F(TextConvertorTest, ACompletedTablePausesReadingUntilItsReplayEnds) {
 
 }  // namespace
 }  // namespace corvane::html
+
+namespace corvane::html {
+namespace {
+
+// The real collector: a table larger than one pass of replay, never closed, still comes whole.
+TEST_F(TextConvertorTest, AnUnclosedLargeTableIsReplayedOverSeveralPasses) {
+    std::string page = "<table><tr>";
+    for (int i = 0; i < CTableCollector::kTokensPerPass + 100; ++i) page += "<td>x";
+    const Outcome outcome = Load("text/html", {page});
+    EXPECT_EQ(outcome.elements, (Elements{"start", "type9", "break:2", "break:2"}));
+    EXPECT_GE(outcome.pauses.size(), 2u);
+}
+
+}  // namespace
+}  // namespace corvane::html

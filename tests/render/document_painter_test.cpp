@@ -115,3 +115,44 @@ TEST_F(DocumentPainterTest, AHugeWordIsDrawnOnlyWhereItMeetsTheClip) {
 
 }  // namespace
 }  // namespace corvane::render
+
+namespace corvane::render {
+namespace {
+
+// A 2-pixel frame: the outer rectangle light grey and black, the inner one white and grey, so
+// it stands out; a cell's rule sits just outside its box, grey and white, so the cell sinks in.
+TEST_F(DocumentPainterTest, TableFramesAreRaisedAndCellsSunken) {
+    LayoutBox& frame = list.boxes.emplace_back();
+    frame.kind = BoxKind::kTableFrame;
+    frame.rect = Rect{10, 20, 110, 70};
+    frame.spaceX = 2;
+    LayoutBox& cell = list.boxes.emplace_back();
+    cell.kind = BoxKind::kCellFrame;
+    cell.rect = Rect{20, 30, 60, 50};
+    list.frames = {0, 1};
+    Paint(Rect{0, 0, 800, 600});
+    const Color light = MakeColor(192, 192, 192);
+    const Color grey = MakeColor(128, 128, 128);
+    struct Line {
+        Rect at;
+        Color color;
+    };
+    const std::vector<Line> expected = {
+        {{10, 20, 110, 20}, light},   {{10, 20, 10, 70}, light},   {{10, 69, 110, 69}, kBlack},
+        {{109, 20, 109, 70}, kBlack}, {{11, 21, 109, 21}, kWhite}, {{11, 21, 11, 69}, kWhite},
+        {{11, 68, 109, 68}, grey},    {{108, 21, 108, 69}, grey},  {{19, 29, 61, 29}, grey},
+        {{19, 29, 19, 51}, grey},     {{19, 50, 61, 50}, kWhite},  {{60, 29, 60, 51}, kWhite},
+    };
+    const auto lines = CallsOf(Call::kLine);
+    ASSERT_EQ(lines.size(), expected.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i].rect, expected[i].at) << i;
+        EXPECT_EQ(lines[i].color, expected[i].color) << i;
+    }
+    // Nothing of them is painted when the area lies elsewhere.
+    Paint(Rect{200, 200, 300, 300});
+    EXPECT_TRUE(surface.calls.empty());
+}
+
+}  // namespace
+}  // namespace corvane::render

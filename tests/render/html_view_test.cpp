@@ -144,14 +144,14 @@ TEST_F(HtmlViewTest, PartialLayoutMatchesWholeLayout) {
         if (streamed) view.StreamTextTo(&stream);
         const auto feed = [&](int ch) {
             const int token = tokenizer.Feed(ch, builder.Preformatted());
-            if (token != html::kTokenNone) builder.HandleToken(token, tokenizer.Text());
+            if (token != html::kTokenNone) html::HandleTokenNow(builder, token, tokenizer.Text());
         };
         for (size_t i = 0; i < page.size(); ++i) {
             feed(static_cast<unsigned char>(page[i]));
             if (i % 7 == 0) view.Update();
         }
         feed(0);
-        builder.EndOfData();
+        html::EndOfDataNow(builder);
         view.Finish();
         if (!streamed) text = view.DumpText();
         EXPECT_EQ(text, whole);
