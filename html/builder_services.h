@@ -1,7 +1,7 @@
 #pragma once
 // What the document builder needs from outside the html layer, as small interfaces with
 // do-nothing defaults: the window (title, repaint, refresh), the history (visited links), and
-// the form and table builders, which hook in here when they arrive.
+// the table builder, which hooks in here.
 
 #include <cstdint>
 #include <string_view>
@@ -31,14 +31,6 @@ class VisitedLookup {
     virtual bool IsVisited(std::string_view /*url*/) const { return false; }
 };
 
-// FORM, INPUT, SELECT, OPTION, TEXTAREA, ISINDEX and the text tokens of SELECT and TEXTAREA.
-class FormHooks {
-  public:
-    virtual ~FormHooks() = default;
-    virtual void HandleFormToken(CHTMLBuilder& /*builder*/, int /*token*/,
-                                 std::string_view /*text*/) {}
-};
-
 // TABLE, TR, TD, TH and CAPTION. Returns 1, or 4 when a table was completed and must be laid
 // out before parsing goes on.
 class TableHooks {
@@ -53,7 +45,6 @@ class TableHooks {
 struct BuilderServices {
     DocumentHost* host = nullptr;
     const VisitedLookup* visited = nullptr;
-    FormHooks* forms = nullptr;
     TableHooks* tables = nullptr;
 };
 

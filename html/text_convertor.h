@@ -55,7 +55,6 @@ class TableReplay {
 // layers that provide them. `window` answers the window side (title, repaint, images) for a
 // request, or null; refreshes are handed to the request's load lifecycle by the convertor itself.
 struct TextConvertorServices {
-    FormHooks* forms = nullptr;
     TableHooks* tables = nullptr;
     TableReplay* replay = nullptr;
     const VisitedLookup* visited = nullptr;
