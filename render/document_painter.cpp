@@ -75,6 +75,8 @@ void CDocumentPainter::PaintBox(const LayoutBox& box) {
         case BoxKind::kImage:
             PaintImage(box);
             break;
+        case BoxKind::kControl:
+            break;  // the control's own window draws it
     }
 }
 

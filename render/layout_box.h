@@ -26,6 +26,7 @@ enum class BoxKind : std::uint8_t {
     kBullet,  // a bulleted list item's marker
     kRule,    // a horizontal rule
     kImage,   // an image or its placeholder
+    kControl, // a form control: its window covers the box; `text` is how the text dump shows it
 };
 
 // Alignment codes are the element model's, shared by all layout.
@@ -80,9 +81,12 @@ struct DisplayList {
     std::deque<std::string> madeText;
     // Indices of the floating images, which lie outside the line order.
     std::vector<std::uint32_t> floats;
+    // Indices of the form control boxes, whose windows follow the layout.
+    std::vector<std::uint32_t> controls;
     void Clear() {
         boxes.clear();
         floats.clear();
+        controls.clear();
         lines.clear();
         madeText.clear();
     }

@@ -439,6 +439,23 @@ void CLayoutContext::PlaceImage(const html::CHTMLElement* element, const ImagePl
     EndWord(false);
 }
 
+void CLayoutContext::PlaceControl(const html::CHTMLElement* element, int width, int height,
+                                  int ascent, std::string dumpText) {
+    if (full_) return;
+    width = std::clamp(width, 0, kMaxImageSide);
+    height = std::clamp(height, 0, kMaxImageSide);
+    if (!atLineStart_ && !noWrap_ && width > AvailableWidth()) EndLine();
+    StartLineIfNeeded();
+    out_.controls.push_back(static_cast<std::uint32_t>(out_.boxes.size()));
+    LayoutBox& box = AddBox(BoxKind::kControl, element,
+                            Rect{penX_, penY_, penX_ + width, penY_ + height},
+                            std::clamp(ascent, 0, height));
+    box.text = Keep(std::move(dumpText));
+    penX_ += width;
+    atLineStart_ = false;
+    EndWord(false);
+}
+
 void CLayoutContext::PlaceFloat(const html::CHTMLElement* element, const ImagePlacement& image,
                                 const html::CHTMLElement* anchor, int width, int height) {
     DropFloatsAbove(penY_);
@@ -640,6 +657,8 @@ void CLayoutContext::DropClosedLines() {
     out_.boxes.erase(out_.boxes.begin(), out_.boxes.begin() + static_cast<std::ptrdiff_t>(closed));
     out_.lines.clear();
     out_.floats.clear();  // floats never lie on the open line
+    std::erase_if(out_.controls, [closed](std::uint32_t index) { return index < closed; });
+    for (std::uint32_t& index : out_.controls) index -= static_cast<std::uint32_t>(closed);
     lineFirstBox_ -= static_cast<std::uint32_t>(closed);
     if (inWord_) wordBox_ -= closed;
     // The open line's boxes may show texts made for them.
