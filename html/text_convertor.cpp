@@ -143,7 +143,8 @@ int CHTextConvertor::Convert() {
 }
 
 void CHTextConvertor::FeedDecoded(std::string_view text) {
-    if (document_->charset.empty()) document_->charset = decoder_->Charset();
+    // Detection may still turn from UTF-8 to Windows-1252 at a later block.
+    document_->charset = decoder_->Charset();
     // The mark is looked for in the decoded text, where it is a character in every charset.
     if (const std::size_t mark = text.find(static_cast<char>(kEndOfFileMark));
         mark != std::string_view::npos) {

@@ -42,17 +42,17 @@ std::vector<bool> SelectedOptions(const html::CHTMLControl& control) {
 CFormControls::~CFormControls() = default;
 
 void CFormControls::SetFactory(ControlFactory* factory) {
-    SetDocument(document_, base_);
+    SetDocument(document_, url_);
     factory_ = factory;
 }
 
-void CFormControls::SetDocument(const html::CHTML* document, std::string base) {
+void CFormControls::SetDocument(const html::CHTML* document, std::string url) {
     entries_.clear();
     keys_.clear();
     shown_.clear();
     list_ = nullptr;
     document_ = document;
-    base_ = std::move(base);
+    url_ = std::move(url);
 }
 
 CFormControls::Entry* CFormControls::EntryOf(int key) {
@@ -253,9 +253,10 @@ void CFormControls::ShowState(const html::CHTMLControl& control) {
 }
 
 void CFormControls::Submit(const html::CHTMLForm& form, html::Submitter submitter) {
-    // The character set is known once data came, so it is read now.
+    // The character set and a BASE HREF are known once data came, so they are read now.
     const std::string charset = document_ ? document_->charset : std::string();
-    if (onSubmit) onSubmit(html::SubmitForm(form, charset, base_, submitter));
+    const std::string& base = document_ && document_->base ? *document_->base : url_;
+    if (onSubmit) onSubmit(html::SubmitForm(form, charset, base, submitter));
 }
 
 }  // namespace corvane::render

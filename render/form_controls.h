@@ -33,8 +33,9 @@ class CFormControls : public ControlEvents {
 
     // Without a factory (headless views) controls are laid out and dumped but get no windows.
     void SetFactory(ControlFactory* factory);
-    // Drops every window. `base`: the address actions are read against.
-    void SetDocument(const html::CHTML* document, std::string base);
+    ControlFactory* Factory() const { return factory_; }
+    // Drops every window. Actions are read against the document's BASE HREF, else its `url`.
+    void SetDocument(const html::CHTML* document, std::string url);
     // Makes the windows of the controls whose boxes meet `visible` (document coordinates),
     // moves every window to its box less `scroll` and hides those out of view.
     void Place(const DisplayList& list, const Rect& visible, Point scroll);
@@ -76,7 +77,7 @@ class CFormControls : public ControlEvents {
     const CFlowLayout& layout_;
     ControlFactory* factory_ = nullptr;
     const html::CHTML* document_ = nullptr;
-    std::string base_;
+    std::string url_;
     std::vector<Entry> entries_;  // indexed by key
     std::unordered_map<const html::CHTMLControl*, int> keys_;
     std::vector<int> shown_;  // keys of the windows shown

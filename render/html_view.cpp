@@ -54,7 +54,7 @@ void CHTMLView::SetDocument(const html::CHTML* document, std::string url, std::s
     selecting_ = false;
     scrolledToTarget_ = false;
     // The windows go before the elements they show.
-    forms_.SetDocument(document, base_.empty() ? url_ : base_);
+    forms_.SetDocument(document, url_);
     layout_.SetDocument(document);
     window_.ScrollToY(0);
     RelayoutNow();

@@ -25,6 +25,7 @@ constexpr int kTabColumns = 8;
 constexpr int kMaxImageSide = 1 << 15;
 constexpr int kMaxImageSpace = 1 << 10;
 constexpr size_t kMaxFloats = 32;
+constexpr int kControlMargin = 2;
 
 bool IsSpace(char c) {
     return c == ' ';
@@ -444,14 +445,16 @@ void CLayoutContext::PlaceControl(const html::CHTMLElement* element, int width, 
     if (full_) return;
     width = std::clamp(width, 0, kMaxImageSide);
     height = std::clamp(height, 0, kMaxImageSide);
-    if (!atLineStart_ && !noWrap_ && width > AvailableWidth()) EndLine();
+    if (!atLineStart_ && !noWrap_ && width + 2 * kControlMargin > AvailableWidth()) EndLine();
     StartLineIfNeeded();
+    // A little room on each side, so neighbouring buttons do not touch.
+    penX_ += kControlMargin;
     out_.controls.push_back(static_cast<std::uint32_t>(out_.boxes.size()));
     LayoutBox& box = AddBox(BoxKind::kControl, element,
                             Rect{penX_, penY_, penX_ + width, penY_ + height},
                             std::clamp(ascent, 0, height));
     box.text = Keep(std::move(dumpText));
-    penX_ += width;
+    penX_ += width + kControlMargin;
     atLineStart_ = false;
     EndWord(false);
 }

@@ -17,6 +17,12 @@ HtmlViewWidget::HtmlViewWidget(platform::HostServices& host, QWidget* parent)
     viewport()->setMouseTracking(true);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
+    view_.Forms().SetFactory(&controls_);
+}
+
+HtmlViewWidget::~HtmlViewWidget() {
+    // The control widgets go while their parent, the viewport, is still there.
+    view_.Forms().SetFactory(nullptr);
 }
 
 render::Point HtmlViewWidget::ToDocument(const QPoint& point) const {
@@ -141,6 +147,7 @@ void HtmlViewWidget::keyPressEvent(QKeyEvent* event) {
 }
 
 void HtmlViewWidget::scrollContentsBy(int, int) {
+    view_.OnScroll(render::Point{horizontalScrollBar()->value(), verticalScrollBar()->value()});
     viewport()->update();
 }
 

@@ -107,10 +107,10 @@ TEST_F(FormControlsTest, EachControlDumpsAsOneFragment) {
         {"<input value=abc size=5>", "[abc__]\n"},
         {"<input value=abcdefgh size=3>", "[abc]\n"},
         {"<input type=password value=\xC3\xA9t\xC3\xA9 size=4>", "[***_]\n"},
-        {"<input type=checkbox checked><input type=checkbox>", "[x][ ]\n"},
-        {"<input type=radio><input type=radio checked>", "( )(*)\n"},
+        {"<input type=checkbox checked><input type=checkbox>", "[x] [ ]\n"},
+        {"<input type=radio><input type=radio checked>", "( ) (*)\n"},
         {"<input type=submit value=Go> or <input type=reset><input type=image value=Map>",
-         "[Go] or [reset][Map]\n"},
+         "[Go] or [reset] [Map]\n"},
         {"<select><option>one<option selected>two</select>", "[two v]\n"},
         {"<select><option>one<option>two</select>", "[one v]\n"},
         {"<select multiple><option selected>a<option>b<option selected>c</select>", "[a, c]\n"},
@@ -240,6 +240,17 @@ TEST_F(FormControlsTest, EnterSubmitsOnlyTheFormsOnlyTextField) {
     EXPECT_EQ(sent[0].method, html::SubmitMethod::kPost);
     EXPECT_EQ(sent[0].url, "http://h/dir/one");
     EXPECT_EQ(sent[0].body, "q=1");
+}
+
+TEST_F(FormControlsTest, ActionsAreReadAgainstTheBase) {
+    Show("<base href=http://other/x/><form action=go><input name=q></form>"
+         "<form action=mailto:a@b.example method=post><input name=m></form>");
+    view.Forms().EnterPressed(Made("q")->key);
+    view.Forms().EnterPressed(Made("m")->key);
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[0].url, "http://other/x/go?q=");
+    EXPECT_EQ(sent[1].url, "mailto:a@b.example");
+    EXPECT_EQ(sent[1].body, "m=");
 }
 
 TEST_F(FormControlsTest, TabGoesToTheNextTextFieldOfTheForm) {
