@@ -18,6 +18,7 @@
 #include "tests/shell/qt_application.h"
 #include "tests/support/nginx_server.h"
 #include "tests/support/scratch_directory.h"
+#include "tests/support/scripted_peer.h"
 
 namespace corvane::shell {
 namespace {
@@ -178,6 +179,26 @@ TEST_F(FormWindowTest, EnterInTheOnlyFieldSendsAndTabMovesBetweenFields) {
     TypeInto(q, "find me");
     Press(q, Qt::Key_Return);
     EXPECT_EQ(Echoed(), "GET /get?q=find+me&c=\n");
+}
+
+TEST_F(FormWindowTest, APostCarriesExactlyTheseHeadersAndBody) {
+    corvane::testing::ScriptedPeer peer(loop);
+    const std::string port = std::to_string(peer.Listen());
+    Open("<form method=post action=http://127.0.0.1:" + port +
+         "/post?keep=1><input name=q value=\"a b\"><input type=submit></form>");
+    const std::string body = "q=a+b";
+    for (const std::string& line :
+         std::vector<std::string>{"POST /post?keep=1 HTTP/1.0", "Host: 127.0.0.1:" + port,
+          std::string("Accept: image/gif, image/x-xbitmap, image/jpeg, */*"),
+          std::string("User-Agent: Corvane/2.0 Linux/1.0"), "Referer: " + web.Url("/form.html"),
+          std::string("Content-type: application/x-www-form-urlencoded"),
+          "Content-length: " + std::to_string(body.size()), std::string(), body}) {
+        peer.Expect(line);
+    }
+    peer.Send("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\nreceived").Close();
+    Press(Control<QLineEdit>("q"), Qt::Key_Return);
+    EXPECT_EQ(Echoed(), "received\n");
+    EXPECT_TRUE(peer.Done()) << peer.Mismatch() << "\n" << peer.Received();
 }
 
 }  // namespace
