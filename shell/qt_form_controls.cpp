@@ -48,7 +48,13 @@ class TabReporting : public Base {
 class QtControlWindow : public render::ControlWindow {
   public:
     explicit QtControlWindow(QWidget* widget) : widget_(widget) {}
-    ~QtControlWindow() override { delete widget_; }
+    // A window may go from inside one of its own signals (a submit that replaces the page), so
+    // the widget is silenced and hidden now and deleted once the loop turns.
+    ~QtControlWindow() override {
+        QObject::disconnect(widget_, nullptr, nullptr, nullptr);
+        widget_->hide();
+        widget_->deleteLater();
+    }
 
     void Move(const render::Rect& r) override {
         widget_->setGeometry(r.left, r.top, r.Width(), r.Height());
