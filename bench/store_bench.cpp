@@ -101,6 +101,31 @@ void BM_StartUp(benchmark::State& state) {
 }
 BENCHMARK(BM_StartUp)->Unit(benchmark::kMillisecond)->Iterations(5);
 
+// The two halves of start-up apart, to see which one costs.
+void BM_LoadVisited(benchmark::State& state) {
+    Profile();
+    for (auto _ : state) {
+        auto run = std::make_unique<Run>();
+        store::LoadVisited(run->host, Profile() + "/ovalon.url");
+        state.PauseTiming();
+        run.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_LoadVisited)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_OpenCache(benchmark::State& state) {
+    Profile();
+    for (auto _ : state) {
+        auto run = std::make_unique<Run>();
+        run->cache.Open(Profile() + "/cache", Profile());
+        state.PauseTiming();
+        run.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_OpenCache)->Unit(benchmark::kMillisecond)->Iterations(5);
+
 void BM_PlainRead(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(PlainRead());
 }

@@ -72,6 +72,11 @@ std::string JoinPath(std::string_view directory, std::string_view name) {
     return path;
 }
 
+std::string CurrentDirectory() {
+    char buffer[4096];
+    return getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string(".");
+}
+
 std::optional<std::string> CreateTempFile(std::string_view directory, std::string_view prefix) {
     prefix = prefix.substr(0, std::min(prefix.size(), kTempPrefixLength));
     if (prefix.find_first_of(std::string_view("/\0", 2)) != std::string_view::npos) {

@@ -18,6 +18,9 @@ std::string TempDirectory();
 // directory + "/" + name, without doubling a "/" that directory already ends with.
 std::string JoinPath(std::string_view directory, std::string_view name);
 
+// The process's working directory, or "." when it cannot be named (removed, or too long).
+std::string CurrentDirectory();
+
 // Creates an empty file in directory named: the first three characters of prefix, one to four
 // upper-case hexadecimal digits of a number from 1 to FFFF, and ".tmp" (for example "QV01A2.tmp").
 // The file is created exclusively (O_EXCL, mode 0600), so two callers never receive the same

@@ -1,26 +1,16 @@
 #include "shell/app_main.h"
 
-#include <unistd.h>
-
-#include <QApplication>
-#include <QIcon>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "config/command_line.h"
 #include "platform/profile_directory.h"
 #include "platform/whole_file.h"
-#include "shell/application.h"
-#include "shell/browser_window.h"
 #include "shell/command_line.h"
-#include "shell/download_window.h"
 #include "shell/headless_runner.h"
-#include "shell/main_frame.h"
-#include "shell/qt_event_loop.h"
-#include "store/history_file.h"
+#include "shell/window_module.h"
 
 namespace corvane::shell {
 namespace {
@@ -38,80 +28,6 @@ bool HasDisplay() {
     return !platform.empty() && !platform.starts_with("xcb") && !platform.starts_with("wayland");
 }
 
-std::string CurrentDirectory() {
-    char buffer[4096];
-    return getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string(".");
-}
-
-// What the command line asks the new window to show first.
-void StartWindow(CBrowserWindow& window, const CApplication& application,
-                 const CommandLine& commandLine) {
-    if (commandLine.historyFile) {
-        window.AdoptHistory(store::TakeHistoryFile(*commandLine.historyFile));
-        // With nothing else asked for, the new window shows where the old one stood.
-        if (!commandLine.target) {
-            window.LoadCurrent();
-            return;
-        }
-    }
-    std::vector<std::string> words;
-    if (commandLine.target) words.push_back(*commandLine.target);
-    const char* home = std::getenv("HOME");
-    const config::StartupCommand start =
-        config::ParseCommandLine(words, application.Settings().General().autoloadHomePage != 0,
-                                 home ? home : "", CurrentDirectory());
-    switch (start.kind) {
-        case config::StartTarget::kNothing:
-            break;
-        case config::StartTarget::kHomePage:
-            window.Home();
-            break;
-        case config::StartTarget::kLocalFile:
-            window.Load(
-                config::CommandLineFileUrl(start.target, home ? home : "", CurrentDirectory()));
-            break;
-        case config::StartTarget::kAddress:
-            window.Load(start.target);
-            break;
-    }
-}
-
-int RunWindow(const CommandLine& commandLine, const std::string& profile, int& argc, char** argv) {
-    QApplication qtApplication(argc, argv);
-    // The installed theme's icon when there is one, else the one built into the program.
-    QIcon builtIn;
-    for (int size : {16, 32, 48, 64, 128, 256})
-        builtIn.addFile(QString(":/icons/corvane-%1.png").arg(size));
-    QApplication::setWindowIcon(QIcon::fromTheme("corvane", builtIn));
-    QApplication::setDesktopFileName("corvane");
-    QtEventLoop loop;
-    CMainFrame frame;
-    CApplication application(profile, loop, frame.Host());
-    application.Host().showWaitCursor = [](bool show) {
-        if (show) {
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-        } else {
-            QApplication::restoreOverrideCursor();
-        }
-    };
-    application.Host().makeDownloadReporter = MakeDownloadWindow;
-    if (!frame.ViewWidget().View().ApplySettings(application.ViewSettings())) return kExitFailure;
-    CBrowserWindow window(application, frame.ViewWidget().View());
-    core::CDownloadServices& downloads = application.Host().downloads;
-    frame.mayClose = [&] { return downloads.CloseWhenIdle(&window.Document()); };
-    // Sent from inside a download's last step: the window closes on a later turn.
-    downloads.postCloseMessage = [&](core::COvalonDoc*) {
-        application.Loop().Post([&frame] { frame.close(); });
-    };
-    frame.Restore(application.Settings());
-    frame.SetSession(&window);
-    frame.ShowAsStored();
-    StartWindow(window, application, commandLine);
-    const int status = qtApplication.exec();
-    frame.SetSession(nullptr);
-    return status;
-}
-
 int Run(const CommandLine& commandLine, int& argc, char** argv) {
     std::string error;
     auto sources = platform::ProfileDirectorySourcesFromEnvironment(commandLine.profileDirectory);
@@ -121,8 +37,16 @@ int Run(const CommandLine& commandLine, int& argc, char** argv) {
         return kExitFailure;
     }
     platform::RemoveLeftoverTemporaries(*profile);
-    if (commandLine.headless != CommandLine::Headless::kNone)
-        return RunHeadless(commandLine, *profile, argc, argv);
+    WindowModeStart start{&commandLine, &*profile, &argc, argv};
+    switch (commandLine.headless) {
+        case CommandLine::Headless::kDumpSource:
+        case CommandLine::Headless::kDumpText:
+            return RunHeadlessText(commandLine, *profile);
+        case CommandLine::Headless::kScreenshot:
+            return RunInWindowModule(start);
+        case CommandLine::Headless::kNone:
+            break;
+    }
     if (!HasDisplay()) {
         std::fprintf(stderr,
                      "corvane: there is no display to open a window on.\n"
@@ -130,7 +54,7 @@ int Run(const CommandLine& commandLine, int& argc, char** argv) {
                      "(see corvane --help).\n");
         return kExitFailure;
     }
-    return RunWindow(commandLine, *profile, argc, argv);
+    return RunInWindowModule(start);
 }
 
 }  // namespace

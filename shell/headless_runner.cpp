@@ -1,25 +1,19 @@
 #include "shell/headless_runner.h"
 
-#include <unistd.h>
-
-#include <QApplication>
-#include <QBuffer>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 
 #include "config/command_line.h"
 #include "core/cache_entry.h"
 #include "core/load_task.h"
 #include "core/request.h"
+#include "platform/file_services.h"
 #include "platform/poll_event_loop.h"
 #include "platform/scripted_host_services.h"
-#include "platform/whole_file.h"
 #include "render/fixed_pitch_surface.h"
 #include "shell/application.h"
 #include "shell/browser_window.h"
-#include "shell/page_image.h"
-#include "shell/qt_event_loop.h"
-#include "shell/qt_text.h"
 
 namespace corvane::shell {
 namespace {
@@ -54,15 +48,10 @@ class SourceCapture : public core::CCacheEntry {
     bool& failed_;
 };
 
-std::string CurrentDirectory() {
-    char buffer[4096];
-    return getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string(".");
-}
-
 // A target that names a local file becomes its file: URL; anything else is an address.
 std::string TargetUrl(const std::string& target) {
     const char* home = std::getenv("HOME");
-    const std::string here = CurrentDirectory();
+    const std::string here = platform::CurrentDirectory();
     const std::string words[] = {target};
     const config::StartupCommand start =
         config::ParseCommandLine(words, false, home ? home : "", here);
@@ -70,11 +59,11 @@ std::string TargetUrl(const std::string& target) {
     return config::CommandLineFileUrl(target, home ? home : "", here);
 }
 
-// Loads the target with the given loop and measuring surface and writes what the mode asks for;
-// a picture needs the Qt surface.
+}  // namespace
+
 int LoadAndWrite(const CommandLine& commandLine, const std::string& profileDirectory,
                  platform::EventLoop& loop, render::DrawingSurface& surface,
-                 QtDrawingSurface* pictureSurface) {
+                 const PagePicture& picture) {
     using Headless = CommandLine::Headless;
     platform::ScriptedHostServices ui;
     ui.SetEchoMessages(true);
@@ -135,56 +124,20 @@ int LoadAndWrite(const CommandLine& commandLine, const std::string& profileDirec
         case Headless::kDumpText:
             view.StreamTextTo(nullptr);
             return written && std::fflush(stdout) == 0 ? 0 : 1;
-        case Headless::kScreenshot: {
-            if (!pictureSurface) return 1;
-            const QImage image = RenderPage(view, *pictureSurface, width, commandLine.height);
-            // Written whole or not at all: a full disk leaves no truncated picture behind.
-            QByteArray png;
-            QBuffer buffer(&png);
-            std::error_code error;
-            if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
-                error = std::make_error_code(std::errc::not_enough_memory);
-            } else {
-                error = platform::WriteFileAtomically(
-                    *commandLine.screenshotFile,
-                    std::string_view(png.constData(), static_cast<std::size_t>(png.size())),
-                    platform::NewFileAccess::kUmask);
-            }
-            if (error) {
-                std::fprintf(stderr, "corvane: cannot write %s: %s\n",
-                             commandLine.screenshotFile->c_str(), error.message().c_str());
-                return 1;
-            }
-            return 0;
-        }
+        case Headless::kScreenshot:
+            return picture ? picture(view, width) : 1;
         case Headless::kNone:
             break;
     }
     return 1;
 }
 
-}  // namespace
-
-int RunHeadless(const CommandLine& commandLine, const std::string& profileDirectory, int& argc,
-                char** argv) {
-    if (commandLine.headless != CommandLine::Headless::kScreenshot) {
-        // Text needs neither Qt nor fonts: fixed-pitch measures give exact columns, and the
-        // start-up costs nothing but the load.
-        platform::PollEventLoop loop;
-        render::FixedPitchSurface surface;
-        return LoadAndWrite(commandLine, profileDirectory, loop, surface, nullptr);
-    }
-    // The same drawing with real fonts, on Qt's platform that needs no display.
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    // Qt's chatter about its environment would mix with what the mode writes.
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-        if (type == QtCriticalMsg || type == QtFatalMsg)
-            std::fprintf(stderr, "corvane: %s\n", text.toLocal8Bit().constData());
-    });
-    QApplication qtApplication(argc, argv);
-    QtEventLoop loop;
-    QtDrawingSurface surface;
-    return LoadAndWrite(commandLine, profileDirectory, loop, surface, &surface);
+int RunHeadlessText(const CommandLine& commandLine, const std::string& profileDirectory) {
+    // Text needs neither Qt nor fonts: fixed-pitch measures give exact columns, and the start-up
+    // costs nothing but the load.
+    platform::PollEventLoop loop;
+    render::FixedPitchSurface surface;
+    return LoadAndWrite(commandLine, profileDirectory, loop, surface, nullptr);
 }
 
 }  // namespace corvane::shell

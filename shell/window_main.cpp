@@ -1,0 +1,95 @@
+#include "shell/window_main.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "config/command_line.h"
+#include "platform/file_services.h"
+#include "shell/application.h"
+#include "shell/browser_window.h"
+#include "shell/download_window.h"
+#include "shell/main_frame.h"
+#include "shell/qt_event_loop.h"
+#include "store/history_file.h"
+
+namespace corvane::shell {
+namespace {
+
+// The exit status when the view cannot take the settings.
+constexpr int kExitFailure = 1;
+
+// What the command line asks the new window to show first.
+void StartWindow(CBrowserWindow& window, const CApplication& application,
+                 const CommandLine& commandLine) {
+    if (commandLine.historyFile) {
+        window.AdoptHistory(store::TakeHistoryFile(*commandLine.historyFile));
+        // With nothing else asked for, the new window shows where the old one stood.
+        if (!commandLine.target) {
+            window.LoadCurrent();
+            return;
+        }
+    }
+    std::vector<std::string> words;
+    if (commandLine.target) words.push_back(*commandLine.target);
+    const char* home = std::getenv("HOME");
+    const config::StartupCommand start =
+        config::ParseCommandLine(words, application.Settings().General().autoloadHomePage != 0,
+                                 home ? home : "", platform::CurrentDirectory());
+    switch (start.kind) {
+        case config::StartTarget::kNothing:
+            break;
+        case config::StartTarget::kHomePage:
+            window.Home();
+            break;
+        case config::StartTarget::kLocalFile:
+            window.Load(config::CommandLineFileUrl(start.target, home ? home : "",
+                                                   platform::CurrentDirectory()));
+            break;
+        case config::StartTarget::kAddress:
+            window.Load(start.target);
+            break;
+    }
+}
+
+}  // namespace
+
+int RunWindow(const CommandLine& commandLine, const std::string& profile, int& argc, char** argv) {
+    QApplication qtApplication(argc, argv);
+    // The installed theme's icon when there is one, else the one built into the program.
+    QIcon builtIn;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        builtIn.addFile(QString(":/icons/corvane-%1.png").arg(size));
+    QApplication::setWindowIcon(QIcon::fromTheme("corvane", builtIn));
+    QApplication::setDesktopFileName("corvane");
+    QtEventLoop loop;
+    CMainFrame frame;
+    CApplication application(profile, loop, frame.Host());
+    application.Host().showWaitCursor = [](bool show) {
+        if (show) {
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        } else {
+            QApplication::restoreOverrideCursor();
+        }
+    };
+    application.Host().makeDownloadReporter = MakeDownloadWindow;
+    if (!frame.ViewWidget().View().ApplySettings(application.ViewSettings())) return kExitFailure;
+    CBrowserWindow window(application, frame.ViewWidget().View());
+    core::CDownloadServices& downloads = application.Host().downloads;
+    frame.mayClose = [&] { return downloads.CloseWhenIdle(&window.Document()); };
+    // Sent from inside a download's last step: the window closes on a later turn.
+    downloads.postCloseMessage = [&](core::COvalonDoc*) {
+        application.Loop().Post([&frame] { frame.close(); });
+    };
+    frame.Restore(application.Settings());
+    frame.SetSession(&window);
+    frame.ShowAsStored();
+    StartWindow(window, application, commandLine);
+    const int status = qtApplication.exec();
+    frame.SetSession(nullptr);
+    return status;
+}
+
+}  // namespace corvane::shell
