@@ -18,9 +18,9 @@ constexpr std::int32_t kIndexRuleSize = 4;
 
 std::int32_t ControlTypeOf(std::string_view type) {
     static constexpr std::pair<std::string_view, std::int32_t> kTypes[] = {
-        {"TEXT", kControlText},         {"CHECKBOX", kControlCheckBox}, {"RADIO", kControlRadio},
-        {"RESET", kControlReset},       {"SUBMIT", kControlSubmit},     {"PASSWORD", kControlPassword},
-        {"HIDDEN", kControlHidden},     {"IMAGE", kControlImage},
+        {"TEXT", kControlText},     {"CHECKBOX", kControlCheckBox}, {"RADIO", kControlRadio},
+        {"RESET", kControlReset},   {"SUBMIT", kControlSubmit},     {"PASSWORD", kControlPassword},
+        {"HIDDEN", kControlHidden}, {"IMAGE", kControlImage},
     };
     for (const auto& [name, control] : kTypes) {
         if (EqualsIgnoreCase(type, name)) return control;
@@ -169,8 +169,8 @@ void CFormBuilder::AddInput(std::string_view text) {
             control->maxLength = Bounded(text, "MAXLENGTH", 0, 0, kMaxLength);
             if (control->maxLength > 0) {
                 std::size_t end = 0;
-                for (std::int32_t n = 0; n < control->maxLength && end < control->initialText.size();
-                     ++n) {
+                for (std::int32_t n = 0;
+                     n < control->maxLength && end < control->initialText.size(); ++n) {
                     do ++end;
                     while (end < control->initialText.size() &&
                            (static_cast<unsigned char>(control->initialText[end]) & 0xC0) == 0x80);
@@ -255,6 +255,7 @@ void CFormBuilder::BeginTextArea(std::string_view text) {
 void CFormBuilder::AddTextAreaText(std::string_view text) {
     if (textArea_ == nullptr) return;
     // Line ends arrive as CR LF; the control keeps LF alone.
+    const std::size_t start = textArea_->initialText.size();
     std::string& target = textArea_->initialText;
     for (const char c : text) {
         if (c == '\n' && textAreaEndsInCr_) {
@@ -264,7 +265,8 @@ void CFormBuilder::AddTextAreaText(std::string_view text) {
         textAreaEndsInCr_ = c == '\r';
         target += c == '\r' ? '\n' : c;
     }
-    textArea_->text = target;
+    // Only the new piece: copying the whole text per token would be quadratic.
+    textArea_->text.append(target, start);
 }
 
 void CFormBuilder::EndTextArea() {

@@ -13,13 +13,22 @@
 
 namespace corvane::render {
 
-enum class ControlKind { kEdit, kPassword, kCheckBox, kRadio, kButton, kList, kDropDown, kTextArea };
+enum class ControlKind {
+    kEdit,
+    kPassword,
+    kCheckBox,
+    kRadio,
+    kButton,
+    kList,
+    kDropDown,
+    kTextArea
+};
 
 struct ControlSpec {
     ControlKind kind = ControlKind::kEdit;
     FontSpec font;
-    std::string text;    // an edit's text, a button's label
-    int maxLength = 0;   // edits; 0: no limit
+    std::string text;       // an edit's text, a button's label
+    int maxLength = 0;      // edits; 0: no limit
     bool multiple = false;  // lists
     std::vector<std::string> options;
 };

@@ -68,7 +68,8 @@ CFormControls::Entry& CFormControls::EntryFor(const html::CHTMLControl& control)
 
 ControlWindow* CFormControls::WindowOf(const html::CHTMLControl& control) const {
     const auto it = keys_.find(&control);
-    return it == keys_.end() ? nullptr : entries_[static_cast<std::size_t>(it->second)].window.get();
+    return it == keys_.end() ? nullptr
+                             : entries_[static_cast<std::size_t>(it->second)].window.get();
 }
 
 void CFormControls::MakeWindow(Entry& entry, int key) {

@@ -21,12 +21,12 @@ class CHTMLElement;
 namespace corvane::render {
 
 enum class BoxKind : std::uint8_t {
-    kText,    // a fragment of a text run
-    kNumber,  // a numbered list item's label
-    kBullet,  // a bulleted list item's marker
-    kRule,    // a horizontal rule
-    kImage,   // an image or its placeholder
-    kControl, // a form control: its window covers the box; `text` is how the text dump shows it
+    kText,     // a fragment of a text run
+    kNumber,   // a numbered list item's label
+    kBullet,   // a bulleted list item's marker
+    kRule,     // a horizontal rule
+    kImage,    // an image or its placeholder
+    kControl,  // a form control: its window covers the box; `text` is how the text dump shows it
 };
 
 // Alignment codes are the element model's, shared by all layout.

@@ -450,9 +450,9 @@ void CLayoutContext::PlaceControl(const html::CHTMLElement* element, int width, 
     // A little room on each side, so neighbouring buttons do not touch.
     penX_ += kControlMargin;
     out_.controls.push_back(static_cast<std::uint32_t>(out_.boxes.size()));
-    LayoutBox& box = AddBox(BoxKind::kControl, element,
-                            Rect{penX_, penY_, penX_ + width, penY_ + height},
-                            std::clamp(ascent, 0, height));
+    LayoutBox& box =
+        AddBox(BoxKind::kControl, element, Rect{penX_, penY_, penX_ + width, penY_ + height},
+               std::clamp(ascent, 0, height));
     box.text = Keep(std::move(dumpText));
     penX_ += width + kControlMargin;
     atLineStart_ = false;

@@ -80,9 +80,8 @@ class QtControlWindow : public render::ControlWindow {
         }
         if (auto* combo = qobject_cast<QComboBox*>(widget_)) {
             const auto first = std::find(selected.begin(), selected.end(), true);
-            combo->setCurrentIndex(first == selected.end()
-                                       ? -1
-                                       : static_cast<int>(first - selected.begin()));
+            combo->setCurrentIndex(
+                first == selected.end() ? -1 : static_cast<int>(first - selected.begin()));
         }
     }
     void Focus() override { widget_->setFocus(Qt::TabFocusReason); }

