@@ -1,6 +1,7 @@
 #include "render/document_painter.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace corvane::render {
 namespace {
@@ -65,6 +66,7 @@ void CDocumentPainter::PaintBox(const LayoutBox& box) {
             break;
         case BoxKind::kNumber:
             surface_.DrawText(*box.font, box.rect.left, box.rect.top, box.text, colors_.text);
+            PaintSelectedPart(box);
             break;
         case BoxKind::kBullet:
             PaintBullet(box);
@@ -89,6 +91,20 @@ void CDocumentPainter::PaintText(const LayoutBox& box) {
         if (IsHeavy(box.style))
             surface_.DrawLine(r.left, r.bottom - 2, r.right, r.bottom - 2, color);
     }
+    PaintSelectedPart(box);
+}
+
+void CDocumentPainter::PaintSelectedPart(const LayoutBox& box) {
+    if (!queries_.selectedPart || surface_.IsPrinting() || box.font == nullptr) return;
+    const TextRange part = queries_.selectedPart(box);
+    if (part.IsEmpty()) return;
+    const std::string_view selected = box.text.substr(part.first, part.last - part.first);
+    const double left = box.rect.left + box.font->TextAdvance(box.text.substr(0, part.first));
+    const double right = left + box.font->TextAdvance(selected);
+    const int x = static_cast<int>(std::lround(left));
+    surface_.FillRect(Rect{x, box.rect.top, static_cast<int>(std::lround(right)), box.rect.bottom},
+                      colors_.selectionBackground);
+    DrawVisibleText(*box.font, x, box.rect.top, selected, colors_.selectionText);
 }
 
 void CDocumentPainter::DrawVisibleText(const SurfaceFont& font, int x, int y, std::string_view text,

@@ -7,6 +7,7 @@
 
 #include "render/drawing_surface.h"
 #include "render/layout_box.h"
+#include "render/text_selection.h"
 
 namespace corvane::render {
 
@@ -19,6 +20,9 @@ struct ColorScheme {
     Color visitedLink = MakeColor(128, 0, 128);
     Color activeLink = MakeColor(255, 0, 0);
     bool underlineLinks = true;
+    // Selected text: the system's highlight colours, set by the window.
+    Color selectionText = kWhite;
+    Color selectionBackground = MakeColor(0, 0, 128);
 };
 
 // Pixels between a placeholder's icon and its ALT text, and between the text and the frame.
@@ -41,6 +45,8 @@ struct PaintQueries {
     std::function<bool(const html::CHTMLElement* anchor)> isVisited;
     std::function<ImageInfo(const html::CHTMLElement* image)> imageInfo;
     const html::CHTMLElement* pressedAnchor = nullptr;
+    // The selected part of a text or number box; never asked while printing.
+    std::function<TextRange(const LayoutBox& box)> selectedPart;
     // Background picture tiled over the area, if any.
     const SurfaceBitmap* backgroundImage = nullptr;
 };
@@ -61,6 +67,8 @@ class CDocumentPainter {
   private:
     void PaintText(const LayoutBox& box);
     void DrawVisibleText(const SurfaceFont& font, int x, int y, std::string_view text, Color color);
+    // Draws the box's selected characters over its text, on the highlight.
+    void PaintSelectedPart(const LayoutBox& box);
     void PaintBullet(const LayoutBox& box);
     void PaintRule(const LayoutBox& box);
     void PaintImage(const LayoutBox& box);

@@ -12,22 +12,6 @@
 namespace corvane::render {
 namespace {
 
-NumberStyle ToNumberStyle(html::NumberStyle style) {
-    switch (style) {
-        case html::kNumberUpperAlpha:
-            return NumberStyle::kUpperAlpha;
-        case html::kNumberLowerAlpha:
-            return NumberStyle::kLowerAlpha;
-        case html::kNumberUpperRoman:
-            return NumberStyle::kUpperRoman;
-        case html::kNumberLowerRoman:
-            return NumberStyle::kLowerRoman;
-        case html::kNumberDecimal:
-            break;
-    }
-    return NumberStyle::kDecimal;
-}
-
 // A SELECT or TEXTAREA whose options or text still arrive: layout waits for its end.
 bool IsOpenControl(const html::CHTMLElement& element) {
     return html::IsControl(element.type) &&
@@ -188,8 +172,7 @@ void CFlowLayout::LayoutElement(const html::CHTMLElement& element) {
         }
         case html::kElementNumberedItem: {
             const auto& item = static_cast<const html::CHTMLNumberedItem&>(element);
-            context.PlaceNumber(&element, NumberLabel(ToNumberStyle(item.numberStyle), item.number),
-                                item.style);
+            context.PlaceNumber(&element, ItemNumberLabel(item), item.style);
             break;
         }
         case html::kElementBulletItem:

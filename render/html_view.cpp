@@ -1,8 +1,10 @@
 #include "render/html_view.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "html/document.h"
+#include "platform/utf8.h"
 #include "render/text_dump.h"
 
 namespace corvane::render {
@@ -52,6 +54,8 @@ void CHTMLView::SetDocument(const html::CHTML* document, std::string url, std::s
     hover_ = nullptr;
     pressed_ = nullptr;
     selecting_ = false;
+    selectionAnchor_ = selectionFocus_ = Point{};
+    search_.StartFromTop();
     scrolledToTarget_ = false;
     // The windows go before the elements they show.
     forms_.SetDocument(document, url_);
@@ -135,7 +139,9 @@ void CHTMLView::AfterLayout() {
 
 void CHTMLView::Paint(DrawingSurface& surface, const Rect& area) {
     if (beforeUse) beforeUse();
-    const ColorScheme colors = layout_.Colors(settings_.colors, settings_.useDocumentColors);
+    ColorScheme colors = layout_.Colors(settings_.colors, settings_.useDocumentColors);
+    colors.selectionText = selectionText_;
+    colors.selectionBackground = selectionBackground_;
     surface.SetClip(area);
     if (fonts_.Size() == 0) {  // nothing can be laid out without fonts
         surface.FillRect(area, colors.background);
@@ -145,6 +151,12 @@ void CHTMLView::Paint(DrawingSurface& surface, const Rect& area) {
     queries.isVisited = [this](const html::CHTMLElement* a) { return layout_.IsVisited(a); };
     queries.imageInfo = [this](const html::CHTMLElement* i) { return layout_.ImageOf(i); };
     queries.pressedAnchor = pressed_;
+    const OrderedSelection selection = Selection();
+    if (!selection.IsEmpty()) {
+        queries.selectedPart = [this, &selection](const LayoutBox& box) {
+            return SelectedPart(layout_.Display(), box, selection);
+        };
+    }
     // The document's background picture, tiled once it is complete.
     ImageInfo background;
     if (const html::CHTML* document = layout_.Document(); document && document->background) {
@@ -222,6 +234,7 @@ void CHTMLView::MouseMove(Point point) {
         hover_ = anchor;
     }
     if (selecting_) {
+        SetSelection(selectionAnchor_, point);
         window_.SetCursor(CursorKind::kSelecting);
     } else if (pressed_ && anchor == pressed_) {
         window_.SetCursor(CursorKind::kPressedLink);
@@ -248,13 +261,18 @@ void CHTMLView::LeftButtonDown(Point point) {
         window_.SetCursor(CursorKind::kPressedLink);
         return;
     }
+    SetSelection(point, point);
     selecting_ = true;
     window_.SetCursor(CursorKind::kSelecting);
 }
 
 void CHTMLView::LeftButtonUp(Point point) {
     if (beforeUse) beforeUse();
-    selecting_ = false;
+    if (selecting_) {
+        selecting_ = false;
+        SetSelection(selectionAnchor_, point);
+        if (HasSelection() && onSelectionMade) onSelectionMade(SelectedText());
+    }
     const html::CHTMLElement* anchor = pressed_;
     pressed_ = nullptr;
     if (anchor) RepaintAnchor(anchor);
@@ -287,6 +305,128 @@ const html::CHTMLElement* CHTMLView::IconSquareAt(Point point) const {
         return point.x < left + kIconStrip && point.x >= left ? box.element : nullptr;
     }
     return nullptr;
+}
+
+bool CHTMLView::HasSelection() const {
+    return !Selection().IsEmpty();
+}
+
+OrderedSelection CHTMLView::Selection() const {
+    if (selectionAnchor_ == selectionFocus_) return {};
+    return OrderSelection(layout_.Display(), selectionAnchor_, selectionFocus_);
+}
+
+std::string CHTMLView::SelectedText() const {
+    return render::SelectedText(layout_.Display(), Selection());
+}
+
+bool CHTMLView::Copy() {
+    const std::string text = SelectedText();
+    if (text.empty()) return false;
+    host_.SetClipboardText(text);
+    return true;
+}
+
+void CHTMLView::SetSelectionColors(Color text, Color background) {
+    selectionText_ = text;
+    selectionBackground_ = background;
+}
+
+CHTMLView::PointTargets CHTMLView::TargetsAt(Point point) const {
+    PointTargets targets;
+    if (const html::CHTMLElement* anchor = HitTest(point)) targets.linkUrl = layout_.LinkUrl(anchor);
+    for (const LayoutBox& box : layout_.Display().boxes) {
+        if (box.kind == BoxKind::kImage && box.rect.Contains(point) &&
+            box.element->type == html::kElementImage) {
+            targets.image = box.element;
+            targets.imageUrl = static_cast<const html::CHTMLImage*>(box.element)->url;
+            break;
+        }
+    }
+    const html::CHTML* document = layout_.Document();
+    if (document && document->background) targets.backgroundUrl = document->background->url;
+    return targets;
+}
+
+void CHTMLView::Select(Point from, Point to) {
+    SetSelection(from, to);
+}
+
+void CHTMLView::ClearSelection() {
+    SetSelection(Point{}, Point{});
+}
+
+void CHTMLView::SetSelection(Point anchor, Point focus) {
+    if (anchor == selectionAnchor_ && focus == selectionFocus_) return;
+    Rect area = SelectionArea(layout_.Display(), Selection());
+    selectionAnchor_ = anchor;
+    selectionFocus_ = focus;
+    area.Unite(SelectionArea(layout_.Display(), Selection()));
+    if (!area.IsEmpty()) window_.Repaint(area);
+}
+
+std::optional<Point> CHTMLView::PointOf(const TextPosition& position, bool after) const {
+    const html::CHTML* document = layout_.Document();
+    if (!document || position.entry >= document->texts.size()) return std::nullopt;
+    const html::CHTMLElement* element = document->texts[position.entry];
+    std::string label;
+    const std::string_view text = SearchableText(*element, label);
+    const LayoutBox* firstCopy = nullptr;
+    const LayoutBox* lastCopy = nullptr;
+    for (const LayoutBox& box : layout_.Display().boxes) {
+        if (box.element != element || box.font == nullptr ||
+            (box.kind != BoxKind::kText && box.kind != BoxKind::kNumber))
+            continue;
+        // A number box shows the label itself; a text box a piece of the element's text
+        // (preformatted lines with tabs show a copy, placed by their box alone).
+        std::size_t start = 0;
+        if (box.kind == BoxKind::kText) {
+            if (box.text.data() < text.data() || box.text.data() > text.data() + text.size()) {
+                if (!firstCopy) firstCopy = &box;
+                lastCopy = &box;
+                continue;
+            }
+            start = static_cast<std::size_t>(box.text.data() - text.data());
+        }
+        if (position.offset < start || position.offset >= start + box.text.size()) continue;
+        const std::size_t inBox = position.offset - start;
+        std::size_t length = 1;
+        DecodeUtf8(box.text.substr(inBox), &length);
+        const std::size_t until = after ? inBox + std::max<std::size_t>(length, 1) : inBox;
+        const double x = box.rect.left + box.font->TextAdvance(box.text.substr(0, until));
+        return Point{static_cast<int>(std::lround(x)), box.rect.top};
+    }
+    const LayoutBox* fallback = after ? lastCopy : firstCopy;
+    if (!fallback) return std::nullopt;
+    return Point{after ? fallback->rect.right : fallback->rect.left, fallback->rect.top};
+}
+
+CHTMLView::FindOutcome CHTMLView::FindNext(std::string_view pattern, bool fromTop, bool matchCase) {
+    if (beforeUse) beforeUse();
+    if (pattern.empty()) {
+        host_.ShowMessage("Enter the string to be searched!", platform::MessageButtons::kOk,
+                          platform::MessageIcon::kExclamation);
+        return FindOutcome::kEmptyPattern;
+    }
+    if (fromTop) search_.StartFromTop();
+    const html::CHTML* document = layout_.Document();
+    const std::optional<TextMatch> match =
+        document ? search_.FindNext(*document, pattern, matchCase) : std::nullopt;
+    const std::optional<Point> from = match ? PointOf(match->first, false) : std::nullopt;
+    const std::optional<Point> to = match ? PointOf(match->last, true) : std::nullopt;
+    if (!from || !to) {
+        host_.ShowMessage("Finished searching this page!", platform::MessageButtons::kOk,
+                          platform::MessageIcon::kExclamation);
+        return FindOutcome::kFinished;
+    }
+    SetSelection(*from, *to);
+    const int lineHeight = fonts_.Base().lineHeight;
+    const int top = window_.ScrollY();
+    if (from->y < top || to->y + lineHeight > top + clientHeight_) {
+        window_.ScrollToY(std::max(0, from->y - lineHeight));
+        window_.Repaint(Rect{});
+    }
+    return FindOutcome::kFound;
 }
 
 std::string CHTMLView::DumpText() const {

@@ -8,12 +8,15 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/host_services.h"
 #include "render/flow_layout.h"
 #include "render/form_controls.h"
+#include "render/page_search.h"
 #include "render/text_dump.h"
+#include "render/text_selection.h"
 
 namespace corvane::render {
 
@@ -44,6 +47,8 @@ class CViewWindow {
     virtual void PostRelayout() = 0;
     virtual void SetCursor(CursorKind cursor) = 0;
     virtual void ScrollToY(int y) = 0;
+    // The document y at the top of the client area.
+    virtual int ScrollY() const { return 0; }
 };
 
 // The window of a view that is never shown (headless runs, pictures of a page): it does nothing.
@@ -133,11 +138,46 @@ class CHTMLView {
     std::string LinkTextAt(Point point) const;
     int LayoutCount() const { return layoutCount_; }
 
+    // The text selection. A drag outside links selects; a press alone clears it.
+    bool HasSelection() const;
+    OrderedSelection Selection() const;
+    std::string SelectedText() const;
+    // Puts the selected text on the clipboard; false when nothing is selected.
+    bool Copy();
+    void Select(Point from, Point to);
+    void ClearSelection();
+    // Selected text is drawn in these colours (the system's highlight).
+    void SetSelectionColors(Color text, Color background);
+    // A drag ended with text selected: the window offers it as the primary selection.
+    std::function<void(const std::string& text)> onSelectionMade;
+
+    // What lies under a point, for the context menu: the link's address and the image with its
+    // address (empty when none), and the document's background picture.
+    struct PointTargets {
+        std::string linkUrl;
+        const html::CHTMLElement* image = nullptr;
+        std::string imageUrl;
+        std::string backgroundUrl;
+    };
+    PointTargets TargetsAt(Point point) const;
+    // The address the view's links resolve against, and the document's own.
+    const std::string& Base() const { return base_.empty() ? url_ : base_; }
+    const std::string& Url() const { return url_; }
+
+    // "Find Next" of the Find dialog: shows the match as the selection, scrolled into view, or
+    // tells the user that the pattern is empty or the page holds no further match.
+    enum class FindOutcome { kEmptyPattern, kFound, kFinished };
+    FindOutcome FindNext(std::string_view pattern, bool fromTop, bool matchCase);
+
   private:
     void RelayoutNow();
     void AfterLayout();
     void RepaintAnchor(const html::CHTMLElement* anchor);
     void PlaceControls();
+    void SetSelection(Point anchor, Point focus);
+    // Where a character of the text list is drawn: its left edge, or with `after` its right
+    // edge, at the top of its line. Null when no box shows it.
+    std::optional<Point> PointOf(const TextPosition& position, bool after) const;
 
     platform::HostServices& host_;
     CViewWindow& window_;
@@ -159,6 +199,12 @@ class CHTMLView {
     const html::CHTMLElement* pressed_ = nullptr;
     bool selecting_ = false;
     std::string status_;
+    // Where the selecting drag started and where it is now; equal when nothing is selected.
+    Point selectionAnchor_;
+    Point selectionFocus_;
+    Color selectionText_ = kWhite;
+    Color selectionBackground_ = MakeColor(0, 0, 128);
+    CPageSearch search_;
 };
 
 }  // namespace corvane::render

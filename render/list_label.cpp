@@ -2,7 +2,28 @@
 
 #include <algorithm>
 
+#include "html/element.h"
+
 namespace corvane::render {
+namespace {
+
+NumberStyle ToNumberStyle(html::NumberStyle style) {
+    switch (style) {
+        case html::kNumberUpperAlpha:
+            return NumberStyle::kUpperAlpha;
+        case html::kNumberLowerAlpha:
+            return NumberStyle::kLowerAlpha;
+        case html::kNumberUpperRoman:
+            return NumberStyle::kUpperRoman;
+        case html::kNumberLowerRoman:
+            return NumberStyle::kLowerRoman;
+        case html::kNumberDecimal:
+            break;
+    }
+    return NumberStyle::kDecimal;
+}
+
+}  // namespace
 
 std::string NumberLabel(NumberStyle style, std::int64_t number) {
     const bool alphabetic = style == NumberStyle::kLowerAlpha || style == NumberStyle::kUpperAlpha;
@@ -16,6 +37,10 @@ std::string NumberLabel(NumberStyle style, std::int64_t number) {
     }
     std::reverse(letters.begin(), letters.end());
     return letters + ".";
+}
+
+std::string ItemNumberLabel(const html::CHTMLNumberedItem& item) {
+    return NumberLabel(ToNumberStyle(item.numberStyle), item.number);
 }
 
 }  // namespace corvane::render

@@ -43,6 +43,7 @@ int Run(const CommandLine& commandLine, int& argc, char** argv) {
         case CommandLine::Headless::kDumpText:
             return RunHeadlessText(commandLine, *profile);
         case CommandLine::Headless::kScreenshot:
+        case CommandLine::Headless::kPrintPdf:
             return RunInWindowModule(start);
         case CommandLine::Headless::kNone:
             break;

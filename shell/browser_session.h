@@ -4,6 +4,7 @@
 // session changed.
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,15 @@ class BrowserSession {
     virtual void LoadImages() {}
     virtual bool AutoLoadsImages() const { return false; }
     virtual void SetAutoLoadImages(bool) {}
+
+    // Starts another window that shows the address, with this one's Back/Forward list.
+    virtual void OpenWindowAt(const std::string&) {}
+    // Save As: asks for a file name and saves the shown document; failures are told.
+    virtual void SaveAs() {}
+    // Document Source: runs the "Source Command" on a copy of the document and answers nothing,
+    // or without one answers the document's bytes for the built-in viewer (nothing when none are
+    // stored: the user has been told).
+    virtual std::optional<std::string> ViewSource() { return std::nullopt; }
 
     virtual bool CanGoBack() const = 0;
     virtual bool CanGoForward() const = 0;

@@ -6,11 +6,14 @@
 
 #include "config/command_line.h"
 #include "core/address.h"
+#include "core/download_file.h"
 #include "core/request.h"
 #include "html/document.h"
 #include "html/text_convertor.h"
-#include "shell/new_window.h"
 #include "images/image_bitmap.h"
+#include "platform/program_launcher.h"
+#include "shell/document_copy.h"
+#include "shell/new_window.h"
 
 namespace corvane::shell {
 namespace {
@@ -22,6 +25,8 @@ constexpr std::uint32_t kLayoutBudgetMs = 25;
 // While the layout is behind what has arrived, ticks follow each other with the loop's other
 // work in between.
 constexpr std::uint32_t kCatchUpTickMs = 1;
+// The built-in source viewer shows at most this much of a document.
+constexpr std::size_t kMaxSourceViewBytes = 64 * 1024 * 1024;
 
 std::vector<CBrowserWindow*>& Windows() {
     static std::vector<CBrowserWindow*> windows;
@@ -195,6 +200,68 @@ bool CBrowserWindow::NewWindow() {
     application_.Ui().ShowMessage("Cannot start a new window.", platform::MessageButtons::kOk,
                                   platform::MessageIcon::kStop);
     return false;
+}
+
+void CBrowserWindow::OpenWindowAt(const std::string& url) {
+    if (StartNewWindow(application_, document_->History(), url)) return;
+    application_.Ui().ShowMessage("Cannot start a new window.", platform::MessageButtons::kOk,
+                                  platform::MessageIcon::kStop);
+}
+
+void CBrowserWindow::SaveAs() {
+    core::CHTRequest* shown = document_->Shown();
+    if (shown == nullptr) return;
+    const SaveAsProposal proposal = ProposeSaveAs(*shown);
+    const std::optional<std::string> target =
+        application_.Ui().AskSaveFile("Save As", proposal.filter, proposal.name);
+    if (!target) return;
+    const SaveResult result = SaveDocumentAs(*shown, application_.Cache(), *target);
+    if (result == SaveResult::kSaved) return;
+    application_.Ui().ShowMessage(SaveResultMessage(result), platform::MessageButtons::kOk,
+                                  platform::MessageIcon::kExclamation);
+}
+
+std::optional<std::string> CBrowserWindow::ViewSource() {
+    core::CHTRequest* shown = document_->Shown();
+    if (shown == nullptr) return std::nullopt;
+    platform::HostServices& ui = application_.Ui();
+    const std::string& command = application_.Settings().General().sourceCommand;
+    if (command.empty()) {
+        std::optional<std::string> bytes =
+            ReadStoredDocument(*shown, application_.Cache(), kMaxSourceViewBytes);
+        if (!bytes) {
+            ui.ShowMessage(SaveResultMessage(SaveResult::kNoSource), platform::MessageButtons::kOk,
+                           platform::MessageIcon::kExclamation);
+        }
+        return bytes;
+    }
+    // A file of its own in our private directory, named after the document, ending in ".TXT"
+    // so that any editor takes it for text.
+    std::string name = core::SafeDownloadName(shown->canonicalUrl);
+    std::optional<core::DownloadFile> file =
+        core::SystemDownloadDirectory().Create((name.empty() ? "source" : name) + ".TXT");
+    if (!file) {
+        ui.ShowMessage("Cannot Make Temp Filename for Viewing Source",
+                       platform::MessageButtons::kOk, platform::MessageIcon::kStop);
+        return std::nullopt;
+    }
+    if (std::optional<std::string> bytes =
+            ReadStoredDocument(*shown, application_.Cache(), kMaxSourceViewBytes)) {
+        if (!file->Write(bytes->data(), bytes->size())) file->Discard();
+    }
+    const std::string path = file->Path();
+    if (!file->Commit()) {
+        ui.ShowMessage("Cannot Make Temp Filename for Viewing Source",
+                       platform::MessageButtons::kOk, platform::MessageIcon::kStop);
+        return std::nullopt;
+    }
+    std::vector<std::string> words = platform::SplitCommandLine(command);
+    words.push_back(path);
+    if (!application_.Launcher().Start(words)) {
+        ui.ShowMessage("Cannot run the Source Command \"" + command + "\".",
+                       platform::MessageButtons::kOk, platform::MessageIcon::kStop);
+    }
+    return std::nullopt;
 }
 
 std::vector<store::HistoryMenuItem> CBrowserWindow::HistoryItems() const {

@@ -70,6 +70,9 @@ class CBrowserWindow : public core::IDocumentView,
     void Stop() override;
     void GoToHistoryEntry(int n) override;
     bool NewWindow() override;
+    void OpenWindowAt(const std::string& url) override;
+    void SaveAs() override;
+    std::optional<std::string> ViewSource() override;
     bool AutoLoadsImages() const override { return AutoLoadImages(); }
     void SetAutoLoadImages(bool on) override;
     bool CanGoBack() const override { return document_->CanGoBack(); }

@@ -29,15 +29,16 @@ std::string CheckHeadless(const CommandLine& line) {
     using Headless = CommandLine::Headless;
     if (line.headless == Headless::kNone) {
         if (line.width || line.height)
-            return "--width and --height need --dump-text or --screenshot";
+            return "--width and --height need --dump-text, --screenshot or --print-pdf";
         return {};
     }
     if (line.height && line.headless != Headless::kScreenshot) return "--height needs --screenshot";
     if (line.width && line.headless == Headless::kDumpSource)
-        return "--width needs --dump-text or --screenshot";
+        return "--width needs --dump-text, --screenshot or --print-pdf";
     if (line.historyFile)
-        return "-h cannot be used with --dump-source, --dump-text or --screenshot";
-    if (!line.target) return "--dump-source, --dump-text and --screenshot need an address";
+        return "-h cannot be used with --dump-source, --dump-text, --screenshot or --print-pdf";
+    if (!line.target)
+        return "--dump-source, --dump-text, --screenshot and --print-pdf need an address";
     return {};
 }
 
@@ -73,19 +74,22 @@ CommandLineParse ParseCommandLine(const std::vector<std::string>& arguments) {
             }
             if (directory.empty()) return Failure("option --profile needs a directory");
             result.profileDirectory = std::move(directory);
-        } else if (word == "--dump-source" || word == "--dump-text" || word == "--screenshot") {
+        } else if (word == "--dump-source" || word == "--dump-text" || word == "--screenshot" ||
+                   word == "--print-pdf") {
             if (result.headless != CommandLine::Headless::kNone)
                 return Failure(
-                    "only one of --dump-source, --dump-text and --screenshot can be given");
+                    "only one of --dump-source, --dump-text, --screenshot and --print-pdf can be "
+                    "given");
             if (word == "--dump-source") {
                 result.headless = CommandLine::Headless::kDumpSource;
             } else if (word == "--dump-text") {
                 result.headless = CommandLine::Headless::kDumpText;
             } else {
                 if (!hasNext || arguments[i + 1].empty())
-                    return Failure("option --screenshot needs a file name");
-                result.headless = CommandLine::Headless::kScreenshot;
-                result.screenshotFile = arguments[++i];
+                    return Failure("option " + std::string(word) + " needs a file name");
+                result.headless = word == "--screenshot" ? CommandLine::Headless::kScreenshot
+                                                         : CommandLine::Headless::kPrintPdf;
+                result.outputFile = arguments[++i];
             }
         } else if (word == "--width" || word == "--height") {
             const std::optional<int> pixels =
@@ -115,6 +119,7 @@ std::string UsageText() {
            "       corvane [--profile DIR] --dump-text [--width PX] ADDRESS\n"
            "       corvane [--profile DIR] --screenshot FILE.png [--width PX] [--height PX] "
            "ADDRESS\n"
+           "       corvane [--profile DIR] --print-pdf FILE.pdf [--width PX] ADDRESS\n"
            "       corvane --help\n"
            "       corvane --version\n"
            "\n"
@@ -135,6 +140,9 @@ std::string UsageText() {
            "  --dump-text      write the laid-out document as text to stdout\n"
            "  --screenshot FILE.png\n"
            "                   write a picture of the laid-out document\n"
+           "  --print-pdf FILE.pdf\n"
+           "                   print every page of the document into a PDF file, with the\n"
+           "                   header and footer the printer gets\n"
            "  --width PX       lay out at this width (default 800)\n"
            "  --height PX      picture height (default: the whole document)\n"
            "  --               end of options: what follows is an address or a path\n"

@@ -5,6 +5,7 @@
 //   corvane [--profile DIR] --dump-source ADDRESS
 //   corvane [--profile DIR] --dump-text [--width PX] ADDRESS
 //   corvane [--profile DIR] --screenshot FILE.png [--width PX] [--height PX] ADDRESS
+//   corvane [--profile DIR] --print-pdf FILE.pdf [--width PX] ADDRESS
 //   corvane --help | --version
 //
 // "-h" hands over the Back/Forward list of the window that started this one. "--" ends the
@@ -19,11 +20,11 @@ namespace corvane::shell {
 struct CommandLine {
     enum class Action { kRun, kHelp, kVersion };
     // The modes without a window: load the address, write what was asked, exit.
-    enum class Headless { kNone, kDumpSource, kDumpText, kScreenshot };
+    enum class Headless { kNone, kDumpSource, kDumpText, kScreenshot, kPrintPdf };
     Action action = Action::kRun;
     Headless headless = Headless::kNone;
-    std::optional<std::string> screenshotFile;
-    std::optional<int> width;  // pixels, 1 to 32767
+    std::optional<std::string> outputFile;  // the picture or the PDF
+    std::optional<int> width;               // pixels, 1 to 32767
     std::optional<int> height;
     std::optional<std::string> profileDirectory;
     std::optional<std::string> historyFile;

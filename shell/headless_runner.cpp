@@ -125,6 +125,7 @@ int LoadAndWrite(const CommandLine& commandLine, const std::string& profileDirec
             view.StreamTextTo(nullptr);
             return written && std::fflush(stdout) == 0 ? 0 : 1;
         case Headless::kScreenshot:
+        case Headless::kPrintPdf:
             return picture ? picture(view, width) : 1;
         case Headless::kNone:
             break;

@@ -1,8 +1,9 @@
 #pragma once
 // The command-line modes without a window: load one address the way the window does (the same
-// load lifecycle, protocols, convertors and layout), then write its source, its text or a
-// picture of it and exit. Text is laid out in fixed-pitch columns and needs no Qt; the picture is
-// drawn by the window module with real fonts (shell/screenshot.h).
+// load lifecycle, protocols, convertors and layout), then write its source, its text, a picture
+// of it or its printed pages as a PDF, and exit. Text is laid out in fixed-pitch columns and needs
+// no Qt; the picture and the PDF are drawn by the window module with real fonts
+// (shell/screenshot.h).
 
 #include <functional>
 #include <string>
@@ -14,7 +15,8 @@
 
 namespace corvane::shell {
 
-// Draws the laid-out page, `width` wide, and writes the picture; answers the exit status.
+// Draws the laid-out page, `width` wide, and writes the picture or the PDF; answers the exit
+// status.
 using PagePicture = std::function<int(render::CHTMLView& view, int width)>;
 
 // Loads the target with the given loop and measuring surface and writes what the mode asks for.

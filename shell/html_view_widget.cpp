@@ -1,10 +1,15 @@
 #include "shell/html_view_widget.h"
 
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+
+#include "shell/qt_text.h"
 
 namespace corvane::shell {
 
@@ -18,6 +23,18 @@ HtmlViewWidget::HtmlViewWidget(platform::HostServices& host, QWidget* parent)
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     view_.Forms().SetFactory(&controls_);
+    const QPalette colours = palette();
+    const auto toColor = [](const QColor& c) {
+        return render::MakeColor(c.red(), c.green(), c.blue());
+    };
+    view_.SetSelectionColors(toColor(colours.color(QPalette::Active, QPalette::HighlightedText)),
+                             toColor(colours.color(QPalette::Active, QPalette::Highlight)));
+    // Selected text is offered to other programs at once, as everywhere on X11 and Wayland.
+    view_.onSelectionMade = [](const std::string& text) {
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        if (clipboard->supportsSelection())
+            clipboard->setText(FromUtf8(text), QClipboard::Selection);
+    };
 }
 
 HtmlViewWidget::~HtmlViewWidget() {
@@ -77,6 +94,14 @@ void HtmlViewWidget::SetCursor(render::CursorKind cursor) {
 
 void HtmlViewWidget::ScrollToY(int y) {
     verticalScrollBar()->setValue(y);
+}
+
+int HtmlViewWidget::ScrollY() const {
+    return verticalScrollBar()->value();
+}
+
+void HtmlViewWidget::contextMenuEvent(QContextMenuEvent* event) {
+    if (onContextMenu) onContextMenu(event->globalPos(), ToDocument(event->pos()));
 }
 
 void HtmlViewWidget::paintEvent(QPaintEvent* event) {

@@ -4,6 +4,7 @@
 // repaints, the posted relayout, cursors).
 
 #include <QAbstractScrollArea>
+#include <functional>
 
 #include "render/html_view.h"
 #include "shell/qt_drawing_surface.h"
@@ -26,6 +27,10 @@ class HtmlViewWidget : public QAbstractScrollArea, public render::CViewWindow {
     void PostRelayout() override;
     void SetCursor(render::CursorKind cursor) override;
     void ScrollToY(int y) override;
+    int ScrollY() const override;
+
+    // The right button was released over the view: the frame shows its context menu there.
+    std::function<void(const QPoint& globalPosition, render::Point documentPoint)> onContextMenu;
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -35,6 +40,7 @@ class HtmlViewWidget : public QAbstractScrollArea, public render::CViewWindow {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     // Home, End (with or without Ctrl), Space and Shift+Space scroll as in every Linux browser;
     // the scroll area already takes the arrows and the page keys.
     void keyPressEvent(QKeyEvent* event) override;

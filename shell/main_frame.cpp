@@ -17,11 +17,19 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include "shell/history_dialog.h"
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+
 #include "protocols/whois_protocol.h"
+#include "shell/find_dialog.h"
+#include "shell/history_dialog.h"
+#include "shell/print_job.h"
 #include "shell/qt_text.h"
 #include "shell/service_dialogs.h"
 #include "shell/service_urls.h"
+#include "shell/source_viewer.h"
 
 namespace corvane::shell {
 namespace {
@@ -97,6 +105,9 @@ CMainFrame::CMainFrame() {
     host_ = std::make_unique<QtHostServices>(*this);
     view_ = new HtmlViewWidget(*host_, this);
     setCentralWidget(view_);
+    view_->onContextMenu = [this](const QPoint& global, render::Point point) {
+        ShowContextMenu(global, point);
+    };
     CreateActions();
     CreateMenus();
     CreateToolBar();
@@ -183,7 +194,22 @@ void CMainFrame::CreateActions() {
     showLocationBar_ =
         bar("Display &Location Bar", [this](bool on) { locationBar_->setVisible(on); });
     showStatusBar_ = bar("Display &Status Bar", [this](bool on) { statusBar()->setVisible(on); });
-    for (QAction* action : {openLocation_, openFile_, back_, forward_, home_, reload_, stop_})
+    saveAs_ = make(s->standardIcon(QStyle::SP_DialogSaveButton), "&Save As...", [this] {
+        if (session_) session_->SaveAs();
+    });
+    saveAs_->setShortcut(QKeySequence::Save);
+    print_ = make(QIcon::fromTheme("document-print"), "&Print...", [this] { OnPrint(); });
+    print_->setShortcut(QKeySequence::Print);
+    printPreview_ = make(QIcon(), "Print Pre&view", [this] { OnPrintPreview(); });
+    printSetup_ = make(QIcon(), "P&rint Setup...", [this] { OnPrintSetup(); });
+    copy_ = make(QIcon(), "&Copy", [this] { view_->View().Copy(); });
+    copy_->setShortcut(QKeySequence::Copy);
+    find_ = make(QIcon::fromTheme("edit-find"), "&Find...", [this] { OnFind(); });
+    find_->setShortcut(QKeySequence::Find);
+    documentSource_ = make(QIcon(), "&Document Source...", [this] { OnDocumentSource(); });
+    documentSource_->setShortcut(QKeySequence("Ctrl+U"));
+    for (QAction* action :
+         {openLocation_, openFile_, back_, forward_, home_, reload_, stop_, print_, find_})
         ShowShortcutInToolTip(action);
     telnet_ = make(s->standardIcon(QStyle::SP_ComputerIcon), "&Telnet...", [this] { OnTelnet(); });
     gopher_ = make(s->standardIcon(QStyle::SP_DirIcon), "&Gopher...", [this] { OnGopher(); });
@@ -197,11 +223,20 @@ void CMainFrame::CreateMenus() {
     file->addAction(newWindow_);
     file->addAction(openLocation_);
     file->addAction(openFile_);
+    file->addAction(saveAs_);
+    file->addSeparator();
+    file->addAction(print_);
+    file->addAction(printPreview_);
+    file->addAction(printSetup_);
     file->addSeparator();
     file->addAction(exit_);
+    QMenu* edit = menuBar()->addMenu("&Edit");
+    edit->addAction(copy_);
+    edit->addAction(find_);
     QMenu* view = menuBar()->addMenu("&View");
     view->addAction(reload_);
     view->addAction(loadImages_);
+    view->addAction(documentSource_);
     view->addSeparator();
     view->addAction(showToolBar_);
     view->addAction(showLocationBar_);
@@ -258,11 +293,14 @@ void CMainFrame::CreateToolBar() {
     toolBar_->setObjectName("Toolbar");
     toolBar_->addAction(openLocation_);
     toolBar_->addSeparator();
+    toolBar_->addAction(print_);
+    toolBar_->addSeparator();
     toolBar_->addAction(back_);
     toolBar_->addAction(forward_);
     toolBar_->addAction(home_);
     toolBar_->addAction(reload_);
     toolBar_->addAction(loadImages_);
+    toolBar_->addAction(find_);
     toolBar_->addSeparator();
     toolBar_->addAction(stop_);
     toolBar_->addSeparator();
@@ -497,6 +535,8 @@ void CMainFrame::UpdateFromSession() {
     reload_->setEnabled(has && session_->HasDocument());
     home_->setEnabled(has);
     loadImages_->setEnabled(has && session_->HasDocument());
+    for (QAction* action : {saveAs_, print_, printPreview_, find_, documentSource_})
+        action->setEnabled(has && session_->HasDocument());
     autoLoadImages_->setChecked(has && session_->AutoLoadsImages());
     if (has) {
         // The address being shown or, after a typed one failed, the one that was tried.
@@ -510,6 +550,143 @@ void CMainFrame::UpdateFromSession() {
     }
     const std::string title = session_->Title();
     setWindowTitle("Corvane - " + FromUtf8(title.empty() ? session_->CurrentUrl() : title));
+}
+
+QPrinter& CMainFrame::Printer() {
+    if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *printer_;
+}
+
+render::PageFrame CMainFrame::PrintFrame() const {
+    if (!session_) return FrameForNow("", "");
+    return FrameForNow(session_->Title(), session_->CurrentUrl());
+}
+
+void CMainFrame::OnFind() {
+    if (!findDialog_) findDialog_ = new FindDialog(view_->View(), this);
+    findDialog_->show();
+    findDialog_->raise();
+    findDialog_->activateWindow();
+    findDialog_->Field().setFocus();
+    findDialog_->Field().selectAll();
+}
+
+// The dialog offers every page and starts with the first 40 chosen; any range chosen prints.
+void CMainFrame::OnPrint() {
+    if (!session_ || !session_->HasDocument()) return;
+    QPrinter& printer = Printer();
+    const int count = CountPages(printer, view_->View());
+    QPrintDialog dialog(&printer, this);
+    OfferPages(dialog, printer, count);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const auto [first, last] = ChosenPages(printer, count);
+    if (PrintDocument(printer, view_->View(), PrintFrame(), first, last) == 0) {
+        host_->ShowMessage("Cannot print the document.", platform::MessageButtons::kOk,
+                           platform::MessageIcon::kStop, "Corvane");
+    }
+}
+
+void CMainFrame::OnPrintPreview() {
+    if (!session_ || !session_->HasDocument()) return;
+    QPrintPreviewDialog preview(&Printer(), this);
+    const render::PageFrame pageFrame = PrintFrame();
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+            [this, &pageFrame](QPrinter* printer) {
+                PrintDocument(*printer, view_->View(), pageFrame);
+            });
+    preview.exec();
+}
+
+void CMainFrame::OnPrintSetup() {
+    QPageSetupDialog dialog(&Printer(), this);
+    dialog.exec();
+}
+
+void CMainFrame::OnDocumentSource() {
+    if (!session_) return;
+    const std::optional<std::string> bytes = session_->ViewSource();
+    if (!bytes) return;
+    auto* viewer = new SourceViewer(session_->CurrentUrl(), *bytes, this);
+    viewer->show();
+}
+
+std::unique_ptr<QMenu> CMainFrame::MakeContextMenu(render::Point documentPoint) {
+    auto menu = std::make_unique<QMenu>(this);
+    const auto add = [&menu](const QString& text, auto slot) {
+        QAction* action = menu->addAction(text);
+        connect(action, &QAction::triggered, menu.get(), slot);
+        return action;
+    };
+    // Bookmarks come with the bookmark window; until then their items show, disabled.
+    const auto addLater = [&menu](const QString& text) {
+        menu->addAction(text)->setEnabled(false);
+    };
+    const auto copyText = [this](const std::string& text) { host_->SetClipboardText(text); };
+    QAction* back = add("&Back", [this] { back_->trigger(); });
+    back->setEnabled(back_->isEnabled());
+    QAction* forward = add("&Forward", [this] { forward_->trigger(); });
+    forward->setEnabled(forward_->isEnabled());
+    menu->addSeparator();
+    add("&Stop", [this] { stop_->trigger(); })->setEnabled(stop_->isEnabled());
+    add("&Reload", [this] { reload_->trigger(); })->setEnabled(reload_->isEnabled());
+    menu->addSeparator();
+
+    render::CHTMLView& view = view_->View();
+    const render::CHTMLView::PointTargets targets = view.TargetsAt(documentPoint);
+    if (targets.linkUrl.empty() && targets.image == nullptr) {
+        const bool shown = saveAs_->isEnabled();
+        add("Save &As", [this] { saveAs_->trigger(); })->setEnabled(shown);
+        add("&Print", [this] { print_->trigger(); })->setEnabled(shown);
+        add("Print Pre&view", [this] { printPreview_->trigger(); })->setEnabled(shown);
+        menu->addSeparator();
+        add("Load &Images", [this] { loadImages_->trigger(); })->setEnabled(shown);
+        addLater("Save Back&ground As");
+        const std::string background = targets.backgroundUrl;
+        add("Copy Backgrou&nd Location", [copyText, background] {
+            copyText(background);
+        })->setEnabled(!background.empty());
+        menu->addSeparator();
+        addLater("A&dd Background Bookmark");
+        addLater("Add Bookmark");
+    } else {
+        if (targets.image) {
+            const std::string url = targets.imageUrl;
+            const html::CHTMLElement* image = targets.image;
+            const std::string name = url.substr(url.find_last_of('/') + 1);
+            add("View &Image (" + FromUtf8(name) + ")", [this, url] {
+                if (session_) session_->OpenTyped(url);
+            });
+            add("Load I&mage File", [&view, image] {
+                if (view.onLoadImage) view.onLoadImage(image);
+            });
+            addLater("Save Ima&ge File As");
+            add("Copy Imag&e Location", [copyText, url] { copyText(url); });
+            menu->addSeparator();
+        }
+        if (!targets.linkUrl.empty()) {
+            const std::string url = targets.linkUrl;
+            add("Open &Link (" + FromUtf8(url) + ")", [&view, url] {
+                if (view.onFollowLink)
+                    view.onFollowLink(render::LinkRequest{url, view.Base(), 0, view.Url()});
+            });
+            add("Open &Window at Link", [this, url] {
+                if (session_) session_->OpenWindowAt(url);
+            });
+            addLater("Save Li&nk File As");
+            add("Copy Lin&k Location", [copyText, url] { copyText(url); });
+            menu->addSeparator();
+        }
+        if (targets.image) addLater("A&dd Image Bookmark");
+        if (!targets.linkUrl.empty()) addLater("A&dd Link Bookmark");
+    }
+    menu->addSeparator();
+    addLater("Bookmarks...");
+    return menu;
+}
+
+void CMainFrame::ShowContextMenu(const QPoint& globalPosition, render::Point documentPoint) {
+    const std::unique_ptr<QMenu> menu = MakeContextMenu(documentPoint);
+    menu->exec(globalPosition);
 }
 
 }  // namespace corvane::shell

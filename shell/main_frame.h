@@ -17,11 +17,16 @@
 #include "config/main_frame_placement.h"
 #include "config/settings.h"
 #include "config/typed_url_list.h"
+#include "render/print_pages.h"
 #include "shell/browser_session.h"
 #include "shell/html_view_widget.h"
 #include "shell/qt_host_services.h"
 
+class QPrinter;
+
 namespace corvane::shell {
+
+class FindDialog;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -47,6 +52,16 @@ class CMainFrame : public QMainWindow {
     QAction* StatusBarAction() const { return showStatusBar_; }
     QAction* NewWindowAction() const { return newWindow_; }
     QMenu* GoMenu() const { return go_; }
+    QAction* CopyAction() const { return copy_; }
+    QAction* FindAction() const { return find_; }
+    QAction* SaveAsAction() const { return saveAs_; }
+    QAction* DocumentSourceAction() const { return documentSource_; }
+    // The Find dialog once it was opened, else null.
+    FindDialog* Finder() const { return findDialog_; }
+    // The right-button menu for a point of the view, built for what lies there.
+    std::unique_ptr<QMenu> MakeContextMenu(render::Point documentPoint);
+    // The printer the print commands share, with the page set up last.
+    QPrinter& Printer();
 
     // Puts an address at the top of the location list (at most 20 kept).
     void RememberTyped(const std::string& url);
@@ -88,6 +103,14 @@ class CMainFrame : public QMainWindow {
     void OnGopher();
     void OnFtp();
     void OnWhois();
+    void OnFind();
+    void OnPrint();
+    void OnPrintPreview();
+    void OnPrintSetup();
+    void OnDocumentSource();
+    void ShowContextMenu(const QPoint& globalPosition, render::Point documentPoint);
+    // Title and address for the printed pages' header.
+    render::PageFrame PrintFrame() const;
     // Loads a dialog's address with the remember flag; nothing when it formed none.
     void OpenServiceUrl(const std::optional<std::string>& url);
 
@@ -124,6 +147,15 @@ class CMainFrame : public QMainWindow {
     QAction* gopher_ = nullptr;
     QAction* ftp_ = nullptr;
     QAction* whois_ = nullptr;
+    QAction* saveAs_ = nullptr;
+    QAction* print_ = nullptr;
+    QAction* printPreview_ = nullptr;
+    QAction* printSetup_ = nullptr;
+    QAction* copy_ = nullptr;
+    QAction* find_ = nullptr;
+    QAction* documentSource_ = nullptr;
+    FindDialog* findDialog_ = nullptr;
+    std::unique_ptr<QPrinter> printer_;
 };
 
 }  // namespace corvane::shell

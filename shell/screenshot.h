@@ -1,6 +1,6 @@
 #pragma once
-// --screenshot: the headless load drawn with real fonts on Qt's platform that needs no display,
-// written as a PNG file.
+// --screenshot and --print-pdf: the headless load drawn with real fonts on Qt's platform that
+// needs no display, written as a PNG picture or as the printed pages in a PDF file.
 
 #include <string>
 
@@ -8,7 +8,7 @@
 
 namespace corvane::shell {
 
-// Exit status as for the other headless modes; a picture that cannot be written is 1.
+// Exit status as for the other headless modes; a file that cannot be written is 1.
 int RunScreenshot(const CommandLine& commandLine, const std::string& profileDirectory, int& argc,
                   char** argv);
 

@@ -5,7 +5,8 @@
 extern "C" __attribute__((visibility("default"))) int corvane_window_module_main(
     const corvane::shell::WindowModeStart* start) {
     using corvane::shell::CommandLine;
-    if (start->commandLine->headless == CommandLine::Headless::kScreenshot) {
+    if (start->commandLine->headless == CommandLine::Headless::kScreenshot ||
+        start->commandLine->headless == CommandLine::Headless::kPrintPdf) {
         return corvane::shell::RunScreenshot(*start->commandLine, *start->profileDirectory,
                                              *start->argc, start->argv);
     }

@@ -34,25 +34,15 @@ class SettingsTest : public ::testing::Test {
     std::string profile_ = scratch_.path();
 };
 
-TEST_F(SettingsTest, MissingFileGivesEveryDefault) {
+TEST_F(SettingsTest, MissingFileGivesDefaultsWithoutCreatingIt) {
     Settings settings(profile_, "file:/opt/corvane/start.html");
     settings.LoadAllSettings();
     EXPECT_EQ(settings.General(),
               (GeneralSettings{"file:/opt/corvane/start.html", 1, "", profile_ + "/bookmark.htm"}));
-    EXPECT_EQ(settings.Display(),
-              (DisplaySettings{1, 0xFF0000, 0x800080, 0x0000FF, 0, 0xFFFFFF, 1, 0, 30, 1, 1, "",
-                               "Times New Roman", 12, "Courier New", 10, 1, 2, 1}));
     EXPECT_EQ(settings.Proxy(), ProxySettings{});
     EXPECT_EQ(settings.Cache(), (CacheSettings{1000, 1, 0}));
     EXPECT_EQ(Slot("http"), -1);
     EXPECT_FALSE(fs::exists(File()));  // reading never creates the file
-
-    const CSettingsSection news = settings.Section(sections::kMailAndNews);
-    EXPECT_EQ(news.Get(keys::kNntpServer), "localhost");
-    EXPECT_EQ(news.Get(keys::kNumberOfArticles), 100);
-    EXPECT_EQ(settings.Section(sections::kServices).Get(keys::kTelnetApp),
-              "x-terminal-emulator -e telnet");
-    EXPECT_EQ(settings.Section(sections::kMainFrame).Get(keys::kToolDock), 1);
 }
 
 TEST_F(SettingsTest, SectionsAndKeysMatchWithoutRegardToCase) {

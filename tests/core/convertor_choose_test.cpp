@@ -2,7 +2,6 @@
 // reach the real choice, the file convertors and the copy task.
 
 #include <filesystem>
-#include <map>
 
 #include <gtest/gtest.h>
 
@@ -18,25 +17,6 @@ namespace {
 namespace fs = std::filesystem;
 using platform::MessageAnswer;
 
-// Content types by canonical URL; a URL without one sends none.
-std::map<std::string, std::string>& ContentTypes() {
-    static std::map<std::string, std::string> types;
-    return types;
-}
-
-// The scripted protocol, but the convertor is chosen for real, with the path as file name.
-class CTypedProtocol : public CScriptedProtocol {
-  public:
-    bool ChooseConvertor(std::string_view) override {
-        contentType = ContentTypes()[request->canonicalUrl];
-        return CHTProtocol::ChooseConvertor(request->address.path);
-    }
-    static const CRuntimeClass kRuntimeClass;
-    const CRuntimeClass* GetRuntimeClass() const override { return &kRuntimeClass; }
-};
-const CRuntimeClass CTypedProtocol::kRuntimeClass =
-    MakeRuntimeClass<CTypedProtocol, CScriptedProtocol>("CTypedProtocol");
-
 class ConvertorChoose : public LoadFixture {
   protected:
     ConvertorChoose() : savedRegistry_(Convertors()) {
@@ -49,10 +29,7 @@ class ConvertorChoose : public LoadFixture {
         Convertors() = fresh;
         host->downloads.postCloseMessage = [this](COvalonDoc* owner) { closed.push_back(owner); };
     }
-    ~ConvertorChoose() override {
-        Convertors() = savedRegistry_;
-        ContentTypes().clear();
-    }
+    ~ConvertorChoose() override { Convertors() = savedRegistry_; }
 
     // A response of `type` (none when empty) with the body in pieces of `piece` bytes, each
     // followed by a "not yet" answer so the transfer spans several passes.
@@ -65,7 +42,7 @@ class ConvertorChoose : public LoadFixture {
             script.pieces.push_back({body.substr(at, piece)});
             script.pieces.push_back({"", kNeedMoreData});
         }
-        if (!type.empty()) ContentTypes()[url] = type;
+        script.contentType = type;
     }
 
     int Settled(const std::string& url) {
@@ -95,16 +72,13 @@ TEST_F(ConvertorChoose, BytesWinOverTheExtensionAndTheExtensionOverNothing) {
     };
     for (const Case& c : cases) {
         Serve(c.url, "", c.body);
-        Window& window = OpenWindow();
-        window.doc->Navigate(c.url);
-        RunUntilIdle();
+        Window& window = OpenAt(c.url);
         EXPECT_EQ(Settled(c.url), c.expectedType) << c.url;
         EXPECT_EQ(ShownText(window), c.body) << c.url;
     }
     // A content type decides alone.
     Serve("http://h/d.gif", "text/plain", "GIF89a served as text");
-    OpenWindow().doc->Navigate("http://h/d.gif");
-    RunUntilIdle();
+    OpenAt("http://h/d.gif");
     EXPECT_EQ(Settled("http://h/d.gif"), kTypeTextPlain);
     EXPECT_TRUE(ui.messages.empty());
     // Its charset parameter is passed on to the convertor.
@@ -116,8 +90,7 @@ TEST_F(ConvertorChoose, BytesWinOverTheExtensionAndTheExtensionOverNothing) {
     for (const auto& [type, charset] : charsets) {
         const std::string url = "http://h/" + charset + ".htm";
         Serve(url, type, "<p>x");
-        OpenWindow().doc->Navigate(url);
-        RunUntilIdle();
+        OpenAt(url);
         CHTRequestEntry* entry = host->FindEntry(url);
         ASSERT_TRUE(entry != nullptr && entry->request != nullptr);
         EXPECT_EQ(entry->request->charset, charset) << type;
@@ -128,8 +101,7 @@ TEST_F(ConvertorChoose, UnknownTypeAnsweredNoIsShownAsText) {
     Serve("http://h/x.foo", "application/x-foo", "plain words");
     Window& window = OpenWindow();
     ui.messageAnswers = {MessageAnswer::kNo};
-    window.doc->Navigate("http://h/x.foo");
-    RunUntilIdle();
+    Visit(window, "http://h/x.foo");
     EXPECT_EQ(ShownText(window), "plain words");
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, "File Type has not been configured.\nSave to Disk?");
@@ -142,8 +114,7 @@ TEST_F(ConvertorChoose, WindowClosedInsideTheUnknownTypeQuestionSavesNothing) {
     Window& window = OpenWindow();
     ui.messageAnswers = {MessageAnswer::kYes};
     ui.onMessage = [&] { CloseWindow(window); };
-    window.doc->Navigate("http://h/x.foo");
-    RunUntilIdle();
+    Visit(window, "http://h/x.foo");
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, "File Type has not been configured.\nSave to Disk?");
     EXPECT_TRUE(ui.fileDialogTitles.empty());
@@ -155,8 +126,7 @@ TEST_F(ConvertorChoose, UnknownTypeAnsweredCancelEndsWithoutDocumentOrError) {
     Serve("http://h/x.foo", "application/x-foo", "ignored");
     Window& window = OpenWindow();
     ui.messageAnswers = {MessageAnswer::kCancel};
-    window.doc->Navigate("http://h/x.foo");
-    RunUntilIdle();
+    Visit(window, "http://h/x.foo");
     EXPECT_EQ(window.view->shown, nullptr);
     EXPECT_EQ(ui.messages.size(), 1u);  // the question only
     EXPECT_TRUE(ui.fileDialogTitles.empty());
@@ -172,11 +142,8 @@ TEST_F(ConvertorChoose, UnknownTypeAnsweredYesAndTypeWithActionSaveAreSaved) {
     Serve("http://h/page.html", "text/html", big, 3000);
     ui.messageAnswers = {MessageAnswer::kYes};
     ui.fileAnswers = {scratch.File("foo.bin"), scratch.File("page.html")};
-    Window& window = OpenWindow();
-    window.doc->Navigate("http://h/x.foo");
-    RunUntilIdle();
-    window.doc->Navigate("http://h/page.html");
-    RunUntilIdle();
+    Window& window = OpenAt("http://h/x.foo");
+    Visit(window, "http://h/page.html");
 
     EXPECT_EQ(scratch.Read("foo.bin"), "foo bytes");
     EXPECT_EQ(scratch.Read("page.html"), big);
@@ -193,9 +160,7 @@ TEST_F(ConvertorChoose, CancelledSaveAsLeavesNoFileAndNoMessage) {
     Convertors().Entry(kTypeTextHtml).action = ConvertorAction::kSave;
     Serve("http://h/page.html", "text/html", "content", 2);
     ui.fileAnswers = {std::nullopt};
-    Window& window = OpenWindow();
-    window.doc->Navigate("http://h/page.html");
-    RunUntilIdle();
+    OpenAt("http://h/page.html");
     EXPECT_EQ(ui.fileDialogTitles.size(), 1u);
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_TRUE(fs::is_empty(scratch.path()));
@@ -206,12 +171,10 @@ TEST_F(ConvertorChoose, CancelledSaveAsLeavesNoFileAndNoMessage) {
 TEST_F(ConvertorChoose, TransferErrorMidCopyDiscardsThePartialFileAndReports) {
     Convertors().Entry(kTypeTextHtml).action = ConvertorAction::kSave;
     scripts["http://h/x.html"].pieces = {{"part one"}, {"", kNeedMoreData}, {"", kFailure}};
-    ContentTypes()["http://h/x.html"] = "text/html";
+    scripts["http://h/x.html"].contentType = "text/html";
     scratch.Write("x.html", "the old file");
     ui.fileAnswers = {scratch.File("x.html")};
-    Window& window = OpenWindow();
-    window.doc->Navigate("http://h/x.html");
-    RunUntilIdle();
+    OpenAt("http://h/x.html");
 
     EXPECT_EQ(scratch.Read("x.html"), "the old file");
     EXPECT_EQ(scratch.Names().size(), 1u);  // no temporary file left

@@ -79,7 +79,7 @@ class ConvertorDownloadDirectoryTest : public ::testing::Test {
     fs::path parent_{scratch.path()};
 };
 
-TEST_F(ConvertorDownloadDirectoryTest, CreatesPrivateDirectoryAndFilesInsideIt) {
+TEST_F(ConvertorDownloadDirectoryTest, CreatesPrivateDirectoryAndKeepsOnlyCommittedFiles) {
     DownloadDirectory directory(parent_.string());
     auto file = directory.Create("/files/report.pdf");
     ASSERT_TRUE(file.has_value());
@@ -93,6 +93,15 @@ TEST_F(ConvertorDownloadDirectoryTest, CreatesPrivateDirectoryAndFilesInsideIt) 
     ASSERT_TRUE(file->Write("hello", 5));
     EXPECT_TRUE(file->Commit());
     EXPECT_EQ(fs::file_size(dir / "report.pdf"), 5u);
+
+    // A file never committed is deleted with its handle.
+    std::string partial;
+    {
+        auto uncommitted = directory.Create("/partial.ps");
+        ASSERT_TRUE(uncommitted && uncommitted->Write("half", 4));
+        partial = uncommitted->Path();
+    }
+    EXPECT_FALSE(fs::exists(partial));
 }
 
 TEST_F(ConvertorDownloadDirectoryTest, TakenNameGetsFreshCvtNameWithExtension) {
@@ -108,17 +117,6 @@ TEST_F(ConvertorDownloadDirectoryTest, TakenNameGetsFreshCvtNameWithExtension) {
     auto unnamed = directory.Create("/");
     ASSERT_TRUE(unnamed);
     EXPECT_EQ(fs::path(unnamed->Path()).filename().string().substr(0, 3), "CVT");
-}
-
-TEST_F(ConvertorDownloadDirectoryTest, UncommittedFileIsDeleted) {
-    DownloadDirectory directory(parent_.string());
-    std::string path;
-    {
-        auto file = directory.Create("/partial.ps");
-        ASSERT_TRUE(file && file->Write("half", 4));
-        path = file->Path();
-    }
-    EXPECT_FALSE(fs::exists(path));
 }
 
 TEST_F(ConvertorDownloadDirectoryTest, ReplacingFileKeepsTheOldOneUntilCommit) {

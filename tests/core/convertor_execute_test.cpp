@@ -20,22 +20,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class ContentTypedProtocol : public CScriptedProtocol {
-  public:
-    bool ChooseConvertor(std::string_view) override {
-        contentType = "application/x-viewed";
-        return CHTProtocol::ChooseConvertor(request->address.path);
-    }
-    static const CRuntimeClass kRuntimeClass;
-    const CRuntimeClass* GetRuntimeClass() const override { return &kRuntimeClass; }
-};
-const CRuntimeClass ContentTypedProtocol::kRuntimeClass =
-    MakeRuntimeClass<ContentTypedProtocol, CScriptedProtocol>("ContentTypedProtocol");
-
 class ConvertorExecute : public LoadFixture {
   protected:
     ConvertorExecute() : savedRegistry_(Convertors()) {
-        Schemes().SetProtocolClass(kSchemeHttp, &ContentTypedProtocol::kRuntimeClass);
+        Schemes().SetProtocolClass(kSchemeHttp, &CTypedProtocol::kRuntimeClass);
         CHTConvertorRegistry fresh;
         RegisterBuiltinTypes(fresh);
         viewed_ = fresh.Register("application/x-viewed", nullptr, "");
@@ -61,11 +49,11 @@ class ConvertorExecute : public LoadFixture {
     std::vector<std::string> LoadAndRecord(const std::string& url, const std::string& body) {
         fs::remove(scratch.File("argv"));
         scripts[url].pieces = {{body}, {"", kNeedMoreData}};
+        scripts[url].contentType = "application/x-viewed";
         // A launcher per load: destroying it reaps the child, so the next wait sees the next one.
         platform::ProgramLauncher launcher(loop_);
         host->downloads.launcher = &launcher;
-        OpenWindow().doc->Navigate(url);
-        RunUntilIdle();
+        OpenAt(url);
         host->downloads.launcher = nullptr;
         siginfo_t info{};
         if (::waitid(P_ALL, 0, &info, WEXITED | WNOWAIT) != 0) return {};
@@ -147,8 +135,8 @@ TEST_F(ConvertorExecute, ApplicationThatCannotStartFailsTheDownload) {
         ui.messages.clear();
         SetApplication(command);
         scripts["http://h/a.ps"].pieces = {{"data"}};
-        OpenWindow().doc->Navigate("http://h/a.ps");
-        RunUntilIdle();
+        scripts["http://h/a.ps"].contentType = "application/x-viewed";
+        OpenAt("http://h/a.ps");
         ASSERT_EQ(ui.messages.size(), 1u) << command;
         EXPECT_EQ(ui.messages[0].text, "Cannot complete loading http://h/a.ps");
         EXPECT_EQ(host->PrivateRequestCount(), 0u);

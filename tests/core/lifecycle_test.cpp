@@ -35,8 +35,7 @@ TEST_F(Lifecycle, TwoWindowsShareOneRetrieval) {
     Window& first = OpenWindow();
     Window& second = OpenWindow();
     first.doc->Navigate("http://h/a");
-    second.doc->Navigate("h/a");
-    RunUntilIdle();
+    Visit(second, "h/a");
     EXPECT_EQ(scripts["http://h/a"].opens, 1);
     EXPECT_EQ(first.view->shown, second.view->shown);
     EXPECT_EQ(ShownText(second), "shared");
@@ -81,10 +80,7 @@ TEST_F(Lifecycle, BackAndForwardReuseHeldDocuments) {
     for (const char* url : {"http://h/1", "http://h/2", "http://h/3", "http://h/4"})
         scripts[url] = Page(url);
     Window& window = OpenWindow();
-    for (const char* url : {"http://h/1", "http://h/2", "http://h/3"}) {
-        window.doc->Navigate(url);
-        RunUntilIdle();
-    }
+    for (const char* url : {"http://h/1", "http://h/2", "http://h/3"}) Visit(window, url);
     EXPECT_FALSE(window.doc->CanGoForward());
     window.doc->Back();
     RunUntilIdle();
@@ -99,8 +95,7 @@ TEST_F(Lifecycle, BackAndForwardReuseHeldDocuments) {
 
     window.doc->Back();
     RunUntilIdle();
-    window.doc->Navigate("http://h/4");
-    RunUntilIdle();
+    Visit(window, "http://h/4");
     std::vector<std::string> history;
     for (CHTRequest* request : window.doc->History()) history.push_back(request->canonicalUrl);
     EXPECT_EQ(history, (std::vector<std::string>{"http://h/1", "http://h/2", "http://h/4"}));
@@ -146,9 +141,7 @@ TEST_F(Lifecycle, RefreshOfZeroLoadsOnTheNextPass) {
     page.refreshUrl = "http://h/next";
     scripts["http://h/now"] = page;
     scripts["http://h/next"] = Page("next");
-    Window& window = OpenWindow();
-    window.doc->Navigate("http://h/now");
-    RunUntilIdle();
+    Window& window = OpenAt("http://h/now");
     EXPECT_EQ(ShownText(window), "next");
     EXPECT_EQ(window.doc->History().size(), 2u);
 }
@@ -161,9 +154,7 @@ TEST_F(Lifecycle, RefreshOfZeroToThePageItselfWaitsASecond) {
         page.refreshSeconds = 0;
         page.refreshUrl = target;
         scripts[url] = page;
-        Window& window = OpenWindow();
-        window.doc->Navigate(url);
-        RunUntilIdle();
+        Window& window = OpenAt(url);
         EXPECT_EQ(scripts[url].opens, 1) << url;
         AdvanceSeconds(1);
         RunUntilIdle();
@@ -176,9 +167,7 @@ TEST_F(Lifecycle, RefreshOfFiveSecondsLoadsAfterFiveTimerPeriods) {
     Script page = Page("again");
     page.refreshSeconds = 5;
     scripts["http://h/clock"] = page;
-    Window& window = OpenWindow();
-    window.doc->Navigate("http://h/clock");
-    RunUntilIdle();
+    Window& window = OpenAt("http://h/clock");
     ASSERT_NE(window.doc->RefreshTask(), nullptr);
     for (int second = 1; second <= 4; ++second) {
         AdvanceSeconds(1);
@@ -195,8 +184,7 @@ TEST_F(Lifecycle, RefreshOfFiveSecondsLoadsAfterFiveTimerPeriods) {
     // The reloaded page asks again: the countdown starts over, and a navigation ends it.
     ASSERT_NE(window.doc->RefreshTask(), nullptr);
     scripts["http://h/away"] = Page("away");
-    window.doc->Navigate("http://h/away");
-    RunUntilIdle();
+    Visit(window, "http://h/away");
     AdvanceSeconds(10);
     EXPECT_EQ(scripts["http://h/clock"].opens, 2);
     EXPECT_EQ(ShownText(window), "away");
@@ -205,9 +193,7 @@ TEST_F(Lifecycle, RefreshOfFiveSecondsLoadsAfterFiveTimerPeriods) {
 TEST_F(Lifecycle, StopWhileConnectingKeepsTheOldDocument) {
     scripts["http://h/old"] = Page("old");
     scripts["http://h/slow"] = Page("slow", 50);
-    Window& window = OpenWindow();
-    window.doc->Navigate("http://h/old");
-    RunUntilIdle();
+    Window& window = OpenAt("http://h/old");
     window.doc->Navigate("http://h/slow");
     EXPECT_TRUE(ui.busy);
     for (int i = 0; i < 5; ++i) scheduler.RunPass();
@@ -246,9 +232,7 @@ TEST_F(Lifecycle, RedirectionReusesTheLoadTask) {
 TEST_F(Lifecycle, RedirectionLoopEndsAfterTwentyRedirections) {
     scripts["http://h/a"].redirectTo = "http://h/b";
     scripts["http://h/b"].redirectTo = "http://h/a";
-    Window& window = OpenWindow();
-    window.doc->Navigate("http://h/a");
-    RunUntilIdle();
+    Window& window = OpenAt("http://h/a");
     EXPECT_EQ(scripts["http://h/a"].opens + scripts["http://h/b"].opens, kMaxRedirections + 1);
     EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Cannot connect to http://h/a"});
     EXPECT_EQ(host->FindEntry("http://h/a")->request->canonicalUrl, "http://h/a");
@@ -287,9 +271,7 @@ TEST_F(Lifecycle, FailuresAreReportedOnceWithTheUrl) {
         SCOPED_TRACE(c.name);
         scripts["http://h/t"] = c.script;
         ui.messages.clear();
-        Window& window = OpenWindow();
-        window.doc->Navigate("http://h/t");
-        RunUntilIdle();
+        Window& window = OpenAt("http://h/t");
         EXPECT_EQ(MessageTexts(), c.messages);
         EXPECT_EQ(window.view->clears, c.clears);
         EXPECT_EQ(window.doc->LoadTask(), nullptr);
@@ -305,13 +287,9 @@ TEST_F(Lifecycle, CommandProtocolLaunchesAndKeepsTheDocument) {
     const CRuntimeClass* saved = Schemes().ProtocolClass(kSchemeTelnet);
     Schemes().SetProtocolClass(kSchemeTelnet, &CTestTerminal::kRuntimeClass);
     scripts["http://h/old"] = Page("old");
-    Window& window = OpenWindow();
-    window.doc->Navigate("http://h/old");
-    RunUntilIdle();
-    window.doc->Navigate("telnet://bbs.example:2323");
-    RunUntilIdle();
-    window.doc->Navigate("telnet://plain");
-    RunUntilIdle();
+    Window& window = OpenAt("http://h/old");
+    Visit(window, "telnet://bbs.example:2323");
+    Visit(window, "telnet://plain");
     Schemes().SetProtocolClass(kSchemeTelnet, saved);
     EXPECT_EQ(CTestTerminal::launches, (std::vector<std::string>{"bbs.example 2323", "plain"}));
     EXPECT_EQ(ShownText(window), "old");

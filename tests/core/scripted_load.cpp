@@ -10,6 +10,9 @@ const CRuntimeClass CScriptedConvertor::kRuntimeClass =
 const CRuntimeClass CScriptedProtocol::kRuntimeClass =
     MakeRuntimeClass<CScriptedProtocol, CHTProtocol>("CScriptedProtocol");
 
+const CRuntimeClass CTypedProtocol::kRuntimeClass =
+    MakeRuntimeClass<CTypedProtocol, CScriptedProtocol>("CTypedProtocol");
+
 namespace {
 
 Script& ScriptFor(const CHTRequest& request) {
@@ -17,6 +20,11 @@ Script& ScriptFor(const CHTRequest& request) {
 }
 
 }  // namespace
+
+bool CTypedProtocol::ChooseConvertor(std::string_view) {
+    contentType = ScriptFor(*request).contentType;
+    return CHTProtocol::ChooseConvertor(request->address.path);
+}
 
 int CScriptedConvertor::Convert() {
     CHTProtocol* protocol = Protocol();
@@ -150,6 +158,17 @@ LoadFixture::Window& LoadFixture::OpenWindow() {
 void LoadFixture::CloseWindow(Window& window) {
     window.doc.reset();
     window.view.reset();
+}
+
+void LoadFixture::Visit(Window& window, const std::string& url) {
+    window.doc->Navigate(url);
+    RunUntilIdle();
+}
+
+LoadFixture::Window& LoadFixture::OpenAt(const std::string& url) {
+    Window& window = OpenWindow();
+    Visit(window, url);
+    return window;
 }
 
 int LoadFixture::RunUntilIdle(int limit) {

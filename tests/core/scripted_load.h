@@ -45,6 +45,7 @@ struct Script {
     int refreshSeconds = -1;
     std::string refreshUrl;
     std::int32_t capacity = 64;
+    std::string contentType;  // sent by CTypedProtocol; none when empty
 
     int opens = 0;  // how many protocols were opened for the URL
     int aborts = 0;
@@ -105,6 +106,16 @@ class CScriptedProtocol : public CHTProtocol {
 };
 
 // Records what the lifecycle asks of the window's view.
+// The scripted protocol, but the convertor is chosen for real from the script's content type,
+// with the path as file name.
+class CTypedProtocol : public CScriptedProtocol {
+  public:
+    bool ChooseConvertor(std::string_view fileName) override;
+
+    static const CRuntimeClass kRuntimeClass;
+    const CRuntimeClass* GetRuntimeClass() const override { return &kRuntimeClass; }
+};
+
 class RecordingView : public IDocumentView {
   public:
     std::vector<std::string> events;
@@ -158,6 +169,9 @@ class LoadFixture : public ::testing::Test {
     };
     Window& OpenWindow();
     void CloseWindow(Window& window);
+    // Navigates and runs until idle; OpenAt does so in a new window.
+    void Visit(Window& window, const std::string& url);
+    Window& OpenAt(const std::string& url);
 
     // Runs passes until nothing is queued (timers aside); fails the test after `limit` passes.
     int RunUntilIdle(int limit = 1000);

@@ -2,27 +2,20 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "build_document.h"
+#include "tests/support/scratch_directory.h"
 
 namespace corvane::html {
 namespace {
-
-std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream contents;
-    contents << file.rdbuf();
-    return contents.str();
-}
 
 TEST(Crashers, EveryOneBuildsAWholeDocument) {
     const std::filesystem::path directory =
         std::filesystem::path(CORVANE_SOURCE_DIR) / "tests/html/crashers";
     int count = 0;
     for (const auto& entry : std::filesystem::directory_iterator(directory)) {
-        const auto built = testing::BuildDocument(ReadFile(entry.path()));
+        const auto built =
+            testing::BuildDocument(corvane::testing::ReadFile(entry.path().string()));
         std::size_t elements = 0;
         for (const CHTMLElement* e = built.document->First(); e != built.document->End();
              e = e->next) {

@@ -18,14 +18,19 @@ std::string Repeat(std::string_view piece, std::size_t count) {
     return result;
 }
 
-std::size_t LongestText(const CHTML& document) {
-    std::size_t longest = 0;
+struct TextBytes {
+    std::size_t longest = 0, total = 0;
+};
+
+TextBytes CountText(const CHTML& document) {
+    TextBytes bytes;
     for (const CHTMLElement* e = document.First(); e != document.End(); e = e->next) {
-        if (e->type == kElementText) {
-            longest = std::max(longest, static_cast<const CHTMLText*>(e)->text.size());
-        }
+        if (e->type != kElementText) continue;
+        const std::size_t size = static_cast<const CHTMLText*>(e)->text.size();
+        bytes.longest = std::max(bytes.longest, size);
+        bytes.total += size;
     }
-    return longest;
+    return bytes;
 }
 
 struct RunCase {
@@ -41,7 +46,7 @@ TEST_P(LongRuns, StayOneElement) {
     const RunCase& c = GetParam();
     const auto built = BuildDocument(c.prefix + std::string(kLarge, 'x'));
     EXPECT_LE(built.document->ElementCount(), 8u);
-    EXPECT_EQ(LongestText(*built.document), c.textLength);
+    EXPECT_EQ(CountText(*built.document).longest, c.textLength);
 }
 
 INSTANTIATE_TEST_SUITE_P(Hostile, LongRuns,
@@ -66,19 +71,14 @@ TEST(Hostile, TextareaContentGoesToTheControlOnly) {
 
 TEST(Hostile, SpacedTextIsCutIntoSmallRuns) {
     const auto built = BuildDocument(Repeat("word ", kLarge / 5));
-    EXPECT_LE(LongestText(*built.document), CHTMLTokenizer::kChunkLength + 5);
+    EXPECT_LE(CountText(*built.document).longest, CHTMLTokenizer::kChunkLength + 5);
 }
 
 TEST(Hostile, LonePiecesOfTextJoinFewRuns) {
     // Every lone "<" is a text piece of its own; alike pieces join runs of a chunk or so.
     for (const std::string& page : {std::string(kLarge, '<'), Repeat("<b>x</b>", kLarge / 8)}) {
         const auto built = BuildDocument(page);
-        std::size_t textBytes = 0;
-        for (const CHTMLElement* e = built.document->First(); e != built.document->End();
-             e = e->next) {
-            if (e->type == kElementText) textBytes += static_cast<const CHTMLText*>(e)->text.size();
-        }
-        EXPECT_EQ(textBytes, page.size() / (page[1] == '<' ? 1 : 8));
+        EXPECT_EQ(CountText(*built.document).total, page.size() / (page[1] == '<' ? 1 : 8));
         EXPECT_LE(built.document->ElementCount(), page.size() / 200);
     }
 }

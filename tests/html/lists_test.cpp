@@ -16,10 +16,21 @@ Words Items(std::string_view html) {
     return items;
 }
 
-TEST(Lists, SimpleListElementSequence) {
-    EXPECT_EQ(Elements("<ul><li>a<li>b</ul>"),
-              (Words{"break:2", "break:1", "align:3", "ul+1", "bullet:1", "text:0:a", "break:2",
-                     "bullet:1", "text:0:b", "break:2", "break:1", "align:3", "ul-0"}));
+TEST(Lists, ElementSequences) {
+    const std::pair<const char*, Words> cases[] = {
+        {"<ul><li>a<li>b</ul>",
+         {"break:2", "break:1", "align:3", "ul+1", "bullet:1", "text:0:a", "break:2", "bullet:1",
+          "text:0:b", "break:2", "break:1", "align:3", "ul-0"}},
+        {"</ul></ol>x", {"text:0:x"}},  // a stray list end adds nothing
+        {"<dl><dt>t<dd>d</dl>",
+         {"break:2", "break:1", "align:3", "dl+1", "dt", "text:0:t", "break:2", "dd", "text:0:d",
+          "break:2", "break:1", "align:3", "dl-0"}},
+        // Compact data follows its term on the line.
+        {"<dl compact><dt>t<dd>d</dl>",
+         {"break:2", "break:1", "align:3", "dl+1", "dt:compact", "text:0:t", "dd:compact",
+          "text:0:d", "break:2", "break:1", "align:3", "dl-0"}},
+    };
+    for (const auto& [html, elements] : cases) EXPECT_EQ(Elements(html), elements) << html;
 }
 
 struct ItemCase {
@@ -70,22 +81,6 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Lists, ItemClosesStylesOpenedInThePreviousItem) {
     EXPECT_EQ(testing::Texts("<ul><li><b>a<li>b</ul>"), (Words{"text:20:a", "text:0:b"}));
-}
-
-TEST(Lists, StrayListEndAddsNothing) {
-    EXPECT_EQ(Elements("</ul></ol>x"), (Words{"text:0:x"}));
-}
-
-TEST(DefinitionLists, TermsAndData) {
-    EXPECT_EQ(Elements("<dl><dt>t<dd>d</dl>"),
-              (Words{"break:2", "break:1", "align:3", "dl+1", "dt", "text:0:t", "break:2", "dd",
-                     "text:0:d", "break:2", "break:1", "align:3", "dl-0"}));
-}
-
-TEST(DefinitionLists, CompactDataFollowsItsTermOnTheLine) {
-    EXPECT_EQ(Elements("<dl compact><dt>t<dd>d</dl>"),
-              (Words{"break:2", "break:1", "align:3", "dl+1", "dt:compact", "text:0:t",
-                     "dd:compact", "text:0:d", "break:2", "break:1", "align:3", "dl-0"}));
 }
 
 TEST(DefinitionLists, CompactEndsWithTheList) {

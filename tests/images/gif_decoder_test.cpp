@@ -97,16 +97,6 @@ TEST(GifDecoder, NonInterlacedShowsNothingUntilItsDataEnds) {
     EXPECT_EQ(bitmap.rowsReady, bitmap.height);
 }
 
-TEST(GifDecoder, KwKwKCode) {
-    // 3 x 1, four colours, minimum code size 2: clear, 0, 6 (the next free code), end.
-    Bytes gif{'G', 'I', 'F', '8', '9', 'a', 3, 0, 1, 0, 0x81, 0, 0};
-    testing::PutTable(gif, kFour);
-    gif.insert(gif.end(), {0x2C, 0, 0, 0, 0, 3, 0, 1, 0, 0, 2, 2, 0x84, 0x0B, 0, 0x3B});
-    auto decoded = Decode<GifDecoder>(gif);
-    ASSERT_EQ(decoded.status, DecodeStatus::kDone);
-    for (int x = 0; x < 3; ++x) EXPECT_EQ(decoded.bitmap->Row(0)[x], kRed);
-}
-
 TEST(GifDecoder, TransparentIndexLeavesPixelsToTheMask) {
     std::vector<std::uint32_t> table(8, 0x808080);
     const Bytes gif = WriteGif(
@@ -117,47 +107,70 @@ TEST(GifDecoder, TransparentIndexLeavesPixelsToTheMask) {
     EXPECT_EQ(decoded.bitmap->mask, (std::vector<std::uint8_t>{kInvisible, 0, kInvisible}));
 }
 
-TEST(GifDecoder, ExtensionsAreSkipped) {
+struct Pixel {
+    int x, y;
+    std::uint32_t rgb;
+};
+
+TEST(GifDecoder, DecodedPixels) {
+    // 3 x 1, four colours, minimum code size 2: clear, 0, 6 (the next free code), end.
+    Bytes kwkwk{'G', 'I', 'F', '8', '9', 'a', 3, 0, 1, 0, 0x81, 0, 0};
+    testing::PutTable(kwkwk, kFour);
+    kwkwk.insert(kwkwk.end(), {0x2C, 0, 0, 0, 0, 3, 0, 1, 0, 0, 2, 2, 0x84, 0x0B, 0, 0x3B});
     const Bytes extensions = {0x21, 0xFE, 3,   'a', 'b', 'c', 0,  // comment
                               0x21, 0xFF, 11,  'N', 'E', 'T', 'S', 'C', 'A', 'P',
                               'E',  '2',  '.', '0', 3,   1,   0,   0,   0,  // application
                               0x21, 0x01, 12,  0,   0,   0,   0,   0,   0,   0,
                               0,    0,    0,   0,   0,   1,   'x', 0};
-    const Bytes gif = WriteGif(2, 1, kFour, {Frame(2, 1, {2, 1})}, extensions);
-    auto decoded = Decode<GifDecoder>(gif);
-    ASSERT_EQ(decoded.status, DecodeStatus::kDone);
-    EXPECT_EQ(decoded.bitmap->Row(0)[0], kBlue);
-}
-
-TEST(GifDecoder, TwoColourTableWithMinimumCodeSizeTwo) {
-    const Bytes gif = WriteGif(4, 1, {0x000000, 0xFFFFFF}, {Frame(4, 1, {1, 0, 0, 1})});
-    auto decoded = Decode<GifDecoder>(gif);
-    ASSERT_EQ(decoded.status, DecodeStatus::kDone);
-    EXPECT_EQ(decoded.bitmap->Row(0)[0], MakePixel(255, 255, 255));
-    EXPECT_EQ(decoded.bitmap->Row(0)[1], MakePixel(0, 0, 0));
-}
-
-TEST(GifDecoder, StructuralErrorsFail) {
-    const Bytes good = TwoByTwo();
     struct Case {
         const char* name;
-        std::size_t offset;
-        std::uint8_t value;
+        Bytes gif;
+        std::vector<Pixel> pixels;
     };
-    const std::size_t descriptor = 13 + 12;
-    for (const Case& c :
-         {Case{"block type", descriptor, 0x2D}, Case{"minimum code size 1", descriptor + 10, 1},
-          Case{"minimum code size 9", descriptor + 10, 9}}) {
-        Bytes gif = good;
-        gif[c.offset] = c.value;
-        EXPECT_EQ(Decode<GifDecoder>(gif).status, DecodeStatus::kFailed) << c.name;
+    const Case cases[] = {
+        {"KwKwK code", kwkwk, {{0, 0, kRed}, {1, 0, kRed}, {2, 0, kRed}}},
+        {"extensions are skipped",
+         WriteGif(2, 1, kFour, {Frame(2, 1, {2, 1})}, extensions),
+         {{0, 0, kBlue}}},
+        {"two-colour table, minimum code size two",
+         WriteGif(4, 1, {0x000000, 0xFFFFFF}, {Frame(4, 1, {1, 0, 0, 1})}),
+         {{0, 0, MakePixel(255, 255, 255)}, {1, 0, MakePixel(0, 0, 0)}}},
+        // A frame hanging over the bottom-right corner, then one entirely outside the screen.
+        {"frames are clipped to the screen",
+         WriteGif(3, 3, kFour,
+                  {Frame(3, 3, std::vector<int>(9, 0)), Frame(2, 2, {1, 1, 1, 1}, 2, 2),
+                   Frame(2, 2, {2, 2, 2, 2}, 900, 900)}),
+         {{2, 2, kGreen}, {1, 1, kRed}}},
+        {"later frame with its own table",
+         WriteGif(2, 1, kFour,
+                  {Frame(2, 1, {0, 0}), With(Frame(1, 1, {0}, 1),
+                                             [](GifFrame& f) {
+                                                 f.localTable = {0x123456, 0};
+                                             })}),
+         {{0, 0, kRed}, {1, 0, MakePixel(0x12, 0x34, 0x56)}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto decoded = Decode<GifDecoder>(c.gif);
+        ASSERT_EQ(decoded.status, DecodeStatus::kDone);
+        for (const Pixel& p : c.pixels) EXPECT_EQ(decoded.bitmap->Row(p.y)[p.x], p.rgb) << p.x;
     }
 }
 
-TEST(GifDecoder, PixelOutsideTheColourTableFails) {
+TEST(GifDecoder, StructuralErrorsFail) {
+    const std::size_t descriptor = 13 + 12;
+    const std::pair<std::size_t, std::uint8_t> damages[] = {
+        {descriptor, 0x2D},     // block type
+        {descriptor + 10, 1},   // minimum code size 1
+        {descriptor + 10, 9}};  // minimum code size 9
+    for (const auto& [offset, value] : damages) {
+        Bytes gif = TwoByTwo();
+        gif[offset] = value;
+        EXPECT_EQ(Decode<GifDecoder>(gif).status, DecodeStatus::kFailed) << offset << " " << +value;
+    }
     // A two-colour table still codes with minimum size 2, so index 3 can be written.
-    const Bytes gif = WriteGif(2, 1, {0x000000, 0xFFFFFF}, {Frame(2, 1, {1, 3})});
-    EXPECT_EQ(Decode<GifDecoder>(gif).status, DecodeStatus::kFailed);
+    const Bytes outside = WriteGif(2, 1, {0x000000, 0xFFFFFF}, {Frame(2, 1, {1, 3})});
+    EXPECT_EQ(Decode<GifDecoder>(outside).status, DecodeStatus::kFailed);
 }
 
 TEST(GifDecoder, HugeScreenFailsWithoutAllocating) {
@@ -169,30 +182,6 @@ TEST(GifDecoder, HugeScreenFailsWithoutAllocating) {
     EXPECT_FALSE(CImageBitmap().SetSize(32767, 32767));
     EXPECT_FALSE(CImageBitmap().SetSize(32768, 1));
     EXPECT_TRUE(CImageBitmap().SetSize(32767, 2048));
-}
-
-TEST(GifDecoder, FramesOutsideTheScreenAreClipped) {
-    // A 2 x 2 frame hanging over the bottom-right corner of a 3 x 3 screen, then one entirely
-    // outside it.
-    const Bytes gif =
-        WriteGif(3, 3, kFour,
-                 {Frame(3, 3, std::vector<int>(9, 0)), Frame(2, 2, {1, 1, 1, 1}, 2, 2),
-                  Frame(2, 2, {2, 2, 2, 2}, 900, 900)});
-    auto decoded = Decode<GifDecoder>(gif);
-    ASSERT_EQ(decoded.status, DecodeStatus::kDone);
-    EXPECT_EQ(decoded.bitmap->Row(2)[2], kGreen);
-    EXPECT_EQ(decoded.bitmap->Row(1)[1], kRed);
-}
-
-TEST(GifDecoder, LaterFrameWithItsOwnTable) {
-    const Bytes gif =
-        WriteGif(2, 1, kFour, {Frame(2, 1, {0, 0}), With(Frame(1, 1, {0}, 1), [](GifFrame& f) {
-                                   f.localTable = {0x123456, 0};
-                               })});
-    auto decoded = Decode<GifDecoder>(gif);
-    ASSERT_EQ(decoded.status, DecodeStatus::kDone);
-    EXPECT_EQ(decoded.bitmap->Row(0)[0], kRed);
-    EXPECT_EQ(decoded.bitmap->Row(0)[1], MakePixel(0x12, 0x34, 0x56));
 }
 
 // Files made by other encoders, against giflib's gif2rgb (its output is the .rgb next to each).

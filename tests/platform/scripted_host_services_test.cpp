@@ -12,19 +12,10 @@ TEST(ScriptedHostServices, MessagesAnswerFromTheQueueThenWithTheFirstButton) {
               MessageAnswer::kNo);
     EXPECT_EQ(host.ShowMessage("q2", MessageButtons::kRetryCancel, MessageIcon::kStop, "Corvane"),
               MessageAnswer::kCancel);
-    struct Case {
-        MessageButtons buttons;
-        MessageAnswer expected;
-    };
-    const Case defaults[] = {{MessageButtons::kOk, MessageAnswer::kOk},
-                             {MessageButtons::kOkCancel, MessageAnswer::kOk},
-                             {MessageButtons::kYesNo, MessageAnswer::kYes},
-                             {MessageButtons::kYesNoCancel, MessageAnswer::kYes},
-                             {MessageButtons::kRetryCancel, MessageAnswer::kRetry}};
-    for (const Case& c : defaults) {
-        EXPECT_EQ(host.ShowMessage("d", c.buttons, MessageIcon::kNone, "Corvane"), c.expected);
-    }
-    ASSERT_EQ(host.messages.size(), 7u);
+    // The queue used up, the first button answers.
+    EXPECT_EQ(host.ShowMessage("d", MessageButtons::kRetryCancel, MessageIcon::kNone, "Corvane"),
+              MessageAnswer::kRetry);
+    ASSERT_EQ(host.messages.size(), 3u);
     EXPECT_EQ(host.messages[1].text, "q2");
     EXPECT_EQ(host.messages[1].icon, MessageIcon::kStop);
     EXPECT_EQ(host.messages[1].answer, MessageAnswer::kCancel);

@@ -24,12 +24,6 @@ mode_t Mode(const std::string& path) {
     return info.st_mode & 07777;
 }
 
-int ExitCodeOf(pid_t pid) {
-    int status = 0;
-    EXPECT_EQ(::waitpid(pid, &status, 0), pid);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 TEST(WriteFileAtomically, ReplacesTheFileAndKeepsItsPermissions) {
     ScratchDirectory dir;
     ASSERT_FALSE(WriteFileAtomically(dir.File("new"), "first"));
@@ -63,7 +57,9 @@ TEST(WriteFileAtomically, FailedWriteKeepsTheOldFileAndRemovesTheTemporary) {
         std::error_code error = WriteFileAtomically(dir.File("store"), std::string(100000, 'x'));
         ::_exit(error == std::errc::file_too_large ? 0 : 1);
     }
-    EXPECT_EQ(ExitCodeOf(pid), 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     EXPECT_EQ(dir.Read("store"), "old content");
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"store"});
 }

@@ -33,23 +33,20 @@ class FtpServer : public ::testing::Test {
         scratch.Write("banner", "Line one\nLine two\nLine three\n");
         chmod(scratch.File("empty").c_str(), 0555);
         chmod(scratch.File("anon").c_str(), 0555);
-        const std::string d = scratch.path();
-        scratch.Write("vsftpd.conf",
-                      "background=NO\nlisten=YES\nlisten_ipv6=NO\nlisten_address=127.0.0.1\n"
-                      "listen_port=" +
-                          std::to_string(testing::FreeLoopbackPort()) +
-                          "\nanonymous_enable=YES\nanon_root=" + d +
-                          "/anon\nlocal_enable=NO\npam_service_name=vsftpd\n"
-                          "secure_chroot_dir=" +
-                          d +
-                          "/empty\nseccomp_sandbox=NO\nport_enable=YES\n"
-                          "connect_from_port_20=NO\npasv_enable=YES\npasv_address=127.0.0.1\n"
-                          "banner_file=" +
-                          d +
-                          "/banner\ndirmessage_enable=YES\nmessage_file=.message\n"
-                          "use_localtime=NO\ndelay_failed_login=0\nlog_ftp_protocol=YES\n"
-                          "xferlog_enable=YES\nvsftpd_log_file=" +
-                          d + "/ftp.log\n");
+        std::string conf =
+            "background=NO\nlisten=YES\nlisten_ipv6=NO\nlisten_address=127.0.0.1\n"
+            "listen_port=PORT\nanonymous_enable=YES\nanon_root=DIR/anon\nlocal_enable=NO\n"
+            "pam_service_name=vsftpd\nsecure_chroot_dir=DIR/empty\nseccomp_sandbox=NO\n"
+            "port_enable=YES\nconnect_from_port_20=NO\npasv_enable=YES\npasv_address=127.0.0.1\n"
+            "banner_file=DIR/banner\ndirmessage_enable=YES\nmessage_file=.message\n"
+            "use_localtime=NO\ndelay_failed_login=0\nlog_ftp_protocol=YES\nxferlog_enable=YES\n"
+            "vsftpd_log_file=DIR/ftp.log\n";
+        port = std::to_string(testing::FreeLoopbackPort());
+        conf.replace(conf.find("PORT"), 4, port);
+        for (std::size_t at = 0; (at = conf.find("DIR", at)) != std::string::npos;
+             at += scratch.path().size())
+            conf.replace(at, 3, scratch.path());
+        scratch.Write("vsftpd.conf", conf);
     }
     void Start(bool passive = true) {
         if (!passive) {
@@ -57,10 +54,6 @@ class FtpServer : public ::testing::Test {
             conf.replace(conf.find("pasv_enable=YES"), 15, "pasv_enable=NO");
             scratch.Write("vsftpd.conf", conf);
         }
-        // The port is written into the configuration: read it back for the server's address.
-        const std::string conf = scratch.Read("vsftpd.conf");
-        const std::size_t at = conf.find("listen_port=") + 12;
-        port = conf.substr(at, conf.find('\n', at) - at);
         ASSERT_TRUE(server.Start({"/usr/sbin/vsftpd", scratch.File("vsftpd.conf")},
                                  scratch.File("server.log"),
                                  static_cast<std::uint16_t>(std::stoi(port))))

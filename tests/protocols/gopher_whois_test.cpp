@@ -8,6 +8,7 @@
 #include "core/status.h"
 #include "protocols/gopher_menu.h"
 #include "protocols/gopher_protocol.h"
+#include "tests/protocols/every_split.h"
 #include "tests/support/protocol_load.h"
 #include "tests/support/scripted_peer.h"
 
@@ -17,28 +18,15 @@ namespace {
 using testing::ProtocolLoad;
 using testing::ScriptedPeer;
 
-// A fresh load and peer for every split point of every answer, and one byte per packet.
+// A fresh load and peer at every split point.
 void AtEverySplit(const std::function<void(ScriptedPeer&)>& script,
                   const std::function<void(ProtocolLoad&, ScriptedPeer&)>& check) {
-    std::size_t longest = 0;
-    {
-        platform::PollEventLoop loop;
-        ScriptedPeer probe(loop);
-        script(probe);
-        longest = probe.LongestSend();
-    }
-    for (std::size_t at = 0; at <= longest + 1; ++at) {
-        SCOPED_TRACE(at <= longest ? "split at " + std::to_string(at) : "one byte per packet");
+    protocols::AtEverySplit(script, [&](const std::function<void(ScriptedPeer&)>& prepare) {
         ProtocolLoad load;
         ScriptedPeer peer(load.loop);
-        script(peer);
-        if (at <= longest) {
-            peer.SplitAt(at);
-        } else {
-            peer.OnePacketPerByte();
-        }
+        prepare(peer);
         check(load, peer);
-    }
+    });
 }
 
 std::string Url(std::string_view scheme, std::uint16_t port, std::string_view path) {
@@ -168,8 +156,7 @@ TEST_F(GopherWhois, RootMenuIsAskedForWithABareLineEnd) {
     const std::uint16_t port = peer.Listen();
     ASSERT_EQ(load.Load(Url("gopher", port, "")), 1);
     EXPECT_EQ(peer.Received(), "\r\n");
-    EXPECT_EQ(load.Body(),
-              GopherMenuHeader("127.0.0.1:" + std::to_string(port), "") + "Hello\r\n");
+    EXPECT_EQ(load.Body(), GopherMenuHeader("127.0.0.1:" + std::to_string(port), "") + "Hello\r\n");
 }
 
 TEST_F(GopherWhois, SearchItemWithoutQueryShowsTheSearchPageWithoutConnecting) {

@@ -16,6 +16,7 @@
 #include "core/status.h"
 #include "platform/poll_event_loop.h"
 #include "platform/scripted_host_services.h"
+#include "tests/protocols/every_split.h"
 #include "tests/support/scripted_peer.h"
 
 namespace corvane::protocols {
@@ -115,29 +116,6 @@ class TcpTest : public ::testing::Test {
     ReplyClient* client = nullptr;
 };
 
-// A fresh client and peer for every split point of every answer, and one byte per packet.
-template <typename Script, typename Check>
-void AtEverySplit(const Script& script, const Check& check) {
-    std::size_t longest = 0;
-    {
-        platform::PollEventLoop loop;
-        ScriptedPeer probe(loop);
-        script(probe);
-        longest = probe.LongestSend();
-    }
-    for (std::size_t at = 0; at <= longest + 1; ++at) {
-        SCOPED_TRACE(at <= longest ? "split at " + std::to_string(at) : "one byte per packet");
-        check([&](ScriptedPeer& peer) {
-            script(peer);
-            if (at <= longest) {
-                peer.SplitAt(at);
-            } else {
-                peer.OnePacketPerByte();
-            }
-        });
-    }
-}
-
 class TcpConversation : public TcpTest {
   public:
     void TestBody() override {}
@@ -162,30 +140,33 @@ TEST(TcpSplits, MultiLineRepliesCompleteOnlyWithTheirLastLineAtEveryPacketBounda
     });
 }
 
-TEST(TcpSplits, BodyModeKeepsTheBytesThatCameWithTheLastLine) {
-    const auto script = [](ScriptedPeer& peer) {
-        peer.Send("200 OK\r\nfirst body line\r\nsecond").Close();
+// The body keeps the bytes that came with the last line; a body that starts inside the line (a
+// first line without a code is already data) gets the line back with its end.
+TEST(TcpSplits, BodyModeKeepsTheBytesThatCameWithTheLine) {
+    struct Case {
+        int bodyAfter;
+        std::size_t consumed;
+        std::string answer, body;
     };
-    AtEverySplit(script, [](const std::function<void(ScriptedPeer&)>& prepare) {
-        TcpConversation test;
-        test.client->bodyAfter = 200;
-        ScriptedPeer peer(test.loop);
-        prepare(peer);
-        test.Converse(peer, [&] { return test.client->collector != nullptr; });
-        ASSERT_TRUE(test.loop.RunUntil([&] { return test.client->Pump() == 1; }, 5000));
-        EXPECT_EQ(test.client->collector->body, "first body line\r\nsecond");
-        EXPECT_EQ(test.request->status, 0);
-    });
-}
-
-TEST_F(TcpTest, BodyStartingInsideTheLineGetsTheLineBackWithItsEnd) {
-    client->bodyAfter = 0;  // a first line without a code is already data
-    client->bodyConsumed = 0;
-    ScriptedPeer peer(loop);
-    peer.Send("plain first line\r\nmore").Close();
-    Converse(peer, [&] { return client->collector != nullptr; });
-    ASSERT_TRUE(loop.RunUntil([&] { return client->Pump() == 1; }, 5000));
-    EXPECT_EQ(client->collector->body, "plain first line\r\nmore");
+    const Case cases[] = {
+        {200, ReplyClient::kAfterLine, "200 OK\r\nfirst body line\r\nsecond",
+         "first body line\r\nsecond"},
+        {0, 0, "plain first line\r\nmore", "plain first line\r\nmore"},
+    };
+    for (const Case& c : cases) {
+        const auto script = [&](ScriptedPeer& peer) { peer.Send(c.answer).Close(); };
+        AtEverySplit(script, [&](const std::function<void(ScriptedPeer&)>& prepare) {
+            TcpConversation test;
+            test.client->bodyAfter = c.bodyAfter;
+            test.client->bodyConsumed = c.consumed;
+            ScriptedPeer peer(test.loop);
+            prepare(peer);
+            test.Converse(peer, [&] { return test.client->collector != nullptr; });
+            ASSERT_TRUE(test.loop.RunUntil([&] { return test.client->Pump() == 1; }, 5000));
+            EXPECT_EQ(test.client->collector->body, c.body);
+            EXPECT_EQ(test.request->status, 0);
+        });
+    }
 }
 
 TEST_F(TcpTest, LinesAsTheReaderSeesThem) {

@@ -230,9 +230,6 @@ TEST_F(HtmlViewTest, ScrollsToTheFragmentsAnchor) {
     EXPECT_GT(window.scrollY, 20);
 }
 
-}  // namespace
-}  // namespace corvane::render
-
 namespace corvane::render {
 namespace {
 
@@ -264,6 +261,177 @@ TEST_F(HtmlViewTest, ImagesTakeTheirSizeAndLoadFromTheirIconSquare) {
     view.LeftButtonUp(inSquare);
     EXPECT_EQ(asked.size(), 1u);
     view.SetImageSource(nullptr);
+}
+
+}  // namespace
+}  // namespace corvane::render
+
+// Lines of the body font: the first at y 20..38, then 18 apart; characters 8 wide from x 10.
+constexpr int Column(int n) {
+    return 10 + 8 * n;
+}
+constexpr int LineY(int n) {
+    return 25 + 18 * n;
+}
+
+TEST_F(HtmlViewTest, SelectionTextBetweenTwoPoints) {
+    struct Case {
+        const char* name;
+        const char* html;
+        Point from;
+        Point to;
+        const char* text;
+    };
+    const char* lines = "alpha beta gamma<br>delta epsilon<br>zeta";
+    const Case cases[] = {
+        {"one word", lines, {Column(6), LineY(0)}, {Column(10), LineY(0)}, "beta"},
+        {"dragged back", lines, {Column(10), LineY(0)}, {Column(6), LineY(0)}, "beta"},
+        {"half a character is none",
+         lines,
+         {Column(6) + 5, LineY(0)},
+         {Column(10) - 3, LineY(0)},
+         "eta"},
+        {"across lines", lines, {Column(6), LineY(0)}, {Column(5), LineY(1)}, "beta gamma\ndelta"},
+        {"upward across lines",
+         lines,
+         {Column(5), LineY(1)},
+         {Column(6), LineY(0)},
+         "beta gamma\ndelta"},
+        {"from above the page to below it",
+         lines,
+         {0, 0},
+         {0, 1000},
+         "alpha beta gamma\ndelta epsilon\nzeta"},
+        {"pieces of one word join",
+         "bo<b>ld</b> <i>text</i>",
+         {0, LineY(0)},
+         {600, LineY(0)},
+         "bold text"},
+        {"number labels", "<ol><li>x<li>y</ol>", {0, 0}, {600, 1000}, "1. x\n2. y"},
+        {"whole characters",
+         "h\u00e9llo \u65e5\u672c",
+         {Column(1), LineY(0)},
+         {Column(7), LineY(0)},
+         "\u00e9llo \u65e5"},
+        {"a point alone", lines, {Column(6), LineY(0)}, {Column(6), LineY(0)}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Show(c.html);
+        view.Select(c.from, c.to);
+        EXPECT_EQ(view.SelectedText(), c.text);
+    }
+}
+
+TEST_F(HtmlViewTest, DraggingSelectsAndCopyFillsTheClipboard) {
+    Show("alpha beta gamma<br>delta epsilon<br>zeta");
+    std::vector<std::string> offered;
+    view.onSelectionMade = [&](const std::string& text) { offered.push_back(text); };
+    const auto drag = [&](Point from, Point to) {
+        view.LeftButtonDown(from);
+        view.MouseMove(Point{(from.x + to.x) / 2, from.y});
+        view.MouseMove(to);
+        view.LeftButtonUp(to);
+        return view.SelectedText();
+    };
+    const std::string down = drag({Column(6), LineY(0)}, {Column(5), LineY(2) - 3});
+    const std::string up = drag({Column(5), LineY(2) - 3}, {Column(6), LineY(0)});
+    EXPECT_EQ(down, "beta gamma\ndelta epsilon\nzeta");
+    EXPECT_EQ(up, down);
+    EXPECT_EQ(offered, (std::vector<std::string>{down, down}));
+
+    EXPECT_TRUE(view.Copy());
+    EXPECT_EQ(host.clipboard, down);
+    // A press without a drag clears the selection; Copy then leaves the clipboard alone.
+    view.LeftButtonDown({Column(2), LineY(1)});
+    view.LeftButtonUp({Column(2), LineY(1)});
+    EXPECT_FALSE(view.HasSelection());
+    EXPECT_FALSE(view.Copy());
+    EXPECT_EQ(host.clipboard, down);
+    EXPECT_EQ(offered.size(), 2u);
+}
+
+TEST_F(HtmlViewTest, SelectedTextIsDrawnOnTheHighlight) {
+    using Call = testing::FixedMetricsSurface::Call;
+    view.SetSelectionColors(MakeColor(4, 5, 6), MakeColor(1, 2, 3));
+    Show("alpha beta gamma");
+    view.Select({Column(6), LineY(0)}, {Column(10), LineY(0)});
+    surface.calls.clear();
+    view.Paint(surface, Rect{0, 0, 620, 400});
+    std::vector<Call> highlights;
+    std::vector<Call> selected;
+    for (const Call& call : surface.calls) {
+        if (call.kind == Call::kFillRect && call.color == MakeColor(1, 2, 3))
+            highlights.push_back(call);
+        if (call.kind == Call::kText && call.color == MakeColor(4, 5, 6)) selected.push_back(call);
+    }
+    ASSERT_EQ(highlights.size(), 1u);
+    EXPECT_EQ(highlights[0].rect, (Rect{Column(6), 20, Column(10), 36}));
+    ASSERT_EQ(selected.size(), 1u);
+    EXPECT_EQ(selected[0].text, "beta");
+    EXPECT_EQ(selected[0].rect.left, Column(6));
+}
+
+TEST_F(HtmlViewTest, CopyOfALongSelectionKeepsEveryLine) {
+    std::string page;
+    std::string expected;
+    for (int i = 0; i < 20000; ++i) {
+        const std::string line = "line number " + std::to_string(i);
+        page += line + "<br>";
+        expected += (i ? "\n" : "") + line;
+    }
+    Show(page);
+    view.Select({0, 0}, {0, 1 << 30});
+    ASSERT_TRUE(view.Copy());
+    EXPECT_EQ(host.clipboard, expected);
+}
+
+TEST_F(HtmlViewTest, FindWalksThroughTheMatches) {
+    using Outcome = CHTMLView::FindOutcome;
+    Show("Find <b>the</b> word, and th<i>e</i> next: The end.<ol><li>item</ol>");
+    const auto lastMessage = [&] {
+        return host.messages.empty() ? std::string() : host.messages.back().text;
+    };
+    EXPECT_EQ(view.FindNext("", false, false), Outcome::kEmptyPattern);
+    EXPECT_EQ(lastMessage(), "Enter the string to be searched!");
+    EXPECT_EQ(host.messages.back().icon, platform::MessageIcon::kExclamation);
+
+    // Matches run across text runs; the position moves past each one.
+    std::vector<Point> found;
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(view.FindNext("the", false, false), Outcome::kFound) << i;
+        EXPECT_EQ(view.SelectedText(), i < 2 ? "the" : "The");
+        found.push_back(view.Selection().start.line == 0
+                            ? Point{view.Selection().start.x, view.Selection().end.x}
+                            : Point{});
+    }
+    EXPECT_LT(found[0].x, found[1].x);
+    EXPECT_LT(found[1].x, found[2].x);
+    host.messages.clear();
+    EXPECT_EQ(view.FindNext("the", false, false), Outcome::kFinished);
+    EXPECT_EQ(lastMessage(), "Finished searching this page!");
+    // It stays at the end until a search starts from the top, which applies to that one only.
+    EXPECT_EQ(view.FindNext("Find", false, false), Outcome::kFinished);
+    EXPECT_EQ(view.FindNext("the", true, true), Outcome::kFound);
+    EXPECT_EQ(view.FindNext("the", false, true), Outcome::kFound);
+    EXPECT_EQ(view.FindNext("the", false, true), Outcome::kFinished);
+    // A match that would run past the end of the text list is none.
+    EXPECT_EQ(view.FindNext("item and more", true, false), Outcome::kFinished);
+    // Number labels are searched too.
+    EXPECT_EQ(view.FindNext("1.", true, false), Outcome::kFound);
+    EXPECT_EQ(view.SelectedText(), "1.");
+}
+
+TEST_F(HtmlViewTest, FindScrollsToAMatchOutOfSight) {
+    std::string page;
+    for (int i = 0; i < 100; ++i) page += "line<br>";
+    Show(page + "needle");
+    window.scrollY = -1;
+    ASSERT_EQ(view.FindNext("needle", false, false), CHTMLView::FindOutcome::kFound);
+    // A line above the match stays in sight.
+    EXPECT_LT(window.scrollY, 20 + 100 * 18);
+    EXPECT_GE(window.scrollY, 20 + 99 * 18);
+    EXPECT_EQ(view.SelectedText(), "needle");
 }
 
 }  // namespace

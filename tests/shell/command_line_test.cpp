@@ -78,12 +78,17 @@ TEST(ParseCommandLine, HeadlessModes) {
          640,
          480},
         {{"--profile", "/p", "u", "--dump-text"}, Headless::kDumpText, {}, {}, {}},
+        {{"--print-pdf", "out.pdf", "--width", "500", "u"},
+         Headless::kPrintPdf,
+         "out.pdf",
+         500,
+         {}},
     };
     for (const Case& c : cases) {
         CommandLineParse parse = ParseCommandLine(c.arguments);
         ASSERT_TRUE(parse.commandLine) << parse.error;
         EXPECT_EQ(parse.commandLine->headless, c.headless);
-        EXPECT_EQ(parse.commandLine->screenshotFile, c.file);
+        EXPECT_EQ(parse.commandLine->outputFile, c.file);
         EXPECT_EQ(parse.commandLine->width, c.width);
         EXPECT_EQ(parse.commandLine->height, c.height);
     }
@@ -96,7 +101,9 @@ TEST(ParseCommandLine, HeadlessModes) {
         {{"--dump-text", "--width", "-5", "u"}, "from 1 to 32767"},
         {{"--dump-text", "--width"}, "from 1 to 32767"},
         {{"--dump-text", "--height", "5", "u"}, "--height needs --screenshot"},
-        {{"--width", "5", "u"}, "need --dump-text or --screenshot"},
+        {{"--width", "5", "u"}, "need --dump-text, --screenshot or --print-pdf"},
+        {{"--print-pdf", "", "u"}, "--print-pdf needs a file name"},
+        {{"--print-pdf", "a.pdf", "--height", "5", "u"}, "--height needs --screenshot"},
         {{"--dump-source", "--width", "5", "u"}, "--width needs"},
         {{"-h", "f.tmp", "--dump-text", "u"}, "-h cannot be used"},
     };

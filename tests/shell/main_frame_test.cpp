@@ -6,12 +6,15 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <sstream>
 
+#include <QCheckBox>
+#include <QClipboard>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -22,6 +25,7 @@
 #include "platform/scripted_host_services.h"
 #include "shell/application.h"
 #include "shell/browser_window.h"
+#include "shell/find_dialog.h"
 #include "shell/new_window.h"
 #include "shell/qt_event_loop.h"
 #include "store/history_file.h"
@@ -410,6 +414,128 @@ TEST_F(MainFrameTest, VisitsAndHistoryReachTheNextWindow) {
     ASSERT_NE(shown, nullptr);
     ASSERT_EQ(shown->anchors.size(), 1u);
     EXPECT_TRUE(shown->anchors[0]->visited);
+}
+
+// Dragging across two lines selects their text; Copy puts it on the clipboard.
+TEST_F(MainFrameTest, DragSelectsTextAndCopyFillsTheClipboard) {
+    pages.Write("words.html", "alpha beta gamma<br>delta epsilon");
+    Type(QString::fromStdString(pages.File("words.html")));
+    ASSERT_TRUE(WaitForLoad());
+    const auto& boxes = window->View().Layout().Display().boxes;
+    ASSERT_GE(boxes.size(), 2u);
+    const render::Rect first = boxes.front().rect;
+    const render::Rect second = boxes.back().rect;
+    QWidget* viewport = frame.ViewWidget().viewport();
+    const auto send = [&](QEvent::Type type, render::Point p, Qt::MouseButtons buttons) {
+        const QPoint at(p.x, p.y - frame.ViewWidget().verticalScrollBar()->value());
+        QMouseEvent event(type, at, viewport->mapToGlobal(at),
+                          type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons,
+                          Qt::NoModifier);
+        QApplication::sendEvent(viewport, &event);
+    };
+    // From before "alpha" to the end of the second line, dragged upward.
+    send(QEvent::MouseButtonPress, {second.right + 20, second.top + 2}, Qt::LeftButton);
+    send(QEvent::MouseMove, {second.left + 2, second.top + 2}, Qt::LeftButton);
+    send(QEvent::MouseMove, {first.left - 2, first.top + 2}, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, {first.left - 2, first.top + 2}, Qt::NoButton);
+    EXPECT_EQ(window->View().SelectedText(), "alpha beta gamma\ndelta epsilon");
+    QApplication::clipboard()->clear();
+    frame.CopyAction()->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), "alpha beta gamma\ndelta epsilon");
+}
+
+TEST_F(MainFrameTest, FindDialogSearchesOnAndTellsWhenDone) {
+    pages.Write("find.html", "one two one two one");
+    Type(QString::fromStdString(pages.File("find.html")));
+    ASSERT_TRUE(WaitForLoad());
+    frame.FindAction()->trigger();
+    FindDialog& finder = *frame.Finder();
+    answers.expectedMessages = 1;
+    finder.FindNext();
+    ASSERT_EQ(answers.messages.size(), 1u);
+    EXPECT_EQ(answers.messages[0].text, "Enter the string to be searched!");
+    finder.Field().setText("ONE");
+    finder.FromTop().setChecked(true);
+    for (int i = 0; i < 3; ++i) {
+        finder.FindNext();
+        EXPECT_FALSE(finder.FromTop().isChecked());
+        EXPECT_EQ(window->View().SelectedText(), "one");
+    }
+    answers.expectedMessages = 1;
+    finder.FindNext();
+    EXPECT_EQ(answers.messages.back().text, "Finished searching this page!");
+    finder.MatchCase().setChecked(true);
+    finder.FromTop().setChecked(true);
+    answers.expectedMessages = 1;
+    finder.FindNext();
+    EXPECT_EQ(answers.messages.size(), 3u);
+}
+
+TEST_F(MainFrameTest, ContextMenuOfAnImageLinkHasBothKindsOfItems) {
+    pages.Write("pic.html",
+                "text<p><a href=target.html><img src=pic.gif alt=Pic width=60 height=60></a>");
+    Type(QString::fromStdString(pages.File("pic.html")));
+    ASSERT_TRUE(WaitForLoad());
+    const render::LayoutBox* image = nullptr;
+    for (const render::LayoutBox& box : window->View().Layout().Display().boxes) {
+        if (box.kind == render::BoxKind::kImage) image = &box;
+    }
+    ASSERT_NE(image, nullptr);
+    const auto items = [](QMenu& menu) {
+        std::map<QString, bool> enabled;
+        for (QAction* action : menu.actions()) {
+            if (!action->isSeparator()) enabled[action->text()] = action->isEnabled();
+        }
+        return enabled;
+    };
+    std::unique_ptr<QMenu> menu = frame.MakeContextMenu(
+        {(image->rect.left + image->rect.right) / 2, (image->rect.top + image->rect.bottom) / 2});
+    auto over = items(*menu);
+    EXPECT_TRUE(over.count("View &Image (pic.gif)"));
+    EXPECT_TRUE(over.count("Copy Imag&e Location"));
+    EXPECT_TRUE(over.count("Open &Window at Link"));
+    const auto link = std::find_if(over.begin(), over.end(), [](const auto& item) {
+        return item.first.startsWith("Open &Link (file:") && item.first.endsWith("target.html)");
+    });
+    EXPECT_NE(link, over.end());
+    // Bookmarks come later: their items show, disabled.
+    EXPECT_FALSE(over.at("A&dd Image Bookmark"));
+    EXPECT_FALSE(over.at("A&dd Link Bookmark"));
+    EXPECT_FALSE(over.count("Save &As"));
+    for (QAction* action : menu->actions()) {
+        if (action->text() == "Copy Lin&k Location") action->trigger();
+    }
+    EXPECT_TRUE(QApplication::clipboard()->text().endsWith("target.html"));
+
+    menu = frame.MakeContextMenu({500, 5});
+    const auto background = items(*menu);
+    EXPECT_TRUE(background.at("Save &As"));
+    EXPECT_TRUE(background.at("Print Pre&view"));
+    EXPECT_FALSE(background.at("Add Bookmark"));
+    EXPECT_FALSE(background.count("Copy Imag&e Location"));
+}
+
+TEST_F(MainFrameTest, SaveAsWritesTheLocalFileAsItIs) {
+    Type(QString::fromStdString(pages.File("first.html")));
+    ASSERT_TRUE(WaitForLoad());
+    answers.fileAnswers.push_back(pages.File("saved.html"));
+    frame.SaveAsAction()->trigger();
+    EXPECT_EQ(pages.Read("saved.html"), pages.Read("first.html"));
+    EXPECT_EQ(answers.fileDialogTitles.back(), "Save As");
+}
+
+// The "Source Command" gets a copy of the document, named to end in ".TXT", as one argument.
+TEST_F(MainFrameTest, DocumentSourceRunsTheSourceCommand) {
+    Type(QString::fromStdString(pages.File("first.html")));
+    ASSERT_TRUE(WaitForLoad());
+    config::GeneralSettings general = application->Settings().General();
+    general.sourceCommand =
+        "sh -c \"cp $0 " + pages.File("copy") + " && echo $0 > " + pages.File("name") + "\"";
+    ASSERT_TRUE(application->Settings().SaveGeneral(general));
+    frame.DocumentSourceAction()->trigger();
+    ASSERT_TRUE(loop.RunUntil([&] { return std::filesystem::exists(pages.File("name")); }, 10000));
+    EXPECT_EQ(pages.Read("copy"), pages.Read("first.html"));
+    EXPECT_TRUE(pages.Read("name").ends_with(".TXT\n")) << pages.Read("name");
 }
 
 }  // namespace

@@ -72,16 +72,10 @@ TEST_F(StoreTest, CopiesSurviveARestartUnderExactKeys) {
 TEST_F(StoreTest, OnlyWholeTransfersOfPlainRequestsAreCommitted) {
     EXPECT_FALSE(Store("http://h/post", "x", 0, core::kMethodFormPost));
     EXPECT_TRUE(Store("http://h/failed", "partial", -255));
-    core::CHTRequest& shortOne = Request("http://h/short");
-    shortOne.announcedLength = 100;
-    auto writer = cache_->CreateWriter(shortOne);
-    writer->Put("only 10 b.", 10);
-    writer->End(0);
-    core::CHTRequest& exact = Request("http://h/exact");
-    exact.announcedLength = 5;
-    writer = cache_->CreateWriter(exact);
-    writer->Put("12345", 5);
-    writer->End(0);
+    Request("http://h/short").announcedLength = 100;
+    EXPECT_TRUE(Store("http://h/short", "only 10 b."));
+    Request("http://h/exact").announcedLength = 5;
+    EXPECT_TRUE(Store("http://h/exact", "12345"));
     EXPECT_EQ(cache_->Find("http://h/short"), nullptr);
     EXPECT_EQ(cache_->Find("http://h/failed"), nullptr);
     EXPECT_NE(cache_->Find("http://h/exact"), nullptr);
