@@ -14,7 +14,6 @@ namespace {
 
 DocumentHost gNoHost;
 const VisitedLookup gNothingVisited;
-FormHooks gNoForms;
 
 bool EqualsUpper(std::string_view value, std::string_view upper) {
     if (value.size() != upper.size()) return false;
@@ -111,7 +110,6 @@ CHTMLBuilder::CHTMLBuilder(CHTML& document, BuilderServices services)
     : document_(document), services_(services) {
     if (!services_.host) services_.host = &gNoHost;
     if (!services_.visited) services_.visited = &gNothingVisited;
-    if (!services_.forms) services_.forms = &gNoForms;
     if (!services_.tables) services_.tables = &DefaultTableCollector();
     documentAddress_ = core::ParseAddress(document_.url());
     baseAddress_ = documentAddress_;
@@ -167,7 +165,7 @@ int CHTMLBuilder::HandleToken(int token, std::string_view text) {
             return kContinue;
         case TOKEN_TEXTAREA_TEXT:
         case TOKEN_OPTION_TEXT:
-            services_.forms->HandleFormToken(*this, token, text);
+            forms_.HandleToken(token, text);
             return kContinue;
         case tag::kCellEnd:
             AddElement<CHTMLCellEnd>(context_->currentTable);
@@ -383,7 +381,7 @@ int CHTMLBuilder::HandleTag(int number, bool isEnd, std::string_view text) {
         case tag::kOption:
         case tag::kTextarea:
         case tag::kIsindex:
-            services_.forms->HandleFormToken(*this, number | (isEnd ? kEndTagFlag : 0), text);
+            forms_.HandleToken(number | (isEnd ? kEndTagFlag : 0), text);
             break;
         case tag::kTable:
         case tag::kTr:
@@ -706,6 +704,7 @@ void CHTMLBuilder::EndOfData() {
         plainMode_ = true;
         AddText(titleText_);
     }
+    forms_.Finish();
     AddBreak(kEndOfLine);
     if (!document_.scrollTarget) {
         document_.scrollTarget = document_.First();

@@ -14,6 +14,7 @@
 #include "core/address.h"
 #include "html/builder_services.h"
 #include "html/document.h"
+#include "html/form_builder.h"
 #include "html/parse_context.h"
 
 namespace corvane::html {
@@ -97,6 +98,7 @@ class CHTMLBuilder {
     bool plainMode_ = false;
     std::string titleText_;
     std::string scratch_;  // cleaned text on its way into the document
+    CFormBuilder forms_{*this};
 };
 
 }  // namespace corvane::html

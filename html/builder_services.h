@@ -1,7 +1,7 @@
 #pragma once
 // What the document builder needs from outside the html layer, as small interfaces with
 // do-nothing defaults: the window (title, repaint, refresh), the history (visited links), and
-// the form and table builders. Tables default to CTableCollector (table_collector.h).
+// the table builder. Tables default to CTableCollector (table_collector.h).
 
 #include <cstdint>
 #include <string_view>
@@ -31,14 +31,6 @@ class VisitedLookup {
     virtual bool IsVisited(std::string_view /*url*/) const { return false; }
 };
 
-// FORM, INPUT, SELECT, OPTION, TEXTAREA, ISINDEX and the text tokens of SELECT and TEXTAREA.
-class FormHooks {
-  public:
-    virtual ~FormHooks() = default;
-    virtual void HandleFormToken(CHTMLBuilder& /*builder*/, int /*token*/,
-                                 std::string_view /*text*/) {}
-};
-
 // TABLE, TR, TD, TH and CAPTION, and while a table is open in the builder's context every
 // token. Returns 1 when the token was taken, 4 when it completed a table that must be replayed
 // before parsing goes on, and kTokenNotTaken when the builder should handle it itself.
@@ -63,7 +55,6 @@ class TableReplay {
 struct BuilderServices {
     DocumentHost* host = nullptr;
     const VisitedLookup* visited = nullptr;
-    FormHooks* forms = nullptr;
     TableHooks* tables = nullptr;
 };
 

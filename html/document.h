@@ -86,6 +86,9 @@ class CHTML {
     bool targetIsTop = false;
     std::optional<std::string> base;  // BASE HREF; when absent the document's URL is the base
     std::string title;
+    // The character set the document came in, as its decoder named it; forms are sent in it.
+    // Empty: not known (UTF-8 is used).
+    std::string charset;
     // BODY colours, 0x00BBGGRR; none means the user's setting.
     std::optional<std::uint32_t> linkColour;
     std::optional<std::uint32_t> visitedColour;

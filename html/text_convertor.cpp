@@ -85,7 +85,7 @@ void CHTextConvertor::Init(core::CHTRequest* servedRequest) {
     const TextConvertorServices& services = Services();
     builder_ = std::make_unique<CHTMLBuilder>(
         *document_,
-        BuilderServices{host_.get(), services.visited, services.forms, services.tables});
+        BuilderServices{host_.get(), services.visited, services.tables});
     Prepare(*builder_);
     // The window shows the document while it grows.
     servedRequest->SetResult(core::kKindDocument,
@@ -146,6 +146,8 @@ int CHTextConvertor::Convert() {
 }
 
 void CHTextConvertor::FeedDecoded(std::string_view text) {
+    // Detection may still turn from UTF-8 to Windows-1252 at a later block.
+    document_->charset = decoder_->Charset();
     // The mark is looked for in the decoded text, where it is a character in every charset.
     if (const std::size_t mark = text.find(static_cast<char>(kEndOfFileMark));
         mark != std::string_view::npos) {

@@ -46,7 +46,6 @@ class CHTMLDocument : public core::CObject {
 // layers that provide them; tables and their replay default to CTableCollector. `window` answers the window side (title, repaint, images) for a
 // request, or null; refreshes are handed to the request's load lifecycle by the convertor itself.
 struct TextConvertorServices {
-    FormHooks* forms = nullptr;
     TableHooks* tables = nullptr;
     TableReplay* replay = nullptr;
     const VisitedLookup* visited = nullptr;

@@ -89,6 +89,8 @@ void CDocumentPainter::PaintBox(const LayoutBox& box) {
         case BoxKind::kCellFrame:
             PaintCellFrame(box);
             break;
+        case BoxKind::kControl:
+            break;  // the control's own window draws it
     }
 }
 

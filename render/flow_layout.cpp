@@ -4,11 +4,19 @@
 
 #include "html/document.h"
 #include "html/element.h"
+#include "html/form_elements.h"
 #include "platform/event_loop.h"
+#include "render/control_boxes.h"
 #include "render/list_label.h"
 
 namespace corvane::render {
 namespace {
+
+// A SELECT or TEXTAREA whose options or text still arrive: layout waits for its end.
+bool IsOpenControl(const html::CHTMLElement& element) {
+    return html::IsControl(element.type) &&
+           !static_cast<const html::CHTMLControl&>(element).complete;
+}
 
 constexpr int kPlaceholderSide = 32;
 constexpr int kMaxFrames = 1 << 10;
@@ -53,6 +61,7 @@ bool CFlowLayout::Update(std::uint32_t budgetMs) {
     const html::CHTMLElement* element = last_ ? last_->next : document_->First();
     unsigned sinceClockRead = 0;
     for (; element != document_->End(); element = element->next) {
+        if (IsOpenControl(*element)) break;
         LayoutElement(*context_, *element);
         last_ = element;
         placed = true;
@@ -71,7 +80,9 @@ bool CFlowLayout::CaughtUp() const {
     if (last_ && last_->type == html::kElementText &&
         static_cast<const html::CHTMLText&>(*last_).text.size() > lastTextSize_)
         return false;
-    return (last_ ? last_->next : document_->First()) == document_->End();
+    const html::CHTMLElement* next = last_ ? last_->next : document_->First();
+    // A control still open at the end waits for data that a stopped load never brings.
+    return next == document_->End() || (IsOpenControl(*next) && next->next == document_->End());
 }
 
 void CFlowLayout::Finish() {
@@ -179,9 +190,19 @@ void CFlowLayout::LayoutElement(CLayoutContext& context, const html::CHTMLElemen
             tables_.Place(context, static_cast<const html::CHTMLTable&>(element));
             break;
         default:
-            // Link anchors, anchor names and the parts that tables and forms lay out themselves.
+            if (html::IsControl(element.type) && element.type != html::kControlHidden) {
+                const auto& control = static_cast<const html::CHTMLControl&>(element);
+                const ControlBox box = MeasureControl(control, ControlFont(control));
+                context.PlaceControl(&element, box.width, box.height, box.ascent,
+                                     ControlDumpText(control));
+            }
+            // Link anchors, anchor names and the parts that tables lay out themselves.
             break;
     }
+}
+
+const SurfaceFont& CFlowLayout::ControlFont(const html::CHTMLControl& control) const {
+    return fonts_.FontFor(control.fixedFont ? kStyleFixed : 0);
 }
 
 void CFlowLayout::LayoutText(CLayoutContext& context, const html::CHTMLText& text,

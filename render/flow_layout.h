@@ -20,7 +20,8 @@
 
 namespace corvane::html {
 class CHTML;
-}
+class CHTMLControl;
+}  // namespace corvane::html
 
 namespace corvane::render {
 
@@ -70,6 +71,8 @@ class CFlowLayout {
     std::function<ImageInfo(const html::CHTMLElement* image)> images;
     // Document colours over the user's when the user allows it.
     ColorScheme Colors(const ColorScheme& user, bool useDocumentColors) const;
+    // The font a control's window shows its text in: the body font, fixed pitch inside PRE.
+    const SurfaceFont& ControlFont(const html::CHTMLControl& control) const;
 
   private:
     // Also lays out the contents of table cells, each in a context of its own.

@@ -30,7 +30,12 @@ ScrollSizes MakeScrollSizes(int totalWidth, int totalHeight, int pageWidth, int 
 
 CHTMLView::CHTMLView(DrawingSurface& measuringSurface, platform::HostServices& host,
                      CViewWindow& window)
-    : host_(host), window_(window), fonts_(measuringSurface, host), layout_(fonts_) {}
+    : host_(host), window_(window), fonts_(measuringSurface, host), layout_(fonts_) {
+    // Tab to a field out of view scrolls it into the middle of the window.
+    forms_.onReveal = [this](const Rect& box) {
+        window_.ScrollToY(std::max(0, box.top - clientHeight_ / 2));
+    };
+}
 
 bool CHTMLView::ApplySettings(const ViewSettings& settings) {
     const bool fontsChanged = settings.fonts != fonts_.Settings() || fonts_.Size() == 0;
@@ -52,6 +57,8 @@ void CHTMLView::SetDocument(const html::CHTML* document, std::string url, std::s
     selectionAnchor_ = selectionFocus_ = Point{};
     search_.StartFromTop();
     scrolledToTarget_ = false;
+    // The windows go before the elements they show.
+    forms_.SetDocument(document, url_);
     layout_.SetDocument(document);
     window_.ScrollToY(0);
     RelayoutNow();
@@ -87,6 +94,16 @@ void CHTMLView::OnSize(int clientWidth, int clientHeight) {
     }
 }
 
+void CHTMLView::OnScroll(Point scroll) {
+    scroll_ = scroll;
+    PlaceControls();
+}
+
+void CHTMLView::PlaceControls() {
+    const Rect visible{scroll_.x, scroll_.y, scroll_.x + clientWidth_, scroll_.y + clientHeight_};
+    forms_.Place(layout_.Display(), visible, scroll_);
+}
+
 void CHTMLView::OnRelayout() {
     if (beforeUse) beforeUse();
     relayoutPosted_ = false;
@@ -113,6 +130,7 @@ void CHTMLView::AfterLayout() {
         }
     }
     window_.Repaint(Rect{});
+    PlaceControls();
     if (textStream_) {
         textStream_->Write(layout_.Display());
         layout_.DropClosedLines();

@@ -13,6 +13,7 @@
 
 #include "platform/host_services.h"
 #include "render/flow_layout.h"
+#include "render/form_controls.h"
 #include "render/page_search.h"
 #include "render/text_dump.h"
 #include "render/text_selection.h"
@@ -92,6 +93,8 @@ class CHTMLView {
     void Finish();
 
     void OnSize(int clientWidth, int clientHeight);
+    // The window scrolled: the top-left document point now shown. Control windows follow.
+    void OnScroll(Point scroll);
     void OnRelayout();
     void RepaintAll() { window_.Repaint(Rect{}); }
     void Paint(DrawingSurface& surface, const Rect& area);
@@ -113,6 +116,8 @@ class CHTMLView {
     std::function<void()> beforeUse;
 
     const CFlowLayout& Layout() const { return layout_; }
+    // The form controls and their windows; the window sets their factory and onSubmit.
+    CFormControls& Forms() { return forms_; }
     // Where the document's images come from (decoded rows, natural sizes, failures).
     void SetImageSource(std::function<ImageInfo(const html::CHTMLElement* image)> source) {
         layout_.images = std::move(source);
@@ -168,6 +173,7 @@ class CHTMLView {
     void RelayoutNow();
     void AfterLayout();
     void RepaintAnchor(const html::CHTMLElement* anchor);
+    void PlaceControls();
     void SetSelection(Point anchor, Point focus);
     // Where a character of the text list is drawn: its left edge, or with `after` its right
     // edge, at the top of its line. Null when no box shows it.
@@ -177,11 +183,13 @@ class CHTMLView {
     CViewWindow& window_;
     CFontTable fonts_;
     CFlowLayout layout_;
+    CFormControls forms_{layout_};
     ViewSettings settings_;
     std::string url_;
     std::string base_;
     int clientWidth_ = 0;
     int clientHeight_ = 0;
+    Point scroll_;
     int layoutCount_ = 0;
     CTextStream* textStream_ = nullptr;
     bool relayoutPosted_ = false;

@@ -28,6 +28,7 @@ enum class BoxKind : std::uint8_t {
     kImage,       // an image or its placeholder
     kTableFrame,  // a table's raised frame; spaceX holds its width
     kCellFrame,   // the sunken rule around a table cell's box
+    kControl,     // a form control: its window covers the box; `text` is how the text dump shows it
 };
 
 // Alignment codes are the element model's, shared by all layout.
@@ -88,10 +89,13 @@ struct DisplayList {
     std::vector<std::uint32_t> floats;
     // Indices of the table frames and cell rules, outside every line: painted before the lines.
     std::vector<std::uint32_t> frames;
+    // Indices of the form control boxes, whose windows follow the layout.
+    std::vector<std::uint32_t> controls;
     void Clear() {
         boxes.clear();
         floats.clear();
         frames.clear();
+        controls.clear();
         lines.clear();
         madeText.clear();
     }

@@ -26,6 +26,7 @@ constexpr int kTabColumns = 8;
 constexpr int kMaxImageSide = 1 << 15;
 constexpr int kMaxImageSpace = 1 << 10;
 constexpr size_t kMaxFloats = 32;
+constexpr int kControlMargin = 2;
 
 bool IsSpace(char c) {
     return c == ' ';
@@ -449,6 +450,25 @@ void CLayoutContext::PlaceImage(const html::CHTMLElement* element, const ImagePl
     EndWord(false);
 }
 
+void CLayoutContext::PlaceControl(const html::CHTMLElement* element, int width, int height,
+                                  int ascent, std::string dumpText) {
+    if (full_) return;
+    width = std::clamp(width, 0, kMaxImageSide);
+    height = std::clamp(height, 0, kMaxImageSide);
+    if (!atLineStart_ && !noWrap_ && width + 2 * kControlMargin > AvailableWidth()) EndLine();
+    StartLineIfNeeded();
+    // A little room on each side, so neighbouring buttons do not touch.
+    penX_ += kControlMargin;
+    out_.controls.push_back(static_cast<std::uint32_t>(out_.boxes.size()));
+    LayoutBox& box =
+        AddBox(BoxKind::kControl, element, Rect{penX_, penY_, penX_ + width, penY_ + height},
+               std::clamp(ascent, 0, height));
+    box.text = Keep(std::move(dumpText));
+    penX_ += width + kControlMargin;
+    atLineStart_ = false;
+    EndWord(false);
+}
+
 void CLayoutContext::PlaceFloat(const html::CHTMLElement* element, const ImagePlacement& image,
                                 const html::CHTMLElement* anchor, int width, int height) {
     DropFloatsAbove(penY_);
@@ -651,6 +671,8 @@ void CLayoutContext::DropClosedLines() {
     out_.lines.clear();
     out_.floats.clear();  // floats and frames never lie on the open line
     out_.frames.clear();
+    std::erase_if(out_.controls, [closed](std::uint32_t index) { return index < closed; });
+    for (std::uint32_t& index : out_.controls) index -= static_cast<std::uint32_t>(closed);
     lineFirstBox_ -= static_cast<std::uint32_t>(closed);
     if (inWord_) wordBox_ -= closed;
     // The open line's boxes may show texts made for them.

@@ -73,6 +73,10 @@ class CLayoutContext {
     void PlaceImage(const html::CHTMLElement* element, const ImagePlacement& image,
                     const html::CHTMLElement* anchor);
 
+    // An inline box of the given size standing on the baseline `ascent` below its top.
+    void PlaceControl(const html::CHTMLElement* element, int width, int height, int ascent,
+                      std::string dumpText);
+
     void Break(BreakKind kind);
     void EndLine();
     void DocumentStart();

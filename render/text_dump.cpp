@@ -10,6 +10,7 @@ void AppendBox(std::string& out, const LayoutBox& box, const DumpMetrics& metric
     switch (box.kind) {
         case BoxKind::kText:
         case BoxKind::kNumber:
+        case BoxKind::kControl:
             out += box.text;
             break;
         case BoxKind::kBullet:

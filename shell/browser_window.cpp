@@ -58,6 +58,7 @@ CBrowserWindow::CBrowserWindow(CApplication& application, render::CHTMLView& vie
     Windows().push_back(this);
     view_.beforeUse = [this] { Revalidate(); };
     view_.onFollowLink = [this](const render::LinkRequest& link) { FollowLink(link); };
+    view_.Forms().onSubmit = [this](const html::FormSubmission& form) { SubmitForm(form); };
     view_.onLoadImage = [this](const html::CHTMLElement* image) {
         images_->StartOne(image);
         StartTicking();
@@ -71,6 +72,7 @@ CBrowserWindow::~CBrowserWindow() {
     if (ticker_ != 0) application_.Loop().StopTimer(ticker_);
     view_.beforeUse = nullptr;
     view_.onFollowLink = nullptr;
+    view_.Forms().onSubmit = nullptr;
     view_.onLoadImage = nullptr;
     view_.onLayoutBehind = nullptr;
     view_.layoutBudgetMs = render::CFlowLayout::kNoBudget;
@@ -328,6 +330,20 @@ void CBrowserWindow::FollowLink(const render::LinkRequest& link) {
     options.method = link.method;
     options.referrer = link.referrer;
     document_->Navigate(link.url, std::move(options));
+    StartTicking();
+    Changed();
+}
+
+void CBrowserWindow::SubmitForm(const html::FormSubmission& form) {
+    core::COvalonDoc::NavigateOptions options;
+    options.referrer = location_;
+    if (form.method == html::SubmitMethod::kPost) {
+        options.method = core::kMethodFormPost;
+        options.body = std::make_unique<core::CHTFormBody>(form.contentType, form.body);
+    } else {
+        options.method = core::kMethodFormQuery;
+    }
+    document_->Navigate(form.url, std::move(options));
     StartTicking();
     Changed();
 }

@@ -112,6 +112,8 @@ class CBrowserWindow : public core::IDocumentView,
     bool AutoLoadImages() const;
     void TickEvery(std::uint32_t intervalMs);
     void FollowLink(const render::LinkRequest& link);
+    // A form was sent: a GET becomes a private query, a POST carries its body.
+    void SubmitForm(const html::FormSubmission& form);
 
     CApplication& application_;
     render::CHTMLView& view_;

@@ -22,6 +22,7 @@ HtmlViewWidget::HtmlViewWidget(platform::HostServices& host, QWidget* parent)
     viewport()->setMouseTracking(true);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
+    view_.Forms().SetFactory(&controls_);
     const QPalette colours = palette();
     const auto toColor = [](const QColor& c) {
         return render::MakeColor(c.red(), c.green(), c.blue());
@@ -34,6 +35,11 @@ HtmlViewWidget::HtmlViewWidget(platform::HostServices& host, QWidget* parent)
         if (clipboard->supportsSelection())
             clipboard->setText(FromUtf8(text), QClipboard::Selection);
     };
+}
+
+HtmlViewWidget::~HtmlViewWidget() {
+    // The control widgets go while their parent, the viewport, is still there.
+    view_.Forms().SetFactory(nullptr);
 }
 
 render::Point HtmlViewWidget::ToDocument(const QPoint& point) const {
@@ -166,6 +172,7 @@ void HtmlViewWidget::keyPressEvent(QKeyEvent* event) {
 }
 
 void HtmlViewWidget::scrollContentsBy(int, int) {
+    view_.OnScroll(render::Point{horizontalScrollBar()->value(), verticalScrollBar()->value()});
     viewport()->update();
 }
 

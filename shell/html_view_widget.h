@@ -8,6 +8,7 @@
 
 #include "render/html_view.h"
 #include "shell/qt_drawing_surface.h"
+#include "shell/qt_form_controls.h"
 
 namespace corvane::shell {
 
@@ -15,6 +16,7 @@ class HtmlViewWidget : public QAbstractScrollArea, public render::CViewWindow {
     Q_OBJECT
   public:
     HtmlViewWidget(platform::HostServices& host, QWidget* parent = nullptr);
+    ~HtmlViewWidget() override;
 
     render::CHTMLView& View() { return view_; }
     // Document coordinates of a point of the viewport.
@@ -46,6 +48,7 @@ class HtmlViewWidget : public QAbstractScrollArea, public render::CViewWindow {
   private:
     QtDrawingSurface surface_;
     render::CHTMLView view_;
+    QtControlFactory controls_{viewport()};
     bool captured_ = false;
 };
 

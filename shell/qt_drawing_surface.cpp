@@ -93,10 +93,9 @@ void QtDrawingSurface::SetPainter(QPainter* painter) {
     painter_ = painter;
 }
 
-std::unique_ptr<render::SurfaceFont> QtDrawingSurface::CreateFont(const render::FontSpec& spec) {
-    if (spec.face.empty() || spec.points <= 0) return nullptr;
+QFont QtFontFor(const render::FontSpec& spec, int dpi) {
     QFont font(QString::fromStdString(spec.face));
-    font.setPixelSize(std::max(1, render::PointsToPixels(spec.points, dpi_)));
+    font.setPixelSize(std::max(1, render::PointsToPixels(spec.points, dpi)));
     font.setWeight(ToQtWeight(spec.weight));
     font.setItalic(spec.italic);
     font.setStrikeOut(spec.strikeOut);
@@ -107,7 +106,12 @@ std::unique_ptr<render::SurfaceFont> QtDrawingSurface::CreateFont(const render::
     // Faces named after other systems' fonts resolve to the closest installed family.
     font.setStyleHint(spec.face.find("Courier") != std::string::npos ? QFont::TypeWriter
                                                                      : QFont::Serif);
-    return std::make_unique<QtFont>(spec, font);
+    return font;
+}
+
+std::unique_ptr<render::SurfaceFont> QtDrawingSurface::CreateFont(const render::FontSpec& spec) {
+    if (spec.face.empty() || spec.points <= 0) return nullptr;
+    return std::make_unique<QtFont>(spec, QtFontFor(spec, dpi_));
 }
 
 void QtDrawingSurface::SetClip(const render::Rect& clip) {

@@ -9,6 +9,10 @@
 
 namespace corvane::shell {
 
+// The Qt font the surface draws a spec with at the given DPI; form controls show their text in
+// it too, so they match the boxes layout measured for them.
+QFont QtFontFor(const render::FontSpec& spec, int dpi);
+
 class QtDrawingSurface : public render::DrawingSurface {
   public:
     enum class Target { kScreen, kPrinter };

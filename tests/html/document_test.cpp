@@ -14,7 +14,6 @@ using Words = std::vector<std::string>;
 
 class RecordingHost : public DocumentHost,
                       public VisitedLookup,
-                      public FormHooks,
                       public TableHooks {
   public:
     void ShowTitle(std::string_view title) override { titles.emplace_back(title); }
@@ -24,18 +23,15 @@ class RecordingHost : public DocumentHost,
     }
     void RequestImage(CHTMLImage& image) override { images.push_back(image.url); }
     bool IsVisited(std::string_view url) const override { return url.ends_with("seen.html"); }
-    void HandleFormToken(CHTMLBuilder&, int token, std::string_view) override {
-        formTokens.push_back(token);
-    }
     int HandleTableToken(CHTMLBuilder&, int token, std::string_view) override {
         tableTokens.push_back(token);
         return 1;
     }
-    BuilderServices Services() { return {this, this, this, this}; }
+    BuilderServices Services() { return {this, this, this}; }
 
     Words titles, refreshes, images;
     int repaints = 0;
-    std::vector<int> formTokens, tableTokens;
+    std::vector<int> tableTokens;
 };
 
 TEST(Title, IsCleanedAndShownOnceOrShownAsTextWhenLeftOpen) {
@@ -204,14 +200,12 @@ INSTANTIATE_TEST_SUITE_P(
             "IgnoredTags", "<link rel=x><nextid n=1><listing>a</listing><blah>b", {"text:0:ab"}}),
     [](const ::testing::TestParamInfo<BlockCase>& info) { return info.param.name; });
 
-TEST(Hooks, FormAndTableTagsGoToTheirBuilders) {
+TEST(Hooks, TableTagsGoToTheirBuilder) {
     RecordingHost host;
     const auto built = BuildDocument(
         "<form><input name=q><select><option>a</select><textarea>t</textarea><isindex></form>"
         "<table><caption>c</caption><tr><th>h<td>d</table>after",
         host.Services());
-    EXPECT_EQ(host.formTokens, (std::vector<int>{18, 30, 45, 67, 40, 67, 45 + kEndTagFlag, 51, 66,
-                                                 51 + kEndTagFlag, 31, 18 + kEndTagFlag}));
     EXPECT_EQ(host.tableTokens,
               (std::vector<int>{50, 9, 9 + kEndTagFlag, 55, 53, 52, 50 + kEndTagFlag}));
     const Words elements = Elements(*built.document);

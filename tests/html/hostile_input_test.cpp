@@ -59,18 +59,14 @@ INSTANTIATE_TEST_SUITE_P(Hostile, LongRuns,
                              return info.param.name;
                          });
 
-TEST(Hostile, TextareaContentGoesToTheFormsOnly) {
-    struct CountingForms : FormHooks {
-        void HandleFormToken(CHTMLBuilder&, int token, std::string_view text) override {
-            if (token == TOKEN_TEXTAREA_TEXT) bytes += text.size();
-        }
-        std::size_t bytes = 0;
-    } forms;
-    BuilderServices services;
-    services.forms = &forms;
-    const auto built = BuildDocument("<textarea>" + Repeat("ab <i>\n", kLarge / 7), services);
-    EXPECT_EQ(built.document->ElementCount(), 2u);  // start and the final break
-    EXPECT_EQ(forms.bytes, (kLarge / 7) * 8);       // line ends stored as CR LF
+TEST(Hostile, TextareaContentGoesToTheControlOnly) {
+    const auto built = BuildDocument("<textarea>" + Repeat("ab <i>\n", kLarge / 7));
+    // Start, the form, the control and the final break.
+    ASSERT_EQ(built.document->ElementCount(), 4u);
+    const auto* control = static_cast<const CHTMLControl*>(built.document->First()->next->next);
+    ASSERT_EQ(control->type, kControlTextArea);
+    EXPECT_EQ(control->text.size(), (kLarge / 7) * 7);  // line ends kept as LF
+    EXPECT_TRUE(control->complete);
 }
 
 TEST(Hostile, SpacedTextIsCutIntoSmallRuns) {

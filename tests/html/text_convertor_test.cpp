@@ -167,7 +167,7 @@ class TableProbe : public TableHooks, public TableReplay {
 
 TEST_F(TextConvertorTest, ACompletedTablePausesReadingUntilItsReplayEnds) {
     TableProbe tables;
-    SetTextConvertorServices({nullptr, &tables, &tables, nullptr, nullptr});
+    SetTextConvertorServices({&tables, &tables, nullptr, nullptr});
     const Outcome outcome = Load("text/html", {"<TABLE></TABLE>after"});
     EXPECT_EQ(tables.steps, 2);
     EXPECT_EQ(outcome.elements, (Elements{"start", "break:1", "text:0:after", "break:2"}));
