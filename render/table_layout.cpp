@@ -242,7 +242,7 @@ void OffsetCell(DisplayList& list, std::uint32_t firstBox, std::uint32_t endBox,
 // cells' lines (and floating images) merged into bands: lines that overlap vertically share a
 // band, so the bands go strictly down the page as the painter and the text dump expect, and the
 // lines of one row come out together, left to right. Sorting in place keeps a large table from
-// sitting in memory twice.
+// sitting in memory twice. The side lists of frames, floats and controls are renumbered.
 void OrderIntoBands(DisplayList& out, std::uint32_t firstBox, std::uint32_t firstLine) {
     struct Unit {
         int top, bottom, baseline;
@@ -286,9 +286,12 @@ void OrderIntoBands(DisplayList& out, std::uint32_t firstBox, std::uint32_t firs
     out.lines.resize(firstLine);
     std::erase_if(out.floats, [&](std::uint32_t index) { return index >= firstBox; });
     std::erase_if(out.frames, [&](std::uint32_t index) { return index >= firstBox; });
+    std::erase_if(out.controls, [&](std::uint32_t index) { return index >= firstBox; });
     for (std::size_t i = firstBox; i < out.boxes.size(); ++i) {
         LayoutBox& box = out.boxes[i];
         const auto index = static_cast<std::uint32_t>(i);
+        // Form controls in cells moved with their lines.
+        if (box.kind == BoxKind::kControl) out.controls.push_back(index);
         if (box.line == kNoUnit) {
             if (IsFrame(box)) out.frames.push_back(index);
             continue;

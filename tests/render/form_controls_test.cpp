@@ -120,6 +120,21 @@ TEST_F(FormControlsTest, EachControlDumpsAsOneFragment) {
     for (const Case& c : cases) EXPECT_EQ(Show(c.html), c.text) << c.html;
 }
 
+TEST_F(FormControlsTest, ControlsInTableCellsKeepTheirWindowsAndPlaces) {
+    // Table cells are put in order after layout: the list of control boxes must follow them.
+    EXPECT_EQ(Show("<form><table><tr><td>Name<td><input name=q value=hi size=4>"
+                   "<tr><td colspan=2><input type=checkbox name=c checked> Check"
+                   "</table></form>"),
+              "Name [hi__]\n[x] Check\n");
+    const DisplayList& list = view.Layout().Display();
+    ASSERT_EQ(list.controls.size(), 2u);
+    for (const std::uint32_t index : list.controls)
+        EXPECT_EQ(list.boxes[index].kind, BoxKind::kControl);
+    ASSERT_EQ(factory.made.size(), 2u);
+    EXPECT_EQ(Made("q")->text, "hi");
+    EXPECT_TRUE(Made("c")->checked);
+}
+
 TEST_F(FormControlsTest, BoxesAreSizedFromTheControlFont) {
     struct Case {
         const char* html;
