@@ -647,9 +647,15 @@ std::unique_ptr<QMenu> CMainFrame::MakeContextMenu(render::Point documentPoint) 
         connect(action, &QAction::triggered, menu.get(), slot);
         return action;
     };
-    // Bookmarks come with the bookmark window; until then their items show, disabled.
+    // Saving a background, image or link needs a download to a chosen file, which does not exist
+    // yet: those items show, disabled.
     const auto addLater = [&menu](const QString& text) {
         menu->addAction(text)->setEnabled(false);
+    };
+    const auto addBookmark = [this, &add](const QString& text, const std::string& url) {
+        add(text, [this, url] {
+            AddBookmarkOf(url);
+        })->setEnabled(!url.empty() && CanAddBookmarks());
     };
     const auto copyText = [this](const std::string& text) { host_->SetClipboardText(text); };
     QAction* back = add("&Back", [this] { back_->trigger(); });
@@ -676,8 +682,9 @@ std::unique_ptr<QMenu> CMainFrame::MakeContextMenu(render::Point documentPoint) 
             copyText(background);
         })->setEnabled(!background.empty());
         menu->addSeparator();
-        addLater("A&dd Background Bookmark");
-        addLater("Add Bookmark");
+        addBookmark("A&dd Background Bookmark", background);
+        addBookmark("Add Bookmark",
+                    session_ && session_->HasDocument() ? session_->CurrentUrl() : "");
     } else {
         if (targets.image) {
             const std::string url = targets.imageUrl;
@@ -706,11 +713,13 @@ std::unique_ptr<QMenu> CMainFrame::MakeContextMenu(render::Point documentPoint) 
             add("Copy Lin&k Location", [copyText, url] { copyText(url); });
             menu->addSeparator();
         }
-        if (targets.image) addLater("A&dd Image Bookmark");
-        if (!targets.linkUrl.empty()) addLater("A&dd Link Bookmark");
+        if (targets.image) addBookmark("A&dd Image Bookmark", targets.imageUrl);
+        if (!targets.linkUrl.empty()) addBookmark("A&dd Link Bookmark", targets.linkUrl);
     }
     menu->addSeparator();
-    addLater("Bookmarks...");
+    add("Bookmarks...", [this] {
+        showBookmarks_->trigger();
+    })->setEnabled(showBookmarks_->isEnabled());
     return menu;
 }
 

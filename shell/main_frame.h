@@ -127,6 +127,10 @@ class CMainFrame : public QMainWindow {
     void RebuildBookmarkItems();
     void OnBookmarkCommand(int command);
     void OnAddBookmark();
+    // The session keeps a bookmark tree (windowed runs do; headless ones keep none).
+    bool CanAddBookmarks() const;
+    // Adds an address (the page's, a link's, an image's) where new bookmarks go.
+    void AddBookmarkOf(const std::string& url);
     void OnShowBookmarks();
     void OnViewBookmarks();
     // Before another window starts: offer to save the default file the bookmark window shows.

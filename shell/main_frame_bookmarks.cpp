@@ -96,9 +96,16 @@ CBookmarkWindow* CMainFrame::BookmarkWindow() {
 }
 
 void CMainFrame::OnAddBookmark() {
+    if (session_ && session_->HasDocument()) AddBookmarkOf(session_->CurrentUrl());
+}
+
+bool CMainFrame::CanAddBookmarks() const {
+    return session_ && session_->Bookmarks();
+}
+
+void CMainFrame::AddBookmarkOf(const std::string& url) {
     bookmarks::CBookmarkList* list = session_ ? session_->Bookmarks() : nullptr;
-    if (!list || !session_->HasDocument()) return;
-    const std::string url = session_->CurrentUrl();
+    if (!list || url.empty()) return;
     if (bookmarks::CBookmarkItem* added = list->AddBookmark(url, url)) {
         list->SetCurrent(added);
         if (bookmarkWindow_) bookmarkWindow_->Redisplay();

@@ -91,6 +91,26 @@ TEST_F(BookmarkWindowTest, AddABookmarkAndOpenItFromTheMenu) {
     EXPECT_NE(profile.Read("bookmark.htm").find("\">" + url + "</a>"), std::string::npos);
 }
 
+TEST_F(BookmarkWindowTest, TheViewsMenuAddsALinkAndThePage) {
+    pages.Write("links.html", "<a href=other.html>Other page</a>");
+    ASSERT_TRUE(Open(pages.File("links.html")));
+    const render::LayoutBox& link = window->View().Layout().Display().boxes.front();
+    const auto trigger = [this](render::Point point, const QString& text) {
+        const std::unique_ptr<QMenu> menu = frame->MakeContextMenu(point);
+        for (QAction* action : menu->actions()) {
+            if (action->text() == text && action->isEnabled()) return action->trigger(), true;
+        }
+        return false;
+    };
+    ASSERT_TRUE(
+        trigger({(link.rect.left + link.rect.right) / 2, link.rect.top + 1}, "A&dd Link Bookmark"));
+    ASSERT_TRUE(trigger({500, 300}, "Add Bookmark"));
+    const std::string page = window->CurrentUrl();
+    const std::string other = page.substr(0, page.rfind('/') + 1) + "other.html";
+    // Each new entry goes above the one added before it.
+    EXPECT_EQ(MenuEntries(), "-\n" + page + "\n" + other + "\n");
+}
+
 TEST_F(BookmarkWindowTest, OrganiseTheTreeInTheWindow) {
     CBookmarkWindow* bookmarksWindow = frame->BookmarkWindow();
     ASSERT_NE(bookmarksWindow, nullptr);

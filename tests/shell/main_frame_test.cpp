@@ -535,7 +535,7 @@ TEST_F(MainFrameTest, ContextMenuOfAnImageLinkHasBothKindsOfItems) {
         return item.first.startsWith("Open &Link (file:") && item.first.endsWith("target.html)");
     });
     EXPECT_NE(link, over.end());
-    // Bookmarks come later: their items show, disabled.
+    // Without a bookmark tree (this session keeps none) their items show, disabled.
     EXPECT_FALSE(over.at("A&dd Image Bookmark"));
     EXPECT_FALSE(over.at("A&dd Link Bookmark"));
     EXPECT_FALSE(over.count("Save &As"));
