@@ -7,6 +7,7 @@
 #include "core/host_services.h"
 #include "core/status.h"
 #include "news/news_html.h"
+#include "protocols/pending_text.h"
 #include "protocols/whois_protocol.h"
 
 namespace corvane::news {
@@ -180,17 +181,9 @@ int CNNTP::ServeWithoutConnection(std::string header,
 }
 
 std::int32_t CNNTP::PageSource(std::uint8_t* destination, std::int32_t maxLength) {
-    if (taken_ < pending_.size()) {
-        const std::size_t count =
-            std::min(pending_.size() - taken_, static_cast<std::size_t>(maxLength));
-        std::memcpy(destination, pending_.data() + taken_, count);
-        taken_ += count;
-        if (taken_ == pending_.size()) {
-            pending_.clear();
-            taken_ = 0;
-        }
-        return static_cast<std::int32_t>(count);
-    }
+    if (const std::int32_t count =
+            protocols::TakePendingText(pending_, taken_, destination, maxLength))
+        return count;
     if (units_ != nullptr) {
         const int written = units_->Fill(reinterpret_cast<char*>(destination), maxLength);
         if (written > 0) return written;

@@ -5,6 +5,7 @@
 
 #include "core/convertor_registry.h"
 #include "core/status.h"
+#include "protocols/pending_text.h"
 
 namespace corvane::protocols {
 
@@ -49,17 +50,8 @@ void CHTLinePage::OnLine(int result) {
 }
 
 std::int32_t CHTLinePage::PageSource(std::uint8_t* destination, std::int32_t maxLength) {
-    if (taken_ < pending_.size()) {
-        const std::size_t count =
-            std::min(pending_.size() - taken_, static_cast<std::size_t>(maxLength));
-        std::memcpy(destination, pending_.data() + taken_, count);
-        taken_ += count;
-        if (taken_ == pending_.size()) {
-            pending_.clear();
-            taken_ = 0;
-        }
-        return static_cast<std::int32_t>(count);
-    }
+    if (const std::int32_t count = TakePendingText(pending_, taken_, destination, maxLength))
+        return count;
     if (!ended_) return core::kNeedMoreData;
     if (endStatus_ < 0) error = endStatus_;
     return endStatus_;
