@@ -32,8 +32,4 @@ void OutgoingText::Finish(std::string& out) {
     afterCr_ = false;
 }
 
-bool IsOneLine(std::string_view value) {
-    return value.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
-}
-
 }  // namespace corvane::protocols

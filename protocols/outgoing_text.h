@@ -26,8 +26,4 @@ class OutgoingText {
     bool afterCr_ = false;
 };
 
-// A header value or command argument that stays on its line: no CR, LF or zero byte, which would
-// start a header or a command of the sender's choosing.
-bool IsOneLine(std::string_view value);
-
 }  // namespace corvane::protocols
