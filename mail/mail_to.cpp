@@ -5,6 +5,7 @@
 #include "core/host_services.h"
 #include "core/scheme_registry.h"
 #include "core/status.h"
+#include "core/url_escapes.h"
 #include "mail/outgoing_mail.h"
 #include "platform/ascii.h"
 #include "platform/services.h"
@@ -68,7 +69,9 @@ int CMailTo::Open() {
                        (request->method == core::kMethodFormQuery && address.hasQuery);
     if (!sends || (address.user.empty() && address.domain.empty())) {
         const std::string path = request->address.path;
-        gServices->openCompose(DecodeFormText(path.substr(0, path.find('?'))), request->owner);
+        if (gServices->openCompose)
+            gServices->openCompose(core::DecodeUrlEscapes(path.substr(0, path.find('?'))),
+                                   request->owner);
         return core::kOpenDoneItself;
     }
     settings_ = gServices->settings();

@@ -30,8 +30,9 @@ MailtoAddress ReadMailtoPath(std::string_view path) {
         path = path.substr(0, query);
     }
     const std::size_t at = path.find('@');
-    address.user = DecodeFormText(path.substr(0, at));
-    if (at != std::string_view::npos) address.domain = DecodeFormText(path.substr(at + 1));
+    // "+" stays in the address: "ann+lists@a.test" is a common address, and none holds a space.
+    address.user = core::DecodeUrlEscapes(path.substr(0, at));
+    if (at != std::string_view::npos) address.domain = core::DecodeUrlEscapes(path.substr(at + 1));
     return address;
 }
 

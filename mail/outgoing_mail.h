@@ -17,7 +17,7 @@ struct MailtoAddress {
     std::string formData;   // after "?"
 };
 
-// Splits and decodes the path: "%XX" becomes its byte and "+" a space in every part.
+// Splits and decodes the path: "%XX" becomes its byte; "+" becomes a space in the form data only.
 MailtoAddress ReadMailtoPath(std::string_view path);
 
 // "%XX" escapes and "+" for space decoded, as form data and mailto: paths are written.

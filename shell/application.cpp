@@ -40,6 +40,7 @@ void RegisterClasses() {
         protocols::RegisterFtp();
         protocols::RegisterTerminals();
         news::RegisterNewsProtocols();
+        mail::RegisterMailtoProtocol();
         html::RegisterTextConvertors();
         images::RegisterImageConvertors();
         html::TextConvertorServices services;
@@ -93,6 +94,7 @@ CApplication::CApplication(std::string profileDirectory, platform::EventLoop& lo
     news_ = std::make_unique<news::NewsServices>(ui_, settings_.ProfileFile(),
                                                  settings_.ProfileDirectory());
     news::SetNewsServices(news_.get());
+    SetUpMailSend();
 
     RegisterClasses();
     scheduler_->AttachTo(loop_);
@@ -107,8 +109,36 @@ CApplication::~CApplication() {
     gVisited.table = nullptr;
     host_.reset();
     news::SetNewsServices(nullptr);
+    mail::SetMailSendServices(nullptr);
     scheduler_->DeleteRetired();
     cache_->Shutdown();
+}
+
+void CApplication::SetUpMailSend() {
+    mailSend_.settings = [this] {
+        const config::CSettingsSection section = settings_.Section(config::sections::kMailAndNews);
+        mail::SmtpSettings smtp;
+        smtp.server = section.Get(config::keys::kSmtpServer);
+        smtp.address = section.Get(config::keys::kEmailAddress);
+        smtp.name = section.Get(config::keys::kMailName);
+        // The login of the first mailbox that has one, for servers that want AUTH.
+        for (const auto& account : Mail().store.entries()) {
+            if (account->HasServer() && !account->user.empty() && !account->password.empty()) {
+                smtp.user = account->user;
+                smtp.password = account->password;
+                break;
+            }
+        }
+        return smtp;
+    };
+    mailSend_.fileSentCopy = [this](const mail::SentMail& sent) {
+        mail::MailStore& store = Mail().store;
+        const std::string sender =
+            settings_.Section(config::sections::kMailAndNews).Get(config::keys::kEmailAddress);
+        return mail::FileSentMail(store, sender, sent, std::time(nullptr)) != nullptr &&
+               store.SaveMessages();
+    };
+    mail::SetMailSendServices(&mailSend_);
 }
 
 mail::MailSession& CApplication::Mail() {

@@ -19,6 +19,7 @@
 #include "core/host_services.h"
 #include "core/scheduler.h"
 #include "mail/mail_session.h"
+#include "mail/mail_to.h"
 #include "news/news_services.h"
 #include "platform/event_loop.h"
 #include "platform/host_services.h"
@@ -51,6 +52,8 @@ class CApplication {
 
     // The mail store and its checks, loaded when first asked for; "mail.ini" is saved at exit.
     mail::MailSession& Mail();
+    // What mailto: sending asks of the program; the window sets openCompose.
+    mail::MailSendServices& MailSend() { return mailSend_; }
 
     // Writes the visited list and the saved realms (before another window starts, and at exit).
     void SaveStores();
@@ -61,6 +64,7 @@ class CApplication {
 
   private:
     std::string VisitedPath() const;
+    void SetUpMailSend();
 
     platform::EventLoop& loop_;
     platform::HostServices& ui_;
@@ -76,6 +80,7 @@ class CApplication {
     // The news servers with their group trees and logins, for the whole run.
     std::unique_ptr<news::NewsServices> news_;
     std::unique_ptr<mail::MailSession> mail_;
+    mail::MailSendServices mailSend_;
 };
 
 }  // namespace corvane::shell

@@ -335,15 +335,24 @@ void CBrowserWindow::FollowLink(const render::LinkRequest& link) {
 }
 
 void CBrowserWindow::SubmitForm(const html::FormSubmission& form) {
+    if (form.method == html::SubmitMethod::kPost) {
+        Post(form.url, std::make_unique<core::CHTFormBody>(form.contentType, form.body));
+        return;
+    }
     core::COvalonDoc::NavigateOptions options;
     options.referrer = location_;
-    if (form.method == html::SubmitMethod::kPost) {
-        options.method = core::kMethodFormPost;
-        options.body = std::make_unique<core::CHTFormBody>(form.contentType, form.body);
-    } else {
-        options.method = core::kMethodFormQuery;
-    }
+    options.method = core::kMethodFormQuery;
     document_->Navigate(form.url, std::move(options));
+    StartTicking();
+    Changed();
+}
+
+void CBrowserWindow::Post(const std::string& url, std::unique_ptr<core::CObject> body) {
+    core::COvalonDoc::NavigateOptions options;
+    options.referrer = location_;
+    options.method = core::kMethodFormPost;
+    options.body = std::move(body);
+    document_->Navigate(url, std::move(options));
     StartTicking();
     Changed();
 }

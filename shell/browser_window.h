@@ -38,6 +38,8 @@ class CBrowserWindow : public core::IDocumentView,
     CBrowserWindow& operator=(const CBrowserWindow&) = delete;
 
     core::COvalonDoc& Document() { return *document_; }
+    // Loads `url` as a form post whose body is `body` (a form's bytes, or a message to send).
+    void Post(const std::string& url, std::unique_ptr<core::CObject> body);
     render::CHTMLView& View() { return view_; }
     // The HTML document of the request on show, or null.
     const html::CHTML* ShownHtml() const { return attachedHtml_; }

@@ -152,11 +152,7 @@ void CMailWindow::ShowContextMenu(const QPoint& at) {
         connect(action, &QAction::triggered, this, [this, name, row] {
             if (name == "Check Mail") CheckMail(row);
             if (name == "Read Mail") ReadMail(row);
-            if (name == "Send Mail") {
-                application_.Ui().ShowMessage("Sending mail is not available in this version.",
-                                              platform::MessageButtons::kOk,
-                                              platform::MessageIcon::kExclamation);
-            }
+            if (name == "Send Mail" && sendMail) sendMail();
             if (name == "Setup Mailbox") SetupMailbox(row);
             if (name == "New Mailbox") NewMailbox();
             if (name == "New Folder") NewFolder(row);

@@ -10,6 +10,7 @@
 
 #include <QTreeWidget>
 #include <QWidget>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -41,6 +42,8 @@ class CMailWindow : public QWidget {
     void EmptyTrash();
 
     QTreeWidget& List() { return *list_; }
+    // Send Mail: opens the Send Mail window of the browser window.
+    std::function<void()> sendMail;
     // The row index of an item of the list.
     int RowOf(const QTreeWidgetItem* item) const;
 

@@ -15,6 +15,7 @@
 #include "shell/mail_window.h"
 #include "shell/main_frame.h"
 #include "shell/qt_event_loop.h"
+#include "shell/send_mail_window.h"
 #include "store/history_file.h"
 
 namespace corvane::shell {
@@ -85,10 +86,35 @@ int RunWindow(const CommandLine& commandLine, const std::string& profile, int& a
     downloads.postCloseMessage = [&](core::COvalonDoc*) {
         application.Loop().Post([&frame] { frame.close(); });
     };
+    // One Send Mail window at a time; an open one is raised, its text kept.
+    std::unique_ptr<CSendMailWindow> sendMail;
+    const auto openSendMail = [&](const std::string& recipient) {
+        if (sendMail && sendMail->isVisible()) {
+            sendMail->raise();
+            return;
+        }
+        SendMailHost host;
+        host.post = [&](const std::string& url, std::unique_ptr<core::CObject> body) {
+            window.Post(url, std::move(body));
+        };
+        host.shownText = [&]() -> std::optional<SendMailHost::Quoted> {
+            const core::CHTRequest* shown = window.Document().Shown();
+            if (shown == nullptr || shown->kind != core::kKindDocument) return std::nullopt;
+            return SendMailHost::Quoted{frame.ViewWidget().View().DumpText(), shown->sender};
+        };
+        sendMail = std::make_unique<CSendMailWindow>(application, std::move(host), &frame);
+        if (sendMail->Start(recipient)) sendMail->show();
+    };
+    application.MailSend().openCompose = [&](const std::string& recipient, core::COvalonDoc*) {
+        openSendMail(recipient);
+    };
     // Made at first use and kept for the run, so checks it started go on reporting.
     std::unique_ptr<CMailWindow> mailWindow;
     frame.openMail = [&] {
-        if (!mailWindow) mailWindow = std::make_unique<CMailWindow>(application);
+        if (!mailWindow) {
+            mailWindow = std::make_unique<CMailWindow>(application);
+            mailWindow->sendMail = [&] { openSendMail(""); };
+        }
         mailWindow->show();
         mailWindow->raise();
     };
@@ -100,6 +126,8 @@ int RunWindow(const CommandLine& commandLine, const std::string& profile, int& a
     const int status = qtApplication.exec();
     frame.SetSession(nullptr);
     frame.openMail = nullptr;
+    application.MailSend().openCompose = nullptr;
+    sendMail.reset();
     return status;
 }
 
