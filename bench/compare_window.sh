@@ -1,7 +1,7 @@
 #!/bin/sh
 # The window on a small local page, side by side with Dillo under a private Xvfb: the median time
 # from start to the first frame showing the page's text, and the median peak resident memory
-# then, each with its ratio to Dillo's.
+# then, each with its ratio to Dillo's, and the memory that is each program's own.
 # usage: compare_window.sh CORVANE [ROUNDS]
 set -e
 corvane="$1"
@@ -21,9 +21,9 @@ trap 'rm -rf "$work"' EXIT
 python3 "$here/window_first_paint.py" "$rounds" "$work/small.html" \
     "corvane=$corvane {page}" "dillo=dillo {page}" > "$work/results"
 awk '
-    { seconds[$1] = $2; kib[$1] = $3 }
+    { seconds[$1] = $2; kib[$1] = $3; own[$1] = $4 }
     END {
-        printf "window, small page: corvane first text %.3f s (dillo %.3f s, ratio %.2f), peak RSS %d KiB (dillo %d KiB, ratio %.2f)\n",
+        printf "window, small page: corvane first text %.3f s (dillo %.3f s, ratio %.2f), peak RSS %d KiB (dillo %d KiB, ratio %.2f), unshared %d KiB (dillo %d KiB)\n",
             seconds["corvane"], seconds["dillo"], seconds["corvane"] / seconds["dillo"],
-            kib["corvane"], kib["dillo"], kib["corvane"] / kib["dillo"]
+            kib["corvane"], kib["dillo"], kib["corvane"] / kib["dillo"], own["corvane"], own["dillo"]
     }' "$work/results"

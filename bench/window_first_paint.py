@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Starts graphical browsers on one small local page under a private Xvfb and reports, for each,
 the median time from start to the first frame that shows the page's text, and the median peak
-resident memory once it shows. The page's text must be pure red, which no toolbar draws, so a frame
+resident memory once it shows, with the part of it that is the program's own (not shared library
+pages). The page's text must be pure red, which no toolbar draws, so a frame
 shows the text when red pixels appear in a capture of the screen. Programs run in rounds, each
 once per round, so passing load falls on all alike.
 
@@ -34,12 +35,18 @@ def red_pixels(display):
     return data[header_size + 12 * colormap_entries:].count(b"\x00\x00\xff")
 
 
-def peak_kib(pid):
+def memory_kib(pid):
+    """The peak resident memory, and the part of the resident memory no other process shares."""
+    peak = private = 0
     with open(f"/proc/{pid}/status") as status:
         for line in status:
             if line.startswith("VmHWM:"):
-                return int(line.split()[1])
-    return 0
+                peak = int(line.split()[1])
+    with open(f"/proc/{pid}/smaps_rollup") as rollup:
+        for line in rollup:
+            if line.startswith(("Private_Clean:", "Private_Dirty:")):
+                private += int(line.split()[1])
+    return peak, private
 
 
 def run_once(command, display, env):
@@ -51,7 +58,7 @@ def run_once(command, display, env):
             if process.poll() is not None:
                 sys.exit(f"window_first_paint.py: {command[0]} exited early")
             if red_pixels(display) >= RED_PIXELS_NEEDED:
-                return time.perf_counter() - start, peak_kib(process.pid)
+                return time.perf_counter() - start, memory_kib(process.pid)
         sys.exit(f"window_first_paint.py: {command[0]} showed no text in {GIVE_UP_SECONDS} s")
     finally:
         os.killpg(process.pid, signal.SIGTERM)
@@ -76,13 +83,17 @@ def main():
             env.pop("QT_QPA_PLATFORM", None)
             times = {name: [] for name, _ in commands}
             peaks = {name: [] for name, _ in commands}
+            privates = {name: [] for name, _ in commands}
             for _ in range(rounds + 1):  # the first round warms the file cache
                 for name, command in commands:
-                    seconds, kib = run_once(command.replace("{page}", page).split(), display, env)
+                    seconds, (peak, private) = run_once(command.replace("{page}", page).split(),
+                                                        display, env)
                     times[name].append(seconds)
-                    peaks[name].append(kib)
+                    peaks[name].append(peak)
+                    privates[name].append(private)
             for name, _ in commands:
-                print(name, statistics.median(times[name][1:]), statistics.median(peaks[name][1:]))
+                print(name, statistics.median(times[name][1:]), statistics.median(peaks[name][1:]),
+                      statistics.median(privates[name][1:]))
     finally:
         server.terminate()
         server.wait()
