@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "config/settings_keys.h"
+#include "core/address.h"
 #include "mail/mail_names.h"
 #include "platform/ascii.h"
 #include "shell/mail_dialogs.h"
@@ -179,10 +180,9 @@ void CMailWindow::ReadMail(int row) {
     if (message == nullptr) return;
     if (message->status != mail::kStatusSent) message->status = mail::kStatusRead;
     (void)mail_.store.SaveMessages();
-    const std::string file = message->file;
-    const std::string subject = message->subject;
+    const std::string url = "mail://" + core::LocalPathToUrlPath(message->file);
     Rebuild();
-    ShowMessageFile(this, file, subject);
+    if (openUrl) openUrl(url);
 }
 
 void CMailWindow::SaveAccountSettings(const std::string& email, const std::string& smtp,

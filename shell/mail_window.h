@@ -10,7 +10,9 @@
 
 #include <QTreeWidget>
 #include <QWidget>
+#include <functional>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "mail/mail_deletion.h"
@@ -39,6 +41,9 @@ class CMailWindow : public QWidget {
     void RenameFolder(int row);
     void DeleteItem(int row);
     void EmptyTrash();
+
+    // Read Mail hands the message's mail: address here (the browser window loads it).
+    std::function<void(const std::string& url)> openUrl;
 
     QTreeWidget& List() { return *list_; }
     // The row index of an item of the list.

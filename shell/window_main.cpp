@@ -88,7 +88,14 @@ int RunWindow(const CommandLine& commandLine, const std::string& profile, int& a
     // Made at first use and kept for the run, so checks it started go on reporting.
     std::unique_ptr<CMailWindow> mailWindow;
     frame.openMail = [&] {
-        if (!mailWindow) mailWindow = std::make_unique<CMailWindow>(application);
+        if (!mailWindow) {
+            mailWindow = std::make_unique<CMailWindow>(application);
+            mailWindow->openUrl = [&](const std::string& url) {
+                window.OpenTyped(url);
+                frame.raise();
+                frame.activateWindow();
+            };
+        }
         mailWindow->show();
         mailWindow->raise();
     };

@@ -14,7 +14,7 @@
 #include "news/article_threads.h"
 #include "news/group_list_cache.h"
 #include "news/group_list_page.h"
-#include "news/header_words.h"
+#include "html/mime_text.h"
 #include "news/news_url.h"
 #include "news/nntp_lines.h"
 #include "news/overview.h"
