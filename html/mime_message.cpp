@@ -73,10 +73,13 @@ class BodyReader {
     void Entity(const std::vector<MessageHeader>& headers, std::string_view body, int depth,
                 std::string_view fallbackCharset) {
         const std::string_view contentType = HeaderValue(headers, "Content-Type");
-        const std::string type = TypeOf(contentType);
-        if (type.starts_with("multipart/") && depth < kMaxDepth &&
-            Multipart(type, HeaderParameter(contentType, "boundary"), body, depth))
-            return;
+        std::string type = TypeOf(contentType);
+        if (type.starts_with("multipart/")) {
+            if (depth < kMaxDepth &&
+                Multipart(type, HeaderParameter(contentType, "boundary"), body, depth))
+                return;
+            type = "text/plain";  // no parts to be found: the body is shown as it is
+        }
         const std::string_view disposition = HeaderValue(headers, "Content-Disposition");
         const std::string dispositionType = AsciiLower(Trim(disposition.substr(0, disposition.find(';'))));
         std::string name = HeaderParameter(disposition, "filename");
