@@ -22,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (const MessageAttachment& block : TakeUuencodedBlocks(piece.utf8))
             attached += block.data.size();
     }
-    for (const MessageAttachment& attachment : content.attachments) attached += attachment.data.size();
+    for (const MessageAttachment& attachment : content.attachments)
+        attached += attachment.data.size();
     if (attached > size || text > 3 * size + 3) std::abort();
     if (content.texts.size() + content.attachments.size() > kMaxParts + 1) std::abort();
     const std::string page = corvane::mail::MessagePageHtml(message, "mail:///m/CVT1.ML");

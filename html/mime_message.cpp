@@ -19,7 +19,8 @@ std::string_view Trim(std::string_view text) {
 std::string_view LineAt(std::string_view text, std::size_t at, std::size_t& next) {
     const std::size_t end = text.find('\n', at);
     next = end == std::string_view::npos ? text.size() : end + 1;
-    std::string_view line = text.substr(at, (end == std::string_view::npos ? text.size() : end) - at);
+    std::string_view line =
+        text.substr(at, (end == std::string_view::npos ? text.size() : end) - at);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     return line;
 }
@@ -81,7 +82,8 @@ class BodyReader {
             type = "text/plain";  // no parts to be found: the body is shown as it is
         }
         const std::string_view disposition = HeaderValue(headers, "Content-Disposition");
-        const std::string dispositionType = AsciiLower(Trim(disposition.substr(0, disposition.find(';'))));
+        const std::string dispositionType =
+            AsciiLower(Trim(disposition.substr(0, disposition.find(';'))));
         std::string name = HeaderParameter(disposition, "filename");
         if (name.empty()) name = HeaderParameter(contentType, "name");
         name = DecodeHeaderText(name);
@@ -146,7 +148,8 @@ bool DecodeUuLine(std::string_view line, std::string& out) {
     for (std::size_t at = 0; written < length; at += 4) {
         unsigned bits = 0;
         for (std::size_t i = 0; i < 4; ++i)
-            bits = (bits << 6) | (at + i < line.size() ? static_cast<unsigned>(value(line[at + i])) : 0u);
+            bits = (bits << 6) |
+                   (at + i < line.size() ? static_cast<unsigned>(value(line[at + i])) : 0u);
         for (int shift = 16; shift >= 0 && written < length; shift -= 8, ++written)
             out.push_back(static_cast<char>((bits >> shift) & 0xFF));
     }
@@ -206,8 +209,8 @@ std::string HeaderParameter(std::string_view value, std::string_view name) {
             end = value.find(';', end);
         } else {
             const std::size_t stop = value.find(';', end);
-            parameter = Trim(value.substr(end, stop == std::string_view::npos ? std::string_view::npos
-                                                                               : stop - end));
+            parameter = Trim(value.substr(
+                end, stop == std::string_view::npos ? std::string_view::npos : stop - end));
             end = stop;
         }
         if (EqualsIgnoreCase(key, name)) return parameter;

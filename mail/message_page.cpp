@@ -126,7 +126,8 @@ std::optional<AttachmentPath> ParseAttachmentPath(std::string_view addressPath) 
     if (nameSlash == std::string_view::npos || nameSlash == 0) return std::nullopt;
     const std::size_t numberSlash = addressPath.rfind('/', nameSlash - 1);
     if (numberSlash == std::string_view::npos || numberSlash == 0) return std::nullopt;
-    const std::string_view digits = addressPath.substr(numberSlash + 1, nameSlash - numberSlash - 1);
+    const std::string_view digits =
+        addressPath.substr(numberSlash + 1, nameSlash - numberSlash - 1);
     if (digits.empty() || digits.size() > 6) return std::nullopt;
     std::size_t number = 0;
     for (char c : digits) {

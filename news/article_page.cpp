@@ -157,10 +157,11 @@ ArticleBodyWriter::ArticleBodyWriter(std::string_view charset)
 
 ArticleBodyWriter ArticleBodyWriter::For(const ArticleHeaders& headers) {
     ArticleBodyWriter writer(core::ContentTypeCharset(headers.contentType));
-    const std::string type = AsciiLower(Trim(core::ContentTypeWithoutParameters(headers.contentType)));
+    const std::string type =
+        AsciiLower(Trim(core::ContentTypeWithoutParameters(headers.contentType)));
     const std::string encoding = AsciiLower(Trim(headers.transferEncoding));
-    writer.mime_ = type.starts_with("multipart/") || encoding == "base64" ||
-                   encoding == "quoted-printable";
+    writer.mime_ =
+        type.starts_with("multipart/") || encoding == "base64" || encoding == "quoted-printable";
     writer.contentType_ = headers.contentType;
     writer.transferEncoding_ = headers.transferEncoding;
     return writer;
@@ -220,9 +221,10 @@ void ArticleBodyWriter::WriteMime(std::string& html) {
         }
     }
     for (const html::MessageAttachment& attachment : content.attachments) {
-        html += "[Attachment: " + HtmlText(attachment.name.empty() ? "(no name)" : attachment.name) +
-                " (" + HtmlText(attachment.type) + ", " + std::to_string(attachment.data.size()) +
-                " bytes)]\r\n";
+        html +=
+            "[Attachment: " + HtmlText(attachment.name.empty() ? "(no name)" : attachment.name) +
+            " (" + HtmlText(attachment.type) + ", " + std::to_string(attachment.data.size()) +
+            " bytes)]\r\n";
     }
     if (cut_) html += "[The rest of the article is longer than this page shows.]\r\n";
 }

@@ -6,9 +6,10 @@
 #include <QVBoxLayout>
 
 #include "config/settings_keys.h"
-#include "core/address.h"
+#include "html/mime_text.h"
 #include "mail/mail_names.h"
 #include "platform/ascii.h"
+#include "protocols/local_path.h"
 #include "shell/mail_dialogs.h"
 #include "shell/qt_text.h"
 
@@ -120,8 +121,9 @@ void CMailWindow::Rebuild() {
             for (const auto& message : folder->messages) {
                 const std::string& address = message->to.empty() ? message->from : message->to;
                 add(folderItem, {entry.get(), folder.get(), message.get()},
-                    {"", QString(QChar(mail::StatusLetter(message->status))), FromUtf8(address),
-                     FromUtf8(message->subject), FromUtf8(message->date)});
+                    {"", QString(QChar(mail::StatusLetter(message->status))),
+                     FromUtf8(html::DecodeHeaderText(address)),
+                     FromUtf8(html::DecodeHeaderText(message->subject)), FromUtf8(message->date)});
             }
             folderItem->setExpanded(folder->expanded);
         }
@@ -180,7 +182,7 @@ void CMailWindow::ReadMail(int row) {
     if (message == nullptr) return;
     if (message->status != mail::kStatusSent) message->status = mail::kStatusRead;
     (void)mail_.store.SaveMessages();
-    const std::string url = "mail://" + core::LocalPathToUrlPath(message->file);
+    const std::string url = "mail://" + protocols::EscapePathForUrl(message->file);
     Rebuild();
     if (openUrl) openUrl(url);
 }

@@ -34,7 +34,8 @@ std::string Summary(const std::string& message) {
     const MessageEntity entity = SplitMessage(message);
     std::string summary;
     for (const char* name : {"Subject", "From", "To", "Date"})
-        summary += std::string(name) + ": " + DecodeHeaderText(HeaderValue(entity.headers, name)) + "\n";
+        summary +=
+            std::string(name) + ": " + DecodeHeaderText(HeaderValue(entity.headers, name)) + "\n";
     const MessageContent content = ReadMessageBody(entity.headers, entity.body);
     summary += "Text:\n";
     std::string text;
@@ -70,7 +71,7 @@ TEST(MimeText, TransferEncodingsAndEncodedWords) {
         {"=?ISO-8859-1?Q?caf=E9_au?= \t=?iso-8859-1?q?_lait?=!", "", "caf\xC3\xA9 au lait!"},
         {"a =?bad?X?x?= =?unterminated", "", "a =?bad?X?x?= =?unterminated"},
         {"caf\xE9", "ISO-8859-1", "caf\xC3\xA9"},
-        {"caf\xE9", "", "caf\xC3\xA9"},  // not UTF-8: read as Windows-1252
+        {"caf\xE9", "", "caf\xC3\xA9"},   // not UTF-8: read as Windows-1252
         {"=?utf-8*en?q?hi?=", "", "hi"},  // a language after the charset
     };
     for (const Case& c : words) EXPECT_EQ(DecodeHeaderText(c.text, c.charset), c.utf8) << c.text;
@@ -78,10 +79,10 @@ TEST(MimeText, TransferEncodingsAndEncodedWords) {
     const std::vector<std::pair<std::string, std::string>> quoted = {
         {"a=3Db", "a=b"},
         {"soft=\r\nbreak", "softbreak"},
-        {"soft= \nbreak", "softbreak"},     // white space after the "=" of a soft break
+        {"soft= \nbreak", "softbreak"},       // white space after the "=" of a soft break
         {"end   \nnext\t\n", "end\nnext\n"},  // transport white space at line ends goes
-        {"=20\n", " \n"},                   // an encoded space stays
-        {"bad=G1 and =4", "bad=G1 and =4"},  // not an escape: kept as it is
+        {"=20\n", " \n"},                     // an encoded space stays
+        {"bad=G1 and =4", "bad=G1 and =4"},   // not an escape: kept as it is
         {"trailing=", "trailing"},
     };
     for (const auto& [in, out] : quoted) EXPECT_EQ(DecodeQuotedPrintable(in), out) << in;

@@ -14,6 +14,7 @@
 #include "mail/mail_protocol.h"
 #include "mail/message_page.h"
 #include "platform/scripted_host_services.h"
+#include "protocols/local_path.h"
 #include "tests/support/scratch_directory.h"
 
 namespace corvane::mail {
@@ -115,7 +116,7 @@ TEST_F(MailLoadTest, AnHtmlMessageFetchesNothingAndAnAttachmentIsSaved) {
                    "<img src=\"http://x.test/pixel.gif\">Sale\n--b\nContent-Type: "
                    "application/zip; name=\"a b.zip\"\nContent-Transfer-Encoding: base64\n\n"
                    "UEsDBA==\n--b--\n");
-    const std::string url = "mail://" + core::LocalPathToUrlPath(scratch_.File("CVT1.ML"));
+    const std::string url = "mail://" + protocols::EscapePathForUrl(scratch_.File("CVT1.ML"));
     core::CHTRequest* page = Load(url);
     ASSERT_NE(page, nullptr);
     EXPECT_TRUE(ui_.messages.empty());
@@ -136,7 +137,7 @@ TEST_F(MailLoadTest, AnHtmlMessageFetchesNothingAndAnAttachmentIsSaved) {
 
     // An attachment the message does not have, and a message that is not there, fail the load.
     (void)Load(url + "/2/x");
-    (void)Load("mail://" + core::LocalPathToUrlPath(scratch_.File("CVT9.ML")));
+    (void)Load("mail://" + protocols::EscapePathForUrl(scratch_.File("CVT9.ML")));
     EXPECT_EQ(ui_.messages.size(), 2u);
 }
 

@@ -72,8 +72,8 @@ TEST(MailWindow, CheckReadAndDeleteToTrash) {
     std::string opened;
     window.openUrl = [&](const std::string& url) { opened = url; };
     window.ReadMail(window.RowOf(list.topLevelItem(0)->child(0)->child(0)));
-    EXPECT_EQ(opened, "mail://" + 
-                          application.Mail().store.entries()[0]->folders[0]->messages[0]->file);
+    EXPECT_EQ(opened,
+              "mail://" + application.Mail().store.entries()[0]->folders[0]->messages[0]->file);
     inbox = list.topLevelItem(0)->child(0);
     EXPECT_EQ(inbox->child(0)->text(1), "R");
     EXPECT_NE(profile.Read("mail/mail.ini").find(";Lunch;A\n"), std::string::npos);
