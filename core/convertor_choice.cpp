@@ -135,6 +135,10 @@ bool HandOffToFile(CHTProtocol& protocol, std::unique_ptr<CFileTaskConvertor> co
 
 }  // namespace
 
+bool CHTProtocol::SaveDataToFile() {
+    return HandOffToFile(*this, std::make_unique<CFileSaveConvertor>());
+}
+
 bool CHTProtocol::ChooseConvertor(std::string_view fileName) {
     CHTConvertorRegistry& registry = Convertors();
     CHTRequest& served = *request;

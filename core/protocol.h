@@ -74,6 +74,8 @@ class CHTProtocol : public CObject {
     // Decides and installs the convertor once the content type or the first data is known;
     // answers whether data should now flow.
     virtual bool ChooseConvertor(std::string_view fileName = {});
+    // Hands the data to the Save As download whatever its type (data the user asked to save).
+    bool SaveDataToFile();
 
     // Refills the buffer: the number of bytes now available, or the negative error.
     [[nodiscard]] int ReadMore();

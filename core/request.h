@@ -123,6 +123,9 @@ class CHTRequest : public CObject {
     // The local file that is itself the document (file: URLs): the disk cache keeps no copy of
     // its own and never deletes it. Empty for everything else.
     std::string localFile;
+    // The document fetches nothing it names (images, background, refresh): a stored message,
+    // whose HTML would otherwise tell its sender when and where it was read.
+    bool offline = false;
     std::unique_ptr<CCacheEntry> cacheEntry;
     std::string newsgroups;
     std::string subject;

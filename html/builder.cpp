@@ -442,7 +442,7 @@ void CHTMLBuilder::Body(std::string_view text) {
     if (!backgroundTaken_ && GetAttribute(text, "BACKGROUND", background)) {
         backgroundTaken_ = true;
         document_.background = std::make_unique<CHTMLImage>();
-        document_.background->url = ResolveUrl(background);
+        if (!document_.offline) document_.background->url = ResolveUrl(background);
         document_.background->source = std::move(background);
         services_.host->RequestImage(*document_.background);
     }
@@ -457,7 +457,7 @@ void CHTMLBuilder::Base(std::string_view text) {
 }
 
 void CHTMLBuilder::Meta(std::string_view text) {
-    if (!EqualsUpper(Attribute(text, "HTTP-EQUIV"), "REFRESH")) return;
+    if (document_.offline || !EqualsUpper(Attribute(text, "HTTP-EQUIV"), "REFRESH")) return;
     const std::optional<Refresh> refresh = ParseRefresh(Attribute(text, "CONTENT"));
     if (!refresh) return;
     const std::string url = refresh->url.empty() ? std::string() : ResolveUrl(refresh->url);
@@ -468,7 +468,7 @@ void CHTMLBuilder::Image(std::string_view text) {
     CHTMLImage* image = AddElement<CHTMLImage>();
     // Without a SRC there is nothing to load; resolving "" would name this very page.
     image->source = Attribute(text, "SRC");
-    if (!image->source.empty()) image->url = ResolveUrl(image->source);
+    if (!image->source.empty() && !document_.offline) image->url = ResolveUrl(image->source);
     image->alignment = ImageAlignment(text);
     image->width = ParseInteger(Attribute(text, "WIDTH"));
     image->height = ParseInteger(Attribute(text, "HEIGHT"));

@@ -86,6 +86,7 @@ class CHTML {
     bool targetIsTop = false;
     std::optional<std::string> base;  // BASE HREF; when absent the document's URL is the base
     std::string title;
+    bool offline = false;  // images, background and refresh are never fetched
     // The character set the document came in, as its decoder named it; forms are sent in it.
     // Empty: not known (UTF-8 is used).
     std::string charset;

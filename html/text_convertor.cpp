@@ -80,6 +80,7 @@ void CHTextConvertor::Init(core::CHTRequest* servedRequest) {
     if (servedRequest == nullptr) return;
     auto document = std::make_unique<CHTML>(servedRequest->CanonicalUrl());
     document_ = document.get();
+    document_->offline = servedRequest->offline;
     host_ = std::make_unique<RequestHost>(*servedRequest);
     decoder_ = std::make_unique<CharsetDecoder>(servedRequest->charset, readsMeta_);
     const TextConvertorServices& services = Services();

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "news/header_words.h"
+#include "html/mime_text.h"
 #include "news/news_html.h"
 
 namespace corvane::news {
@@ -68,8 +68,8 @@ bool ArticleListPage::NextUnit(std::string& unit) {
     unit += "<li>";
     unit += date;
     unit += "<a href=\"" + view_.linkStart + LinkText(entry.messageId) + "\">";
-    if (level_ == 1) unit += HtmlText(DecodeHeaderText(entry.subject));
-    unit += " &lt;" + HtmlText(DecodeHeaderText(entry.author)) + "&gt;</a>";
+    if (level_ == 1) unit += HtmlText(html::DecodeHeaderText(entry.subject));
+    unit += " &lt;" + HtmlText(html::DecodeHeaderText(entry.author)) + "&gt;</a>";
     if (entry.lines >= 0) unit += " (" + std::to_string(entry.lines) + ")";
     unit += "<br>\r\n";
     return true;

@@ -1,7 +1,9 @@
 #include "news/article_page.h"
 
+#include "core/convertor_choice.h"
 #include "html/charset_decoder.h"
-#include "news/header_words.h"
+#include "html/mime_message.h"
+#include "html/mime_text.h"
 #include "news/news_html.h"
 #include "platform/ascii.h"
 #include "protocols/text_links.h"
@@ -104,6 +106,7 @@ void ArticleHeaderReader::Store() {
         {"References", &ArticleHeaders::references},
         {"Message-ID", &ArticleHeaders::messageId},
         {"Content-Type", &ArticleHeaders::contentType},
+        {"Content-Transfer-Encoding", &ArticleHeaders::transferEncoding},
     };
     for (const Field& field : kFields) {
         if (EqualsIgnoreCase(name, field.name)) headers_.*field.member = value;
@@ -117,21 +120,11 @@ ArticleHeaders ArticleHeaderReader::Finish() {
     return std::move(headers_);
 }
 
-std::string FromAddress(std::string_view from) {
-    if (const std::size_t open = from.find('<'); open != std::string_view::npos) {
-        const std::size_t close = from.find('>', open + 1);
-        return std::string(from.substr(
-            open + 1, close == std::string_view::npos ? std::string_view::npos : close - open - 1));
-    }
-    from = Trim(from);
-    return std::string(from.substr(0, from.find(' ')));
-}
-
 std::string ArticleHeaderHtml(const ArticleHeaders& raw, std::string_view charset) {
     ArticleHeaders headers = raw;
     for (std::string* value : {&headers.subject, &headers.date, &headers.from,
                                &headers.organization, &headers.newsgroups, &headers.references})
-        *value = DecodeHeaderText(*value, charset);
+        *value = html::DecodeHeaderText(*value, charset);
     std::string html;
     if (!headers.subject.empty()) html += "<TITLE>" + HtmlText(headers.subject) + "</TITLE>\r\n";
     html += kNewsBodyLine;
@@ -142,7 +135,7 @@ std::string ArticleHeaderHtml(const ArticleHeaders& raw, std::string_view charse
     html += "<td><font size=+1>" + HtmlText(headers.date) + "</font></td>\r\n";
     if (!headers.from.empty()) {
         AppendRowStart("From:", html);
-        html += "<td><a href=\"mailto:" + LinkText(FromAddress(headers.from)) + "\">" +
+        html += "<td><a href=\"mailto:" + LinkText(html::MailboxAddress(headers.from)) + "\">" +
                 HtmlText(headers.from) + "</a></td>\r\n";
     }
     if (!headers.organization.empty()) {
@@ -160,12 +153,35 @@ std::string ArticleHeaderHtml(const ArticleHeaders& raw, std::string_view charse
 constexpr std::size_t kMaxHeldLine = 64 * 1024;
 
 ArticleBodyWriter::ArticleBodyWriter(std::string_view charset)
-    : decoder_(std::make_unique<html::CharsetDecoder>(charset, false)) {}
+    : decoder_(std::make_unique<html::CharsetDecoder>(charset, false)), charset_(charset) {}
+
+ArticleBodyWriter ArticleBodyWriter::For(const ArticleHeaders& headers) {
+    ArticleBodyWriter writer(core::ContentTypeCharset(headers.contentType));
+    const std::string type =
+        AsciiLower(Trim(core::ContentTypeWithoutParameters(headers.contentType)));
+    const std::string encoding = AsciiLower(Trim(headers.transferEncoding));
+    writer.mime_ =
+        type.starts_with("multipart/") || encoding == "base64" || encoding == "quoted-printable";
+    writer.contentType_ = headers.contentType;
+    writer.transferEncoding_ = headers.transferEncoding;
+    return writer;
+}
 ArticleBodyWriter::~ArticleBodyWriter() = default;
 ArticleBodyWriter::ArticleBodyWriter(ArticleBodyWriter&&) noexcept = default;
 ArticleBodyWriter& ArticleBodyWriter::operator=(ArticleBodyWriter&&) noexcept = default;
 
 void ArticleBodyWriter::Line(std::string_view text, bool continuation, std::string& html) {
+    if (mime_) {
+        const std::size_t adding = text.size() + (started_ && !continuation ? 1 : 0);
+        if (cut_ || raw_.size() + adding > kMaxMimeBody) {
+            cut_ = true;
+            return;
+        }
+        if (started_ && !continuation) raw_ += '\n';
+        raw_ += text;
+        started_ = true;
+        return;
+    }
     // Line ends go through the decoder too, so text it holds back keeps its place.
     if (started_ && !continuation) decoder_->Decode("\n", decoded_);
     decoder_->Decode(text, decoded_);
@@ -187,7 +203,39 @@ void ArticleBodyWriter::WriteLines(std::string& html) {
     }
 }
 
+void ArticleBodyWriter::WriteMime(std::string& html) {
+    const std::vector<html::MessageHeader> headers = {
+        {"Content-Type", contentType_}, {"Content-Transfer-Encoding", transferEncoding_}};
+    const html::MessageContent content = html::ReadMessageBody(headers, raw_, charset_);
+    raw_.clear();
+    for (const html::MessageText& text : content.texts) {
+        // HTML parts are shown as their source: this page loads nothing the article names.
+        std::string_view rest = text.utf8;
+        while (!rest.empty()) {
+            const std::size_t end = rest.find('\n');
+            std::string_view line = rest.substr(0, end);
+            if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+            protocols::AppendTextWithLinks(line, html);
+            html += "\r\n";
+            rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+        }
+    }
+    for (const html::MessageAttachment& attachment : content.attachments) {
+        html +=
+            "[Attachment: " + HtmlText(attachment.name.empty() ? "(no name)" : attachment.name) +
+            " (" + HtmlText(attachment.type) + ", " + std::to_string(attachment.data.size()) +
+            " bytes)]\r\n";
+    }
+    if (cut_) html += "[The rest of the article is longer than this page shows.]\r\n";
+}
+
 void ArticleBodyWriter::End(std::string& html) {
+    if (mime_) {
+        WriteMime(html);
+        started_ = false;
+        html += "</pre><hr size=4>\r\n";
+        return;
+    }
     if (started_) decoder_->Decode("\n", decoded_);
     decoder_->Finish(decoded_);
     WriteLines(html);

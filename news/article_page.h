@@ -23,6 +23,7 @@ struct ArticleHeaders {
     std::string references;
     std::string messageId;
     std::string contentType;
+    std::string transferEncoding;
 };
 
 // Collects the header lines of an article, folded lines joined to the header they continue.
@@ -46,9 +47,15 @@ class ArticleHeaderReader {
 std::string ArticleHeaderHtml(const ArticleHeaders& headers, std::string_view charset = {});
 
 // The body's lines as HTML in UTF-8, read in the article's character set: each line ends in
-// CR LF; a later piece of a long line continues it.
+// CR LF; a later piece of a long line continues it. A MIME body (multipart, base64 or
+// quoted-printable) is collected whole, up to kMaxMimeBody bytes, and written decoded at the end,
+// its text parts as text and its other parts listed by name, type and size.
 class ArticleBodyWriter {
   public:
+    static constexpr std::size_t kMaxMimeBody = 32u << 20;
+
+    // The writer for an article with these headers.
+    static ArticleBodyWriter For(const ArticleHeaders& headers);
     explicit ArticleBodyWriter(std::string_view charset = {});
     ~ArticleBodyWriter();
     ArticleBodyWriter(ArticleBodyWriter&&) noexcept;
@@ -59,13 +66,17 @@ class ArticleBodyWriter {
 
   private:
     void WriteLines(std::string& html);
+    void WriteMime(std::string& html);
 
     std::unique_ptr<html::CharsetDecoder> decoder_;
+    bool mime_ = false;
+    std::string charset_;
+    std::string contentType_;
+    std::string transferEncoding_;
+    std::string raw_;  // the MIME body as it came
+    bool cut_ = false;
     std::string decoded_;  // decoded text not yet written
     bool started_ = false;
 };
-
-// The address a From value names: between "<" and ">", else the value itself up to a space.
-std::string FromAddress(std::string_view from);
 
 }  // namespace corvane::news

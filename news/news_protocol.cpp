@@ -90,7 +90,7 @@ bool CHTGetNews::StartArticlePage() {
     if (!ownId.starts_with('<')) ownId = "<" + ownId + ">";
     request->references = headers.references.empty() ? ownId : headers.references + " " + ownId;
     const std::string charset(core::ContentTypeCharset(headers.contentType));
-    body_ = ArticleBodyWriter(charset);
+    body_ = ArticleBodyWriter::For(headers);
     // The page is written in UTF-8 whatever the article's character set.
     request->charset = "UTF-8";
     if (!StartPage()) return false;

@@ -4,6 +4,7 @@
 #include "config/settings_paths.h"
 #include "html/text_convertor.h"
 #include "images/image_convertor.h"
+#include "mail/mail_protocol.h"
 #include "news/news_protocol.h"
 #include "platform/file_services.h"
 #include "protocols/file_protocol.h"
@@ -41,6 +42,7 @@ void RegisterClasses() {
         protocols::RegisterTerminals();
         news::RegisterNewsProtocols();
         mail::RegisterMailtoProtocol();
+        mail::RegisterMailProtocol();
         html::RegisterTextConvertors();
         images::RegisterImageConvertors();
         html::TextConvertorServices services;

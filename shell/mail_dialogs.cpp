@@ -6,18 +6,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "platform/whole_file.h"
 #include "shell/qt_text.h"
 
 namespace corvane::shell {
 namespace {
-
-// Message files larger than this are shown cut.
-constexpr std::size_t kMaxShownBytes = 16u << 20;
 
 bool Refused(QWidget* parent, const std::string& message) {
     if (message.empty()) return false;
@@ -113,24 +108,6 @@ void CheckProgressDialog::SetText(const std::string& text) {
 void CheckProgressDialog::Finished() {
     stop_ = nullptr;
     button_->setText("&Close");
-}
-
-void ShowMessageFile(QWidget* parent, const std::string& path, const std::string& subject) {
-    std::string content;
-    if (platform::ReadWholeFile(path, kMaxShownBytes, content)) {
-        QMessageBox::warning(parent, "Corvane", "Cannot read the message file " + FromUtf8(path));
-        return;
-    }
-    auto* viewer = new QDialog(parent);
-    viewer->setAttribute(Qt::WA_DeleteOnClose);
-    viewer->setWindowTitle(FromUtf8(subject.empty() ? path : subject));
-    auto* text = new QPlainTextEdit(FromUtf8(content));
-    text->setReadOnly(true);
-    text->setLineWrapMode(QPlainTextEdit::NoWrap);
-    auto* layout = new QVBoxLayout(viewer);
-    layout->addWidget(text);
-    viewer->resize(640, 480);
-    viewer->show();
 }
 
 }  // namespace corvane::shell

@@ -48,7 +48,4 @@ class CheckProgressDialog : public QDialog {
     std::function<void()> stop_;
 };
 
-// Shows a stored message file as text, until stored messages open as pages of their own.
-void ShowMessageFile(QWidget* parent, const std::string& path, const std::string& subject);
-
 }  // namespace corvane::shell

@@ -6,8 +6,10 @@
 #include <QVBoxLayout>
 
 #include "config/settings_keys.h"
+#include "html/mime_text.h"
 #include "mail/mail_names.h"
 #include "platform/ascii.h"
+#include "protocols/local_path.h"
 #include "shell/mail_dialogs.h"
 #include "shell/qt_text.h"
 
@@ -119,8 +121,9 @@ void CMailWindow::Rebuild() {
             for (const auto& message : folder->messages) {
                 const std::string& address = message->to.empty() ? message->from : message->to;
                 add(folderItem, {entry.get(), folder.get(), message.get()},
-                    {"", QString(QChar(mail::StatusLetter(message->status))), FromUtf8(address),
-                     FromUtf8(message->subject), FromUtf8(message->date)});
+                    {"", QString(QChar(mail::StatusLetter(message->status))),
+                     FromUtf8(html::DecodeHeaderText(address)),
+                     FromUtf8(html::DecodeHeaderText(message->subject)), FromUtf8(message->date)});
             }
             folderItem->setExpanded(folder->expanded);
         }
@@ -175,10 +178,9 @@ void CMailWindow::ReadMail(int row) {
     if (message == nullptr) return;
     if (message->status != mail::kStatusSent) message->status = mail::kStatusRead;
     (void)mail_.store.SaveMessages();
-    const std::string file = message->file;
-    const std::string subject = message->subject;
+    const std::string url = "mail://" + protocols::EscapePathForUrl(message->file);
     Rebuild();
-    ShowMessageFile(this, file, subject);
+    if (openUrl) openUrl(url);
 }
 
 void CMailWindow::SaveAccountSettings(const std::string& email, const std::string& smtp,

@@ -12,6 +12,7 @@
 #include <QWidget>
 #include <functional>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "mail/mail_deletion.h"
@@ -40,6 +41,9 @@ class CMailWindow : public QWidget {
     void RenameFolder(int row);
     void DeleteItem(int row);
     void EmptyTrash();
+
+    // Read Mail hands the message's mail: address here (the browser window loads it).
+    std::function<void(const std::string& url)> openUrl;
 
     QTreeWidget& List() { return *list_; }
     // Send Mail: opens the Send Mail window of the browser window.

@@ -114,6 +114,11 @@ int RunWindow(const CommandLine& commandLine, const std::string& profile, int& a
         if (!mailWindow) {
             mailWindow = std::make_unique<CMailWindow>(application);
             mailWindow->sendMail = [&] { openSendMail(""); };
+            mailWindow->openUrl = [&](const std::string& url) {
+                window.OpenTyped(url);
+                frame.raise();
+                frame.activateWindow();
+            };
         }
         mailWindow->show();
         mailWindow->raise();

@@ -14,7 +14,6 @@
 #include "news/article_threads.h"
 #include "news/group_list_cache.h"
 #include "news/group_list_page.h"
-#include "news/header_words.h"
 #include "news/news_url.h"
 #include "news/nntp_lines.h"
 #include "news/overview.h"
@@ -344,24 +343,30 @@ TEST(ArticleListPage, PageLinksStayOnTheServerOfThePage) {
 namespace corvane::news {
 namespace {
 
-TEST(HeaderWords, EncodedWordsAndRawBytesBecomeUtf8) {
-    struct Case {
-        std::string text, charset, utf8;
-    };
-    const std::vector<Case> cases = {
-        {"=?UTF-8?B?w6k=?= x", "", "\xC3\xA9 x"},
-        {"=?ISO-8859-1?Q?caf=E9_au?= \t=?iso-8859-1?q?_lait?=!", "", "caf\xC3\xA9 au lait!"},
-        {"a =?bad?X?x?= =?unterminated", "", "a =?bad?X?x?= =?unterminated"},
-        {"caf\xE9", "ISO-8859-1", "caf\xC3\xA9"},
-        {"caf\xE9", "", "caf\xC3\xA9"},  // not UTF-8: read as Windows-1252
-    };
-    for (const Case& c : cases) EXPECT_EQ(DecodeHeaderText(c.text, c.charset), c.utf8) << c.text;
-
+TEST(ArticleBody, CharsetAndMimeBodies) {
     std::string html;
     ArticleBodyWriter body("ISO-8859-1");
     body.Line("caf\xE9", false, html);
     body.End(html);
     EXPECT_EQ(html, "caf\xC3\xA9\r\n</pre><hr size=4>\r\n");
+
+    // A multipart article: its quoted-printable text decoded, its other part listed, and the
+    // HTML of an attachment's name escaped.
+    ArticleHeaders headers;
+    headers.contentType = "multipart/mixed; boundary=\"b\"";
+    ArticleBodyWriter mime = ArticleBodyWriter::For(headers);
+    html.clear();
+    for (const char* line :
+         {"--b", "Content-Type: text/plain; charset=ISO-8859-1",
+          "Content-Transfer-Encoding: quoted-printable", "", "caf=E9 <http://x.test/>", "--b",
+          "Content-Type: image/gif; name=\"<b>.gif\"", "Content-Transfer-Encoding: base64", "",
+          "R0lGODlh", "--b--"})
+        mime.Line(line, false, html);
+    EXPECT_EQ(html, "");  // written once the article has ended
+    mime.End(html);
+    EXPECT_EQ(html,
+              "caf\xC3\xA9 &lt;<a href=\"http://x.test/\">http://x.test/</a>&gt;\r\n"
+              "[Attachment: &lt;b&gt;.gif (image/gif, 6 bytes)]\r\n</pre><hr size=4>\r\n");
 }
 
 }  // namespace

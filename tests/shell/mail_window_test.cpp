@@ -69,7 +69,11 @@ TEST(MailWindow, CheckReadAndDeleteToTrash) {
               (QStringList{"Check Mail", "Read Mail", "Send Mail", "Setup Mailbox", "New Mailbox",
                            "New Folder", "Delete Item", "Empty Trash Folder"}));
 
+    std::string opened;
+    window.openUrl = [&](const std::string& url) { opened = url; };
     window.ReadMail(window.RowOf(list.topLevelItem(0)->child(0)->child(0)));
+    EXPECT_EQ(opened,
+              "mail://" + application.Mail().store.entries()[0]->folders[0]->messages[0]->file);
     inbox = list.topLevelItem(0)->child(0);
     EXPECT_EQ(inbox->child(0)->text(1), "R");
     EXPECT_NE(profile.Read("mail/mail.ini").find(";Lunch;A\n"), std::string::npos);

@@ -1,4 +1,4 @@
-#include "news/header_words.h"
+#include "html/mime_text.h"
 
 #include <optional>
 
@@ -6,7 +6,7 @@
 #include "html/charset_decoder.h"
 #include "platform/ascii.h"
 
-namespace corvane::news {
+namespace corvane::html {
 namespace {
 
 int Base64Value(char c) {
@@ -16,23 +16,6 @@ int Base64Value(char c) {
     if (c == '+') return 62;
     if (c == '/') return 63;
     return -1;
-}
-
-std::string DecodeBase64(std::string_view text) {
-    std::string out;
-    unsigned bits = 0;
-    int count = 0;
-    for (char c : text) {
-        const int value = Base64Value(c);
-        if (value < 0) continue;
-        bits = (bits << 6) | static_cast<unsigned>(value);
-        count += 6;
-        if (count >= 8) {
-            count -= 8;
-            out.push_back(static_cast<char>((bits >> count) & 0xFF));
-        }
-    }
-    return out;
 }
 
 std::string DecodeQ(std::string_view text) {
@@ -77,6 +60,62 @@ std::optional<EncodedWord> ReadEncodedWord(std::string_view text) {
 
 }  // namespace
 
+std::string DecodeBase64(std::string_view text) {
+    std::string out;
+    unsigned bits = 0;
+    int count = 0;
+    for (char c : text) {
+        const int value = Base64Value(c);
+        if (value < 0) continue;
+        bits = (bits << 6) | static_cast<unsigned>(value);
+        count += 6;
+        if (count >= 8) {
+            count -= 8;
+            out.push_back(static_cast<char>((bits >> count) & 0xFF));
+        }
+    }
+    return out;
+}
+
+std::string DecodeQuotedPrintable(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    std::size_t spaces = 0;  // spaces and tabs written since the last other byte
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            out.resize(out.size() - spaces);  // spaces at a line end were added in transport
+            spaces = 0;
+            out.push_back(c);
+            continue;
+        }
+        if (c == '=') {
+            std::size_t next = i + 1;
+            while (next < text.size() && (text[next] == ' ' || text[next] == '\t')) ++next;
+            if (next == text.size() || text[next] == '\r' || text[next] == '\n') {
+                // A soft line break: the line goes on after it.
+                if (next < text.size() && text[next] == '\r') ++next;
+                if (next < text.size() && text[next] == '\n') ++next;
+                i = next - 1;
+                spaces = 0;
+                continue;
+            }
+            if (i + 2 < text.size() && core::HexDigitValue(text[i + 1]) >= 0 &&
+                core::HexDigitValue(text[i + 2]) >= 0) {
+                out.push_back(static_cast<char>(core::HexDigitValue(text[i + 1]) * 16 +
+                                                core::HexDigitValue(text[i + 2])));
+                i += 2;
+                spaces = 0;
+                continue;
+            }
+        }
+        out.push_back(c);
+        spaces = c == ' ' || c == '\t' ? spaces + 1 : 0;
+    }
+    out.resize(out.size() - spaces);
+    return out;
+}
+
 std::string ToUtf8(std::string_view bytes, std::string_view charset) {
     html::CharsetDecoder decoder(charset, false);
     std::string out;
@@ -109,4 +148,4 @@ std::string DecodeHeaderText(std::string_view text, std::string_view charset) {
     return out;
 }
 
-}  // namespace corvane::news
+}  // namespace corvane::html
