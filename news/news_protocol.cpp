@@ -145,27 +145,15 @@ int CHTNews::Open() {
 }
 
 int CHTNews::ServeGroupList() {
-    if (server->groupCount < 0) {
-        std::string path;
-        CacheChoice choice = CacheChoice::kRetrieve;
-        if (server->reload) {
-            server->reload = false;
-        } else {
-            choice = services->GroupListCache(*server, path);
-        }
-        if (choice == CacheChoice::kCancelled) {
-            error = core::kSilentEnd;
-            return core::kOpenFailed;
-        }
-        if (choice == CacheChoice::kUseCache) {
-            auto tree = std::make_shared<GroupTree>();
-            const long long lines = ReadGroupListCache(path, *tree);
-            if (lines >= 0) {
-                server->groups = std::move(tree);
-                server->groupCount = lines;
-            }
-        }
-        if (server->groupCount < 0) return ConnectToServer();
+    const CacheChoice choice = services->TakeGroupTree(*server);
+    if (choice == CacheChoice::kCancelled) {
+        error = core::kSilentEnd;
+        return core::kOpenFailed;
+    }
+    if (choice == CacheChoice::kRetrieve) {
+        server->reload = false;
+        listing_ = true;
+        return ConnectToServer();
     }
     GroupListView view{serverName, linkStart, selection_.hierarchy, selection_.fragment};
     return ServeWithoutConnection({},
@@ -214,7 +202,8 @@ void CHTNews::OnListLine(int result) {
     server->groups = std::move(loading_);
     server->groupCount = received_;
     services->SaveGroupListCache(*server);
-    if (services->groupListRetrieved) services->groupListRetrieved(*server);
+    listing_ = false;
+    if (services->groupListEnded) services->groupListEnded(*server, true);
     if (!IsCurrent()) return;
     if (request->method == core::kMethodNewsWindow) {
         // The newsgroup window only wanted the list refreshed.
@@ -301,6 +290,15 @@ void CHTNews::ShowArticleList() {
     SetUnits(std::make_unique<ArticleListPage>(std::move(view), std::move(entries_)));
     entries_.clear();
     EndPage();
+}
+
+CHTNews::~CHTNews() {
+    // A list that never arrived whole: the newsgroup window stops waiting for it.
+    // The services themselves are gone when the program ends with the list still coming.
+    NewsServices* current = TheNewsServices();
+    if (listing_ && server != nullptr && current == services && current != nullptr &&
+        current->groupListEnded)
+        current->groupListEnded(*server, false);
 }
 
 // nntp: addresses.
