@@ -8,6 +8,7 @@
 #include "news/article_threads.h"
 #include "news/group_list_cache.h"
 #include "news/group_list_page.h"
+#include "news/post_news_protocol.h"
 #include "platform/ascii.h"
 #include "protocols/whois_protocol.h"
 
@@ -56,6 +57,7 @@ const core::CRuntimeClass CHTNNTP::kRuntimeClass =
 void RegisterNewsProtocols() {
     core::Schemes().SetProtocolClass(core::kSchemeNews, &CHTNews::kRuntimeClass);
     core::Schemes().SetProtocolClass(core::kSchemeNntp, &CHTNNTP::kRuntimeClass);
+    core::Schemes().SetProtocolClass(core::kSchemeNewsPost, &CHTPostNews::kRuntimeClass);
 }
 
 // Articles.

@@ -89,7 +89,7 @@ class CHTNNTP : public CHTGetNews {
     std::string number_;
 };
 
-// Makes news: and nntp: addresses load with their protocol classes.
+// Makes news:, nntp: and newspost: addresses load with their protocol classes.
 void RegisterNewsProtocols();
 
 }  // namespace corvane::news

@@ -75,6 +75,11 @@ class NewsServices {
     // Told when a group list request for the newsgroup window ended: retrieved or not.
     std::function<void(NewsServerRecord&, bool retrieved)> groupListEnded;
 
+    // Opens the Post News window: server prefix ("//host/" or empty), newsgroups, references.
+    std::function<void(const std::string&, const std::string&, const std::string&)> openPostNews;
+    // Files the copy of a posted article (newsgroups, article text) in the folder "News".
+    std::function<void(const std::string&, const std::string&)> filePostedNews;
+
     // The newsgroup window's server list: the keys of "NNTP Services" and the default server.
     std::vector<std::string> ServerNames() const;
     // Reads and writes a record's "-SubsView", "-HasSubs" and "-Open" values.
