@@ -8,6 +8,7 @@
 #include "news/article_threads.h"
 #include "news/group_list_cache.h"
 #include "news/group_list_page.h"
+#include "news/header_words.h"
 #include "news/post_news_protocol.h"
 #include "platform/ascii.h"
 #include "protocols/whois_protocol.h"
@@ -77,10 +78,12 @@ void CHTGetNews::OnArticleReply(int result) {
 
 bool CHTGetNews::StartArticlePage() {
     const ArticleHeaders headers = headers_.Finish();
-    request->subject = headers.subject;
+    const std::string charset(core::ContentTypeCharset(headers.contentType));
+    // A follow-up and its quote show these as text, not as encoded words.
+    request->subject = DecodeHeaderText(headers.subject, charset);
     std::string_view from = headers.from;
     while (!from.empty() && from.front() == ' ') from.remove_prefix(1);
-    request->sender = from;
+    request->sender = DecodeHeaderText(from, charset);
     const std::size_t comma = headers.newsgroups.find(',');
     request->newsgroups = comma != std::string::npos && comma > 0
                               ? headers.newsgroups.substr(0, comma)
@@ -91,7 +94,6 @@ bool CHTGetNews::StartArticlePage() {
     if (ownId.empty()) ownId = "<" + selector_ + ">";
     if (!ownId.starts_with('<')) ownId = "<" + ownId + ">";
     request->references = headers.references.empty() ? ownId : headers.references + " " + ownId;
-    const std::string charset(core::ContentTypeCharset(headers.contentType));
     body_ = ArticleBodyWriter(charset);
     // The page is written in UTF-8 whatever the article's character set.
     request->charset = "UTF-8";

@@ -42,13 +42,21 @@ void CHTPostNews::FirstCommand() {
     SendCommand("GROUP " + DecodeNewsPath(request->address.path), &CHTPostNews::OnGroupReply);
 }
 
+bool CHTPostNews::Accept(int result, int expectedClass, bool loginOnRefusal) {
+    if (AcceptReply(result, expectedClass, loginOnRefusal)) return true;
+    // A refusal's text says why ("441 Unwanted newsgroup"): the status bar shows it.
+    if (error != 0 && replyCode != 0 && request != nullptr)
+        request->Host().Ui().SetStatusText(std::string(Line()));
+    return false;
+}
+
 void CHTPostNews::OnGroupReply(int result) {
-    if (!AcceptReply(result, 2, true)) return;
+    if (!Accept(result, 2, true)) return;
     SendCommand("POST", &CHTPostNews::OnPostReply);
 }
 
 void CHTPostNews::OnPostReply(int result) {
-    if (!AcceptReply(result, 3, true)) return;
+    if (!Accept(result, 3, true)) return;
     std::unique_ptr<protocols::CUUEncoder> encoder;
     if (!source_->attachmentPath.empty()) {
         encoder = protocols::CUUEncoder::Open(source_->attachmentPath);
@@ -81,10 +89,12 @@ void CHTPostNews::SendPieces() {
 void CHTPostNews::OnEndOfText(int result) {
     if (!pieces_->Finished()) {
         // A reply before the end of the text: the server gave up on the article.
-        if (ReadReply(result) != 0) Fail(kFailure);
+        if (ReadReply(result) == 0) return;
+        request->Host().Ui().SetStatusText(std::string(Line()));
+        Fail(kFailure);
         return;
     }
-    if (!AcceptReply(result, 2, false)) return;
+    if (!Accept(result, 2, false)) return;
     Socket()->sendReadyHandler = nullptr;
     if (services->filePostedNews) services->filePostedNews(source_->newsgroups, source_->article);
     source_->Finish(true);

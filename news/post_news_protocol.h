@@ -26,6 +26,8 @@ class CHTPostNews : public CNNTP {
     void FirstCommand() override;
 
   private:
+    // AcceptReply that also shows a refusal's text.
+    bool Accept(int result, int expectedClass, bool loginOnRefusal);
     void OnGroupReply(int result);
     void OnPostReply(int result);
     void SendPieces();
