@@ -52,7 +52,7 @@ QIcon ButtonIcon(const QString& name) {
     QStyle* style = QApplication::style();
     if (name == "Subscribe") return style->standardIcon(QStyle::SP_DialogApplyButton);
     if (name == "UnSubscribe") return style->standardIcon(QStyle::SP_DialogCancelButton);
-    if (name == "Find") return QIcon::fromTheme("edit-find");
+    if (name == "Find") return style->standardIcon(QStyle::SP_FileDialogContentsView);
     if (name == "Close Server") return style->standardIcon(QStyle::SP_DirClosedIcon);
     if (name == "View Subscribed List") return style->standardIcon(QStyle::SP_FileDialogListView);
     if (name == "Load News") return style->standardIcon(QStyle::SP_ArrowRight);
@@ -174,7 +174,8 @@ CNewsgroupWindow::CNewsgroupWindow(CApplication& application,
     news_.groupListEnded = [this](NewsServerRecord& server, bool retrieved) {
         OnListEnded(server, retrieved);
     };
-    resize(360, 420);
+    // Wide enough for the whole toolbar.
+    resize(640, 460);
     RestorePlacement();
 }
 
