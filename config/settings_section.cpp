@@ -38,4 +38,13 @@ bool CSettingsSection::WriteString(std::string_view key, std::string_view value)
     return StoreFile(profileFile_).WriteString(section_, key, value);
 }
 
+bool CSettingsSection::DeleteKey(std::string_view key) {
+    changed_ = true;
+    return StoreFile(profileFile_).DeleteKey(section_, key);
+}
+
+std::vector<std::string> CSettingsSection::Keys() const {
+    return StoreFile(profileFile_).Keys(section_);
+}
+
 }  // namespace corvane::config

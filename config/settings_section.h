@@ -7,6 +7,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "config/settings_keys.h"
 
@@ -22,6 +23,11 @@ class CSettingsSection {
     // Answer false when the file could not be rewritten; the old file is then untouched.
     bool WriteInt(std::string_view key, int value);
     bool WriteString(std::string_view key, std::string_view value);
+
+    // Removes the key (every copy); false when the file could not be rewritten.
+    bool DeleteKey(std::string_view key);
+    // The section's key names in file order.
+    std::vector<std::string> Keys() const;
 
     int Get(const IntKey& key) const { return GetInt(key.key, key.defaultValue); }
     std::string Get(const StringKey& key) const { return GetString(key.key, key.defaultValue); }

@@ -36,6 +36,9 @@ bool GroupNameLess(std::string_view a, std::string_view b);
 class GroupTree {
   public:
     GroupTree();
+    // Nodes point at their parents, the root included: a moved tree would point into the old.
+    GroupTree(const GroupTree&) = delete;
+    GroupTree& operator=(const GroupTree&) = delete;
 
     const GroupNode& Root() const { return root_; }
     GroupNode& Root() { return root_; }

@@ -4,10 +4,12 @@
 #include "core/ht_host_services.h"
 #include "core/scheme_registry.h"
 #include "core/status.h"
+#include "html/mime_text.h"
 #include "news/article_list_page.h"
 #include "news/article_threads.h"
 #include "news/group_list_cache.h"
 #include "news/group_list_page.h"
+#include "news/post_news_protocol.h"
 #include "platform/ascii.h"
 #include "protocols/whois_protocol.h"
 
@@ -56,6 +58,7 @@ const core::CRuntimeClass CHTNNTP::kRuntimeClass =
 void RegisterNewsProtocols() {
     core::Schemes().SetProtocolClass(core::kSchemeNews, &CHTNews::kRuntimeClass);
     core::Schemes().SetProtocolClass(core::kSchemeNntp, &CHTNNTP::kRuntimeClass);
+    core::Schemes().SetProtocolClass(core::kSchemeNewsPost, &CHTPostNews::kRuntimeClass);
 }
 
 // Articles.
@@ -75,10 +78,12 @@ void CHTGetNews::OnArticleReply(int result) {
 
 bool CHTGetNews::StartArticlePage() {
     const ArticleHeaders headers = headers_.Finish();
-    request->subject = headers.subject;
+    const std::string charset(core::ContentTypeCharset(headers.contentType));
+    // A follow-up and its quote show these as text, not as encoded words.
+    request->subject = html::DecodeHeaderText(headers.subject, charset);
     std::string_view from = headers.from;
     while (!from.empty() && from.front() == ' ') from.remove_prefix(1);
-    request->sender = from;
+    request->sender = html::DecodeHeaderText(from, charset);
     const std::size_t comma = headers.newsgroups.find(',');
     request->newsgroups = comma != std::string::npos && comma > 0
                               ? headers.newsgroups.substr(0, comma)
@@ -89,7 +94,6 @@ bool CHTGetNews::StartArticlePage() {
     if (ownId.empty()) ownId = "<" + selector_ + ">";
     if (!ownId.starts_with('<')) ownId = "<" + ownId + ">";
     request->references = headers.references.empty() ? ownId : headers.references + " " + ownId;
-    const std::string charset(core::ContentTypeCharset(headers.contentType));
     body_ = ArticleBodyWriter::For(headers);
     // The page is written in UTF-8 whatever the article's character set.
     request->charset = "UTF-8";
@@ -145,27 +149,15 @@ int CHTNews::Open() {
 }
 
 int CHTNews::ServeGroupList() {
-    if (server->groupCount < 0) {
-        std::string path;
-        CacheChoice choice = CacheChoice::kRetrieve;
-        if (server->reload) {
-            server->reload = false;
-        } else {
-            choice = services->GroupListCache(*server, path);
-        }
-        if (choice == CacheChoice::kCancelled) {
-            error = core::kSilentEnd;
-            return core::kOpenFailed;
-        }
-        if (choice == CacheChoice::kUseCache) {
-            auto tree = std::make_shared<GroupTree>();
-            const long long lines = ReadGroupListCache(path, *tree);
-            if (lines >= 0) {
-                server->groups = std::move(tree);
-                server->groupCount = lines;
-            }
-        }
-        if (server->groupCount < 0) return ConnectToServer();
+    const CacheChoice choice = services->TakeGroupTree(*server);
+    if (choice == CacheChoice::kCancelled) {
+        error = core::kSilentEnd;
+        return core::kOpenFailed;
+    }
+    if (choice == CacheChoice::kRetrieve) {
+        server->reload = false;
+        listing_ = true;
+        return ConnectToServer();
     }
     GroupListView view{serverName, linkStart, selection_.hierarchy, selection_.fragment};
     return ServeWithoutConnection({},
@@ -214,7 +206,8 @@ void CHTNews::OnListLine(int result) {
     server->groups = std::move(loading_);
     server->groupCount = received_;
     services->SaveGroupListCache(*server);
-    if (services->groupListRetrieved) services->groupListRetrieved(*server);
+    listing_ = false;
+    if (services->groupListEnded) services->groupListEnded(*server, true);
     if (!IsCurrent()) return;
     if (request->method == core::kMethodNewsWindow) {
         // The newsgroup window only wanted the list refreshed.
@@ -301,6 +294,15 @@ void CHTNews::ShowArticleList() {
     SetUnits(std::make_unique<ArticleListPage>(std::move(view), std::move(entries_)));
     entries_.clear();
     EndPage();
+}
+
+CHTNews::~CHTNews() {
+    // A list that never arrived whole: the newsgroup window stops waiting for it.
+    // The services themselves are gone when the program ends with the list still coming.
+    NewsServices* current = TheNewsServices();
+    if (listing_ && server != nullptr && current == services && current != nullptr &&
+        current->groupListEnded)
+        current->groupListEnded(*server, false);
 }
 
 // nntp: addresses.

@@ -41,6 +41,7 @@ class CHTGetNews : public CNNTP {
 
 class CHTNews : public CHTGetNews {
   public:
+    ~CHTNews() override;
     int Open() override;
 
     static const core::CRuntimeClass kRuntimeClass;
@@ -68,6 +69,7 @@ class CHTNews : public CHTGetNews {
     std::vector<ArticleEntry> entries_;
     LineJoiner overviewLine_{64 * 1024};  // far longer than any real overview line
     bool overviewPending_ = false;
+    bool listing_ = false;  // a group list is being retrieved from the server
 };
 
 class CHTNNTP : public CHTGetNews {
@@ -87,7 +89,7 @@ class CHTNNTP : public CHTGetNews {
     std::string number_;
 };
 
-// Makes news: and nntp: addresses load with their protocol classes.
+// Makes news:, nntp: and newspost: addresses load with their protocol classes.
 void RegisterNewsProtocols();
 
 }  // namespace corvane::news

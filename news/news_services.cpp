@@ -5,6 +5,7 @@
 #include "config/settings_keys.h"
 #include "core/password_nibbles.h"
 #include "news/group_list_cache.h"
+#include "news/subscriptions.h"
 #include "platform/ascii.h"
 #include "platform/file_services.h"
 #include "platform/whole_file.h"
@@ -15,6 +16,14 @@ namespace {
 namespace keys = config::keys;
 
 NewsServices* gServices = nullptr;
+
+constexpr std::string_view kSubsViewSuffix = "-SubsView";
+constexpr std::string_view kHasSubsSuffix = "-HasSubs";
+constexpr std::string_view kOpenSuffix = "-Open";
+
+std::string Key(std::string_view server, std::string_view suffix) {
+    return std::string(server) + std::string(suffix);
+}
 
 std::string Trimmed(std::string_view text) {
     while (!text.empty() && IsAsciiSpace(text.front())) text.remove_prefix(1);
@@ -140,6 +149,87 @@ bool NewsServices::SaveGroupListCache(const NewsServerRecord& server) {
         services.WriteString(server.name, path);
     }
     return !platform::WriteFileAtomically(path, FormatGroupListCache(*server.groups, server.name));
+}
+
+CacheChoice NewsServices::TakeGroupTree(NewsServerRecord& server) {
+    if (server.groupCount >= 0) return CacheChoice::kUseCache;
+    if (server.reload) return CacheChoice::kRetrieve;
+    std::string path;
+    const CacheChoice choice = GroupListCache(server, path);
+    if (choice != CacheChoice::kUseCache) return choice;
+    auto tree = std::make_shared<GroupTree>();
+    const long long lines = ReadGroupListCache(path, *tree);
+    if (lines < 0) return CacheChoice::kRetrieve;
+    server.groups = std::move(tree);
+    server.groupCount = lines;
+    return CacheChoice::kUseCache;
+}
+
+std::vector<std::string> NewsServices::ServerNames() const {
+    std::vector<std::string> names;
+    for (std::string& name : Services().Keys()) {
+        if (!Trimmed(name).empty()) names.push_back(std::move(name));
+    }
+    const std::string fallback = DefaultServer();
+    const bool listed = std::any_of(names.begin(), names.end(), [&](const std::string& name) {
+        return EqualsIgnoreCase(name, fallback);
+    });
+    if (!listed) names.insert(names.begin(), fallback);
+    return names;
+}
+
+void NewsServices::ReadWindowState(NewsServerRecord& server) const {
+    const config::CSettingsSection settings = MailAndNews();
+    server.subscribedView = settings.GetInt(Key(server.name, kSubsViewSuffix), 0) != 0;
+    server.hasSubscriptions = settings.GetInt(Key(server.name, kHasSubsSuffix), 0) != 0;
+    server.open = settings.GetInt(Key(server.name, kOpenSuffix), 0) != 0;
+}
+
+void NewsServices::SaveWindowState(const NewsServerRecord& server) const {
+    config::CSettingsSection settings = MailAndNews();
+    settings.WriteInt(Key(server.name, kSubsViewSuffix), server.subscribedView ? 1 : 0);
+    settings.WriteInt(Key(server.name, kHasSubsSuffix), server.hasSubscriptions ? 1 : 0);
+    settings.WriteInt(Key(server.name, kOpenSuffix), server.open ? 1 : 0);
+}
+
+void NewsServices::SetSubscription(NewsServerRecord& server, GroupNode& node, bool subscribed) {
+    SetSubscribed(node, subscribed);
+    server.hasSubscriptions = HasSubscriptions(*server.groups);
+    MailAndNews().WriteInt(Key(server.name, kHasSubsSuffix), server.hasSubscriptions ? 1 : 0);
+    SaveGroupListCache(server);
+}
+
+void NewsServices::RemoveServer(NewsServerRecord& server) {
+    config::CSettingsSection settings = MailAndNews();
+    for (std::string_view suffix : {kSubsViewSuffix, kHasSubsSuffix, kOpenSuffix})
+        settings.DeleteKey(Key(server.name, suffix));
+    config::CSettingsSection services = Services();
+    const std::string path = services.GetString(server.name, "");
+    // A missing file is simply not deleted.
+    if (!path.empty()) (void)platform::DeleteFile(path);
+    services.DeleteKey(server.name);
+    server.groups = std::make_shared<GroupTree>();
+    server.groupCount = -1;
+    server.subscribedView = false;
+    server.hasSubscriptions = false;
+    server.open = false;
+}
+
+void NewsServices::StartReload(NewsServerRecord& server) {
+    MailAndNews().DeleteKey(Key(server.name, kHasSubsSuffix));
+    server.groups = std::make_shared<GroupTree>();
+    server.groupCount = -1;
+    server.hasSubscriptions = false;
+    server.subscribedView = false;
+    server.reload = true;
+    server.loading = true;
+}
+
+void NewsServices::ClearLogin(NewsServerRecord& server) {
+    server.user.clear();
+    server.password.clear();
+    server.savePassword = false;
+    SaveLogin(server);
 }
 
 }  // namespace corvane::news

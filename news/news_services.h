@@ -25,13 +25,17 @@ struct NewsServerRecord {
     bool savePassword = true;
     // Shared with the group list pages being written, so a reload never pulls the tree from
     // under a page; a new list replaces it whole.
-    std::shared_ptr<const GroupTree> groups = std::make_shared<GroupTree>();
+    std::shared_ptr<GroupTree> groups = std::make_shared<GroupTree>();
     std::int64_t groupCount = -1;  // -1: the tree is not loaded
     bool reload = false;           // the next group list goes to the server, not the cache
-    std::uint8_t windowFlags = 0;  // kept for the newsgroup window
+    // The newsgroup window's state of the server ("-SubsView", "-HasSubs", "-Open").
+    bool subscribedView = false;
+    bool hasSubscriptions = false;
+    bool open = false;
+    bool loading = false;  // a group list request for the newsgroup window runs
 };
 
-// Answers of GroupListCache.
+// Answers of GroupListCache and TakeGroupTree.
 enum class CacheChoice { kCancelled = -1, kRetrieve = 0, kUseCache = 1 };
 
 class NewsServices {
@@ -64,8 +68,34 @@ class NewsServices {
     // Writes the tree to the server's cache file (making one when it has none). False when
     // caching is off or the file could not be written.
     bool SaveGroupListCache(const NewsServerRecord& server);
-    // Told when a server's group list came from the server (the newsgroup window refreshes).
-    std::function<void(NewsServerRecord&)> groupListRetrieved;
+    // Makes the server's group tree usable: kUseCache when it is in memory or was read from the
+    // cache file (after the questions of GroupListCache), kRetrieve when it has to come from the
+    // server, kCancelled when the user said no.
+    CacheChoice TakeGroupTree(NewsServerRecord& server);
+    // Told when a group list request for the newsgroup window ended: retrieved or not.
+    std::function<void(NewsServerRecord&, bool retrieved)> groupListEnded;
+
+    // Opens the Post News window: server prefix ("//host/" or empty), newsgroups, references.
+    std::function<void(const std::string&, const std::string&, const std::string&)> openPostNews;
+    // Files the copy of a posted article (newsgroups, article text) in the folder "News".
+    std::function<void(const std::string&, const std::string&)> filePostedNews;
+
+    // The newsgroup window's server list: the keys of "NNTP Services" and the default server.
+    std::vector<std::string> ServerNames() const;
+    // Reads and writes a record's "-SubsView", "-HasSubs" and "-Open" values.
+    void ReadWindowState(NewsServerRecord& server) const;
+    void SaveWindowState(const NewsServerRecord& server) const;
+    // Subscribes or unsubscribes a node of the server's tree; the server's has-subscriptions
+    // flag follows, and the flag and the cache file are saved at once so no change is lost.
+    void SetSubscription(NewsServerRecord& server, GroupNode& node, bool subscribed);
+    // Forgets a server: its window keys, its cache file and "NNTP Services" key, its tree.
+    void RemoveServer(NewsServerRecord& server);
+    // Prepares a reload of the server's list: subscriptions and the tree are dropped and the
+    // next list comes from the server. The cache file stays until the new list has arrived whole
+    // (it is then rewritten), so a reload that fails loses nothing.
+    void StartReload(NewsServerRecord& server);
+    // Forgets the server's login.
+    void ClearLogin(NewsServerRecord& server);
 
   private:
     config::CSettingsSection MailAndNews() const;

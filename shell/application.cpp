@@ -5,6 +5,7 @@
 #include "html/text_convertor.h"
 #include "images/image_convertor.h"
 #include "mail/mail_protocol.h"
+#include "mail/sent_copy.h"
 #include "news/news_protocol.h"
 #include "platform/file_services.h"
 #include "protocols/file_protocol.h"
@@ -97,6 +98,10 @@ CApplication::CApplication(std::string profileDirectory, platform::EventLoop& lo
                                                  settings_.ProfileDirectory());
     news::SetNewsServices(news_.get());
     SetUpMailSend();
+    // The news layer knows nothing of the mail store; the copy is filed from here.
+    news_->filePostedNews = [this](const std::string& newsgroups, const std::string& article) {
+        FilePostedNews(newsgroups, article);
+    };
 
     RegisterClasses();
     scheduler_->AttachTo(loop_);
@@ -151,6 +156,15 @@ mail::MailSession& CApplication::Mail() {
             loop_, ui_, true);
     }
     return *mail_;
+}
+
+void CApplication::FilePostedNews(const std::string& newsgroups, const std::string& article) {
+    const config::CSettingsSection section = settings_.Section(config::sections::kMailAndNews);
+    if (section.Get(config::keys::kSavePostedNews) == 0) return;
+    mail::MailStore& store = Mail().store;
+    if (mail::FileSentNews(store, section.Get(config::keys::kEmailAddress), newsgroups, article,
+                           std::time(nullptr)) != nullptr)
+        (void)store.SaveMessages();
 }
 
 std::string CApplication::VisitedPath() const {

@@ -50,6 +50,9 @@ class CApplication {
     store::CRealmStore& Realms() { return realms_; }
     const std::string& ProfileDirectory() const { return settings_.ProfileDirectory(); }
 
+    // The news servers with their group trees and logins.
+    news::NewsServices& News() { return *news_; }
+
     // The mail store and its checks, loaded when first asked for; "mail.ini" is saved at exit.
     mail::MailSession& Mail();
     // What mailto: sending asks of the program; the window sets openCompose.
@@ -65,6 +68,8 @@ class CApplication {
   private:
     std::string VisitedPath() const;
     void SetUpMailSend();
+    // Files the copy of a posted article in "News" when "Save Posted News" is set.
+    void FilePostedNews(const std::string& newsgroups, const std::string& article);
 
     platform::EventLoop& loop_;
     platform::HostServices& ui_;

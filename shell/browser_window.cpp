@@ -11,6 +11,7 @@
 #include "html/document.h"
 #include "html/text_convertor.h"
 #include "images/image_bitmap.h"
+#include "platform/ascii.h"
 #include "platform/file_services.h"
 #include "platform/program_launcher.h"
 #include "shell/document_copy.h"
@@ -330,6 +331,38 @@ void CBrowserWindow::FollowLink(const render::LinkRequest& link) {
     options.method = link.method;
     options.referrer = link.referrer;
     document_->Navigate(link.url, std::move(options));
+    StartTicking();
+    Changed();
+}
+
+PostNewsFields CBrowserWindow::FollowUpFields() const {
+    PostNewsFields fields;
+    const core::CHTRequest* shown = document_->Shown();
+    // Only an article page sets references.
+    if (shown == nullptr || shown->references.empty() || shown->newsgroups.empty()) return fields;
+    const core::CHTAddress& address = shown->address;
+    if (address.hasLocation && !address.host.empty())
+        fields.serverPrefix = "//" + address.host + "/";
+    fields.newsgroups = shown->newsgroups;
+    fields.subject = shown->subject;
+    if (!(fields.subject.size() >= 3 && EqualsIgnoreCase(fields.subject.substr(0, 3), "re:")))
+        fields.subject = "Re: " + fields.subject;
+    fields.references = shown->references;
+    return fields;
+}
+
+std::pair<std::string, std::string> CBrowserWindow::QuoteSource() const {
+    const core::CHTRequest* shown = document_->Shown();
+    if (shown == nullptr) return {};
+    return {view_.DumpText(), shown->sender};
+}
+
+void CBrowserWindow::OpenWithMethod(const std::string& url, int method,
+                                    std::unique_ptr<core::CObject> body) {
+    core::COvalonDoc::NavigateOptions options;
+    options.method = method;
+    options.body = std::move(body);
+    document_->Navigate(url, std::move(options));
     StartTicking();
     Changed();
 }

@@ -21,6 +21,7 @@
 #include "render/image_loads.h"
 #include "shell/application.h"
 #include "shell/browser_session.h"
+#include "shell/post_news_fields.h"
 
 namespace corvane::html {
 class CHTML;
@@ -98,6 +99,14 @@ class CBrowserWindow : public core::IDocumentView,
     bool IsSettled() const { return !IsLoading() && ticker_ == 0; }
     // Loads an address as typed (completed, remembered).
     void Load(const std::string& text);
+    // Post News from this window: a follow-up to the article shown (its groups, "Re: " subject,
+    // references and server), else empty fields.
+    PostNewsFields FollowUpFields() const;
+    // Quote: the shown document's text and its sender.
+    std::pair<std::string, std::string> QuoteSource() const;
+    // Loads an address with a request method (a news-window list, a posting with its body).
+    void OpenWithMethod(const std::string& url, int method,
+                        std::unique_ptr<core::CObject> body = nullptr);
     // Takes over a history handed over by another window ("key=URL text" entries, oldest
     // first); nothing is loaded.
     void AdoptHistory(const std::vector<std::pair<std::string, std::string>>& entries);

@@ -223,6 +223,13 @@ void CMainFrame::CreateActions() {
     mail_ = make(s->standardIcon(QStyle::SP_DirHomeIcon), "&Mail...", [this] {
         if (openMail) openMail();
     });
+    postNews_ = make(s->standardIcon(QStyle::SP_FileDialogContentsView), "&Post News...", [this] {
+        if (openPostNews) openPostNews();
+    });
+    newsgroups_ =
+        make(s->standardIcon(QStyle::SP_FileDialogDetailedView), "&Newsgroups...", [this] {
+            if (openNewsgroups) openNewsgroups();
+        });
     telnet_ = make(s->standardIcon(QStyle::SP_ComputerIcon), "&Telnet...", [this] { OnTelnet(); });
     gopher_ = make(s->standardIcon(QStyle::SP_DirIcon), "&Gopher...", [this] { OnGopher(); });
     ftp_ = make(s->standardIcon(QStyle::SP_DriveNetIcon), "&FTP...", [this] { OnFtp(); });
@@ -266,7 +273,8 @@ void CMainFrame::CreateMenus() {
     connect(go_, &QMenu::aboutToShow, this, &CMainFrame::RebuildHistoryItems);
     CreateBookmarksMenu();
     QMenu* services = menuBar()->addMenu("&Services");
-    for (QAction* action : {mail_, telnet_, gopher_, ftp_, whois_}) services->addAction(action);
+    for (QAction* action : {mail_, postNews_, newsgroups_, telnet_, gopher_, ftp_, whois_})
+        services->addAction(action);
 }
 
 void CMainFrame::RebuildHistoryItems() {
@@ -320,8 +328,10 @@ void CMainFrame::CreateToolBar() {
     toolBar_->addSeparator();
     toolBar_->addAction(showBookmarks_);
     toolBar_->addAction(mail_);
+    toolBar_->addAction(postNews_);
     toolBar_->addSeparator();
-    for (QAction* action : {telnet_, gopher_, ftp_, whois_}) toolBar_->addAction(action);
+    for (QAction* action : {newsgroups_, telnet_, gopher_, ftp_, whois_})
+        toolBar_->addAction(action);
     // Closed from its own context menu, the bar's menu item follows.
     connect(toolBar_, &QToolBar::visibilityChanged, this, [this](bool visible) {
         if (!isHidden()) showToolBar_->setChecked(visible);

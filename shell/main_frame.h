@@ -87,6 +87,10 @@ class CMainFrame : public QMainWindow {
     std::function<bool()> mayClose;
     // Services > Mail...: shows the mail window.
     std::function<void()> openMail;
+    // Services > Post News...: the Post News window; Services > Newsgroups...: the newsgroup
+    // window.
+    std::function<void()> openPostNews;
+    std::function<void()> openNewsgroups;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -174,6 +178,8 @@ class CMainFrame : public QMainWindow {
     QAction* showLocationBar_ = nullptr;
     QAction* showStatusBar_ = nullptr;
     QAction* mail_ = nullptr;
+    QAction* postNews_ = nullptr;
+    QAction* newsgroups_ = nullptr;
     QAction* telnet_ = nullptr;
     QAction* gopher_ = nullptr;
     QAction* ftp_ = nullptr;

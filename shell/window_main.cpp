@@ -14,6 +14,8 @@
 #include "shell/download_window.h"
 #include "shell/mail_window.h"
 #include "shell/main_frame.h"
+#include "shell/newsgroup_window.h"
+#include "shell/post_news_window.h"
 #include "shell/qt_event_loop.h"
 #include "shell/send_mail_window.h"
 #include "store/history_file.h"
@@ -123,16 +125,53 @@ int RunWindow(const CommandLine& commandLine, const std::string& profile, int& a
         mailWindow->show();
         mailWindow->raise();
     };
+    // Made at first use and hidden when closed; the server list is read again at each opening.
+    std::unique_ptr<CNewsgroupWindow> newsgroupWindow;
+    frame.openNewsgroups = [&] {
+        if (!newsgroupWindow) {
+            newsgroupWindow = std::make_unique<CNewsgroupWindow>(
+                application,
+                [&window](const std::string& url, int method) {
+                    window.OpenWithMethod(url, method);
+                },
+                [&window] { window.Stop(); });
+            // Closing the browser window ends the run even while this one is open.
+            newsgroupWindow->setAttribute(Qt::WA_QuitOnClose, false);
+        }
+        if (newsgroupWindow->isVisible() || newsgroupWindow->ShowServers()) {
+            newsgroupWindow->show();
+            newsgroupWindow->raise();
+        }
+    };
+    // Post News windows post through this browser window and quote what it shows.
+    const auto openPostNews = [&](PostNewsFields fields) {
+        CPostNewsWindow::Open(
+            application, std::move(fields),
+            [&window](const std::string& url, std::unique_ptr<core::CObject> body) {
+                window.OpenWithMethod(url, core::kMethodFormPost, std::move(body));
+            },
+            [&window] { return window.QuoteSource(); });
+    };
+    frame.openPostNews = [&] { openPostNews(window.FollowUpFields()); };
+    application.News().openPostNews = [&](const std::string& prefix, const std::string& newsgroups,
+                                          const std::string& references) {
+        openPostNews({prefix, newsgroups, "", references});
+    };
     frame.Restore(application.Settings());
     window.LoadBookmarks();
     frame.SetSession(&window);
     frame.ShowAsStored();
     StartWindow(window, application, commandLine);
     const int status = qtApplication.exec();
+    // Stores its placement and the servers' view flags as when the user closes it.
+    if (newsgroupWindow && newsgroupWindow->isVisible()) newsgroupWindow->close();
     frame.SetSession(nullptr);
     frame.openMail = nullptr;
     application.MailSend().openCompose = nullptr;
     sendMail.reset();
+    frame.openNewsgroups = nullptr;
+    frame.openPostNews = nullptr;
+    application.News().openPostNews = nullptr;
     return status;
 }
 

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "news/news_article_text.h"
+#include "news/post_news_source.h"
 #include "tests/news/news_fixture.h"
 #include "tests/support/inn_server.h"
 
@@ -113,6 +115,38 @@ TEST_F(InnNews, TheAuthenticatingReaderAsksForTheLoginAndRemembersIt) {
     ASSERT_EQ(news.load->Load(Url(inn->AuthReaderPort(), "b1@test")), 1) << inn->Log();
     EXPECT_TRUE(news.load->ui.credentialPrompts.empty());
     EXPECT_NE(news.load->Body().find("<font size=+3>Second thread</font>"), std::string::npos);
+}
+
+TEST_F(InnNews, APostedArticleIsReadBackWithItsHeaders) {
+    NewsArticleFields fields;
+    fields.address = "ann@example.org";
+    fields.name = "Ann Author";
+    fields.newsgroups = "comp.lang.c";
+    fields.subject = "Posted \xC3\xA9t\xC3\xA9";
+    fields.body = "first line\n.dotted line\n";
+    auto source = std::make_unique<CPostNewsSource>();
+    source->newsgroups = fields.newsgroups;
+    source->article = ComposeNewsArticle(fields);
+    bool posted = false;
+    source->onFinished = [&posted](bool ok) { posted = ok; };
+    ASSERT_EQ(news.load->Open(
+                  "newspost://127.0.0.1:" + std::to_string(inn->ReaderPort()) + "/comp.lang.c",
+                  std::move(source)),
+              0);
+    news.load->Finish(10000);
+    std::string statuses;
+    for (const std::string& text : news.load->ui.statusTexts) statuses += text + "\n";
+    ASSERT_TRUE(posted) << statuses << inn->Log();
+    // innd files it a moment after nnrpd took it.
+    std::string list;
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        news.Restart();
+        ASSERT_EQ(news.load->Load(Url(inn->ReaderPort(), "comp.lang.c")), 1);
+        list = news.load->Body();
+        if (list.find("Posted") != std::string::npos) break;
+        news.load->loop.RunUntil([] { return false; }, 200);
+    }
+    EXPECT_NE(list.find("Posted \xC3\xA9t\xC3\xA9 &lt;Ann Author&gt;"), std::string::npos) << list;
 }
 
 }  // namespace

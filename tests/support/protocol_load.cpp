@@ -37,9 +37,10 @@ ProtocolLoad::~ProtocolLoad() {
     scheduler.Detach();
 }
 
-int ProtocolLoad::Open(std::string_view url) {
+int ProtocolLoad::Open(std::string_view url, std::unique_ptr<core::CObject> body) {
     request = host.GetRequest(std::string(url), nullptr, core::kMethodFormQuery, nullptr);
     if (request == nullptr) return -1;
+    request->body = std::move(body);
     request->protocol = core::CreateProtocol(*request, false, false);
     if (request->protocol == nullptr) return -1;
     return request->protocol->Open();

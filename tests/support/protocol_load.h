@@ -29,8 +29,9 @@ class ProtocolLoad {
     ProtocolLoad();
     ~ProtocolLoad();
 
-    // Opens the URL: the Open answer, or -1 when no protocol could be made.
-    int Open(std::string_view url);
+    // Opens the URL (with a request body when given): the Open answer, or -1 when no protocol
+    // could be made.
+    int Open(std::string_view url, std::unique_ptr<core::CObject> body = nullptr);
     // Runs until the convertor has finished (1) or failed (-1); 0 on time-out.
     int Finish(int milliseconds = 5000);
     // Opens and finishes.
