@@ -84,10 +84,10 @@ bool CMailSocket::Check(std::string_view accountName) {
     tlsHost_ = target->host;
     const bool tls = security_ == platform::TlsMode::kTls;
     const std::uint16_t port = target->port != 0 ? target->port
-                               : tls ? platform::ServicePort("pop3s", kDefaultPop3sPort)
-                                     : platform::ServicePort("pop3", kDefaultPop3Port);
-    const int error = tls && StartTls(tlsHost_) != 0 ? platform::kSocketTlsFailed
-                                                     : Connect(target->host, port);
+                               : tls             ? platform::ServicePort("pop3s", kDefaultPop3sPort)
+                                                 : platform::ServicePort("pop3", kDefaultPop3Port);
+    const int error =
+        tls && StartTls(tlsHost_) != 0 ? platform::kSocketTlsFailed : Connect(target->host, port);
     if (error != 0 && error != platform::kSocketWouldBlock) {
         ui.SetStatusText("");
         ui.ShowMessage("Cannot connect to POP3 of " + server_ + "\n", platform::MessageButtons::kOk,
@@ -293,9 +293,9 @@ void CMailSocket::HandleReply() {
         return;
     }
     if (replying == State::kStls && !ok && !stopRequested_) {
-        host_.Ui().ShowMessage("The POP3 server " + server_ +
-                                   " does not offer a secure connection (STLS).\n",
-                               platform::MessageButtons::kOk, platform::MessageIcon::kExclamation);
+        host_.Ui().ShowMessage(
+            "The POP3 server " + server_ + " does not offer a secure connection (STLS).\n",
+            platform::MessageButtons::kOk, platform::MessageIcon::kExclamation);
         return;
     }
     if (!ok) return;

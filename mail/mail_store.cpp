@@ -33,7 +33,7 @@ void ApplyEntryRecord(PopAccount& entry, EntryRecord& record) {
     entry.savePassword = saved;
     entry.deleteFromServer = entry.HasServer() && (record.flags & kFlagDeleteFromServer) != 0;
     entry.expanded = (record.flags & kFlagExpanded) != 0;
-    entry.security = !entry.HasServer()                ? platform::TlsMode::kNone
+    entry.security = !entry.HasServer()                    ? platform::TlsMode::kNone
                      : (record.flags & kFlagTls) != 0      ? platform::TlsMode::kTls
                      : (record.flags & kFlagStartTls) != 0 ? platform::TlsMode::kStartTls
                                                            : platform::TlsMode::kNone;

@@ -11,7 +11,8 @@
 // headless check run by a timer): every rewrite happens under a lock on the directory, and an index
 // file that the other process replaced since this one last read or wrote it is merged first, line
 // by line (entries by name, messages by file): what only the other side changed is taken, what
-// this side changed is kept, so neither loses the other's new lines. Text that comes from messages or users is escaped so a ";",
+// this side changed is kept, so neither loses the other's new lines. Text that comes from messages
+// or users is escaped so a ";",
 // "=" or line end in it can never forge a field or a line (mail_index_lines.h).
 //
 // Memory and ownership: the store owns its entries, an entry its folders, a folder its messages;

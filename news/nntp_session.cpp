@@ -94,14 +94,16 @@ void CNNTP::OnStartTls(int result) {
     if (reply == 0) return;
     if (reply > 0 && replyCode == 382) {
         securing_ = true;
-        StartTls(serverName);
+        // The certificate names the host, without the port the server name may carry.
+        const std::optional<protocols::HostAndPort> target =
+            protocols::SplitHostAndPort(serverName);
+        StartTls(target ? target->host : serverName);
         return;
     }
     if (reply > 0) {
-        request->Host().Ui().ShowMessage("The news server " + serverName +
-                                             " does not offer a secure connection (STARTTLS).",
-                                         platform::MessageButtons::kOk,
-                                         platform::MessageIcon::kExclamation);
+        request->Host().Ui().ShowMessage(
+            "The news server " + serverName + " does not offer a secure connection (STARTTLS).",
+            platform::MessageButtons::kOk, platform::MessageIcon::kExclamation);
     }
     if (IsCurrent()) Fail(kFailure);
 }

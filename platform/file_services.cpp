@@ -133,8 +133,7 @@ FileVersion GetFileVersion(const std::string& path) {
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0) return {};
     return {true, status.st_dev, status.st_ino, status.st_size,
-            static_cast<long long>(status.st_mtim.tv_sec) * 1'000'000'000 +
-                status.st_mtim.tv_nsec};
+            static_cast<long long>(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec};
 }
 
 bool SetModificationTime(const std::string& path, std::int64_t secondsSinceEpoch) {

@@ -90,8 +90,9 @@ TEST_F(SharedDirectory, EachSideKeepsWhatTheOtherChanged) {
     // The check sees the window's changes on its next save, and a fresh load reads the same.
     File(check, scratch, "CVT6.ML");
     ASSERT_TRUE(check.SaveMessages());
-    EXPECT_EQ(Listing(check), "Trash/CVT2.ML:0 In/CVT1.ML:1 In/CVT6.ML:0 In/CVT5.ML:0 "
-                              "Lists/CVT4.ML:0 ");
+    EXPECT_EQ(Listing(check),
+              "Trash/CVT2.ML:0 In/CVT1.ML:1 In/CVT6.ML:0 In/CVT5.ML:0 "
+              "Lists/CVT4.ML:0 ");
     EXPECT_TRUE(window.Refresh());
     EXPECT_FALSE(window.Refresh());
     MailStore fresh(scratch.path());

@@ -35,7 +35,7 @@ struct TlsCase {
     const char* name;
     platform::TlsMode mode;
     TestAuthority::Kind kind;
-    std::deque<bool> trust;  // answers to the certificate question
+    std::deque<bool> trust;     // answers to the certificate question
     const char* afterGreeting;  // what the server says to "STLS" (STLS cases)
     bool logsIn;
 };
@@ -44,15 +44,31 @@ TEST(MailTls, StlsAndPop3sWithEachAnswer) {
     const TlsCase cases[] = {
         {"STLS", platform::TlsMode::kStartTls, TestAuthority::Kind::kValid, {}, "+OK go\r\n", true},
         // Plain text after the answer must not be read as the answer to USER.
-        {"STLS, injected", platform::TlsMode::kStartTls, TestAuthority::Kind::kValid, {},
-         "+OK go\r\n-ERR injected\r\n", true},
-        {"STLS refused", platform::TlsMode::kStartTls, TestAuthority::Kind::kValid, {},
-         "-ERR no TLS here\r\n", false},
-        {"pop3s", platform::TlsMode::kTls, TestAuthority::Kind::kValid, {}, "", true},
-        {"self-signed, No", platform::TlsMode::kTls, TestAuthority::Kind::kSelfSigned, {}, "",
+        {"STLS, injected",
+         platform::TlsMode::kStartTls,
+         TestAuthority::Kind::kValid,
+         {},
+         "+OK go\r\n-ERR injected\r\n",
+         true},
+        {"STLS refused",
+         platform::TlsMode::kStartTls,
+         TestAuthority::Kind::kValid,
+         {},
+         "-ERR no TLS here\r\n",
          false},
-        {"self-signed, Yes", platform::TlsMode::kStartTls, TestAuthority::Kind::kSelfSigned,
-         {true}, "+OK\r\n", true},
+        {"pop3s", platform::TlsMode::kTls, TestAuthority::Kind::kValid, {}, "", true},
+        {"self-signed, No",
+         platform::TlsMode::kTls,
+         TestAuthority::Kind::kSelfSigned,
+         {},
+         "",
+         false},
+        {"self-signed, Yes",
+         platform::TlsMode::kStartTls,
+         TestAuthority::Kind::kSelfSigned,
+         {true},
+         "+OK\r\n",
+         true},
     };
     for (const TlsCase& test : cases) {
         SCOPED_TRACE(test.name);
@@ -86,9 +102,9 @@ TEST(MailTls, StlsAndPop3sWithEachAnswer) {
         }
         const std::vector<std::string> texts = fixture.host.MessageTexts();
         if (test.afterGreeting[0] == '-') {
-            EXPECT_EQ(texts, std::vector<std::string>{
-                                 "The POP3 server " + server +
-                                 " does not offer a secure connection (STLS).\n"});
+            EXPECT_EQ(texts,
+                      std::vector<std::string>{"The POP3 server " + server +
+                                               " does not offer a secure connection (STLS).\n"});
         } else if (!test.logsIn) {
             EXPECT_TRUE(texts.empty()) << texts.front();  // the user's No needs no box
         }

@@ -90,9 +90,7 @@ bool DovecotServer::Start() {
                   directory_ +
                   "/state\n"
                   "log_path = " +
-                  directory_ +
-                  "/dovecot.log\n" +
-                  tlsSettings_ +
+                  directory_ + "/dovecot.log\n" + tlsSettings_ +
                   "disable_plaintext_auth = no\n"
                   "auth_mechanisms = plain\n"
                   "auth_failure_delay = 0\n"
