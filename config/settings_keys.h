@@ -122,6 +122,9 @@ inline constexpr std::string_view kSavePasswordSuffix = "-SavePasswd";
 inline constexpr int kSavePasswordDefault = 1;
 inline constexpr std::string_view kUserSuffix = "-User";
 inline constexpr std::string_view kPasswordSuffix = "-Passwd";  // stored in nibble form
+// "STARTTLS" (the command, refused servers get no login) or "TLS" (from the start, port 563);
+// anything else: no TLS.
+inline constexpr std::string_view kSecuritySuffix = "-Security";
 
 // External programs and FTP listings.
 inline constexpr StringKey kTelnetApp{kServices, "Use Telnet App", "x-terminal-emulator -e telnet"};

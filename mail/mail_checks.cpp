@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/ascii.h"
+#include "protocols/tcp_protocol.h"
 
 namespace corvane::mail {
 
@@ -38,6 +39,14 @@ std::vector<std::string> MailChecks::PopAccounts() const {
 
 void MailChecks::ShowCheckProgress(CMailSocket& check, std::string_view text) {
     if (onProgress) onProgress(check, text);
+}
+
+bool MailChecks::TrustCertificate(std::string_view host, const platform::TlsPeer& peer) {
+    return protocols::TrustUnverifiedPeer(ui_, *accepted_, host, peer);
+}
+
+void MailChecks::ShowWaitCursor(bool show) {
+    if (showWaitCursor) showWaitCursor(show);
 }
 
 void MailChecks::MailboxChanged(PopAccount& account) {

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,12 +36,18 @@ class MailChecks : public MailCheckHost {
 
     std::function<void(CMailSocket&, std::string_view)> onProgress;
     std::function<void(PopAccount&)> onMailboxChanged;
+    // Certificates the user accepted: the program's set, so the browser and mail ask once.
+    void ShareAcceptedCertificates(std::set<std::string>& accepted) { accepted_ = &accepted; }
+    // The host's wait cursor (none when unset).
+    std::function<void(bool show)> showWaitCursor;
     // Called before the socket is deleted.
     std::function<void(CMailSocket&, int result)> onFinished;
 
     platform::HostServices& Ui() override { return ui_; }
     bool MayAskUser() const override { return mayAsk_; }
     void ShowCheckProgress(CMailSocket& check, std::string_view text) override;
+    bool TrustCertificate(std::string_view host, const platform::TlsPeer& peer) override;
+    void ShowWaitCursor(bool show) override;
     void MailboxChanged(PopAccount& account) override;
     void CheckFinished(CMailSocket& check, int result) override;
 
@@ -50,6 +57,8 @@ class MailChecks : public MailCheckHost {
     MailIdFile& ids_;
     platform::HostServices& ui_;
     bool mayAsk_;
+    std::set<std::string> ownAccepted_;
+    std::set<std::string>* accepted_ = &ownAccepted_;
     std::vector<std::unique_ptr<CMailSocket>> running_;
 };
 

@@ -68,4 +68,13 @@ void MailIdFile::CloseBatch(std::string_view account, std::string_view stamp, in
     (void)file_.DeleteSection(stamp);
 }
 
+void MailIdFile::RenameAccount(std::string_view from, std::string_view to) {
+    if (EqualsIgnoreCase(from, to)) return;
+    const std::string current = file_.ReadString(from, kCurrent, "");
+    if (current.empty()) return;
+    const std::string stale = file_.ReadString(to, kCurrent, "");
+    if (!stale.empty() && !EqualsIgnoreCase(stale, current)) (void)file_.DeleteSection(stale);
+    if (file_.WriteString(to, kCurrent, current)) (void)file_.DeleteSection(from);
+}
+
 }  // namespace corvane::mail

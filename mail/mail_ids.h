@@ -36,6 +36,10 @@ class MailIdFile {
     // current one. Nothing happens for an empty account or stamp.
     void CloseBatch(std::string_view account, std::string_view stamp, int result);
 
+    // The account was renamed: its history goes with it, so messages it left on the server are
+    // not filed again. A history the new name had before is dropped.
+    void RenameAccount(std::string_view from, std::string_view to);
+
     const std::string& path() const { return file_.path(); }
 
   private:

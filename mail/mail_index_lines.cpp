@@ -30,6 +30,8 @@ std::string FormatEntryLine(const PopAccount& entry) {
     int flags = kFlagBase;
     if (entry.HasServer() && entry.deleteFromServer) flags += kFlagDeleteFromServer;
     if (entry.expanded) flags += kFlagExpanded;
+    if (entry.HasServer() && entry.security == platform::TlsMode::kTls) flags += kFlagTls;
+    if (entry.HasServer() && entry.security == platform::TlsMode::kStartTls) flags += kFlagStartTls;
     std::string line =
         store::EscapeField(entry.name, kEntryNameSeparators) + "=" + Field(entry.server) + ";";
     if (entry.HasServer()) {

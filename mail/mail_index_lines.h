@@ -2,6 +2,7 @@
 // The line formats of "mailbox.ini" and "mail.ini", apart from the store.
 //
 //   entry    name=server;user;password;F[;folder;F]...   F = "@" + 32 delete + 16 expanded
+//                                                            + 1 STLS + 2 TLS from the start
 //                                                          folder F = "@" + 8 default + 16 expanded
 //   message  entry;folder;file;address;date;subject;S      S = "@" + status
 //
@@ -23,6 +24,8 @@ inline constexpr int kFlagBase = 64;
 inline constexpr int kFlagDeleteFromServer = 32;
 inline constexpr int kFlagExpanded = 16;
 inline constexpr int kFlagDefaultFolder = 8;
+inline constexpr int kFlagTls = 2;
+inline constexpr int kFlagStartTls = 1;
 
 struct FolderRecord {
     std::string name;

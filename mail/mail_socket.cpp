@@ -16,6 +16,7 @@ constexpr int kStopped = -52;
 constexpr int kFailed = -255;
 constexpr int kConnectionClosed = -65;
 constexpr std::uint16_t kDefaultPop3Port = 110;
+constexpr std::uint16_t kDefaultPop3sPort = 995;
 // After QUIT, the server's answer is awaited this long (its deletions take effect on QUIT).
 constexpr std::uint32_t kQuitWaitMs = 10'000;
 // After Stop, a server that says nothing more is left this long.
@@ -44,6 +45,7 @@ CMailSocket::CMailSocket(platform::EventLoop& loop, MailStore& store, MailIdFile
 
 CMailSocket::~CMailSocket() {
     *alive_ = false;
+    ReleaseWaitCursor();
     if (silenceTimer_ != 0) loop_.StopTimer(silenceTimer_);
     if (state_ != State::kIdle && state_ != State::kFinished)
         ids_.CloseBatch(accountName_, batchStamp_, kFailed);
@@ -78,9 +80,14 @@ bool CMailSocket::Check(std::string_view accountName) {
         return false;
     }
     ui.SetStatusText("Retrieving Mail from " + server_ + "...");
-    const std::uint16_t port =
-        target->port != 0 ? target->port : platform::ServicePort("pop3", kDefaultPop3Port);
-    const int error = Connect(target->host, port);
+    security_ = account->security;
+    tlsHost_ = target->host;
+    const bool tls = security_ == platform::TlsMode::kTls;
+    const std::uint16_t port = target->port != 0 ? target->port
+                               : tls             ? platform::ServicePort("pop3s", kDefaultPop3sPort)
+                                                 : platform::ServicePort("pop3", kDefaultPop3Port);
+    const int error =
+        tls && StartTls(tlsHost_) != 0 ? platform::kSocketTlsFailed : Connect(target->host, port);
     if (error != 0 && error != platform::kSocketWouldBlock) {
         ui.SetStatusText("");
         ui.ShowMessage("Cannot connect to POP3 of " + server_ + "\n", platform::MessageButtons::kOk,
@@ -88,7 +95,12 @@ bool CMailSocket::Check(std::string_view accountName) {
         return false;
     }
     state_ = error == 0 ? State::kGreeting : State::kConnecting;
-    if (error == 0) ui.SetStatusText("");
+    if (error == 0) {
+        ui.SetStatusText("");
+    } else {
+        waitCursor_ = true;
+        host_.ShowWaitCursor(true);
+    }
     ArmSilenceTimer();
     return true;
 }
@@ -111,6 +123,12 @@ void CMailSocket::ArmSilenceTimer() {
             silenceTimer_ = 0;
             Finish(state_ == State::kQuit ? outcome_ : kFailed);
         });
+}
+
+void CMailSocket::ReleaseWaitCursor() {
+    if (!waitCursor_) return;
+    waitCursor_ = false;
+    host_.ShowWaitCursor(false);
 }
 
 void CMailSocket::Progress(std::string_view text) {
@@ -141,15 +159,49 @@ void CMailSocket::OnSend(int error) {
 }
 
 void CMailSocket::OnConnect(int error) {
-    if (state_ != State::kConnecting) return;
+    if (state_ != State::kConnecting && state_ != State::kSecuring) return;
+    ReleaseWaitCursor();
     host_.Ui().SetStatusText("");
+    if (error == platform::kSocketUntrustedPeer) {
+        auto alive = alive_;
+        const platform::TlsPeer* peer = Peer();
+        const bool yes = peer != nullptr && host_.TrustCertificate(tlsHost_, *peer);
+        if (!*alive || state_ == State::kFinished) return;
+        if (!yes) {
+            // The user said No: nothing was sent, and nothing more needs saying.
+            Finish(kFailed);
+            return;
+        }
+        AcceptPeer();
+        error = 0;
+    }
     if (error != 0) {
-        host_.Ui().ShowMessage("Cannot connect to POP3 of " + server_ + "\n",
-                               platform::MessageButtons::kOk, platform::MessageIcon::kExclamation);
-        Finish(kFailed);
+        ConnectFailed();
         return;
     }
-    state_ = State::kGreeting;
+    if (state_ == State::kSecuring) {
+        SendUser();
+    } else {
+        state_ = State::kGreeting;
+    }
+}
+
+void CMailSocket::ConnectFailed() {
+    std::string text = "Cannot connect to POP3 of " + server_ + "\n";
+    if (!TlsFailureText().empty())
+        text += "Secure connection to " + tlsHost_ + " failed: " + TlsFailureText() + "\n";
+    host_.Ui().ShowMessage(text, platform::MessageButtons::kOk,
+                           platform::MessageIcon::kExclamation);
+    Finish(kFailed);
+}
+
+void CMailSocket::SendUser() {
+    if (PopAccount* account = Account()) {
+        SendCommand("USER " + account->user);
+        state_ = State::kUser;
+    } else {
+        SendQuit(kFailed);
+    }
 }
 
 void CMailSocket::OnReceive(int error) {
@@ -188,7 +240,7 @@ void CMailSocket::DrainSocket(bool closed) {
         ArmSilenceTimer();
         while (reader_.NextLine(false) > 0) {
             HandleLine(false);
-            if (!*alive || state_ == State::kFinished) return;
+            if (!*alive || state_ == State::kFinished || state_ == State::kSecuring) return;
         }
     }
     if (!closed) return;
@@ -234,16 +286,34 @@ void CMailSocket::HandleReply() {
         SendQuit(kFailed);
         return;
     }
+    const State replying = state_;
     const bool ok = ReplyOk();
-    if (state_ == State::kPass && !ok && !stopRequested_) {
+    if (replying == State::kPass && !ok && !stopRequested_) {
         PasswordRefused();
+        return;
+    }
+    if (replying == State::kStls && !ok && !stopRequested_) {
+        host_.Ui().ShowMessage(
+            "The POP3 server " + server_ + " does not offer a secure connection (STLS).\n",
+            platform::MessageButtons::kOk, platform::MessageIcon::kExclamation);
         return;
     }
     if (!ok) return;
     switch (state_) {
         case State::kGreeting:
-            SendCommand("USER " + account->user);
-            state_ = State::kUser;
+            if (security_ == platform::TlsMode::kStartTls) {
+                SendCommand("STLS");
+                state_ = State::kStls;
+            } else {
+                SendUser();
+            }
+            break;
+        case State::kStls:
+            // Whatever came after the answer in the clear is not trusted: a man in the middle
+            // could have put it there.
+            reader_.Clear();
+            state_ = State::kSecuring;
+            if (StartTls(tlsHost_) != platform::kSocketWouldBlock) Finish(kFailed);
             break;
         case State::kUser:
             SendCommand("PASS " + account->password);
@@ -440,6 +510,7 @@ void CMailSocket::Finish(int result) {
     if (state_ == State::kFinished || state_ == State::kIdle) return;
     state_ = State::kFinished;
     outcome_ = result;
+    ReleaseWaitCursor();
     if (silenceTimer_ != 0) loop_.StopTimer(silenceTimer_);
     silenceTimer_ = 0;
     message_.Discard();

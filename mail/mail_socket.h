@@ -2,8 +2,12 @@
 // One POP3 mail check: fetches the waiting messages of one account and files each into the
 // account's mailbox.
 //
-//   connect -> greeting -> USER -> PASS -> STAT -> for each message: RETR, headers, body,
-//   (DELE) -> QUIT -> finish
+//   connect -> greeting -> (STLS -> TLS handshake) -> USER -> PASS -> STAT -> for each message:
+//   RETR, headers, body, (DELE) -> QUIT -> finish
+//
+// The account's security setting asks for TLS from the connect (pop3s) or through STLS; a server
+// that refuses STLS gets no login. A certificate that does not pass the check is put to the user,
+// and nothing is sent before a Yes.
 //
 // Every reply must begin with "+OK". A rejected PASS asks for the password again and retries on
 // the same connection. Messages are stored as received with POP3's dot-stuffing undone. Nothing
@@ -44,6 +48,10 @@ class MailCheckHost {
     virtual bool MayAskUser() const = 0;
     // The progress dialog "Corvane: Check Mail" of this check, made at the first text.
     virtual void ShowCheckProgress(CMailSocket& check, std::string_view text) = 0;
+    // Whether to go on with a server whose certificate did not pass the check.
+    virtual bool TrustCertificate(std::string_view host, const platform::TlsPeer& peer) = 0;
+    // Shows (true) or restores (false) the wait cursor, from the connect until the connection.
+    virtual void ShowWaitCursor(bool show) = 0;
     // New mail was filed into the account's mailbox.
     virtual void MailboxChanged(PopAccount& account) = 0;
     // The check is over; result as reported to the user (0 when new mail arrived). The host may
@@ -87,6 +95,8 @@ class CMailSocket : public platform::AsyncSocket {
         kIdle,
         kConnecting,
         kGreeting,
+        kStls,
+        kSecuring,  // the TLS handshake after STLS
         kUser,
         kPass,
         kStat,
@@ -118,6 +128,9 @@ class CMailSocket : public platform::AsyncSocket {
     void SendQuit(int result);
     void Finish(int result);
     void ArmSilenceTimer();
+    void ReleaseWaitCursor();
+    void ConnectFailed();
+    void SendUser();
     void Progress(std::string_view text);
 
     platform::EventLoop& loop_;
@@ -129,6 +142,8 @@ class CMailSocket : public platform::AsyncSocket {
     State state_ = State::kIdle;
     std::string accountName_;
     std::string server_;
+    std::string tlsHost_;  // the name the server's certificate must carry
+    platform::TlsMode security_ = platform::TlsMode::kNone;
     std::string batchStamp_;
     MessageSummary summary_;
     ReceivedMessage message_;
@@ -140,6 +155,7 @@ class CMailSocket : public platform::AsyncSocket {
     bool passwordRefused_ = false;
     bool progressShown_ = false;
     bool lineOpen_ = false;
+    bool waitCursor_ = false;
     bool unsaved_ = false;  // filed messages that "mail.ini" does not name yet
     std::vector<std::string> pendingKeys_;
     std::vector<std::uint32_t>

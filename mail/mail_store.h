@@ -7,22 +7,33 @@
 //   "mail.ini"     one line per message: entry;folder;file;address;date;subject;status
 //
 // Both are rewritten whole through WriteFileAtomically, with mode 0600: they name private mail and
-// may hold nibble-encoded passwords. Text that comes from messages or users is escaped so a ";",
+// may hold nibble-encoded passwords. Another process may share the directory (the window and a
+// headless check run by a timer): every rewrite happens under a lock on the directory, and an index
+// file that the other process replaced since this one last read or wrote it is merged first, line
+// by line (entries by name, messages by file): what only the other side changed is taken, what
+// this side changed is kept, so neither loses the other's new lines. Text that comes from messages
+// or users is escaped so a ";",
 // "=" or line end in it can never forge a field or a line (mail_index_lines.h).
 //
 // Memory and ownership: the store owns its entries, an entry its folders, a folder its messages;
 // the back pointers (folder, owner) never own. Deleting or moving a message invalidates pointers
 // to it held elsewhere only when it is deleted.
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
+
+#include "platform/file_services.h"
+#include "platform/tls_session.h"
 
 namespace corvane::mail {
 
 struct MailFolder;
+struct MessageRecord;
 struct PopAccount;
 
 // Status values kept in the index; 2, 3 and 4 are stored and shown by letter only.
@@ -54,6 +65,9 @@ struct PopAccount {
     std::string password;  // written to "mailbox.ini" only when savePassword is set
     bool savePassword = false;
     bool deleteFromServer = false;
+    // kStartTls: "STLS" after the greeting, and no login when the server refuses it; kTls: TLS
+    // from the connect, on the pop3s port (995) unless the server names a port.
+    platform::TlsMode security = platform::TlsMode::kNone;
     bool expanded = false;
     std::vector<std::unique_ptr<MailFolder>> folders;
 
@@ -80,11 +94,18 @@ class MailStore {
     std::string MessagesPath() const;
 
     // Reads "mailbox.ini"; when that gives no entry, makes "Trash" and "Out" and saves them; then
-    // reads "mail.ini". Missing files read as empty.
+    // reads "mail.ini". Missing files read as empty. Removes what killed checks left: message
+    // files still "CVTnnnn.tmp" that no index names and no running check is writing.
     void Load();
-    // Rewrite the index files whole; false when the file could not be replaced (the old one stays).
-    bool SaveEntries() const;
-    bool SaveMessages() const;
+    // Rewrite the index files whole, after merging what another process wrote; false when the file
+    // could not be replaced (the old one stays).
+    bool SaveEntries();
+    bool SaveMessages();
+    // Merges index files another process replaced; true when the tree changed.
+    bool Refresh();
+    // Called whenever a merge changed the tree: messages may have been removed, so pointers to
+    // messages held outside the store must be dropped.
+    std::function<void()> onMerged;
 
     const std::vector<std::unique_ptr<PopAccount>>& entries() const { return entries_; }
 
@@ -118,11 +139,26 @@ class MailStore {
     void DeleteEntry(PopAccount& entry);
 
   private:
+    struct MessageLine;
     void ReadEntriesLine(std::string_view line);
-    void ReadMessagesLine(std::string_view line, PopAccount*& lastEntry, MailFolder*& lastFolder);
+    // Files the record's message into its entry's folder; false when the entry is unknown. With
+    // makeFolder a folder missing from a known entry is made.
+    bool AddRecord(MessageRecord&& record, bool makeFolder);
+    bool WriteEntries();
+    bool WriteMessages();
+    // Under the directory lock: merge the file when another process replaced it.
+    bool MergeEntries();
+    bool MergeMessages();
+    void MergedMessage(MailMessage& ours, const MessageLine& theirs, bool& changed);
 
     std::string directory_;
     std::vector<std::unique_ptr<PopAccount>> entries_;
+    // Each file's lines as last read or written (entries by lower-case name, messages by file),
+    // and its version then: what the other process changed is what differs from these.
+    std::unordered_map<std::string, std::string> entriesBase_;
+    std::unordered_map<std::string, std::string> messagesBase_;
+    platform::FileVersion entriesVersion_;
+    platform::FileVersion messagesVersion_;
 };
 
 }  // namespace corvane::mail

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 
+#include "platform/directory_lock.h"
 #include "platform/file_services.h"
 
 namespace corvane::mail {
@@ -51,6 +52,13 @@ bool ReceivedMessage::Open(const std::string& temporaryPath) {
     fd_ = open(temporaryPath.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOFOLLOW);
     if (fd_ < 0) return false;
     path_ = temporaryPath;
+    // Held until the file has its final name, so another process's sweep of leftovers passes it.
+    if (!platform::LockFileBeingWritten(fd_)) {
+        close(fd_);
+        fd_ = -1;
+        path_.clear();
+        return false;
+    }
     failed_ = false;
     return true;
 }
@@ -81,8 +89,6 @@ std::optional<std::string> ReceivedMessage::Commit(Durability durability) {
         Discard();
         return std::nullopt;
     }
-    close(fd_);
-    fd_ = -1;
     std::string target = WithExtension(path_, ".ML");
     for (int attempt = 1; attempt < kNameAttempts; ++attempt) {
         if (platform::MoveFile(path_, target)) break;
@@ -92,6 +98,8 @@ std::optional<std::string> ReceivedMessage::Commit(Durability durability) {
         }
         target = AlternativeName(path_, attempt);
     }
+    close(fd_);
+    fd_ = -1;
     if (platform::GetFileInfo(path_)) {
         Discard();
         return std::nullopt;

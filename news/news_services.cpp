@@ -74,6 +74,10 @@ NewsServerRecord& NewsServices::Server(std::string_view name) {
     const std::string key(name);
     record->savePassword = settings.GetInt(key + std::string(keys::kSavePasswordSuffix),
                                            keys::kSavePasswordDefault) != 0;
+    const std::string security =
+        Trimmed(settings.GetString(key + std::string(keys::kSecuritySuffix), ""));
+    if (EqualsIgnoreCase(security, "STARTTLS")) record->security = platform::TlsMode::kStartTls;
+    if (EqualsIgnoreCase(security, "TLS")) record->security = platform::TlsMode::kTls;
     if (record->savePassword) {
         record->user = settings.GetString(key + std::string(keys::kUserSuffix), "");
         record->password = core::DecodePasswordNibbles(

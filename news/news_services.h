@@ -14,6 +14,7 @@
 #include "config/settings_section.h"
 #include "news/group_tree.h"
 #include "platform/host_services.h"
+#include "platform/tls_session.h"
 
 namespace corvane::news {
 
@@ -23,6 +24,7 @@ struct NewsServerRecord {
     std::string user;  // empty: no login is sent on connect
     std::string password;
     bool savePassword = true;
+    platform::TlsMode security = platform::TlsMode::kNone;  // NAME-Security
     // Shared with the group list pages being written, so a reload never pulls the tree from
     // under a page; a new list replaces it whole.
     std::shared_ptr<GroupTree> groups = std::make_shared<GroupTree>();

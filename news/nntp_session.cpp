@@ -38,7 +38,10 @@ bool CNNTP::ChooseServer() {
 }
 
 int CNNTP::ConnectToServer() {
-    const int opened = Connect(serverName, "nntp", 119);
+    securing_ = false;
+    const int opened = server->security == platform::TlsMode::kTls
+                           ? Connect(serverName, "nntps", 563, protocols::Transport::kTls)
+                           : Connect(serverName, "nntp", 119);
     if (opened == core::kOpenWaiting && Socket() != nullptr && !Socket()->connected)
         request->Host().Ui().SetStatusText("Connecting to NNTP Server " + serverName + "...");
     return opened;
@@ -49,6 +52,11 @@ void CNNTP::StartDialogue(int connectError) {
     if (request != nullptr) request->Host().Ui().SetStatusText("");
     CHTTCP::StartDialogue(connectError);
     if (connectError != 0) return;
+    if (securing_) {
+        securing_ = false;
+        Login();
+        return;
+    }
     SetReplyHandler(&CNNTP::OnGreeting);
 }
 
@@ -74,6 +82,33 @@ bool CNNTP::AcceptReply(int result, int expectedClass, bool loginOnRefusal) {
 
 void CNNTP::OnGreeting(int result) {
     if (!AcceptReply(result, 2, false)) return;
+    if (server->security == platform::TlsMode::kStartTls) {
+        SendCommand("STARTTLS", &CNNTP::OnStartTls);
+        return;
+    }
+    Login();
+}
+
+void CNNTP::OnStartTls(int result) {
+    const int reply = ReadReply(result);
+    if (reply == 0) return;
+    if (reply > 0 && replyCode == 382) {
+        securing_ = true;
+        // The certificate names the host, without the port the server name may carry.
+        const std::optional<protocols::HostAndPort> target =
+            protocols::SplitHostAndPort(serverName);
+        StartTls(target ? target->host : serverName);
+        return;
+    }
+    if (reply > 0) {
+        request->Host().Ui().ShowMessage(
+            "The news server " + serverName + " does not offer a secure connection (STARTTLS).",
+            platform::MessageButtons::kOk, platform::MessageIcon::kExclamation);
+    }
+    if (IsCurrent()) Fail(kFailure);
+}
+
+void CNNTP::Login() {
     if (!server->user.empty()) {
         SendUser();
     } else {

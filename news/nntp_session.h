@@ -6,8 +6,10 @@
 // It also carries the page output shared by the news pages: HTML text and generated units handed
 // to the HTML convertor through the protocol's own buffer.
 //
-// Order of calls: Open (subclass: read the address, ConnectToServer) -> greeting -> login ->
-// FirstCommand (subclass) -> reply handlers -> StartPage / Emit / EndPage -> Abort.
+// Order of calls: Open (subclass: read the address, ConnectToServer) -> greeting -> (STARTTLS ->
+// TLS handshake) -> login -> FirstCommand (subclass) -> reply handlers -> StartPage / Emit /
+// EndPage -> Abort. The server record's security setting asks for TLS from the connect (nntps)
+// or through STARTTLS; a server that refuses STARTTLS gets no login and no command.
 
 #include <cstdint>
 #include <memory>
@@ -37,7 +39,8 @@ class CNNTP : public protocols::CHTTCP {
     // The server of the request's address: its host (this machine when empty), else the
     // default server. Also sets linkStart for the pages. False without news services.
     bool ChooseServer();
-    // Connects to serverName on the "nntp" port (119 when the system does not know it).
+    // Connects to serverName on the "nntp" port (119 when the system does not know it), or with
+    // TLS on the "nntps" port (563) when the record asks for TLS from the start.
     int ConnectToServer();
 
     // Reads the reply handed to a handler. True when it is complete and of the expected class;
@@ -64,6 +67,8 @@ class CNNTP : public protocols::CHTTCP {
 
   private:
     void OnGreeting(int result);
+    void OnStartTls(int result);
+    void Login();
     void StartLogin();
     void SendUser();
     void OnUser(int result);
@@ -76,6 +81,7 @@ class CNNTP : public protocols::CHTTCP {
     std::size_t taken_ = 0;
     std::unique_ptr<protocols::GeneratedUnits> units_;
     bool pageEnded_ = false;
+    bool securing_ = false;  // STARTTLS was accepted: the handshake's end continues the session
     std::uint8_t pageBuffer_[kPageBufferSize] = {};
 };
 

@@ -129,6 +129,13 @@ std::optional<FileInfo> GetFileInfo(const std::string& path) {
     return InfoFromStat(status);
 }
 
+FileVersion GetFileVersion(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) return {};
+    return {true, status.st_dev, status.st_ino, status.st_size,
+            static_cast<long long>(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec};
+}
+
 bool SetModificationTime(const std::string& path, std::int64_t secondsSinceEpoch) {
     struct timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(secondsSinceEpoch), 0}};
     return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;

@@ -4,6 +4,8 @@
 // creation. Paths are byte strings with "/" separators. Functions answering bool leave errno set
 // on failure.
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -47,6 +49,19 @@ std::optional<std::vector<DirectoryEntry>> ListDirectory(const std::string& dire
 
 // Follows symbolic links. nullopt when the file does not exist or cannot be examined.
 std::optional<FileInfo> GetFileInfo(const std::string& path);
+
+// What tells one version of a file from another: a file replaced through a rename has a new inode,
+// one written in place a new size or time. Compared to notice that another process changed it.
+struct FileVersion {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    long long mtimeNs = 0;
+    bool operator==(const FileVersion&) const = default;
+};
+// Follows symbolic links; a missing file gives the default (exists false).
+FileVersion GetFileVersion(const std::string& path);
 
 bool SetModificationTime(const std::string& path, std::int64_t secondsSinceEpoch);
 

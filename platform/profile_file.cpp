@@ -1,7 +1,5 @@
 #include "platform/profile_file.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <charconv>
 #include <unordered_set>
@@ -17,21 +15,14 @@ ProfileFile::ProfileFile(std::string path) : path_(std::move(path)) {
 
 void ProfileFile::Load() {
     std::string text;
-    version_ = CurrentDiskVersion();
+    version_ = GetFileVersion(path_);
     std::error_code error = ReadWholeFile(path_, kMaxFileBytes, text);
     loaded_ = !error || error == std::errc::no_such_file_or_directory;
     model_ = loaded_ ? ParseProfile(text) : ProfileModel{};
 }
 
-ProfileFile::DiskVersion ProfileFile::CurrentDiskVersion() const {
-    struct stat info {};
-    if (::stat(path_.c_str(), &info) != 0) return {};
-    return {true, info.st_dev, info.st_ino, info.st_size,
-            static_cast<long long>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
-}
-
 bool ProfileFile::PrepareChange() {
-    if (!dirty_ && !(CurrentDiskVersion() == version_)) Load();
+    if (!dirty_ && !(GetFileVersion(path_) == version_)) Load();
     return loaded_;
 }
 
@@ -39,7 +30,7 @@ bool ProfileFile::Commit() {
     dirty_ = true;
     if (WriteFileAtomically(path_, SerializeProfile(model_))) return false;
     dirty_ = false;
-    version_ = CurrentDiskVersion();
+    version_ = GetFileVersion(path_);
     return true;
 }
 

@@ -13,13 +13,12 @@
 // The text format, its escapes and its tolerance of junk lines are in platform/profile_format.h.
 // Duplicate keys: the first one is read and changed; deleting a key removes every copy.
 
-#include <sys/types.h>
-
 #include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/file_services.h"
 #include "platform/profile_format.h"
 
 namespace corvane::platform {
@@ -61,18 +60,7 @@ class ProfileFile {
     bool Flush();
 
   private:
-    // What identifies the version of the file last read or written.
-    struct DiskVersion {
-        bool exists = false;
-        dev_t device = 0;
-        ino_t inode = 0;
-        off_t size = 0;
-        long long mtimeNs = 0;
-        bool operator==(const DiskVersion&) const = default;
-    };
-
     void Load();
-    DiskVersion CurrentDiskVersion() const;
     // Reads the file again when another writer replaced it and no change of ours is pending.
     // False when changes must be refused.
     bool PrepareChange();
@@ -80,7 +68,7 @@ class ProfileFile {
 
     std::string path_;
     ProfileModel model_;
-    DiskVersion version_;
+    FileVersion version_;  // of the file last read or written
     bool loaded_ = false;
     bool dirty_ = false;
 };

@@ -36,6 +36,10 @@ struct TlsPeer {
     std::string fingerprint;  // SHA-256 of the certificate, upper-case hex
 };
 
+// What a mail or news server's setting asks of its connection: nothing, the protocol's command
+// that switches to TLS (POP3 "STLS", NNTP "STARTTLS"), or TLS from the start (pop3s, nntps).
+enum class TlsMode { kNone, kStartTls, kTls };
+
 class TlsSession {
   public:
     // A session for the name or numeric address connected to; null when OpenSSL cannot make one.

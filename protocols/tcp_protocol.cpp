@@ -58,6 +58,18 @@ std::optional<HostAndPort> SplitHostAndPort(std::string_view hostText) {
     return HostAndPort{std::string(host), *number};
 }
 
+bool TrustUnverifiedPeer(platform::HostServices& ui, std::set<std::string>& accepted,
+                         std::string_view host, const platform::TlsPeer& peer) {
+    const std::string key = std::string(host) + " " + peer.fingerprint;
+    if (accepted.contains(key)) return true;
+    const bool yes = ui.AskTrustCertificate(
+        "The certificate of " + std::string(host) + " cannot be verified (" + peer.problem +
+        ").\nIt was issued to: " + (peer.subject.empty() ? "(nobody)" : peer.subject) +
+        "\n\nContinue anyway?");
+    if (yes) accepted.insert(key);
+    return yes;
+}
+
 // CHTSocket
 
 CHTSocket::CHTSocket(platform::EventLoop& loop, CHTTCP& tcp) : AsyncSocket(loop), owner(tcp) {}
@@ -214,19 +226,12 @@ void CHTTCP::StartTls(std::string_view host) {
 CHTTCP::PeerAnswer CHTTCP::ConfirmPeer() {
     const platform::TlsPeer* peer = socket_ != nullptr ? socket_->Peer() : nullptr;
     if (peer == nullptr || request == nullptr) return PeerAnswer::kRefused;
-    std::set<std::string>& accepted = request->Host().acceptedCertificates;
-    const std::string key = tlsHost_ + " " + peer->fingerprint;
-    if (!accepted.contains(key)) {
-        const bool yes = request->Host().Ui().AskTrustCertificate(
-            "The certificate of " + tlsHost_ + " cannot be verified (" + peer->problem +
-            ").\nIt was issued to: " + (peer->subject.empty() ? "(nobody)" : peer->subject) +
-            "\n\nContinue anyway?");
-        // The user may have stopped the load while the question was up.
-        if (request == nullptr || request->protocol.get() != this || socket_ == nullptr)
-            return PeerAnswer::kGone;
-        if (!yes) return PeerAnswer::kRefused;
-        accepted.insert(key);
-    }
+    const bool yes = TrustUnverifiedPeer(request->Host().Ui(), request->Host().acceptedCertificates,
+                                         tlsHost_, *peer);
+    // The user may have stopped the load while the question was up.
+    if (request == nullptr || request->protocol.get() != this || socket_ == nullptr)
+        return PeerAnswer::kGone;
+    if (!yes) return PeerAnswer::kRefused;
     socket_->AcceptPeer();
     return PeerAnswer::kAccepted;
 }

@@ -28,11 +28,13 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 
 #include "core/protocol.h"
 #include "platform/async_socket.h"
+#include "platform/host_services.h"
 #include "protocols/line_reader.h"
 
 namespace corvane::protocols {
@@ -82,6 +84,11 @@ class CHTSocket : public platform::AsyncSocket {
 
 // How a connection is carried.
 enum class Transport { kPlain, kTls };
+
+// Asks whether to go on with a server whose certificate did not pass the check, unless the user
+// accepted this certificate of this host before; a Yes is kept in `accepted` for the run.
+bool TrustUnverifiedPeer(platform::HostServices& ui, std::set<std::string>& accepted,
+                         std::string_view host, const platform::TlsPeer& peer);
 
 class CHTTCP : public core::CHTProtocol {
   public:

@@ -154,6 +154,10 @@ mail::MailSession& CApplication::Mail() {
             config::MailDirectory(settings_.Section(config::sections::kMailAndNews),
                                   ProfileDirectory()),
             loop_, ui_, true);
+        mail_->checks.ShareAcceptedCertificates(host_->acceptedCertificates);
+        mail_->checks.showWaitCursor = [this](bool show) {
+            if (host_->showWaitCursor) host_->showWaitCursor(show);
+        };
     }
     return *mail_;
 }

@@ -1,6 +1,7 @@
 #include "shell/mail_dialogs.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
@@ -36,12 +37,17 @@ std::optional<AccountFields> AskAccount(
     save->setChecked(prefill.savePassword);
     auto* remove = new QCheckBox("&Delete messages from the server");
     remove->setChecked(prefill.deleteFromServer);
+    // In the order of platform::TlsMode.
+    auto* security = new QComboBox;
+    security->addItems({"None", "STLS", "TLS from the start (pop3s)"});
+    security->setCurrentIndex(static_cast<int>(prefill.security));
     auto* email = new QLineEdit(FromUtf8(prefill.emailAddress));
     auto* smtp = new QLineEdit(FromUtf8(prefill.smtpServer));
     form->addRow("&POP account:", name);
     form->addRow("Pass&word:", password);
     form->addRow("", save);
     form->addRow("", remove);
+    form->addRow("Secure &connection:", security);
     form->addRow("&E-mail address:", email);
     form->addRow("S&MTP server:", smtp);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
@@ -58,7 +64,8 @@ std::optional<AccountFields> AskAccount(
                          save->isChecked(),
                          remove->isChecked(),
                          ToUtf8(email->text().trimmed()),
-                         ToUtf8(smtp->text().trimmed())};
+                         ToUtf8(smtp->text().trimmed()),
+                         static_cast<platform::TlsMode>(security->currentIndex())};
 }
 
 std::optional<std::string> AskFolderName(

@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/tls_session.h"
+
 class QLabel;
 class QPushButton;
 
@@ -20,6 +22,7 @@ struct AccountFields {
     bool deleteFromServer = false;
     std::string emailAddress;
     std::string smtpServer;
+    platform::TlsMode security = platform::TlsMode::kNone;
 };
 
 // Asks until `check` accepts the name (answering "" ) or the user cancels; `check` answers the

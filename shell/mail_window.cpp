@@ -36,7 +36,9 @@ CMailWindow::CMailWindow(CApplication& application, QWidget* parent)
     connect(list_, &QWidget::customContextMenuRequested, this, &CMailWindow::ShowContextMenu);
     connect(list_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
         const int row = RowOf(item);
+        ++acting_;
         if (Row(row).message != nullptr) ReadMail(row);
+        --acting_;
     });
     const auto remember = [this](QTreeWidgetItem* item, bool expanded) {
         const mail::MailItem row = Row(RowOf(item));
@@ -65,6 +67,8 @@ CMailWindow::CMailWindow(CApplication& application, QWidget* parent)
         dialog->SetText(std::string(text));
     };
     checks.onMailboxChanged = [this](mail::PopAccount&) { Rebuild(); };
+    // Another process (a timed "--check-mail") may have changed the index the rows point into.
+    mail_.store.onMerged = [this] { Rebuild(); };
     checks.onFinished = [this](mail::CMailSocket& check, int) {
         if (auto found = progress_.find(&check); found != progress_.end()) {
             found->second->Finished();
@@ -81,11 +85,18 @@ CMailWindow::~CMailWindow() {
     checks.onProgress = nullptr;
     checks.onMailboxChanged = nullptr;
     checks.onFinished = nullptr;
+    mail_.store.onMerged = nullptr;
 }
 
 void CMailWindow::closeEvent(QCloseEvent* event) {
     SaveAll();
     event->accept();
+}
+
+void CMailWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && acting_ == 0)
+        (void)mail_.store.Refresh();
+    QWidget::changeEvent(event);
 }
 
 void CMailWindow::SaveAll() {
@@ -164,7 +175,9 @@ void CMailWindow::ShowContextMenu(const QPoint& at) {
             if (name == "Empty Trash Folder") EmptyTrash();
         });
     }
+    ++acting_;
     menu.exec(list_->viewport()->mapToGlobal(at));
+    --acting_;
 }
 
 void CMailWindow::CheckMail(int row) {
@@ -177,8 +190,8 @@ void CMailWindow::ReadMail(int row) {
     mail::MailMessage* message = Row(row).message;
     if (message == nullptr) return;
     if (message->status != mail::kStatusSent) message->status = mail::kStatusRead;
-    (void)mail_.store.SaveMessages();
     const std::string url = "mail://" + protocols::EscapePathForUrl(message->file);
+    (void)mail_.store.SaveMessages();
     Rebuild();
     if (openUrl) openUrl(url);
 }
@@ -201,6 +214,7 @@ void CMailWindow::NewMailbox() {
     account.password = fields->password;
     account.savePassword = fields->savePassword;
     account.deleteFromServer = fields->deleteFromServer;
+    account.security = fields->security;
     SaveAccountSettings(fields->emailAddress, fields->smtpServer, fields->name, account.server);
     SaveAll();
     Rebuild();
@@ -216,20 +230,23 @@ void CMailWindow::SetupMailbox(int row) {
                           account->savePassword,
                           account->deleteFromServer,
                           section.Get(config::keys::kEmailAddress),
-                          section.Get(config::keys::kSmtpServer)};
+                          section.Get(config::keys::kSmtpServer),
+                          account->security};
     const auto fields =
         AskAccount(this, "Setup Mailbox", prefill, [this, account](const std::string& name) {
             return mail::CheckAccountName(mail_.store, name, account);
         });
     if (!fields) return;
     // Messages filed under the old name keep their folder: the index names entries, so the
-    // rename is written to both files.
+    // rename is written to both files, and the messages left on the server stay known.
+    mail_.ids.RenameAccount(account->name, fields->name);
     account->name = fields->name;
     account->server = mail::AccountServer(fields->name);
     account->user = mail::AccountUser(fields->name);
     account->password = fields->password;
     account->savePassword = fields->savePassword;
     account->deleteFromServer = fields->deleteFromServer;
+    account->security = fields->security;
     SaveAccountSettings(fields->emailAddress, fields->smtpServer, fields->name, account->server);
     SaveAll();
     Rebuild();

@@ -53,6 +53,8 @@ class CMailWindow : public QWidget {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    // Coming to the front shows what another process filed meanwhile.
+    void changeEvent(QEvent* event) override;
 
   private:
     mail::MailItem Row(int row) const;
@@ -65,6 +67,9 @@ class CMailWindow : public QWidget {
     mail::MailSession& mail_;
     QTreeWidget* list_;
     std::vector<mail::MailItem> rows_;
+    // A menu action or a double click is running and may hold row pointers across a dialog: the
+    // index is not merged on activation meanwhile.
+    int acting_ = 0;
     std::map<const mail::CMailSocket*, CheckProgressDialog*> progress_;
 };
 

@@ -1,13 +1,13 @@
 #include "store/cache_copy_writer.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
 
 #include "core/protocol.h"
 #include "core/request.h"
+#include "platform/directory_lock.h"
 #include "platform/file_services.h"
 #include "store/disk_cache.h"
 
@@ -24,7 +24,7 @@ std::unique_ptr<CacheCopyWriter> CacheCopyWriter::Create(CDiskCache& cache,
         std::optional<std::string> path = platform::CreateTempFile(cache.Directory(), kCopyPrefix);
         if (!path) return nullptr;
         const int fd = open(path->c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd < 0 || flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (fd < 0 || !platform::LockFileBeingWritten(fd)) {
             if (fd >= 0) close(fd);
             continue;  // another window's start-up took it for a leftover meanwhile
         }

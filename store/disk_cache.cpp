@@ -1,7 +1,6 @@
 #include "store/disk_cache.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/directory_lock.h"
 #include "platform/file_services.h"
 #include "platform/whole_file.h"
 #include "store/cache_copy_writer.h"
@@ -47,22 +47,6 @@ std::string CopyNameFor(std::string_view tempPath) {
 }
 
 }  // namespace
-
-class CDiskCache::DirectoryLock {
-  public:
-    explicit DirectoryLock(int fd) : fd_(fd) {
-        while (fd_ >= 0 && flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
-        }
-    }
-    ~DirectoryLock() {
-        if (fd_ >= 0) flock(fd_, LOCK_UN);
-    }
-    DirectoryLock(const DirectoryLock&) = delete;
-    DirectoryLock& operator=(const DirectoryLock&) = delete;
-
-  private:
-    int fd_;
-};
 
 CachedCopy::~CachedCopy() {
     if (fd_ >= 0) close(fd_);
@@ -116,23 +100,16 @@ void CDiskCache::Open(const std::string& directory, const std::string& fallback)
         indexPath_.clear();
     }
     directoryFd_ = open(directory_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    DirectoryLock lock(directoryFd_);
+    platform::DirectoryLock lock(directoryFd_);
     RemoveLeftoverTemporaries();
     LoadIndex(true);
-}
-
-CDiskCache::DiskVersion CDiskCache::CurrentVersion() const {
-    struct stat status {};
-    if (indexPath_.empty() || stat(indexPath_.c_str(), &status) != 0) return {};
-    return {true, status.st_dev, status.st_ino, status.st_size,
-            static_cast<long long>(status.st_mtim.tv_sec) * 1000000000LL + status.st_mtim.tv_nsec};
 }
 
 void CDiskCache::LoadIndex(bool removeOrphans) {
     records_.clear();
     lru_.newer = lru_.older = &lru_;
     totalBytes_ = 0;
-    version_ = CurrentVersion();
+    version_ = platform::GetFileVersion(indexPath_);
     if (indexPath_.empty()) return;
     std::unordered_map<std::string, platform::FileInfo> copies;
     if (auto listing = platform::ListDirectory(directory_, std::string(kCopyPrefix) + "*.cvc")) {
@@ -178,7 +155,7 @@ void CDiskCache::LoadIndex(bool removeOrphans) {
 }
 
 void CDiskCache::Refresh() {
-    if (indexPath_.empty() || CurrentVersion() == version_) return;
+    if (indexPath_.empty() || platform::GetFileVersion(indexPath_) == version_) return;
     LoadIndex(false);
 }
 
@@ -191,7 +168,7 @@ bool CDiskCache::SaveIndex() {
             text += FormatCacheIndexLine(record->key, record->value);
     }
     const bool written = !platform::WriteFileAtomically(indexPath_, text);
-    version_ = CurrentVersion();
+    version_ = platform::GetFileVersion(indexPath_);
     return written;
 }
 
@@ -204,19 +181,8 @@ void CDiskCache::RemoveLeftoverTemporaries() const {
             for (const auto& entry : *halfWritten) platform::DeleteFile(CopyPath(entry.name));
         }
     }
-    auto listing = platform::ListDirectory(directory_, std::string(kCopyPrefix) + "*.tmp");
-    if (!listing) return;
-    for (const auto& entry : *listing) {
-        // A copy still being written by a running window holds a lock on its file.
-        const std::string path = CopyPath(entry.name);
-        const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
-        if (fd < 0) continue;
-        struct stat status {};
-        if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_uid == geteuid() &&
-            flock(fd, LOCK_EX | LOCK_NB) == 0)
-            platform::DeleteFile(path);
-        close(fd);
-    }
+    // A copy still being written by a running window holds a lock on its file.
+    platform::DeleteUnlockedFiles(directory_, std::string(kCopyPrefix) + "*.tmp");
 }
 
 const CacheRecord* CDiskCache::Find(std::string_view key) {
@@ -250,7 +216,7 @@ void CDiskCache::EraseRecord(RecordMap::iterator it) {
 
 void CDiskCache::SetLimit(std::int32_t limitKB) {
     limitKB_ = limitKB;
-    DirectoryLock lock(directoryFd_);
+    platform::DirectoryLock lock(directoryFd_);
     Refresh();
     EnforceLimit();
 }
@@ -330,7 +296,7 @@ std::unique_ptr<core::CConvertorCacheWriter> CDiskCache::CreateWriter(core::CHTR
 
 void CDiskCache::Commit(core::CHTRequest& request, const std::string& tempPath, std::uint64_t bytes,
                         const std::string& contentType) {
-    DirectoryLock lock(directoryFd_);
+    platform::DirectoryLock lock(directoryFd_);
     Refresh();
     const std::string name = CopyNameFor(tempPath);
     const std::string copyPath = CopyPath(name);
@@ -375,7 +341,7 @@ void CDiskCache::Touch(std::string_view key) {
 }
 
 void CDiskCache::Abandon(std::string_view key) {
-    DirectoryLock lock(directoryFd_);
+    platform::DirectoryLock lock(directoryFd_);
     Refresh();
     auto it = records_.find(key);
     if (it == records_.end()) return;
@@ -386,7 +352,7 @@ void CDiskCache::Abandon(std::string_view key) {
 }
 
 void CDiskCache::Clear() {
-    DirectoryLock lock(directoryFd_);
+    platform::DirectoryLock lock(directoryFd_);
     records_.clear();
     lru_.newer = lru_.older = &lru_;
     totalBytes_ = 0;
@@ -401,7 +367,7 @@ void CDiskCache::Clear() {
 void CDiskCache::Shutdown() {
     if (directoryFd_ < 0) return;
     if (clearOnExit_) Clear();
-    DirectoryLock lock(directoryFd_);
+    platform::DirectoryLock lock(directoryFd_);
     RemoveLeftoverTemporaries();
 }
 

@@ -18,7 +18,6 @@
 // Memory: records live in a hash map keyed by URL; the LRU list links them in place. The cache
 // must outlive every request linked to it.
 
-#include <sys/types.h>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -28,6 +27,7 @@
 #include "core/convertor_cache.h"
 #include "core/ht_host_services.h"
 #include "core/request.h"
+#include "platform/file_services.h"
 #include "store/cache_index.h"
 
 namespace corvane::store {
@@ -126,15 +126,6 @@ class CDiskCache {
         }
     };
     using RecordMap = std::unordered_map<std::string, CacheRecord, KeyHash, std::equal_to<>>;
-    struct DiskVersion {
-        bool exists = false;
-        dev_t device = 0;
-        ino_t inode = 0;
-        off_t size = 0;
-        long long mtimeNs = 0;
-        bool operator==(const DiskVersion&) const = default;
-    };
-    class DirectoryLock;
 
     // Called by a writer whose transfer ended whole: the copy at tempPath becomes the key's.
     void Commit(core::CHTRequest& request, const std::string& tempPath, std::uint64_t bytes,
@@ -145,7 +136,6 @@ class CDiskCache {
     // Reads the index again when another process replaced it.
     void Refresh();
     bool SaveIndex();
-    DiskVersion CurrentVersion() const;
     void RemoveLeftoverTemporaries() const;
     void Unlink(CacheRecord& record);
     void InsertByTime(CacheRecord& record);
@@ -157,7 +147,7 @@ class CDiskCache {
     std::string directory_;
     std::string indexPath_;  // empty: the index lives in memory only
     int directoryFd_ = -1;
-    DiskVersion version_;
+    platform::FileVersion version_;
     RecordMap records_;
     CacheRecord lru_;  // sentinel: older is the newest record, newer the oldest
     std::uint64_t totalBytes_ = 0;

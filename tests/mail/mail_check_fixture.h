@@ -3,6 +3,7 @@
 // CMailSocket on the poll loop against a scripted peer or a real server.
 
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "mail/mail_store.h"
 #include "platform/poll_event_loop.h"
 #include "platform/scripted_host_services.h"
+#include "protocols/tcp_protocol.h"
 #include "tests/support/scratch_directory.h"
 
 namespace corvane::mail {
@@ -22,6 +24,10 @@ class RecordingCheckHost : public MailCheckHost {
     void ShowCheckProgress(CMailSocket&, std::string_view text) override {
         progress.emplace_back(text);
     }
+    bool TrustCertificate(std::string_view host, const platform::TlsPeer& peer) override {
+        return protocols::TrustUnverifiedPeer(ui, accepted, host, peer);
+    }
+    void ShowWaitCursor(bool show) override { waitCursor.push_back(show); }
     void MailboxChanged(PopAccount&) override { ++changes; }
     void CheckFinished(CMailSocket& check, int result) override {
         results.push_back(result);
@@ -34,6 +40,8 @@ class RecordingCheckHost : public MailCheckHost {
     std::vector<int> results;
     std::vector<int> outcomes;
     int changes = 0;
+    std::vector<bool> waitCursor;
+    std::set<std::string> accepted;
 
     std::vector<std::string> MessageTexts() const {
         std::vector<std::string> texts;

@@ -47,6 +47,7 @@ TEST(MailStore, EntriesAndMessagesReadBackAsTheyWere) {
         account.savePassword = true;
         account.deleteFromServer = true;
         account.expanded = true;
+        account.security = platform::TlsMode::kStartTls;
         MailStore::AddFolder(account, "Odd;name=x").expanded = true;
         MailFolder& inbox = MailStore::DefaultFolder(account);
         // Text from messages that would break a naive line format.
@@ -57,7 +58,7 @@ TEST(MailStore, EntriesAndMessagesReadBackAsTheyWere) {
     }
     const std::string entries = scratch.Read("mailbox.ini");
     // A three-character password is six characters from "@" to "O".
-    EXPECT_NE(entries.find("me@pop.test=pop.test;FMFE;FAFBFC;p;"), std::string::npos) << entries;
+    EXPECT_NE(entries.find("me@pop.test=pop.test;FMFE;FAFBFC;q;"), std::string::npos) << entries;
     MailStore store(scratch.path());
     store.Load();
     PopAccount* account = store.FindEntry("ME@POP.TEST");
@@ -65,6 +66,7 @@ TEST(MailStore, EntriesAndMessagesReadBackAsTheyWere) {
     EXPECT_EQ(account->user, "me");
     EXPECT_EQ(account->password, "abc");
     EXPECT_TRUE(account->savePassword && account->deleteFromServer && account->expanded);
+    EXPECT_EQ(account->security, platform::TlsMode::kStartTls);
     ASSERT_EQ(account->folders.size(), 2u);
     EXPECT_EQ(account->folders[1]->name, "Odd;name=x");
     EXPECT_TRUE(account->folders[1]->expanded);

@@ -66,6 +66,12 @@ int DovecotServer::MessagesOnServer(const std::string& user) const {
     return count;
 }
 
+void DovecotServer::UseTls(const std::string& certificate, const std::string& key) {
+    tlsSettings_ = "ssl = yes\nssl_cert = <" + certificate + "\nssl_key = <" + key +
+                   "\nssl_min_protocol = TLSv1.2\n";
+    tlsPort_ = FreeLoopbackPort();
+}
+
 bool DovecotServer::Start() {
     const std::string passwd = directory_ + "/passwd";
     WriteText(passwd, passwords_);
@@ -84,9 +90,7 @@ bool DovecotServer::Start() {
                   directory_ +
                   "/state\n"
                   "log_path = " +
-                  directory_ +
-                  "/dovecot.log\n"
-                  "ssl = no\n"
+                  directory_ + "/dovecot.log\n" + tlsSettings_ +
                   "disable_plaintext_auth = no\n"
                   "auth_mechanisms = plain\n"
                   "auth_failure_delay = 0\n"
@@ -100,7 +104,9 @@ bool DovecotServer::Start() {
                   "pop3_uidl_format = %08Xu%08Xv\n"
                   "service pop3-login {\n"
                   "  inet_listener pop3 {\n    address = 127.0.0.1\n    port = {port}\n  }\n"
-                  "  inet_listener pop3s {\n    port = 0\n  }\n}\n"
+                  "  inet_listener pop3s {\n    address = 127.0.0.1\n    port = " +
+                  std::to_string(tlsPort_) +
+                  "\n  }\n}\n"
                   "service anvil {\n  unix_listener anvil-auth-penalty {\n    mode = 0\n  }\n}\n");
     // LoopbackServer substitutes the port in arguments only: give it the file through one.
     std::string text = ReadFile(config);

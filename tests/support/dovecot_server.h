@@ -22,8 +22,13 @@ class DovecotServer {
     // The files in the user's Maildir (new and cur).
     int MessagesOnServer(const std::string& user) const;
 
+    // Before Start: TLS with these PEM files, offered through STLS on port() and from the start
+    // on tlsPort().
+    void UseTls(const std::string& certificate, const std::string& key);
+
     bool Start();
     std::uint16_t port() const { return server_.port(); }
+    std::uint16_t tlsPort() const { return tlsPort_; }
     std::string Log() const;
 
   private:
@@ -31,6 +36,8 @@ class DovecotServer {
 
     std::string directory_;
     std::string passwords_;
+    std::string tlsSettings_ = "ssl = no\n";
+    std::uint16_t tlsPort_ = 0;
     LoopbackServer server_;
 };
 

@@ -4,6 +4,7 @@
 #include <netinet/in.h>
 #include <pwd.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -124,9 +125,24 @@ bool InnServer::Configure(const std::vector<InnGroup>& groups) {
          << "/incoming/tmp\npathoutgoing: " << spool << "/outgoing\npatharchive: " << spool
          << "/archive\nport: " << innPort_
          << "\nbindaddress: 127.0.0.1\nartcutoff: 0\npgpverify: false\ndoinnwatch: false\n"
-            "status: 0\ntimer: 0\ndomain: localdomain\npathhost: test.localdomain\n"
+            "status: 0
+timer: 0
+domain: localdomain
+pathhost: test.localdomain
+"
             // A busy build machine must not make the readers answer "400 load at ..., try later".
-            "nnrpdloadlimit: 0\n";
+            "nnrpdloadlimit: 0
+";
+    if (!certificate_.empty()) {
+        // Copied in, so that they become the news user's; nnrpd wants the key private.
+        fs::copy_file(certificate_, root + "/etc/cert.pem");
+        fs::copy_file(key_, root + "/etc/key.pem");
+        chmod((root + "/etc/key.pem").c_str(), 0600);
+        conf << "tlscertfile: " << root << "/etc/cert.pem
+tlskeyfile: " << root
+             << "/etc/key.pem
+";
+    }
     conf_ = root + "/etc/inn.conf";
     WriteText(conf_, conf.str());
     WriteText(root + "/etc/newsfeeds", "ME:!*/!local::\n");
@@ -161,6 +177,11 @@ bool InnServer::Configure(const std::vector<InnGroup>& groups) {
         root + "/setup.log");
 }
 
+void InnServer::UseTls(const std::string& certificate, const std::string& key) {
+    certificate_ = certificate;
+    key_ = key;
+}
+
 bool InnServer::Start(const std::vector<InnGroup>& groups) {
     if (!Configure(groups)) return false;
     const std::string root = scratch_.path();
@@ -172,7 +193,10 @@ bool InnServer::Start(const std::vector<InnGroup>& groups) {
                          root + "/reader.log") &&
            authReader_.Start(AsNews({nnrpd, "-D", "-f", "-n", "-b", "127.0.0.1", "-p", "{port}",
                                      "-c", root + "/etc/readers-auth.conf"}),
-                             root + "/auth-reader.log");
+                             root + "/auth-reader.log") &&
+           (certificate_.empty() || tlsReader_.Start(AsNews({nnrpd, "-D", "-f", "-n", "-S", "-b",
+                                                             "127.0.0.1", "-p", "{port}"}),
+                                                     root + "/tls-reader.log"));
 }
 
 bool InnServer::Feed(const std::string& messageId, const std::string& article) {
@@ -196,7 +220,7 @@ bool InnServer::Feed(const std::string& messageId, const std::string& article) {
 std::string InnServer::Log() const {
     std::string log;
     for (const char* name : {"setup.log", "innd.log", "reader.log", "auth-reader.log",
-                             "log/news.err", "log/errlog", "log/news.notice"})
+                             "tls-reader.log", "log/news.err", "log/errlog", "log/news.notice"})
         log += std::string("== ") + name + "\n" + ReadFile(scratch_.File(name));
     return log;
 }

@@ -23,6 +23,10 @@ class InnServer {
     InnServer() = default;
     ~InnServer();
 
+    // Before Start: the readers offer STARTTLS with this certificate (PEM files), and a third
+    // reader speaks TLS from the start on TlsReaderPort().
+    void UseTls(const std::string& certificate, const std::string& key);
+
     // Writes the configuration with these groups and starts innd and the readers; false when
     // any of them failed (Log() says why).
     bool Start(const std::vector<InnGroup>& groups);
@@ -32,6 +36,7 @@ class InnServer {
 
     std::uint16_t ReaderPort() const { return reader_.port(); }
     std::uint16_t AuthReaderPort() const { return authReader_.port(); }
+    std::uint16_t TlsReaderPort() const { return tlsReader_.port(); }
     // The login the authenticating reader accepts.
     static constexpr const char* kUser = "reader";
     static constexpr const char* kPassword = "secret";
@@ -47,6 +52,9 @@ class InnServer {
     LoopbackServer innd_;
     LoopbackServer reader_;
     LoopbackServer authReader_;
+    LoopbackServer tlsReader_;
+    std::string certificate_;
+    std::string key_;
 };
 
 }  // namespace corvane::testing
