@@ -129,7 +129,11 @@ void CHTHostServices::DocumentShown(CHTRequest& request) {
 }
 
 void CHTHostServices::StartBackground(CHTRequest& request) {
-    background_.push_back(std::make_unique<CBackgroundTask>(*this, request));
+    AdoptBackground(std::make_unique<CBackgroundTask>(*this, request));
+}
+
+void CHTHostServices::AdoptBackground(std::unique_ptr<CHTTask> task) {
+    background_.push_back(std::move(task));
     scheduler_.Schedule(*background_.back());
 }
 
