@@ -5,6 +5,7 @@
 #include "core/document.h"
 #include "core/load_task.h"
 #include "core/protocol.h"
+#include "platform/event_loop.h"
 
 namespace corvane::core {
 
@@ -135,6 +136,9 @@ void CHTHostServices::StartBackground(CHTRequest& request) {
 void CHTHostServices::AdoptBackground(std::unique_ptr<CHTTask> task) {
     background_.push_back(std::move(task));
     scheduler_.Schedule(*background_.back());
+    // A menu command runs outside the loop's turns, and an idle loop only passes the scheduler
+    // after a turn: a posted one lets it step the new task.
+    if (loop_ != nullptr) loop_->Post([] {});
 }
 
 void CHTHostServices::EndBackground(CHTTask& task) {
