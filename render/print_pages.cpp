@@ -92,8 +92,10 @@ void PrintPage(DrawingSurface& surface, CHTMLView& view, const PrintGeometry& ge
     const Rect slice = PageSlice(geometry, pageStarts, page);
     const int sliceTop = slice.top;
     surface.SetClip(Rect{0, 0, geometry.pageWidth, geometry.PaperHeight()});
-    // Header and footer: Courier New, 14 units high (11 points at 96 units an inch).
-    const std::unique_ptr<SurfaceFont> font = surface.CreateFont(FontSpec{"Courier New", 11});
+    // Header and footer: Courier New, 14 units high (11 points at 96 units an inch), the same
+    // size on paper when the page's inch is scaled (a wide layout, a single image).
+    const int points = std::max(1, (11 * geometry.inch + 48) / 96);
+    const std::unique_ptr<SurfaceFont> font = surface.CreateFont(FontSpec{"Courier New", points});
     if (font) {
         const auto drawRight = [&](int y, std::string_view text) {
             surface.DrawText(*font, geometry.pageWidth - font->TextWidth(text), y, text,
