@@ -7,7 +7,11 @@
 
 #include "bookmarks/bookmark_reader.h"
 #include "bookmarks/bookmark_writer.h"
+#include "core/address.h"
+#include "html/charset_decoder.h"
+#include "platform/ascii.h"
 #include "platform/whole_file.h"
+#include "protocols/local_path.h"
 
 namespace corvane::bookmarks {
 namespace {
@@ -26,6 +30,22 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 }  // namespace
 
+std::string DialogStartPath(std::string_view currentFile, std::string_view proposedName) {
+    std::string path(currentFile);
+    if (StartsWithIgnoreCase(currentFile, "file:")) {
+        const core::CHTAddress address = core::ParseAddress(currentFile);
+        path = protocols::UrlPathToLocalPath("/" + address.path, protocols::TrailingSlash::kDrop)
+                   .value_or(std::string());
+    }
+    const std::size_t slash = path.rfind('/');
+    const std::string directory = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    std::string name(proposedName.empty() ? std::string_view(path).substr(slash + 1)
+                                          : proposedName);
+    const std::size_t dot = name.rfind('.');
+    if (dot != std::string::npos && dot > 0 && name.size() - dot > 4) name.resize(dot + 4);
+    return directory + name;
+}
+
 CBookmarkList::CBookmarkList(platform::HostServices& host, std::string defaultFile,
                              std::string fallbackFile)
     : mainList(&rootList_),
@@ -37,6 +57,11 @@ CBookmarkList::CBookmarkList(platform::HostServices& host, std::string defaultFi
 
 CBookmarkList::~CBookmarkList() {
     FreeItemList(rootList_);
+}
+
+std::string CBookmarkList::DialogStart(std::string_view proposedName) const {
+    return DialogStartPath(fileName_.empty() || fileName_ == kNoFileName ? defaultFile_ : fileName_,
+                           proposedName);
 }
 
 void CBookmarkList::Warn(std::string_view text) {
@@ -128,12 +153,22 @@ bool CBookmarkList::Load(const std::string& requested, LoadMode mode, MissingFil
 bool CBookmarkList::ReadFile(std::FILE* file, CBookmarkItem* importFolder, bool& empty) {
     try {
         CBookmarkReader reader(*this, importFolder);
+        // Files of other programs, and older ones of ours, are often in the Windows character
+        // set: the reader gets UTF-8 whatever the file holds (its META charset, else detected,
+        // else Windows-1252, where every byte stands for a character).
+        html::CharsetDecoder decoder("", true);
         std::vector<char> block(kReadBlock);
+        std::string text;
         std::size_t got = 0;
         while ((got = std::fread(block.data(), 1, block.size(), file)) > 0) {
             empty = false;
-            reader.Feed(std::string_view(block.data(), got));
+            text.clear();
+            decoder.Decode(std::string_view(block.data(), got), text);
+            reader.Feed(text);
         }
+        text.clear();
+        decoder.Finish(text);
+        reader.Feed(text);
         reader.Finish();
     } catch (const std::bad_alloc&) {
         Warn("Out of memory!");
@@ -178,8 +213,8 @@ void CBookmarkList::CreateInitialTree() {
 bool CBookmarkList::Save(const std::string& requested) {
     std::string fileName = requested;
     if (fileName.empty()) {
-        const std::optional<std::string> chosen =
-            host_.AskSaveFile("Corvane : Save As", kFileDialogFilter, kFallbackFileName);
+        const std::optional<std::string> chosen = host_.AskSaveFile(
+            "Corvane : Save As", kFileDialogFilter, DialogStart(kFallbackFileName));
         if (!chosen) return true;
         if (chosen->empty()) {
             host_.ShowMessage("No filename given... bookmark data not saved.", MessageButtons::kOk,
@@ -276,7 +311,8 @@ CBookmarkItem* CBookmarkList::AddNewEntry(BookmarkKind kind, std::string_view do
     return Place(std::move(item));
 }
 
-CBookmarkItem* CBookmarkList::Copy(CBookmarkItem& original) {
+std::unique_ptr<CBookmarkItem> CBookmarkList::Duplicate(const CBookmarkItem& original,
+                                                        bool withChildren) {
     const auto duplicate = [](const CBookmarkItem& from) {
         auto copy = std::make_unique<CBookmarkItem>(BookmarkKind::kLink);
         copy->name = from.name;
@@ -289,6 +325,24 @@ CBookmarkItem* CBookmarkList::Copy(CBookmarkItem& original) {
         if (from.isFolder) copy->MakeFolder();
         return copy;
     };
+    auto top = duplicate(original);
+    if (!withChildren) return top;
+    // Pairs of (source folder, copy) still to fill, so no recursion.
+    std::vector<std::pair<const CBookmarkItem*, CBookmarkItem*>> pending{{&original, top.get()}};
+    while (!pending.empty()) {
+        auto [from, to] = pending.back();
+        pending.pop_back();
+        if (!from->HasChildren()) continue;
+        for (const auto& child : *from->ChildList()) {
+            CBookmarkItem* made =
+                Insert(to->Children(), duplicate(*child), to, true, std::nullopt, false);
+            if (child->HasChildren()) pending.emplace_back(child.get(), made);
+        }
+    }
+    return top;
+}
+
+CBookmarkItem* CBookmarkList::Copy(CBookmarkItem& original) {
     bool withChildren = false;
     if (original.isFolder && original.HasChildren()) {
         const std::string question = "Copy " + std::to_string(original.Children().size()) +
@@ -296,22 +350,41 @@ CBookmarkItem* CBookmarkList::Copy(CBookmarkItem& original) {
         withChildren = host_.ShowMessage(question, MessageButtons::kOkCancel,
                                          MessageIcon::kQuestion) == MessageAnswer::kOk;
     }
-    auto top = duplicate(original);
-    if (withChildren) {
-        // Pairs of (source folder, copy) still to fill, so no recursion.
-        std::vector<std::pair<const CBookmarkItem*, CBookmarkItem*>> pending{
-            {&original, top.get()}};
-        while (!pending.empty()) {
-            auto [from, to] = pending.back();
-            pending.pop_back();
-            for (const auto& child : *from->ChildList()) {
-                CBookmarkItem* made =
-                    Insert(to->Children(), duplicate(*child), to, true, std::nullopt, false);
-                if (child->HasChildren()) pending.emplace_back(child.get(), made);
-            }
-        }
+    return Place(Duplicate(original, withChildren));
+}
+
+bool CBookmarkList::Restore(std::string_view fileText) {
+    Clear();
+    try {
+        CBookmarkReader reader(*this, nullptr);
+        reader.Feed(fileText);
+        reader.Finish();
+    } catch (const std::bad_alloc&) {
+        Warn("Out of memory!");
+        return false;
     }
-    return Place(std::move(top));
+    ChooseCurrentAfterLoad();
+    return true;
+}
+
+CBookmarkItem* FindBookmark(const CBookmarkItemList& root, const CBookmarkItem* after,
+                            std::string_view text) {
+    if (text.empty()) return nullptr;
+    const std::string wanted = AsciiLower(text);
+    const auto matches = [&wanted](const std::string& field) {
+        return AsciiLower(field).find(wanted) != std::string::npos;
+    };
+    const CBookmarkItem* found = nullptr;
+    bool passed = after == nullptr;
+    ForEachInTree(root, [&](const CBookmarkItem& item) {
+        if (found) return;
+        if (!passed) {
+            passed = &item == after;
+            return;
+        }
+        if (!item.isSeparator && (matches(item.name) || matches(item.url))) found = &item;
+    });
+    return const_cast<CBookmarkItem*>(found);
 }
 
 bool CBookmarkList::Delete(CBookmarkItem& item) {

@@ -32,6 +32,11 @@ inline constexpr std::string_view kFallbackFileName = "bookmark.htm";
 inline constexpr std::string_view kFileDialogFilter =
     "HTM Files (*.htm;*.html)|*.htm;*.html|All Files (*.*)|*.*||";
 
+// Where a bookmark file dialog starts: in the directory of `currentFile` (a "file:" address is
+// read as the path the file protocol opens for it), proposing `proposedName` (or, when that is
+// empty, the current file's own name) with its extension cut to three characters.
+std::string DialogStartPath(std::string_view currentFile, std::string_view proposedName);
+
 enum class LoadMode { kReplace, kImport };
 enum class MissingFile { kFail, kCreate };
 // Where a dragged entry lands against the entry it is dropped on.
@@ -75,6 +80,12 @@ class CBookmarkList {
     // Copy Items: a copy placed like a new entry; a folder with children asks whether to copy
     // them too. Null when nothing was copied.
     CBookmarkItem* Copy(CBookmarkItem& item);
+    // A copy of the entry standing in no list (name, address, description, times, kind), with
+    // copies of everything below it when withChildren.
+    std::unique_ptr<CBookmarkItem> Duplicate(const CBookmarkItem& item, bool withChildren);
+    // Replaces the tree by the one a file's text describes (its markers and selection too);
+    // the file name stays. Undo returns to the text saved before a change this way.
+    bool Restore(std::string_view fileText);
     // Deletes the entry and its subtree; a folder with children asks first. False when the user
     // kept it.
     bool Delete(CBookmarkItem& item);
@@ -105,6 +116,8 @@ class CBookmarkList {
     void SetFileName(std::string name) { fileName_ = std::move(name); }
     const std::string& DefaultFile() const { return defaultFile_; }
     bool IsDefaultFile() const { return fileName_ == defaultFile_; }
+    // DialogStartPath from the tree's file, or the default file while it has none.
+    std::string DialogStart(std::string_view proposedName) const;
 
     // The marker and cursor fields: which list forms the menu, where new bookmarks go, the
     // selected entry, and the entry marked CURRENT while a file is read.
@@ -135,6 +148,12 @@ class CBookmarkList {
     std::string fileName_;
     CBookmarkItemList rootList_;
 };
+
+// The next entry after `after` (from the top when null), in the order of the window's rows, whose
+// name or address holds `text` without regard to ASCII case; separators do not count. Null when
+// there is none.
+CBookmarkItem* FindBookmark(const CBookmarkItemList& root, const CBookmarkItem* after,
+                            std::string_view text);
 
 // Sets depth (and parentItem for the direct children) below `folder` to match its place,
 // without recursion.

@@ -106,6 +106,7 @@ CHTRequest& MoveToPrivateCopy(CHTProtocol& protocol) {
     copy.references = original.references;
     copy.kind = kKindHandedOff;
     copy.size = original.size;
+    copy.announcedLength = original.announcedLength;
     copy.lastUsed = original.lastUsed;
     copy.convertorIndex = original.convertorIndex;
     copy.protocol = std::move(original.protocol);
@@ -146,6 +147,11 @@ bool CHTProtocol::ChooseConvertor(std::string_view fileName) {
         registry, contentType, [this, &registry] { return registry.Probe(*this); }, fileName);
     served.convertorIndex = typeIndex;
     served.charset = std::string(ContentTypeCharset(contentType));
+    if (served.method == kMethodSaveToFile && !embedded) {
+        auto target = std::make_unique<CFileTargetConvertor>();
+        target->SetTarget(served.saveTarget);
+        return HandOffToFile(*this, std::move(target));
+    }
     ConvertorDecision decision = DecideConvertor(registry, typeIndex, embedded, served.Host().Ui());
     // The questions may have let the user stop the load meanwhile.
     if (served.protocol.get() != this) return false;

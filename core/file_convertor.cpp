@@ -11,15 +11,14 @@ namespace {
 
 constexpr const char* kCannotCompleteLoading = "Cannot complete loading ";
 
-// The filter of the Save As dialog: the proposed extension first, then everything.
-std::string SaveFilter(std::string_view extension) {
+}  // namespace
+
+std::string SaveDialogFilter(std::string_view extension) {
     std::string all = "All Files (*.*)|*.*||";
     if (extension.empty()) return all;
     std::string pattern = "*." + std::string(extension);
     return pattern + " (" + pattern + ")|" + pattern + "|" + all;
 }
-
-}  // namespace
 
 const CRuntimeClass CFileConvertor::kRuntimeClass =
     MakeAbstractRuntimeClass<CFileConvertor, CHTConvertor>("CFileConvertor");
@@ -27,6 +26,8 @@ const CRuntimeClass CFileTaskConvertor::kRuntimeClass =
     MakeAbstractRuntimeClass<CFileTaskConvertor, CFileConvertor>("CFileTaskConvertor");
 const CRuntimeClass CFileSaveConvertor::kRuntimeClass =
     MakeRuntimeClass<CFileSaveConvertor, CFileTaskConvertor>("CFileSaveConvertor");
+const CRuntimeClass CFileTargetConvertor::kRuntimeClass =
+    MakeRuntimeClass<CFileTargetConvertor, CFileTaskConvertor>("CFileTargetConvertor");
 const CRuntimeClass CExecuteConvertor::kRuntimeClass =
     MakeRuntimeClass<CExecuteConvertor, CFileTaskConvertor>("CExecuteConvertor");
 const CRuntimeClass CCopyTask::kRuntimeClass =
@@ -83,6 +84,11 @@ int CFileTaskConvertor::Convert() {
 
 int CFileTaskConvertor::FinishFile(int status) {
     if (!file_) return status;
+    const std::int64_t announced = request->announcedLength;
+    if (status == kStatusOk && announced >= 0 &&
+        written_ != static_cast<std::uint64_t>(announced)) {
+        status = kFailure;
+    }
     if (status == kStatusOk) return file_->Commit() ? kStatusOk : kFailure;
     file_->Discard();
     return status;
@@ -121,7 +127,7 @@ int CFileSaveConvertor::StartDownload() {
     platform::HostServices& ui = request->Host().Ui();
     // The proposed name is shown in a dialog that would read "../" or a leading "/" as a place.
     std::string proposed = SafeDownloadName(request->address.path);
-    std::string filter = SaveFilter(DownloadNameExtension(proposed));
+    std::string filter = SaveDialogFilter(DownloadNameExtension(proposed));
     while (true) {
         std::optional<std::string> chosen = ui.AskSaveFile("Save As", filter, proposed);
         if (!chosen) return 1;
@@ -134,6 +140,19 @@ int CFileSaveConvertor::StartDownload() {
             platform::MessageButtons::kRetryCancel, platform::MessageIcon::kExclamation);
         if (answer != platform::MessageAnswer::kRetry) return 1;
     }
+}
+
+// CFileTargetConvertor
+
+int CFileTargetConvertor::StartDownload() {
+    std::optional<DownloadFile> file = CreateReplacingFile(target_);
+    if (!file) {
+        request->Host().Ui().ShowMessage("Cannot create file", platform::MessageButtons::kOk,
+                                         platform::MessageIcon::kExclamation);
+        return 1;
+    }
+    StartCopy(std::move(*file));
+    return 0;
 }
 
 // CExecuteConvertor
@@ -175,6 +194,7 @@ int CCopyTask::Run() {
             convertor_.Finish(kFailure);
             return kStepFinished;
         }
+        convertor_.written_ += static_cast<std::uint64_t>(length);
         // More may be buffered already: go on once pending input has had its turn.
         return kStepYield;
     }

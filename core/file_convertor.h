@@ -27,6 +27,10 @@ class CHTHostServices;
 // Bytes the copy task asks for at a time.
 inline constexpr std::int32_t kCopyBlockSize = 8096;
 
+// The filter of a Save As dialog for a file with this extension: that extension first, then
+// everything.
+std::string SaveDialogFilter(std::string_view extension);
+
 class CFileConvertor : public CHTConvertor {
   public:
     CFileConvertor();
@@ -40,6 +44,8 @@ class CFileConvertor : public CHTConvertor {
     void StartCopy(DownloadFile file);
 
     std::optional<DownloadFile> file_;
+    // Bytes the copy task has written into file_.
+    std::uint64_t written_ = 0;
 
   private:
     friend class CCopyTask;
@@ -64,7 +70,8 @@ class CFileTaskConvertor : public CFileConvertor {
   protected:
     // Chooses and creates the file and starts the copy: 0 copying, 1 nothing to do, -1 failed.
     virtual int StartDownload() = 0;
-    // Makes the file final or deletes it; answers the status the download ends with.
+    // Makes the file final or deletes it; answers the status the download ends with. Data that
+    // ends short of the length the server announced is a failure: the connection was cut.
     virtual int FinishFile(int status);
 
   private:
@@ -82,6 +89,23 @@ class CFileSaveConvertor : public CFileTaskConvertor {
   protected:
     // The Save As dialog, offered again while the chosen file cannot be created.
     int StartDownload() override;
+};
+
+// Writes into a file chosen before the retrieval started (saving a link, an image or a
+// background); the file is replaced only when the data is complete.
+class CFileTargetConvertor : public CFileTaskConvertor {
+  public:
+    void SetTarget(std::string target) { target_ = std::move(target); }
+
+    static const CRuntimeClass kRuntimeClass;
+    const CRuntimeClass* GetRuntimeClass() const override { return &kRuntimeClass; }
+
+  protected:
+    // "Cannot create file" when the target cannot be written.
+    int StartDownload() override;
+
+  private:
+    std::string target_;
 };
 
 class CExecuteConvertor : public CFileTaskConvertor {

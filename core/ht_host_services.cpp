@@ -5,6 +5,7 @@
 #include "core/ovalon_doc.h"
 #include "core/load_task.h"
 #include "core/protocol.h"
+#include "platform/event_loop.h"
 
 namespace corvane::core {
 
@@ -129,8 +130,15 @@ void CHTHostServices::DocumentShown(CHTRequest& request) {
 }
 
 void CHTHostServices::StartBackground(CHTRequest& request) {
-    background_.push_back(std::make_unique<CBackgroundTask>(*this, request));
+    AdoptBackground(std::make_unique<CBackgroundTask>(*this, request));
+}
+
+void CHTHostServices::AdoptBackground(std::unique_ptr<CHTTask> task) {
+    background_.push_back(std::move(task));
     scheduler_.Schedule(*background_.back());
+    // A menu command runs outside the loop's turns, and an idle loop only passes the scheduler
+    // after a turn: a posted one lets it step the new task.
+    if (loop_ != nullptr) loop_->Post([] {});
 }
 
 void CHTHostServices::EndBackground(CHTTask& task) {

@@ -82,6 +82,8 @@ class CHTHostServices {
 
     // Keeps a background retrieval (kind 6) running until it ends.
     void StartBackground(CHTRequest& request);
+    // Runs a task away from any window until it calls EndBackground.
+    void AdoptBackground(std::unique_ptr<CHTTask> task);
     std::size_t BackgroundCount() const { return background_.size(); }
     void EndBackground(CHTTask& task);
 

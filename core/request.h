@@ -36,6 +36,9 @@ enum RequestMethod : int {
     kMethodFormQuery = 1,
     kMethodFormPost = 2,
     kMethodNewsWindow = 3,
+    // The data goes into the file named by saveTarget; private, but served from the disk cache
+    // like a shared request.
+    kMethodSaveToFile = 4,
 };
 
 // Answers of StartRetrieval.
@@ -66,6 +69,8 @@ class CHTRequest : public CObject {
     const std::string& CanonicalUrl() const { return canonicalUrl; }
     bool IsPrivate() const { return method != kMethodShared; }
     bool IsRunning() const { return protocol != nullptr; }
+    // Whether the disk cache may serve this request from its copy.
+    bool ReadsStoredCopy() const { return method == kMethodShared || method == kMethodSaveToFile; }
 
     // Starts the protocol, or reuses the held document (see RetrievalStart).
     [[nodiscard]] int StartRetrieval(bool reload, bool preferStored = false, bool embedded = false);
@@ -92,6 +97,8 @@ class CHTRequest : public CObject {
     bool seenSinceStart = false;
     int method;
     std::unique_ptr<CObject> body;
+    // For kMethodSaveToFile: the file the data replaces once it is complete.
+    std::string saveTarget;
     std::optional<std::string> referrer;
     // Reached by a redirection from an https address to one that is not: no stored login goes
     // with it.

@@ -21,11 +21,16 @@ MessageAnswer DefaultAnswer(MessageButtons buttons) {
 
 const char* AnswerName(MessageAnswer answer) {
     switch (answer) {
-        case MessageAnswer::kOk: return "OK";
-        case MessageAnswer::kCancel: return "Cancel";
-        case MessageAnswer::kYes: return "Yes";
-        case MessageAnswer::kNo: return "No";
-        case MessageAnswer::kRetry: return "Retry";
+        case MessageAnswer::kOk:
+            return "OK";
+        case MessageAnswer::kCancel:
+            return "Cancel";
+        case MessageAnswer::kYes:
+            return "Yes";
+        case MessageAnswer::kNo:
+            return "No";
+        case MessageAnswer::kRetry:
+            return "Retry";
     }
     return "?";
 }
@@ -55,24 +60,29 @@ MessageAnswer ScriptedHostServices::ShowMessage(std::string_view text, MessageBu
     messages.push_back({std::string(text), buttons, icon, std::string(caption), answer});
     if (echoMessages_) {
         std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
-        if (buttons != MessageButtons::kOk) std::fprintf(stderr, "[answered %s]\n", AnswerName(answer));
+        if (buttons != MessageButtons::kOk)
+            std::fprintf(stderr, "[answered %s]\n", AnswerName(answer));
     }
     return answer;
 }
 
-std::optional<std::string> ScriptedHostServices::NextFileAnswer(std::string_view title) {
+std::optional<std::string> ScriptedHostServices::NextFileAnswer(std::string_view title,
+                                                                std::string_view start) {
     fileDialogTitles.emplace_back(title);
+    fileDialogStarts.emplace_back(start);
     return PopFront(fileAnswers).value_or(std::nullopt);
 }
 
 std::optional<std::string> ScriptedHostServices::AskOpenFile(std::string_view title,
-                                                             std::string_view, std::string_view) {
-    return NextFileAnswer(title);
+                                                             std::string_view,
+                                                             std::string_view initialPath) {
+    return NextFileAnswer(title, initialPath);
 }
 
 std::optional<std::string> ScriptedHostServices::AskSaveFile(std::string_view title,
-                                                             std::string_view, std::string_view) {
-    return NextFileAnswer(title);
+                                                             std::string_view,
+                                                             std::string_view defaultName) {
+    return NextFileAnswer(title, defaultName);
 }
 
 std::optional<Credentials> ScriptedHostServices::NextCredentials(std::string prompt) {

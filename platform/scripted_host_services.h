@@ -13,7 +13,7 @@
 namespace corvane::platform {
 
 class ScriptedHostServices : public HostServices {
-public:
+  public:
     struct Message {
         std::string text;
         MessageButtons buttons;
@@ -32,7 +32,7 @@ public:
     std::deque<std::optional<std::string>> fileAnswers;
     std::deque<std::optional<Credentials>> credentialAnswers;
     std::deque<TypeAction> typeActionAnswers;
-    std::deque<bool> certificateAnswers;  // default: no
+    std::deque<bool> certificateAnswers;           // default: no
     std::deque<std::optional<int>> choiceAnswers;  // default: the first choice
 
     // What was asked and shown, in order.
@@ -40,6 +40,7 @@ public:
     std::vector<std::string> statusTexts;
     std::vector<int> progressValues;
     std::vector<std::string> fileDialogTitles;
+    std::vector<std::string> fileDialogStarts;  // the path or name each file dialog started with
     std::vector<std::string> credentialPrompts;
     std::vector<std::string> typeQuestions;
     std::vector<std::string> certificateQuestions;
@@ -67,8 +68,8 @@ public:
     void SetClipboardText(std::string_view text) override { clipboard = text; }
     std::string ClipboardText() override { return clipboard; }
 
-private:
-    std::optional<std::string> NextFileAnswer(std::string_view title);
+  private:
+    std::optional<std::string> NextFileAnswer(std::string_view title, std::string_view start);
     std::optional<Credentials> NextCredentials(std::string prompt);
 
     bool echoMessages_ = false;

@@ -48,7 +48,7 @@ int CHTTP::Open() {
     request->lastUsed = 0;
     request->security = core::CHTRequest::Security::kNone;
     request->certificateSubject.clear();
-    if (stores != nullptr && request->method == core::kMethodShared) {
+    if (stores != nullptr && request->ReadsStoredCopy()) {
         const core::CopyCheck check = stores->CheckCopy(*request);
         if (reload) {
             // Reload asks for the document itself, never "not modified".

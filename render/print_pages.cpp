@@ -43,6 +43,20 @@ PrintGeometry ComputePrintGeometry(const PrinterPage& printer, int screenDpi, in
     return geometry;
 }
 
+PrintGeometry ComputeImagePrintGeometry(const PrinterPage& printer, int screenDpi,
+                                        const Rect& image) {
+    const PrintGeometry paper = ComputePrintGeometry(printer, screenDpi, 0);
+    PrintGeometry geometry;
+    geometry.pageHeight = std::max(1, image.bottom);
+    geometry.pageWidth = std::max(1, Scale(paper.pageWidth, geometry.pageHeight, paper.pageHeight));
+    if (image.right > geometry.pageWidth) {
+        geometry.pageWidth = image.right;
+        geometry.pageHeight = std::max(1, Scale(paper.pageHeight, image.right, paper.pageWidth));
+    }
+    geometry.inch = std::max(1, Scale(screenDpi, geometry.pageHeight, paper.pageHeight));
+    return geometry;
+}
+
 std::vector<int> PageStarts(const DisplayList& list, int pageHeight) {
     std::vector<int> starts{0};
     pageHeight = std::max(1, pageHeight);
@@ -64,16 +78,24 @@ std::string PrintDate(const std::tm& date) {
            std::to_string(date.tm_year + 1900);
 }
 
+Rect PageSlice(const PrintGeometry& geometry, const std::vector<int>& pageStarts, int page) {
+    const auto index = static_cast<std::size_t>(page - 1);
+    const int top = pageStarts[index];
+    const int bottom =
+        index + 1 < pageStarts.size() ? pageStarts[index + 1] : top + geometry.pageHeight;
+    return Rect{0, top, geometry.pageWidth, bottom};
+}
+
 void PrintPage(DrawingSurface& surface, CHTMLView& view, const PrintGeometry& geometry,
                const std::vector<int>& pageStarts, int page, const PageFrame& frame) {
-    const auto index = static_cast<std::size_t>(page - 1);
-    if (page < 1 || index >= pageStarts.size()) return;
-    const int sliceTop = pageStarts[index];
-    const int sliceBottom =
-        index + 1 < pageStarts.size() ? pageStarts[index + 1] : sliceTop + geometry.pageHeight;
+    if (page < 1 || static_cast<std::size_t>(page) > pageStarts.size()) return;
+    const Rect slice = PageSlice(geometry, pageStarts, page);
+    const int sliceTop = slice.top;
     surface.SetClip(Rect{0, 0, geometry.pageWidth, geometry.PaperHeight()});
-    // Header and footer: Courier New, 14 units high (11 points at 96 units an inch).
-    const std::unique_ptr<SurfaceFont> font = surface.CreateFont(FontSpec{"Courier New", 11});
+    // Header and footer: Courier New, 14 units high (11 points at 96 units an inch), the same
+    // size on paper when the page's inch is scaled (a wide layout, a single image).
+    const int points = std::max(1, (11 * geometry.inch + 48) / 96);
+    const std::unique_ptr<SurfaceFont> font = surface.CreateFont(FontSpec{"Courier New", points});
     if (font) {
         const auto drawRight = [&](int y, std::string_view text) {
             surface.DrawText(*font, geometry.pageWidth - font->TextWidth(text), y, text,
@@ -87,7 +109,7 @@ void PrintPage(DrawingSurface& surface, CHTMLView& view, const PrintGeometry& ge
         drawRight(geometry.FooterTop(), frame.date);
     }
     COffsetSurface body(surface, 0, geometry.BodyTop() - sliceTop);
-    view.Paint(body, Rect{0, sliceTop, geometry.pageWidth, sliceBottom});
+    view.Paint(body, slice);
 }
 
 }  // namespace corvane::render

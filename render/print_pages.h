@@ -41,6 +41,12 @@ struct PrintGeometry {
 // Printable height is the printer's height less an inch for the header and footer.
 PrintGeometry ComputePrintGeometry(const PrinterPage& printer, int screenDpi, int layoutWidth);
 
+// A page showing a single image prints it whole on one page: the slice is as high as the image
+// reaches (its box's bottom), or, for an image wider than the page at that scale, as wide as it
+// reaches, the height following from the paper's proportions.
+PrintGeometry ComputeImagePrintGeometry(const PrinterPage& printer, int screenDpi,
+                                        const Rect& image);
+
 // The document y where each page's slice begins; at least one page, and no page that would hold
 // only the margin below the last line.
 std::vector<int> PageStarts(const DisplayList& list, int pageHeight);
@@ -56,6 +62,10 @@ struct PageFrame {
 
 // "12/7/2026" for 7 December 2026.
 std::string PrintDate(const std::tm& date);
+
+// The document area page `page` (1-based, within pageStarts) shows: from its start to the next
+// page's start, the last page a whole page high.
+Rect PageSlice(const PrintGeometry& geometry, const std::vector<int>& pageStarts, int page);
 
 // Draws page `page` (1-based) of `pageStarts` onto a surface whose origin is the page's top-left
 // corner, in screen units.

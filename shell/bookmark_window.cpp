@@ -1,7 +1,12 @@
 #include "shell/bookmark_window.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDropEvent>
+#include <QFormLayout>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStyle>
@@ -9,6 +14,7 @@
 #include <vector>
 
 #include "bookmarks/bookmark_menu.h"
+#include "bookmarks/bookmark_writer.h"
 #include "bookmarks/desktop_link.h"
 #include "platform/file_services.h"
 #include "platform/whole_file.h"
@@ -28,6 +34,8 @@ namespace {
 
 constexpr int kEntryRole = Qt::UserRole + 1;
 constexpr const char* kSeparatorRowText = "<---bookmark line separator--->";
+// Undo steps kept; each is the tree's file text.
+constexpr std::size_t kUndoSteps = 20;
 
 }  // namespace
 
@@ -116,8 +124,20 @@ void CBookmarkWindow::CreateMenus() {
     file->addSeparator();
     add(file, "Confi&gurations...", [this] { Configure(); });
     QMenu* edit = menuBar()->addMenu("&Edit");
+    undoAction_ = add(edit, "&Undo", [this] { Undo(); });
+    undoAction_->setShortcut(QKeySequence::Undo);
+    edit->addSeparator();
+    add(edit, "Cu&t", [this] { Cut(); })->setShortcut(QKeySequence::Cut);
     add(edit, "&Copy", [this] { CopyTitles(); })->setShortcut(QKeySequence::Copy);
+    pasteAction_ = add(edit, "&Paste", [this] { Paste(); });
+    pasteAction_->setShortcut(QKeySequence::Paste);
     add(edit, "&Delete", [this] { DeleteSelected(); })->setShortcut(QKeySequence::Delete);
+    edit->addSeparator();
+    add(edit, "&Find...", [this] { Find(); })->setShortcut(QKeySequence::Find);
+    connect(edit, &QMenu::aboutToShow, this, [this] {
+        undoAction_->setEnabled(CanUndo());
+        pasteAction_->setEnabled(CanPaste());
+    });
     QMenu* item = menuBar()->addMenu("&Item");
     add(item, "&Add Bookmark", [this] { AddBookmark(); });
     add(item, "New &Bookmark...", [this] { NewEntry(BookmarkKind::kLink); });
@@ -188,8 +208,77 @@ void CBookmarkWindow::AskToSave() {
     }
 }
 
+template <class Change>
+bool CBookmarkWindow::Changing(Change&& change) {
+    std::string before = bookmarks::BookmarkFileText(list_);
+    if (!change()) return false;
+    if (undo_.size() == kUndoSteps) undo_.erase(undo_.begin());
+    undo_.push_back(std::move(before));
+    return true;
+}
+
+void CBookmarkWindow::Undo() {
+    if (undo_.empty()) return;
+    list_.Restore(undo_.back());
+    undo_.pop_back();
+    Redisplay();
+}
+
+void CBookmarkWindow::KeepForPaste(const CBookmarkItem& entry) {
+    clip_ = list_.Duplicate(entry, true);
+}
+
+void CBookmarkWindow::Cut() {
+    CBookmarkItem* entry = Selected();
+    if (!entry) return;
+    CopyTitles();
+    if (Changing([&] { return list_.Delete(*entry); })) Redisplay();
+}
+
+void CBookmarkWindow::Paste() {
+    if (!clip_) return;
+    CBookmarkItem* placed = nullptr;
+    Changing([&] {
+        placed = list_.Place(list_.Duplicate(*clip_, true));
+        return placed != nullptr;
+    });
+    Placed(placed);
+}
+
+bool CBookmarkWindow::FindEntry(const std::string& text, bool entireListing) {
+    CBookmarkItem* found =
+        bookmarks::FindBookmark(list_.Root(), entireListing ? nullptr : Selected(), text);
+    if (!found) {
+        list_.Host().ShowMessage("Listbox String Not Found", MessageButtons::kOk,
+                                 MessageIcon::kExclamation);
+        return false;
+    }
+    // Folders open on the way, so the row can be seen.
+    for (CBookmarkItem* folder = found->parentItem; folder; folder = folder->parentItem)
+        folder->isExpanded = true;
+    Placed(found);
+    return true;
+}
+
+void CBookmarkWindow::Find() {
+    QDialog dialog(this);
+    dialog.setWindowTitle("Find");
+    auto* layout = new QFormLayout(&dialog);
+    auto* field = new QLineEdit(&dialog);
+    auto* entire = new QCheckBox("Entire Listing", &dialog);
+    layout->addRow("&Find:", field);
+    layout->addRow(entire);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addRow(buttons);
+    if (dialog.exec() != QDialog::Accepted || field->text().isEmpty()) return;
+    FindEntry(ToUtf8(field->text()), entire->isChecked());
+}
+
 void CBookmarkWindow::New() {
     AskToSave();
+    undo_.clear();
     list_.SetFileName("");
     list_.Load(std::string(bookmarks::kNoFileName), bookmarks::LoadMode::kReplace,
                bookmarks::MissingFile::kFail);
@@ -199,8 +288,9 @@ void CBookmarkWindow::New() {
 void CBookmarkWindow::Open() {
     AskToSave();
     const auto name = list_.Host().AskOpenFile("Corvane : Open File", bookmarks::kFileDialogFilter,
-                                               list_.DefaultFile());
+                                               bookmarks::DialogStartPath(list_.DefaultFile(), ""));
     if (!name || name->empty()) return;
+    undo_.clear();
     list_.Load(*name, bookmarks::LoadMode::kReplace, bookmarks::MissingFile::kFail);
     Redisplay();
 }
@@ -229,7 +319,7 @@ void CBookmarkWindow::Save() {
 
 void CBookmarkWindow::Export() {
     const auto name = list_.Host().AskSaveFile("Corvane : Save As", bookmarks::kFileDialogFilter,
-                                               bookmarks::kFallbackFileName);
+                                               list_.DialogStart(bookmarks::kFallbackFileName));
     if (!name) return;
     if (name->empty()) {
         list_.Host().ShowMessage("No filename given... bookmark data not saved.",
@@ -241,9 +331,12 @@ void CBookmarkWindow::Export() {
 
 void CBookmarkWindow::Import() {
     const auto name = list_.Host().AskOpenFile("Corvane : Open File", bookmarks::kFileDialogFilter,
-                                               bookmarks::kFallbackFileName);
+                                               list_.DialogStart(bookmarks::kFallbackFileName));
     if (!name || name->empty()) return;
-    if (!list_.Load(*name, bookmarks::LoadMode::kImport, bookmarks::MissingFile::kFail)) return;
+    const bool imported = Changing([&] {
+        return list_.Load(*name, bookmarks::LoadMode::kImport, bookmarks::MissingFile::kFail);
+    });
+    if (!imported) return;
     Redisplay();
     list_.Save(list_.FileName());
 }
@@ -261,7 +354,7 @@ void CBookmarkWindow::OpenProperties(CBookmarkItem* item, int page) {
         list_, item,
         page == 0 ? BookmarkProperties::Page::kEntry : BookmarkProperties::Page::kConfiguration,
         this);
-    if (sheet.exec() == QDialog::Accepted) {
+    if (Changing([&] { return sheet.exec() == QDialog::Accepted; })) {
         if (item) list_.SetCurrent(item);
         Redisplay();
     }
@@ -269,7 +362,7 @@ void CBookmarkWindow::OpenProperties(CBookmarkItem* item, int page) {
 
 void CBookmarkWindow::DeleteSelected() {
     CBookmarkItem* entry = Selected();
-    if (entry && list_.Delete(*entry)) Redisplay();
+    if (entry && Changing([&] { return list_.Delete(*entry); })) Redisplay();
 }
 
 void CBookmarkWindow::Placed(CBookmarkItem* item) {
@@ -281,12 +374,15 @@ void CBookmarkWindow::Placed(CBookmarkItem* item) {
 void CBookmarkWindow::AddBookmark() {
     const auto document = links_.currentDocument ? links_.currentDocument() : std::nullopt;
     if (!document) return;
-    Placed(list_.AddBookmark(document->first, document->second));
+    CBookmarkItem* placed = nullptr;
+    Changing([&] { return (placed = list_.AddBookmark(document->first, document->second)); });
+    Placed(placed);
 }
 
 void CBookmarkWindow::NewEntry(BookmarkKind kind) {
     const auto document = links_.currentDocument ? links_.currentDocument() : std::nullopt;
-    CBookmarkItem* item = list_.AddNewEntry(kind, document ? document->second : "");
+    CBookmarkItem* item = nullptr;
+    Changing([&] { return (item = list_.AddNewEntry(kind, document ? document->second : "")); });
     Placed(item);
     OpenProperties(item, 0);
 }
@@ -302,6 +398,7 @@ void CBookmarkWindow::CopyLinkLocation() {
 }
 
 void CBookmarkWindow::CopyTitles() {
+    if (const CBookmarkItem* entry = Selected()) KeepForPaste(*entry);
     const QList<QTreeWidgetItem*> rows = tree_->selectedItems();
     std::string text;
     for (const QTreeWidgetItem* row : rows) text += ToUtf8(row->text(0)) + "\n";
@@ -309,7 +406,11 @@ void CBookmarkWindow::CopyTitles() {
 }
 
 void CBookmarkWindow::CopyItems() {
-    if (CBookmarkItem* entry = Selected()) Placed(list_.Copy(*entry));
+    CBookmarkItem* entry = Selected();
+    if (!entry) return;
+    CBookmarkItem* placed = nullptr;
+    Changing([&] { return (placed = list_.Copy(*entry)); });
+    Placed(placed);
 }
 
 void CBookmarkWindow::CreateShortcut() {
@@ -332,7 +433,7 @@ void CBookmarkWindow::CreateShortcut() {
 }
 
 void CBookmarkWindow::MoveEntry(CBookmarkItem& moved, CBookmarkItem& target, DropPlace place) {
-    if (!list_.Move(moved, target, place)) return;
+    if (!Changing([&] { return list_.Move(moved, target, place); })) return;
     // The rows are rebuilt on a later turn: not while the control still handles the drop.
     QTimer::singleShot(0, this, [this] { Redisplay(); });
 }

@@ -11,8 +11,10 @@
 #include <QMainWindow>
 #include <QTreeWidget>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "bookmarks/bookmark_list.h"
 
@@ -62,7 +64,19 @@ class CBookmarkWindow : public QMainWindow {
     void CreateShortcut();
     void CopyLinkLocation();
     void CopyItems();
+    // Edit menu: Copy puts the rows' titles on the clipboard and keeps the entry for Paste; Cut
+    // does the same and deletes it; Paste places a copy of the kept entry like a new one.
     void CopyTitles();
+    void Cut();
+    void Paste();
+    bool CanPaste() const { return clip_ != nullptr; }
+    // Returns the tree to what it was before the last change made in this window.
+    void Undo();
+    bool CanUndo() const { return !undo_.empty(); }
+    // Selects the next entry whose name or address holds the text: from the top with
+    // entireListing, else after the selected entry. "Listbox String Not Found" when none does.
+    bool FindEntry(const std::string& text, bool entireListing);
+    void Find();
     // A dragged row dropped against another.
     void MoveEntry(bookmarks::CBookmarkItem& moved, bookmarks::CBookmarkItem& target,
                    bookmarks::DropPlace place);
@@ -79,10 +93,18 @@ class CBookmarkWindow : public QMainWindow {
     bookmarks::CBookmarkItem* Selected() const;
     void OpenProperties(bookmarks::CBookmarkItem* item, int page);
     void Placed(bookmarks::CBookmarkItem* item);
+    // Runs a change; when it answers true, the tree before it becomes the newest Undo step.
+    template <class Change>
+    bool Changing(Change&& change);
+    void KeepForPaste(const bookmarks::CBookmarkItem& entry);
 
     bookmarks::CBookmarkList& list_;
     BookmarkWindowLinks links_;
     BookmarkTree* tree_ = nullptr;
+    std::unique_ptr<bookmarks::CBookmarkItem> clip_;
+    std::vector<std::string> undo_;  // file texts, oldest first
+    QAction* undoAction_ = nullptr;
+    QAction* pasteAction_ = nullptr;
 };
 
 }  // namespace corvane::shell

@@ -45,6 +45,9 @@ class BrowserSession {
     virtual void OpenWindowAt(const std::string&) {}
     // Save As: asks for a file name and saves the shown document; failures are told.
     virtual void SaveAs() {}
+    // Save Link/Image/Background As: asks for a file name and saves what the address (read
+    // against the page's base) holds into it, away from the window's page and loads.
+    virtual void SaveAddressAs(const std::string&) {}
     // Document Source: runs the "Source Command" on a copy of the document and answers nothing,
     // or without one answers the document's bytes for the built-in viewer (nothing when none are
     // stored: the user has been told).

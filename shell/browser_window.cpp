@@ -7,7 +7,9 @@
 #include "config/startup_command.h"
 #include "core/address.h"
 #include "core/download_file.h"
+#include "core/file_convertor.h"
 #include "core/request.h"
+#include "core/save_to_file.h"
 #include "html/document.h"
 #include "html/text_convertor.h"
 #include "images/image_bitmap.h"
@@ -228,6 +230,23 @@ void CBrowserWindow::SaveAs() {
     if (result == SaveResult::kSaved) return;
     application_.Ui().ShowMessage(SaveResultMessage(result), platform::MessageButtons::kOk,
                                   platform::MessageIcon::kExclamation);
+}
+
+void CBrowserWindow::SaveAddressAs(const std::string& url) {
+    const core::CHTAddress base = core::ParseAddress(view_.Base());
+    const core::CHTAddress address = core::ParseAddress(url, &base);
+    const std::string name = core::SafeDownloadName(address.path);
+    const std::optional<std::string> target = application_.Ui().AskSaveFile(
+        "Save As", core::SaveDialogFilter(core::DownloadNameExtension(name)), name);
+    if (!target) return;
+    if (target->empty()) {
+        application_.Ui().ShowMessage(SaveResultMessage(SaveResult::kNoName),
+                                      platform::MessageButtons::kOk,
+                                      platform::MessageIcon::kExclamation);
+        return;
+    }
+    core::SaveAddressToFile(application_.Host(), core::FormatAddress(address), *target,
+                            document_.get());
 }
 
 std::optional<std::string> CBrowserWindow::ViewSource() {

@@ -76,6 +76,7 @@ class CBrowserWindow : public core::IDocumentView,
     bool NewWindow() override;
     void OpenWindowAt(const std::string& url) override;
     void SaveAs() override;
+    void SaveAddressAs(const std::string& url) override;
     std::optional<std::string> ViewSource() override;
     bool AutoLoadsImages() const override { return AutoLoadImages(); }
     void SetAutoLoadImages(bool on) override;

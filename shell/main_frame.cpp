@@ -657,10 +657,10 @@ std::unique_ptr<QMenu> CMainFrame::MakeContextMenu(render::Point documentPoint) 
         connect(action, &QAction::triggered, menu.get(), slot);
         return action;
     };
-    // Saving a background, image or link needs a download to a chosen file, which does not exist
-    // yet: those items show, disabled.
-    const auto addLater = [&menu](const QString& text) {
-        menu->addAction(text)->setEnabled(false);
+    const auto addSave = [this, &add](const QString& text, const std::string& url) {
+        add(text, [this, url] {
+            if (session_) session_->SaveAddressAs(url);
+        })->setEnabled(!url.empty() && session_ != nullptr);
     };
     const auto addBookmark = [this, &add](const QString& text, const std::string& url) {
         add(text, [this, url] {
@@ -686,8 +686,8 @@ std::unique_ptr<QMenu> CMainFrame::MakeContextMenu(render::Point documentPoint) 
         add("Print Pre&view", [this] { printPreview_->trigger(); })->setEnabled(shown);
         menu->addSeparator();
         add("Load &Images", [this] { loadImages_->trigger(); })->setEnabled(shown);
-        addLater("Save Back&ground As");
         const std::string background = targets.backgroundUrl;
+        addSave("Save Back&ground As", background);
         add("Copy Backgrou&nd Location", [copyText, background] {
             copyText(background);
         })->setEnabled(!background.empty());
@@ -706,7 +706,7 @@ std::unique_ptr<QMenu> CMainFrame::MakeContextMenu(render::Point documentPoint) 
             add("Load I&mage File", [&view, image] {
                 if (view.onLoadImage) view.onLoadImage(image);
             });
-            addLater("Save Ima&ge File As");
+            addSave("Save Ima&ge File As", url);
             add("Copy Imag&e Location", [copyText, url] { copyText(url); });
             menu->addSeparator();
         }
@@ -719,7 +719,7 @@ std::unique_ptr<QMenu> CMainFrame::MakeContextMenu(render::Point documentPoint) 
             add("Open &Window at Link", [this, url] {
                 if (session_) session_->OpenWindowAt(url);
             });
-            addLater("Save Li&nk File As");
+            addSave("Save Li&nk File As", url);
             add("Copy Lin&k Location", [copyText, url] { copyText(url); });
             menu->addSeparator();
         }

@@ -12,27 +12,26 @@ namespace {
 constexpr int kMaxImageSide = 32767;
 constexpr long long kMaxImagePixels = 64LL * 1024 * 1024;
 
-// The controls on the page as their widgets draw themselves in a window.
-void PaintControls(render::CHTMLView& view, QPainter& painter, const render::Rect& page) {
-    render::CFormControls& forms = view.Forms();
-    render::ControlFactory* previous = forms.Factory();
+}  // namespace
+
+void PaintControls(const render::CHTMLView& view, QPainter& painter, const render::Rect& area) {
+    // Windows of their own, made from the controls' state: the view's live windows (focus, a
+    // half-typed text's cursor) stay as they are.
     QWidget host;
-    host.resize(page.Width(), page.Height());
+    host.resize(area.Width(), area.Height());
     QtControlFactory factory(&host);
-    forms.SetFactory(&factory);
+    render::CFormControls controls(view.Layout());
+    controls.SetFactory(&factory);
     const render::DisplayList& list = view.Layout().Display();
-    forms.Place(list, page, render::Point{0, 0});
+    controls.Place(list, area, render::Point{area.left, area.top});
     for (const std::uint32_t index : list.controls) {
         const render::LayoutBox& box = list.boxes[index];
-        if (!box.rect.Intersects(page)) continue;
+        if (!box.rect.Intersects(area)) continue;
         const auto& control = static_cast<const html::CHTMLControl&>(*box.element);
-        if (render::ControlWindow* window = forms.WindowOf(control))
+        if (render::ControlWindow* window = controls.WindowOf(control))
             WidgetOf(*window)->render(&painter, QPoint(box.rect.left, box.rect.top));
     }
-    forms.SetFactory(previous);
 }
-
-}  // namespace
 
 QImage RenderPage(render::CHTMLView& view, QtDrawingSurface& surface, int width,
                   std::optional<int> height) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <ctime>
 
+#include "shell/page_image.h"
 #include "shell/qt_drawing_surface.h"
 
 namespace corvane::shell {
@@ -15,6 +16,11 @@ namespace {
 constexpr int kScreenDpi = 96;
 
 render::PrintGeometry GeometryFor(const QPaintDevice& device, const render::CHTMLView& view) {
+    const render::DisplayList& list = view.Layout().Display();
+    if (list.boxes.size() == 1 && list.boxes.front().kind == render::BoxKind::kImage) {
+        return render::ComputeImagePrintGeometry(PrinterPageOf(device), kScreenDpi,
+                                                 list.boxes.front().rect);
+    }
     return render::ComputePrintGeometry(PrinterPageOf(device), kScreenDpi,
                                         view.Layout().DocumentWidth());
 }
@@ -73,6 +79,10 @@ int PrintDocument(QPagedPaintDevice& device, render::CHTMLView& view,
         painter.save();
         painter.scale(scaleX, scaleY);
         render::PrintPage(surface, view, geometry, starts, page, frame);
+        const render::Rect slice = render::PageSlice(geometry, starts, page);
+        painter.translate(0, geometry.BodyTop() - slice.top);
+        painter.setClipRect(QRect(0, slice.top, slice.Width(), slice.Height()));
+        PaintControls(view, painter, slice);
         painter.restore();
         ++printed;
     }

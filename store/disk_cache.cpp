@@ -249,7 +249,7 @@ void CDiskCache::MarkServing(core::CHTRequest& request, bool fromCopy) {
 }
 
 CacheCheck CDiskCache::Check(core::CHTRequest& request) {
-    if (request.method != core::kMethodShared || !request.localFile.empty()) {
+    if (!request.ReadsStoredCopy() || !request.localFile.empty()) {
         request.lastUsed = 0;
         return CacheCheck::kFetch;
     }
@@ -269,7 +269,7 @@ CacheCheck CDiskCache::Check(core::CHTRequest& request) {
 }
 
 std::optional<CachedCopy> CDiskCache::OpenCached(core::CHTRequest& request) {
-    if (request.method != core::kMethodShared) return std::nullopt;
+    if (!request.ReadsStoredCopy()) return std::nullopt;
     const CacheRecord* record = Find(KeyOf(request));
     if (record == nullptr) return std::nullopt;
     const int fd = open(CopyPath(record->value.fileName).c_str(),

@@ -189,6 +189,50 @@ TEST(BookmarkFile, UnescapedFileReadsAsBefore) {
     EXPECT_FALSE(f.list.newItemInside);
 }
 
+// Files in the Windows character set read as the characters they mean, every byte of them
+// (also the five bytes Windows-1252 leaves unassigned); UTF-8 files and a META charset are
+// taken as they say.
+TEST(BookmarkFile, LegacyCharacterSetsAreConverted) {
+    const struct {
+        std::string file;
+        const char* outline;
+    } cases[] = {
+        {"<dt><a href=\"http://h/caf\xE9\">Caf\xE9 \x80 \x93"
+         "dash\x94 \x81\x9D</a>",
+         "L Caf\u00E9 \u20AC \u201Cdash\u201D \u0081\u009D <http://h/caf\u00E9>\n"},
+        {"<dt><a href=\"http://h/\">Caf\u00E9 \u20AC</a>", "L Caf\u00E9 \u20AC <http://h/>\n"},
+        {"<meta http-equiv=Content-Type content=\"text/html; charset=iso-8859-7\">"
+         "<dt><a href=\"http://h/\">\xE1\xE2</a>",
+         "L \u03B1\u03B2 <http://h/>\n"},
+    };
+    for (const auto& c : cases) {
+        BookmarkFixture f;
+        ASSERT_TRUE(f.Read(c.file));
+        EXPECT_EQ(Outline(f.list.Root()), c.outline);
+        // Written back as UTF-8, the file reads the same.
+        ASSERT_TRUE(f.list.Save(f.dir.File("out.htm")));
+        ASSERT_TRUE(f.list.Load(f.dir.File("out.htm"), LoadMode::kReplace, MissingFile::kFail));
+        EXPECT_EQ(Outline(f.list.Root()), c.outline);
+    }
+}
+
+TEST(BookmarkFile, DialogsStartBesideTheCurrentFile) {
+    const struct {
+        const char* current;
+        const char* proposed;
+        const char* start;
+    } cases[] = {
+        {"/home/u/.corvane/bookmark.htm", "bookmark.htm", "/home/u/.corvane/bookmark.htm"},
+        {"file:///home/u/My%20Marks/list.html", "", "/home/u/My Marks/list.htm"},
+        {"FILE:///srv/marks/news.htm", "export.html", "/srv/marks/export.htm"},
+        {"/d/a.htm", "archive.tar.gz", "/d/archive.tar.gz"},
+        {"/d/a.htm", ".profile", "/d/.profile"},
+        {"", "bookmark.htm", "bookmark.htm"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DialogStartPath(c.current, c.proposed), c.start) << c.current;
+}
+
 TEST(BookmarkFile, LoadFailures) {
     BookmarkFixture f;
     EXPECT_FALSE(f.list.Load("", LoadMode::kReplace, MissingFile::kFail));

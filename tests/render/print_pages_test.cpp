@@ -37,6 +37,28 @@ TEST(PrintGeometry, ScreenUnitsOfThePrintablePage) {
     }
 }
 
+// A single image fills one page: by its height, or by its width when it is the wider.
+TEST(PrintGeometry, ASingleImageIsOnePage) {
+    const PrinterPage letter{4800, 6300, 600, 600};  // 768 by 912 screen units of body
+    const struct {
+        Rect image;
+        PrintGeometry expected;
+    } cases[] = {
+        {{8, 8, 408, 1808}, {190, 1522, 1808}},
+        {{8, 8, 3008, 308}, {376, 3008, 3572}},
+    };
+    for (const auto& c : cases) {
+        const PrintGeometry g = ComputeImagePrintGeometry(letter, 96, c.image);
+        EXPECT_EQ(g.inch, c.expected.inch);
+        EXPECT_EQ(g.pageWidth, c.expected.pageWidth);
+        EXPECT_EQ(g.pageHeight, c.expected.pageHeight);
+        DisplayList list;
+        list.boxes.push_back(LayoutBox{});
+        list.boxes.back().rect = c.image;
+        EXPECT_EQ(PageStarts(list, g.pageHeight).size(), 1u);
+    }
+}
+
 TEST(PrintGeometry, PagesBreakAboveACutLine) {
     DisplayList list;
     for (int i = 0; i < 10; ++i) list.lines.push_back(LineBox{20 + 18 * i, 38 + 18 * i});

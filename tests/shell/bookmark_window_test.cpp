@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QClipboard>
 #include <QMenu>
+#include <QMenuBar>
 
 #include "bookmarks/bookmark_list.h"
 #include "platform/scripted_host_services.h"
@@ -145,6 +147,59 @@ TEST_F(BookmarkWindowTest, OrganiseTheTreeInTheWindow) {
     bookmarksWindow->DeleteSelected();
     EXPECT_EQ(tree.topLevelItem(0)->childCount(), 0);
     EXPECT_EQ(MenuEntries(), "");
+}
+
+// The Edit menu: Find walks the rows, Cut and Paste move an entry, Undo steps back through both;
+// the file dialogs start beside the tree's file.
+TEST_F(BookmarkWindowTest, EditMenuFindsCutsPastesAndUndoes) {
+    CBookmarkWindow* bookmarksWindow = frame->BookmarkWindow();
+    ASSERT_NE(bookmarksWindow, nullptr);
+    const auto edit = [bookmarksWindow](const QString& text) {
+        QMenu* menu = bookmarksWindow->menuBar()->actions()[1]->menu();
+        emit menu->aboutToShow();
+        for (QAction* action : menu->actions()) {
+            if (action->text() == text && action->isEnabled()) return action->trigger(), true;
+        }
+        return false;
+    };
+    ASSERT_TRUE(Open(pages.File("page.html")));
+    const std::string page = window->CurrentUrl();
+    bookmarksWindow->AddBookmark();
+    ASSERT_TRUE(Open(pages.File("other.html")));
+    const std::string other = window->CurrentUrl();
+    bookmarksWindow->AddBookmark();
+    const std::string both = "-\n" + other + "\n" + page + "\n";
+    ASSERT_EQ(MenuEntries(), both);
+    EXPECT_FALSE(edit("&Paste"));
+
+    EXPECT_TRUE(bookmarksWindow->FindEntry("OTHER.HTML", true));
+    EXPECT_EQ(List().currentItem->url, other);
+    EXPECT_TRUE(bookmarksWindow->FindEntry("html", false));
+    EXPECT_EQ(List().currentItem->url, page);
+    EXPECT_FALSE(bookmarksWindow->FindEntry("html", false));
+    ASSERT_EQ(answers.messages.size(), 1u);
+    EXPECT_EQ(answers.messages[0].text, "Listbox String Not Found");
+
+    ASSERT_TRUE(edit("Cu&t"));
+    EXPECT_EQ(MenuEntries(), "-\n" + other + "\n");
+    EXPECT_EQ(QApplication::clipboard()->text().toStdString(), page + "\n");
+    ASSERT_TRUE(edit("&Paste"));
+    ASSERT_TRUE(edit("&Paste"));
+    EXPECT_EQ(MenuEntries(), "-\n" + page + "\n" + page + "\n" + other + "\n");
+    for (const std::string& before :
+         {"-\n" + page + "\n" + other + "\n", "-\n" + other + "\n", both}) {
+        ASSERT_TRUE(edit("&Undo"));
+        EXPECT_EQ(MenuEntries(), before);
+    }
+    // Further back: before the two Add Bookmarks.
+    ASSERT_TRUE(edit("&Undo"));
+    ASSERT_TRUE(edit("&Undo"));
+    EXPECT_EQ(MenuEntries(), "");
+    EXPECT_FALSE(edit("&Undo"));
+
+    answers.fileAnswers.push_back(std::nullopt);
+    bookmarksWindow->Export();
+    EXPECT_EQ(answers.fileDialogStarts.back(), profile.File("bookmark.htm"));
 }
 
 TEST_F(BookmarkWindowTest, TheHistoryWindowAddsTheChosenEntry) {

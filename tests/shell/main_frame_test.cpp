@@ -552,6 +552,55 @@ TEST_F(MainFrameTest, ContextMenuOfAnImageLinkHasBothKindsOfItems) {
     EXPECT_FALSE(background.count("Copy Imag&e Location"));
 }
 
+// The link, image and background items retrieve their address into the chosen file while the
+// page stays.
+TEST_F(MainFrameTest, ContextMenuSavesLinkImageAndBackgroundIntoChosenFiles) {
+    corvane::testing::NginxServer web("");
+    web.Root().Write("page.html",
+                     "<title>Page</title><body background=bg.gif><a href=data.bin>data</a>"
+                     "<p><img src=pic.gif width=60 height=60>");
+    web.Root().Write("data.bin", std::string(100000, 'd'));
+    web.Root().Write("pic.gif", "GIF89a not really a picture");
+    web.Root().Write("bg.gif", "GIF89a not a background either");
+    ASSERT_TRUE(web.Start()) << web.Log();
+    Type(QString::fromStdString(web.Url("/page.html")));
+    ASSERT_TRUE(WaitForLoad());
+    const render::DisplayList& display = window->View().Layout().Display();
+    const render::LayoutBox& link = display.boxes.front();
+    const auto image =
+        std::find_if(display.boxes.begin(), display.boxes.end(),
+                     [](const auto& box) { return box.kind == render::BoxKind::kImage; });
+    ASSERT_NE(image, display.boxes.end());
+    const struct {
+        render::Point at;
+        QString item;
+        const char* source;
+    } cases[] = {
+        {{(link.rect.left + link.rect.right) / 2, link.rect.top + 1},
+         "Save Li&nk File As",
+         "data.bin"},
+        {{image->rect.left + 5, image->rect.top + 5}, "Save Ima&ge File As", "pic.gif"},
+        {{500, 300}, "Save Back&ground As", "bg.gif"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.source);
+        const std::string target = pages.File(std::string("saved-") + c.source);
+        answers.fileAnswers.push_back(target);
+        const std::unique_ptr<QMenu> menu = frame.MakeContextMenu(c.at);
+        bool triggered = false;
+        for (QAction* action : menu->actions()) {
+            if (action->text() == c.item && action->isEnabled())
+                action->trigger(), triggered = true;
+        }
+        ASSERT_TRUE(triggered);
+        EXPECT_EQ(answers.fileDialogTitles.back(), "Save As");
+        EXPECT_TRUE(loop.RunUntil(
+            [&] { return corvane::testing::ReadFile(target) == web.Root().Read(c.source); },
+            10000));
+    }
+    EXPECT_EQ(frame.windowTitle(), "Corvane - Page");
+}
+
 TEST_F(MainFrameTest, SaveAsWritesTheLocalFileAsItIs) {
     Type(QString::fromStdString(pages.File("first.html")));
     ASSERT_TRUE(WaitForLoad());

@@ -85,5 +85,22 @@ TEST_F(PrintPdfTest, OneLineIsOnePageWithHeaderAndFooter) {
     EXPECT_NE(printed[0].find("Page 1 of 1"), std::string::npos);
 }
 
+// Form controls print as their widgets draw them, on every page they fall on: their texts are in
+// the PDF, at the place the page gives them.
+TEST_F(PrintPdfTest, FormControlsPrintWithTheirTexts) {
+    std::string html = "<title>Form</title><form>Name <input name=n value=\"Ada Lovelace\">";
+    for (int i = 0; i < 80; ++i) html += "<p>Line " + std::to_string(i);
+    html +=
+        "<p><textarea name=t>Notes inside</textarea> <input type=submit value=\"Send it\">"
+        "<select name=s><option>Chosen option<option>Other</select></form>";
+    const std::vector<std::string> printed = Print(html);
+    ASSERT_GE(printed.size(), 2u);
+    EXPECT_NE(printed.front().find("Ada Lovelace"), std::string::npos) << printed.front();
+    for (const char* text : {"Notes inside", "Send it", "Chosen option"}) {
+        EXPECT_NE(printed.back().find(text), std::string::npos) << text << "\n" << printed.back();
+        EXPECT_EQ(printed.front().find(text), std::string::npos) << text;
+    }
+}
+
 }  // namespace
 }  // namespace corvane::shell
