@@ -5,7 +5,9 @@
 // attempts in all.
 //
 // The data connection goes to the control connection's host whatever address a 227 reply
-// names, so a server cannot point the client at a third machine.
+// names, so a server cannot point the client at a third machine. In active mode only a
+// connection from the control connection's peer is taken as the data connection. A data
+// connection not made within the connect time-out fails the load.
 
 #include <cstdint>
 #include <memory>
@@ -76,7 +78,9 @@ class CHTFTP : public CHTTCP {
     void StartActive();
     void OnPort(int result);
     void SendTransferCommand();
+    // A connection to the listening socket: taken only from the server's own address.
     void Accepted(int error);
+    std::string DataTimeoutText() const;
     void OnRetrieve(int result);
     void OnSystem(int result);
     void OnDirectory(int result);

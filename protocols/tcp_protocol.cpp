@@ -69,6 +69,7 @@ CHTSocket::~CHTSocket() {
 void CHTSocket::OnConnect(int error) {
     const std::shared_ptr<bool> alive = alive_;
     CHTTCP& tcp = owner;
+    tcp.StopWatchingConnect();
     if (error == platform::kSocketUntrustedPeer) {
         const CHTTCP::PeerAnswer answer = tcp.ConfirmPeer();
         if (!*alive || answer == CHTTCP::PeerAnswer::kGone) return;
@@ -137,7 +138,10 @@ const core::CRuntimeClass CHTTCP::kRuntimeClass =
     core::MakeAbstractRuntimeClass<CHTTCP, core::CHTProtocol>("CHTTCP");
 
 CHTTCP::CHTTCP() = default;
-CHTTCP::~CHTTCP() = default;
+
+CHTTCP::~CHTTCP() {
+    StopWatchingConnect();
+}
 
 void CHTTCP::Attach(core::CHTRequest* servedRequest, bool reloadFlag, bool embeddedFlag) {
     CHTProtocol::Attach(servedRequest, reloadFlag, embeddedFlag);
@@ -147,6 +151,7 @@ void CHTTCP::Attach(core::CHTRequest* servedRequest, bool reloadFlag, bool embed
 }
 
 void CHTTCP::Abort() {
+    StopWatchingConnect();
     socket_.reset();
     unsent_.clear();
     ReleaseWaitCursor();
@@ -165,6 +170,7 @@ int CHTTCP::Connect(std::string_view hostText, std::string_view service, std::ui
         return core::kOpenFailed;
     }
     // A new connection (a retry) starts with no trace of the last one.
+    StopWatchingConnect();
     socket_ = MakeSocket(*loop);
     streamEnded_ = false;
     bodyMode_ = false;
@@ -193,8 +199,28 @@ int CHTTCP::Connect(std::string_view hostText, std::string_view service, std::ui
         socket_.reset();
         error = kFailure;
         return core::kOpenFailed;
+    } else {
+        WatchConnecting("Connecting to " + std::string(hostText) + " timed out");
     }
     return core::kOpenWaiting;
+}
+
+void CHTTCP::WatchConnecting(std::string timeoutText) {
+    StopWatchingConnect();
+    timerLoop_ = request != nullptr ? request->Host().Loop() : nullptr;
+    if (timerLoop_ == nullptr) return;
+    connectTimer_ = timerLoop_->StartTimer(
+        request->Host().connectTimeoutMs, false, [this, text = std::move(timeoutText)] {
+            connectTimer_ = 0;
+            if (request != nullptr) request->Host().Ui().SetStatusText(text);
+            Abort();
+            Fail(kFailure);
+        });
+}
+
+void CHTTCP::StopWatchingConnect() {
+    if (connectTimer_ != 0) timerLoop_->StopTimer(connectTimer_);
+    connectTimer_ = 0;
 }
 
 void CHTTCP::StartDialogue(int connectError) {
