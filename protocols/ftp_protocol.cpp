@@ -308,7 +308,13 @@ void CHTFTP::Accepted(int acceptError) {
     dataConnected_ = true;
     // One data connection per transfer: nobody else may connect now.
     listener_.reset();
-    if (request != nullptr) request->Wake();
+    WakeForData();
+}
+
+void CHTFTP::WakeForData() {
+    // Before the transfer's reply has chosen the convertor there is nothing to pump: a load
+    // woken then would find no convertor and fail a download that is about to start.
+    if (request != nullptr && convertor != nullptr) request->Wake();
 }
 
 void CHTFTP::OnRetrieve(int result) {
@@ -404,7 +410,7 @@ void CHTFTP::DataNotification(int notificationError) {
         Fail(core::kFailure);
         return;
     }
-    if (request != nullptr) request->Wake();
+    WakeForData();
 }
 
 std::int32_t CHTFTP::FileSource(std::uint8_t* destination, std::int32_t maxLength) {

@@ -90,6 +90,7 @@ class CHTFTP : public CHTTCP {
     void StartFile();
     void StartListing();
     void DataNotification(int error);
+    void WakeForData();
     std::int32_t FileSource(std::uint8_t* destination, std::int32_t maxLength);
     std::int32_t ListingSource(std::uint8_t* destination, std::int32_t maxLength);
     void ListingLine(std::string_view line);
