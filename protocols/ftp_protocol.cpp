@@ -430,8 +430,8 @@ std::int32_t CHTFTP::ListingSource(std::uint8_t* destination, std::int32_t maxLe
         pending_.clear();
         taken_ = 0;
         if (dataEnded_) return 0;
-        char chunk[kBufferSize];
-        const std::int32_t got = FileSource(reinterpret_cast<std::uint8_t*>(chunk), kBufferSize);
+        char chunk[4096];
+        const std::int32_t got = FileSource(reinterpret_cast<std::uint8_t*>(chunk), std::int32_t{sizeof chunk});
         if (got < 0) return got;
         if (got == 0) {
             dataEnded_ = true;

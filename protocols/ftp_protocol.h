@@ -95,7 +95,7 @@ class CHTFTP : public CHTTCP {
     std::int32_t ListingSource(std::uint8_t* destination, std::int32_t maxLength);
     void ListingLine(std::string_view line);
 
-    static constexpr std::int32_t kBufferSize = 4096;
+    static constexpr std::int32_t kBufferSize = kBodyCapacity;
     static constexpr std::size_t kListingLineCapacity = 1024;
     static constexpr std::size_t kMessageLimit = 200;
 

@@ -1,5 +1,6 @@
 #include "protocols/tcp_protocol.h"
 
+#include <cstring>
 #include <set>
 
 #include "core/host_services.h"
@@ -338,14 +339,22 @@ int CHTTCP::ReadReply(int lineResult) {
 void CHTTCP::StartBody(std::size_t consumed, std::string_view fileName) {
     const std::int32_t count = lines_.TakeRest(consumed);
     replies_.Reset();
-    SetBuffer(lines_.Block(), kLineCapacity);
+    UseBodyBuffer();
+    std::memcpy(buffer, lines_.Block(), static_cast<std::size_t>(count));
     available = count;
     StartData(fileName);
 }
 
+void CHTTCP::UseBodyBuffer() {
+    // Read a few KiB at a time, a large download would spend more time in system calls than
+    // in moving its bytes.
+    body_.resize(kBodyCapacity);
+    SetBuffer(body_.data(), kBodyCapacity);
+}
+
 void CHTTCP::StartData(std::string_view fileName) {
     bodyMode_ = true;
-    if (buffer == nullptr) SetBuffer(lines_.Block(), kLineCapacity);
+    if (buffer == nullptr) UseBodyBuffer();
     if (socket_ != nullptr) {
         SetDataSource(&CHTTCP::SocketSource);
         socket_->receiveStep = nullptr;

@@ -33,6 +33,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/protocol.h"
 #include "platform/async_socket.h"
@@ -90,6 +91,8 @@ class CHTTCP : public core::CHTProtocol {
   public:
     // Bytes of the line area (and of the input buffer in body mode).
     static constexpr std::int32_t kLineCapacity = LineReader::kCapacity;
+    // Bytes of the input buffer in body mode.
+    static constexpr std::int32_t kBodyCapacity = 64 * 1024;
 
     CHTTCP();
     ~CHTTCP() override;
@@ -192,6 +195,8 @@ class CHTTCP : public core::CHTProtocol {
     void BodyNotification(int error);
     void FlushSend();
     void EmptyLineArea();
+    // Makes the body buffer the protocol's input buffer (empty).
+    void UseBodyBuffer();
     std::int32_t SocketSource(std::uint8_t* destination, std::int32_t maxLength);
     std::int32_t WaitingSource(std::uint8_t* destination, std::int32_t maxLength);
     std::int32_t FailedSource(std::uint8_t* destination, std::int32_t maxLength);
@@ -199,7 +204,8 @@ class CHTTCP : public core::CHTProtocol {
     std::unique_ptr<CHTSocket> socket_;
     platform::EventLoop* timerLoop_ = nullptr;
     platform::TimerId connectTimer_ = 0;
-    LineReader lines_;  // its storage becomes the input buffer in body mode
+    LineReader lines_;
+    std::vector<std::uint8_t> body_;  // the input buffer in body mode, made on first use
     ReplyReader replies_;
     std::string unsent_;
     bool bodyMode_ = false;

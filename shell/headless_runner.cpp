@@ -22,6 +22,7 @@ constexpr int kDefaultWidth = 800;
 constexpr int kDefaultHeight = 600;
 // A load that has not ended by then is given up.
 constexpr std::uint32_t kLoadTimeoutMs = 300'000;
+constexpr std::size_t kSourceOutputBuffer = 256 * 1024;
 
 // What the source dump wrote: whether a write failed, and whether the data ended normally.
 struct SourceOutcome {
@@ -74,6 +75,10 @@ int LoadAndWrite(const CommandLine& commandLine, const std::string& profileDirec
                  platform::EventLoop& loop, render::DrawingSurface& surface,
                  const PagePicture& picture) {
     using Headless = CommandLine::Headless;
+    // The source comes in blocks of a few KiB: written one by one they would cost a system call
+    // each. (Set before anything is written.)
+    if (commandLine.headless == Headless::kDumpSource)
+        std::setvbuf(stdout, nullptr, _IOFBF, kSourceOutputBuffer);
     platform::ScriptedHostServices ui;
     ui.SetEchoMessages(true);
 
