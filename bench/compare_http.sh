@@ -1,7 +1,8 @@
 #!/bin/sh
 # Downloads one large file from nginx on loopback with `corvane --dump-source URL > /dev/null` and
 # with `curl -s -o /dev/null URL`, in interleaved rounds, and reports the median wall times and
-# corvane's peak resident memory beside curl's; then the same for a small page, fetched many
+# corvane's peak resident memory beside curl's (and corvane's for a file of 1/16 the size, which
+# should be the same); then the same for a small page, fetched many
 # times, where connecting (and for https the handshake) is most of the work. With https, nginx
 # serves a certificate of an authority made here, which both clients are told to trust.
 # usage: compare_http.sh CORVANE [MEBIBYTES] [RUNS] [http|https]
@@ -60,6 +61,7 @@ nginx_pid=$!
 trap 'kill $nginx_pid 2>/dev/null; wait $nginx_pid 2>/dev/null; rm -rf "$work"' EXIT
 yes "a line of the large file served for the download comparison" |
     head -c "$((size * 1024 * 1024))" > "$work/www/big.txt"
+head -c "$((size * 1024 * 1024 / 16))" "$work/www/big.txt" > "$work/www/part.txt"
 printf '<html><title>Small</title><p>A small page.</p></html>\n' > "$work/www/small.html"
 base="$scheme://127.0.0.1:$port"
 for attempt in $(seq 100); do
@@ -78,6 +80,7 @@ python3 "$here/paired_times.py" 40 3 \
     "corvane=$corvane --dump-source $base/small.html" "curl=$curl $base/small.html" \
     > "$work/small"
 /usr/bin/time -v "$corvane" --dump-source "$base/big.txt" 2>"$work/corvane.time" >/dev/null
+/usr/bin/time -v "$corvane" --dump-source "$base/part.txt" 2>"$work/part.time" >/dev/null
 /usr/bin/time -v $curl "$base/big.txt" 2>"$work/curl.time"
 
 python3 - "$work" "$size" "$scheme" <<'PY'
@@ -94,6 +97,7 @@ print("Downloading %s MiB over %s from nginx on loopback (median wall time, peak
 for name in ("corvane", "curl"):
     print("  %-8s %8.0fms %7.2fx %8.1fMB" % (name, times[name] * 1e3,
                                              times[name] / times["curl"], peak(name)))
+print("  corvane peak RSS for %s MiB: %.1fMB" % (int(size) // 16, peak("part")))
 print("A small page over %s, connection included (median of 40):" % scheme)
 for name in ("corvane", "curl"):
     print("  %-8s %8.1fms %7.2fx" % (name, small[name] * 1e3, small[name] / small["curl"]))

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Runs every benchmark binary built into $1/bench, then compares the window with Dillo,
 # `corvane --dump-text` with other text browsers on a generated page and on a table-heavy one, the
-# image decoders with gif2rgb and djpeg, and downloads over http and https with curl.
+# image decoders with gif2rgb and djpeg, downloads over http, https and ftp with curl, and a crawl
+# of small pages with wget and curl.
 set -e
 found=0
 for b in "$1"/bench/*_bench; do
@@ -17,5 +18,7 @@ done
 "$(dirname "$0")/compare_images.sh" "$1/bench/decode_image"
 "$(dirname "$0")/compare_http.sh" "$1/corvane"
 "$(dirname "$0")/compare_http.sh" "$1/corvane" 256 5 https
+"$(dirname "$0")/compare_ftp.sh" "$1/corvane"
+"$(dirname "$0")/compare_crawl.sh" "$1/bench/crawl_probe"
 "$(dirname "$0")/compare_news.sh" "$1/bench/news_list_probe"
 "$(dirname "$0")/compare_mail.sh" "$1/corvane"

@@ -4,6 +4,7 @@
 #include "core/ht_host_services.h"
 #include "core/protocol.h"
 #include "core/request.h"
+#include "core/source_convertor.h"
 #include "core/status.h"
 #include "platform/ascii.h"
 
@@ -156,6 +157,12 @@ bool CHTProtocol::ChooseConvertor(std::string_view fileName) {
     // The questions may have let the user stop the load meanwhile.
     if (served.protocol.get() != this) return false;
 
+    if (served.Host().sourceOnly && !embedded &&
+        (decision == ConvertorDecision::kInternal || decision == ConvertorDecision::kPlainText)) {
+        convertor = std::make_unique<CSourceConvertor>();
+        convertor->Init(&served);
+        return true;
+    }
     switch (decision) {
         case ConvertorDecision::kInternal:
             convertor = registry.CreateConvertor(typeIndex, served);

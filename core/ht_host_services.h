@@ -104,6 +104,11 @@ class CHTHostServices {
     CDownloadServices downloads;
     // The disk cache and the realm store as HTTP sees them; null: neither is kept.
     CHTWebStores* webStores = nullptr;
+    // Documents the user asks for are not built: their bytes only go to the request's cache
+    // writer as they arrive (the source dump, whose memory must not grow with the file).
+    bool sourceOnly = false;
+    // How long making a connection may take before the load gives up.
+    std::uint32_t connectTimeoutMs = 30'000;
     // The host text ("host:port") of a proxy slot; empty or none: the slot has no proxy.
     std::function<std::string(int slot)> proxyHost;
     // Certificates the user chose to trust although they failed the check, as "host fingerprint":

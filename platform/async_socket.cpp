@@ -422,10 +422,19 @@ void AsyncSocket::AdoptConnection(int fd) {
 }
 
 int AsyncSocket::GetLocalAddress(SocketEndpoint& endpoint) const {
+    return GetAddress(getsockname, endpoint);
+}
+
+int AsyncSocket::GetPeerAddress(SocketEndpoint& endpoint) const {
+    return GetAddress(getpeername, endpoint);
+}
+
+int AsyncSocket::GetAddress(int (*query)(int, sockaddr*, socklen_t*),
+                            SocketEndpoint& endpoint) const {
     if (fd_ < 0) return EBADF;
     SocketAddress address;
     address.length = sizeof address.storage;
-    if (getsockname(fd_, address.Get(), &address.length) != 0) return errno;
+    if (query(fd_, address.Get(), &address.length) != 0) return errno;
     endpoint = DescribeAddress(address);
     return 0;
 }

@@ -76,6 +76,8 @@ class AsyncSocket {
 
     // The bound or connected local address; answers 0 or an error.
     [[nodiscard]] int GetLocalAddress(SocketEndpoint& endpoint) const;
+    // The connected peer's address; answers 0 or an error.
+    [[nodiscard]] int GetPeerAddress(SocketEndpoint& endpoint) const;
 
     // Secures the connection with TLS toward `host`, the name (or address) the certificate must
     // carry. Before Connect: the handshake follows the TCP connection, and OnConnect reports the
@@ -143,6 +145,8 @@ class AsyncSocket {
     void HandleEvents(std::uint64_t generation, unsigned events);
     void HandleReadable(unsigned events);
     int PendingError() const;
+    // getsockname or getpeername of the descriptor.
+    int GetAddress(int (*query)(int, sockaddr*, socklen_t*), SocketEndpoint& endpoint) const;
     void DeliverReceive();
     void DeliverClose(int error);
     // Runs a notification; answers false when the socket was destroyed or its descriptor

@@ -74,6 +74,7 @@ CFtpDataSocket::CFtpDataSocket(platform::EventLoop& loop, CHTFTP& owner)
     : AsyncSocket(loop), owner_(owner) {}
 
 void CFtpDataSocket::OnConnect(int error) {
+    owner_.StopWatchingConnect();
     if (error == 0) owner_.dataConnected_ = true;
     owner_.DataNotification(error);
 }
@@ -140,6 +141,11 @@ int CHTFTP::ConnectControl() {
     listing_ = false;
     messages_.clear();
     return Connect(host_, "ftp", 21);
+}
+
+std::string CHTFTP::DataTimeoutText() const {
+    const std::optional<HostAndPort> control = SplitHostAndPort(host_);
+    return "The data connection with " + (control ? control->host : host_) + " timed out";
 }
 
 void CHTFTP::Abort() {
@@ -239,6 +245,7 @@ void CHTFTP::OnPassive(int result) {
     const int connected = data_->Create() == 0 ? data_->Connect(control->host, port) : -1;
     if (connected != 0 && connected != platform::kSocketWouldBlock) return Retry();
     dataConnected_ = connected == 0;
+    if (!dataConnected_) WatchConnecting(DataTimeoutText());
     SendTransferCommand();
 }
 
@@ -264,6 +271,7 @@ void CHTFTP::StartActive() {
         listener_.reset();
         return Retry();
     }
+    WatchConnecting(DataTimeoutText());
     char command[64];
     std::snprintf(command, sizeof command, "PORT %u,%u,%u,%u,%u,%u", bytes[0], bytes[1], bytes[2],
                   bytes[3], listening.port >> 8, listening.port & 0xFFu);
@@ -287,10 +295,26 @@ void CHTFTP::Accepted(int acceptError) {
         Fail(core::kFailure);
         return;
     }
+    // Anyone may connect to a listening port: only the server's data is taken, whoever else
+    // comes is turned away and the server still awaited.
+    platform::SocketEndpoint server;
+    platform::SocketEndpoint peer;
+    if (Socket() == nullptr || Socket()->GetPeerAddress(server) != 0 ||
+        data_->GetPeerAddress(peer) != 0 || peer.address != server.address) {
+        data_.reset();
+        return;
+    }
+    StopWatchingConnect();
     dataConnected_ = true;
     // One data connection per transfer: nobody else may connect now.
     listener_.reset();
-    if (request != nullptr) request->Wake();
+    WakeForData();
+}
+
+void CHTFTP::WakeForData() {
+    // Before the transfer's reply has chosen the convertor there is nothing to pump: a load
+    // woken then would find no convertor and fail a download that is about to start.
+    if (request != nullptr && convertor != nullptr) request->Wake();
 }
 
 void CHTFTP::OnRetrieve(int result) {
@@ -386,7 +410,7 @@ void CHTFTP::DataNotification(int notificationError) {
         Fail(core::kFailure);
         return;
     }
-    if (request != nullptr) request->Wake();
+    WakeForData();
 }
 
 std::int32_t CHTFTP::FileSource(std::uint8_t* destination, std::int32_t maxLength) {
@@ -406,8 +430,8 @@ std::int32_t CHTFTP::ListingSource(std::uint8_t* destination, std::int32_t maxLe
         pending_.clear();
         taken_ = 0;
         if (dataEnded_) return 0;
-        char chunk[kBufferSize];
-        const std::int32_t got = FileSource(reinterpret_cast<std::uint8_t*>(chunk), kBufferSize);
+        char chunk[4096];
+        const std::int32_t got = FileSource(reinterpret_cast<std::uint8_t*>(chunk), std::int32_t{sizeof chunk});
         if (got < 0) return got;
         if (got == 0) {
             dataEnded_ = true;

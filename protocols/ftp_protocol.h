@@ -5,7 +5,9 @@
 // attempts in all.
 //
 // The data connection goes to the control connection's host whatever address a 227 reply
-// names, so a server cannot point the client at a third machine.
+// names, so a server cannot point the client at a third machine. In active mode only a
+// connection from the control connection's peer is taken as the data connection. A data
+// connection not made within the connect time-out fails the load.
 
 #include <cstdint>
 #include <memory>
@@ -76,7 +78,9 @@ class CHTFTP : public CHTTCP {
     void StartActive();
     void OnPort(int result);
     void SendTransferCommand();
+    // A connection to the listening socket: taken only from the server's own address.
     void Accepted(int error);
+    std::string DataTimeoutText() const;
     void OnRetrieve(int result);
     void OnSystem(int result);
     void OnDirectory(int result);
@@ -86,11 +90,12 @@ class CHTFTP : public CHTTCP {
     void StartFile();
     void StartListing();
     void DataNotification(int error);
+    void WakeForData();
     std::int32_t FileSource(std::uint8_t* destination, std::int32_t maxLength);
     std::int32_t ListingSource(std::uint8_t* destination, std::int32_t maxLength);
     void ListingLine(std::string_view line);
 
-    static constexpr std::int32_t kBufferSize = 4096;
+    static constexpr std::int32_t kBufferSize = kBodyCapacity;
     static constexpr std::size_t kListingLineCapacity = 1024;
     static constexpr std::size_t kMessageLimit = 200;
 

@@ -1,5 +1,6 @@
 #include "protocols/tcp_protocol.h"
 
+#include <cstring>
 #include <set>
 
 #include "core/ht_host_services.h"
@@ -81,6 +82,7 @@ CHTSocket::~CHTSocket() {
 void CHTSocket::OnConnect(int error) {
     const std::shared_ptr<bool> alive = alive_;
     CHTTCP& tcp = owner;
+    tcp.StopWatchingConnect();
     if (error == platform::kSocketUntrustedPeer) {
         const CHTTCP::PeerAnswer answer = tcp.ConfirmPeer();
         if (!*alive || answer == CHTTCP::PeerAnswer::kGone) return;
@@ -149,7 +151,10 @@ const core::CRuntimeClass CHTTCP::kRuntimeClass =
     core::MakeAbstractRuntimeClass<CHTTCP, core::CHTProtocol>("CHTTCP");
 
 CHTTCP::CHTTCP() = default;
-CHTTCP::~CHTTCP() = default;
+
+CHTTCP::~CHTTCP() {
+    StopWatchingConnect();
+}
 
 void CHTTCP::Attach(core::CHTRequest* servedRequest, bool reloadFlag, bool embeddedFlag) {
     CHTProtocol::Attach(servedRequest, reloadFlag, embeddedFlag);
@@ -159,6 +164,7 @@ void CHTTCP::Attach(core::CHTRequest* servedRequest, bool reloadFlag, bool embed
 }
 
 void CHTTCP::Abort() {
+    StopWatchingConnect();
     socket_.reset();
     unsent_.clear();
     ReleaseWaitCursor();
@@ -177,6 +183,7 @@ int CHTTCP::Connect(std::string_view hostText, std::string_view service, std::ui
         return core::kOpenFailed;
     }
     // A new connection (a retry) starts with no trace of the last one.
+    StopWatchingConnect();
     socket_ = MakeSocket(*loop);
     streamEnded_ = false;
     bodyMode_ = false;
@@ -205,8 +212,28 @@ int CHTTCP::Connect(std::string_view hostText, std::string_view service, std::ui
         socket_.reset();
         error = kFailure;
         return core::kOpenFailed;
+    } else {
+        WatchConnecting("Connecting to " + std::string(hostText) + " timed out");
     }
     return core::kOpenWaiting;
+}
+
+void CHTTCP::WatchConnecting(std::string timeoutText) {
+    StopWatchingConnect();
+    timerLoop_ = request != nullptr ? request->Host().Loop() : nullptr;
+    if (timerLoop_ == nullptr) return;
+    connectTimer_ = timerLoop_->StartTimer(
+        request->Host().connectTimeoutMs, false, [this, text = std::move(timeoutText)] {
+            connectTimer_ = 0;
+            if (request != nullptr) request->Host().Ui().SetStatusText(text);
+            Abort();
+            Fail(kFailure);
+        });
+}
+
+void CHTTCP::StopWatchingConnect() {
+    if (connectTimer_ != 0) timerLoop_->StopTimer(connectTimer_);
+    connectTimer_ = 0;
 }
 
 void CHTTCP::StartDialogue(int connectError) {
@@ -317,14 +344,22 @@ int CHTTCP::ReadReply(int lineResult) {
 void CHTTCP::StartBody(std::size_t consumed, std::string_view fileName) {
     const std::int32_t count = lines_.TakeRest(consumed);
     replies_.Reset();
-    SetBuffer(lines_.Block(), kLineCapacity);
+    UseBodyBuffer();
+    std::memcpy(buffer, lines_.Block(), static_cast<std::size_t>(count));
     available = count;
     StartData(fileName);
 }
 
+void CHTTCP::UseBodyBuffer() {
+    // Read a few KiB at a time, a large download would spend more time in system calls than
+    // in moving its bytes.
+    body_.resize(kBodyCapacity);
+    SetBuffer(body_.data(), kBodyCapacity);
+}
+
 void CHTTCP::StartData(std::string_view fileName) {
     bodyMode_ = true;
-    if (buffer == nullptr) SetBuffer(lines_.Block(), kLineCapacity);
+    if (buffer == nullptr) UseBodyBuffer();
     if (socket_ != nullptr) {
         SetDataSource(&CHTTCP::SocketSource);
         socket_->receiveStep = nullptr;

@@ -24,6 +24,9 @@
 // When the server's certificate fails the check, the user is asked whether to go on before
 // anything is sent; a Yes is remembered for that host and certificate until the program ends,
 // a No ends the load without a further message.
+//
+// A connection (with its TLS handshake) that is not made within the host's connect time-out
+// fails the load, with "Connecting to HOST timed out" in the status bar.
 
 #include <cstdint>
 #include <memory>
@@ -31,6 +34,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/protocol.h"
 #include "platform/async_socket.h"
@@ -94,6 +98,8 @@ class CHTTCP : public core::CHTProtocol {
   public:
     // Bytes of the line area (and of the input buffer in body mode).
     static constexpr std::int32_t kLineCapacity = LineReader::kCapacity;
+    // Bytes of the input buffer in body mode.
+    static constexpr std::int32_t kBodyCapacity = 64 * 1024;
 
     CHTTCP();
     ~CHTTCP() override;
@@ -173,6 +179,12 @@ class CHTTCP : public core::CHTProtocol {
     // Makes the socket; subclasses may give theirs another class.
     virtual std::unique_ptr<CHTSocket> MakeSocket(platform::EventLoop& loop);
 
+    // Gives a connection being made the host's connect time-out (Connect does so for the
+    // control connection). When it passes first, the status bar shows `timeoutText`, the
+    // connections are dropped (Abort) and the protocol fails.
+    void WatchConnecting(std::string timeoutText);
+    void StopWatchingConnect();
+
   private:
     friend class CHTSocket;
     enum class PeerAnswer { kAccepted, kRefused, kGone };
@@ -190,12 +202,17 @@ class CHTTCP : public core::CHTProtocol {
     void BodyNotification(int error);
     void FlushSend();
     void EmptyLineArea();
+    // Makes the body buffer the protocol's input buffer (empty).
+    void UseBodyBuffer();
     std::int32_t SocketSource(std::uint8_t* destination, std::int32_t maxLength);
     std::int32_t WaitingSource(std::uint8_t* destination, std::int32_t maxLength);
     std::int32_t FailedSource(std::uint8_t* destination, std::int32_t maxLength);
 
     std::unique_ptr<CHTSocket> socket_;
-    LineReader lines_;  // its storage becomes the input buffer in body mode
+    platform::EventLoop* timerLoop_ = nullptr;
+    platform::TimerId connectTimer_ = 0;
+    LineReader lines_;
+    std::vector<std::uint8_t> body_;  // the input buffer in body mode, made on first use
     ReplyReader replies_;
     std::string unsent_;
     bool bodyMode_ = false;

@@ -22,6 +22,13 @@ constexpr int kDefaultWidth = 800;
 constexpr int kDefaultHeight = 600;
 // A load that has not ended by then is given up.
 constexpr std::uint32_t kLoadTimeoutMs = 300'000;
+constexpr std::size_t kSourceOutputBuffer = 256 * 1024;
+
+// What the source dump wrote: whether a write failed, and whether the data ended normally.
+struct SourceOutcome {
+    bool failed = false;
+    bool complete = false;
+};
 
 // Stands in for the request's disk cache entry and writes the bytes its convertor consumes to
 // standard output as they arrive, for --dump-source: memory stays the same for any size.
@@ -29,23 +36,26 @@ class SourceCapture : public core::CCacheEntry {
   public:
     class Writer : public core::CConvertorCacheWriter {
       public:
-        explicit Writer(bool& failed) : failed_(failed) {}
+        explicit Writer(SourceOutcome& outcome) : outcome_(outcome) {}
         void Put(const void* data, std::size_t length) override {
-            failed_ = failed_ || std::fwrite(data, 1, length, stdout) != length;
+            outcome_.failed = outcome_.failed || std::fwrite(data, 1, length, stdout) != length;
         }
-        void End(int) override { failed_ = failed_ || std::fflush(stdout) != 0; }
+        void End(int status) override {
+            outcome_.failed = outcome_.failed || std::fflush(stdout) != 0;
+            outcome_.complete = status == 0;
+        }
 
       private:
-        bool& failed_;
+        SourceOutcome& outcome_;
     };
 
-    explicit SourceCapture(bool& failed) : failed_(failed) {}
+    explicit SourceCapture(SourceOutcome& outcome) : outcome_(outcome) {}
     std::unique_ptr<core::CConvertorCacheWriter> OpenWriter(core::CHTRequest&) override {
-        return std::make_unique<Writer>(failed_);
+        return std::make_unique<Writer>(outcome_);
     }
 
   private:
-    bool& failed_;
+    SourceOutcome& outcome_;
 };
 
 // A target that names a local file becomes its file: URL; anything else is an address.
@@ -65,12 +75,20 @@ int LoadAndWrite(const CommandLine& commandLine, const std::string& profileDirec
                  platform::EventLoop& loop, render::DrawingSurface& surface,
                  const PagePicture& picture) {
     using Headless = CommandLine::Headless;
+    // The source comes in blocks of a few KiB: written one by one they would cost a system call
+    // each. (Set before anything is written.)
+    if (commandLine.headless == Headless::kDumpSource)
+        std::setvbuf(stdout, nullptr, _IOFBF, kSourceOutputBuffer);
     platform::ScriptedHostServices ui;
     ui.SetEchoMessages(true);
 
     CApplication application(profileDirectory, loop, ui);
-    // The source as the server sends it now, never a stored copy.
-    if (commandLine.headless == Headless::kDumpSource) application.Host().webStores = nullptr;
+    // The source as the server sends it now, never a stored copy, and passed on without
+    // building the document.
+    if (commandLine.headless == Headless::kDumpSource) {
+        application.Host().webStores = nullptr;
+        application.Host().sourceOnly = true;
+    }
     render::CHiddenViewWindow hidden;
     render::CHTMLView view(surface, ui, hidden);
     if (!view.ApplySettings(application.ViewSettings())) return 1;
@@ -83,7 +101,7 @@ int LoadAndWrite(const CommandLine& commandLine, const std::string& profileDirec
     view.layoutBudgetMs = render::CFlowLayout::kNoBudget;
     window.Load(TargetUrl(*commandLine.target));
     // The source of whichever request the load ends with: a redirection moves it to another.
-    bool writeFailed = false;
+    SourceOutcome source;
     core::CHTRequest* loading = nullptr;
     const auto captureSource = [&] {
         const core::CLoadTask* task = window.Document().LoadTask();
@@ -92,7 +110,8 @@ int LoadAndWrite(const CommandLine& commandLine, const std::string& profileDirec
             return;
         }
         loading = &task->Request();
-        loading->cacheEntry = std::make_unique<SourceCapture>(writeFailed);
+        source.complete = false;
+        loading->cacheEntry = std::make_unique<SourceCapture>(source);
     };
     captureSource();
     // The text is written as it is laid out, and what was written is let go.
@@ -114,19 +133,21 @@ int LoadAndWrite(const CommandLine& commandLine, const std::string& profileDirec
         std::fprintf(stderr, "corvane: loading %s took too long\n", commandLine.target->c_str());
         return 1;
     }
+    if (commandLine.headless == Headless::kDumpSource) {
+        return source.complete && !source.failed ? 0 : 1;
+    }
     window.Tick();
     core::CHTRequest* shown = window.Document().Shown();
     if (window.ShownHtml() == nullptr || shown == nullptr) return 1;
 
     switch (commandLine.headless) {
-        case Headless::kDumpSource:
-            return shown == loading && !writeFailed ? 0 : 1;
         case Headless::kDumpText:
             view.StreamTextTo(nullptr);
             return written && std::fflush(stdout) == 0 ? 0 : 1;
         case Headless::kScreenshot:
         case Headless::kPrintPdf:
             return picture ? picture(view, width) : 1;
+        case Headless::kDumpSource:
         case Headless::kNone:
             break;
     }

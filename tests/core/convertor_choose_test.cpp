@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/cache_entry.h"
+#include "core/convertor_cache.h"
 #include "core/convertor_registry.h"
 #include "core/file_convertor.h"
 #include "core/load_task.h"
@@ -56,6 +58,56 @@ class ConvertorChoose : public LoadFixture {
   private:
     CHTConvertorRegistry savedRegistry_;
 };
+
+class RecordingEntry : public CCacheEntry {
+  public:
+    class Writer : public CConvertorCacheWriter {
+      public:
+        explicit Writer(RecordingEntry& entry) : entry_(entry) {}
+        void Put(const void* data, std::size_t length) override {
+            entry_.copy.append(static_cast<const char*>(data), length);
+        }
+        void End(int status) override { entry_.end = status; }
+
+      private:
+        RecordingEntry& entry_;
+    };
+    std::unique_ptr<CConvertorCacheWriter> OpenWriter(CHTRequest&) override {
+        return std::make_unique<Writer>(*this);
+    }
+    std::string copy;
+    int end = 1;  // not ended
+};
+
+// A source-only load (the source dump) passes every type's bytes on to the request's cache
+// writer as they come and builds nothing; a transfer cut short ends the writer with a failure.
+TEST_F(ConvertorChoose, SourceOnlyLoadsPassTheBytesOnAndBuildNothing) {
+    host->sourceOnly = true;
+    struct Case {
+        const char* url;
+        const char* type;
+        bool cut;
+    };
+    for (const Case& c : {Case{"http://h/a.html", "text/html", false},
+                          Case{"http://h/b", "image/gif", false},
+                          Case{"http://h/c.txt", "text/plain", true}}) {
+        const std::string body = std::string(200, 'x') + c.url;
+        Serve(c.url, c.type, body, 7);
+        if (c.cut) scripts[c.url].pieces.push_back({"", kFailure});
+        scripts[c.url].connectPasses = 1;
+        Window& window = OpenWindow();
+        window.doc->Navigate(c.url);
+        CHTRequest* request = host->FindEntry(c.url)->request.get();
+        auto entry = std::make_unique<RecordingEntry>();
+        RecordingEntry& recorded = *entry;
+        request->cacheEntry = std::move(entry);
+        RunUntilIdle();
+        EXPECT_EQ(recorded.copy, body) << c.url;
+        EXPECT_EQ(recorded.end, c.cut ? kFailure : kStatusOk) << c.url;
+        EXPECT_EQ(request->document, nullptr) << c.url;
+        EXPECT_EQ(window.view->shown, nullptr) << c.url;
+    }
+}
 
 TEST_F(ConvertorChoose, BytesWinOverTheExtensionAndTheExtensionOverNothing) {
     struct Case {

@@ -47,6 +47,44 @@ std::uint16_t FreeLoopbackPort() {
     return port;
 }
 
+StalledListener::StalledListener() {
+    listenFd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address = Loopback(0);
+    socklen_t length = sizeof address;
+    if (bind(listenFd_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        listen(listenFd_, 0) != 0 ||
+        getsockname(listenFd_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        return;
+    port_ = ntohs(address.sin_port);
+    // A backlog of 0 still queues a connection or two; later ones wait for ever.
+    for (int i = 0; i < 3; ++i) {
+        const int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        address = Loopback(port_);
+        (void)connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        queued_.push_back(fd);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+}
+
+StalledListener::~StalledListener() {
+    for (const int fd : queued_) close(fd);
+    if (listenFd_ >= 0) close(listenFd_);
+}
+
+int ConnectFrom(const char* fromAddress, std::uint16_t port, const std::string& bytes) {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in from = Loopback(0);
+    inet_pton(AF_INET, fromAddress, &from.sin_addr);
+    sockaddr_in to = Loopback(port);
+    if (bind(fd, reinterpret_cast<sockaddr*>(&from), sizeof from) != 0 ||
+        connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0 ||
+        write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 LoopbackServer::~LoopbackServer() {
     Stop();
 }

@@ -14,6 +14,27 @@ namespace corvane::testing {
 // A port on 127.0.0.1 that nothing listens on at the moment of asking.
 std::uint16_t FreeLoopbackPort();
 
+// A listening socket on 127.0.0.1 that never accepts, its queue filled at once, so that a
+// further connect to it neither succeeds nor fails: a server that never answers.
+class StalledListener {
+  public:
+    StalledListener();
+    ~StalledListener();
+    StalledListener(const StalledListener&) = delete;
+    StalledListener& operator=(const StalledListener&) = delete;
+
+    std::uint16_t port() const { return port_; }
+
+  private:
+    int listenFd_ = -1;
+    std::vector<int> queued_;
+    std::uint16_t port_ = 0;
+};
+
+// Connects from `fromAddress` (any 127.x.y.z) to 127.0.0.1:port, writes `bytes` and answers the
+// descriptor, -1 on failure. The caller closes it.
+int ConnectFrom(const char* fromAddress, std::uint16_t port, const std::string& bytes);
+
 class LoopbackServer {
   public:
     LoopbackServer() = default;
