@@ -125,23 +125,16 @@ bool InnServer::Configure(const std::vector<InnGroup>& groups) {
          << "/incoming/tmp\npathoutgoing: " << spool << "/outgoing\npatharchive: " << spool
          << "/archive\nport: " << innPort_
          << "\nbindaddress: 127.0.0.1\nartcutoff: 0\npgpverify: false\ndoinnwatch: false\n"
-            "status: 0
-timer: 0
-domain: localdomain
-pathhost: test.localdomain
-"
+            "status: 0\ntimer: 0\ndomain: localdomain\npathhost: test.localdomain\n"
             // A busy build machine must not make the readers answer "400 load at ..., try later".
-            "nnrpdloadlimit: 0
-";
+            "nnrpdloadlimit: 0\n";
     if (!certificate_.empty()) {
         // Copied in, so that they become the news user's; nnrpd wants the key private.
         fs::copy_file(certificate_, root + "/etc/cert.pem");
         fs::copy_file(key_, root + "/etc/key.pem");
         chmod((root + "/etc/key.pem").c_str(), 0600);
-        conf << "tlscertfile: " << root << "/etc/cert.pem
-tlskeyfile: " << root
-             << "/etc/key.pem
-";
+        conf << "tlscertfile: " << root << "/etc/cert.pem\ntlskeyfile: " << root
+             << "/etc/key.pem\n";
     }
     conf_ = root + "/etc/inn.conf";
     WriteText(conf_, conf.str());
