@@ -38,4 +38,9 @@ bool CSettingsSection::WriteString(std::string_view key, std::string_view value)
     return StoreFile(profileFile_).WriteString(section_, key, value);
 }
 
+bool CSettingsSection::DeleteKey(std::string_view key) {
+    changed_ = true;
+    return StoreFile(profileFile_).DeleteKey(section_, key);
+}
+
 }  // namespace corvane::config

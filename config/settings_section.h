@@ -22,6 +22,8 @@ class CSettingsSection {
     // Answer false when the file could not be rewritten; the old file is then untouched.
     bool WriteInt(std::string_view key, int value);
     bool WriteString(std::string_view key, std::string_view value);
+    // Removes the key; true when the file holds the change (also when there was no such key).
+    bool DeleteKey(std::string_view key);
 
     int Get(const IntKey& key) const { return GetInt(key.key, key.defaultValue); }
     std::string Get(const StringKey& key) const { return GetString(key.key, key.defaultValue); }

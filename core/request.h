@@ -67,6 +67,9 @@ class CHTRequest : public CObject {
     bool IsPrivate() const { return method != kMethodShared; }
     bool IsRunning() const { return protocol != nullptr; }
 
+    // Lets go of the converted document (its stored copy stays): the next retrieval converts
+    // anew, from the disk cache when it holds a copy.
+    void ForgetDocument();
     // Starts the protocol, or reuses the held document (see RetrievalStart).
     [[nodiscard]] int StartRetrieval(bool reload, bool preferStored = false, bool embedded = false);
     // Lets the protocol's convertor consume data: -1 failure, 1 finished, 0 more to come.

@@ -11,6 +11,7 @@
 #include "platform/file_services.h"
 #include "shell/application.h"
 #include "shell/browser_window.h"
+#include "shell/configuration_sheet.h"
 #include "shell/download_window.h"
 #include "shell/mail_window.h"
 #include "shell/main_frame.h"
@@ -92,6 +93,11 @@ int RunWindow(const CommandLine& commandLine, const std::string& profile, int& a
         mailWindow->show();
         mailWindow->raise();
     };
+    frame.openConfigurations = [&] { RunConfigurationSheet(frame, application); };
+    frame.Host().configureViewer = [&application](std::string_view type, std::string_view command) {
+        return config::ConfigureViewer(core::Convertors(), application.MimeTypes(),
+                                       core::Convertors().FindType(type), command);
+    };
     frame.Restore(application.Settings());
     window.LoadBookmarks();
     frame.SetSession(&window);
@@ -100,6 +106,8 @@ int RunWindow(const CommandLine& commandLine, const std::string& profile, int& a
     const int status = qtApplication.exec();
     frame.SetSession(nullptr);
     frame.openMail = nullptr;
+    frame.openConfigurations = nullptr;
+    frame.Host().configureViewer = nullptr;
     return status;
 }
 
