@@ -211,13 +211,13 @@ void CMainFrame::CreateActions() {
         if (session_) session_->SaveAs();
     });
     saveAs_->setShortcut(QKeySequence::Save);
-    print_ = make(QIcon::fromTheme("document-print"), "&Print...", [this] { OnPrint(); });
+    print_ = make(s->standardIcon(QStyle::SP_DesktopIcon), "&Print...", [this] { OnPrint(); });
     print_->setShortcut(QKeySequence::Print);
     printPreview_ = make(QIcon(), "Print Pre&view", [this] { OnPrintPreview(); });
     printSetup_ = make(QIcon(), "P&rint Setup...", [this] { OnPrintSetup(); });
     copy_ = make(QIcon(), "&Copy", [this] { view_->View().Copy(); });
     copy_->setShortcut(QKeySequence::Copy);
-    find_ = make(QIcon::fromTheme("edit-find"), "&Find...", [this] { OnFind(); });
+    find_ = make(s->standardIcon(QStyle::SP_FileDialogInfoView), "&Find...", [this] { OnFind(); });
     find_->setShortcut(QKeySequence::Find);
     documentSource_ = make(QIcon(), "&Document Source...", [this] { OnDocumentSource(); });
     documentSource_->setShortcut(QKeySequence("Ctrl+U"));

@@ -63,7 +63,9 @@ TEST(MainFrameCommands, ActionsKeepTheirCommandNumbersAndTheToolbarItsOrder) {
               "32773 | 57607 | 32783 32784 32785 32779 32780 57636 | 32786 | 32789 | 32798 32799 | "
               "32800 32801 32802 32803 32804");
     for (QAction* action : frame.ToolBarActions()) {
-        if (action) EXPECT_FALSE(action->icon().isNull()) << action->text().toStdString();
+        if (action) {
+            EXPECT_FALSE(action->icon().isNull()) << action->text().toStdString();
+        }
     }
 
     // Windows built elsewhere: their commands wait for the hook.
