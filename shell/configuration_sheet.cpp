@@ -149,7 +149,7 @@ ConfigurationSheet::ConfigurationSheet(config::Settings& settings,
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
-    resize(560, 460);
+    resize(680, 500);
 }
 
 void ConfigurationSheet::accept() {

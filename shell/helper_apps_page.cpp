@@ -74,7 +74,10 @@ HelperAppsPage::HelperAppsPage(core::CHTConvertorRegistry& registry, config::Mim
     list_->setObjectName("fileTypes");
     list_->setRootIsDecorated(false);
     list_->setHeaderLabels({"MIME Type / SubType", "File Extension", "Application"});
+    // Long type names must not push the Application column out of sight.
+    list_->header()->setStretchLastSection(false);
     list_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    list_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     label->setBuddy(list_);
     layout->addWidget(label);
     layout->addWidget(list_, 1);

@@ -43,7 +43,7 @@ class HelperAppsPage : public QWidget {
     void Fill(int select);
     void ShowRow();
     int Row() const;
-    // Opens the Add/Edit dialog; answers the row it put.
+    // Opens the Add/Edit dialog; OK shows the row it put.
     void RunTypeDialog(const QString& type, const QString& subtype, const QString& suffixes);
 
     core::CHTConvertorRegistry& registry_;
