@@ -40,6 +40,8 @@ inline constexpr std::string_view kCache = "Cache";
 inline constexpr std::string_view kMailAndNews = "Mail and News";
 inline constexpr std::string_view kServices = "Services";
 inline constexpr std::string_view kNntpServices = "NNTP Services";
+// The program's own action per content type (config/mime_database.h).
+inline constexpr std::string_view kContentType = "Content Type";
 }  // namespace sections
 
 namespace keys {

@@ -23,7 +23,6 @@ class CSettingsSection {
     // Answer false when the file could not be rewritten; the old file is then untouched.
     bool WriteInt(std::string_view key, int value);
     bool WriteString(std::string_view key, std::string_view value);
-
     // Removes the key (every copy); false when the file could not be rewritten.
     bool DeleteKey(std::string_view key);
     // The section's key names in file order.

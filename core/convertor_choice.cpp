@@ -47,19 +47,22 @@ std::string_view FileNameExtension(std::string_view fileName) {
     return dot == std::string_view::npos ? std::string_view{} : fileName.substr(dot + 1);
 }
 
+ConvertorDecision AskSaveUnconfigured(platform::HostServices& host) {
+    switch (host.ShowMessage(kUnconfiguredTypePrompt, platform::MessageButtons::kYesNoCancel,
+                             platform::MessageIcon::kExclamation)) {
+        case platform::MessageAnswer::kYes:
+            return ConvertorDecision::kSaveToDisk;
+        case platform::MessageAnswer::kNo:
+            return ConvertorDecision::kPlainText;
+        default:
+            return ConvertorDecision::kCancel;
+    }
+}
+
 ConvertorDecision DecideConvertor(const CHTConvertorRegistry& registry, int typeIndex,
                                   bool embedded, platform::HostServices& host) {
     if (!registry.IsValid(typeIndex)) {
-        if (embedded) return ConvertorDecision::kEmbeddedUnknown;
-        switch (host.ShowMessage(kUnconfiguredTypePrompt, platform::MessageButtons::kYesNoCancel,
-                                 platform::MessageIcon::kExclamation)) {
-            case platform::MessageAnswer::kYes:
-                return ConvertorDecision::kSaveToDisk;
-            case platform::MessageAnswer::kNo:
-                return ConvertorDecision::kPlainText;
-            default:
-                return ConvertorDecision::kCancel;
-        }
+        return embedded ? ConvertorDecision::kEmbeddedUnknown : AskSaveUnconfigured(host);
     }
     if (embedded) {
         return registry.HasInternalConvertor(typeIndex) ? ConvertorDecision::kInternal

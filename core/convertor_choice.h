@@ -36,6 +36,9 @@ int ResolveTypeIndex(const CHTConvertorRegistry& registry, std::string_view cont
 // empty when that segment has no ".".
 std::string_view FileNameExtension(std::string_view fileName);
 
+// The question for data of an unknown type: Yes saves it, No shows it as text, Cancel stops.
+ConvertorDecision AskSaveUnconfigured(platform::HostServices& host);
+
 // Decides for a type index; may ask the user. For action kAsk the per-type question is asked
 // again after the user configured the type, so the entry is re-read every time.
 ConvertorDecision DecideConvertor(const CHTConvertorRegistry& registry, int typeIndex,

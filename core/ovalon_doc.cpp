@@ -82,6 +82,13 @@ void COvalonDoc::Reload() {
     if (CHTRequest* current = Current()) StartLoad(*current, nullptr, true, true);
 }
 
+void COvalonDoc::RefreshFromCache() {
+    CHTRequest* current = Current();
+    if (current == nullptr || current->IsRunning()) return;
+    current->ForgetDocument();
+    StartLoad(*current, nullptr, false, true);
+}
+
 void COvalonDoc::Back() {
     if (CanGoBack()) GoTo(position_ - 1);
 }

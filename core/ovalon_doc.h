@@ -48,6 +48,9 @@ class COvalonDoc {
                    std::optional<std::string> referrer = std::nullopt);
 
     void Reload();
+    // Shows the current document again from its stored copy (the disk cache), converted anew;
+    // nothing while it is still loading.
+    void RefreshFromCache();
     void Back();
     void Forward();
     void Stop();

@@ -57,12 +57,16 @@ void CHTRequest::SetResult(int resultKind, std::unique_ptr<CObject> result) {
     ++documentGeneration;
 }
 
+void CHTRequest::ForgetDocument() {
+    kind = kKindNothing;
+    status = 0;
+    host_.Scheduler().DeleteLater(std::move(document));
+    ++documentGeneration;
+}
+
 int CHTRequest::StartRetrieval(bool reload, bool preferStored, bool embedded) {
     if (reload) {
-        kind = kKindNothing;
-        status = 0;
-        host_.Scheduler().DeleteLater(std::move(document));
-        ++documentGeneration;
+        ForgetDocument();
         if (cacheEntry != nullptr) cacheEntry->Drop(*this);
     } else if (status < 0) {
         return kRetrievalFailed;

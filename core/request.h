@@ -72,6 +72,9 @@ class CHTRequest : public CObject {
     // Whether the disk cache may serve this request from its copy.
     bool ReadsStoredCopy() const { return method == kMethodShared || method == kMethodSaveToFile; }
 
+    // Lets go of the converted document (its stored copy stays): the next retrieval converts
+    // anew, from the disk cache when it holds a copy.
+    void ForgetDocument();
     // Starts the protocol, or reuses the held document (see RetrievalStart).
     [[nodiscard]] int StartRetrieval(bool reload, bool preferStored = false, bool embedded = false);
     // Lets the protocol's convertor consume data: -1 failure, 1 finished, 0 more to come.

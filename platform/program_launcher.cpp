@@ -2,12 +2,14 @@
 
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 
 extern char** environ;
 
@@ -78,6 +80,35 @@ std::vector<std::string> SplitCommandLine(std::string_view commandLine) {
     }
     if (inWord) words.push_back(std::move(word));
     return words;
+}
+
+namespace {
+
+bool IsExecutableFile(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+           access(path.c_str(), X_OK) == 0;
+}
+
+}  // namespace
+
+bool IsExecutableCommand(std::string_view commandLine) {
+    const std::vector<std::string> words = SplitCommandLine(commandLine);
+    if (words.empty() || words.front().empty()) return false;
+    const std::string& program = words.front();
+    if (program.find('/') != std::string::npos) return IsExecutableFile(program);
+    const char* path = std::getenv("PATH");
+    std::string_view directories = path != nullptr ? path : "/usr/local/bin:/usr/bin:/bin";
+    while (true) {
+        const std::size_t colon = directories.find(':');
+        const std::string_view directory = directories.substr(0, colon);
+        // An empty entry would mean the current directory, which a configured command must not
+        // depend on.
+        if (!directory.empty() && IsExecutableFile(std::string(directory) + "/" + program))
+            return true;
+        if (colon == std::string_view::npos) return false;
+        directories.remove_prefix(colon + 1);
+    }
 }
 
 ProgramLauncher::ProgramLauncher(EventLoop& loop, ExitWatch exitWatch)

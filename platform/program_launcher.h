@@ -27,6 +27,11 @@ namespace corvane::platform {
 // to the end. Backslashes have no special meaning (paths keep theirs).
 std::vector<std::string> SplitCommandLine(std::string_view commandLine);
 
+// Whether the command line's program (its first word) is an executable regular file: the path
+// itself when the word holds a "/", else the first match in the directories of PATH. What Start
+// would find, asked before a command is configured rather than when it is first needed.
+bool IsExecutableCommand(std::string_view commandLine);
+
 class ProgramLauncher {
   public:
     enum class ExitWatch { kPidFd, kPolling };

@@ -81,6 +81,7 @@ class CHTMLView {
 
     // Makes the fonts; false when they cannot be made (the window then closes).
     [[nodiscard]] bool ApplySettings(const ViewSettings& settings);
+    const ViewSettings& Settings() const { return settings_; }
 
     // Shows a document (or none) whose address is url; resets scrolling and mouse state.
     void SetDocument(const html::CHTML* document, std::string url, std::string base);

@@ -1,5 +1,7 @@
 #include "shell/application.h"
 
+#include <cstdlib>
+
 #include "config/settings_keys.h"
 #include "config/settings_paths.h"
 #include "html/text_convertor.h"
@@ -69,11 +71,6 @@ CApplication::CApplication(std::string profileDirectory, platform::EventLoop& lo
                            platform::HostServices& ui)
     : loop_(loop), ui_(ui), settings_(profileDirectory, DefaultHomePage()), launcher_(loop) {
     settings_.LoadAllSettings();
-    protocols::SetFtpAnonymousPassword(
-        settings_.Section(config::keys::kEmailAddress.section).Get(config::keys::kEmailAddress));
-    const auto services = settings_.Section(config::sections::kServices);
-    protocols::SetTerminalPrograms(services.Get(config::keys::kTelnetApp),
-                                   services.Get(config::keys::kTn3270App));
     scheduler_ = std::make_unique<core::CHTScheduler>([] { return platform::TickCount(); });
     host_ = std::make_unique<core::CHTHostServices>(ui_, *scheduler_);
     host_->downloads.launcher = &launcher_;
@@ -81,14 +78,9 @@ CApplication::CApplication(std::string profileDirectory, platform::EventLoop& lo
     host_->proxyHost = [this](int slot) { return settings_.ProxyHost(slot); };
 
     cache_ = std::make_unique<store::CDiskCache>(*host_);
-    const config::CacheSettings& cache = settings_.Cache();
-    // An unusable cache directory leaves copies in the temporary directory, indexed in memory.
-    cache_->Open(config::CacheDirectory(settings_.Section(config::sections::kCache),
-                                        settings_.ProfileDirectory(), ""),
-                 platform::TempDirectory());
-    cache_->SetLimit(cache.limitKBytes);
-    cache_->SetUpdate(static_cast<store::CacheUpdate>(cache.update));
-    cache_->SetClearOnExit(cache.clearOnExit != 0);
+    config::ConfigurationChanges start;
+    start.cache = start.cacheDirectory = start.mailNews = start.services = true;
+    ApplyConfiguration(start);
     store::LoadVisited(*host_, VisitedPath());
     realms_.Load(platform::JoinPath(ProfileDirectory(), store::kRealmFileName));
     gVisited.table = host_.get();
@@ -104,7 +96,40 @@ CApplication::CApplication(std::string profileDirectory, platform::EventLoop& lo
     };
 
     RegisterClasses();
+    const char* home = std::getenv("HOME");
+    mimeTypes_ = std::make_unique<config::MimeDatabase>(
+        std::string(config::kSystemMimeTypesFile), config::UserMimeTypesFile(home ? home : ""),
+        settings_.Section(config::sections::kContentType));
+    // The registry is the process's: its types are merged once, by the first application.
+    static bool merged = false;
+    if (!merged) config::LoadMimeDatabase(core::Convertors(), *mimeTypes_);
+    merged = true;
     scheduler_->AttachTo(loop_);
+}
+
+void CApplication::ApplyConfiguration(const config::ConfigurationChanges& changes) {
+    if (changes.mailNews) {
+        protocols::SetFtpAnonymousPassword(
+            settings_.Section(config::sections::kMailAndNews).Get(config::keys::kEmailAddress));
+    }
+    if (changes.services) {
+        const auto services = settings_.Section(config::sections::kServices);
+        protocols::SetTerminalPrograms(services.Get(config::keys::kTelnetApp),
+                                       services.Get(config::keys::kTn3270App));
+    }
+    if (changes.cacheDirectory) {
+        // An unusable cache directory leaves copies in the temporary directory, indexed in
+        // memory.
+        cache_->Open(config::CacheDirectory(settings_.Section(config::sections::kCache),
+                                            settings_.ProfileDirectory(), ""),
+                     platform::TempDirectory());
+    }
+    if (changes.cache || changes.cacheDirectory) {
+        const config::CacheSettings& cache = settings_.Cache();
+        cache_->SetLimit(cache.limitKBytes);
+        cache_->SetUpdate(static_cast<store::CacheUpdate>(cache.update));
+        cache_->SetClearOnExit(cache.clearOnExit != 0);
+    }
 }
 
 CApplication::~CApplication() {

@@ -15,6 +15,8 @@
 #include <memory>
 #include <string>
 
+#include "config/configuration_values.h"
+#include "config/mime_database.h"
 #include "config/settings.h"
 #include "core/ht_host_services.h"
 #include "core/scheduler.h"
@@ -58,6 +60,13 @@ class CApplication {
     // What mailto: sending asks of the program; the window sets openCompose.
     mail::MailSendServices& MailSend() { return mailSend_; }
 
+    // The MIME type database merged into the convertor registry at start.
+    config::MimeDatabase& MimeTypes() { return *mimeTypes_; }
+    // Puts what the configuration sheet changed into effect: the cache's directory, limit and
+    // policies, the terminal programs, the anonymous FTP password. (Proxies are rebound as they
+    // are saved; the window re-lays out for colours and fonts.)
+    void ApplyConfiguration(const config::ConfigurationChanges& changes);
+
     // Writes the visited list and the saved realms (before another window starts, and at exit).
     void SaveStores();
 
@@ -86,6 +95,7 @@ class CApplication {
     std::unique_ptr<news::NewsServices> news_;
     std::unique_ptr<mail::MailSession> mail_;
     mail::MailSendServices mailSend_;
+    std::unique_ptr<config::MimeDatabase> mimeTypes_;
 };
 
 }  // namespace corvane::shell

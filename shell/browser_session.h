@@ -36,6 +36,8 @@ class BrowserSession {
     // Starts another window that takes over this one's Back/Forward list and shows the current
     // document. False when it could not be started (the user has been told).
     virtual bool NewWindow() = 0;
+    // Refresh: the current document again from the disk cache.
+    virtual void RefreshFromCache() {}
     // Load Images, and the "Auto Load Images" setting.
     virtual void LoadImages() {}
     virtual bool AutoLoadsImages() const { return false; }

@@ -71,6 +71,7 @@ class CBrowserWindow : public core::IDocumentView,
     void Forward() override;
     void Home() override;
     void Reload() override;
+    void RefreshFromCache() override { document_->RefreshFromCache(); }
     void Stop() override;
     void GoToHistoryEntry(int n) override;
     bool NewWindow() override;

@@ -23,6 +23,7 @@
 #include <QPrinter>
 
 #include "protocols/whois_protocol.h"
+#include "shell/busy_logo.h"
 #include "shell/find_dialog.h"
 #include "shell/history_dialog.h"
 #include "shell/print_job.h"
@@ -114,6 +115,9 @@ CMainFrame::CMainFrame() {
     };
     CreateActions();
     CreateMenus();
+    auto* logo = new BusyLogo(menuBar());
+    menuBar()->setCornerWidget(logo);
+    host_->onBusyChanged = [logo](bool busy) { logo->SetBusy(busy); };
     CreateToolBar();
     CreateLocationBar();
     resize(800, 600);
@@ -207,13 +211,13 @@ void CMainFrame::CreateActions() {
         if (session_) session_->SaveAs();
     });
     saveAs_->setShortcut(QKeySequence::Save);
-    print_ = make(QIcon::fromTheme("document-print"), "&Print...", [this] { OnPrint(); });
+    print_ = make(s->standardIcon(QStyle::SP_DesktopIcon), "&Print...", [this] { OnPrint(); });
     print_->setShortcut(QKeySequence::Print);
     printPreview_ = make(QIcon(), "Print Pre&view", [this] { OnPrintPreview(); });
     printSetup_ = make(QIcon(), "P&rint Setup...", [this] { OnPrintSetup(); });
     copy_ = make(QIcon(), "&Copy", [this] { view_->View().Copy(); });
     copy_->setShortcut(QKeySequence::Copy);
-    find_ = make(QIcon::fromTheme("edit-find"), "&Find...", [this] { OnFind(); });
+    find_ = make(s->standardIcon(QStyle::SP_FileDialogInfoView), "&Find...", [this] { OnFind(); });
     find_->setShortcut(QKeySequence::Find);
     documentSource_ = make(QIcon(), "&Document Source...", [this] { OnDocumentSource(); });
     documentSource_->setShortcut(QKeySequence("Ctrl+U"));
@@ -235,7 +239,78 @@ void CMainFrame::CreateActions() {
     ftp_ = make(s->standardIcon(QStyle::SP_DriveNetIcon), "&FTP...", [this] { OnFtp(); });
     whois_ =
         make(s->standardIcon(QStyle::SP_MessageBoxQuestion), "&Whois...", [this] { OnWhois(); });
+    postNews_ = make(s->standardIcon(QStyle::SP_FileIcon), "&Post News...", [this] {
+        if (openPostNews) openPostNews();
+    });
+    newsgroups_ = make(s->standardIcon(QStyle::SP_FileDialogListView), "&Newsgroups...", [this] {
+        if (openNewsgroups) openNewsgroups();
+    });
+    refresh_ = make(QIcon(), "R&efresh", [this] {
+        if (session_) session_->RefreshFromCache();
+    });
+    configurations_ = make(QIcon(), "&Configurations...", [this] {
+        if (openConfigurations) openConfigurations();
+    });
     CreateBookmarkActions();
+    NumberCommands();
+}
+
+void CMainFrame::NumberCommands() {
+    struct Command {
+        QAction* action;
+        int number;
+        const char* icon;  // the freedesktop icon name; null for none
+    };
+    const Command commands[] = {
+        {newWindow_, 57600, "window-new"},
+        {openLocation_, 32773, "document-open-remote"},
+        {openFile_, 57601, "document-open"},
+        {saveAs_, 57604, "document-save-as"},
+        {print_, 57607, "document-print"},
+        {printPreview_, 57608, "document-print-preview"},
+        {printSetup_, 57606, "document-page-setup"},
+        {exit_, 57665, "application-exit"},
+        {copy_, 57634, "edit-copy"},
+        {find_, 57636, "edit-find"},
+        {reload_, 32779, "view-refresh"},
+        {loadImages_, 32780, "image-x-generic"},
+        {refresh_, 32781, nullptr},
+        {documentSource_, 32782, "text-x-generic"},
+        {back_, 32783, "go-previous"},
+        {forward_, 32784, "go-next"},
+        {home_, 32785, "go-home"},
+        {stop_, 32786, "process-stop"},
+        {history_, 32787, nullptr},
+        {addBookmark_, 32788, "bookmark-new"},
+        {showBookmarks_, 32789, "user-bookmarks"},
+        {viewBookmarks_, 32790, nullptr},
+        {configurations_, 32791, "preferences-system"},
+        {showToolBar_, 32792, nullptr},
+        {showStatusBar_, 32793, nullptr},
+        {showLocationBar_, 32794, nullptr},
+        {autoLoadImages_, 32796, nullptr},
+        {mail_, 32798, "internet-mail"},
+        {postNews_, 32799, "mail-message-new"},
+        {newsgroups_, 32800, "internet-news-reader"},
+        {telnet_, 32801, "utilities-terminal"},
+        {gopher_, 32802, "folder-remote"},
+        {ftp_, 32803, "network-server"},
+        {whois_, 32804, "system-search"},
+    };
+    for (const Command& command : commands) {
+        command.action->setData(command.number);
+        if (command.icon)
+            command.action->setIcon(QIcon::fromTheme(command.icon, command.action->icon()));
+    }
+}
+
+QAction* CMainFrame::CommandAction(int command) const {
+    for (QAction* action : findChildren<QAction*>()) {
+        if (action->data().toInt() == command &&
+            !action->property(kHistoryCommandProperty).isValid())
+            return action;
+    }
+    return nullptr;
 }
 
 void CMainFrame::CreateMenus() {
@@ -256,12 +331,15 @@ void CMainFrame::CreateMenus() {
     QMenu* view = menuBar()->addMenu("&View");
     view->addAction(reload_);
     view->addAction(loadImages_);
+    view->addAction(refresh_);
     view->addAction(documentSource_);
     view->addSeparator();
     view->addAction(showToolBar_);
     view->addAction(showLocationBar_);
     view->addAction(showStatusBar_);
     QMenu* options = menuBar()->addMenu("&Options");
+    options->addAction(configurations_);
+    options->addSeparator();
     options->addAction(autoLoadImages_);
     go_ = menuBar()->addMenu("&Go");
     go_->addAction(back_);
@@ -313,29 +391,23 @@ void CMainFrame::OnHistory() {
 void CMainFrame::CreateToolBar() {
     toolBar_ = addToolBar("Toolbar");
     toolBar_->setObjectName("Toolbar");
-    toolBar_->addAction(openLocation_);
-    toolBar_->addSeparator();
-    toolBar_->addAction(print_);
-    toolBar_->addSeparator();
-    toolBar_->addAction(back_);
-    toolBar_->addAction(forward_);
-    toolBar_->addAction(home_);
-    toolBar_->addAction(reload_);
-    toolBar_->addAction(loadImages_);
-    toolBar_->addAction(find_);
-    toolBar_->addSeparator();
-    toolBar_->addAction(stop_);
-    toolBar_->addSeparator();
-    toolBar_->addAction(showBookmarks_);
-    toolBar_->addAction(mail_);
-    toolBar_->addAction(postNews_);
-    toolBar_->addSeparator();
-    for (QAction* action : {newsgroups_, telnet_, gopher_, ftp_, whois_})
-        toolBar_->addAction(action);
+    for (QAction* action : ToolBarActions()) {
+        if (action) {
+            toolBar_->addAction(action);
+        } else {
+            toolBar_->addSeparator();
+        }
+    }
     // Closed from its own context menu, the bar's menu item follows.
     connect(toolBar_, &QToolBar::visibilityChanged, this, [this](bool visible) {
         if (!isHidden()) showToolBar_->setChecked(visible);
     });
+}
+
+std::vector<QAction*> CMainFrame::ToolBarActions() const {
+    return {openLocation_, nullptr, print_,      nullptr, back_,   forward_,       home_,   reload_,
+            loadImages_,   find_,   nullptr,     stop_,   nullptr, showBookmarks_, nullptr, mail_,
+            postNews_,     nullptr, newsgroups_, telnet_, gopher_, ftp_,           whois_};
 }
 
 void CMainFrame::CreateLocationBar() {
@@ -572,6 +644,10 @@ void CMainFrame::UpdateFromSession() {
     reload_->setEnabled(has && session_->HasDocument());
     home_->setEnabled(has);
     loadImages_->setEnabled(has && session_->HasDocument());
+    refresh_->setEnabled(has && session_->HasDocument() && !session_->IsLoading());
+    postNews_->setEnabled(static_cast<bool>(openPostNews));
+    newsgroups_->setEnabled(static_cast<bool>(openNewsgroups));
+    configurations_->setEnabled(static_cast<bool>(openConfigurations));
     for (QAction* action : {saveAs_, print_, printPreview_, find_, documentSource_})
         action->setEnabled(has && session_->HasDocument());
     addBookmark_->setEnabled(has && session_->HasDocument() && session_->Bookmarks());

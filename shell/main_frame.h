@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "config/main_frame_placement.h"
 #include "config/settings.h"
@@ -87,10 +88,17 @@ class CMainFrame : public QMainWindow {
     std::function<bool()> mayClose;
     // Services > Mail...: shows the mail window.
     std::function<void()> openMail;
-    // Services > Post News...: the Post News window; Services > Newsgroups...: the newsgroup
-    // window.
+    // Services > Post News... and Newsgroups...: the posting and newsgroup windows. The commands
+    // stay disabled while these are unset.
     std::function<void()> openPostNews;
     std::function<void()> openNewsgroups;
+    // Options > Configurations...: the configuration sheet.
+    std::function<void()> openConfigurations;
+
+    // The action of a menu command, found by its command number; null for none.
+    QAction* CommandAction(int command) const;
+    // The toolbar's actions in order, null for a gap.
+    std::vector<QAction*> ToolBarActions() const;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -99,6 +107,8 @@ class CMainFrame : public QMainWindow {
 
   private:
     void CreateActions();
+    // Gives every menu command its number, and its theme icon with our own as the fallback.
+    void NumberCommands();
     void CreateMenus();
     void CreateToolBar();
     void CreateLocationBar();
@@ -180,6 +190,8 @@ class CMainFrame : public QMainWindow {
     QAction* mail_ = nullptr;
     QAction* postNews_ = nullptr;
     QAction* newsgroups_ = nullptr;
+    QAction* refresh_ = nullptr;
+    QAction* configurations_ = nullptr;
     QAction* telnet_ = nullptr;
     QAction* gopher_ = nullptr;
     QAction* ftp_ = nullptr;

@@ -15,6 +15,7 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include "shell/helper_apps_page.h"
 #include "shell/qt_text.h"
 
 namespace corvane::shell {
@@ -153,6 +154,7 @@ void QtHostServices::SetProgress(int value) {
 
 void QtHostServices::SetBusy(bool busy) {
     if (busy == busyTimer_.isActive()) return;
+    if (onBusyChanged) onBusyChanged(busy);
     if (busy) {
         busyTimer_.start();
     } else {
@@ -237,16 +239,28 @@ std::optional<platform::Credentials> QtHostServices::AskPassword(std::string_vie
 
 platform::TypeAction QtHostServices::AskTypeAction(std::string_view mimeType) {
     if (answers_) return answers_->AskTypeAction(mimeType);
-    QMessageBox box(QMessageBox::Question, "Corvane",
-                    "No viewer is configured for " + FromUtf8(mimeType) + ".",
-                    QMessageBox::NoButton, &window_);
-    QPushButton* save = box.addButton("&Save to Disk", QMessageBox::AcceptRole);
-    QPushButton* configure = box.addButton("C&onfigure a Viewer", QMessageBox::ActionRole);
-    box.addButton(QMessageBox::Cancel);
-    box.exec();
-    if (box.clickedButton() == save) return platform::TypeAction::kSave;
-    if (box.clickedButton() == configure) return platform::TypeAction::kConfigure;
-    return platform::TypeAction::kCancel;
+    while (true) {
+        QMessageBox box(QMessageBox::Question, "Corvane: " + FromUtf8(mimeType),
+                        "No viewer has been configured for this file type.\n"
+                        "How would you like to handle this file?",
+                        QMessageBox::NoButton, &window_);
+        QPushButton* save = box.addButton("&Save to Disk", QMessageBox::AcceptRole);
+        QPushButton* cancel = box.addButton("&Cancel Transfer", QMessageBox::RejectRole);
+        QPushButton* configure = configureViewer
+                                     ? box.addButton("Configure a &Viewer", QMessageBox::ActionRole)
+                                     : nullptr;
+        box.setEscapeButton(cancel);
+        box.exec();
+        if (box.clickedButton() == save) return platform::TypeAction::kSave;
+        if (configure == nullptr || box.clickedButton() != configure)
+            return platform::TypeAction::kCancel;
+        // Cancelling the viewer's dialog comes back to the question.
+        const auto configureType = [this, mimeType](std::string_view application) {
+            return configureViewer(mimeType, application);
+        };
+        if (ConfigureTypeViewer(&window_, *this, mimeType, configureType))
+            return platform::TypeAction::kConfigure;
+    }
 }
 
 bool QtHostServices::AskTrustCertificate(std::string_view question) {

@@ -6,6 +6,8 @@
 #include <QMainWindow>
 #include <QProgressBar>
 #include <QTimer>
+#include <functional>
+#include <optional>
 
 #include "platform/host_services.h"
 
@@ -42,6 +44,15 @@ class QtHostServices : public platform::HostServices {
     // instead of modal dialogs: a test records and answers them, and one that nobody expected
     // fails the test at once instead of waiting for a click that never comes.
     void AnswerQuestionsWith(platform::HostServices* answers) { answers_ = answers; }
+
+    // "Configure a Viewer" of the type question: gives the type an application, or answers the
+    // message why the command cannot be one. Without it the choice is not offered.
+    std::function<std::optional<std::string_view>(std::string_view type,
+                                                  std::string_view application)>
+        configureViewer;
+
+    // Told when the busy state changes (the frame's animated logo).
+    std::function<void(bool busy)> onBusyChanged;
 
     bool IsBusy() const { return busyTimer_.isActive(); }
     QString StatusText() const { return status_->text(); }

@@ -11,6 +11,7 @@
 #include "platform/file_services.h"
 #include "shell/application.h"
 #include "shell/browser_window.h"
+#include "shell/configuration_sheet.h"
 #include "shell/download_window.h"
 #include "shell/mail_window.h"
 #include "shell/main_frame.h"
@@ -157,6 +158,11 @@ int RunWindow(const CommandLine& commandLine, const std::string& profile, int& a
                                           const std::string& references) {
         openPostNews({prefix, newsgroups, "", references});
     };
+    frame.openConfigurations = [&] { RunConfigurationSheet(frame, application); };
+    frame.Host().configureViewer = [&application](std::string_view type, std::string_view command) {
+        return config::ConfigureViewer(core::Convertors(), application.MimeTypes(),
+                                       core::Convertors().FindType(type), command);
+    };
     frame.Restore(application.Settings());
     window.LoadBookmarks();
     frame.SetSession(&window);
@@ -172,6 +178,8 @@ int RunWindow(const CommandLine& commandLine, const std::string& profile, int& a
     frame.openNewsgroups = nullptr;
     frame.openPostNews = nullptr;
     application.News().openPostNews = nullptr;
+    frame.openConfigurations = nullptr;
+    frame.Host().configureViewer = nullptr;
     return status;
 }
 
