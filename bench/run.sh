@@ -1,7 +1,8 @@
 #!/bin/sh
 # Runs every benchmark binary built into $1/bench, then compares `corvane --dump-text` with other
 # text browsers on a generated page and on a table-heavy one, the image decoders with gif2rgb and
-# djpeg, and downloads over http and https with curl.
+# djpeg, and downloads over http and https with curl. The comparisons time wall clocks; on a
+# shared machine run with PAIRED_TIMES_CLOCK=cpu to compare user + system CPU time instead.
 set -e
 found=0
 for b in "$1"/bench/*_bench; do
