@@ -186,7 +186,7 @@ TEST(GifDecoder, HugeScreenFailsWithoutAllocating) {
 
 // Small bitmaps come from the heap, large ones in whole huge pages: both hold every pixel, filled.
 TEST(ImageBitmap, SmallAndLargePixelMemoryIsFilledWhole) {
-    for (const auto [width, height] :
+    for (const auto& [width, height] :
          {std::pair{3, 2}, std::pair{1000, 1000}, std::pair{4000, 3000}}) {
         CImageBitmap bitmap;
         ASSERT_TRUE(bitmap.SetSize(width, height));
