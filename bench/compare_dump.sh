@@ -70,8 +70,9 @@ def peak_kb(name):
 
 page = medians("page.times")
 size = os.path.getsize(os.path.join(work, "page.html"))
-print("Dumping a generated page of %.1f MB as text (median wall time, peak RSS); "
-      "ratios relative to links -dump:" % (size / 1e6))
+clock = "CPU" if os.environ.get("PAIRED_TIMES_CLOCK") == "cpu" else "wall"
+print("Dumping a generated page of %.1f MB as text (median %s time, peak RSS); "
+      "ratios relative to links -dump:" % (size / 1e6, clock))
 print("  %-8s %10s %8s %10s %8s" % ("program", "time", "ratio", "peak RSS", "ratio"))
 for name in names:
     print("  %-8s %8.0fms %7.2fx %8.1fMB %7.2fx" % (

@@ -2,7 +2,8 @@
 # Runs every benchmark binary built into $1/bench, then compares the window with Dillo,
 # `corvane --dump-text` with other text browsers on a generated page and on a table-heavy one, the
 # image decoders with gif2rgb and djpeg, downloads over http, https and ftp with curl, and a crawl
-# of small pages with wget and curl.
+# of small pages with wget and curl. The comparisons time wall clocks; on a shared machine run with
+# PAIRED_TIMES_CLOCK=cpu to compare user + system CPU time instead.
 set -e
 found=0
 for b in "$1"/bench/*_bench; do

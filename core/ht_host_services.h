@@ -29,7 +29,7 @@ class COvalonDoc;
 
 // One address of the shared table: when it was last shown, and its request if it has one.
 struct CHTRequestEntry {
-    std::string key;
+    std::string_view key;        // the table's own key
     std::int64_t visitTime = 0;  // seconds since 1970; 0: never shown
     std::unique_ptr<CHTRequest> request;
 };

@@ -22,6 +22,15 @@ int PlainLines::PutChar(int ch) {
     return InLine(ch);
 }
 
+std::size_t PlainLines::PutPlainRun(const unsigned char* data, std::size_t length) {
+    if (state_ != State::kInLine) return 0;
+    std::size_t taken = 0;
+    while (taken < length && data[taken] != 0 && data[taken] != '\n' && data[taken] != '\r')
+        ++taken;
+    text_.append(reinterpret_cast<const char*>(data), taken);
+    return taken;
+}
+
 // A line end answers the line's text; the break follows with the next byte, so the caller reads
 // the text before it is emptied.
 int PlainLines::InLine(int ch) {

@@ -4,6 +4,7 @@
 // break token when the next line begins. So every line end gives exactly one line break, blank
 // lines included.
 
+#include <cstddef>
 #include <string>
 
 namespace corvane::html {
@@ -13,6 +14,9 @@ class PlainLines {
     // ch: the next byte (1 to 255), or 0 at the end of the data. Answers TOKEN_TEXT with the line
     // in Text(), TOKEN_LINE_BREAK when a new line starts, or kTokenNone.
     int PutChar(int ch);
+    // Takes the bytes at the start of data that PutChar would only append (no line end, no 0)
+    // and answers how many.
+    std::size_t PutPlainRun(const unsigned char* data, std::size_t length);
 
     const std::string& Text() const { return text_; }
 

@@ -12,6 +12,27 @@ constexpr std::size_t LongestTagName() {
     return longest;
 }
 
+constexpr std::size_t NameHash(std::string_view name) {
+    std::size_t hash = name.size();
+    for (const char c : name) hash = hash * 31 + static_cast<unsigned char>(c);
+    return hash;
+}
+
+// Rows of the tag table by the hash of their name, open addressing: a tag is found in about one
+// comparison (every start and end tag of a page is looked up).
+constexpr std::size_t kSlots = 256;
+constexpr auto kSlotRows = [] {
+    std::array<int, kSlots> slots{};
+    for (int& slot : slots) slot = -1;
+    for (std::size_t row = 0; row < kTagTable.size(); ++row) {
+        std::size_t slot = NameHash(kTagTable[row].name) % kSlots;
+        while (slots[slot] >= 0) slot = (slot + 1) % kSlots;
+        slots[slot] = static_cast<int>(row);
+    }
+    return slots;
+}();
+static_assert(kTagTable.size() * 2 < kSlots, "the tag hash needs free slots to end a probe");
+
 }  // namespace
 
 int LookupTag(std::string_view text) {
@@ -20,8 +41,8 @@ int LookupTag(std::string_view text) {
     while (length < text.size() && !IsSpace(static_cast<unsigned char>(text[length])) &&
            text[length] != '/')
         ++length;
-    // A name longer than every row cannot match one; a shorter one is compared lower-cased,
-    // which orders it against the rows exactly as a case-insensitive comparison would.
+    // A name longer than every row cannot match one; a shorter one is compared lower-cased, as
+    // the rows are written.
     constexpr std::size_t kLongest = LongestTagName();
     if (length == 0 || length > kLongest) return 0;
     char lowered[kLongest];
@@ -29,17 +50,10 @@ int LookupTag(std::string_view text) {
         lowered[i] = static_cast<char>(ToLower(static_cast<unsigned char>(text[i])));
     }
     const std::string_view name(lowered, length);
-    int low = 0;
-    int high = static_cast<int>(kTagTable.size()) - 1;
-    while (low <= high) {
-        const int middle = (low + high) / 2;
-        const int order = name.compare(kTagTable[middle].name);
-        if (order == 0) return kTagTable[middle].number;
-        if (order < 0) {
-            high = middle - 1;
-        } else {
-            low = middle + 1;
-        }
+    for (std::size_t slot = NameHash(name) % kSlots; kSlotRows[slot] >= 0;
+         slot = (slot + 1) % kSlots) {
+        const TagRow& row = kTagTable[kSlotRows[slot]];
+        if (row.name == name) return row.number;
     }
     return 0;
 }

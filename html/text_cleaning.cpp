@@ -1,11 +1,12 @@
 #include "html/text_cleaning.h"
 
 #include <algorithm>
+#include <array>
 
 namespace corvane::html {
 namespace {
 
-bool IsControl(unsigned char c) {
+constexpr bool IsControl(unsigned char c) {
     return c < 32 || c == 127;
 }
 
@@ -16,11 +17,23 @@ void CollapseText(std::string_view text, std::string& result) {
     const bool blank = std::all_of(text.begin(), text.end(),
                                    [](char c) { return static_cast<unsigned char>(c) <= 32; });
     if (blank) return;
+    // Written through a pointer: this runs over every byte of every page.
+    static constexpr auto kBlank = [] {
+        std::array<bool, 256> table{};
+        for (int c = 0; c < 256; ++c)
+            table[c] = IsControl(static_cast<unsigned char>(c)) || c == ' ';
+        return table;
+    }();
+    result.resize(text.size());
+    char* out = result.data();
+    bool afterBlank = false;
     for (const char c : text) {
-        const char mapped = IsControl(static_cast<unsigned char>(c)) ? ' ' : c;
-        if (mapped == ' ' && !result.empty() && result.back() == ' ') continue;
-        result.push_back(mapped);
+        const bool isBlank = kBlank[static_cast<unsigned char>(c)];
+        if (isBlank && afterBlank) continue;
+        *out++ = isBlank ? ' ' : c;
+        afterBlank = isBlank;
     }
+    result.resize(static_cast<std::size_t>(out - result.data()));
 }
 
 void CleanPreformattedText(std::string_view text, std::string& result) {

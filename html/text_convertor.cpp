@@ -85,8 +85,7 @@ void CHTextConvertor::Init(core::CHTRequest* servedRequest) {
     decoder_ = std::make_unique<CharsetDecoder>(servedRequest->charset, readsMeta_);
     const TextConvertorServices& services = Services();
     builder_ = std::make_unique<CHTMLBuilder>(
-        *document_,
-        BuilderServices{host_.get(), services.visited, services.tables});
+        *document_, BuilderServices{host_.get(), services.visited, services.tables});
     Prepare(*builder_);
     // The window shows the document while it grows.
     servedRequest->SetResult(core::kKindDocument,
@@ -165,6 +164,8 @@ std::size_t CHTextConvertor::FeedWith(Convertor& self, const std::uint8_t* data,
                                       std::size_t length) {
     bool preformatted = builder_->Preformatted();
     for (std::size_t i = 0; i < length; ++i) {
+        i += self.PutPlainRun(data + i, length - i, preformatted);
+        if (i == length) break;
         // 0 tells the tokenizer that the data ended; a NUL inside the data is a blank.
         const int ch = data[i] == 0 ? ' ' : data[i];
         const int token = self.PutChar(ch, preformatted);

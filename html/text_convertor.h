@@ -43,8 +43,9 @@ class CHTMLDocument : public core::CObject {
 };
 
 // The program-wide services every text convertor hands to its builder; set at start-up by the
-// layers that provide them; tables and their replay default to CTableCollector. `window` answers the window side (title, repaint, images) for a
-// request, or null; refreshes are handed to the request's load lifecycle by the convertor itself.
+// layers that provide them; tables and their replay default to CTableCollector. `window` answers
+// the window side (title, repaint, images) for a request, or null; refreshes are handed to the
+// request's load lifecycle by the convertor itself.
 struct TextConvertorServices {
     TableHooks* tables = nullptr;
     TableReplay* replay = nullptr;
@@ -77,8 +78,9 @@ class CHTextConvertor : public core::CHTConvertor {
   protected:
     // Called by Init once the builder exists.
     virtual void Prepare(CHTMLBuilder&) {}
-    // Feed for a final convertor class: its PutChar, called for every byte, is then a direct
-    // call instead of one through the vtable.
+    // Feed for a final convertor class: its PutChar, called for every byte that may end a token,
+    // is then a direct call instead of one through the vtable, and its PutPlainRun takes the runs
+    // of bytes between those whole.
     template <class Convertor>
     std::size_t FeedWith(Convertor& self, const std::uint8_t* data, std::size_t length);
 
@@ -113,6 +115,9 @@ class CHTMLConvertor final : public CHTextConvertor {
   public:
     CHTMLConvertor() : CHTextConvertor(true) {}
     int PutChar(int ch, bool preformatted) override { return tokenizer_.Feed(ch, preformatted); }
+    std::size_t PutPlainRun(const std::uint8_t* data, std::size_t length, bool preformatted) {
+        return tokenizer_.FeedPlainRun(data, length, preformatted);
+    }
     std::string_view TokenText() const override { return tokenizer_.Text(); }
 
     static const core::CRuntimeClass kRuntimeClass;
@@ -129,6 +134,9 @@ class CPlainConvertor final : public CHTextConvertor {
   public:
     CPlainConvertor() : CHTextConvertor(false) {}
     int PutChar(int ch, bool) override { return lines_.PutChar(ch); }
+    std::size_t PutPlainRun(const std::uint8_t* data, std::size_t length, bool) {
+        return lines_.PutPlainRun(data, length);
+    }
     std::string_view TokenText() const override { return lines_.Text(); }
 
     static const core::CRuntimeClass kRuntimeClass;

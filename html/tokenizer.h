@@ -16,6 +16,7 @@
 // ends grows one token as large as the run (linear in the input, never more).
 
 #include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -46,6 +47,27 @@ class CHTMLTokenizer {
             return kTokenNone;
         }
         return FeedSlow(ch, preformatted);
+    }
+
+    // Takes the longest run at the start of data that Feed would only append, and answers its
+    // length: the caller feeds the byte after it one at a time. Same result as feeding the run
+    // byte by byte, at a fraction of the cost.
+    std::size_t FeedPlainRun(const unsigned char* data, std::size_t length, bool preformatted) {
+        std::size_t taken = 0;
+        if (state_ == kInText && ordinaryMode_ && !preformatted) {
+            // A space is plain only while the chunk has room for it.
+            const std::size_t room =
+                buffer_.size() + 1 < kChunkLength ? kChunkLength - 1 - buffer_.size() : 0;
+            const std::size_t spacesAllowed = room < length ? room : length;
+            while (taken < spacesAllowed && kPlainTextOrSpace[data[taken]]) ++taken;
+            if (taken == spacesAllowed) {
+                while (taken < length && kPlainTextByte[data[taken]]) ++taken;
+            }
+        } else if (state_ == kInTag) {
+            while (taken < length && kPlainTagByte[data[taken]]) ++taken;
+        }
+        buffer_.append(reinterpret_cast<const char*>(data), taken);
+        return taken;
     }
 
     // Off: tag text keeps its character references as written, so a reader can tell a quote
@@ -94,6 +116,11 @@ class CHTMLTokenizer {
         for (int c = 0; c < 256; ++c) {
             table[c] = c != 0 && c != '\n' && c != '\r' && c != ' ' && c != '<' && c != '&';
         }
+        return table;
+    }();
+    static constexpr auto kPlainTextOrSpace = [] {
+        std::array<bool, 256> table = kPlainTextByte;
+        table[' '] = true;
         return table;
     }();
     static constexpr auto kPlainTagByte = [] {

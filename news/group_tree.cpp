@@ -1,6 +1,7 @@
 #include "news/group_tree.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 
 #include "platform/ascii.h"
@@ -35,9 +36,48 @@ GroupNode* GroupNode::FindChild(std::string_view component) const {
     return nullptr;
 }
 
-std::size_t GroupTree::ChildKeyHash::operator()(const ChildKey& key) const {
-    return std::hash<std::string_view>{}(key.name) ^
-           (std::hash<const void*>{}(key.parent) * 0x9E3779B97F4A7C15ull);
+std::size_t GroupTree::ChildIndex::Hash(const GroupNode& parent, std::string_view name) {
+    return std::hash<std::string_view>{}(name) ^
+           (reinterpret_cast<std::uintptr_t>(&parent) * 0x9E3779B97F4A7C15ull);
+}
+
+GroupNode* GroupTree::ChildIndex::Find(const GroupNode& parent, std::string_view name,
+                                       std::size_t hash) const {
+    if (slots_.empty()) return nullptr;
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = hash & mask; slots_[i].node != nullptr; i = (i + 1) & mask) {
+        const Slot& slot = slots_[i];
+        if (slot.hash == hash && slot.node->parent == &parent && slot.node->name == name)
+            return slot.node;
+    }
+    return nullptr;
+}
+
+void GroupTree::ChildIndex::Add(GroupNode* node, std::size_t hash) {
+    // At most half full: probes stay short and always end at an empty slot.
+    if ((used_ + 1) * 2 > slots_.size()) Grow();
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t i = hash & mask;
+    while (slots_[i].node != nullptr) i = (i + 1) & mask;
+    slots_[i] = Slot{hash, node};
+    ++used_;
+}
+
+void GroupTree::ChildIndex::Grow() {
+    std::vector<Slot> old = std::move(slots_);
+    slots_.assign(old.empty() ? 1024 : old.size() * 2, Slot{});
+    const std::size_t mask = slots_.size() - 1;
+    for (const Slot& slot : old) {
+        if (slot.node == nullptr) continue;
+        std::size_t i = slot.hash & mask;
+        while (slots_[i].node != nullptr) i = (i + 1) & mask;
+        slots_[i] = slot;
+    }
+}
+
+void GroupTree::ChildIndex::Clear() {
+    slots_ = {};
+    used_ = 0;
 }
 
 GroupTree::GroupTree() = default;
@@ -45,24 +85,32 @@ GroupTree::GroupTree() = default;
 void GroupTree::Clear() {
     root_.children.clear();
     root_.flags = 0;
-    index_.clear();
+    index_.Clear();
 }
 
-GroupNode* GroupTree::AddNode(GroupNode& parent, std::string_view component, std::uint8_t flags) {
+GroupNode* GroupTree::Append(GroupNode& parent, std::string_view component, std::uint8_t flags,
+                             std::size_t hash) {
     auto node = std::make_unique<GroupNode>();
     node->name.assign(component);
     node->flags = flags & kStoredFlags;
     node->parent = &parent;
     GroupNode* added = node.get();
     parent.children.push_back(std::move(node));
-    index_.emplace(ChildKey{&parent, added->name}, added);
+    index_.Add(added, hash);
     return added;
 }
 
+GroupNode* GroupTree::AddNode(GroupNode& parent, std::string_view component, std::uint8_t flags) {
+    return Append(parent, component, flags, ChildIndex::Hash(parent, component));
+}
+
 GroupNode* GroupTree::Child(GroupNode& parent, std::string_view component) {
-    const auto found = index_.find(ChildKey{&parent, component});
-    if (found != index_.end()) return found->second;
-    return AddNode(parent, component, 0);
+    // Sorted lists give a parent its children one after another: the last one needs no lookup.
+    if (!parent.children.empty() && parent.children.back()->name == component)
+        return parent.children.back().get();
+    const std::size_t hash = ChildIndex::Hash(parent, component);
+    if (GroupNode* found = index_.Find(parent, component, hash)) return found;
+    return Append(parent, component, 0, hash);
 }
 
 bool GroupTree::AddGroup(std::string_view name) {
@@ -84,14 +132,17 @@ bool GroupTree::AddListLine(std::string_view line) {
 }
 
 void GroupTree::FinishLoading() {
-    index_.clear();
+    index_.Clear();
     std::vector<GroupNode*> pending{&root_};
     while (!pending.empty()) {
         GroupNode* node = pending.back();
         pending.pop_back();
-        std::stable_sort(
-            node->children.begin(), node->children.end(),
-            [](const auto& a, const auto& b) { return GroupNameLess(a->name, b->name); });
+        const auto less = [](const auto& a, const auto& b) {
+            return GroupNameLess(a->name, b->name);
+        };
+        // Servers and the cache file mostly list in order already.
+        if (!std::is_sorted(node->children.begin(), node->children.end(), less))
+            std::stable_sort(node->children.begin(), node->children.end(), less);
         for (auto& child : node->children) pending.push_back(child.get());
     }
 }

@@ -123,6 +123,27 @@ std::optional<std::vector<DirectoryEntry>> ListDirectory(const std::string& dire
     return entries;
 }
 
+std::optional<std::vector<std::string>> ListFileNames(const std::string& directory,
+                                                      std::string_view pattern) {
+    DIR* stream = ::opendir(directory.c_str());
+    if (stream == nullptr) return std::nullopt;
+    std::vector<std::string> names;
+    while (const dirent* item = ::readdir(stream)) {
+        std::string_view name = item->d_name;
+        if (name == "." || name == ".." || !MatchesPattern(name, pattern)) continue;
+        bool isDirectory = item->d_type == DT_DIR;
+        // Some file systems do not say the type in the listing.
+        struct stat status {};
+        if (item->d_type == DT_UNKNOWN) {
+            if (::fstatat(::dirfd(stream), item->d_name, &status, 0) != 0) continue;
+            isDirectory = S_ISDIR(status.st_mode);
+        }
+        if (!isDirectory) names.emplace_back(name);
+    }
+    ::closedir(stream);
+    return names;
+}
+
 std::optional<FileInfo> GetFileInfo(const std::string& path) {
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0) return std::nullopt;

@@ -47,6 +47,12 @@ struct DirectoryEntry {
 std::optional<std::vector<DirectoryEntry>> ListDirectory(const std::string& directory,
                                                          std::string_view pattern);
 
+// The names of the entries of directory that match pattern (as ListDirectory) and are not
+// directories, in no particular order. Examines no file: a large directory is listed at the cost
+// of reading it.
+std::optional<std::vector<std::string>> ListFileNames(const std::string& directory,
+                                                      std::string_view pattern);
+
 // Follows symbolic links. nullopt when the file does not exist or cannot be examined.
 std::optional<FileInfo> GetFileInfo(const std::string& path);
 

@@ -1,6 +1,8 @@
 #include "platform/utf8.h"
 
 #include <array>
+#include <cstdint>
+#include <cstring>
 
 namespace corvane {
 namespace {
@@ -120,6 +122,14 @@ bool IsWideCharacter(char32_t c) {
 std::size_t DisplayColumns(std::string_view text) {
     std::size_t columns = 0;
     for (std::size_t i = 0; i < text.size();) {
+        // Eight ASCII bytes at a time: most text is ASCII, one column a byte.
+        std::uint64_t word;
+        if (i + sizeof word <= text.size() &&
+            (std::memcpy(&word, text.data() + i, sizeof word), (word & 0x8080808080808080u) == 0)) {
+            columns += sizeof word;
+            i += sizeof word;
+            continue;
+        }
         if (static_cast<unsigned char>(text[i]) < 0x80) {
             ++columns;
             ++i;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/directory_lock.h"
+#include "platform/event_loop.h"
 #include "platform/file_services.h"
 #include "platform/whole_file.h"
 #include "store/cache_copy_writer.h"
@@ -78,8 +79,7 @@ CDiskCache::~CDiskCache() {
 }
 
 std::string_view CDiskCache::KeyOf(const core::CHTRequest& request) {
-    return request.key != nullptr ? std::string_view(request.key->key)
-                                  : std::string_view(request.canonicalUrl);
+    return request.key != nullptr ? request.key->key : std::string_view(request.canonicalUrl);
 }
 
 std::string CDiskCache::CopyPath(std::string_view fileName) const {
@@ -109,49 +109,76 @@ void CDiskCache::LoadIndex(bool removeOrphans) {
     records_.clear();
     lru_.newer = lru_.older = &lru_;
     totalBytes_ = 0;
+    allStatusKnown_ = true;
     version_ = platform::GetFileVersion(indexPath_);
     if (indexPath_.empty()) return;
-    std::unordered_map<std::string, platform::FileInfo> copies;
-    if (auto listing = platform::ListDirectory(directory_, std::string(kCopyPrefix) + "*.cvc")) {
-        for (auto& entry : *listing) {
-            if (!entry.info.isDirectory) copies.emplace(std::move(entry.name), entry.info);
-        }
+    std::unordered_set<std::string> copies;
+    if (auto names = platform::ListFileNames(directory_, std::string(kCopyPrefix) + "*.cvc")) {
+        copies.reserve(names->size());
+        for (std::string& name : *names) copies.insert(std::move(name));
     }
     std::unordered_set<std::string_view> used;
-    std::vector<CacheRecord*> ordered;
+    used.reserve(copies.size());
     bool dropped = false;
     ReadCacheIndex(indexPath_, [&](std::string key, CacheIndexValue value) {
         auto copy = copies.find(value.fileName);
-        if (copy == copies.end() || used.count(copy->first) != 0 || records_.count(key) != 0) {
+        if (copy == copies.end() || used.count(*copy) != 0 || records_.count(key) != 0) {
             dropped = true;
             return;
         }
-        used.insert(copy->first);
+        used.insert(*copy);
         auto [it, inserted] = records_.try_emplace(std::move(key));
         CacheRecord& record = it->second;
         record.key = it->first;
         record.value = std::move(value);
-        record.size = copy->second.size;
-        record.lastUsed = copy->second.modificationTime;
-        ordered.push_back(&record);
+        // The index lists the newest first: each goes to the old end.
+        record.older = &lru_;
+        record.newer = lru_.newer;
+        lru_.newer->older = &record;
+        lru_.newer = &record;
+        allStatusKnown_ = false;
     });
-    std::stable_sort(
-        ordered.begin(), ordered.end(),
-        [](const CacheRecord* a, const CacheRecord* b) { return a->lastUsed > b->lastUsed; });
-    for (CacheRecord* record : ordered) {
-        // Newest first: each goes to the old end.
-        record->older = &lru_;
-        record->newer = lru_.newer;
-        lru_.newer->older = record;
-        lru_.newer = record;
-        totalBytes_ += record->size;
-    }
     if (removeOrphans) {
-        for (const auto& [name, info] : copies) {
+        for (const std::string& name : copies) {
             if (used.count(name) == 0) platform::DeleteFile(CopyPath(name));
         }
     }
     if (dropped) SaveIndex();
+}
+
+void CDiskCache::KnowStatus(CacheRecord& record) {
+    if (record.statusKnown) return;
+    record.statusKnown = true;
+    struct stat status {};
+    // A copy removed behind our back counts as empty; serving it fails and fetches again.
+    if (directoryFd_ < 0 || fstatat(directoryFd_, record.value.fileName.c_str(), &status, 0) != 0) {
+        return;
+    }
+    record.size = static_cast<std::uint64_t>(status.st_size);
+    record.lastUsed = status.st_mtime;
+    totalBytes_ += record.size;
+}
+
+void CDiskCache::KnowAllStatus() {
+    if (allStatusKnown_) return;
+    allStatusKnown_ = true;
+    std::vector<CacheRecord*> ordered;
+    ordered.reserve(records_.size());
+    for (CacheRecord* record = lru_.older; record != &lru_; record = record->older) {
+        KnowStatus(*record);
+        ordered.push_back(record);
+    }
+    // Newest first; records of one time keep the index's order.
+    std::stable_sort(
+        ordered.begin(), ordered.end(),
+        [](const CacheRecord* a, const CacheRecord* b) { return a->lastUsed > b->lastUsed; });
+    lru_.newer = lru_.older = &lru_;
+    for (CacheRecord* record : ordered) {
+        record->older = &lru_;
+        record->newer = lru_.newer;
+        lru_.newer->older = record;
+        lru_.newer = record;
+    }
 }
 
 void CDiskCache::Refresh() {
@@ -188,7 +215,9 @@ void CDiskCache::RemoveLeftoverTemporaries() const {
 const CacheRecord* CDiskCache::Find(std::string_view key) {
     Refresh();
     auto it = records_.find(key);
-    return it != records_.end() ? &it->second : nullptr;
+    if (it == records_.end()) return nullptr;
+    KnowStatus(it->second);
+    return &it->second;
 }
 
 void CDiskCache::Unlink(CacheRecord& record) {
@@ -210,12 +239,23 @@ void CDiskCache::InsertByTime(CacheRecord& record) {
 
 void CDiskCache::EraseRecord(RecordMap::iterator it) {
     Unlink(it->second);
-    totalBytes_ -= std::min(totalBytes_, it->second.size);
+    if (it->second.statusKnown) totalBytes_ -= std::min(totalBytes_, it->second.size);
     records_.erase(it);
 }
 
 void CDiskCache::SetLimit(std::int32_t limitKB) {
     limitKB_ = limitKB;
+    platform::EventLoop* loop = host_.Loop();
+    if (limitKB_ >= 0 && !allStatusKnown_ && loop != nullptr) {
+        // Reading every copy's size would hold up the start: the loop's first turn does it.
+        loop->Post([this, alive = std::weak_ptr<bool>(alive_)] {
+            if (alive.expired()) return;
+            platform::DirectoryLock lock(directoryFd_);
+            Refresh();
+            EnforceLimit();
+        });
+        return;
+    }
     platform::DirectoryLock lock(directoryFd_);
     Refresh();
     EnforceLimit();
@@ -223,6 +263,7 @@ void CDiskCache::SetLimit(std::int32_t limitKB) {
 
 void CDiskCache::EnforceLimit() {
     if (limitKB_ < 0) return;
+    KnowAllStatus();
     const auto limit = static_cast<std::uint64_t>(limitKB_);
     std::vector<std::string> evicted;
     while (totalBytes_ / 1024 > limit && lru_.newer != &lru_) {
@@ -308,6 +349,8 @@ void CDiskCache::Commit(core::CHTRequest& request, const std::string& tempPath, 
     // is used now, and its time keeps the LRU order across restarts.
     platform::SetModificationTime(copyPath, request.lastUsed != 0 ? request.lastUsed : host_.Now());
     std::string oldName;
+    // The new copy goes into the LRU order by time, and the limit counts every copy.
+    KnowAllStatus();
     auto it = records_.find(KeyOf(request));
     if (it != records_.end()) {
         oldName = it->second.value.fileName;
@@ -320,6 +363,7 @@ void CDiskCache::Commit(core::CHTRequest& request, const std::string& tempPath, 
     record.value.contentType = contentType;
     record.value.refreshSeconds = request.refreshSeconds >= 0 ? request.refreshSeconds : -1;
     record.value.refreshUrl = request.refreshUrl;
+    record.statusKnown = true;
     record.size = bytes;
     record.lastUsed = host_.Now();
     request.lastUsed = record.lastUsed;
@@ -334,6 +378,7 @@ void CDiskCache::Touch(std::string_view key) {
     auto it = records_.find(key);
     if (it == records_.end()) return;
     CacheRecord& record = it->second;
+    KnowStatus(record);
     record.lastUsed = host_.Now();
     platform::SetModificationTime(CopyPath(record.value.fileName), record.lastUsed);
     Unlink(record);
@@ -356,6 +401,7 @@ void CDiskCache::Clear() {
     records_.clear();
     lru_.newer = lru_.older = &lru_;
     totalBytes_ = 0;
+    allStatusKnown_ = true;
     SaveIndex();
     if (auto listing = platform::ListDirectory(directory_, "*.cvc")) {
         for (const auto& entry : *listing) {

@@ -15,10 +15,16 @@
 // Use from HTTP: Link the request, Check it, then serve with OpenCached, revalidate, or fetch;
 // an internal convertor's data then flows into a new copy through the request's cache entry.
 //
+// Opening reads the index and lists the directory's names, and examines no copy: a copy's size
+// and time are read when it is first looked up, and all of them when the limit or the LRU order
+// needs them (a limit set at start is enforced from the event loop, after start-up). Until then
+// the LRU order is the index's, which is written newest first.
+//
 // Memory: records live in a hash map keyed by URL; the LRU list links them in place. The cache
 // must outlive every request linked to it.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,6 +53,8 @@ enum class CacheCheck {
 struct CacheRecord {
     std::string_view key;  // the map's key
     CacheIndexValue value;
+    // The copy's size and modification time are read from its file when first needed.
+    bool statusKnown = false;
     std::uint64_t size = 0;
     std::int64_t lastUsed = 0;  // the copy's modification time
     CacheRecord* newer = nullptr;
@@ -91,11 +99,17 @@ class CDiskCache {
     const std::string& Directory() const { return directory_; }
     const std::string& IndexPath() const { return indexPath_; }
     std::size_t Count() const { return records_.size(); }
-    std::uint64_t TotalBytes() const { return totalBytes_; }
+    std::uint64_t TotalBytes() {
+        KnowAllStatus();
+        return totalBytes_;
+    }
     // The record of a key, exact case; null when there is no copy. Valid until the next call
     // of the cache, which may read an index that another window replaced.
     const CacheRecord* Find(std::string_view key);
-    const CacheRecord* Newest() const { return lru_.older != &lru_ ? lru_.older : nullptr; }
+    const CacheRecord* Newest() {
+        KnowAllStatus();
+        return lru_.older != &lru_ ? lru_.older : nullptr;
+    }
 
     // Gives a request without a cache entry one of this cache (touching, committing new copies).
     void Link(core::CHTRequest& request);
@@ -141,6 +155,10 @@ class CDiskCache {
     void InsertByTime(CacheRecord& record);
     void EraseRecord(RecordMap::iterator it);
     void EnforceLimit();
+    // Reads the copy's size and time from its file, once.
+    void KnowStatus(CacheRecord& record);
+    // Reads every copy's and puts the LRU list in the order of their times.
+    void KnowAllStatus();
     std::string CopyPath(std::string_view fileName) const;
 
     core::CHTHostServices& host_;
@@ -149,8 +167,11 @@ class CDiskCache {
     int directoryFd_ = -1;
     platform::FileVersion version_;
     RecordMap records_;
-    CacheRecord lru_;  // sentinel: older is the newest record, newer the oldest
-    std::uint64_t totalBytes_ = 0;
+    CacheRecord lru_;               // sentinel: older is the newest record, newer the oldest
+    std::uint64_t totalBytes_ = 0;  // of the records whose status is known
+    bool allStatusKnown_ = true;
+    // Shared with a limit check posted to the event loop, which it tells that the cache is gone.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     std::int32_t limitKB_ = -1;
     CacheUpdate update_ = CacheUpdate::kOncePerSession;
     bool clearOnExit_ = false;

@@ -35,8 +35,8 @@ std::optional<std::string> WriteHistoryFile(const std::vector<core::CHTRequest*>
                                             const std::string& directory) {
     std::string text;
     for (const core::CHTRequest* request : history) {
-        const std::string& key =
-            request->key != nullptr ? request->key->key : request->canonicalUrl;
+        const std::string_view key =
+            request->key != nullptr ? request->key->key : std::string_view(request->canonicalUrl);
         text += EscapeField(key, "=");
         text += '=';
         text += EscapeField(request->canonicalUrl, "");

@@ -25,9 +25,14 @@ class LineSplitter {
                 found != nullptr
                     ? static_cast<std::size_t>(static_cast<const char*>(found) - data.data())
                     : data.size();
-            Append(data.substr(0, end));
-            if (found == nullptr) return;
-            EndLine();
+            if (found != nullptr && pending_.empty() && !skipping_) {
+                // A whole line inside the data: no copy.
+                Deliver(data.substr(0, end));
+            } else {
+                Append(data.substr(0, end));
+                if (found == nullptr) return;
+                EndLine();
+            }
             data.remove_prefix(end + 1);
         }
     }
@@ -49,13 +54,14 @@ class LineSplitter {
     }
 
     void EndLine() {
-        if (!skipping_) {
-            std::string_view line = pending_;
-            if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-            if (line.size() <= maxLine_) onLine_(line);
-        }
+        if (!skipping_) Deliver(pending_);
         skipping_ = false;
         pending_.clear();
+    }
+
+    void Deliver(std::string_view line) {
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (line.size() <= maxLine_) onLine_(line);
     }
 
     const std::function<void(std::string_view)>& onLine_;

@@ -10,8 +10,9 @@
 namespace corvane::html {
 namespace {
 
-// Feeds the bytes and the end of the data; writes texts as [text] and breaks as "|".
-std::string Tokens(std::string_view data) {
+// Feeds the bytes and the end of the data; writes texts as [text] and breaks as "|". `inRuns`:
+// runs of line bytes go through PutPlainRun, as the convertor feeds them.
+std::string Tokens(std::string_view data, bool inRuns = false) {
     PlainLines lines;
     std::string out;
     const auto feed = [&](int ch) {
@@ -20,7 +21,11 @@ std::string Tokens(std::string_view data) {
         if (token == TOKEN_LINE_BREAK) out += "|";
         EXPECT_TRUE(token == TOKEN_TEXT || token == TOKEN_LINE_BREAK || token == kTokenNone);
     };
-    for (const char c : data) feed(static_cast<unsigned char>(c));
+    const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        if (inRuns) i += lines.PutPlainRun(bytes + i, data.size() - i);
+        if (i < data.size()) feed(bytes[i]);
+    }
     feed(0);
     return out;
 }
@@ -41,7 +46,10 @@ TEST(TextConvertorPlainLinesTest, EveryLineEndGivesOneBreak) {
         {"\n", "[]|"},
         {"tab\there ", "[tab\there ]"},
     };
-    for (const auto& c : cases) EXPECT_EQ(Tokens(c.data), c.tokens) << c.data;
+    for (const auto& c : cases) {
+        EXPECT_EQ(Tokens(c.data), c.tokens) << c.data;
+        EXPECT_EQ(Tokens(c.data, true), c.tokens) << c.data;
+    }
 }
 
 }  // namespace

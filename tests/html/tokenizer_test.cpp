@@ -17,7 +17,8 @@ using Token = std::pair<int, std::string>;
 using Tokens = std::vector<Token>;
 
 // Feeds the whole input and the final 0; `preformatted` stands for the builder being in PRE.
-Tokens Tokenize(std::string_view input, bool preformatted = false) {
+// `inRuns`: as the convertor does, runs of plain bytes through FeedPlainRun, the rest by Feed.
+Tokens Tokenize(std::string_view input, bool preformatted = false, bool inRuns = false) {
     CHTMLTokenizer tokenizer;
     Tokens tokens;
     auto feed = [&](int ch) {
@@ -28,7 +29,11 @@ Tokens Tokenize(std::string_view input, bool preformatted = false) {
         else if (token != kTokenNone)
             tokens.emplace_back(token, std::string(tokenizer.Text()));
     };
-    for (const char c : input) feed(static_cast<unsigned char>(c));
+    const auto* bytes = reinterpret_cast<const unsigned char*>(input.data());
+    for (std::size_t i = 0; i < input.size(); ++i) {
+        if (inRuns) i += tokenizer.FeedPlainRun(bytes + i, input.size() - i, preformatted);
+        if (i < input.size()) feed(bytes[i]);
+    }
     feed(0);
     return tokens;
 }
@@ -52,6 +57,7 @@ class TokenSequence : public testing::TestWithParam<SequenceCase> {};
 TEST_P(TokenSequence, MatchesExpected) {
     const SequenceCase& c = GetParam();
     EXPECT_EQ(WithoutEmptyText(Tokenize(c.input, c.preformatted)), c.expected);
+    EXPECT_EQ(WithoutEmptyText(Tokenize(c.input, c.preformatted, true)), c.expected);
 }
 
 const Tokens kEmpty;
@@ -130,6 +136,11 @@ TEST(Tokenizer, ChunksAreCutAtTheFirstSpaceAfter256Characters) {
     const std::string spaced = std::string(260, 'x') + " " + std::string(40, 'y');
     EXPECT_EQ(Tokenize(spaced),
               (Tokens{{1, std::string(260, 'x') + " "}, {1, std::string(40, 'y')}}));
+    // Fed in runs, the cut falls at the same space, wherever the spaces lie around the limit.
+    for (std::size_t before = 250; before < 260; ++before) {
+        const std::string text = std::string(before, 'x') + "  y z <b> w " + std::string(300, 'v');
+        EXPECT_EQ(Tokenize(text, false, true), Tokenize(text)) << before;
+    }
 }
 
 struct EntityCase {

@@ -184,6 +184,23 @@ TEST(GifDecoder, HugeScreenFailsWithoutAllocating) {
     EXPECT_TRUE(CImageBitmap().SetSize(32767, 2048));
 }
 
+// Small bitmaps come from the heap, large ones in whole huge pages: both hold every pixel, filled.
+TEST(ImageBitmap, SmallAndLargePixelMemoryIsFilledWhole) {
+    for (const auto& [width, height] :
+         {std::pair{3, 2}, std::pair{1000, 1000}, std::pair{4000, 3000}}) {
+        CImageBitmap bitmap;
+        ASSERT_TRUE(bitmap.SetSize(width, height));
+        bitmap.Allocate(MakePixel(1, 2, 3));
+        ASSERT_EQ(bitmap.pixels.size(), static_cast<std::size_t>(width) * height);
+        EXPECT_EQ(bitmap.Row(0)[0], MakePixel(1, 2, 3));
+        EXPECT_EQ(bitmap.Row(height - 1)[width - 1], MakePixel(1, 2, 3));
+        bitmap.Row(height - 1)[width - 1] = 0;
+        CImageBitmap copy;
+        copy.pixels = bitmap.pixels;  // copies through the same allocator
+        EXPECT_EQ(copy.pixels, bitmap.pixels) << width;
+    }
+}
+
 // Files made by other encoders, against giflib's gif2rgb (its output is the .rgb next to each).
 // gif2rgb paints transparent pixels in their table colour; those are compared through the mask.
 TEST(GifDecoder, MatchesGiflibInEveryPieceSize) {

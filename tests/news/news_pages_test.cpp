@@ -84,6 +84,35 @@ TEST(GroupListPage, ServerTextIsEscapedInTextAndLinks) {
     EXPECT_EQ(page.find("<script"), std::string::npos);
 }
 
+// Loading looks children up by exact name (the last child directly, the others through the
+// index, which grows past its first size here): every group gets one node, in any order.
+TEST(GroupTree, LoadingFindsEveryChildByExactNameInAnyOrder) {
+    GroupTree tree;
+    std::size_t added = 0;
+    for (int round = 0; round < 2; ++round) {  // the second round adds no node
+        for (int i = 0; i < 3000; ++i) {
+            const int j = (i * 7919) % 3000;  // neither sorted nor grouped by parent
+            added += tree.AddListLine("h" + std::to_string(j % 40) + ".g" + std::to_string(j) +
+                                      " 10 1 y");
+        }
+    }
+    EXPECT_TRUE(tree.AddGroup("H0.G0"));  // differs in case: a node of its own
+    EXPECT_TRUE(tree.AddGroup("h0.g0"));
+    tree.FinishLoading();
+    EXPECT_EQ(added, 6000u);
+    std::size_t nodes = 0, groups = 0;
+    for (const auto& top : tree.Root().children) {
+        for (const auto& child : top->children) {
+            ++nodes;
+            groups += child->IsGroup();
+        }
+    }
+    EXPECT_EQ(tree.Root().children.size(), 41u);
+    EXPECT_EQ(nodes, 3001u);
+    EXPECT_EQ(groups, 3001u);
+    EXPECT_EQ(tree.Root().children[0]->name, "H0");  // equal but for case: byte order
+}
+
 TEST(GroupListCache, RoundTripKeepsFlagsOrderAndLongNames) {
     testing::ScratchDirectory scratch;
     auto tree = Tree({"b.x", "a.y.z", std::string(300, 'n') + ".q"});

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "platform/file_services.h"
+#include "platform/poll_event_loop.h"
 #include "tests/store/store_fixture.h"
 
 namespace corvane::store {
@@ -137,6 +138,37 @@ TEST_F(StoreTest, LimitsEvictTheLeastRecentlyUsedFirst) {
     ASSERT_TRUE(Store("http://h/one-more", "x"));
     EXPECT_EQ(cache_->Count(), 1u);
     EXPECT_NE(cache_->Find("http://h/one-more"), nullptr);
+}
+
+// Start-up reads no copy's size: with an event loop, a limit set at start is enforced on the
+// loop's first turn, and a cache gone by then is left alone.
+TEST_F(StoreTest, ALimitSetAtStartIsEnforcedFromTheLoop) {
+    for (int i = 0; i < 3; ++i) {
+        now_ += 10;
+        ASSERT_TRUE(Store("http://h/" + std::to_string(i), std::string(600, 'x')));
+    }
+    platform::PollEventLoop loop;
+    Restart();
+    host_->SetLoop(&loop);
+    cache_->SetLimit(0);
+    EXPECT_EQ(cache_->Count(), 3u);
+    loop.RunUntil([] { return false; }, 20);
+    EXPECT_EQ(cache_->Count(), 1u);
+    EXPECT_NE(cache_->Find("http://h/2"), nullptr);
+
+    Restart();
+    host_->SetLoop(&loop);
+    cache_->SetLimit(0);
+    now_ += 10;
+    ASSERT_TRUE(Store("http://h/3", std::string(600, 'x')));  // a commit counts every copy
+    EXPECT_EQ(cache_->Count(), 1u);
+    EXPECT_NE(cache_->Find("http://h/3"), nullptr);
+
+    Restart();
+    host_->SetLoop(&loop);
+    cache_->SetLimit(0);
+    cache_.reset();
+    loop.RunUntil([] { return false; }, 20);
 }
 
 TEST_F(StoreTest, UpdateModesDecideBetweenServingAndAskingTheServer) {
