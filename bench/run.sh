@@ -1,7 +1,7 @@
 #!/bin/sh
-# Runs every benchmark binary built into $1/bench, then compares `corvane --dump-text` with other
-# text browsers on a generated page and on a table-heavy one, the image decoders with gif2rgb and
-# djpeg, and downloads over http and https with curl.
+# Runs every benchmark binary built into $1/bench, then compares the window with Dillo,
+# `corvane --dump-text` with other text browsers on a generated page and on a table-heavy one, the
+# image decoders with gif2rgb and djpeg, and downloads over http and https with curl.
 set -e
 found=0
 for b in "$1"/bench/*_bench; do
@@ -11,6 +11,7 @@ for b in "$1"/bench/*_bench; do
 done
 [ "$found" -eq 1 ] || echo "no benchmarks built yet"
 "$(dirname "$0")/window_load.sh" "$1/bench/window_load_probe"
+"$(dirname "$0")/compare_window.sh" "$1/corvane"
 "$(dirname "$0")/compare_dump.sh" "$1/corvane"
 "$(dirname "$0")/compare_tables.sh" "$1/corvane"
 "$(dirname "$0")/compare_images.sh" "$1/bench/decode_image"

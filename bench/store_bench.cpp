@@ -11,7 +11,7 @@
 #include <random>
 #include <string>
 
-#include "core/host_services.h"
+#include "core/ht_host_services.h"
 #include "core/scheduler.h"
 #include "platform/scripted_host_services.h"
 #include "store/disk_cache.h"

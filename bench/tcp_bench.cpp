@@ -11,7 +11,7 @@
 #include <string>
 #include <thread>
 
-#include "core/host_services.h"
+#include "core/ht_host_services.h"
 #include "core/scheduler.h"
 #include "core/status.h"
 #include "platform/poll_event_loop.h"

@@ -5,36 +5,23 @@
 
 #include "bookmarks/bookmark_list.h"
 #include "bookmarks/bookmark_reader.h"
+#include "core/html_escape.h"
 
 namespace corvane::bookmarks {
 namespace {
 
 constexpr std::string_view kNotice = "Written by Corvane, free software: the list is yours to keep";
 
+// Text lines end in CR LF like the rest of the file; an attribute keeps its line breaks as they
+// are.
 std::string Escape(std::string_view text, bool attribute) {
+    std::string escaped = core::EscapeHtmlText(text, core::LineBreaks::kKeep);
+    if (attribute) return escaped;
     std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += attribute ? "&quot;" : "\"";
-                break;
-            case '\n':
-                // Files are written with CR LF line ends.
-                out += attribute ? "\n" : "\r\n";
-                break;
-            default:
-                out.push_back(c);
-        }
+    out.reserve(escaped.size());
+    for (const char c : escaped) {
+        if (c == '\n') out += '\r';
+        out += c;
     }
     return out;
 }

@@ -1,7 +1,7 @@
 #include "core/convertor_choice.h"
 
 #include "core/file_convertor.h"
-#include "core/host_services.h"
+#include "core/ht_host_services.h"
 #include "core/protocol.h"
 #include "core/request.h"
 #include "core/status.h"

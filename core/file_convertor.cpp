@@ -1,7 +1,7 @@
 #include "core/file_convertor.h"
 
 #include "core/convertor_registry.h"
-#include "core/host_services.h"
+#include "core/ht_host_services.h"
 #include "core/protocol.h"
 #include "core/request.h"
 #include "core/status.h"

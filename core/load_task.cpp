@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "core/address.h"
-#include "core/document.h"
-#include "core/host_services.h"
+#include "core/ovalon_doc.h"
+#include "core/ht_host_services.h"
 #include "core/protocol.h"
 #include "core/request.h"
 #include "core/scheme_registry.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "core/host_services.h"
+#include "core/ht_host_services.h"
 #include "core/scheme_registry.h"
 #include "core/status.h"
 
@@ -122,19 +122,6 @@ void CHTProtocol::CreatePumpTask() {
     if (pumpTask != nullptr || request == nullptr) return;
     pumpTask = std::make_unique<CHTPumpTask>(request->Host().Scheduler(), *this);
     request->Host().Scheduler().Schedule(*pumpTask);
-}
-
-std::string CHTProtocol::EscapeHtmlText(std::string_view text) {
-    std::string escaped;
-    escaped.reserve(text.size());
-    for (char c : text) {
-        if (c == '<') {
-            escaped += "&lt;";
-        } else {
-            escaped += c;
-        }
-    }
-    return escaped;
 }
 
 std::unique_ptr<CHTProtocol> CreateProtocol(CHTRequest& request, bool reload, bool embedded) {

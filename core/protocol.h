@@ -95,9 +95,6 @@ class CHTProtocol : public CObject {
     void ShowWaitCursor();
     void ReleaseWaitCursor() { waitCursor.reset(); }
 
-    // Text for generated HTML: every "<" becomes "&lt;".
-    static std::string EscapeHtmlText(std::string_view text);
-
     template <class Derived>
     void SetDataSource(std::int32_t (Derived::*source)(std::uint8_t*, std::int32_t)) {
         dataSource = static_cast<DataSource>(source);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/host_services.h"
+#include "core/ht_host_services.h"
 #include "core/protocol.h"
 #include "core/status.h"
 

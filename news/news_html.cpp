@@ -1,12 +1,12 @@
 #include "news/news_html.h"
 
 #include "core/address.h"
-#include "protocols/local_path.h"
+#include "core/html_escape.h"
 
 namespace corvane::news {
 
 std::string HtmlText(std::string_view text) {
-    return protocols::EscapeHtmlText(text);
+    return core::EscapeHtmlText(text);
 }
 
 std::string LinkText(std::string_view text) {

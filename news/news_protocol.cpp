@@ -1,7 +1,7 @@
 #include "news/news_protocol.h"
 
 #include "core/convertor_choice.h"
-#include "core/host_services.h"
+#include "core/ht_host_services.h"
 #include "core/scheme_registry.h"
 #include "core/status.h"
 #include "news/article_list_page.h"

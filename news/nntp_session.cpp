@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "core/convertor_registry.h"
-#include "core/host_services.h"
+#include "core/ht_host_services.h"
 #include "core/status.h"
 #include "news/news_html.h"
 #include "protocols/pending_text.h"

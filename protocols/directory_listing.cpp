@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "core/html_escape.h"
 #include "platform/utf8.h"
 #include "protocols/local_path.h"
 
@@ -44,7 +45,7 @@ std::string WithTrailingSlash(std::string path) {
 }
 
 void AppendHeader(std::string& unit, std::string_view shownPath) {
-    const std::string text = EscapeHtmlText(DisplayUtf8(shownPath));
+    const std::string text = core::EscapeHtmlText(DisplayUtf8(shownPath));
     unit += "<TITLE>Directory Listing of ";
     unit += text;
     unit += "</TITLE>";
@@ -103,7 +104,7 @@ std::string FormatEntryLine(std::string_view directory, const DirectoryEntry& en
     // File names carry no character set: shown as UTF-8 when they are, else as Windows-1252;
     // the link above keeps the very bytes.
     const std::string shown = DisplayUtf8(entry.name);
-    line += EscapeHtmlText(shown);
+    line += core::EscapeHtmlText(shown);
     line += "</A>";
     const std::size_t columns = DisplayColumns(shown);
     if (columns < kNameColumns) line.append(kNameColumns - columns, ' ');
@@ -165,7 +166,7 @@ bool RootList::NextUnit(std::string& unit) {
     unit = "  <A HREF=\"";
     unit += DirectoryUrl(root);
     unit += "\">";
-    unit += EscapeHtmlText(DisplayUtf8(root));
+    unit += core::EscapeHtmlText(DisplayUtf8(root));
     unit += "</A>";
     unit += kCrLf;
     return true;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "core/html_escape.h"
 #include "platform/ascii.h"
 #include "protocols/local_path.h"
 
@@ -115,13 +116,14 @@ std::optional<FtpEntry> ParseFtpListLine(std::string_view line, FtpSystem system
 
 std::string FtpListingHeader(std::string_view shownLocation, std::string_view path,
                              const std::vector<std::string>& messages) {
-    const std::string shownPath = EscapeHtmlText(path);
-    std::string html = "<TITLE>Directory //" + EscapeHtmlText(shownLocation) + "/" + shownPath +
-                       "</TITLE>\r\n<H1>Directory /" + shownPath + "</H1>\r\n<PRE>\r\n\r\n";
+    const std::string shownPath = core::EscapeHtmlText(path);
+    std::string html = "<TITLE>Directory //" + core::EscapeHtmlText(shownLocation) + "/" +
+                       shownPath + "</TITLE>\r\n<H1>Directory /" + shownPath +
+                       "</H1>\r\n<PRE>\r\n\r\n";
     if (!messages.empty()) {
         html += "<HR>\r\n";
         for (const std::string& message : messages) {
-            html += EscapeHtmlText(message);
+            html += core::EscapeHtmlText(message);
             html += kCrLf;
         }
         html += "<HR>\r\n";
@@ -134,17 +136,17 @@ std::string FtpParentLine(std::string_view serverText, std::string_view director
     const std::size_t slash = directory.rfind('/', directory.size() - 2);
     if (slash == std::string_view::npos) return {};
     const std::string_view parent = directory.substr(0, slash == 0 ? 1 : slash);
-    return "<A HREF=\"ftp://" + EscapeHtmlText(serverText) + EscapePathForUrl(parent) +
+    return "<A HREF=\"ftp://" + core::EscapeHtmlText(serverText) + EscapePathForUrl(parent) +
            "\">Parent directory</A>\r\n";
 }
 
 std::string FtpEntryLine(std::string_view serverText, std::string_view directory,
                          const FtpEntry& entry) {
-    std::string html = "<A HREF=\"ftp://" + EscapeHtmlText(serverText);
+    std::string html = "<A HREF=\"ftp://" + core::EscapeHtmlText(serverText);
     if (!entry.name.starts_with('/')) html += EscapePathForUrl(directory);
     html += EscapePathForUrl(entry.name);
     html += "\">";
-    html += EscapeHtmlText(entry.name);
+    html += core::EscapeHtmlText(entry.name);
     std::size_t columns = entry.name.size();
     if (entry.kind == FtpEntry::Kind::kDirectory) {
         html += "/";
@@ -159,7 +161,7 @@ std::string FtpEntryLine(std::string_view serverText, std::string_view directory
     } else {
         html.append(17, ' ');
     }
-    html += EscapeHtmlText(entry.date);
+    html += core::EscapeHtmlText(entry.date);
     if (entry.kind == FtpEntry::Kind::kDirectory) html += " Directory";
     if (entry.kind == FtpEntry::Kind::kLink) html += " Symbolic Link";
     html += kCrLf;

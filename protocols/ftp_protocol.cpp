@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "core/convertor_registry.h"
-#include "core/host_services.h"
+#include "core/ht_host_services.h"
 #include "core/scheme_registry.h"
 #include "core/status.h"
 #include "core/url_escapes.h"

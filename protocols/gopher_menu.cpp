@@ -3,8 +3,8 @@
 #include <array>
 #include <vector>
 
+#include "core/html_escape.h"
 #include "core/url_escapes.h"
-#include "protocols/local_path.h"
 #include "protocols/whois_protocol.h"
 
 namespace corvane::protocols {
@@ -46,8 +46,8 @@ std::string Heading(std::string_view host, std::string_view shownPath, std::stri
     std::string prefix;
     if (!host.empty()) prefix = "//" + std::string(host) + "/";
     std::string html = "<h1>Gopher: ";
-    html += EscapeHtmlText(prefix);
-    html += EscapeHtmlText(shownPath);
+    html += core::EscapeHtmlText(prefix);
+    html += core::EscapeHtmlText(shownPath);
     html += "<br>";
     html += kCrLf;
     html += title;
@@ -58,9 +58,9 @@ std::string Heading(std::string_view host, std::string_view shownPath, std::stri
 
 void AppendLink(std::string_view target, std::string_view text, std::string& html) {
     html += "<a href=\"";
-    html += EscapeHtmlText(target);
+    html += core::EscapeHtmlText(target);
     html += "\">";
-    html += EscapeHtmlText(text);
+    html += core::EscapeHtmlText(text);
     html += "</a>";
 }
 
@@ -160,13 +160,13 @@ bool AppendGopherMenuLine(std::string_view line, std::string& html) {
     const std::string_view host = fields.size() > 2 ? fields[2] : std::string_view();
     if (type == 'i') {
         // An information line: text only, whatever its other fields say.
-        html += EscapeHtmlText(display);
+        html += core::EscapeHtmlText(display);
     } else if (type == 'w') {
         AppendLink("gopher://" + std::string(selector), display, html);
     } else if (fields.size() < 4 || type == '3' || host.empty()) {
         // The type character is server text too ("<" is the sound type).
-        html += EscapeHtmlText(line.substr(0, 1));
-        html += EscapeHtmlText(display);
+        html += core::EscapeHtmlText(line.substr(0, 1));
+        html += core::EscapeHtmlText(display);
     } else {
         const std::string_view port = fields[3];
         std::string target;

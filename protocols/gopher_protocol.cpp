@@ -1,6 +1,6 @@
 #include "protocols/gopher_protocol.h"
 
-#include "core/host_services.h"
+#include "core/ht_host_services.h"
 #include "core/scheme_registry.h"
 #include "core/status.h"
 #include "protocols/whois_protocol.h"

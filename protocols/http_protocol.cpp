@@ -1,7 +1,7 @@
 #include "protocols/http_protocol.h"
 
 #include "core/address.h"
-#include "core/host_services.h"
+#include "core/ht_host_services.h"
 #include "core/scheme_registry.h"
 #include "core/status.h"
 #include "platform/ascii.h"

@@ -65,34 +65,4 @@ std::string EscapePathForUrl(std::string_view path) {
     return out;
 }
 
-std::string EscapeHtmlText(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '&':
-                out += "&amp;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                // A control byte in a name (0x1A ends the data for the text convertor) is
-                // written as a reference, so it can neither cut nor bend the page.
-                if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
-                    out += "&#" + std::to_string(static_cast<unsigned char>(c)) + ";";
-                } else {
-                    out.push_back(c);
-                }
-        }
-    }
-    return out;
-}
-
 }  // namespace corvane::protocols

@@ -1,6 +1,6 @@
 #pragma once
 // Conversions between the path of a file: URL and a local path, and the escaping that lets any
-// file name appear in a generated page: as text, and inside a link.
+// file name stand inside a link.
 
 #include <optional>
 #include <string>
@@ -27,9 +27,5 @@ std::string ExpandHomeDirectory(std::string path, std::string_view home);
 // and "*-./@_" becomes "%XX", so spaces, "#", "?", "%", quotes and bytes >= 0x80 survive the trip
 // through a link and back through UrlPathToLocalPath.
 std::string EscapePathForUrl(std::string_view path);
-
-// Writes "<", ">", "&", '"' and control bytes as character references, for text and attribute
-// values.
-std::string EscapeHtmlText(std::string_view text);
 
 }  // namespace corvane::protocols

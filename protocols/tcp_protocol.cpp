@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "core/host_services.h"
+#include "core/ht_host_services.h"
 #include "core/status.h"
 #include "core/transfer_progress.h"
 #include "platform/ascii.h"

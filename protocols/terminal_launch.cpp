@@ -1,6 +1,6 @@
 #include "protocols/terminal_launch.h"
 
-#include "core/host_services.h"
+#include "core/ht_host_services.h"
 #include "core/scheme_registry.h"
 #include "core/url_escapes.h"
 #include "platform/ascii.h"

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "core/html_escape.h"
 #include "platform/ascii.h"
 
 namespace corvane::protocols {
@@ -23,26 +24,10 @@ std::size_t PrefixLength(std::string_view text) {
     return 0;
 }
 
-// A double quote matters only inside the link's attribute.
-void AppendEscaped(std::string_view text, bool inAttribute, std::string& html) {
-    for (char c : text) {
-        switch (c) {
-            case '"':
-                html += inAttribute ? "&quot;" : "\"";
-                break;
-            case '&':
-                html += "&amp;";
-                break;
-            case '<':
-                html += "&lt;";
-                break;
-            case '>':
-                html += "&gt;";
-                break;
-            default:
-                html += c;
-        }
-    }
+// Where the next link starts at or after `from`, or the text's size when none does.
+std::size_t NextLinkStart(std::string_view text, std::size_t from) {
+    while (from < text.size() && PrefixLength(text.substr(from)) == 0) ++from;
+    return from;
 }
 
 }  // namespace
@@ -53,17 +38,18 @@ std::size_t AppendTextWithLinks(std::string_view text, std::string& html) {
     while (at < text.size()) {
         const std::size_t prefix = PrefixLength(text.substr(at));
         if (prefix == 0) {
-            AppendEscaped(text.substr(at, 1), false, html);
-            ++at;
+            const std::size_t next = NextLinkStart(text, at + 1);
+            core::AppendHtmlEscaped(text.substr(at, next - at), html, core::LineBreaks::kKeep);
+            at = next;
             continue;
         }
         std::size_t end = at + prefix;
         while (end < text.size() && !EndsUrl(text[end])) ++end;
         const std::string_view url = text.substr(at, end - at);
         html += "<a href=\"";
-        AppendEscaped(url, true, html);
+        core::AppendHtmlEscaped(url, html);
         html += "\">";
-        AppendEscaped(url, true, html);
+        core::AppendHtmlEscaped(url, html);
         html += "</a>";
         at = end;
     }

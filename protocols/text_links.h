@@ -10,10 +10,10 @@ namespace corvane::protocols {
 
 // Appends `text` to `html`. A URL starts with "http:", "ftp:", "mailto:", "news:", "newspost:",
 // "nntp:", "gopher:", "telnet:", "tn3270:" or "whois:" in any case and ends before a zero byte,
-// a space, ",", "<", ">", "(" or ")"; it becomes <a href="URL">URL</a>. The rest of the text is
-// copied with "<", ">" and "&" written as character references, so the server's text cannot make
-// markup or references of its own; a double quote inside a URL is written as "&quot;" so it
-// cannot leave the attribute. Answers the number of bytes appended.
+// a space, ",", "<", ">", "(" or ")"; it becomes <a href="URL">URL</a>. Everything is copied with
+// "<", ">", "&", '"' and control bytes other than tab and line ends written as character
+// references, so the server's text can make neither markup nor references of its own, nor leave
+// the link's attribute. Answers the number of bytes appended.
 std::size_t AppendTextWithLinks(std::string_view text, std::string& html);
 
 }  // namespace corvane::protocols

@@ -1,9 +1,9 @@
 #include "protocols/whois_protocol.h"
 
-#include "core/host_services.h"
+#include "core/ht_host_services.h"
+#include "core/html_escape.h"
 #include "core/status.h"
 #include "core/url_escapes.h"
-#include "protocols/local_path.h"
 #include "protocols/text_links.h"
 
 namespace corvane::protocols {
@@ -39,7 +39,7 @@ void CHTWhois::StartDialogue(int connectError) {
     std::string header =
         "<body bgcolor=#FFFFFF text=000000 link=#000088 alink=#008888 vlink=#880000>\r\n"
         "<td><font size=+3>Whois: " +
-        EscapeHtmlText(query_) + "</font><hr size=4><br>\r\n";
+        core::EscapeHtmlText(query_) + "</font><hr size=4><br>\r\n";
     if (!StartPage(std::move(header))) {
         Fail(core::kFailure);
         return;

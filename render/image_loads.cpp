@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "core/host_services.h"
+#include "core/ht_host_services.h"
 #include "core/request.h"
 #include "core/scheduler.h"
 #include "core/task.h"

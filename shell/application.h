@@ -16,7 +16,7 @@
 #include <string>
 
 #include "config/settings.h"
-#include "core/host_services.h"
+#include "core/ht_host_services.h"
 #include "core/scheduler.h"
 #include "mail/mail_session.h"
 #include "mail/mail_to.h"

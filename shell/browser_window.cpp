@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "config/command_line.h"
+#include "config/startup_command.h"
 #include "core/address.h"
 #include "core/download_file.h"
 #include "core/request.h"

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "bookmarks/bookmark_list.h"
-#include "core/document.h"
+#include "core/ovalon_doc.h"
 #include "core/document_view.h"
 #include "html/builder_services.h"
 #include "platform/event_loop.h"

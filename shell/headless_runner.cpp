@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <optional>
 
-#include "config/command_line.h"
+#include "config/startup_command.h"
 #include "core/cache_entry.h"
 #include "core/load_task.h"
 #include "core/request.h"

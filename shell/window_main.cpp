@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "config/command_line.h"
+#include "config/startup_command.h"
 #include "platform/file_services.h"
 #include "shell/application.h"
 #include "shell/browser_window.h"

@@ -26,7 +26,7 @@
 #include <unordered_map>
 
 #include "core/convertor_cache.h"
-#include "core/host_services.h"
+#include "core/ht_host_services.h"
 #include "core/request.h"
 #include "store/cache_index.h"
 

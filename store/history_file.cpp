@@ -6,7 +6,7 @@
 #include <climits>
 #include <cstdlib>
 
-#include "core/host_services.h"
+#include "core/ht_host_services.h"
 #include "core/request.h"
 #include "platform/ascii.h"
 #include "platform/whole_file.h"

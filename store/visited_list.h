@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/host_services.h"
+#include "core/ht_host_services.h"
 
 namespace corvane::store {
 

@@ -7,7 +7,7 @@
 #include <tuple>
 #include <vector>
 
-#include "core/host_services.h"
+#include "core/ht_host_services.h"
 #include "core/status.h"
 #include "platform/scripted_host_services.h"
 #include "tests/support/piece_protocol.h"

@@ -15,8 +15,8 @@
 #include <gtest/gtest.h>
 
 #include "core/convertor.h"
-#include "core/document.h"
-#include "core/host_services.h"
+#include "core/ovalon_doc.h"
+#include "core/ht_host_services.h"
 #include "core/protocol.h"
 #include "core/request.h"
 #include "core/scheduler.h"

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "core/convertor_registry.h"
-#include "core/host_services.h"
+#include "core/ht_host_services.h"
 #include "core/protocol.h"
 #include "core/request.h"
 #include "core/scheduler.h"

@@ -128,7 +128,7 @@ TEST(WhoisServer, KnownAndUnknownQueries) {
     {
         ProtocolLoad load;
         ASSERT_EQ(load.Load(base + "nobody"), 1);
-        EXPECT_TRUE(load.Body().ends_with("No match for \"nobody\".<br>\r\n")) << load.Body();
+        EXPECT_TRUE(load.Body().ends_with("No match for &quot;nobody&quot;.<br>\r\n")) << load.Body();
     }
 }
 

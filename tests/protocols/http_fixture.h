@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "core/convertor_registry.h"
-#include "core/document.h"
-#include "core/host_services.h"
+#include "core/ovalon_doc.h"
+#include "core/ht_host_services.h"
 #include "core/load_task.h"
 #include "core/scheduler.h"
 #include "core/scheme_registry.h"

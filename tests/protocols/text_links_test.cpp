@@ -40,7 +40,8 @@ TEST(TextLinks, EdgesOfTheText) {
     const std::vector<Case> cases = {
         {"http: is a scheme", Link("http:") + " is a scheme"},
         {"at the end http://e.example/", "at the end " + Link("http://e.example/")},
-        {std::string("gopher://g\0tail", 15), Link("gopher://g") + std::string("\0tail", 5)},
+        {std::string("gopher://g\0tail", 15), Link("gopher://g") + "&#0;tail"},
+        {"tab\tand\r\nline", "tab\tand\r\nline"},
         {"no link <b>here</b> ftp", "no link &lt;b&gt;here&lt;/b&gt; ftp"},
         {"&lt; stays text, http://a.example/?x=1&y=2",
          "&amp;lt; stays text, <a href=\"http://a.example/?x=1&amp;y=2\">"

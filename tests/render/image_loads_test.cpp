@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/host_services.h"
+#include "core/ht_host_services.h"
 #include "core/scheduler.h"
 #include "html/document.h"
 #include "images/image_convertor.h"

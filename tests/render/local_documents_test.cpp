@@ -11,8 +11,8 @@
 #include <gtest/gtest.h>
 
 #include "core/convertor_registry.h"
-#include "core/document.h"
-#include "core/host_services.h"
+#include "core/ovalon_doc.h"
+#include "core/ht_host_services.h"
 #include "core/request.h"
 #include "core/scheduler.h"
 #include "html/text_convertor.h"

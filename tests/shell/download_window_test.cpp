@@ -6,7 +6,7 @@
 #include <QRegularExpression>
 #include <string>
 
-#include "core/host_services.h"
+#include "core/ht_host_services.h"
 #include "core/scheduler.h"
 #include "platform/poll_event_loop.h"
 #include "platform/scripted_host_services.h"

@@ -6,7 +6,7 @@
 
 #include <map>
 
-#include "core/document.h"
+#include "core/ovalon_doc.h"
 #include "core/protocol.h"
 #include "core/scheme_registry.h"
 #include "html/document.h"

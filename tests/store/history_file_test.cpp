@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/host_services.h"
+#include "core/ht_host_services.h"
 #include "platform/scripted_host_services.h"
 #include "tests/support/scratch_directory.h"
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/host_services.h"
+#include "core/ht_host_services.h"
 #include "platform/scripted_host_services.h"
 
 namespace corvane::store {

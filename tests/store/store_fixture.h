@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/host_services.h"
+#include "core/ht_host_services.h"
 #include "core/scheduler.h"
 #include "platform/scripted_host_services.h"
 #include "store/disk_cache.h"

@@ -110,7 +110,7 @@ bool InnServer::Configure(const std::vector<InnGroup>& groups) {
         const std::string key = line.substr(0, line.find(':'));
         if (key.starts_with("path") || key == "port" || key == "bindaddress" ||
             key == "artcutoff" || key == "pgpverify" || key == "doinnwatch" || key == "status" ||
-            key == "timer" || key == "domain" || key == "pathhost")
+            key == "timer" || key == "domain" || key == "pathhost" || key == "nnrpdloadlimit")
             continue;
         conf << line << "\n";
     }
@@ -124,7 +124,9 @@ bool InnServer::Configure(const std::vector<InnGroup>& groups) {
          << "/incoming/tmp\npathoutgoing: " << spool << "/outgoing\npatharchive: " << spool
          << "/archive\nport: " << innPort_
          << "\nbindaddress: 127.0.0.1\nartcutoff: 0\npgpverify: false\ndoinnwatch: false\n"
-            "status: 0\ntimer: 0\ndomain: localdomain\npathhost: test.localdomain\n";
+            "status: 0\ntimer: 0\ndomain: localdomain\npathhost: test.localdomain\n"
+            // A busy build machine must not make the readers answer "400 load at ..., try later".
+            "nnrpdloadlimit: 0\n";
     conf_ = root + "/etc/inn.conf";
     WriteText(conf_, conf.str());
     WriteText(root + "/etc/newsfeeds", "ME:!*/!local::\n");

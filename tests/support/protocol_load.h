@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "core/convertor.h"
-#include "core/host_services.h"
+#include "core/ht_host_services.h"
 #include "core/protocol.h"
 #include "core/scheduler.h"
 #include "platform/poll_event_loop.h"

@@ -1,4 +1,4 @@
-#include "config/command_line.h"
+#include "config/startup_command.h"
 
 #include <filesystem>
 

@@ -1,8 +1,8 @@
-#include "core/host_services.h"
+#include "core/ht_host_services.h"
 
 #include <algorithm>
 
-#include "core/document.h"
+#include "core/ovalon_doc.h"
 #include "core/load_task.h"
 #include "core/protocol.h"
 

@@ -1,6 +1,6 @@
-#include "core/document.h"
+#include "core/ovalon_doc.h"
 
-#include "core/host_services.h"
+#include "core/ht_host_services.h"
 #include "core/load_task.h"
 #include "core/request.h"
 
