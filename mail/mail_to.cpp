@@ -2,7 +2,7 @@
 
 #include <random>
 
-#include "core/host_services.h"
+#include "core/ht_host_services.h"
 #include "core/scheme_registry.h"
 #include "core/status.h"
 #include "core/url_escapes.h"
