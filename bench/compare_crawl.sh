@@ -12,33 +12,13 @@ here=$(dirname "$0")
 [ -x "$probe" ] || { echo "compare_crawl.sh: no crawl_probe at '$probe'" >&2; exit 1; }
 
 . "$here/need_tools.sh"
+. "$here/start_nginx.sh"
 need_tools curl:curl wget:wget nginx-light:/usr/sbin/nginx python3:python3
 
 work=$(mktemp -d)
 chmod 755 "$work"
 port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-mkdir -p "$work/www" "$work/temp"
-cat > "$work/nginx.conf" <<CONF
-worker_processes 1;
-daemon off;
-user root;
-pid $work/nginx.pid;
-error_log $work/error.log;
-events { worker_connections 64; }
-http {
-  access_log off;
-  client_body_temp_path $work/temp/body;
-  proxy_temp_path $work/temp/proxy;
-  fastcgi_temp_path $work/temp/fastcgi;
-  uwsgi_temp_path $work/temp/uwsgi;
-  scgi_temp_path $work/temp/scgi;
-  types { text/html html; }
-  server { listen 127.0.0.1:$port; root $work/www; }
-}
-CONF
-/usr/sbin/nginx -c "$work/nginx.conf" -e "$work/error.log" &
-nginx_pid=$!
-trap 'kill $nginx_pid 2>/dev/null; wait $nginx_pid 2>/dev/null; rm -rf "$work"' EXIT
+start_nginx "$work" "listen 127.0.0.1:$port;"
 for n in $(seq "$pages"); do
     {
         printf '<html><title>Page %d</title>\n' "$n"

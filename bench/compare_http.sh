@@ -15,6 +15,7 @@ here=$(dirname "$0")
 [ -x "$corvane" ] || { echo "compare_http.sh: no corvane at '$corvane'" >&2; exit 1; }
 
 . "$here/need_tools.sh"
+. "$here/start_nginx.sh"
 need_tools curl:curl nginx-light:/usr/sbin/nginx time:/usr/bin/time python3:python3 \
     openssl:openssl
 
@@ -38,27 +39,7 @@ if [ "$scheme" = https ]; then
     curl="$curl --cacert $work/ca.pem"
     export SSL_CERT_FILE="$work/ca.pem"
 fi
-cat > "$work/nginx.conf" <<CONF
-worker_processes 1;
-daemon off;
-user root;
-pid $work/nginx.pid;
-error_log $work/error.log;
-events { worker_connections 64; }
-http {
-  access_log off;
-  client_body_temp_path $work/temp/body;
-  proxy_temp_path $work/temp/proxy;
-  fastcgi_temp_path $work/temp/fastcgi;
-  uwsgi_temp_path $work/temp/uwsgi;
-  scgi_temp_path $work/temp/scgi;
-  types { text/plain txt; text/html html; }
-  server { $listen root $work/www; }
-}
-CONF
-/usr/sbin/nginx -c "$work/nginx.conf" -e "$work/error.log" &
-nginx_pid=$!
-trap 'kill $nginx_pid 2>/dev/null; wait $nginx_pid 2>/dev/null; rm -rf "$work"' EXIT
+start_nginx "$work" "$listen"
 yes "a line of the large file served for the download comparison" |
     head -c "$((size * 1024 * 1024))" > "$work/www/big.txt"
 head -c "$((size * 1024 * 1024 / 16))" "$work/www/big.txt" > "$work/www/part.txt"
