@@ -314,7 +314,7 @@ bool MimeDatabase::SaveType(core::CHTConvertorRegistry& registry, std::string_vi
     return WriteAction(registry, index);
 }
 
-bool MimeDatabase::DeleteType(const core::CHTConvertorRegistry& registry, std::string_view type) {
+bool MimeDatabase::DeleteType(core::CHTConvertorRegistry& registry, std::string_view type) {
     if (user_.SetType(type, std::nullopt)) userChanged_ = true;
     for (auto it = claims_.begin(); it != claims_.end();) {
         const bool drop = EqualsIgnoreCase(it->second, type) &&
@@ -322,8 +322,9 @@ bool MimeDatabase::DeleteType(const core::CHTConvertorRegistry& registry, std::s
         it = drop ? claims_.erase(it) : std::next(it);
     }
     const int index = registry.FindType(type);
-    if (system_.Names(type) && (index < 0 || !registry.HasInternalConvertor(index)))
-        return contentTypes_.WriteString(type, kHiddenValue);
+    const bool internal = index >= 0 && registry.HasInternalConvertor(index);
+    if (index >= 0 && !internal) registry.Entry(index).removed = true;
+    if (system_.Names(type) && !internal) return contentTypes_.WriteString(type, kHiddenValue);
     return contentTypes_.DeleteKey(type);
 }
 
@@ -345,6 +346,7 @@ void LoadMimeDatabase(core::CHTConvertorRegistry& registry, MimeDatabase& databa
 HelperAppsModel::HelperAppsModel(const core::CHTConvertorRegistry& registry) {
     for (int i = 0; i < registry.Count(); ++i) {
         const core::CHTConvertorEntry& entry = registry.Entry(i);
+        if (entry.removed) continue;
         rows_.push_back(
             {entry.type, entry.extensions, ApplicationText(entry.action, entry.application)});
     }

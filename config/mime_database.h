@@ -98,8 +98,9 @@ class MimeDatabase {
     bool SaveType(core::CHTConvertorRegistry& registry, std::string_view type,
                   const std::vector<std::string>& extensions, const ActionChoice& action);
     // Deletes the type from the user's file and the program's section (hiding it when the
-    // system file names it).
-    bool DeleteType(const core::CHTConvertorRegistry& registry, std::string_view type);
+    // system file names it), and from the registry for the rest of the run unless the program
+    // shows it itself.
+    bool DeleteType(core::CHTConvertorRegistry& registry, std::string_view type);
     // Writes the user's file when it changed.
     bool Flush();
 

@@ -1,8 +1,8 @@
 #include "core/convertor_registry.h"
 
-#include "platform/ascii.h"
 #include "core/convertor.h"
 #include "core/signature_probes.h"
+#include "platform/ascii.h"
 
 namespace corvane::core {
 
@@ -66,14 +66,15 @@ void CHTConvertorRegistry::SetConvertorClass(std::string_view type,
 
 int CHTConvertorRegistry::FindType(std::string_view name) const {
     for (int index = 0; index < Count(); ++index) {
-        if (EqualsIgnoreCase(Entry(index).type, name)) return index;
+        if (!Entry(index).removed && EqualsIgnoreCase(Entry(index).type, name)) return index;
     }
     return -1;
 }
 
 int CHTConvertorRegistry::FindTypeByExtension(std::string_view extension) const {
     for (int index = 0; index < Count(); ++index) {
-        if (ExtensionListContains(Entry(index).extensions, extension)) return index;
+        if (!Entry(index).removed && ExtensionListContains(Entry(index).extensions, extension))
+            return index;
     }
     return -1;
 }

@@ -31,6 +31,8 @@ struct CHTConvertorEntry {
     ConvertorAction action = ConvertorAction::kAsk;
     std::string application;       // command of the configured application (kApplication)
     std::int32_t classIndex = -1;  // position in the class array; -1: no internal convertor
+    // Deleted by the user during this run; indices stay, so the entry stays, unfound.
+    bool removed = false;
 };
 
 struct CHTConvertorClassEntry {

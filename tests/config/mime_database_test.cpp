@@ -151,6 +151,11 @@ TEST_F(MimeDatabaseTest, ThePageModelEditsSavesAndReloads) {
 
     EXPECT_EQ(scratch_.Read(".mime.types"), "# mine\nvideo/mpeg m1v\napplication/x-new new NW\n");
     EXPECT_EQ(Section(), "audio/basic=-1,\nvideo/mpeg=1,\napplication/x-new=3,/bin/sh -c\n");
+    // Gone for the rest of the run too: the page opened again does not list them.
+    const HelperAppsModel reopened(registry_);
+    EXPECT_LT(reopened.Find("application/x-mine"), 0);
+    EXPECT_LT(reopened.Find("audio/basic"), 0);
+    EXPECT_LT(registry_.FindTypeByExtension("mine"), 0);
 
     const core::CHTConvertorRegistry again = Reload();
     const auto entry = [&again](std::string_view type) {
