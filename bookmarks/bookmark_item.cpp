@@ -2,15 +2,9 @@
 
 #include <vector>
 
+#include "platform/ascii.h"
+
 namespace corvane::bookmarks {
-namespace {
-
-bool IsWhiteSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
-}
-
-}  // namespace
-
 CBookmarkItem::CBookmarkItem(BookmarkKind kind)
     : isSeparator(kind == BookmarkKind::kSeparator),
       isExpanded(kind != BookmarkKind::kClosedFolder) {
@@ -53,11 +47,11 @@ bool IsUsableAddress(std::string_view url) {
 std::string NormalisedName(std::string_view name) {
     std::size_t begin = 0;
     std::size_t end = name.size();
-    while (begin < end && IsWhiteSpace(name[begin])) ++begin;
-    while (end > begin && IsWhiteSpace(name[end - 1])) --end;
+    while (begin < end && IsAsciiSpace(name[begin])) ++begin;
+    while (end > begin && IsAsciiSpace(name[end - 1])) --end;
     std::string result(name.substr(begin, end - begin));
     for (char& c : result) {
-        if (IsWhiteSpace(c)) c = ' ';
+        if (IsAsciiSpace(c)) c = ' ';
     }
     return result;
 }

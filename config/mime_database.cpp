@@ -20,12 +20,6 @@ bool IsSuffixChar(char c) {
     return IsAsciiAlnum(c) || c == '-' || c == '_' || c == '+';
 }
 
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsAsciiSpace(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsAsciiSpace(text.back())) text.remove_suffix(1);
-    return text;
-}
-
 std::vector<std::string> SplitList(std::string_view list) {
     std::vector<std::string> items;
     while (!list.empty()) {
@@ -80,10 +74,10 @@ bool IsMimeType(std::string_view text) {
 
 std::optional<std::string> NormalizeSuffixList(std::string_view text) {
     std::vector<std::string> items;
-    if (Trim(text).empty()) return std::string();
+    if (TrimAsciiSpace(text).empty()) return std::string();
     while (true) {
         const std::size_t comma = text.find(',');
-        const std::string_view item = Trim(text.substr(0, comma));
+        const std::string_view item = TrimAsciiSpace(text.substr(0, comma));
         if (item.empty() || !std::all_of(item.begin(), item.end(), IsSuffixChar))
             return std::nullopt;
         items.emplace_back(item);
@@ -127,7 +121,7 @@ MimeTypesFile MimeTypesFile::Parse(std::string_view text) {
         std::string_view rest = line.text;
         std::vector<std::string> words;
         while (true) {
-            rest = Trim(rest);
+            rest = TrimAsciiSpace(rest);
             if (rest.empty() || rest.front() == '#') break;
             std::size_t blank = 0;
             while (blank < rest.size() && !IsAsciiSpace(rest[blank])) ++blank;
@@ -362,8 +356,8 @@ int HelperAppsModel::Find(std::string_view type) const {
 std::variant<int, std::string_view> HelperAppsModel::PutType(std::string_view type,
                                                              std::string_view subtype,
                                                              std::string_view suffixes) {
-    type = Trim(type);
-    subtype = Trim(subtype);
+    type = TrimAsciiSpace(type);
+    subtype = TrimAsciiSpace(subtype);
     if (!IsMimeToken(type)) return kInvalidType;
     if (!IsMimeToken(subtype)) return kInvalidSubtype;
     const std::optional<std::string> list = NormalizeSuffixList(suffixes);
@@ -391,7 +385,7 @@ int HelperAppsModel::Delete(int row) {
 std::optional<std::string_view> HelperAppsModel::SetAction(int row, ConvertorAction action,
                                                            std::string_view application) {
     if (row < 0 || row >= static_cast<int>(rows_.size())) return std::nullopt;
-    application = Trim(application);
+    application = TrimAsciiSpace(application);
     if (action == ConvertorAction::kApplication &&
         (!platform::IsExecutableCommand(application) ||
          ActionOfText(application).action != ConvertorAction::kApplication)) {
@@ -417,7 +411,7 @@ bool HelperAppsModel::Save(core::CHTConvertorRegistry& registry, MimeDatabase& d
 std::optional<std::string_view> ConfigureViewer(core::CHTConvertorRegistry& registry,
                                                 MimeDatabase& database, int typeIndex,
                                                 std::string_view application) {
-    application = Trim(application);
+    application = TrimAsciiSpace(application);
     if (!registry.IsValid(typeIndex) || !platform::IsExecutableCommand(application))
         return kInvalidApplication;
     core::CHTConvertorEntry& entry = registry.Entry(typeIndex);

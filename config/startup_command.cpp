@@ -3,18 +3,13 @@
 #include <sys/stat.h>
 
 #include "core/address.h"
+#include "platform/ascii.h"
 
 namespace corvane::config {
 namespace {
 
 bool IsBlankOrControl(char c) {
     return static_cast<unsigned char>(c) <= ' ';
-}
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsBlankOrControl(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlankOrControl(text.back())) text.remove_suffix(1);
-    return text;
 }
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
@@ -27,7 +22,7 @@ StartupCommand ParseCommandLine(std::span<const std::string> words, bool autoloa
                                 std::string_view home, std::string_view currentDirectory) {
     StartupCommand command;
     std::size_t next = 0;
-    while (next < words.size() && Trim(words[next]).empty()) ++next;
+    while (next < words.size() && TrimAscii(words[next], IsBlankOrControl).empty()) ++next;
     if (next == words.size()) {
         command.kind = autoloadHomePage ? StartTarget::kHomePage : StartTarget::kNothing;
         return command;
@@ -37,7 +32,7 @@ StartupCommand ParseCommandLine(std::span<const std::string> words, bool autoloa
         if (!rest.empty()) rest.push_back(' ');
         rest += words[next];
     }
-    command.target = std::string(Trim(rest));
+    command.target = std::string(TrimAscii(rest, IsBlankOrControl));
     if (!command.target.empty()) {
         struct stat status {};
         const bool exists =

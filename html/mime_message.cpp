@@ -9,12 +9,6 @@
 namespace corvane::html {
 namespace {
 
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsAsciiSpace(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsAsciiSpace(text.back())) text.remove_suffix(1);
-    return text;
-}
-
 // The line at `at` without its end; `next` becomes the start of the following line.
 std::string_view LineAt(std::string_view text, std::size_t at, std::size_t& next) {
     const std::size_t end = text.find('\n', at);
@@ -26,12 +20,12 @@ std::string_view LineAt(std::string_view text, std::size_t at, std::size_t& next
 }
 
 std::string TypeOf(std::string_view contentType) {
-    std::string type = AsciiLower(Trim(contentType.substr(0, contentType.find(';'))));
+    std::string type = AsciiLower(TrimAsciiSpace(contentType.substr(0, contentType.find(';'))));
     return type.find('/') == std::string::npos ? std::string("text/plain") : type;
 }
 
 std::string DecodeTransfer(std::string_view body, std::string_view encoding) {
-    const std::string lower = AsciiLower(Trim(encoding));
+    const std::string lower = AsciiLower(TrimAsciiSpace(encoding));
     if (lower == "base64") return DecodeBase64(body);
     if (lower == "quoted-printable") return DecodeQuotedPrintable(body);
     return std::string(body);
@@ -50,7 +44,7 @@ std::vector<std::string_view> SplitParts(std::string_view body, std::string_view
         std::string_view rest = line.substr(delimiter.size());
         const bool last = rest.starts_with("--");
         if (last) rest.remove_prefix(2);
-        if (!Trim(rest).empty()) continue;  // a longer boundary that merely starts alike
+        if (!TrimAsciiSpace(rest).empty()) continue;  // a longer boundary that merely starts alike
         if (partStart != std::string_view::npos) {
             std::size_t end = at;
             if (end > partStart && body[end - 1] == '\n') --end;
@@ -83,7 +77,7 @@ class BodyReader {
         }
         const std::string_view disposition = HeaderValue(headers, "Content-Disposition");
         const std::string dispositionType =
-            AsciiLower(Trim(disposition.substr(0, disposition.find(';'))));
+            AsciiLower(TrimAsciiSpace(disposition.substr(0, disposition.find(';'))));
         std::string name = HeaderParameter(disposition, "filename");
         if (name.empty()) name = HeaderParameter(contentType, "name");
         name = DecodeHeaderText(name);
@@ -170,7 +164,7 @@ MessageEntity SplitMessage(std::string_view text) {
         }
         if ((line.front() == ' ' || line.front() == '\t') && !entity.headers.empty()) {
             entity.headers.back().value += ' ';
-            entity.headers.back().value += Trim(line);
+            entity.headers.back().value += TrimAsciiSpace(line);
             continue;
         }
         const std::size_t colon = line.find(':');
@@ -178,8 +172,8 @@ MessageEntity SplitMessage(std::string_view text) {
             // Not a header line: the body starts here (a part without headers).
             break;
         }
-        entity.headers.push_back(
-            {std::string(Trim(line.substr(0, colon))), std::string(Trim(line.substr(colon + 1)))});
+        entity.headers.push_back({std::string(TrimAsciiSpace(line.substr(0, colon))),
+                                  std::string(TrimAsciiSpace(line.substr(colon + 1)))});
     }
     entity.body = text.substr(std::min(at, text.size()));
     return entity;
@@ -197,7 +191,7 @@ std::string HeaderParameter(std::string_view value, std::string_view name) {
         ++at;
         const std::size_t equals = value.find('=', at);
         if (equals == std::string_view::npos) return {};
-        const std::string_view key = Trim(value.substr(at, equals - at));
+        const std::string_view key = TrimAsciiSpace(value.substr(at, equals - at));
         std::size_t end = equals + 1;
         while (end < value.size() && IsAsciiSpace(value[end])) ++end;
         std::string parameter;
@@ -209,7 +203,7 @@ std::string HeaderParameter(std::string_view value, std::string_view name) {
             end = value.find(';', end);
         } else {
             const std::size_t stop = value.find(';', end);
-            parameter = Trim(value.substr(
+            parameter = TrimAsciiSpace(value.substr(
                 end, stop == std::string_view::npos ? std::string_view::npos : stop - end));
             end = stop;
         }
@@ -235,7 +229,7 @@ std::string MailboxAddress(std::string_view value) {
         return std::string(value.substr(
             open + 1, close == std::string_view::npos ? std::string_view::npos : close - open - 1));
     }
-    value = Trim(value);
+    value = TrimAsciiSpace(value);
     return std::string(value.substr(0, value.find(' ')));
 }
 
@@ -265,7 +259,8 @@ std::vector<MessageAttachment> TakeUuencodedBlocks(std::string& text) {
             kept.append(text, at, next - at);
             continue;
         }
-        MessageAttachment block{std::string(Trim(line.substr(10))), "application/octet-stream", {}};
+        MessageAttachment block{
+            std::string(TrimAsciiSpace(line.substr(10))), "application/octet-stream", {}};
         std::size_t after = next;
         bool ended = false;
         while (after < text.size()) {

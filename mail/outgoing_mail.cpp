@@ -1,19 +1,10 @@
 #include "mail/outgoing_mail.h"
 
 #include "core/url_escapes.h"
+#include "platform/ascii.h"
 #include "protocols/header_word_encoder.h"
 
 namespace corvane::mail {
-namespace {
-
-std::string_view Trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    return text;
-}
-
-}  // namespace
-
 std::string DecodeFormText(std::string_view text) {
     std::string spaced(text);
     for (char& c : spaced)
@@ -57,13 +48,14 @@ std::string AddressListHeader(std::string_view list) {
     std::string header;
     while (!list.empty()) {
         const std::size_t comma = list.find(',');
-        const std::string_view item = Trimmed(list.substr(0, comma));
+        const std::string_view item = TrimAsciiBlanks(list.substr(0, comma));
         list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
         const std::string address = RecipientAddress(item);
         if (address.empty()) continue;
         const std::size_t open = item.find('<');
-        std::string_view name =
-            open == std::string_view::npos ? std::string_view() : Trimmed(item.substr(0, open));
+        std::string_view name = open == std::string_view::npos
+                                    ? std::string_view()
+                                    : TrimAsciiBlanks(item.substr(0, open));
         if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
             name = name.substr(1, name.size() - 2);
         if (!header.empty()) header += ", ";

@@ -14,12 +14,6 @@ namespace {
 // Far longer than any real header; a longer one is dropped, not cut.
 constexpr std::size_t kMaxHeader = 256 * 1024;
 
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsAsciiSpace(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsAsciiSpace(text.back())) text.remove_suffix(1);
-    return text;
-}
-
 void AppendRowStart(std::string_view name, std::string& html) {
     html += "<tr><td valign=top align=right><b>";
     html += name;
@@ -32,7 +26,7 @@ void AppendNewsgroups(std::string_view groups, std::string& html) {
     bool first = true;
     while (!groups.empty()) {
         const std::size_t comma = groups.find(',');
-        const std::string_view group = Trim(groups.substr(0, comma));
+        const std::string_view group = TrimAsciiSpace(groups.substr(0, comma));
         groups = comma == std::string_view::npos ? std::string_view() : groups.substr(comma + 1);
         if (group.empty()) continue;
         if (!first) html += ", ";
@@ -56,7 +50,7 @@ void AppendReferences(std::string_view references, std::string& html) {
         html += "<a href=\"news:" + LinkText(id) + "\">" + std::to_string(++number) + "</a> ";
         references = references.substr(close + 1);
     }
-    html += HtmlText(Trim(references));
+    html += HtmlText(TrimAsciiSpace(references));
     html += "</td>\r\n";
 }
 
@@ -92,7 +86,7 @@ void ArticleHeaderReader::Store() {
     const std::size_t colon = current_.find(':');
     if (colon == std::string::npos) return;
     const std::string_view name = std::string_view(current_).substr(0, colon);
-    const std::string value(Trim(std::string_view(current_).substr(colon + 1)));
+    const std::string value(TrimAsciiSpace(std::string_view(current_).substr(colon + 1)));
     struct Field {
         std::string_view name;
         std::string ArticleHeaders::*member;
@@ -158,8 +152,8 @@ ArticleBodyWriter::ArticleBodyWriter(std::string_view charset)
 ArticleBodyWriter ArticleBodyWriter::For(const ArticleHeaders& headers) {
     ArticleBodyWriter writer(core::ContentTypeCharset(headers.contentType));
     const std::string type =
-        AsciiLower(Trim(core::ContentTypeWithoutParameters(headers.contentType)));
-    const std::string encoding = AsciiLower(Trim(headers.transferEncoding));
+        AsciiLower(TrimAsciiSpace(core::ContentTypeWithoutParameters(headers.contentType)));
+    const std::string encoding = AsciiLower(TrimAsciiSpace(headers.transferEncoding));
     writer.mime_ =
         type.starts_with("multipart/") || encoding == "base64" || encoding == "quoted-printable";
     writer.contentType_ = headers.contentType;

@@ -11,27 +11,21 @@ namespace {
 constexpr std::array<std::string_view, 12> kMonths = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                       "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
-std::string_view TrimSpaces(std::string_view text) {
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-    return text;
-}
-
 // Day and month of a Date value: leading spaces skipped, a first word that is not a number
 // (the weekday) skipped, then the day and the month name.
 void ReadDate(std::string_view date, ArticleEntry& entry) {
-    date = TrimSpaces(date);
+    date = TrimAsciiBlanks(date);
     if (!date.empty() && !IsAsciiDigit(date.front())) {
         const std::size_t space = date.find(' ');
         date = space == std::string_view::npos ? std::string_view() : date.substr(space);
-        date = TrimSpaces(date);
+        date = TrimAsciiBlanks(date);
     }
     std::size_t at = 0;
     int day = 0;
     while (at < date.size() && IsAsciiDigit(date[at]) && day < 1000)
         day = day * 10 + (date[at++] - '0');
     entry.day = day;
-    date = TrimSpaces(date.substr(at));
+    date = TrimAsciiBlanks(date.substr(at));
     const std::string_view month = date.substr(0, date.find(' '));
     entry.month = 12;
     for (std::size_t i = 0; i < kMonths.size(); ++i) {
@@ -53,7 +47,7 @@ std::string AuthorDisplay(std::string_view from) {
             return std::string(from.substr(
                 1, close == std::string_view::npos ? std::string_view::npos : close - 1));
         }
-        std::string_view name = TrimSpaces(from.substr(0, angle));
+        std::string_view name = TrimAsciiBlanks(from.substr(0, angle));
         if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
             name = name.substr(1, name.size() - 2);
         return std::string(name);
@@ -80,7 +74,7 @@ std::optional<ArticleEntry> ParseOverviewLine(std::string_view line) {
     entry.subject = fields[1];
     entry.author = AuthorDisplay(fields[2]);
     ReadDate(fields[3], entry);
-    const std::string_view references = TrimSpaces(fields[5]);
+    const std::string_view references = TrimAsciiBlanks(fields[5]);
     if (const std::size_t last = references.rfind('<'); last != std::string_view::npos) {
         const std::size_t end = references.find('>', last + 1);
         entry.reference = references.substr(

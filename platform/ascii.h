@@ -15,6 +15,9 @@ constexpr char AsciiLowerChar(char c) {
 constexpr bool IsAsciiSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
+constexpr bool IsAsciiBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 constexpr bool IsAsciiAlpha(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
@@ -23,6 +26,21 @@ constexpr bool IsAsciiDigit(char c) {
 }
 constexpr bool IsAsciiAlnum(char c) {
     return IsAsciiAlpha(c) || IsAsciiDigit(c);
+}
+
+// `text` without the characters `isTrimmed` accepts at either end.
+template <typename Predicate>
+constexpr std::string_view TrimAscii(std::string_view text, Predicate isTrimmed) {
+    while (!text.empty() && isTrimmed(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isTrimmed(text.back())) text.remove_suffix(1);
+    return text;
+}
+constexpr std::string_view TrimAsciiSpace(std::string_view text) {
+    return TrimAscii(text, IsAsciiSpace);
+}
+// Only spaces and tabs: header and profile lines keep any other control byte as data.
+constexpr std::string_view TrimAsciiBlanks(std::string_view text) {
+    return TrimAscii(text, IsAsciiBlank);
 }
 
 std::string AsciiLower(std::string_view text);

@@ -7,16 +7,6 @@
 namespace corvane::platform {
 namespace {
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-    return text;
-}
-
 // A value between a pair of the same quotes, as written by hand ("Home Page="http://x/""),
 // reads without them.
 bool IsQuoted(std::string_view text) {
@@ -27,7 +17,7 @@ bool IsQuoted(std::string_view text) {
 bool NeedsHexEscape(std::string_view text, std::size_t i, ProfileTextRole role) {
     auto c = static_cast<unsigned char>(text[i]);
     if ((c < 0x20 && c != '\t') || c == 0x7F) return true;
-    if (IsBlank(text[i]) && (i == 0 || i + 1 == text.size())) return true;
+    if (IsAsciiBlank(text[i]) && (i == 0 || i + 1 == text.size())) return true;
     switch (role) {
         case ProfileTextRole::kSection:
             return c == ']';
@@ -49,12 +39,13 @@ int HexDigitValue(char c) {
 
 void AppendEntry(ProfileSection& section, std::string_view line) {
     std::size_t equals = line.find('=');
-    std::string_view key = equals == std::string_view::npos ? "" : Trim(line.substr(0, equals));
+    std::string_view key =
+        equals == std::string_view::npos ? "" : TrimAsciiBlanks(line.substr(0, equals));
     if (key.empty()) {
         AppendProfileEntry(section, {"", std::string(line)});
         return;
     }
-    std::string_view value = Trim(line.substr(equals + 1));
+    std::string_view value = TrimAsciiBlanks(line.substr(equals + 1));
     if (IsQuoted(value)) value = value.substr(1, value.size() - 2);
     AppendProfileEntry(section, {DecodeProfileText(key), DecodeProfileText(value)});
 }
@@ -176,12 +167,12 @@ ProfileModel ParseProfile(std::string_view text) {
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
         while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
 
-        std::string_view trimmed = Trim(line);
+        std::string_view trimmed = TrimAsciiBlanks(line);
         if (trimmed.empty()) continue;
         std::size_t close = trimmed.find(']');
         if (trimmed.front() == '[' && close != std::string_view::npos) {
-            current =
-                &AddProfileSection(model, DecodeProfileText(Trim(trimmed.substr(1, close - 1))));
+            current = &AddProfileSection(
+                model, DecodeProfileText(TrimAsciiBlanks(trimmed.substr(1, close - 1))));
         } else if (current == nullptr) {
             model.preamble.emplace_back(line);
         } else if (trimmed.front() == ';' || trimmed.front() == '#') {

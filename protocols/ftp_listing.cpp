@@ -12,19 +12,15 @@ namespace {
 constexpr std::string_view kCrLf = "\r\n";
 constexpr std::size_t kNameColumns = 30;
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
 // Splits off the next blank-separated field; `rest` keeps what follows it, blanks skipped.
 std::string_view NextField(std::string_view& rest) {
     std::size_t start = 0;
-    while (start < rest.size() && IsBlank(rest[start])) ++start;
+    while (start < rest.size() && IsAsciiBlank(rest[start])) ++start;
     std::size_t end = start;
-    while (end < rest.size() && !IsBlank(rest[end])) ++end;
+    while (end < rest.size() && !IsAsciiBlank(rest[end])) ++end;
     const std::string_view field = rest.substr(start, end - start);
     std::size_t next = end;
-    while (next < rest.size() && IsBlank(rest[next])) ++next;
+    while (next < rest.size() && IsAsciiBlank(rest[next])) ++next;
     rest = rest.substr(next);
     return field;
 }
@@ -63,7 +59,7 @@ std::optional<FtpEntry> ParseUnix(std::string_view line) {
     for (int skipped = 0; skipped < 3; ++skipped) NextField(rest);
     if (rest.empty()) return std::nullopt;
     std::string_view date = dateStart.substr(0, dateStart.size() - rest.size());
-    while (!date.empty() && IsBlank(date.back())) date.remove_suffix(1);
+    while (!date.empty() && IsAsciiBlank(date.back())) date.remove_suffix(1);
     entry.date = date;
     std::string_view name = rest;
     if (entry.kind == FtpEntry::Kind::kLink) {

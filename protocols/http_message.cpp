@@ -11,16 +11,6 @@ constexpr char kUserAgentLine[] = "User-Agent: Corvane/2.0 Linux/1.0\r\n";
 
 constexpr std::uint64_t kLargestContentLength = std::uint64_t{1} << 62;
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-    return text;
-}
-
 std::size_t FindIgnoreCase(std::string_view text, std::string_view word) {
     for (std::size_t at = 0; at + word.size() <= text.size(); ++at) {
         if (EqualsIgnoreCase(text.substr(at, word.size()), word)) return at;
@@ -48,11 +38,12 @@ std::optional<int> ParseStatusLine(std::string_view line) {
 std::optional<HeaderField> SplitHeaderLine(std::string_view line) {
     const std::size_t colon = line.find(':');
     if (colon == std::string_view::npos) return std::nullopt;
-    return HeaderField{Trim(line.substr(0, colon)), Trim(line.substr(colon + 1))};
+    return HeaderField{TrimAsciiBlanks(line.substr(0, colon)),
+                       TrimAsciiBlanks(line.substr(colon + 1))};
 }
 
 std::optional<std::int64_t> ParseContentLength(std::string_view value) {
-    value = Trim(value);
+    value = TrimAsciiBlanks(value);
     if (value.empty() || value.size() > 19) return std::nullopt;
     std::uint64_t length = 0;
     for (char c : value) {
@@ -64,7 +55,7 @@ std::optional<std::int64_t> ParseContentLength(std::string_view value) {
 }
 
 std::optional<RefreshValue> ParseRefresh(std::string_view value) {
-    value = Trim(value);
+    value = TrimAsciiBlanks(value);
     std::size_t digits = 0;
     std::int64_t seconds = 0;
     while (digits < value.size() && IsAsciiDigit(value[digits])) {
@@ -77,8 +68,9 @@ std::optional<RefreshValue> ParseRefresh(std::string_view value) {
     refresh.seconds = static_cast<std::int32_t>(seconds);
     const std::size_t semicolon = value.find(';', digits);
     if (semicolon == std::string_view::npos) return refresh;
-    const std::string_view rest = Trim(value.substr(semicolon + 1));
-    if (StartsWithIgnoreCase(rest, "url=")) refresh.url = std::string(Trim(rest.substr(4)));
+    const std::string_view rest = TrimAsciiBlanks(value.substr(semicolon + 1));
+    if (StartsWithIgnoreCase(rest, "url="))
+        refresh.url = std::string(TrimAsciiBlanks(rest.substr(4)));
     return refresh;
 }
 
