@@ -271,7 +271,7 @@ void CMailTo::OnData(int result) {
 
 void CMailTo::BuildText() {
     const std::string& body = source_ != nullptr ? source_->text : formData_;
-    quotedPrintable_ = !protocols::FitsSevenBit(body);
+    const bool quotedPrintable = !protocols::FitsSevenBit(body);
     MessageHeaders headers;
     headers.fromName = settings_.name;
     headers.fromAddress = settings_.address;
@@ -283,67 +283,37 @@ void CMailTo::BuildText() {
         headers.to = firstRecipient_;
         headers.subject = subject_.empty() ? "Form Output From Corvane" : subject_;
     }
-    headers.transferEncoding = quotedPrintable_ ? "quoted-printable" : "7bit";
+    headers.transferEncoding = quotedPrintable ? "quoted-printable" : "7bit";
     const std::time_t now = gServices->now();
-    text_ = ComposeHeaders(headers, now, MessageIdLocalPart(now));
-    if (quotedPrintable_) {
-        std::string encoded;
-        protocols::AppendQuotedPrintable(body, encoded);
-        stuffer_.Append(encoded, text_);
-    } else {
-        stuffer_.Append(body, text_);
-    }
-    if (!stuffer_.AtLineStart()) stuffer_.Append("\r\n", text_);
-    if (encoder_ == nullptr) {
-        stuffer_.Finish(text_);
-        ended_ = true;
-    }
+    std::string text = ComposeHeaders(headers, now, MessageIdLocalPart(now));
+    if (quotedPrintable)
+        protocols::AppendQuotedPrintable(body, text);
+    else
+        text += body;
+    pieces_ =
+        std::make_unique<protocols::OutgoingPieces>(text, std::move(encoder_), quotedPrintable);
 }
 
 void CMailTo::SendText() {
-    while (PendingSendBytes() == 0 && error == 0) {
-        // Attachment lines are made only while less than a piece is waiting.
-        while (encoder_ != nullptr && text_.size() - sent_ < kPieceSize) {
-            const int length = encoder_->Step();
-            if (length < 0) {
-                // The attachment failed mid-way: no "." follows, so the server drops the message.
-                request->Host().Ui().SetStatusText("Invalid attachment.");
-                SendFailed();
-                return;
-            }
-            if (length == 0) {
-                encoder_.reset();
-                stuffer_.Finish(text_);
-                ended_ = true;
-                break;
-            }
-            std::string line(encoder_->Line());
-            line += "\r\n";
-            if (quotedPrintable_) {
-                std::string encoded;
-                protocols::AppendQuotedPrintable(line, encoded);
-                line = std::move(encoded);
-            }
-            stuffer_.Append(line, text_);
-        }
-        if (sent_ == text_.size()) return;  // everything is out; the reply comes next
-        const std::size_t piece = std::min(kPieceSize, text_.size() - sent_);
-        SendBytes(std::string_view(text_).substr(sent_, piece));
+    std::string piece;
+    // More only while the socket takes everything at once; otherwise its send-ready call brings
+    // the next piece.
+    while (PendingSendBytes() == 0 && error == 0 && pieces_->Next(piece)) {
+        SendBytes(piece);
         if (error != 0) {
             SendFailed();
             return;
         }
-        sent_ += piece;
-        if (sent_ == text_.size()) {
-            text_.clear();
-            sent_ = 0;
-            if (ended_) return;
-        }
+    }
+    if (pieces_->Failed()) {
+        // No "." follows, so the server drops the message.
+        request->Host().Ui().SetStatusText("Invalid attachment.");
+        SendFailed();
     }
 }
 
 void CMailTo::OnEndOfText(int result) {
-    if (!ended_ || encoder_ != nullptr || !text_.empty()) {
+    if (!pieces_->Finished()) {
         // A reply before the end of the text: the server gave up on the message.
         const int reply = ReadReply(result);
         if (reply == 0) return;

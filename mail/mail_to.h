@@ -25,7 +25,7 @@
 #include "core/request.h"
 #include "mail/compose_source.h"
 #include "mail/sent_copy.h"
-#include "protocols/outgoing_text.h"
+#include "protocols/outgoing_pieces.h"
 #include "protocols/tcp_protocol.h"
 #include "protocols/uu_encoder.h"
 
@@ -56,9 +56,6 @@ void RegisterMailtoProtocol();
 
 class CMailTo : public protocols::CHTTCP {
   public:
-    // The text goes to the socket in pieces of at most this many bytes.
-    static constexpr std::size_t kPieceSize = 32768;
-
     int Open() override;
     void StartDialogue(int error) override;
 
@@ -97,12 +94,8 @@ class CMailTo : public protocols::CHTTCP {
     std::vector<std::string> recipients_;
     std::string subject_;
     std::string formData_;
-    std::string text_;  // message text not yet handed to the socket, from sent_ on
-    std::size_t sent_ = 0;
-    protocols::OutgoingText stuffer_;
-    std::unique_ptr<protocols::CUUEncoder> encoder_;
-    bool quotedPrintable_ = false;
-    bool ended_ = false;  // the final "." is in text_
+    std::unique_ptr<protocols::CUUEncoder> encoder_;  // opened at once, then sent by pieces_
+    std::unique_ptr<protocols::OutgoingPieces> pieces_;
     bool secured_ = false;
     bool startTlsOffered_ = false;
     bool authPlain_ = false;

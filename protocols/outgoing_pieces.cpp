@@ -2,10 +2,13 @@
 
 #include <algorithm>
 
+#include "protocols/quoted_printable_encoder.h"
+
 namespace corvane::protocols {
 
-OutgoingPieces::OutgoingPieces(std::string_view text, std::unique_ptr<CUUEncoder> attachment)
-    : encoder_(std::move(attachment)) {
+OutgoingPieces::OutgoingPieces(std::string_view text, std::unique_ptr<CUUEncoder> attachment,
+                               bool quotedPrintable)
+    : encoder_(std::move(attachment)), quotedPrintable_(quotedPrintable) {
     stuffer_.Append(text, buffer_);
     if (!stuffer_.AtLineStart()) stuffer_.Append("\r\n", buffer_);
     if (encoder_ == nullptr) {
@@ -34,7 +37,15 @@ bool OutgoingPieces::Next(std::string& piece) {
             ended_ = true;
             break;
         }
-        stuffer_.AppendLine(encoder_->Line(), buffer_);
+        if (quotedPrintable_) {
+            std::string line(encoder_->Line());
+            line += "\r\n";
+            std::string encoded;
+            AppendQuotedPrintable(line, encoded);
+            stuffer_.Append(encoded, buffer_);
+        } else {
+            stuffer_.AppendLine(encoder_->Line(), buffer_);
+        }
     }
     if (sent_ == buffer_.size()) return false;
     const std::size_t size = std::min(kPieceSize, buffer_.size() - sent_);

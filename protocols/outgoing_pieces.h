@@ -18,8 +18,11 @@ class OutgoingPieces {
   public:
     static constexpr std::size_t kPieceSize = 32 * 1024;
 
-    // `text` as composed (any line ends); `attachment` may be null.
-    OutgoingPieces(std::string_view text, std::unique_ptr<CUUEncoder> attachment);
+    // `text` as composed (any line ends); `attachment` may be null. A quoted-printable body
+    // carries its attachment lines quoted-printable too, or a reader decoding the body would
+    // spoil the "=" signs of the uuencoded lines.
+    OutgoingPieces(std::string_view text, std::unique_ptr<CUUEncoder> attachment,
+                   bool quotedPrintable = false);
 
     // The next piece, at most kPieceSize bytes: true with a piece, false when everything is out
     // or the attachment could not be read (Failed()).
@@ -32,6 +35,7 @@ class OutgoingPieces {
     std::unique_ptr<CUUEncoder> encoder_;
     std::string buffer_;
     std::size_t sent_ = 0;
+    bool quotedPrintable_;
     bool ended_ = false;
     bool failed_ = false;
 };

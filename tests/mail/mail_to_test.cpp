@@ -254,7 +254,7 @@ TEST_F(MailToTest, LongUtf8TextAndAnAttachmentGoOutInPiecesQuotedPrintable) {
     EXPECT_EQ(Finish(), core::kSilentEnd);
     load.loop.RunUntil([&] { return peer.Done(); }, 2000);
     EXPECT_TRUE(peer.Done()) << peer.Mismatch();
-    EXPECT_GT(expected.size(), 2 * CMailTo::kPieceSize);
+    EXPECT_GT(expected.size(), 2 * protocols::OutgoingPieces::kPieceSize);
     ASSERT_EQ(filed.size(), 1u);
     EXPECT_EQ(filed[0].attachment, path);
 }
