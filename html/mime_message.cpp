@@ -1,6 +1,9 @@
 #include "html/mime_message.h"
 
 #include <algorithm>
+#include <charconv>
+#include <map>
+#include <utility>
 
 #include "core/url_escapes.h"
 #include "html/mime_text.h"
@@ -150,6 +153,48 @@ bool DecodeUuLine(std::string_view line, std::string& out) {
     return true;
 }
 
+// Sections beyond this are dropped: no real name needs so many, and the map stays small.
+constexpr unsigned kMostSections = 256;
+
+// Calls `take(key, value)` for each "key=value" or "key=\"quoted\"" after a ";" of a structured
+// field; quoted values may hold ";" and backslash escapes.
+template <typename Take>
+void ForEachParameter(std::string_view value, Take take) {
+    std::size_t at = value.find(';');
+    while (at != std::string_view::npos && at < value.size()) {
+        ++at;
+        const std::size_t equals = value.find('=', at);
+        if (equals == std::string_view::npos) return;
+        const std::string_view key = TrimAsciiSpace(value.substr(at, equals - at));
+        std::size_t end = equals + 1;
+        while (end < value.size() && IsAsciiSpace(value[end])) ++end;
+        std::string parameter;
+        if (end < value.size() && value[end] == '"') {
+            for (++end; end < value.size() && value[end] != '"'; ++end) {
+                if (value[end] == '\\' && end + 1 < value.size()) ++end;
+                parameter.push_back(value[end]);
+            }
+            end = value.find(';', end);
+        } else {
+            const std::size_t stop = value.find(';', end);
+            parameter = TrimAsciiSpace(value.substr(
+                end, stop == std::string_view::npos ? std::string_view::npos : stop - end));
+            end = stop;
+        }
+        take(key, std::move(parameter));
+        at = end;
+    }
+}
+
+// charset'language'percent-escaped bytes, in UTF-8.
+std::string DecodeExtendedValue(std::string_view parameter) {
+    const std::size_t first = parameter.find('\'');
+    const std::size_t second =
+        first == std::string_view::npos ? first : parameter.find('\'', first + 1);
+    if (second == std::string_view::npos) return std::string(parameter);
+    return ToUtf8(core::DecodeUrlEscapes(parameter.substr(second + 1)), parameter.substr(0, first));
+}
+
 }  // namespace
 
 MessageEntity SplitMessage(std::string_view text) {
@@ -186,41 +231,61 @@ std::string_view HeaderValue(const std::vector<MessageHeader>& headers, std::str
 }
 
 std::string HeaderParameter(std::string_view value, std::string_view name) {
-    std::size_t at = value.find(';');
-    while (at != std::string_view::npos && at < value.size()) {
-        ++at;
-        const std::size_t equals = value.find('=', at);
-        if (equals == std::string_view::npos) return {};
-        const std::string_view key = TrimAsciiSpace(value.substr(at, equals - at));
-        std::size_t end = equals + 1;
-        while (end < value.size() && IsAsciiSpace(value[end])) ++end;
-        std::string parameter;
-        if (end < value.size() && value[end] == '"') {
-            for (++end; end < value.size() && value[end] != '"'; ++end) {
-                if (value[end] == '\\' && end + 1 < value.size()) ++end;
-                parameter.push_back(value[end]);
+    std::string plain;
+    bool plainFound = false;
+    std::string extended;  // name*=charset'language'escaped
+    bool extendedFound = false;
+    // Continuations name*0, name*1*, ... by number; a gap ends the value.
+    std::map<unsigned, std::pair<std::string, bool>> sections;
+    ForEachParameter(value, [&](std::string_view key, std::string parameter) {
+        if (key.size() <= name.size() || !EqualsIgnoreCase(key.substr(0, name.size()), name)) {
+            if (!plainFound && EqualsIgnoreCase(key, name)) {
+                plain = std::move(parameter);
+                plainFound = true;
             }
-            end = value.find(';', end);
-        } else {
-            const std::size_t stop = value.find(';', end);
-            parameter = TrimAsciiSpace(value.substr(
-                end, stop == std::string_view::npos ? std::string_view::npos : stop - end));
-            end = stop;
+            return;
         }
-        if (EqualsIgnoreCase(key, name)) return parameter;
-        if (key.size() == name.size() + 1 && key.back() == '*' &&
-            EqualsIgnoreCase(key.substr(0, name.size()), name)) {
-            // charset'language'percent-escaped bytes
-            const std::size_t first = parameter.find('\'');
-            const std::size_t second =
-                first == std::string::npos ? first : parameter.find('\'', first + 1);
-            if (second == std::string::npos) return parameter;
-            return ToUtf8(core::DecodeUrlEscapes(std::string_view(parameter).substr(second + 1)),
-                          std::string_view(parameter).substr(0, first));
+        std::string_view rest = key.substr(name.size());
+        if (rest[0] != '*') return;
+        rest.remove_prefix(1);
+        if (rest.empty()) {
+            if (!extendedFound) extended = std::move(parameter);
+            extendedFound = true;
+            return;
         }
-        at = end;
+        const bool escaped = rest.back() == '*';
+        if (escaped) rest.remove_suffix(1);
+        unsigned number = 0;
+        const auto [end, fault] = std::from_chars(rest.data(), rest.data() + rest.size(), number);
+        if (fault != std::errc() || end != rest.data() + rest.size() || rest.empty() ||
+            (rest.size() > 1 && rest[0] == '0') || number >= kMostSections)
+            return;
+        sections.try_emplace(number, std::move(parameter), escaped);
+    });
+    if (extendedFound) return DecodeExtendedValue(extended);
+    if (sections.count(0) != 0) {
+        // The first section names the charset when it is escaped; later escaped ones only
+        // carry percent escapes.
+        const bool firstEscaped = sections[0].second;
+        std::string joined;
+        std::string charset;
+        for (unsigned number = 0; sections.count(number) != 0; ++number) {
+            auto& [text, escaped] = sections[number];
+            std::string_view part = text;
+            if (number == 0 && escaped) {
+                const std::size_t first = part.find('\'');
+                const std::size_t second =
+                    first == std::string_view::npos ? first : part.find('\'', first + 1);
+                if (second != std::string_view::npos) {
+                    charset = part.substr(0, first);
+                    part.remove_prefix(second + 1);
+                }
+            }
+            joined += escaped ? core::DecodeUrlEscapes(part) : std::string(part);
+        }
+        return firstEscaped && !charset.empty() ? ToUtf8(joined, charset) : joined;
     }
-    return {};
+    return plain;
 }
 
 std::string MailboxAddress(std::string_view value) {

@@ -32,7 +32,9 @@ MessageEntity SplitMessage(std::string_view text);
 std::string_view HeaderValue(const std::vector<MessageHeader>& headers, std::string_view name);
 
 // A parameter of a structured field such as Content-Type ("name=value" or "name=\"value\"" after
-// a ";"; "name*=charset'lang'%XX" too), empty when it is absent. Quoted values may hold ";".
+// a ";"), empty when it is absent. Quoted values may hold ";". The charset form
+// "name*=charset'lang'%XX" and a name cut into sections ("name*0*=charset''%XX; name*1=...")
+// come back joined in UTF-8, and win over a plain "name=" beside them (its ASCII stand-in).
 std::string HeaderParameter(std::string_view value, std::string_view name);
 
 // The address a From value names: between "<" and ">", else the value up to its first space.

@@ -137,5 +137,22 @@ TEST(MimeMessage, UuencodedBlocksBecomeAttachments) {
     EXPECT_EQ(text, "See the file.\nBye.\nbegin 644 open.bin\nM04%!\n");
 }
 
+TEST(MimeMessage, ParameterSectionsAreJoined) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"attachment; filename*0=\"long \"; filename*1=\"name.txt\"", "long name.txt"},
+        // Sections out of order, the first naming the charset, a plain one between escaped ones.
+        {"attachment; filename*1*=%E9t%E9; filename*0*=iso-8859-1'fr'caf%E9-; filename*2=.txt",
+         "caf\xC3\xA9-\xC3\xA9t\xC3\xA9.txt"},
+        // A gap ends the name; numbers with leading zeros are not sections.
+        {"attachment; filename*0=a; filename*2=c; filename*01=b", "a"},
+        // The charset forms win over the plain stand-in, whichever comes first.
+        {"attachment; filename=\"caf?.txt\"; filename*=utf-8''caf%C3%A9.txt", "caf\xC3\xA9.txt"},
+        {"attachment; filename*0*=utf-8''%C3%A9; filename=\"e\"", "\xC3\xA9"},
+        {"attachment; filenames=x; filename=plain.txt", "plain.txt"},
+    };
+    for (const auto& [value, name] : cases)
+        EXPECT_EQ(HeaderParameter(value, "filename"), name) << value;
+}
+
 }  // namespace
 }  // namespace corvane::html
