@@ -50,6 +50,12 @@ int CLoadTask::Run() {
     if (IsRetired()) return kStepFinished;
     switch (started) {
         case kRetrievalFailed:
+            // Handed off while opening (the user cancelled the unknown-type question, or the
+            // data went to a file): nothing failed, as when it happens after connecting.
+            if (request_->kind == kKindHandedOff) {
+                SetStep(&CLoadTask::Complete);
+                return kStepContinue;
+            }
             return Fail(kCannotConnect);
         case kRetrievalRunning:
             started_ = true;

@@ -158,5 +158,15 @@ TEST_F(LocalDocumentsTest, WhatCannotBeServedCannotConnect) {
     }
 }
 
+// Cancel at the unknown-type question ends the load quietly: nothing failed.
+TEST_F(LocalDocumentsTest, UnknownTypeCancelledIsNoFailure) {
+    Write("notes", "some words");
+    ui_.messageAnswers = {platform::MessageAnswer::kCancel};
+    Load("file:" + root_ + "/notes");
+    ASSERT_EQ(ui_.messages.size(), 1u);
+    EXPECT_EQ(ui_.messages[0].text, "File Type has not been configured.\nSave to Disk?");
+    EXPECT_EQ(doc_->Current(), nullptr);
+}
+
 }  // namespace
 }  // namespace corvane
