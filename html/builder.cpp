@@ -121,6 +121,13 @@ std::string CHTMLBuilder::ResolveUrl(std::string_view reference) const {
     return core::FormatAddress(core::ParseAddress(reference, &baseAddress_));
 }
 
+std::string CHTMLBuilder::PictureUrl(std::string_view reference) const {
+    std::string url = ResolveUrl(reference);
+    if (document_.offline && !url.starts_with(core::FormatAddress(documentAddress_) + "/"))
+        url.clear();
+    return url;
+}
+
 void CHTMLBuilder::AddBreak(BreakKind kind) {
     AddElement<CHTMLBreak>(kind);
 }
@@ -442,7 +449,7 @@ void CHTMLBuilder::Body(std::string_view text) {
     if (!backgroundTaken_ && GetAttribute(text, "BACKGROUND", background)) {
         backgroundTaken_ = true;
         document_.background = std::make_unique<CHTMLImage>();
-        if (!document_.offline) document_.background->url = ResolveUrl(background);
+        document_.background->url = PictureUrl(background);
         document_.background->source = std::move(background);
         services_.host->RequestImage(*document_.background);
     }
@@ -468,7 +475,7 @@ void CHTMLBuilder::Image(std::string_view text) {
     CHTMLImage* image = AddElement<CHTMLImage>();
     // Without a SRC there is nothing to load; resolving "" would name this very page.
     image->source = Attribute(text, "SRC");
-    if (!image->source.empty() && !document_.offline) image->url = ResolveUrl(image->source);
+    if (!image->source.empty()) image->url = PictureUrl(image->source);
     image->alignment = ImageAlignment(text);
     image->width = ParseInteger(Attribute(text, "WIDTH"));
     image->height = ParseInteger(Attribute(text, "HEIGHT"));

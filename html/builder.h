@@ -55,6 +55,9 @@ class CHTMLBuilder {
     // A text token: collapsed text outside PRE, preformatted text inside it or in plain mode.
     void AddText(std::string_view text);
     std::string ResolveUrl(std::string_view reference) const;
+    // The address an image or background loads from: empty on an offline page, unless it is
+    // one of the page's own parts (an image a stored message carries).
+    std::string PictureUrl(std::string_view reference) const;
 
   private:
     int HandleTag(int number, bool isEnd, std::string_view text);

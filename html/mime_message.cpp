@@ -93,7 +93,11 @@ class BodyReader {
             if (charset.empty() && contentType.empty()) charset = fallbackCharset;
             content_.texts.push_back({ToUtf8(data, charset), type == "text/html"});
         } else {
-            content_.attachments.push_back({std::move(name), type, std::move(data)});
+            std::string_view id = TrimAsciiSpace(HeaderValue(headers, "Content-ID"));
+            if (id.size() >= 2 && id.front() == '<' && id.back() == '>')
+                id = id.substr(1, id.size() - 2);
+            content_.attachments.push_back(
+                {std::move(name), type, std::move(data), std::string(id)});
         }
     }
 

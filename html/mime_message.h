@@ -49,9 +49,10 @@ struct MessageText {
 };
 
 struct MessageAttachment {
-    std::string name;  // UTF-8, may be empty
-    std::string type;  // lower case, without parameters
-    std::string data;  // the decoded bytes
+    std::string name;            // UTF-8, may be empty
+    std::string type;            // lower case, without parameters
+    std::string data;            // the decoded bytes
+    std::string contentId = {};  // the Content-ID without its angle brackets, which "cid:" names
 };
 
 struct MessageContent {

@@ -68,7 +68,9 @@ int CHTMail::OpenAttachment(const std::string& path, std::size_t number) {
     SetDataSource(&CHTMail::TextSource);
     contentType = attachment->type;
     error = 0;
-    if (!SaveDataToFile() && convertor == nullptr) {
+    // A picture the message's own page shows is decoded in place; other parts are saved.
+    const bool handled = embedded ? ChooseConvertor(attachment->name) : SaveDataToFile();
+    if (!handled && convertor == nullptr) {
         error = core::kFailure;
         return core::kOpenFailed;
     }

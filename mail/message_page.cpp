@@ -4,6 +4,7 @@
 
 #include "core/address.h"
 #include "core/html_escape.h"
+#include "core/url_escapes.h"
 #include "html/mime_text.h"
 #include "platform/ascii.h"
 #include "protocols/local_path.h"
@@ -56,11 +57,48 @@ void AppendTextLines(std::string_view text, std::string& html) {
     }
 }
 
+std::string AttachmentName(const std::vector<html::MessageAttachment>& attachments,
+                           std::size_t index) {
+    const std::string& name = attachments[index].name;
+    return name.empty() ? "attachment " + std::to_string(index + 1) : name;
+}
+
 std::string MailtoLink(std::string_view rawValue, std::string_view shown) {
     if (rawValue.empty()) return EscapeHtmlText(shown);
     std::string address = html::MailboxAddress(rawValue);
     core::EscapeUrlText(address);
     return "<a href=\"mailto:" + address + "\">" + EscapeHtmlText(shown) + "</a>";
+}
+
+// The markup with each "cid:" reference to one of the attachments replaced by that attachment's
+// address, so the page shows the pictures the message carries.
+std::string LinkContentIds(std::string_view markup,
+                           const std::vector<html::MessageAttachment>& attachments,
+                           std::string_view messageUrl) {
+    std::string linked;
+    std::size_t copied = 0;
+    for (std::size_t at = 0; (at = markup.find(':', at)) != std::string_view::npos; ++at) {
+        if (at < 3 || !EqualsIgnoreCase(markup.substr(at - 3, 3), "cid")) continue;
+        const std::size_t start = at - 3;
+        if (start == 0 ||
+            (markup[start - 1] != '"' && markup[start - 1] != '\'' && markup[start - 1] != '='))
+            continue;
+        std::size_t end = at + 1;
+        while (end < markup.size() && markup[end] != '"' && markup[end] != '\'' &&
+               markup[end] != '>' && !IsAsciiSpace(markup[end]))
+            ++end;
+        const std::string id = core::DecodeUrlEscapes(markup.substr(at + 1, end - at - 1));
+        for (std::size_t i = 0; i < attachments.size(); ++i) {
+            if (id.empty() || attachments[i].contentId != id) continue;
+            linked.append(markup, copied, start - copied);
+            linked +=
+                EscapeHtmlText(AttachmentUrl(messageUrl, i + 1, AttachmentName(attachments, i)));
+            copied = end;
+            break;
+        }
+    }
+    linked.append(markup, copied);
+    return linked;
 }
 
 }  // namespace
@@ -88,7 +126,7 @@ std::string MessagePageHtml(std::string_view message, std::string_view messageUr
     for (const html::MessageText& text : stored.content.texts) {
         if (text.html) {
             html += "</pre>\n";
-            html += text.utf8;
+            html += LinkContentIds(text.utf8, stored.content.attachments, messageUrl);
             html += "\n<pre>\n";
         } else {
             AppendTextLines(text.utf8, html);
@@ -98,8 +136,7 @@ std::string MessagePageHtml(std::string_view message, std::string_view messageUr
     if (!attachments.empty()) html += "\n<hr>Attachments:\n";
     for (std::size_t i = 0; i < attachments.size(); ++i) {
         const html::MessageAttachment& attachment = attachments[i];
-        const std::string name =
-            attachment.name.empty() ? "attachment " + std::to_string(i + 1) : attachment.name;
+        const std::string name = AttachmentName(attachments, i);
         html += "<a href=\"" + EscapeHtmlText(AttachmentUrl(messageUrl, i + 1, name)) + "\">" +
                 EscapeHtmlText(name) + "</a> (" + EscapeHtmlText(attachment.type) + ", " +
                 std::to_string(attachment.data.size()) + " bytes)\n";

@@ -141,5 +141,25 @@ TEST_F(MailLoadTest, AnHtmlMessageFetchesNothingAndAnAttachmentIsSaved) {
     EXPECT_EQ(ui_.messages.size(), 2u);
 }
 
+// A picture the message carries ("cid:") gets the attachment's address; anything else stays
+// without one, and an unknown id is left as it is.
+TEST_F(MailLoadTest, CidPicturesLoadFromTheMessageItself) {
+    scratch_.Write("CVT2.ML",
+                   "Content-Type: multipart/related; boundary=r\n\n--r\nContent-Type: text/html\n\n"
+                   "<img src=\"cid:logo%40x\"><img src=\"http://x.test/p.gif\"><img "
+                   "src='CID:none'>\n--r\nContent-Type: image/gif\nContent-ID: <logo@x>\n"
+                   "Content-Transfer-Encoding: base64\n\nR0lGODlhAQABAAAAACw=\n--r--\n");
+    const std::string url = "mail://" + protocols::EscapePathForUrl(scratch_.File("CVT2.ML"));
+    core::CHTRequest* page = Load(url);
+    ASSERT_NE(page, nullptr);
+    const auto* document = dynamic_cast<const html::CHTMLDocument*>(page->document.get());
+    ASSERT_NE(document, nullptr);
+    const html::CHTML& html = *document->html;
+    ASSERT_EQ(html.images.size(), 3u);
+    EXPECT_EQ(html.images[0]->url, url + "/1/attachment%201");
+    EXPECT_EQ(html.images[1]->url, "");
+    EXPECT_EQ(html.images[2]->url, "");
+}
+
 }  // namespace
 }  // namespace corvane::mail
