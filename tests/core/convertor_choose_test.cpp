@@ -149,15 +149,25 @@ TEST_F(ConvertorChoose, BytesWinOverTheExtensionAndTheExtensionOverNothing) {
     }
 }
 
-TEST_F(ConvertorChoose, UnknownTypeAnsweredNoIsShownAsText) {
+// No shows the data as text; Cancel ends the load without a document or an error.
+TEST_F(ConvertorChoose, UnknownTypeAnsweredNoIsShownAsTextAndCancelEndsQuietly) {
     Serve("http://h/x.foo", "application/x-foo", "plain words");
     Window& window = OpenWindow();
-    ui.messageAnswers = {MessageAnswer::kNo};
+    ui.messageAnswers = {MessageAnswer::kNo, MessageAnswer::kCancel};
     Visit(window, "http://h/x.foo");
     EXPECT_EQ(ShownText(window), "plain words");
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, "File Type has not been configured.\nSave to Disk?");
     EXPECT_EQ(ui.messages[0].icon, platform::MessageIcon::kExclamation);
+
+    Serve("http://h/y.foo", "application/x-foo", "ignored");
+    Window& cancelled = OpenWindow();
+    Visit(cancelled, "http://h/y.foo");
+    EXPECT_EQ(cancelled.view->shown, nullptr);
+    EXPECT_EQ(ui.messages.size(), 2u);  // the question only
+    EXPECT_TRUE(ui.fileDialogTitles.empty());
+    EXPECT_EQ(host->FindEntry("http://h/y.foo")->request->kind, kKindHandedOff);
+    EXPECT_EQ(cancelled.doc->LoadTask(), nullptr);
 }
 
 // The window closes while the question is open; the Yes that comes after saves nothing.
@@ -172,18 +182,6 @@ TEST_F(ConvertorChoose, WindowClosedInsideTheUnknownTypeQuestionSavesNothing) {
     EXPECT_TRUE(ui.fileDialogTitles.empty());
     EXPECT_EQ(host->PrivateRequestCount(), 0u);
     EXPECT_EQ(host->downloads.RunningCount(nullptr), 0u);
-}
-
-TEST_F(ConvertorChoose, UnknownTypeAnsweredCancelEndsWithoutDocumentOrError) {
-    Serve("http://h/x.foo", "application/x-foo", "ignored");
-    Window& window = OpenWindow();
-    ui.messageAnswers = {MessageAnswer::kCancel};
-    Visit(window, "http://h/x.foo");
-    EXPECT_EQ(window.view->shown, nullptr);
-    EXPECT_EQ(ui.messages.size(), 1u);  // the question only
-    EXPECT_TRUE(ui.fileDialogTitles.empty());
-    EXPECT_EQ(host->FindEntry("http://h/x.foo")->request->kind, kKindHandedOff);
-    EXPECT_EQ(window.doc->LoadTask(), nullptr);
 }
 
 TEST_F(ConvertorChoose, UnknownTypeAnsweredYesAndTypeWithActionSaveAreSaved) {
