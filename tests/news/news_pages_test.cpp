@@ -150,7 +150,6 @@ TEST(NewsAddress, PathsSelectThePage) {
         {"comp*", "", NewsMode::kGroupList, "", "", "", "", "comp"},
         {"comp.*", "", NewsMode::kGroupList, "", "", "", "comp", ""},
         {"comp.l*", "", NewsMode::kGroupList, "", "", "", "comp", "l"},
-        {"comp.lang.*", "", NewsMode::kGroupList, "", "", "", "comp.lang", ""},
         {"alt.test", "", NewsMode::kArticleList, "alt.test", "", "", "", ""},
         {"alt.test/1-100", "", NewsMode::kArticleList, "alt.test", "1-100", "", "", ""},
         {"a@b", "", NewsMode::kArticle, "", "", "<a@b>", "", ""},
@@ -348,12 +347,6 @@ TEST(ArticlePage, HeadersAreEscapedAndLinked) {
               "next\r\n</pre><hr size=4>\r\n");
 }
 
-}  // namespace
-}  // namespace corvane::news
-
-namespace corvane::news {
-namespace {
-
 TEST(ArticleListPage, PageLinksStayOnTheServerOfThePage) {
     for (const char* base : {"news://h:119/alt.test", "news://h:119/alt.test/901-1000"}) {
         const core::CHTAddress page = core::ParseAddress(base);
@@ -365,12 +358,6 @@ TEST(ArticleListPage, PageLinksStayOnTheServerOfThePage) {
     EXPECT_EQ(core::FormatAddress(core::ParseAddress("alt.test/1-100", &bare)),
               "news:alt.test/1-100");
 }
-
-}  // namespace
-}  // namespace corvane::news
-
-namespace corvane::news {
-namespace {
 
 TEST(ArticleBody, CharsetAndMimeBodies) {
     std::string html;
