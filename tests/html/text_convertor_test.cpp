@@ -173,12 +173,6 @@ TEST_F(TextConvertorTest, ACompletedTablePausesReadingUntilItsReplayEnds) {
     EXPECT_EQ(outcome.elements, (Elements{"start", "break:1", "text:0:after", "break:2"}));
 }
 
-}  // namespace
-}  // namespace corvane::html
-
-namespace corvane::html {
-namespace {
-
 // The real collector: a table larger than one pass of replay, never closed, still comes whole.
 TEST_F(TextConvertorTest, AnUnclosedLargeTableIsReplayedOverSeveralPasses) {
     std::string page = "<table><tr>";
