@@ -5,12 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include "core/cache_entry.h"
-#include "core/convertor_cache.h"
 #include "core/convertor_registry.h"
 #include "core/file_convertor.h"
 #include "core/load_task.h"
 #include "scripted_load.h"
+#include "tests/core/recording_cache_entry.h"
 #include "tests/support/scratch_directory.h"
 
 namespace corvane::core::testing_support {
@@ -59,26 +58,6 @@ class ConvertorChoose : public LoadFixture {
     CHTConvertorRegistry savedRegistry_;
 };
 
-class RecordingEntry : public CCacheEntry {
-  public:
-    class Writer : public CConvertorCacheWriter {
-      public:
-        explicit Writer(RecordingEntry& entry) : entry_(entry) {}
-        void Put(const void* data, std::size_t length) override {
-            entry_.copy.append(static_cast<const char*>(data), length);
-        }
-        void End(int status) override { entry_.end = status; }
-
-      private:
-        RecordingEntry& entry_;
-    };
-    std::unique_ptr<CConvertorCacheWriter> OpenWriter(CHTRequest&) override {
-        return std::make_unique<Writer>(*this);
-    }
-    std::string copy;
-    int end = 1;  // not ended
-};
-
 // A source-only load (the source dump) passes every type's bytes on to the request's cache
 // writer as they come and builds nothing; a transfer cut short ends the writer with a failure.
 TEST_F(ConvertorChoose, SourceOnlyLoadsPassTheBytesOnAndBuildNothing) {
@@ -98,12 +77,12 @@ TEST_F(ConvertorChoose, SourceOnlyLoadsPassTheBytesOnAndBuildNothing) {
         Window& window = OpenWindow();
         window.doc->Navigate(c.url);
         CHTRequest* request = host->FindEntry(c.url)->request.get();
-        auto entry = std::make_unique<RecordingEntry>();
-        RecordingEntry& recorded = *entry;
-        request->cacheEntry = std::move(entry);
+        std::string copy;
+        int end = 1;
+        request->cacheEntry = std::make_unique<corvane::testing::RecordingCacheEntry>(copy, end);
         RunUntilIdle();
-        EXPECT_EQ(recorded.copy, body) << c.url;
-        EXPECT_EQ(recorded.end, c.cut ? kFailure : kStatusOk) << c.url;
+        EXPECT_EQ(copy, body) << c.url;
+        EXPECT_EQ(end, c.cut ? kFailure : kStatusOk) << c.url;
         EXPECT_EQ(request->document, nullptr) << c.url;
         EXPECT_EQ(window.view->shown, nullptr) << c.url;
     }
