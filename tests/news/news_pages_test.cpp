@@ -50,7 +50,7 @@ const std::vector<std::string> kGroups = {"comp.lang.c", "comp.lang.java", "comp
                                           "alt.test",    "comp.lang",      "comp.arch",
                                           "misc.a.b.c"};
 
-TEST(GroupListPage, AllGroupsHierarchiesAndSingleChildChains) {
+TEST(GroupListPage, AllGroupsHierarchiesFragmentsAndSingleChildChains) {
     const std::string page = GroupPage(Tree(kGroups), "", "");
     EXPECT_TRUE(page.starts_with("<TITLE>Newsgroup List for srv</TITLE>\r\n<body "));
     // Children in case-insensitive order; a chain of single children down to a group is one
@@ -59,9 +59,7 @@ TEST(GroupListPage, AllGroupsHierarchiesAndSingleChildChains) {
                                  Entry("alt.test") + Entry("comp.*") + Entry("misc.a.b.c") +
                                  "</dl>\r\n";
     EXPECT_TRUE(page.ends_with(expected)) << page;
-}
-
-TEST(GroupListPage, HierarchyAndNameFragment) {
+    // A hierarchy, and one with a name fragment.
     const auto tree = Tree(kGroups);
     EXPECT_TRUE(GroupPage(tree, "comp", "")
                     .ends_with("<dd><b><font size=+2>comp.*</font></b><dl>\r\n" +

@@ -30,14 +30,9 @@ class LocalDocumentsTest : public corvane::testing::WindowLoadTest {
     void Write(const std::string& name, const std::string& bytes) { scratch_.Write(name, bytes); }
 
     static std::vector<std::string> Elements(const core::CHTRequest& request) {
-        std::vector<std::string> words;
         const auto* result = dynamic_cast<const html::CHTMLDocument*>(request.document.get());
-        if (result == nullptr) return words;
-        const html::CHTML& document = *result->html;
-        for (const html::CHTMLElement* e = document.First(); e != document.End(); e = e->next) {
-            words.push_back(html::testing::Describe(*e));
-        }
-        return words;
+        return result != nullptr ? html::testing::Elements(*result->html)
+                                 : std::vector<std::string>{};
     }
 
     std::string root_ = scratch_.path();
