@@ -66,7 +66,7 @@ TEST(BookmarkTree, NewEntriesOfEachKind) {
               "F Bookmark Title a=1000\nS Bookmark Line a=1000\n");
 }
 
-TEST(BookmarkTree, DeletingAsksForFoldersWithChildren) {
+TEST(BookmarkTree, DeletingAsksForFoldersWithChildrenAndMovesTheCurrentEntry) {
     BookmarkFixture f;
     CBookmarkItem* empty =
         Append(f.list, f.list.Root(), nullptr, BookmarkKind::kOpenFolder, "Empty");
@@ -89,18 +89,16 @@ TEST(BookmarkTree, DeletingAsksForFoldersWithChildren) {
     EXPECT_EQ(f.list.mainList, &f.list.Root());
     EXPECT_EQ(f.list.newItemAnchor, nullptr);
     EXPECT_EQ(f.list.currentItem, nullptr);
-}
 
-TEST(BookmarkTree, DeletingMovesTheCurrentEntry) {
-    BookmarkFixture f;
+    // Deleting the current entry makes the next one current, or else its folder.
     CBookmarkItem* folder = Append(f.list, f.list.Root(), nullptr, BookmarkKind::kOpenFolder, "F");
     CBookmarkItem* a = Append(f.list, folder->Children(), folder, BookmarkKind::kLink, "a");
     CBookmarkItem* b = Append(f.list, folder->Children(), folder, BookmarkKind::kLink, "b");
     f.list.SetCurrent(a);
     f.list.Delete(*a);
-    EXPECT_EQ(f.list.currentItem, b);  // the next one
+    EXPECT_EQ(f.list.currentItem, b);
     f.list.Delete(*b);
-    EXPECT_EQ(f.list.currentItem, folder);  // the only one: its folder
+    EXPECT_EQ(f.list.currentItem, folder);
     EXPECT_EQ(f.list.currentList, &f.list.Root());
 }
 

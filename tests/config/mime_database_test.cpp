@@ -28,10 +28,13 @@ constexpr std::string_view kSystemFixture =
 
 class MimeDatabaseTest : public ::testing::Test {
   protected:
-    MimeDatabaseTest() {
-        scratch_.Write("mime.types", kSystemFixture);
-        core::RegisterBuiltinTypes(registry_);
-        registry_.SetConvertorClass("text/html", &kPageClass);
+    MimeDatabaseTest() { scratch_.Write("mime.types", kSystemFixture); }
+    // The built-in registry, as at the start of a run.
+    static core::CHTConvertorRegistry Builtin() {
+        core::CHTConvertorRegistry registry;
+        core::RegisterBuiltinTypes(registry);
+        registry.SetConvertorClass("text/html", &kPageClass);
+        return registry;
     }
     MimeDatabase Database() const {
         return MimeDatabase(scratch_.File("mime.types"), scratch_.File(".mime.types"),
@@ -39,9 +42,7 @@ class MimeDatabaseTest : public ::testing::Test {
     }
     // A fresh run: the built-in registry, then both databases.
     core::CHTConvertorRegistry Reload() const {
-        core::CHTConvertorRegistry registry;
-        core::RegisterBuiltinTypes(registry);
-        registry.SetConvertorClass("text/html", &kPageClass);
+        core::CHTConvertorRegistry registry = Builtin();
         MimeDatabase database = Database();
         LoadMimeDatabase(registry, database);
         return registry;
@@ -55,7 +56,7 @@ class MimeDatabaseTest : public ::testing::Test {
     }
 
     corvane::testing::ScratchDirectory scratch_;
-    core::CHTConvertorRegistry registry_;
+    core::CHTConvertorRegistry registry_ = Builtin();
 };
 
 TEST(MimeTokens, TheDialogsFieldsAcceptOnlyTokensAndSuffixes) {
@@ -171,9 +172,7 @@ TEST_F(MimeDatabaseTest, ThePageModelEditsSavesAndReloads) {
 
     // OK without a change in the next run rewrites nothing.
     const std::string before = scratch_.Read(".mime.types");
-    core::CHTConvertorRegistry fresh;
-    core::RegisterBuiltinTypes(fresh);
-    fresh.SetConvertorClass("text/html", &kPageClass);
+    core::CHTConvertorRegistry fresh = Builtin();
     MimeDatabase next = Database();
     LoadMimeDatabase(fresh, next);
     ASSERT_TRUE(HelperAppsModel(fresh).Save(fresh, next));

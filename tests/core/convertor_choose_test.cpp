@@ -5,12 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include "core/cache_entry.h"
-#include "core/convertor_cache.h"
 #include "core/convertor_registry.h"
 #include "core/file_convertor.h"
 #include "core/load_task.h"
 #include "scripted_load.h"
+#include "tests/core/recording_cache_entry.h"
 #include "tests/support/scratch_directory.h"
 
 namespace corvane::core::testing_support {
@@ -59,26 +58,6 @@ class ConvertorChoose : public LoadFixture {
     CHTConvertorRegistry savedRegistry_;
 };
 
-class RecordingEntry : public CCacheEntry {
-  public:
-    class Writer : public CConvertorCacheWriter {
-      public:
-        explicit Writer(RecordingEntry& entry) : entry_(entry) {}
-        void Put(const void* data, std::size_t length) override {
-            entry_.copy.append(static_cast<const char*>(data), length);
-        }
-        void End(int status) override { entry_.end = status; }
-
-      private:
-        RecordingEntry& entry_;
-    };
-    std::unique_ptr<CConvertorCacheWriter> OpenWriter(CHTRequest&) override {
-        return std::make_unique<Writer>(*this);
-    }
-    std::string copy;
-    int end = 1;  // not ended
-};
-
 // A source-only load (the source dump) passes every type's bytes on to the request's cache
 // writer as they come and builds nothing; a transfer cut short ends the writer with a failure.
 TEST_F(ConvertorChoose, SourceOnlyLoadsPassTheBytesOnAndBuildNothing) {
@@ -98,12 +77,12 @@ TEST_F(ConvertorChoose, SourceOnlyLoadsPassTheBytesOnAndBuildNothing) {
         Window& window = OpenWindow();
         window.doc->Navigate(c.url);
         CHTRequest* request = host->FindEntry(c.url)->request.get();
-        auto entry = std::make_unique<RecordingEntry>();
-        RecordingEntry& recorded = *entry;
-        request->cacheEntry = std::move(entry);
+        std::string copy;
+        int end = 1;
+        request->cacheEntry = std::make_unique<corvane::testing::RecordingCacheEntry>(copy, end);
         RunUntilIdle();
-        EXPECT_EQ(recorded.copy, body) << c.url;
-        EXPECT_EQ(recorded.end, c.cut ? kFailure : kStatusOk) << c.url;
+        EXPECT_EQ(copy, body) << c.url;
+        EXPECT_EQ(end, c.cut ? kFailure : kStatusOk) << c.url;
         EXPECT_EQ(request->document, nullptr) << c.url;
         EXPECT_EQ(window.view->shown, nullptr) << c.url;
     }
@@ -149,15 +128,25 @@ TEST_F(ConvertorChoose, BytesWinOverTheExtensionAndTheExtensionOverNothing) {
     }
 }
 
-TEST_F(ConvertorChoose, UnknownTypeAnsweredNoIsShownAsText) {
+// No shows the data as text; Cancel ends the load without a document or an error.
+TEST_F(ConvertorChoose, UnknownTypeAnsweredNoIsShownAsTextAndCancelEndsQuietly) {
     Serve("http://h/x.foo", "application/x-foo", "plain words");
     Window& window = OpenWindow();
-    ui.messageAnswers = {MessageAnswer::kNo};
+    ui.messageAnswers = {MessageAnswer::kNo, MessageAnswer::kCancel};
     Visit(window, "http://h/x.foo");
     EXPECT_EQ(ShownText(window), "plain words");
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, "File Type has not been configured.\nSave to Disk?");
     EXPECT_EQ(ui.messages[0].icon, platform::MessageIcon::kExclamation);
+
+    Serve("http://h/y.foo", "application/x-foo", "ignored");
+    Window& cancelled = OpenWindow();
+    Visit(cancelled, "http://h/y.foo");
+    EXPECT_EQ(cancelled.view->shown, nullptr);
+    EXPECT_EQ(ui.messages.size(), 2u);  // the question only
+    EXPECT_TRUE(ui.fileDialogTitles.empty());
+    EXPECT_EQ(host->FindEntry("http://h/y.foo")->request->kind, kKindHandedOff);
+    EXPECT_EQ(cancelled.doc->LoadTask(), nullptr);
 }
 
 // The window closes while the question is open; the Yes that comes after saves nothing.
@@ -172,18 +161,6 @@ TEST_F(ConvertorChoose, WindowClosedInsideTheUnknownTypeQuestionSavesNothing) {
     EXPECT_TRUE(ui.fileDialogTitles.empty());
     EXPECT_EQ(host->PrivateRequestCount(), 0u);
     EXPECT_EQ(host->downloads.RunningCount(nullptr), 0u);
-}
-
-TEST_F(ConvertorChoose, UnknownTypeAnsweredCancelEndsWithoutDocumentOrError) {
-    Serve("http://h/x.foo", "application/x-foo", "ignored");
-    Window& window = OpenWindow();
-    ui.messageAnswers = {MessageAnswer::kCancel};
-    Visit(window, "http://h/x.foo");
-    EXPECT_EQ(window.view->shown, nullptr);
-    EXPECT_EQ(ui.messages.size(), 1u);  // the question only
-    EXPECT_TRUE(ui.fileDialogTitles.empty());
-    EXPECT_EQ(host->FindEntry("http://h/x.foo")->request->kind, kKindHandedOff);
-    EXPECT_EQ(window.doc->LoadTask(), nullptr);
 }
 
 TEST_F(ConvertorChoose, UnknownTypeAnsweredYesAndTypeWithActionSaveAreSaved) {

@@ -79,7 +79,7 @@ class ConvertorDownloadDirectoryTest : public ::testing::Test {
     fs::path parent_{scratch.path()};
 };
 
-TEST_F(ConvertorDownloadDirectoryTest, CreatesPrivateDirectoryAndKeepsOnlyCommittedFiles) {
+TEST_F(ConvertorDownloadDirectoryTest, CreatesPrivateDirectoryFreshNamesAndKeepsOnlyCommittedFiles) {
     DownloadDirectory directory(parent_.string());
     auto file = directory.Create("/files/report.pdf");
     ASSERT_TRUE(file.has_value());
@@ -102,10 +102,8 @@ TEST_F(ConvertorDownloadDirectoryTest, CreatesPrivateDirectoryAndKeepsOnlyCommit
         partial = uncommitted->Path();
     }
     EXPECT_FALSE(fs::exists(partial));
-}
 
-TEST_F(ConvertorDownloadDirectoryTest, TakenNameGetsFreshCvtNameWithExtension) {
-    DownloadDirectory directory(parent_.string());
+    // A taken name, or none, gets a fresh CVT name, with the extension.
     auto first = directory.Create("/pic.ps");
     auto second = directory.Create("/pic.ps");
     ASSERT_TRUE(first && second);

@@ -117,17 +117,6 @@ TEST_F(SchedulerTest, TimersWakeTasksWhenTheirDelayIsUsedUp) {
     EXPECT_FALSE(scheduler.RunPass());
 }
 
-TEST_F(SchedulerTest, SliceEndsAfterTwoHundredMilliseconds) {
-    tickPerRead = 60;
-    for (const char* name : {"A", "B", "C", "D", "E", "F"}) Add(name, {5});
-    std::string first = Pass();
-    EXPECT_GT(first.size(), 0u);
-    EXPECT_LT(first.size(), 6u);
-    std::string all = first;
-    while (scheduler.HasQueuedTasks()) all += Pass();
-    EXPECT_EQ(all.substr(0, 6), "ABCDEF");
-}
-
 TEST_F(SchedulerTest, TaskRetiredDuringItsStepIsNeverSteppedAgain) {
     std::unique_ptr<ScriptedTask> owned =
         std::make_unique<ScriptedTask>(scheduler, "X", std::vector<int>{0, 0, 0}, log);

@@ -48,7 +48,7 @@ TEST(Title, IsCleanedAndShownOnceOrShownAsTextWhenLeftOpen) {
     EXPECT_TRUE(open.titles.empty());
 }
 
-TEST(ScrollTarget, IsTheAnchorNamedByTheFragment) {
+TEST(ScrollTarget, IsTheAnchorNamedByTheFragmentOrTheTop) {
     const auto built = BuildDocument("<a name=top>a</a><a name=sec>b</a><a name=sec>c</a>", {},
                                      "http://example.org/page.html#sec");
     const CHTML& document = *built.document;
@@ -57,13 +57,11 @@ TEST(ScrollTarget, IsTheAnchorNamedByTheFragment) {
     EXPECT_EQ(static_cast<const CHTMLAnchorName*>(document.scrollTarget)->name, "sec");
     EXPECT_EQ(testing::Describe(*document.scrollTarget->next), "text:0:b");
     EXPECT_FALSE(document.targetIsTop);
-}
-
-TEST(ScrollTarget, FallsBackToTheTop) {
-    const auto built = BuildDocument("<a name=other>a</a>", {}, "http://example.org/p#missing");
-    EXPECT_EQ(built.document->scrollTarget, built.document->First());
-    EXPECT_EQ(built.document->First()->type, kElementDocumentStart);
-    EXPECT_TRUE(built.document->targetIsTop);
+    // No anchor of that name: the top.
+    const auto missing = BuildDocument("<a name=other>a</a>", {}, "http://example.org/p#missing");
+    EXPECT_EQ(missing.document->scrollTarget, missing.document->First());
+    EXPECT_EQ(missing.document->First()->type, kElementDocumentStart);
+    EXPECT_TRUE(missing.document->targetIsTop);
 }
 
 TEST(Anchors, SameAddressSharesOneAnchor) {

@@ -13,36 +13,12 @@
 #include "core/scheduler.h"
 #include "core/status.h"
 #include "platform/scripted_host_services.h"
+#include "tests/core/recording_cache_entry.h"
 #include "tests/html/build_document.h"
 #include "tests/support/piece_protocol.h"
 
 namespace corvane::html {
 namespace {
-
-class RecordingWriter : public core::CConvertorCacheWriter {
-  public:
-    explicit RecordingWriter(std::string& copy, int& end) : copy_(copy), end_(end) {}
-    void Put(const void* data, std::size_t length) override {
-        copy_.append(static_cast<const char*>(data), length);
-    }
-    void End(int status) override { end_ = status; }
-
-  private:
-    std::string& copy_;
-    int& end_;
-};
-
-class RecordingEntry : public core::CCacheEntry {
-  public:
-    RecordingEntry(std::string& copy, int& end) : copy_(copy), end_(end) {}
-    std::unique_ptr<core::CConvertorCacheWriter> OpenWriter(core::CHTRequest&) override {
-        return std::make_unique<RecordingWriter>(copy_, end_);
-    }
-
-  private:
-    std::string& copy_;
-    int& end_;
-};
 
 class TextConvertorTest : public ::testing::Test {
   protected:
@@ -59,7 +35,7 @@ class TextConvertorTest : public ::testing::Test {
     // Loads the pieces as the type; Convert is called until it finishes or fails for good.
     Outcome Load(std::string_view type, std::deque<std::string> pieces) {
         core::CHTRequest* request = host.GetRequest("http://h/doc", nullptr, 0, nullptr);
-        request->cacheEntry = std::make_unique<RecordingEntry>(cacheCopy, cacheEnd);
+        request->cacheEntry = std::make_unique<corvane::testing::RecordingCacheEntry>(cacheCopy, cacheEnd);
         request->protocol = std::make_unique<corvane::testing::PieceProtocol>(std::move(pieces));
         request->protocol->Attach(request, false, false);
         request->protocol->convertor = core::Convertors().CreateConvertor(type, *request);
@@ -172,12 +148,6 @@ TEST_F(TextConvertorTest, ACompletedTablePausesReadingUntilItsReplayEnds) {
     EXPECT_EQ(tables.steps, 2);
     EXPECT_EQ(outcome.elements, (Elements{"start", "break:1", "text:0:after", "break:2"}));
 }
-
-}  // namespace
-}  // namespace corvane::html
-
-namespace corvane::html {
-namespace {
 
 // The real collector: a table larger than one pass of replay, never closed, still comes whole.
 TEST_F(TextConvertorTest, AnUnclosedLargeTableIsReplayedOverSeveralPasses) {

@@ -41,23 +41,6 @@ TEST(GifDecoder, SignatureVersions) {
               DecodeStatus::kFailed);
 }
 
-TEST(GifDecoder, PixelsAndSizeInEveryPieceSize) {
-    const Bytes gif = TwoByTwo();
-    for (std::size_t piece = 1; piece <= gif.size(); ++piece) {
-        auto decoded = Decode<GifDecoder>(gif, piece);
-        ASSERT_EQ(decoded.status, DecodeStatus::kDone) << piece;
-        const CImageBitmap& bitmap = *decoded.bitmap;
-        ASSERT_EQ(bitmap.width, 2);
-        ASSERT_EQ(bitmap.height, 2);
-        EXPECT_EQ(bitmap.Row(0)[0], kRed);
-        EXPECT_EQ(bitmap.Row(0)[1], kGreen);
-        EXPECT_EQ(bitmap.Row(1)[0], kBlue);
-        EXPECT_EQ(bitmap.Row(1)[1], MakePixel(255, 255, 255));
-        EXPECT_EQ(bitmap.rowsReady, 2);
-        EXPECT_TRUE(bitmap.mask.empty());
-    }
-}
-
 TEST(GifDecoder, InterlacedPassOrder) {
     // One pixel per row; each stream row carries its own index, so the bitmap shows where it went.
     std::vector<std::uint32_t> table;

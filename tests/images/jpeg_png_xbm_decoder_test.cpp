@@ -69,7 +69,8 @@ TEST(JpegDecoder, MatchesDjpegInPieces) {
     }
 }
 
-TEST(JpegDecoder, VisibleOnlyWhenItsDataEnds) {
+// Rows show only when the data ends; cut short, the rows decoded so far stay.
+TEST(JpegDecoder, VisibleOnlyWhenItsDataEndsAndTruncatedKeepsItsRows) {
     const Bytes jpeg = ReadFixture("restart.jpg");
     CImageBitmap bitmap;
     JpegDecoder decoder(bitmap);
@@ -78,10 +79,7 @@ TEST(JpegDecoder, VisibleOnlyWhenItsDataEnds) {
     EXPECT_EQ(bitmap.rowsReady, 0);
     EXPECT_EQ(decoder.Feed(jpeg.data() + jpeg.size() - 2, 2), DecodeStatus::kDone);
     EXPECT_EQ(bitmap.rowsReady, bitmap.height);
-}
 
-TEST(JpegDecoder, TruncatedKeepsItsRows) {
-    const Bytes jpeg = ReadFixture("restart.jpg");
     const Bytes half(jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(jpeg.size() / 2));
     auto decoded = Decode<JpegDecoder>(half);
     EXPECT_EQ(decoded.status, DecodeStatus::kFailed);

@@ -127,18 +127,6 @@ TEST(MailSocket, SecondCheckFilesOnlyMessagesWithoutId) {
     EXPECT_EQ(ids.Keys(current), std::vector<std::string>{MessageKey("<1@example.test>")});
 }
 
-TEST(MailSocket, NoMailAndCheckingAgainSaysSo) {
-    MailCheckFixture fixture;
-    ScriptedPeer peer(fixture.loop);
-    Login(peer).Expect("STAT").Send("+OK 0 0\r\n").Expect("QUIT").Send("+OK\r\n").Close();
-    const std::string server = Server(peer.Listen());
-    fixture.Account(server);
-    ASSERT_EQ(fixture.Check("me@" + server), 0);
-    EXPECT_EQ(fixture.host.progress.back(), "Done.");
-    EXPECT_EQ(fixture.host.MessageTexts(),
-              std::vector<std::string>{"Sorry, you don't have any new mail."});
-}
-
 TEST(MailSocket, RejectedPasswordIsAskedAgainOnTheSameConnection) {
     MailCheckFixture fixture;
     ScriptedPeer peer(fixture.loop);

@@ -27,14 +27,29 @@ MailMessage& AddReceived(MailFolder& folder, const ScratchDirectory& scratch, st
     return MailStore::AddMessage(folder, std::move(message));
 }
 
-TEST(MailStore, FirstStartWritesTrashAndOutPrivately) {
+// A store loaded from a fresh directory.
+class StoreTest : public ::testing::Test {
+  protected:
+    StoreTest() { store.Load(); }
     ScratchDirectory scratch;
-    MailStore store(scratch.path());
-    store.Load();
+    MailStore store{scratch.path()};
+};
+using MailStoreTest = StoreTest;
+using MailNames = StoreTest;
+using MailDeletion = StoreTest;
+using SentCopy = StoreTest;
+
+// The first start writes Trash and Out privately; a password not to be saved is not written.
+TEST_F(MailStoreTest, FirstStartWritesTrashAndOutPrivately) {
     EXPECT_EQ(scratch.Read("mailbox.ini"), "Trash=;;;@;Trash;@\nOut=;;;@;Out;@\n");
     struct stat status {};
     ASSERT_EQ(stat(store.EntriesPath().c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0600u);
+    store.AddAccount("me@pop.test", "pop.test", "me").password = "secret";
+    ASSERT_TRUE(store.SaveEntries());
+    EXPECT_NE(scratch.Read("mailbox.ini").find("me@pop.test=pop.test;FMFE;;@;In;H\n"),
+              std::string::npos)
+        << scratch.Read("mailbox.ini");
 }
 
 TEST(MailStore, EntriesAndMessagesReadBackAsTheyWere) {
@@ -79,17 +94,6 @@ TEST(MailStore, EntriesAndMessagesReadBackAsTheyWere) {
     EXPECT_EQ(StatusLetter(inbox.messages[1]->status), 'D');
 }
 
-TEST(MailStore, PasswordIsWrittenOnlyWhenSaved) {
-    ScratchDirectory scratch;
-    MailStore store(scratch.path());
-    store.Load();
-    store.AddAccount("me@pop.test", "pop.test", "me").password = "secret";
-    ASSERT_TRUE(store.SaveEntries());
-    EXPECT_NE(scratch.Read("mailbox.ini").find("me@pop.test=pop.test;FMFE;;@;In;H\n"),
-              std::string::npos)
-        << scratch.Read("mailbox.ini");
-}
-
 TEST(MailStore, ReadsLinesItDidNotWriteAndDropsOrphans) {
     ScratchDirectory scratch;
     scratch.Write("mailbox.ini",
@@ -131,10 +135,7 @@ TEST(MailIndexLines, OldLineWithSemicolonInSubjectKeepsItsStatus) {
     EXPECT_FALSE(ParseMessageLine("a;In;/f.ML;<x>;d;"));
 }
 
-TEST(MailNames, AccountAndFolderRules) {
-    ScratchDirectory scratch;
-    MailStore store(scratch.path());
-    store.Load();
+TEST_F(MailNames, AccountAndFolderRules) {
     PopAccount& account = store.AddAccount("me@pop.test", "pop.test", "me");
     struct Case {
         std::string message;
@@ -164,10 +165,7 @@ TEST(MailNames, AccountAndFolderRules) {
     EXPECT_EQ(AccountServer("a@b@c"), "c");
 }
 
-TEST(MailDeletion, MessagesGoToTrashThenForGood) {
-    ScratchDirectory scratch;
-    MailStore store(scratch.path());
-    store.Load();
+TEST_F(MailDeletion, MessagesGoToTrashThenForGood) {
     PopAccount& account = store.AddAccount("me@pop.test", "pop.test", "me");
     MailFolder& inbox = MailStore::DefaultFolder(account);
     MailMessage& message = AddReceived(inbox, scratch, "CVT1.ML", "one");
@@ -183,10 +181,7 @@ TEST(MailDeletion, MessagesGoToTrashThenForGood) {
     EXPECT_TRUE(scratch.Read("CVT1.ML").empty());
 }
 
-TEST(MailDeletion, FoldersAndEntries) {
-    ScratchDirectory scratch;
-    MailStore store(scratch.path());
-    store.Load();
+TEST_F(MailDeletion, FoldersAndEntries) {
     PopAccount& account = store.AddAccount("me@pop.test", "pop.test", "me");
     MailFolder& work = MailStore::AddFolder(account, "Work");
     AddReceived(work, scratch, "CVT1.ML", "one");
@@ -215,16 +210,7 @@ TEST(MailDeletion, FoldersAndEntries) {
     EXPECT_EQ(scratch.Names(), std::vector<std::string>{"mailbox.ini"});
 }
 
-}  // namespace
-}  // namespace corvane::mail
-
-namespace corvane::mail {
-namespace {
-
-TEST(SentCopy, MailGoesToOutAndNewsToANewNewsFolder) {
-    testing::ScratchDirectory scratch;
-    MailStore store(scratch.path());
-    store.Load();
+TEST_F(SentCopy, MailGoesToOutAndNewsToANewNewsFolder) {
     std::tm noon{};
     noon.tm_year = 126;
     noon.tm_mon = 11;

@@ -5,17 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "core/address.h"
-#include "core/ht_host_services.h"
-#include "core/ovalon_doc.h"
-#include "core/request.h"
-#include "core/scheduler.h"
 #include "html/text_convertor.h"
 #include "mail/mail_protocol.h"
 #include "mail/message_page.h"
-#include "platform/scripted_host_services.h"
 #include "protocols/local_path.h"
-#include "tests/support/scratch_directory.h"
+#include "tests/support/window_load_test.h"
 
 namespace corvane::mail {
 namespace {
@@ -79,33 +73,12 @@ TEST(MessagePage, MimeTextHtmlPartsAndAttachments) {
         EXPECT_FALSE(ParseAttachmentPath(refused)) << refused;
 }
 
-class MailLoadTest : public ::testing::Test {
+class MailLoadTest : public corvane::testing::WindowLoadTest {
   protected:
     void SetUp() override {
         RegisterMailProtocol();
         html::RegisterTextConvertors();
     }
-    void TearDown() override {
-        doc_.reset();
-        host_.reset();
-        scheduler_.DeleteRetired();
-    }
-    core::CHTRequest* Load(const std::string& url) {
-        doc_->Navigate(url);
-        for (int pass = 0; pass < 1000 && scheduler_.RunPass(); ++pass) {
-        }
-        core::CHTRequestEntry* entry =
-            host_->FindEntry(core::FormatAddress(core::ParseAddress(url)));
-        return entry != nullptr ? entry->request.get() : nullptr;
-    }
-
-    corvane::testing::ScratchDirectory scratch_;
-    std::uint32_t now_ = 1;
-    platform::ScriptedHostServices ui_;
-    core::CHTScheduler scheduler_{[this] { return now_ += 10; }};
-    std::unique_ptr<core::CHTHostServices> host_ =
-        std::make_unique<core::CHTHostServices>(ui_, scheduler_);
-    std::unique_ptr<core::COvalonDoc> doc_ = std::make_unique<core::COvalonDoc>(*host_, nullptr);
 };
 
 TEST_F(MailLoadTest, AnHtmlMessageFetchesNothingAndAnAttachmentIsSaved) {

@@ -113,12 +113,6 @@ TEST_F(DocumentPainterTest, AHugeWordIsDrawnOnlyWhereItMeetsTheClip) {
     }
 }
 
-}  // namespace
-}  // namespace corvane::render
-
-namespace corvane::render {
-namespace {
-
 // A 2-pixel frame: the outer rectangle light grey and black, the inner one white and grey, so
 // it stands out; a cell's rule sits just outside its box, grey and white, so the cell sinks in.
 TEST_F(DocumentPainterTest, TableFramesAreRaisedAndCellsSunken) {

@@ -53,14 +53,8 @@ TEST_F(HostileLayoutTest, DeepListsAndLongWordsOverflowButFinish) {
     // Indents stop where a line would keep less than a quarter of the flow (155 pixels).
     EXPECT_EQ(list.boxes.back().rect.left, 10 + 600 - 150);
     EXPECT_EQ(layout.DocumentWidth(), 10 + 600 - 150 + 8 * ((1 << 20) + 1) + 10);
-}
-
-TEST_F(HostileLayoutTest, DeepNestingDumpsInSizeLinearInThePage) {
-    std::string page;
-    for (int i = 0; i < 2000; ++i) page += "<ul><li>x";
-    const DisplayList& list = Lay(page);
-    const std::string text = DumpText(list, DumpMetrics{});
-    EXPECT_LT(text.size(), 2000u * (620 / 8 + 2));
+    // The dump does not repeat the indents: its size grows with the page.
+    EXPECT_LT(DumpText(list, DumpMetrics{}).size(), 3000u * (620 / 8 + 2) + (1u << 20));
 }
 
 TEST_F(HostileLayoutTest, HugeAttributesAreBounded) {

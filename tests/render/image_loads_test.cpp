@@ -5,20 +5,17 @@
 
 #include <gtest/gtest.h>
 
-#include "core/ht_host_services.h"
-#include "core/scheduler.h"
 #include "html/document.h"
 #include "images/image_convertor.h"
-#include "platform/scripted_host_services.h"
 #include "protocols/file_protocol.h"
 #include "tests/html/build_document.h"
 #include "tests/images/image_fixtures.h"
-#include "tests/support/scratch_directory.h"
+#include "tests/support/window_load_test.h"
 
 namespace corvane::render {
 namespace {
 
-class ImageLoadsTest : public ::testing::Test {
+class ImageLoadsTest : public corvane::testing::WindowLoadTest {
   protected:
     void SetUp() override {
         protocols::RegisterFileProtocol();
@@ -38,8 +35,7 @@ class ImageLoadsTest : public ::testing::Test {
     void TearDown() override {
         loads_.reset();
         page_.document.reset();
-        host_.reset();
-        scheduler_.DeleteRetired();
+        WindowLoadTest::TearDown();
     }
     void Settle() {
         for (int pass = 0; pass < 1000 && (loads_->Busy() || scheduler_.RunPass()); ++pass)
@@ -49,12 +45,6 @@ class ImageLoadsTest : public ::testing::Test {
         return page_.document->images[static_cast<std::size_t>(index)];
     }
 
-    corvane::testing::ScratchDirectory scratch_;
-    std::uint32_t now_ = 1;
-    platform::ScriptedHostServices ui_;
-    core::CHTScheduler scheduler_{[this] { return now_ += 10; }};
-    std::unique_ptr<core::CHTHostServices> host_ =
-        std::make_unique<core::CHTHostServices>(ui_, scheduler_);
     std::unique_ptr<CImageLoads> loads_ = std::make_unique<CImageLoads>(*host_, nullptr);
     html::testing::Built page_;
 };

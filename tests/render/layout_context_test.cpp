@@ -48,6 +48,7 @@ class LayoutContextTest : public ::testing::Test {
 
 using Strings = std::vector<std::string>;
 
+// A word wider than the line overflows alone.
 TEST_F(LayoutContextTest, WordsWrapAtTheRightEdge) {
     Flow(80);  // ten characters
     Text("aaaa bbbb cccc");
@@ -56,6 +57,12 @@ TEST_F(LayoutContextTest, WordsWrapAtTheRightEdge) {
     // The space that starts " dd" stays outside its box.
     EXPECT_EQ(Placed(), (Strings{"aaaa bbbb@10,20", "cccc@10,38", "dd@50,38"}));
     EXPECT_EQ(list.boxes[0].rect.right, 82);  // the space ending the line is not shown
+    list.Clear();
+    Flow(40);
+    Text("ab abcdefghij cd");
+    context->Finish();
+    EXPECT_EQ(Placed(), (Strings{"ab@10,20", "abcdefghij@10,38", "cd@10,56"}));
+    EXPECT_EQ(list.boxes[1].rect.right, 90);  // past the right edge at 50
 }
 
 // Pieces of text in different styles or links: (text, bold) pairs laid out ten characters wide.
@@ -120,16 +127,6 @@ TEST_F(LayoutContextTest, TabStopsCountFromTheStartOfThePreformattedLine) {
     EXPECT_EQ(Placed(), (Strings{"        x@106,20", "ab@106,38", "c     d@122,38"}));
 }
 
-TEST_F(LayoutContextTest, AnItemOutsideAnyListIndentsItsTextPastTheBullet) {
-    Flow(600);
-    context->PlaceBullet(nullptr, 1);
-    Text("item");
-    context->Finish();
-    ASSERT_EQ(list.boxes.size(), 2u);
-    EXPECT_EQ(list.boxes[0].rect.left, 10);  // inside the margin
-    EXPECT_EQ(list.boxes[1].rect.left, 34);  // three average widths in
-}
-
 TEST_F(LayoutContextTest, ADocumentTooTallForPositionsEndsWithANotice) {
     Flow(600);
     const RulePlacement rule{std::nullopt, 1024, kAlignCentre, true};
@@ -143,14 +140,6 @@ TEST_F(LayoutContextTest, ADocumentTooTallForPositionsEndsWithANotice) {
     EXPECT_EQ(list.boxes.back().text, "[The rest of the document is too long to show.]");
     EXPECT_GT(context->Bottom(), 1 << 29);
     for (const LineBox& line : list.lines) ASSERT_LE(line.top, line.bottom);
-}
-
-TEST_F(LayoutContextTest, AWordWiderThanTheLineOverflowsAlone) {
-    Flow(40);
-    Text("ab abcdefghij cd");
-    context->Finish();
-    EXPECT_EQ(Placed(), (Strings{"ab@10,20", "abcdefghij@10,38", "cd@10,56"}));
-    EXPECT_EQ(list.boxes[1].rect.right, 90);  // past the right edge at 50
 }
 
 TEST_F(LayoutContextTest, IdeographsWrapWithoutSpacesAndMultiByteTextNeverSplits) {
@@ -218,9 +207,8 @@ TEST_F(LayoutContextTest, BreaksAndGaps) {
         ASSERT_EQ(list.boxes.size(), 2u);
         EXPECT_EQ(list.boxes[1].rect.top, c.secondLineTop);
     }
-}
-
-TEST_F(LayoutContextTest, AParagraphGapAtTheTopAddsNothing) {
+    // A paragraph gap at the top of the document adds nothing.
+    list.Clear();
     Flow(600);
     context->DocumentStart();
     context->Break(BreakKind::kParagraphGap);
@@ -255,6 +243,16 @@ TEST_F(LayoutContextTest, ListsIndentAndLabelTheirItems) {
     EXPECT_EQ(list.boxes[3].rect.left, 106);
     EXPECT_EQ(list.boxes[4].rect.left, 10);
     EXPECT_EQ(DumpText(list, DumpMetrics{}), "   * one\n        aa. two\nafter\n");
+
+    // An item outside any list indents its text three average widths past the bullet.
+    list.Clear();
+    Flow(600);
+    context->PlaceBullet(nullptr, 1);
+    Text("item");
+    context->Finish();
+    ASSERT_EQ(list.boxes.size(), 2u);
+    EXPECT_EQ(list.boxes[0].rect.left, 10);
+    EXPECT_EQ(list.boxes[1].rect.left, 34);
 }
 
 TEST_F(LayoutContextTest, NumberLabels) {
@@ -312,36 +310,42 @@ TEST_F(LayoutContextTest, LinesAlignCentreAndRight) {
     EXPECT_EQ(Placed(), (Strings{"abc@298,20", "abc@586,38", "abcd@294,56"}));
 }
 
-TEST_F(LayoutContextTest, TextFlowsBesideALeftFloatUntilBelowIt) {
-    Flow(200);
-    context->PlaceImage(nullptr, ImagePlacement{100, 50, 0, 0, kAlignLeft, "pic"}, nullptr);
-    // Twelve characters fit beside the image, 25 below it.
-    Text("aaaaaaaaaaa bbbbbbbbbbb ccccccccccc ddddddddddd");
-    context->Finish();
-    EXPECT_EQ(Placed(), (Strings{"pic@10,20", "aaaaaaaaaaa@110,20", "bbbbbbbbbbb@110,38",
-                                 "ccccccccccc@110,56", "ddddddddddd@10,74"}));
-    EXPECT_EQ(Dump(),
-              "[pic]\n            aaaaaaaaaaa\n            bbbbbbbbbbb\n"
-              "            ccccccccccc\nddddddddddd\n");
-}
-
-TEST_F(LayoutContextTest, AFloatMetMidLineStartsBelowThatLine) {
-    Flow(200);
-    Text("ab ");
-    context->PlaceImage(nullptr, ImagePlacement{40, 30, 0, 0, kAlignLeft, {}}, nullptr);
-    Text("cd");
-    context->Break(BreakKind::kEndOfLine);
-    Text("ef");
-    context->Finish();
-    EXPECT_EQ(Placed(), (Strings{"ab @10,20", "cd@34,20", "@10,38", "ef@50,38"}));
-}
-
-TEST_F(LayoutContextTest, RightFloatNarrowsTheLine) {
-    Flow(200);
-    context->PlaceImage(nullptr, ImagePlacement{80, 20, 0, 0, kAlignRight, {}}, nullptr);
-    Text("aaaaaaaaaaaaaa bb");
-    context->Finish();
-    EXPECT_EQ(Placed(), (Strings{"@130,20", "aaaaaaaaaaaaaa@10,20", "bb@10,38"}));
+// Text flows beside a float until below it; a float met mid-line starts below that line.
+TEST_F(LayoutContextTest, FloatsNarrowTheLinesBesideThem) {
+    struct Case {
+        const char* name;
+        ImagePlacement image;
+        const char* before;  // text placed ahead of the image on its line
+        const char* after;
+        Strings placed;
+    };
+    const Case cases[] = {
+        // Twelve characters fit beside the image, 25 below it.
+        {"left",
+         {100, 50, 0, 0, kAlignLeft, "pic"},
+         "",
+         "aaaaaaaaaaa bbbbbbbbbbb ccccccccccc ddddddddddd",
+         {"pic@10,20", "aaaaaaaaaaa@110,20", "bbbbbbbbbbb@110,38", "ccccccccccc@110,56",
+          "ddddddddddd@10,74"}},
+        {"right", {80, 20, 0, 0, kAlignRight, {}}, "", "aaaaaaaaaaaaaa bb",
+         {"@130,20", "aaaaaaaaaaaaaa@10,20", "bb@10,38"}},
+        {"mid-line", {40, 30, 0, 0, kAlignLeft, {}}, "ab ", "cd",
+         {"ab @10,20", "cd@34,20", "@10,38"}},
+    };
+    for (const Case& c : cases) {
+        list.Clear();
+        Flow(200);
+        Text(c.before);
+        context->PlaceImage(nullptr, c.image, nullptr);
+        Text(c.after);
+        context->Finish();
+        EXPECT_EQ(Placed(), c.placed) << c.name;
+        if (c.image.alt == "pic") {
+            EXPECT_EQ(Dump(),
+                      "[pic]\n            aaaaaaaaaaa\n            bbbbbbbbbbb\n"
+                      "            ccccccccccc\nddddddddddd\n");
+        }
+    }
 }
 
 TEST_F(LayoutContextTest, MixedFontsShareTheBaseline) {

@@ -74,6 +74,9 @@ TEST(PrintGeometry, PagesBreakAboveACutLine) {
 class PrintPageTest : public ::testing::Test {
   protected:
     void Show(const std::string& html) {
+        ASSERT_TRUE(view.ApplySettings(ViewSettings{}));
+        view.OnSize(620, 400);
+        view.OnRelayout();
         built = html::testing::BuildDocument(html);
         view.SetDocument(built.document.get(), built.document->url(), "");
         view.Finish();
@@ -86,9 +89,6 @@ class PrintPageTest : public ::testing::Test {
 };
 
 TEST_F(PrintPageTest, FortyOnePagesEachWithHeaderAndFooter) {
-    ASSERT_TRUE(view.ApplySettings(ViewSettings{}));
-    view.OnSize(620, 400);
-    view.OnRelayout();
     std::string page;
     for (int i = 0; i < 203; ++i) page += "line " + std::to_string(i) + "<br>";
     Show(page);
@@ -123,21 +123,6 @@ TEST_F(PrintPageTest, FortyOnePagesEachWithHeaderAndFooter) {
             EXPECT_EQ(call.rect.top, geometry.FooterTop());
         }
     }
-}
-
-TEST_F(PrintPageTest, OneLineIsOnePage) {
-    ASSERT_TRUE(view.ApplySettings(ViewSettings{}));
-    view.OnSize(620, 400);
-    view.OnRelayout();
-    Show("just one line");
-    const PrintGeometry geometry = ComputePrintGeometry(PrinterPage{4800, 6300, 600, 600}, 96, 620);
-    const std::vector<int> starts = PageStarts(view.Layout().Display(), geometry.pageHeight);
-    EXPECT_EQ(starts.size(), 1u);
-    surface.calls.clear();
-    PrintPage(surface, view, geometry, starts, 1, PageFrame{"t", "u", "1/2/2026"});
-    const std::vector<std::string> texts = surface.Texts();
-    EXPECT_NE(std::find(texts.begin(), texts.end(), "Page 1 of 1"), texts.end());
-    EXPECT_NE(std::find(texts.begin(), texts.end(), "just one line"), texts.end());
 }
 
 }  // namespace
