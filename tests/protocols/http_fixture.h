@@ -175,6 +175,10 @@ class HttpTest : public ::testing::Test {
         const auto* document = dynamic_cast<const BodyDocument*>(request->document.get());
         return document != nullptr ? document->text : "(no document)";
     }
+    core::CHTRequest::Security ShownSecurity() const {
+        return window->Shown() != nullptr ? window->Shown()->security
+                                          : core::CHTRequest::Security::kNone;
+    }
     std::string LastMessage() const { return ui.messages.empty() ? "" : ui.messages.back().text; }
 
     platform::PollEventLoop loop;

@@ -1,6 +1,6 @@
 // CHTTP over TLS against the scripted peer: answers cut into records at every place, what a
-// secure page sends and withholds, a CONNECT tunnel through a proxy, the certificate question,
-// and servers that break the handshake or the stream.
+// secure page sends and withholds, a CONNECT tunnel through a proxy, and servers that break the
+// handshake or the stream. (The certificate question is asked of nginx's certificates.)
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -30,12 +30,7 @@ std::string SecureUrl(std::uint16_t port, std::string_view path) {
     return "https://127.0.0.1:" + std::to_string(port) + std::string(path);
 }
 
-class HttpsTest : public HttpTest {
-  protected:
-    Security ShownSecurity() const {
-        return window->Shown() != nullptr ? window->Shown()->security : Security::kNone;
-    }
-};
+using HttpsTest = HttpTest;
 
 TEST_F(HttpsTest, AnswersPassWhereverRecordsCutThem) {
     struct Case {
@@ -116,32 +111,6 @@ TEST_F(HttpsTest, ProxyTunnelCarriesTheSecureRequest) {
         .Close();
     Load("https://localhost/other.html");
     EXPECT_TRUE(LastMessage().starts_with("Cannot connect to ")) << LastMessage();
-}
-
-TEST_F(HttpsTest, NothingIsSentToAnUntrustedServerUntilTheUserSaysYes) {
-    for (const bool yes : {false, true}) {
-        SCOPED_TRACE(yes ? "yes" : "no");
-        ScriptedPeer peer(loop);
-        const std::uint16_t port = peer.Listen();
-        Secure(peer, TestAuthority::Kind::kSelfSigned).ExpectPattern("GET .*").Send(kOk).Close();
-        ui.certificateAnswers.push_back(yes);
-        Load(SecureUrl(port, "/page.txt"));
-        ASSERT_EQ(ui.certificateQuestions.size(), yes ? 2u : 1u);
-        EXPECT_EQ(ui.certificateQuestions.back(),
-                  "The certificate of 127.0.0.1 cannot be verified (self-signed certificate).\n"
-                  "It was issued to: CN=localhost,O=Corvane Tests\n\nContinue anyway?");
-        EXPECT_TRUE(ui.messages.empty()) << LastMessage();  // a No ends the load quietly
-        EXPECT_EQ(peer.Received().empty(), !yes);
-        EXPECT_EQ(Shown(), yes ? "body" : "(nothing)");
-    }
-    EXPECT_EQ(ShownSecurity(), Security::kAccepted);
-    // The Yes holds for this certificate on this host until the program ends.
-    ScriptedPeer again(loop);
-    const std::uint16_t port = again.Listen();
-    Secure(again, TestAuthority::Kind::kSelfSigned).ExpectPattern("GET .*").Send(kOk).Close();
-    Load(SecureUrl(port, "/again.txt"));
-    EXPECT_EQ(Shown(), "body");
-    EXPECT_EQ(ui.certificateQuestions.size(), 2u);
 }
 
 TEST_F(HttpsTest, BrokenHandshakesAndStreamsEndTheLoad) {

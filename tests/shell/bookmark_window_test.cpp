@@ -9,100 +9,63 @@
 #include <QMenuBar>
 
 #include "bookmarks/bookmark_list.h"
-#include "platform/scripted_host_services.h"
-#include "shell/application.h"
 #include "shell/bookmarks_menu.h"
-#include "shell/browser_window.h"
 #include "shell/history_dialog.h"
-#include "shell/main_frame.h"
-#include "shell/qt_event_loop.h"
-#include "tests/shell/qt_application.h"
-#include "tests/support/scratch_directory.h"
+#include "tests/shell/browser_window_fixture.h"
 
 namespace corvane::shell {
 namespace {
 
 using bookmarks::CBookmarkItem;
 
-class BookmarkWindowTest : public ::testing::Test {
+class BookmarkWindowTest : public testing::BrowserWindowTest {
   protected:
     void SetUp() override {
-        testing::TestApplication();
-        loop = std::make_unique<QtEventLoop>();
-        frame = std::make_unique<CMainFrame>();
-        frame->Host().AnswerQuestionsWith(&answers);
         pages.Write("page.html", "<title>Page</title>Text.");
         pages.Write("other.html", "<title>Other</title>More text.");
-        application = std::make_unique<CApplication>(profile.path(), *loop, frame->Host());
-        ASSERT_TRUE(frame->ViewWidget().View().ApplySettings(application->ViewSettings()));
-        window = std::make_unique<CBrowserWindow>(*application, frame->ViewWidget().View());
+        BrowserWindowTest::SetUp();
         window->LoadBookmarks();
-        frame->SetSession(window.get());
-        frame->resize(640, 480);
-        frame->show();
-    }
-    void TearDown() override {
-        frame->SetSession(nullptr);
-        window.reset();
-        application.reset();
-        frame->Host().AnswerQuestionsWith(nullptr);
-    }
-    bool Open(const std::string& path) {
-        window->OpenFile(path);
-        return loop->RunUntil([this] { return window->IsSettled(); }, 10000);
     }
     // The Bookmarks menu's items after the fixed four, as "text" lines ("-" for separators).
     std::string MenuEntries() {
-        emit frame->BookmarksMenu()->aboutToShow();
+        emit frame.BookmarksMenu()->aboutToShow();
         std::string out;
-        const QList<QAction*> actions = frame->BookmarksMenu()->actions();
+        const QList<QAction*> actions = frame.BookmarksMenu()->actions();
         for (int i = kFixedBookmarkMenuItems; i < actions.size(); ++i)
             out += actions[i]->isSeparator() ? "-\n" : actions[i]->text().toStdString() + "\n";
         return out;
     }
     bookmarks::CBookmarkList& List() { return *window->Bookmarks(); }
-
-    corvane::testing::ScratchDirectory profile;
-    corvane::testing::ScratchDirectory pages;
-    platform::ScriptedHostServices answers;
-    std::unique_ptr<QtEventLoop> loop;
-    std::unique_ptr<CMainFrame> frame;
-    std::unique_ptr<CApplication> application;
-    std::unique_ptr<CBrowserWindow> window;
 };
 
 TEST_F(BookmarkWindowTest, AddABookmarkAndOpenItFromTheMenu) {
     EXPECT_EQ(List().Root().size(), 1u);  // the main folder of a new file
     EXPECT_EQ(MenuEntries(), "");
-    EXPECT_FALSE(frame->AddBookmarkAction()->isEnabled());  // no document yet
-    ASSERT_TRUE(Open(pages.File("page.html")));
+    EXPECT_FALSE(frame.AddBookmarkAction()->isEnabled());  // no document yet
+    ASSERT_TRUE(OpenFile(pages.File("page.html")));
     const std::string url = window->CurrentUrl();
-    frame->AddBookmarkAction()->trigger();
+    frame.AddBookmarkAction()->trigger();
     EXPECT_EQ(MenuEntries(), "-\n" + url + "\n");
 
-    ASSERT_TRUE(Open(pages.File("other.html")));
-    frame->BookmarksMenu()->actions().back()->trigger();
-    ASSERT_TRUE(loop->RunUntil([this] { return window->IsSettled(); }, 10000));
+    ASSERT_TRUE(OpenFile(pages.File("other.html")));
+    frame.BookmarksMenu()->actions().back()->trigger();
+    ASSERT_TRUE(WaitForLoad());
     EXPECT_EQ(window->CurrentUrl(), url);
     EXPECT_NE(List().mainList->front()->visited, 0);
     EXPECT_TRUE(answers.messages.empty());
 
     // The window keeps no state of its own: closing the program saves the tree.
-    frame->SetSession(nullptr);
+    frame.SetSession(nullptr);
     window.reset();
     EXPECT_NE(profile.Read("bookmark.htm").find("\">" + url + "</a>"), std::string::npos);
 }
 
 TEST_F(BookmarkWindowTest, TheViewsMenuAddsALinkAndThePage) {
     pages.Write("links.html", "<a href=other.html>Other page</a>");
-    ASSERT_TRUE(Open(pages.File("links.html")));
+    ASSERT_TRUE(OpenFile(pages.File("links.html")));
     const render::LayoutBox& link = window->View().Layout().Display().boxes.front();
     const auto trigger = [this](render::Point point, const QString& text) {
-        const std::unique_ptr<QMenu> menu = frame->MakeContextMenu(point);
-        for (QAction* action : menu->actions()) {
-            if (action->text() == text && action->isEnabled()) return action->trigger(), true;
-        }
-        return false;
+        return Trigger(*frame.MakeContextMenu(point), text);
     };
     ASSERT_TRUE(
         trigger({(link.rect.left + link.rect.right) / 2, link.rect.top + 1}, "A&dd Link Bookmark"));
@@ -114,9 +77,9 @@ TEST_F(BookmarkWindowTest, TheViewsMenuAddsALinkAndThePage) {
 }
 
 TEST_F(BookmarkWindowTest, OrganiseTheTreeInTheWindow) {
-    CBookmarkWindow* bookmarksWindow = frame->BookmarkWindow();
+    CBookmarkWindow* bookmarksWindow = frame.BookmarkWindow();
     ASSERT_NE(bookmarksWindow, nullptr);
-    ASSERT_TRUE(Open(pages.File("page.html")));
+    ASSERT_TRUE(OpenFile(pages.File("page.html")));
     bookmarksWindow->AddBookmark();
     CBookmarkItem* link = List().currentItem;
     ASSERT_NE(link, nullptr);
@@ -131,7 +94,7 @@ TEST_F(BookmarkWindowTest, OrganiseTheTreeInTheWindow) {
     CBookmarkItem* work =
         List().Insert(main->Children(), std::move(folder), main, true, std::nullopt, false);
     bookmarksWindow->MoveEntry(*link, *work, bookmarks::DropPlace::kInside);
-    loop->RunUntil([] { return false; }, 20);
+    loop.RunUntil([] { return false; }, 20);
     EXPECT_EQ(tree.topLevelItem(0)->child(0)->text(0), "Work");
     EXPECT_EQ(CBookmarkWindow::EntryOf(tree.topLevelItem(0)->child(0)->child(0)), link);
     EXPECT_EQ(MenuEntries(), "-\nWork\n");
@@ -152,20 +115,17 @@ TEST_F(BookmarkWindowTest, OrganiseTheTreeInTheWindow) {
 // The Edit menu: Find walks the rows, Cut and Paste move an entry, Undo steps back through both;
 // the file dialogs start beside the tree's file.
 TEST_F(BookmarkWindowTest, EditMenuFindsCutsPastesAndUndoes) {
-    CBookmarkWindow* bookmarksWindow = frame->BookmarkWindow();
+    CBookmarkWindow* bookmarksWindow = frame.BookmarkWindow();
     ASSERT_NE(bookmarksWindow, nullptr);
     const auto edit = [bookmarksWindow](const QString& text) {
         QMenu* menu = bookmarksWindow->menuBar()->actions()[1]->menu();
         emit menu->aboutToShow();
-        for (QAction* action : menu->actions()) {
-            if (action->text() == text && action->isEnabled()) return action->trigger(), true;
-        }
-        return false;
+        return Trigger(*menu, text);
     };
-    ASSERT_TRUE(Open(pages.File("page.html")));
+    ASSERT_TRUE(OpenFile(pages.File("page.html")));
     const std::string page = window->CurrentUrl();
     bookmarksWindow->AddBookmark();
-    ASSERT_TRUE(Open(pages.File("other.html")));
+    ASSERT_TRUE(OpenFile(pages.File("other.html")));
     const std::string other = window->CurrentUrl();
     bookmarksWindow->AddBookmark();
     const std::string both = "-\n" + other + "\n" + page + "\n";
@@ -203,16 +163,16 @@ TEST_F(BookmarkWindowTest, EditMenuFindsCutsPastesAndUndoes) {
 }
 
 TEST_F(BookmarkWindowTest, TheHistoryWindowAddsTheChosenEntry) {
-    ASSERT_TRUE(Open(pages.File("page.html")));
-    HistoryDialog history(*window, frame.get());
+    ASSERT_TRUE(OpenFile(pages.File("page.html")));
+    HistoryDialog history(*window, &frame);
     history.BookmarkSelected();
     ASSERT_EQ(List().mainList->size(), 1u);
     EXPECT_EQ(List().mainList->front()->url, window->CurrentUrl());
 }
 
 TEST_F(BookmarkWindowTest, ViewBookmarksShowsTheFileAsAPage) {
-    frame->ViewBookmarksAction()->trigger();
-    ASSERT_TRUE(loop->RunUntil([this] { return window->IsSettled(); }, 10000));
+    frame.ViewBookmarksAction()->trigger();
+    ASSERT_TRUE(WaitForLoad());
     EXPECT_EQ(window->Title(), "Ferrolyn Bookmark File");
     EXPECT_NE(window->View().DumpText().find("Main Bookmark Title"), std::string::npos);
 }

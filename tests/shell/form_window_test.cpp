@@ -9,15 +9,9 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 
-#include "platform/scripted_host_services.h"
-#include "shell/application.h"
-#include "shell/browser_window.h"
-#include "shell/main_frame.h"
-#include "shell/qt_event_loop.h"
 #include "shell/qt_form_controls.h"
-#include "tests/shell/qt_application.h"
+#include "tests/shell/browser_window_fixture.h"
 #include "tests/support/nginx_server.h"
-#include "tests/support/scratch_directory.h"
 #include "tests/support/scripted_peer.h"
 
 namespace corvane::shell {
@@ -28,31 +22,18 @@ constexpr std::string_view kEchoes =
     "location = /post { default_type text/plain; echo_read_request_body;"
     " echo \"$request_method $content_type $content_length\"; echo_request_body; }\n";
 
-class FormWindowTest : public ::testing::Test {
+class FormWindowTest : public testing::BrowserWindowTest {
   protected:
     void SetUp() override {
-        testing::TestApplication();
         ASSERT_TRUE(web.Start()) << web.Log();
-        frame.Host().AnswerQuestionsWith(&answers);
-        application = std::make_unique<CApplication>(profile.path(), loop, frame.Host());
-        ASSERT_TRUE(frame.ViewWidget().View().ApplySettings(application->ViewSettings()));
-        window = std::make_unique<CBrowserWindow>(*application, frame.ViewWidget().View());
-        frame.SetSession(window.get());
+        BrowserWindowTest::SetUp();
         frame.resize(900, 700);
-        frame.show();
-        loop.RunUntil([] { return false; }, 20);
-    }
-    void TearDown() override {
-        frame.SetSession(nullptr);
-        window.reset();
-        application.reset();
-        frame.Host().AnswerQuestionsWith(nullptr);
     }
     // Each page under its own name: a page loaded before is shown again as it was left.
     void Open(const std::string& page, const std::string& name = "form") {
         web.Root().Write(name + ".html", page);
         window->Load(web.Url("/" + name + ".html"));
-        ASSERT_TRUE(loop.RunUntil([this] { return window->IsSettled(); }, 10000));
+        ASSERT_TRUE(WaitForLoad());
     }
     // The widget of the control with this NAME (and VALUE, for radio buttons).
     template <class Widget>
@@ -86,18 +67,7 @@ class FormWindowTest : public ::testing::Test {
         return window->View().DumpText();
     }
 
-    platform::ScriptedHostServices answers;
-    corvane::testing::ScratchDirectory profile;
     corvane::testing::NginxServer web{std::string(kEchoes)};
-    std::unique_ptr<QtEventLoop> loopHolder = [] {
-        testing::TestApplication();
-        return std::make_unique<QtEventLoop>();
-    }();
-    QtEventLoop& loop = *loopHolder;
-    std::unique_ptr<CMainFrame> frameHolder = std::make_unique<CMainFrame>();
-    CMainFrame& frame = *frameHolder;
-    std::unique_ptr<CApplication> application;
-    std::unique_ptr<CBrowserWindow> window;
 };
 
 constexpr std::string_view kEveryControl =

@@ -62,12 +62,6 @@ TEST_F(HttpDumpTest, PagesAndRedirectionsShowTheirSource) {
     }
 }
 
-TEST_F(HttpDumpTest, TextOfAPage) {
-    const auto outcome = Run("--dump-text", "/page.html");
-    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
-    EXPECT_EQ(outcome.out, "Head\n\nPara with a link.\n");
-}
-
 TEST_F(HttpDumpTest, RedirectLoopEndsWithCannotConnect) {
     const auto outcome = Run("--dump-source", "/loop");
     EXPECT_EQ(outcome.exitCode, 1);

@@ -23,16 +23,11 @@
 
 #include "core/request.h"
 #include "html/document.h"
-#include "platform/scripted_host_services.h"
-#include "shell/application.h"
-#include "shell/browser_window.h"
 #include "shell/find_dialog.h"
 #include "shell/new_window.h"
-#include "shell/qt_event_loop.h"
 #include "store/history_file.h"
-#include "tests/shell/qt_application.h"
+#include "tests/shell/browser_window_fixture.h"
 #include "tests/support/nginx_server.h"
-#include "tests/support/scratch_directory.h"
 #include "tests/support/test_authority.h"
 
 namespace corvane::shell {
@@ -51,34 +46,13 @@ class TestAnswers : public platform::ScriptedHostServices {
     }
 };
 
-std::unique_ptr<QtEventLoop> MakeLoop() {
-    testing::TestApplication();
-    return std::make_unique<QtEventLoop>();
-}
-
-class MainFrameTest : public ::testing::Test {
+class MainFrameTest : public testing::BrowserWindowTest {
   protected:
+    MainFrameTest() : BrowserWindowTest(strictAnswers) {}
     void SetUp() override {
-        testing::TestApplication();
-        frame.Host().AnswerQuestionsWith(&answers);
         pages.Write("first.html", "<title>First</title>Go to <a href=second.html>the second</a>.");
         pages.Write("second.html", "<title>Second</title>Arrived.");
-        application = std::make_unique<CApplication>(profile.path(), loop, frame.Host());
-        ASSERT_TRUE(frame.ViewWidget().View().ApplySettings(application->ViewSettings()));
-        window = std::make_unique<CBrowserWindow>(*application, frame.ViewWidget().View());
-        frame.SetSession(window.get());
-        frame.resize(640, 480);
-        frame.show();
-        loop.RunUntil([] { return false; }, 20);  // let the view take its size
-    }
-    void TearDown() override {
-        frame.SetSession(nullptr);
-        window.reset();
-        application.reset();
-        frame.Host().AnswerQuestionsWith(nullptr);
-    }
-    bool WaitForLoad() {
-        return loop.RunUntil([this] { return window->IsSettled(); }, 10000);
+        BrowserWindowTest::SetUp();
     }
     void Type(const QString& text) {
         QLineEdit* field = frame.LocationBox().lineEdit();
@@ -107,16 +81,7 @@ class MainFrameTest : public ::testing::Test {
         QApplication::sendEvent(viewport, &release);
     }
 
-    corvane::testing::ScratchDirectory profile;
-    corvane::testing::ScratchDirectory pages;
-    TestAnswers answers;
-    // Made in SetUp, once the application exists.
-    std::unique_ptr<QtEventLoop> loopHolder = MakeLoop();
-    QtEventLoop& loop = *loopHolder;
-    std::unique_ptr<CMainFrame> frameHolder = std::make_unique<CMainFrame>();
-    CMainFrame& frame = *frameHolder;
-    std::unique_ptr<CApplication> application;
-    std::unique_ptr<CBrowserWindow> window;
+    TestAnswers strictAnswers;
 };
 
 TEST_F(MainFrameTest, TypeAnAddressFollowALinkAndGoBack) {
@@ -352,7 +317,7 @@ TEST_F(MainFrameTest, DocumentsPastTheLimitAreDroppedAndLoadAgain) {
 }
 
 TEST_F(MainFrameTest, MessageBoxesAreAnsweredByTheTestAndUnexpectedOnesFail) {
-    answers.expectedMessages = 1;
+    strictAnswers.expectedMessages = 1;
     const std::string missing = pages.File("missing.html");
     Type(QString::fromStdString(missing));
     ASSERT_TRUE(WaitForLoad());
@@ -487,7 +452,7 @@ TEST_F(MainFrameTest, FindDialogSearchesOnAndTellsWhenDone) {
     ASSERT_TRUE(WaitForLoad());
     frame.FindAction()->trigger();
     FindDialog& finder = *frame.Finder();
-    answers.expectedMessages = 1;
+    strictAnswers.expectedMessages = 1;
     finder.FindNext();
     ASSERT_EQ(answers.messages.size(), 1u);
     EXPECT_EQ(answers.messages[0].text, "Enter the string to be searched!");
@@ -498,12 +463,12 @@ TEST_F(MainFrameTest, FindDialogSearchesOnAndTellsWhenDone) {
         EXPECT_FALSE(finder.FromTop().isChecked());
         EXPECT_EQ(window->View().SelectedText(), "one");
     }
-    answers.expectedMessages = 1;
+    strictAnswers.expectedMessages = 1;
     finder.FindNext();
     EXPECT_EQ(answers.messages.back().text, "Finished searching this page!");
     finder.MatchCase().setChecked(true);
     finder.FromTop().setChecked(true);
-    answers.expectedMessages = 1;
+    strictAnswers.expectedMessages = 1;
     finder.FindNext();
     EXPECT_EQ(answers.messages.size(), 3u);
 }
@@ -539,9 +504,7 @@ TEST_F(MainFrameTest, ContextMenuOfAnImageLinkHasBothKindsOfItems) {
     EXPECT_FALSE(over.at("A&dd Image Bookmark"));
     EXPECT_FALSE(over.at("A&dd Link Bookmark"));
     EXPECT_FALSE(over.count("Save &As"));
-    for (QAction* action : menu->actions()) {
-        if (action->text() == "Copy Lin&k Location") action->trigger();
-    }
+    ASSERT_TRUE(Trigger(*menu, "Copy Lin&k Location"));
     EXPECT_TRUE(QApplication::clipboard()->text().endsWith("target.html"));
 
     menu = frame.MakeContextMenu({500, 5});
@@ -586,13 +549,7 @@ TEST_F(MainFrameTest, ContextMenuSavesLinkImageAndBackgroundIntoChosenFiles) {
         SCOPED_TRACE(c.source);
         const std::string target = pages.File(std::string("saved-") + c.source);
         answers.fileAnswers.push_back(target);
-        const std::unique_ptr<QMenu> menu = frame.MakeContextMenu(c.at);
-        bool triggered = false;
-        for (QAction* action : menu->actions()) {
-            if (action->text() == c.item && action->isEnabled())
-                action->trigger(), triggered = true;
-        }
-        ASSERT_TRUE(triggered);
+        ASSERT_TRUE(Trigger(*frame.MakeContextMenu(c.at), c.item));
         EXPECT_EQ(answers.fileDialogTitles.back(), "Save As");
         EXPECT_TRUE(loop.RunUntil(
             [&] { return corvane::testing::ReadFile(target) == web.Root().Read(c.source); },
@@ -601,19 +558,16 @@ TEST_F(MainFrameTest, ContextMenuSavesLinkImageAndBackgroundIntoChosenFiles) {
     EXPECT_EQ(frame.windowTitle(), "Corvane - Page");
 }
 
-TEST_F(MainFrameTest, SaveAsWritesTheLocalFileAsItIs) {
+// Save As writes the local file as it is; the "Source Command" gets a copy of the document,
+// named to end in ".TXT", as one argument.
+TEST_F(MainFrameTest, SaveAsAndDocumentSourceGetTheFileAsItIs) {
     Type(QString::fromStdString(pages.File("first.html")));
     ASSERT_TRUE(WaitForLoad());
     answers.fileAnswers.push_back(pages.File("saved.html"));
     frame.SaveAsAction()->trigger();
     EXPECT_EQ(pages.Read("saved.html"), pages.Read("first.html"));
     EXPECT_EQ(answers.fileDialogTitles.back(), "Save As");
-}
 
-// The "Source Command" gets a copy of the document, named to end in ".TXT", as one argument.
-TEST_F(MainFrameTest, DocumentSourceRunsTheSourceCommand) {
-    Type(QString::fromStdString(pages.File("first.html")));
-    ASSERT_TRUE(WaitForLoad());
     config::GeneralSettings general = application->Settings().General();
     general.sourceCommand =
         "sh -c \"cp $0 " + pages.File("copy") + " && echo $0 > " + pages.File("name") + "\"";

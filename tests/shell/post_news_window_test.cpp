@@ -9,21 +9,15 @@
 #include "html/document.h"
 #include "html/element.h"
 #include "mail/mail_store.h"
-#include "platform/scripted_host_services.h"
-#include "shell/application.h"
-#include "shell/browser_window.h"
-#include "shell/main_frame.h"
-#include "shell/qt_event_loop.h"
-#include "tests/shell/qt_application.h"
+#include "tests/shell/browser_window_fixture.h"
 #include "tests/support/inn_server.h"
-#include "tests/support/scratch_directory.h"
 
 namespace corvane::shell {
 namespace {
 
 using platform::MessageAnswer;
 
-class PostNewsTest : public ::testing::Test {
+class PostNewsTest : public testing::BrowserWindowTest {
   protected:
     void SetUp() override {
         ASSERT_TRUE(inn.Start({{"alt.posting", "Posting"}})) << inn.Log();
@@ -31,17 +25,7 @@ class PostNewsTest : public ::testing::Test {
                       "[Mail and News]\nE-Mail Address=ann@example.org\nMail Name=Ann Author\n"
                       "NNTP Server=127.0.0.1:" +
                           std::to_string(inn.ReaderPort()) + "\n");
-        frame.Host().AnswerQuestionsWith(&answers);
-        application = std::make_unique<CApplication>(profile.path(), loop, frame.Host());
-        ASSERT_TRUE(frame.ViewWidget().View().ApplySettings(application->ViewSettings()));
-        window = std::make_unique<CBrowserWindow>(*application, frame.ViewWidget().View());
-        frame.SetSession(window.get());
-    }
-    void TearDown() override {
-        frame.SetSession(nullptr);
-        window.reset();
-        application.reset();
-        frame.Host().AnswerQuestionsWith(nullptr);
+        BrowserWindowTest::SetUp();
     }
     std::unique_ptr<CPostNewsWindow> Compose(PostNewsFields fields) {
         return std::make_unique<CPostNewsWindow>(
@@ -66,7 +50,7 @@ class PostNewsTest : public ::testing::Test {
     }
     std::string Show(const std::string& url) {
         window->Load(url);
-        EXPECT_TRUE(loop.RunUntil([this] { return window->IsSettled(); }, 5000));
+        EXPECT_TRUE(WaitForLoad());
         return window->View().DumpText();
     }
     // The article links of the group's list once it holds `count` articles, oldest first.
@@ -77,7 +61,7 @@ class PostNewsTest : public ::testing::Test {
             if (attempt > 0) {
                 loop.RunUntil([] { return false; }, 200);
                 window->Reload();  // the list shown before is kept until reloaded
-                EXPECT_TRUE(loop.RunUntil([this] { return window->IsSettled(); }, 5000));
+                EXPECT_TRUE(WaitForLoad());
             } else {
                 Show("news://127.0.0.1:" + std::to_string(inn.ReaderPort()) + "/alt.posting");
             }
@@ -91,18 +75,7 @@ class PostNewsTest : public ::testing::Test {
         return links;
     }
 
-    platform::ScriptedHostServices answers;
-    corvane::testing::ScratchDirectory profile;
     corvane::testing::InnServer inn;
-    std::unique_ptr<QtEventLoop> loopHolder = [] {
-        testing::TestApplication();
-        return std::make_unique<QtEventLoop>();
-    }();
-    QtEventLoop& loop = *loopHolder;
-    std::unique_ptr<CMainFrame> frameHolder = std::make_unique<CMainFrame>();
-    CMainFrame& frame = *frameHolder;
-    std::unique_ptr<CApplication> application;
-    std::unique_ptr<CBrowserWindow> window;
 };
 
 TEST_F(PostNewsTest, ChecksBeforeSending) {

@@ -131,9 +131,12 @@ class AsyncSocketContract : public ::testing::Test {
         loop.RunUntil([] { return false; }, ms);
     }
 
+    RawPeer listener;
+    const std::uint16_t port = RawPeer::Listen(listener);
+
     // Connects a client to the listener and answers the far end of the connection. A pending
     // connect must end in exactly one OnConnect(0); one made at once gets none.
-    std::unique_ptr<RawPeer> ConnectTo(ProbeSocket& client, RawPeer& listener, std::uint16_t port) {
+    std::unique_ptr<RawPeer> ConnectTo(ProbeSocket& client) {
         EXPECT_EQ(client.Create(), 0);
         const int result = client.Connect("127.0.0.1", port);
         if (result == platform::kSocketWouldBlock) {
@@ -171,10 +174,8 @@ TYPED_TEST_P(AsyncSocketContract, RefusedConnectIsReportedOnce) {
 }
 
 TYPED_TEST_P(AsyncSocketContract, DataArrivingOneByteAtATime) {
-    RawPeer listener;
-    const std::uint16_t port = RawPeer::Listen(listener);
     ProbeSocket client(this->loop);
-    auto peer = this->ConnectTo(client, listener, port);
+    auto peer = this->ConnectTo(client);
     ASSERT_TRUE(peer);
     std::string received;
     client.onReceive = [&](int) { client.Drain(received); };
@@ -185,14 +186,12 @@ TYPED_TEST_P(AsyncSocketContract, DataArrivingOneByteAtATime) {
     }
     EXPECT_EQ(received, message);
     EXPECT_EQ(client.receives.size(), message.size());
-    EXPECT_EQ(client.Connect("127.0.0.1", port), EISCONN);
+    EXPECT_EQ(client.Connect("127.0.0.1", this->port), EISCONN);
 }
 
 TYPED_TEST_P(AsyncSocketContract, UnreadDataIsNotAnnouncedAgainUntilReceiveIsCalled) {
-    RawPeer listener;
-    const std::uint16_t port = RawPeer::Listen(listener);
     ProbeSocket client(this->loop);
-    auto peer = this->ConnectTo(client, listener, port);
+    auto peer = this->ConnectTo(client);
     ASSERT_TRUE(peer);
     peer->Send("abc");
     ASSERT_TRUE(this->loop.RunUntil([&] { return !client.receives.empty(); }, 5000));
@@ -213,10 +212,8 @@ TYPED_TEST_P(AsyncSocketContract, UnreadDataIsNotAnnouncedAgainUntilReceiveIsCal
 }
 
 TYPED_TEST_P(AsyncSocketContract, PeerClosingMidStream) {
-    RawPeer listener;
-    const std::uint16_t port = RawPeer::Listen(listener);
     ProbeSocket client(this->loop);
-    auto peer = this->ConnectTo(client, listener, port);
+    auto peer = this->ConnectTo(client);
     ASSERT_TRUE(peer);
     std::string received;
     bool ended = false;
@@ -238,10 +235,8 @@ TYPED_TEST_P(AsyncSocketContract, PeerClosingMidStream) {
 }
 
 TYPED_TEST_P(AsyncSocketContract, PeerResetIsAnErrorClose) {
-    RawPeer listener;
-    const std::uint16_t port = RawPeer::Listen(listener);
     ProbeSocket client(this->loop);
-    auto peer = this->ConnectTo(client, listener, port);
+    auto peer = this->ConnectTo(client);
     ASSERT_TRUE(peer);
     peer->Reset();
     ASSERT_TRUE(this->loop.RunUntil([&] { return !client.closes.empty(); }, 5000));
@@ -249,10 +244,8 @@ TYPED_TEST_P(AsyncSocketContract, PeerResetIsAnErrorClose) {
 }
 
 TYPED_TEST_P(AsyncSocketContract, LargeSendResumesWhenSendingIsPossibleAgain) {
-    RawPeer listener;
-    const std::uint16_t port = RawPeer::Listen(listener);
     ProbeSocket client(this->loop);
-    auto peer = this->ConnectTo(client, listener, port);
+    auto peer = this->ConnectTo(client);
     ASSERT_TRUE(peer);
 
     std::string payload(16 << 20, '\0');
@@ -333,12 +326,9 @@ TYPED_TEST_P(AsyncSocketContract, UnusableHostTextsFailAtOnce) {
 }
 
 TYPED_TEST_P(AsyncSocketContract, DeletingTheSocketInsideItsNotifications) {
-    RawPeer listener;
-    const std::uint16_t port = RawPeer::Listen(listener);
-
     // Inside OnReceive, with a close already waiting behind the data.
     auto client = std::make_unique<ProbeSocket>(this->loop);
-    auto peer = this->ConnectTo(*client, listener, port);
+    auto peer = this->ConnectTo(*client);
     ASSERT_TRUE(peer);
     bool deleted = false;
     client->onReceive = [&](int) {
@@ -354,20 +344,18 @@ TYPED_TEST_P(AsyncSocketContract, DeletingTheSocketInsideItsNotifications) {
     client = std::make_unique<ProbeSocket>(this->loop);
     ASSERT_EQ(client->Create(), 0);
     client->onConnect = [&](int) { client.reset(); };
-    ASSERT_EQ(client->Connect("localhost", port), platform::kSocketWouldBlock);
+    ASSERT_EQ(client->Connect("localhost", this->port), platform::kSocketWouldBlock);
     ASSERT_TRUE(this->loop.RunUntil([&] { return !client; }, 10000));
     auto abandoned = std::make_unique<ProbeSocket>(this->loop);
     ASSERT_EQ(abandoned->Create(), 0);
-    ASSERT_EQ(abandoned->Connect("localhost", port), platform::kSocketWouldBlock);
+    ASSERT_EQ(abandoned->Connect("localhost", this->port), platform::kSocketWouldBlock);
     abandoned.reset();
     this->RunFor(20);
 }
 
 TYPED_TEST_P(AsyncSocketContract, ReceiveIsNeverDeliveredWhileTheLastOneRuns) {
-    RawPeer listener;
-    const std::uint16_t port = RawPeer::Listen(listener);
     ProbeSocket client(this->loop);
-    auto peer = this->ConnectTo(client, listener, port);
+    auto peer = this->ConnectTo(client);
     ASSERT_TRUE(peer);
     int depth = 0;
     int deepest = 0;

@@ -12,13 +12,6 @@
 namespace corvane::testing {
 namespace {
 
-void WriteText(const std::string& path, const std::string& text) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) return;
-    std::fwrite(text.data(), 1, text.size(), file);
-    std::fclose(file);
-}
-
 // The mail processes run as nobody: the user's tree must be theirs.
 void GiveToNobody(const std::string& path) {
     const passwd* nobody = getpwnam("nobody");
@@ -52,7 +45,7 @@ void DovecotServer::AddUser(const std::string& user, const std::string& password
 void DovecotServer::AddMessage(const std::string& user, const std::string& name,
                                const std::string& text) {
     const std::string path = Maildir(user) + "/new/" + name;
-    WriteText(path, text);
+    WriteFile(path, text);
     GiveToNobody(path);
 }
 
@@ -74,13 +67,14 @@ void DovecotServer::UseTls(const std::string& certificate, const std::string& ke
 
 bool DovecotServer::Start() {
     const std::string passwd = directory_ + "/passwd";
-    WriteText(passwd, passwords_);
+    WriteFile(passwd, passwords_);
     if (const group* dovecot = getgrnam("dovecot")) {
         if (chown(passwd.c_str(), 0, dovecot->gr_gid) != 0) return false;
     }
     chmod(passwd.c_str(), 0640);
     const std::string config = directory_ + "/dovecot.conf";
-    WriteText(config,
+    const std::uint16_t port = FreeLoopbackPort();
+    WriteFile(config,
               "protocols = pop3\n"
               "listen = 127.0.0.1\n"
               "base_dir = " +
@@ -103,16 +97,13 @@ bool DovecotServer::Start() {
                   "mail_location = maildir:~/Maildir\n"
                   "pop3_uidl_format = %08Xu%08Xv\n"
                   "service pop3-login {\n"
-                  "  inet_listener pop3 {\n    address = 127.0.0.1\n    port = {port}\n  }\n"
+                  "  inet_listener pop3 {\n    address = 127.0.0.1\n    port = " +
+                  std::to_string(port) +
+                  "\n  }\n"
                   "  inet_listener pop3s {\n    address = 127.0.0.1\n    port = " +
                   std::to_string(tlsPort_) +
                   "\n  }\n}\n"
                   "service anvil {\n  unix_listener anvil-auth-penalty {\n    mode = 0\n  }\n}\n");
-    // LoopbackServer substitutes the port in arguments only: give it the file through one.
-    std::string text = ReadFile(config);
-    const std::uint16_t port = FreeLoopbackPort();
-    text.replace(text.find("{port}"), 6, std::to_string(port));
-    WriteText(config, text);
     return OpenToServers(directory_) && server_.Start({"/usr/sbin/dovecot", "-F", "-c", config},
                                                       directory_ + "/stderr.log", port);
 }

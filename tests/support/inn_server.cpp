@@ -21,10 +21,6 @@ constexpr const char* kNewsBin = "/usr/lib/news/bin/";
 // "secret" in the MD5 crypt form ckpasswd reads.
 constexpr const char* kPasswordHash = "$1$abcdefgh$cHJi5PXp/ki/ktXzqlk6I1";
 
-void WriteText(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
 // Runs a program to its end; true when it exited with 0.
 bool RunToEnd(const std::vector<std::string>& argv, const std::string& logPath) {
     std::vector<char*> pointers;
@@ -137,8 +133,8 @@ bool InnServer::Configure(const std::vector<InnGroup>& groups) {
              << "/etc/key.pem\n";
     }
     conf_ = root + "/etc/inn.conf";
-    WriteText(conf_, conf.str());
-    WriteText(root + "/etc/newsfeeds", "ME:!*/!local::\n");
+    WriteFile(conf_, conf.str());
+    WriteFile(root + "/etc/newsfeeds", "ME:!*/!local::\n");
     std::string active =
         "control 0000000000 0000000001 n\ncontrol.cancel 0000000000 0000000001 n\n"
         "junk 0000000000 0000000001 n\n";
@@ -147,15 +143,15 @@ bool InnServer::Configure(const std::vector<InnGroup>& groups) {
         active += group.name + " 0000000000 0000000001 y\n";
         descriptions += group.name + "\t" + group.description + "\n";
     }
-    WriteText(root + "/db/active", active);
-    WriteText(root + "/db/newsgroups", descriptions);
-    WriteText(root + "/db/active.times", "");
-    WriteText(root + "/db/history", "");
-    WriteText(root + "/etc/readers.conf",
+    WriteFile(root + "/db/active", active);
+    WriteFile(root + "/db/newsgroups", descriptions);
+    WriteFile(root + "/db/active.times", "");
+    WriteFile(root + "/db/history", "");
+    WriteFile(root + "/etc/readers.conf",
               "auth \"all\" {\n  hosts: \"*\"\n  default: \"<all>\"\n}\n"
               "access \"all\" {\n  users: \"<all>\"\n  newsgroups: \"*\"\n  access: RPA\n}\n");
-    WriteText(root + "/etc/passwd.readers", std::string(kUser) + ":" + kPasswordHash + "\n");
-    WriteText(root + "/etc/readers-auth.conf", "auth \"users\" {\n  auth: \"ckpasswd -f " + root +
+    WriteFile(root + "/etc/passwd.readers", std::string(kUser) + ":" + kPasswordHash + "\n");
+    WriteFile(root + "/etc/readers-auth.conf", "auth \"users\" {\n  auth: \"ckpasswd -f " + root +
                                                    "/etc/passwd.readers\"\n}\n"
                                                    "access \"users\" {\n  users: \"" +
                                                    kUser +

@@ -15,11 +15,6 @@ constexpr char kEchoModule[] = "/usr/lib/nginx/modules/ngx_http_echo_module.so";
 // 2020-01-02 03:04:05 UTC.
 constexpr std::time_t kFixtureTime = 1577934245;
 
-// Daemons reach their files only when every directory above them is searchable.
-void OpenUp(const std::string& path) {
-    chmod(path.c_str(), 0755);
-}
-
 void FixTimes(const std::string& root) {
     for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
         const timespec times[2] = {{kFixtureTime, 0}, {kFixtureTime, 0}};
@@ -30,8 +25,8 @@ void FixTimes(const std::string& root) {
 }  // namespace
 
 NginxServer::NginxServer(std::string serverLines) : serverLines_(std::move(serverLines)) {
-    OpenUp(state_.path());
-    OpenUp(root_.path());
+    OpenToServers(state_.path());
+    OpenToServers(root_.path());
 }
 
 NginxServer::~NginxServer() {

@@ -24,9 +24,13 @@ ScratchDirectory::~ScratchDirectory() {
 }
 
 void ScratchDirectory::Write(std::string_view name, std::string_view content) const {
-    std::ofstream out(File(name), std::ios::binary | std::ios::trunc);
+    WriteFile(File(name), content);
+}
+
+void WriteFile(const std::string& path, std::string_view content) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(content.data(), static_cast<std::streamsize>(content.size()));
-    if (!out) ADD_FAILURE() << "cannot write " << File(name);
+    if (!out) ADD_FAILURE() << "cannot write " << path;
 }
 
 std::string ScratchDirectory::Read(std::string_view name) const {

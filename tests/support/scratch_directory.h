@@ -30,5 +30,7 @@ class ScratchDirectory {
 
 // A whole file's content; empty when it cannot be read.
 std::string ReadFile(const std::string& path);
+// Writes a whole file in place, for setting up what a test or a server reads.
+void WriteFile(const std::string& path, std::string_view content);
 
 }  // namespace corvane::testing

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <thread>
 
 #include "tests/support/scratch_directory.h"
@@ -16,10 +15,6 @@
 
 namespace corvane::testing {
 namespace {
-
-void WriteText(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 constexpr const char* kRecorder = R"(import asyncio, sys
 from aiosmtpd.smtp import SMTP
@@ -57,7 +52,7 @@ RecordingSmtpServer::RecordingSmtpServer(std::string directory)
     : directory_(std::move(directory)) {}
 
 bool RecordingSmtpServer::Start() {
-    WriteText(directory_ + "/recorder.py", kRecorder);
+    WriteFile(directory_ + "/recorder.py", kRecorder);
     return server_.Start({"/usr/bin/python3", directory_ + "/recorder.py", "{port}", directory_},
                          directory_ + "/stderr.log");
 }
@@ -90,7 +85,7 @@ bool EximServer::Start() {
         if (chown((directory_ + "/" + name).c_str(), exim->pw_uid, exim->pw_gid) != 0) return false;
     }
     const std::string& d = directory_;
-    WriteText(
+    WriteFile(
         d + "/exim.conf",
         "primary_hostname = corvane.test\n"
         "exim_user = Debian-exim\nexim_group = Debian-exim\nnever_users =\n"

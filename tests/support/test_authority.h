@@ -30,7 +30,6 @@ class TestAuthority {
     static TestAuthority& Trusted();
 
     const Files& Server(Kind kind) const { return servers_[static_cast<int>(kind)]; }
-    const std::string& CertificateFile() const { return authority_.certificate; }
 
   private:
     TestAuthority();
