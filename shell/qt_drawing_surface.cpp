@@ -84,7 +84,7 @@ class QtFont final : public render::SurfaceFont {
     mutable std::array<RecentAdvance, 256> recentAdvances_{};
 };
 
-// Qt weights run 100 to 900 like the design's, so they map one to one.
+// Qt weights run 100 to 900 like the engine's, so they map one to one.
 QFont::Weight ToQtWeight(int weight) {
     return static_cast<QFont::Weight>(std::clamp(weight, 100, 900));
 }
