@@ -81,11 +81,16 @@ def main():
         ppm.write(b"P6\n%d %d\n255\n" % (WIDTH, HEIGHT))
         for row in rows:
             ppm.write(bytes(c for v in row for c in colours[v]))
+    write_gif(gif_path, WIDTH, HEIGHT, colours, rows)
+
+
+def write_gif(path, width, height, colours, rows):
+    """A GIF89a of one image: a 256-entry global table and one index byte per pixel."""
     data = lzw(b"".join(rows))
-    with open(gif_path, "wb") as gif:
-        gif.write(b"GIF89a" + struct.pack("<HHBBB", WIDTH, HEIGHT, 0xF7, 0, 0))
+    with open(path, "wb") as gif:
+        gif.write(b"GIF89a" + struct.pack("<HHBBB", width, height, 0xF7, 0, 0))
         gif.write(bytes(c for rgb in colours for c in rgb))
-        gif.write(b"\x2c" + struct.pack("<HHHHB", 0, 0, WIDTH, HEIGHT, 0) + b"\x08")
+        gif.write(b"\x2c" + struct.pack("<HHHHB", 0, 0, width, height, 0) + b"\x08")
         for at in range(0, len(data), 255):
             block = data[at : at + 255]
             gif.write(bytes([len(block)]) + block)

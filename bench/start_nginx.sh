@@ -17,7 +17,7 @@ http {
   fastcgi_temp_path $1/temp/fastcgi;
   uwsgi_temp_path $1/temp/uwsgi;
   scgi_temp_path $1/temp/scgi;
-  types { text/plain txt; text/html html; }
+  types { text/plain txt; text/html html; image/gif gif; image/jpeg jpg; }
   server { $2 root $1/www; }
 }
 CONF

@@ -105,6 +105,9 @@ int CHTRequest::Pump() {
 
 int StartEmbeddedRequest(CHTRequest& request, bool reload, CHTTask& asker) {
     if (request.kind == kKindInline && request.status < 0) return -1;
+    // A retrieval that failed before its data keeps its protocol; let go of it, or the asker
+    // would wait for a wake-up that never comes (a server dropping a connection unanswered).
+    if (request.status < 0 && request.protocol != nullptr) request.Stop(std::nullopt);
     if (request.protocol == nullptr) {
         if (request.document != nullptr) return request.kind == kKindImage ? 1 : -1;
         int started = request.StartRetrieval(reload, false, true);

@@ -209,6 +209,7 @@ bool GifDecoder::StartImageData(int minimumCodeSize) {
         colourCount_ = (screenFlags_ & 0x80) ? globalCount_ : 0;
     }
     if (!lzw_.Start(minimumCodeSize, colourCount_)) return false;
+    bitmap_.colourCount = std::max(bitmap_.colourCount, colourCount_);
     if (!bitmap_.IsAllocated()) {
         // The screen's background colour fills what no image covers; in a transparent image
         // the page shows there instead.

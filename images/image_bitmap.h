@@ -85,6 +85,8 @@ class CImageBitmap : public core::CObject {
     std::vector<std::uint8_t> mask;  // empty: opaque
     int rowsReady = 0;
     int passCount = 0;  // completed interlace passes
+    // Colours in an indexed picture's tables (GIF, XBM); 0 for true colour (JPEG, PNG).
+    int colourCount = 0;
     ImageProgress progress = ImageProgress::kLoading;
     // Shown to the user once per document load when the image fails; empty for failures the
     // broken-image icon says enough about.

@@ -110,6 +110,7 @@ bool XbmDecoder::StartData() {
     }
     bitmap_.Allocate(MakePixel(0, 0, 0));
     bitmap_.AddMask(true);
+    bitmap_.colourCount = 2;
     state_ = State::kData;
     return true;
 }

@@ -1,6 +1,7 @@
 #include "render/image_loads.h"
 
 #include <algorithm>
+#include <functional>
 #include <string>
 
 #include "core/ht_host_services.h"
@@ -9,30 +10,49 @@
 #include "core/task.h"
 #include "html/document.h"
 #include "images/image_bitmap.h"
+#include "images/palette_reduction.h"
 
 namespace corvane::render {
 
-// Asks for its image's request until the image is there or cannot be had.
+namespace {
+// Image loads running at once for one window. Servers count connections: a page of two hundred
+// images opened all at once gets the oldest dropped unanswered by a busy server.
+constexpr int kMaxRunningLoads = 8;
+}  // namespace
+
+// Asks for its image's request until the image is there or cannot be had, then says so.
 class CImageTask : public core::CHTTask {
   public:
-    CImageTask(core::CHTScheduler& scheduler, core::CHTRequest& request, bool reload)
-        : CHTTask(scheduler), request_(request), reload_(reload) {}
+    CImageTask(core::CHTScheduler& scheduler, core::CHTRequest& request, bool reload,
+               std::function<void()> ended)
+        : CHTTask(scheduler), request_(request), reload_(reload), ended_(std::move(ended)) {}
     int Run() override {
         const int answer = core::StartEmbeddedRequest(request_, reload_, *this);
         reload_ = false;
-        return answer == 0 ? core::kStepWait : core::kStepFinished;
+        if (answer == 0) return core::kStepWait;
+        running_ = false;
+        ended_();
+        return core::kStepFinished;
     }
+    bool Running() const { return running_; }
 
   private:
     core::CHTRequest& request_;
     bool reload_;
+    bool running_ = true;
+    std::function<void()> ended_;
 };
 
 struct CImageLoads::Load {
     const html::CHTMLImage* element;
     core::CHTRequest* request = nullptr;
     std::unique_ptr<CImageTask> task;
+    bool queued = false;  // to start when a running load ends
+    bool queuedReload = false;
     bool failureReported = false;
+    // The image in palette colours, and the bitmap version it was made from.
+    std::vector<Color> reduced;
+    std::uint32_t reducedVersion = 0;
 };
 
 CImageLoads::CImageLoads(core::CHTHostServices& host, core::COvalonDoc* owner)
@@ -78,8 +98,24 @@ void CImageLoads::Start(Load& load, bool reload) {
         host_.Scheduler().DeleteLater(std::move(load.task));
     }
     load.failureReported = false;
-    load.task = std::make_unique<CImageTask>(host_.Scheduler(), *load.request, reload);
+    const auto running = std::count_if(loads_.begin(), loads_.end(), [](const auto& other) {
+        return other->task && other->task->Running();
+    });
+    load.queued = running >= kMaxRunningLoads;
+    load.queuedReload = reload;
+    if (load.queued) return;
+    load.task = std::make_unique<CImageTask>(host_.Scheduler(), *load.request, reload,
+                                             [this] { StartQueued(); });
     host_.Scheduler().Schedule(*load.task);
+}
+
+void CImageLoads::StartQueued() {
+    for (auto& load : loads_) {
+        if (load->queued) {
+            Start(*load, load->queuedReload);
+            return;
+        }
+    }
 }
 
 void CImageLoads::StartAll() {
@@ -88,7 +124,7 @@ void CImageLoads::StartAll() {
 
 void CImageLoads::StartOne(const html::CHTMLElement* image) {
     for (auto& load : loads_) {
-        if (load->element != image) continue;
+        if (load->element != image || load->queued) continue;
         const bool failed = load->request && load->request->status < 0;
         if (!load->task || failed) Start(*load, failed);
     }
@@ -96,6 +132,7 @@ void CImageLoads::StartOne(const html::CHTMLElement* image) {
 
 void CImageLoads::StopAll() {
     for (auto& load : loads_) {
+        load->queued = false;
         if (load->request && load->request->IsRunning() && load->request->kind == core::kKindImage)
             load->request->Stop();
     }
@@ -115,6 +152,18 @@ const images::CImageBitmap* CImageLoads::BitmapOf(const Load& load) const {
     return static_cast<const images::CImageBitmap*>(request->document.get());
 }
 
+void CImageLoads::UsePalette(bool on, bool dithering) {
+    if (on == palette_ && dithering == dithering_) return;
+    palette_ = on;
+    dithering_ = dithering;
+    for (auto& load : loads_) {
+        load->reduced.clear();
+        load->reducedVersion = 0;
+    }
+    // Views are told of the change at the next look.
+    lastRows_ = 0;
+}
+
 ImageInfo CImageLoads::InfoOf(const html::CHTMLElement* image) const {
     ImageInfo info;
     const Load* load = Find(image);
@@ -128,12 +177,18 @@ ImageInfo CImageLoads::InfoOf(const html::CHTMLElement* image) const {
         info.naturalWidth = bitmap->width;
         info.naturalHeight = bitmap->height;
     }
-    if (bitmap && bitmap->rowsReady > 0 && bitmap->IsAllocated()) {
+    // Reduced rows are drawn as far as they were made.
+    const int rows = !bitmap             ? 0
+                     : !palette_         ? bitmap->rowsReady
+                     : bitmap->width > 0 ? static_cast<int>(load->reduced.size() / bitmap->width)
+                                         : 0;
+    if (bitmap && rows > 0 && bitmap->IsAllocated()) {
         info.state = ImageState::kDecoded;
-        const auto count = static_cast<std::size_t>(bitmap->width) * bitmap->rowsReady;
+        const auto count = static_cast<std::size_t>(bitmap->width) * rows;
         info.bitmap.width = bitmap->width;
-        info.bitmap.height = bitmap->rowsReady;
-        info.bitmap.pixels = std::span<const Color>(bitmap->pixels.data(), count);
+        info.bitmap.height = rows;
+        info.bitmap.pixels =
+            std::span<const Color>(palette_ ? load->reduced.data() : bitmap->pixels.data(), count);
         if (!bitmap->mask.empty())
             info.bitmap.mask = std::span<const std::uint8_t>(bitmap->mask.data(), count);
     } else if (failed) {
@@ -145,8 +200,9 @@ ImageInfo CImageLoads::InfoOf(const html::CHTMLElement* image) const {
 bool CImageLoads::Busy() const {
     // A task that has not run yet counts too, or a page could settle before its images start.
     return std::any_of(loads_.begin(), loads_.end(), [](const auto& load) {
-        return load->task && load->request &&
-               (load->request->IsRunning() || load->task->lastResult != core::kStepFinished);
+        return load->queued ||
+               (load->task && load->request &&
+                (load->request->IsRunning() || load->task->lastResult != core::kStepFinished));
     });
 }
 
@@ -158,6 +214,10 @@ CImageLoads::Change CImageLoads::Changes() {
         if (load->request) rows += static_cast<std::uint64_t>(load->request->status < 0);
         if (bitmap == nullptr) continue;
         rows += bitmap->version;
+        if (palette_ && load->reducedVersion != bitmap->version) {
+            images::ReduceToPalette(*bitmap, dithering_, load->reduced);
+            load->reducedVersion = bitmap->version;
+        }
         sizes += static_cast<std::uint64_t>(bitmap->width) * 65536 + bitmap->height;
         if (bitmap->progress == images::ImageProgress::kFailed && !bitmap->failureMessage.empty() &&
             !load->failureReported) {

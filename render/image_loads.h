@@ -6,7 +6,8 @@
 //
 // The window polls Changes() on its update tick: a new natural size calls for a fresh layout,
 // new rows only for a repaint. The first damaged JPEG of a document load is reported in a
-// message box, later ones in the status bar.
+// message box, later ones in the status bar. On a display of few colours Changes() also reduces
+// each changed image to the palette's colours, which the view then draws.
 
 #include <cstdint>
 #include <memory>
@@ -49,6 +50,10 @@ class CImageLoads {
     // Stop: loads still running end; their images keep what arrived.
     void StopAll();
 
+    // On a display of 8 bits or fewer images are drawn in the application palette, dithered
+    // as `dithering` ("Color Ditehring") allows; from the next change of each image on.
+    void UsePalette(bool on, bool dithering);
+
     ImageInfo InfoOf(const html::CHTMLElement* image) const;
     // Some image is still loading.
     bool Busy() const;
@@ -60,7 +65,9 @@ class CImageLoads {
   private:
     struct Load;
     const Load* Find(const html::CHTMLElement* image) const;
+    // Starts the load, or queues it while enough others run.
     void Start(Load& load, bool reload);
+    void StartQueued();
     const images::CImageBitmap* BitmapOf(const Load& load) const;
 
     core::CHTHostServices& host_;
@@ -69,6 +76,8 @@ class CImageLoads {
     std::uint64_t lastRows_ = 0;
     std::uint64_t lastSizes_ = 0;
     bool messageShown_ = false;
+    bool palette_ = false;
+    bool dithering_ = true;
 };
 
 }  // namespace corvane::render

@@ -113,12 +113,20 @@ void CBrowserWindow::Attach(core::CHTRequest* request) {
     }
     const std::string base = attachedHtml_ && attachedHtml_->base ? *attachedHtml_->base : url;
     images_->Clear();
+    ApplyDisplayColours();
     if (attachedHtml_) images_->AddAll(*attachedHtml_, AutoLoadImages());
     view_.SetDocument(attachedHtml_, url, base);
 }
 
 bool CBrowserWindow::AutoLoadImages() const {
     return application_.Settings().Display().autoLoadImages != 0;
+}
+
+void CBrowserWindow::ApplyDisplayColours() {
+    // A display of 256 colours or fewer shows every image in one shared palette.
+    constexpr int kPaletteDepth = 8;
+    images_->UsePalette(application_.Host().displayDepth <= kPaletteDepth,
+                        application_.Settings().Display().colorDithering != 0);
 }
 
 void CBrowserWindow::RequestImage(html::CHTMLImage& image) {

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "bookmarks/bookmark_list.h"
-#include "core/ovalon_doc.h"
 #include "core/document_view.h"
+#include "core/ovalon_doc.h"
 #include "html/builder_services.h"
 #include "platform/event_loop.h"
 #include "render/html_view.h"
@@ -97,6 +97,8 @@ class CBrowserWindow : public core::IDocumentView,
     // saves it when it closes). Headless runs keep none.
     void LoadBookmarks();
 
+    // Some image of the page on show is still loading.
+    bool ImagesLoading() const { return images_->Busy(); }
     // No load runs (of the page or its images) and what it delivered is laid out.
     bool IsSettled() const { return !IsLoading() && ticker_ == 0; }
     // Loads an address as typed (completed, remembered).
@@ -123,6 +125,7 @@ class CBrowserWindow : public core::IDocumentView,
     void Changed();
     void StartTicking();
     bool AutoLoadImages() const;
+    void ApplyDisplayColours();
     void TickEvery(std::uint32_t intervalMs);
     void FollowLink(const render::LinkRequest& link);
     // A form was sent: a GET becomes a private query, a POST carries its body.

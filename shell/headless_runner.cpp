@@ -22,6 +22,8 @@ constexpr int kDefaultWidth = 800;
 constexpr int kDefaultHeight = 600;
 // A load that has not ended by then is given up.
 constexpr std::uint32_t kLoadTimeoutMs = 300'000;
+// Images still loading that long after their page are drawn as far as they came.
+constexpr std::uint32_t kImagesTimeoutMs = 60'000;
 constexpr std::size_t kSourceOutputBuffer = 256 * 1024;
 
 // What the source dump wrote: whether a write failed, and whether the data ended normally.
@@ -135,6 +137,14 @@ int LoadAndWrite(const CommandLine& commandLine, const std::string& profileDirec
     }
     if (commandLine.headless == Headless::kDumpSource) {
         return source.complete && !source.failed ? 0 : 1;
+    }
+    // A picture or a print shows the page as loaded, its images included.
+    const bool drawn = commandLine.headless == Headless::kScreenshot ||
+                       commandLine.headless == Headless::kPrintPdf;
+    if (drawn && !loop.RunUntil([&] { return !window.ImagesLoading(); }, kImagesTimeoutMs)) {
+        std::fprintf(stderr, "corvane: images of %s still loading; drawn as far as they came\n",
+                     commandLine.target->c_str());
+        window.StopImages();
     }
     window.Tick();
     core::CHTRequest* shown = window.Document().Shown();

@@ -3,7 +3,9 @@
 #include "render/average_char_width.h"
 
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QImage>
+#include <QScreen>
 #include <algorithm>
 #include <array>
 #include <cassert>
@@ -82,7 +84,7 @@ class QtFont final : public render::SurfaceFont {
     mutable std::array<RecentAdvance, 256> recentAdvances_{};
 };
 
-// Qt weights run 100 to 900 like the design's, so they map one to one.
+// Qt weights run 100 to 900 like the engine's, so they map one to one.
 QFont::Weight ToQtWeight(int weight) {
     return static_cast<QFont::Weight>(std::clamp(weight, 100, 900));
 }
@@ -161,6 +163,11 @@ void QtDrawingSurface::FillEllipse(const render::Rect& rect, render::Color color
     painter_->drawEllipse(QRect(rect.left, rect.top, rect.Width(), rect.Height()));
     painter_->setRenderHint(QPainter::Antialiasing, false);
     painter_->setBrush(Qt::NoBrush);
+}
+
+int ScreenDepth() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->depth() : 24;
 }
 
 void QtDrawingSurface::DrawBitmap(const render::SurfaceBitmap& bitmap, const render::Rect& dest) {

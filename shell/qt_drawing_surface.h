@@ -13,6 +13,9 @@ namespace corvane::shell {
 // it too, so they match the boxes layout measured for them.
 QFont QtFontFor(const render::FontSpec& spec, int dpi);
 
+// Bits per pixel of the screen windows open on (24 when there is no screen).
+int ScreenDepth();
+
 class QtDrawingSurface : public render::DrawingSurface {
   public:
     enum class Target { kScreen, kPrinter };

@@ -17,6 +17,7 @@
 #include "shell/main_frame.h"
 #include "shell/newsgroup_window.h"
 #include "shell/post_news_window.h"
+#include "shell/qt_drawing_surface.h"
 #include "shell/qt_event_loop.h"
 #include "shell/send_mail_window.h"
 #include "store/history_file.h"
@@ -82,6 +83,7 @@ int RunWindow(const CommandLine& commandLine, const std::string& profile, int& a
     };
     application.Host().makeDownloadReporter = MakeDownloadWindow;
     if (!frame.ViewWidget().View().ApplySettings(application.ViewSettings())) return kExitFailure;
+    application.Host().displayDepth = ScreenDepth();
     CBrowserWindow window(application, frame.ViewWidget().View());
     core::CDownloadServices& downloads = application.Host().downloads;
     frame.mayClose = [&] { return downloads.CloseWhenIdle(&window.Document()); };

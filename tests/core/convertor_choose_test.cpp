@@ -67,9 +67,9 @@ TEST_F(ConvertorChoose, SourceOnlyLoadsPassTheBytesOnAndBuildNothing) {
         const char* type;
         bool cut;
     };
-    for (const Case& c : {Case{"http://h/a.html", "text/html", false},
-                          Case{"http://h/b", "image/gif", false},
-                          Case{"http://h/c.txt", "text/plain", true}}) {
+    for (const Case& c :
+         {Case{"http://h/a.html", "text/html", false}, Case{"http://h/b", "image/gif", false},
+          Case{"http://h/c.txt", "text/plain", true}}) {
         const std::string body = std::string(200, 'x') + c.url;
         Serve(c.url, c.type, body, 7);
         if (c.cut) scripts[c.url].pieces.push_back({"", kFailure});
@@ -266,6 +266,24 @@ TEST_F(ConvertorChoose, EmbeddedRequestOfUnknownTypeEndsQuietly) {
     }
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_TRUE(ui.typeQuestions.empty());
+}
+
+// A connection that fails before any data (a server dropping it unanswered) ends the image's
+// wait with -1 instead of leaving it waiting for ever; asking again with reload connects again.
+TEST_F(ConvertorChoose, EmbeddedRequestWhoseConnectionFailsEndsTheWait) {
+    Script& script = scripts["http://h/pic.gif"];
+    script.connectPasses = 1;
+    script.failConnect = true;
+    CHTRequest* request = host->GetRequest("http://h/pic.gif", nullptr, kMethodShared, nullptr);
+    Asker asker(scheduler);
+    ASSERT_EQ(StartEmbeddedRequest(*request, false, asker), 0);
+    for (int pass = 0; pass < 5; ++pass) scheduler.RunPass();
+    ASSERT_LT(request->status, 0);
+    EXPECT_EQ(StartEmbeddedRequest(*request, false, asker), -1);
+    EXPECT_EQ(request->protocol, nullptr);
+    EXPECT_EQ(StartEmbeddedRequest(*request, true, asker), 0);
+    EXPECT_EQ(script.opens, 2);
+    request->Stop(std::nullopt);
 }
 
 }  // namespace

@@ -81,5 +81,27 @@ TEST_F(ImageLoadsTest, WithoutAutoLoadOnlyAskedImagesLoad) {
     EXPECT_TRUE(ui_.messages.empty());
 }
 
+// On a display of 256 colours the images are drawn in palette colours, remade when the choice
+// changes; a deeper display gets the decoded colours back.
+TEST_F(ImageLoadsTest, FewColourDisplaysDrawThePalettesNearestColours) {
+    const auto gif = images::testing::WriteGif(2, 1, {0xFA0A0A, 0x0A0A0A},
+                                               {images::testing::Frame(2, 1, {0, 1})});
+    scratch_.Write("dull.gif", std::string(gif.begin(), gif.end()));
+    auto page = html::testing::BuildDocument("<img src=dull.gif>", {},
+                                             "file:" + scratch_.path() + "/page.html");
+    const html::CHTMLImage* image = page.document->images[0];
+    loads_->AddAll(*page.document, true);
+    Settle();
+    loads_->UsePalette(true, true);
+    EXPECT_NE(loads_->Changes(), CImageLoads::Change::kNone);
+    auto pixels = loads_->InfoOf(image).bitmap.pixels;
+    ASSERT_EQ(pixels.size(), 2u);
+    EXPECT_EQ(pixels[0] & 0xFFFFFF, MakeColor(255, 0, 0));
+    loads_->UsePalette(false, true);
+    loads_->Changes();
+    EXPECT_EQ(loads_->InfoOf(image).bitmap.pixels[0] & 0xFFFFFF, MakeColor(250, 10, 10));
+    loads_->Clear();
+}
+
 }  // namespace
 }  // namespace corvane::render
