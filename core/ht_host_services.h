@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <set>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -50,6 +51,11 @@ class CHTHostServices {
     // The table entry for a canonical URL, created without a request when missing.
     CHTRequestEntry& Entry(std::string_view canonicalUrl);
     CHTRequestEntry* FindEntry(std::string_view canonicalUrl);
+    // Entry for many URLs at once, faster for a long list (CHTRequestTable::EntryBatch).
+    void EntryBatch(std::span<const std::string_view> canonicalUrls,
+                    std::span<CHTRequestEntry*> entries) {
+        table_.EntryBatch(canonicalUrls, entries);
+    }
     const CHTRequestTable& Entries() const { return table_; }
     // Room for `more` addresses beyond the present ones (a guess; growing costs little more).
     void ReserveEntries(std::size_t more) { table_.Reserve(more); }

@@ -37,7 +37,25 @@ CHTRequestEntry* CHTRequestTable::Find(std::string_view key) const {
 }
 
 CHTRequestEntry& CHTRequestTable::Entry(std::string_view key) {
-    const std::uint32_t hash = Hash(key);
+    return Insert(key, Hash(key));
+}
+
+void CHTRequestTable::EntryBatch(std::span<const std::string_view> keys,
+                                 std::span<CHTRequestEntry*> entries) {
+    constexpr std::size_t kRun = 16;
+    std::uint32_t hashes[kRun];
+    for (std::size_t start = 0; start < keys.size(); start += kRun) {
+        const std::size_t count = std::min(kRun, keys.size() - start);
+        for (std::size_t i = 0; i < count; ++i) {
+            hashes[i] = Hash(keys[start + i]);
+            __builtin_prefetch(&slots_[hashes[i] & (slots_.size() - 1)]);
+        }
+        for (std::size_t i = 0; i < count; ++i)
+            entries[start + i] = &Insert(keys[start + i], hashes[i]);
+    }
+}
+
+CHTRequestEntry& CHTRequestTable::Insert(std::string_view key, std::uint32_t hash) {
     std::size_t slot = Probe(key, hash);
     if (slots_[slot].entry != 0) return At(slots_[slot].entry - 1);
     if ((count_ + 1) * 2 > slots_.size()) {

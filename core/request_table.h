@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <iterator>
 #include <memory>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -37,6 +38,10 @@ class CHTRequestTable {
     // The entry of key, added without a request when missing. Keys match exactly (case too).
     CHTRequestEntry& Entry(std::string_view key);
     CHTRequestEntry* Find(std::string_view key) const;
+    // The entries of many keys at once (reading a stored list): entries[i] for keys[i], as Entry.
+    // The index places of a run of keys are fetched from memory together, so that reading a
+    // large list does not wait for memory once per key.
+    void EntryBatch(std::span<const std::string_view> keys, std::span<CHTRequestEntry*> entries);
     // Room for `more` entries beyond the present ones without growing the index.
     void Reserve(std::size_t more);
 
@@ -94,6 +99,7 @@ class CHTRequestTable {
     static std::uint32_t Hash(std::string_view key);
     // The number of the slot holding key, or of the free slot where it would go.
     std::size_t Probe(std::string_view key, std::uint32_t hash) const;
+    CHTRequestEntry& Insert(std::string_view key, std::uint32_t hash);
     std::string_view CopyKey(std::string_view key);
     void Rehash(std::size_t slotCount);
 

@@ -50,5 +50,19 @@ TEST(RequestTable, EntriesStayWhereTheyAreAndKeepTheirKeysWhileTheTableGrows) {
     }
 }
 
+TEST(RequestTable, ABatchFindsWhatSingleLookupsFindAndAddsEachNewKeyOnce) {
+    CHTRequestTable table;
+    CHTRequestEntry& old = table.Entry("http://h/old");
+    std::vector<std::string> texts = {"http://h/new", "http://h/old", "http://h/new"};
+    for (int i = 0; i < 40; ++i) texts.push_back("http://h/" + std::to_string(i));  // past a run
+    const std::vector<std::string_view> keys(texts.begin(), texts.end());
+    std::vector<CHTRequestEntry*> entries(keys.size());
+    table.EntryBatch(keys, entries);
+    EXPECT_EQ(table.size(), 42u);
+    EXPECT_EQ(entries[1], &old);
+    EXPECT_EQ(entries[0], entries[2]);
+    for (std::size_t i = 0; i < keys.size(); ++i) EXPECT_EQ(table.Find(keys[i]), entries[i]);
+}
+
 }  // namespace
 }  // namespace corvane::core
