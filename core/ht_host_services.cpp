@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "core/ovalon_doc.h"
 #include "core/load_task.h"
+#include "core/ovalon_doc.h"
 #include "core/protocol.h"
 #include "platform/event_loop.h"
 
@@ -14,7 +14,7 @@ CHTHostServices::CHTHostServices(platform::HostServices& ui, CHTScheduler& sched
 
 CHTHostServices::~CHTHostServices() {
     background_.clear();
-    for (auto& [url, entry] : table_) {
+    for (CHTRequestEntry& entry : table_) {
         if (entry.request != nullptr) entry.request->Stop();
     }
     for (auto& request : private_) request->Stop();
@@ -24,16 +24,11 @@ CHTHostServices::~CHTHostServices() {
 }
 
 CHTRequestEntry& CHTHostServices::Entry(std::string_view canonicalUrl) {
-    auto it = table_.find(canonicalUrl);
-    if (it != table_.end()) return it->second;
-    it = table_.try_emplace(std::string(canonicalUrl)).first;
-    it->second.key = it->first;
-    return it->second;
+    return table_.Entry(canonicalUrl);
 }
 
 CHTRequestEntry* CHTHostServices::FindEntry(std::string_view canonicalUrl) {
-    auto it = table_.find(canonicalUrl);
-    return it != table_.end() ? &it->second : nullptr;
+    return table_.Find(canonicalUrl);
 }
 
 CHTRequest* CHTHostServices::SharedRequest(const CHTAddress& address, COvalonDoc* owner) {
@@ -79,7 +74,7 @@ void CHTHostServices::ReleaseRequest(CHTRequest* request, bool deleteShared) {
 
 void CHTHostServices::ForgetOwner(const COvalonDoc* owner) {
     downloads.ForgetOwner(owner);
-    for (auto& [url, entry] : table_) {
+    for (CHTRequestEntry& entry : table_) {
         if (entry.request != nullptr && entry.request->owner == owner)
             entry.request->owner = nullptr;
     }
@@ -113,7 +108,7 @@ void CHTHostServices::DocumentShown(CHTRequest& request) {
         }
         droppable.push_back(held);
     };
-    for (auto& [url, entry] : table_) consider(entry.request.get());
+    for (CHTRequestEntry& entry : table_) consider(entry.request.get());
     for (auto& held : private_) consider(held.get());
     if (total <= documentLimitBytes) return;
     const auto shownAt = [this](const CHTRequest* held) {

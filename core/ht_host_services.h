@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <set>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -18,6 +19,7 @@
 #include "core/convertor_registry.h"
 #include "core/download_services.h"
 #include "core/request.h"
+#include "core/request_table.h"
 #include "core/scheduler.h"
 #include "platform/host_services.h"
 
@@ -26,13 +28,6 @@ namespace corvane::core {
 class CHTProgressReporter;
 class CHTWebStores;
 class COvalonDoc;
-
-// One address of the shared table: when it was last shown, and its request if it has one.
-struct CHTRequestEntry {
-    std::string_view key;        // the table's own key
-    std::int64_t visitTime = 0;  // seconds since 1970; 0: never shown
-    std::unique_ptr<CHTRequest> request;
-};
 
 class CHTHostServices {
   public:
@@ -56,7 +51,14 @@ class CHTHostServices {
     // The table entry for a canonical URL, created without a request when missing.
     CHTRequestEntry& Entry(std::string_view canonicalUrl);
     CHTRequestEntry* FindEntry(std::string_view canonicalUrl);
-    const auto& Entries() const { return table_; }
+    // Entry for many URLs at once, faster for a long list (CHTRequestTable::EntryBatch).
+    void EntryBatch(std::span<const std::string_view> canonicalUrls,
+                    std::span<CHTRequestEntry*> entries) {
+        table_.EntryBatch(canonicalUrls, entries);
+    }
+    const CHTRequestTable& Entries() const { return table_; }
+    // Room for `more` addresses beyond the present ones (a guess; growing costs little more).
+    void ReserveEntries(std::size_t more) { table_.Reserve(more); }
     std::size_t PrivateRequestCount() const { return private_.size(); }
 
     // Stops the request and destroys it at the next safe point, unless a Back/Forward list or a
@@ -120,15 +122,7 @@ class CHTHostServices {
     CHTScheduler& scheduler_;
     platform::EventLoop* loop_ = nullptr;
     std::function<std::time_t()> clock_ = [] { return std::time(nullptr); };
-    // Looked up by string_view without making a key string.
-    struct KeyHash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view key) const {
-            return std::hash<std::string_view>{}(key);
-        }
-    };
-    using RequestTable = std::unordered_map<std::string, CHTRequestEntry, KeyHash, std::equal_to<>>;
-    RequestTable table_;
+    CHTRequestTable table_;
     std::vector<std::unique_ptr<CHTRequest>> private_;
     std::vector<std::unique_ptr<CHTTask>> background_;
     std::vector<const COvalonDoc*> windows_;

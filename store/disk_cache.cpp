@@ -6,10 +6,10 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
+#include "platform/ascii.h"
 #include "platform/directory_lock.h"
 #include "platform/event_loop.h"
 #include "platform/file_services.h"
@@ -39,6 +39,60 @@ class CCacheLink final : public core::CCacheEntry {
 CCacheLink* LinkOf(core::CHTRequest& request) {
     return dynamic_cast<CCacheLink*>(request.cacheEntry.get());
 }
+
+// Whether a listed name has the form "prefix*suffix" (letters of either case, as the listing's
+// patterns match them).
+bool HasPrefixAndSuffix(std::string_view name, std::string_view prefix, std::string_view suffix) {
+    if (name.size() < prefix.size() + suffix.size()) return false;
+    // Inline: it runs for every name of a directory of many copies.
+    const auto sameAt = [name](std::size_t at, std::string_view part) {
+        for (std::size_t i = 0; i < part.size(); ++i) {
+            if (AsciiLowerChar(name[at + i]) != AsciiLowerChar(part[i])) return false;
+        }
+        return true;
+    };
+    return sameAt(0, prefix) && sameAt(name.size() - suffix.size(), suffix);
+}
+
+// The copies a directory holds, found by name; each can be claimed by one index line only.
+// An open-addressing array of name numbers: no allocation per name.
+class CopyNames {
+  public:
+    explicit CopyNames(std::vector<std::string> names)
+        : names_(std::move(names)), claimed_(names_.size()) {
+        std::size_t slotCount = 16;
+        while (slotCount < names_.size() * 2) slotCount *= 2;
+        slots_.resize(slotCount);
+        for (std::size_t i = 0; i < names_.size(); ++i)
+            slots_[Probe(names_[i])] = static_cast<std::uint32_t>(i + 1);
+    }
+    // Claims the copy of that name; false when there is none or another line claimed it.
+    bool Claim(std::string_view name) {
+        const std::uint32_t found = slots_[Probe(name)];
+        if (found == 0 || claimed_[found - 1]) return false;
+        claimed_[found - 1] = true;
+        return true;
+    }
+    template <typename OnName>
+    void ForEachUnclaimed(OnName onName) const {
+        for (std::size_t i = 0; i < names_.size(); ++i) {
+            if (!claimed_[i]) onName(names_[i]);
+        }
+    }
+
+  private:
+    // The slot of name, or the free slot where it would go.
+    std::size_t Probe(std::string_view name) const {
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t i = std::hash<std::string_view>{}(name)&mask;; i = (i + 1) & mask) {
+            if (slots_[i] == 0 || names_[slots_[i] - 1] == name) return i;
+        }
+    }
+
+    std::vector<std::string> names_;
+    std::vector<bool> claimed_;
+    std::vector<std::uint32_t> slots_;  // 0: free; else a name's number + 1
+};
 
 std::string CopyNameFor(std::string_view tempPath) {
     const auto slash = tempPath.rfind('/');
@@ -101,33 +155,37 @@ void CDiskCache::Open(const std::string& directory, const std::string& fallback)
     }
     directoryFd_ = open(directory_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     platform::DirectoryLock lock(directoryFd_);
-    RemoveLeftoverTemporaries();
-    LoadIndex(true);
+    // One listing serves both: a directory of many copies costs its reading.
+    auto listed = platform::ListFileNames(directory_, "*.*");
+    RemoveLeftoverTemporaries(listed ? &*listed : nullptr);
+    LoadIndex(true, std::move(listed));
 }
 
-void CDiskCache::LoadIndex(bool removeOrphans) {
+void CDiskCache::LoadIndex(bool removeOrphans, std::optional<std::vector<std::string>> listed) {
     records_.clear();
     lru_.newer = lru_.older = &lru_;
     totalBytes_ = 0;
     allStatusKnown_ = true;
     version_ = platform::GetFileVersion(indexPath_);
     if (indexPath_.empty()) return;
-    std::unordered_set<std::string> copies;
-    if (auto names = platform::ListFileNames(directory_, std::string(kCopyPrefix) + "*.cvc")) {
-        copies.reserve(names->size());
-        for (std::string& name : *names) copies.insert(std::move(name));
+    if (!listed) listed = platform::ListFileNames(directory_, "*.*");
+    std::vector<std::string> copyNames;
+    if (listed) {
+        for (std::string& name : *listed) {
+            if (HasPrefixAndSuffix(name, kCopyPrefix, ".cvc")) copyNames.push_back(std::move(name));
+        }
     }
-    std::unordered_set<std::string_view> used;
-    used.reserve(copies.size());
+    records_.reserve(copyNames.size());
+    CopyNames copies(std::move(copyNames));
     bool dropped = false;
     ReadCacheIndex(indexPath_, [&](std::string key, CacheIndexValue value) {
-        auto copy = copies.find(value.fileName);
-        if (copy == copies.end() || used.count(*copy) != 0 || records_.count(key) != 0) {
+        // A key met again keeps its first line (the newer); its copy stays unclaimed.
+        auto [it, inserted] = records_.try_emplace(std::move(key));
+        if (!inserted || !copies.Claim(value.fileName)) {
+            if (inserted) records_.erase(it);
             dropped = true;
             return;
         }
-        used.insert(*copy);
-        auto [it, inserted] = records_.try_emplace(std::move(key));
         CacheRecord& record = it->second;
         record.key = it->first;
         record.value = std::move(value);
@@ -139,9 +197,8 @@ void CDiskCache::LoadIndex(bool removeOrphans) {
         allStatusKnown_ = false;
     });
     if (removeOrphans) {
-        for (const std::string& name : copies) {
-            if (used.count(name) == 0) platform::DeleteFile(CopyPath(name));
-        }
+        copies.ForEachUnclaimed(
+            [this](const std::string& name) { platform::DeleteFile(CopyPath(name)); });
     }
     if (dropped) SaveIndex();
 }
@@ -199,17 +256,24 @@ bool CDiskCache::SaveIndex() {
     return written;
 }
 
-void CDiskCache::RemoveLeftoverTemporaries() const {
+void CDiskCache::RemoveLeftoverTemporaries(const std::vector<std::string>* listed) const {
+    const auto mayHold = [listed](std::string_view prefix, std::string_view suffix) {
+        return listed == nullptr ||
+               std::any_of(listed->begin(), listed->end(), [&](const std::string& name) {
+                   return HasPrefixAndSuffix(name, prefix, suffix);
+               });
+    };
     // Indexes are written only under the directory lock, which the caller holds: a half-written
     // one is a crash's.
-    if (!indexPath_.empty()) {
+    if (!indexPath_.empty() && mayHold("." + std::string(kCacheIndexName) + ".", "")) {
         if (auto halfWritten =
                 platform::ListDirectory(directory_, "." + std::string(kCacheIndexName) + ".*")) {
             for (const auto& entry : *halfWritten) platform::DeleteFile(CopyPath(entry.name));
         }
     }
     // A copy still being written by a running window holds a lock on its file.
-    platform::DeleteUnlockedFiles(directory_, std::string(kCopyPrefix) + "*.tmp");
+    if (mayHold(kCopyPrefix, ".tmp"))
+        platform::DeleteUnlockedFiles(directory_, std::string(kCopyPrefix) + "*.tmp");
 }
 
 const CacheRecord* CDiskCache::Find(std::string_view key) {

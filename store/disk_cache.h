@@ -29,6 +29,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "core/convertor_cache.h"
 #include "core/ht_host_services.h"
@@ -146,11 +147,16 @@ class CDiskCache {
                 const std::string& contentType);
     // Whether the request's data now comes from its copy (then no new copy is written).
     void MarkServing(core::CHTRequest& request, bool fromCopy);
-    void LoadIndex(bool removeOrphans);
+    // Reads the index, keeping the lines whose copy exists; `listed` is the directory's file
+    // names when the caller has them already (else it is listed here).
+    void LoadIndex(bool removeOrphans,
+                   std::optional<std::vector<std::string>> listed = std::nullopt);
     // Reads the index again when another process replaced it.
     void Refresh();
     bool SaveIndex();
-    void RemoveLeftoverTemporaries() const;
+    // Removes what a crash left; with `listed` (the directory's file names), only the kinds of
+    // file it holds are looked for.
+    void RemoveLeftoverTemporaries(const std::vector<std::string>* listed = nullptr) const;
     void Unlink(CacheRecord& record);
     void InsertByTime(CacheRecord& record);
     void EraseRecord(RecordMap::iterator it);

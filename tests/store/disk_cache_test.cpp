@@ -265,5 +265,27 @@ TEST_F(StoreTest, AnUncreatableDirectoryFallsBackWithoutAnIndexFile) {
     EXPECT_FALSE(fs::exists(scratch_.File("ovalon.dir")));
 }
 
+TEST_F(StoreTest, StartUpTellsCopiesFromOtherFilesByNameInEitherCase) {
+    for (const char* name :
+         {"qv0a1.cvc", "QV0A2.CVC", "QV0A4.cvc", "qv0a3.TMP", ".ovalon.dir.Zq09aB", "notes.txt"})
+        scratch_.Write("cache/" + std::string(name), name);
+    scratch_.Write("cache/ovalon.dir",
+                   "[Cache Dir]\n"
+                   "http://h/lower=qv0a1.cvc,text/html\n"
+                   "http://h/upper=QV0A2.CVC,text/html\n"
+                   "http://h/lower=QV0A4.cvc,text/html\n"     // the key again: the first line holds
+                   "http://h/notes=notes.txt,text/plain\n");  // not a copy of ours
+    Restart();
+    EXPECT_EQ(cache_->Count(), 2u);
+    EXPECT_NE(cache_->Find("http://h/lower"), nullptr);
+    EXPECT_NE(cache_->Find("http://h/upper"), nullptr);
+    EXPECT_EQ(cache_->Find("http://h/notes"), nullptr);
+    for (const char* gone : {"QV0A4.cvc", "qv0a3.TMP", ".ovalon.dir.Zq09aB"})
+        EXPECT_FALSE(fs::exists(CachePath(gone))) << gone;
+    for (const char* kept : {"qv0a1.cvc", "QV0A2.CVC", "notes.txt"})
+        EXPECT_TRUE(fs::exists(CachePath(kept))) << kept;
+    EXPECT_EQ(scratch_.Read("cache/ovalon.dir").find("notes"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace corvane::store

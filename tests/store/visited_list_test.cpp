@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <vector>
 
 #include "tests/store/store_fixture.h"
 
@@ -85,6 +86,27 @@ TEST_F(VisitedListTest, DamagedLinesAreSkippedAndTheRestIsRead) {
     EXPECT_EQ(VisitTime("http://h/last"), 7);
     EXPECT_EQ(VisitTime("http://h/" + std::string(5000, 'l')), 100);
     EXPECT_EQ(host_->Entries().size(), 3u);
+}
+
+TEST_F(VisitedListTest, ALongListReadsBackWholeWithTheLaterOfTwoVisits) {
+    std::vector<std::string> urls = {"http://h/back\\slash", "http://h/line\nend",
+                                     "http://h/" + std::string(5000, 'm')};
+    for (int i = 0; i < 300; ++i)
+        urls.push_back("http://h" + std::to_string(i % 3) + "/" + std::to_string(i));
+    for (std::size_t i = 0; i < urls.size(); ++i)
+        host_->Entry(urls[i]).visitTime = static_cast<std::int64_t>(1000 + i);
+    ASSERT_TRUE(SaveVisited(*host_, Path(), std::nullopt));
+    // The same addresses met again, one visit later and one earlier.
+    scratch_.Write(kVisitedFileName,
+                   scratch_.Read(kVisitedFileName) + "http://h0/0=5000\nhttp://h1/1=1\n");
+    Restart();
+    LoadVisited(*host_, Path());
+    ASSERT_EQ(host_->Entries().size(), urls.size());
+    for (std::size_t i = 0; i < urls.size(); ++i) {
+        const std::int64_t expected =
+            urls[i] == "http://h0/0" ? 5000 : 1000 + static_cast<std::int64_t>(i);
+        EXPECT_EQ(VisitTime(urls[i]), expected) << urls[i].substr(0, 20);
+    }
 }
 
 }  // namespace
