@@ -138,10 +138,33 @@ bool HandOffToFile(CHTProtocol& protocol, std::unique_ptr<CFileTaskConvertor> co
     return protocol.Pump() == 0;
 }
 
+// Data of a request saving its address: into the file chosen beforehand, without a question.
+bool SaveIntoTarget(CHTProtocol& protocol) {
+    auto target = std::make_unique<CFileTargetConvertor>();
+    target->SetTarget(protocol.request->saveTarget);
+    return HandOffToFile(protocol, std::move(target));
+}
+
+bool IsSavedIntoTarget(const CHTProtocol& protocol) {
+    return protocol.request->method == kMethodSaveToFile && !protocol.embedded;
+}
+
 }  // namespace
 
 bool CHTProtocol::SaveDataToFile() {
     return HandOffToFile(*this, std::make_unique<CFileSaveConvertor>());
+}
+
+bool CHTProtocol::StartOwnPage() {
+    contentType = "text/html";
+    CHTRequest& served = *request;
+    if (IsSavedIntoTarget(*this)) {
+        served.convertorIndex = Convertors().FindType(contentType);
+        SaveIntoTarget(*this);
+        return true;
+    }
+    convertor = Convertors().CreateConvertor(contentType, served);
+    return convertor != nullptr;
 }
 
 bool CHTProtocol::ChooseConvertor(std::string_view fileName) {
@@ -151,11 +174,7 @@ bool CHTProtocol::ChooseConvertor(std::string_view fileName) {
         registry, contentType, [this, &registry] { return registry.Probe(*this); }, fileName);
     served.convertorIndex = typeIndex;
     served.charset = std::string(ContentTypeCharset(contentType));
-    if (served.method == kMethodSaveToFile && !embedded) {
-        auto target = std::make_unique<CFileTargetConvertor>();
-        target->SetTarget(served.saveTarget);
-        return HandOffToFile(*this, std::move(target));
-    }
+    if (IsSavedIntoTarget(*this)) return SaveIntoTarget(*this);
     ConvertorDecision decision = DecideConvertor(registry, typeIndex, embedded, served.Host().Ui());
     // The questions may have let the user stop the load meanwhile.
     if (served.protocol.get() != this) return false;

@@ -76,6 +76,10 @@ class CHTProtocol : public CObject {
     virtual bool ChooseConvertor(std::string_view fileName = {});
     // Hands the data to the Save As download whatever its type (data the user asked to save).
     bool SaveDataToFile();
+    // For a page the protocol writes itself (a menu, a listing, an article): the HTML convertor
+    // shows it or, when the address is being saved into a chosen file, the file gets the page
+    // (whose own failures are told to the user). False when no convertor could be made.
+    bool StartOwnPage();
 
     // Refills the buffer: the number of bytes now available, or the negative error.
     [[nodiscard]] int ReadMore();

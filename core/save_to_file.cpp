@@ -64,8 +64,7 @@ int CSaveToFileTask::Check() {
     if (request.kind == kKindRedirect) return Redirect();
     const CHTProtocol* protocol = request.protocol.get();
     if (protocol != nullptr && protocol->convertor == nullptr) return request.WaitFor(*this);
-    // The protocol made a page of its own (a menu, a listing) or nothing at all: there are no
-    // bytes of the address to write.
+    // The protocol made nothing at all: there are no bytes of the address to write.
     request.Stop(kSilentEnd);
     return Fail(kCannotComplete);
 }

@@ -3,8 +3,9 @@
 // touching the window's document or load. The address is retrieved through the normal path as a
 // private request of method kMethodSaveToFile, which the disk cache serves like a shared one when
 // its copy is fresh; as soon as the protocol knows its data, ChooseConvertor hands it to a
-// CFileTargetConvertor, and the download goes on as any other: its progress in the download
-// window, failures in a message, the chosen file replaced only when the data is complete.
+// CFileTargetConvertor (a page the protocol writes itself, a menu or a listing, is handed over as
+// the HTML the window would show), and the download goes on as any other: its progress in the
+// download window, failures in a message, the chosen file replaced only when the data is complete.
 //
 // Memory: the task that starts the retrieval is one of the host's background tasks; it holds the
 // request until the data has been handed off (or the retrieval failed) and then releases it.

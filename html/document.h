@@ -78,7 +78,7 @@ class CHTML {
     std::vector<CHTMLAnchor*> anchors;
     std::vector<CHTMLElement*> linkedElements;
     std::vector<CHTMLText*> blinkingTexts;
-    std::vector<CHTMLElement*> texts;  // text runs and list items
+    std::vector<CHTMLElement*> texts;  // text runs, list items and visible form controls
     std::vector<CHTMLTable*> tables;   // every table made, nested ones included
 
     std::unique_ptr<CHTMLImage> background;

@@ -149,6 +149,8 @@ CHTMLControl* CFormBuilder::AddControl(std::int32_t type, std::string_view text)
     // Past 2^31 controls the identifiers stay at the last one rather than wrap.
     if (nextIdentifier_ < INT32_MAX) ++nextIdentifier_;
     form.controls.push_back(control);
+    // Find searches what a control shows, in its place among the texts.
+    if (type != kControlHidden) builder_.Document().texts.push_back(control);
     if (IsTextField(type)) ++form.textFieldCount;
     control->name = GetAttribute(text, "NAME").value_or(std::string());
     control->value = GetAttribute(text, "VALUE");

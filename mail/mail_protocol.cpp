@@ -1,6 +1,5 @@
 #include "mail/mail_protocol.h"
 
-#include "core/convertor_registry.h"
 #include "core/request.h"
 #include "core/scheme_registry.h"
 #include "core/status.h"
@@ -50,9 +49,7 @@ int CHTMail::OpenPage(const std::string& path) {
     request->charset = "UTF-8";
     request->offline = true;
     SetDataSource(&CHTMail::TextSource);
-    contentType = "text/html";
-    convertor = core::Convertors().CreateConvertor("text/html", *request);
-    if (convertor == nullptr) return core::kOpenFailed;
+    if (!StartOwnPage()) return core::kOpenFailed;
     error = 0;
     return core::kOpenComplete;
 }

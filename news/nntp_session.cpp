@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/convertor_registry.h"
 #include "core/ht_host_services.h"
 #include "core/status.h"
 #include "news/news_html.h"
@@ -178,10 +177,8 @@ bool CNNTP::StartPage() {
     taken_ = 0;
     units_.reset();
     pageEnded_ = false;
-    contentType = "text/html";
     SetDataSource(&CNNTP::PageSource);
-    convertor = core::Convertors().CreateConvertor("text/html", *request);
-    if (convertor == nullptr) {
+    if (!StartOwnPage()) {
         Fail(kFailure);
         return false;
     }

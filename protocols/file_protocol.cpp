@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "core/convertor_registry.h"
 #include "core/request.h"
 #include "core/scheme_registry.h"
 #include "core/status.h"
@@ -88,8 +87,7 @@ int CHTFile::OpenGenerated(std::unique_ptr<GeneratedUnits> generator) {
     generator_ = std::move(generator);
     SetDataSource(&CHTFile::GeneratedSource);
     error = 0;
-    convertor = core::Convertors().CreateConvertor("text/html", *request);
-    if (convertor == nullptr) {
+    if (!StartOwnPage()) {
         error = core::kFailure;
         return core::kOpenFailed;
     }

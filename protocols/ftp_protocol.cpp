@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/convertor_registry.h"
 #include "core/ht_host_services.h"
 #include "core/scheme_registry.h"
 #include "core/status.h"
@@ -398,10 +397,9 @@ void CHTFTP::StartListing() {
     taken_ = 0;
     listingLine_.clear();
     listingLineCut_ = false;
-    contentType = "text/html";
     SetDataSource(&CHTFTP::ListingSource);
-    convertor = core::Convertors().CreateConvertor("text/html", *request);
-    request->status = static_cast<std::int16_t>(convertor != nullptr ? 0 : core::kFailure);
+    const bool started = StartOwnPage();
+    request->status = static_cast<std::int16_t>(started ? 0 : core::kFailure);
     request->Wake();
 }
 
@@ -431,7 +429,8 @@ std::int32_t CHTFTP::ListingSource(std::uint8_t* destination, std::int32_t maxLe
         taken_ = 0;
         if (dataEnded_) return 0;
         char chunk[4096];
-        const std::int32_t got = FileSource(reinterpret_cast<std::uint8_t*>(chunk), std::int32_t{sizeof chunk});
+        const std::int32_t got =
+            FileSource(reinterpret_cast<std::uint8_t*>(chunk), std::int32_t{sizeof chunk});
         if (got < 0) return got;
         if (got == 0) {
             dataEnded_ = true;

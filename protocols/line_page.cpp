@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/convertor_registry.h"
 #include "core/status.h"
 #include "protocols/pending_text.h"
 
@@ -19,11 +18,9 @@ CHTLinePage::CHTLinePage() {
 bool CHTLinePage::StartPage(std::string header) {
     pending_ = std::move(header);
     taken_ = 0;
-    contentType = "text/html";
     SetReplyHandler(&CHTLinePage::OnLine);
     SetDataSource(&CHTLinePage::PageSource);
-    convertor = core::Convertors().CreateConvertor("text/html", *request);
-    if (convertor == nullptr) {
+    if (!StartOwnPage()) {
         error = core::kFailure;
         return false;
     }

@@ -91,6 +91,39 @@ ControlBox MeasureControl(const html::CHTMLControl& control, const SurfaceFont& 
     return box;
 }
 
+namespace {
+
+// The chosen options, joined by ", "; a drop-down shows one.
+std::string ChosenOptions(const html::CHTMLControl& control) {
+    std::string out;
+    for (const html::COption& option : control.options) {
+        if (!option.selected) continue;
+        if (!out.empty()) out += ", ";
+        out += option.text;
+        if (control.type == html::kControlDropDown) break;
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string ControlShownText(const html::CHTMLControl& control) {
+    switch (control.type) {
+        case html::kControlText:
+        case html::kControlTextArea:
+            return control.text;
+        case html::kControlReset:
+        case html::kControlSubmit:
+        case html::kControlImage:
+            return control.label;
+        case html::kControlDropDown:
+        case html::kControlList:
+            return ChosenOptions(control);
+        default:
+            return {};
+    }
+}
+
 std::string ControlDumpText(const html::CHTMLControl& control) {
     std::string out = "[";
     switch (control.type) {
@@ -116,18 +149,10 @@ std::string ControlDumpText(const html::CHTMLControl& control) {
             out += control.label;
             break;
         case html::kControlDropDown:
-        case html::kControlList: {
-            bool first = true;
-            for (const html::COption& option : control.options) {
-                if (!option.selected) continue;
-                if (!first) out += ", ";
-                out += option.text;
-                first = false;
-                if (control.type == html::kControlDropDown) break;
-            }
+        case html::kControlList:
+            out += ChosenOptions(control);
             if (control.type == html::kControlDropDown) out += " v";
             break;
-        }
         case html::kControlTextArea:
             out += std::string_view(control.text).substr(0, control.text.find('\n'));
             break;

@@ -26,6 +26,11 @@ ControlBox MeasureControl(const html::CHTMLControl& control, const SurfaceFont& 
 // a list "[a, b]", TEXTAREA "[first line]". HIDDEN has none.
 std::string ControlDumpText(const html::CHTMLControl& control);
 
+// The text a control shows, which selection copies and find searches: a field's or text area's
+// text, a button's label, a list's chosen options joined by ", ". Passwords, check boxes and
+// radio buttons show none.
+std::string ControlShownText(const html::CHTMLControl& control);
+
 // How many rows a list box shows.
 int ListRows(const html::CHTMLControl& control);
 

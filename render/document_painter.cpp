@@ -11,6 +11,8 @@ constexpr int kIconSide = 32;
 constexpr int kAltTextOffset = kIconSide + kImageAltGap;
 // Runs longer than this are drawn only where they meet the clip.
 constexpr std::size_t kLongRun = 1024;
+// As wide as the margin layout leaves beside a control.
+constexpr int kSelectedControlFrame = 2;
 
 }  // namespace
 
@@ -90,7 +92,8 @@ void CDocumentPainter::PaintBox(const LayoutBox& box) {
             PaintCellFrame(box);
             break;
         case BoxKind::kControl:
-            break;  // the control's own window draws it
+            PaintSelectedControl(box);  // the control's own window draws the rest
+            break;
     }
 }
 
@@ -145,6 +148,16 @@ void CDocumentPainter::PaintSelectedPart(const LayoutBox& box) {
     surface_.FillRect(Rect{x, box.rect.top, static_cast<int>(std::lround(right)), box.rect.bottom},
                       colors_.selectionBackground);
     DrawVisibleText(*box.font, x, box.rect.top, selected, colors_.selectionText);
+}
+
+void CDocumentPainter::PaintSelectedControl(const LayoutBox& box) {
+    if (!queries_.selectedPart || surface_.IsPrinting() || queries_.selectedPart(box).IsEmpty())
+        return;
+    // The control's window covers its box: the highlight shows as a frame in its margin.
+    const Rect& r = box.rect;
+    surface_.FillRect(Rect{r.left - kSelectedControlFrame, r.top - kSelectedControlFrame,
+                           r.right + kSelectedControlFrame, r.bottom + kSelectedControlFrame},
+                      colors_.selectionBackground);
 }
 
 void CDocumentPainter::DrawVisibleText(const SurfaceFont& font, int x, int y, std::string_view text,

@@ -69,6 +69,7 @@ class CDocumentPainter {
     void DrawVisibleText(const SurfaceFont& font, int x, int y, std::string_view text, Color color);
     // Draws the box's selected characters over its text, on the highlight.
     void PaintSelectedPart(const LayoutBox& box);
+    void PaintSelectedControl(const LayoutBox& box);
     void PaintBullet(const LayoutBox& box);
     void PaintRule(const LayoutBox& box);
     void PaintImage(const LayoutBox& box);

@@ -334,7 +334,8 @@ void CHTMLView::SetSelectionColors(Color text, Color background) {
 
 CHTMLView::PointTargets CHTMLView::TargetsAt(Point point) const {
     PointTargets targets;
-    if (const html::CHTMLElement* anchor = HitTest(point)) targets.linkUrl = layout_.LinkUrl(anchor);
+    if (const html::CHTMLElement* anchor = HitTest(point))
+        targets.linkUrl = layout_.LinkUrl(anchor);
     for (const LayoutBox& box : layout_.Display().boxes) {
         if (box.kind == BoxKind::kImage && box.rect.Contains(point) &&
             box.element->type == html::kElementImage) {
@@ -374,8 +375,11 @@ std::optional<Point> CHTMLView::PointOf(const TextPosition& position, bool after
     const LayoutBox* firstCopy = nullptr;
     const LayoutBox* lastCopy = nullptr;
     for (const LayoutBox& box : layout_.Display().boxes) {
-        if (box.element != element || box.font == nullptr ||
-            (box.kind != BoxKind::kText && box.kind != BoxKind::kNumber))
+        if (box.element != element) continue;
+        // A control is selected whole.
+        if (box.kind == BoxKind::kControl)
+            return Point{after ? box.rect.right : box.rect.left, box.rect.top};
+        if (box.font == nullptr || (box.kind != BoxKind::kText && box.kind != BoxKind::kNumber))
             continue;
         // A number box shows the label itself; a text box a piece of the element's text
         // (preformatted lines with tabs show a copy, placed by their box alone).

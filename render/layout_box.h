@@ -3,6 +3,7 @@
 // hit testing, the text dump and selection all walk it; boxes of one line are contiguous, so
 // closing a line only touches that line's boxes.
 
+#include <climits>
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -51,6 +52,8 @@ struct LayoutBox {
     // that do not sit on the baseline (floats) use -1.
     int ascent = 0;
     int line = -1;  // index into the line list; -1 for floating images
+    // Index into the text lines; kNoTextLine for floats and while the line is still open.
+    std::uint32_t textLine = UINT32_MAX;
     // Images: HSPACE and VSPACE included in the rectangle.
     std::int16_t spaceX = 0;
     std::int16_t spaceY = 0;
@@ -77,11 +80,26 @@ struct LineBox {
     std::uint32_t endBox = 0;
 };
 
+inline constexpr std::uint32_t kNoTextLine = UINT32_MAX;
+
+inline constexpr std::uint32_t kNoCell = UINT32_MAX;
+
+// A line as its own block laid it out, before a table's cells were merged into bands: the text
+// lines are in document order (cell by cell, row by row), which selection follows.
+struct TextLine {
+    int top = 0;
+    int bottom = 0;
+    std::uint32_t cell = kNoCell;  // the table cell (or caption) it stands in, if any
+};
+
 struct DisplayList {
     // A deque: a long document's boxes grow without a moment where the old and the new copy of
     // them both sit in memory.
     std::deque<LayoutBox> boxes;
     std::vector<LineBox> lines;
+    std::vector<TextLine> textLines;
+    // The boxes of table cells and captions, nested ones after the cell holding them.
+    std::vector<Rect> cells;
     // Texts made by layout (number labels, preformatted lines with tabs expanded); a deque so
     // the boxes' views stay valid while it grows.
     std::deque<std::string> madeText;
@@ -97,6 +115,8 @@ struct DisplayList {
         frames.clear();
         controls.clear();
         lines.clear();
+        textLines.clear();
+        cells.clear();
         madeText.clear();
     }
 };

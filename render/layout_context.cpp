@@ -535,6 +535,7 @@ void CLayoutContext::EndLine() {
     if (noWrap_) offset = 0;
 
     const auto lineIndex = static_cast<int>(out_.lines.size());
+    const auto textLine = static_cast<std::uint32_t>(out_.textLines.size());
     const auto endBox = static_cast<std::uint32_t>(out_.boxes.size());
     int maxAscent = base_.ascent;
     for (std::uint32_t i = lineFirstBox_; i < endBox; ++i) {
@@ -550,6 +551,7 @@ void CLayoutContext::EndLine() {
         const int dy = box.ascent < 0 ? 0 : baseline - box.ascent - box.rect.top;
         box.rect.Offset(offset, dy);
         box.line = lineIndex;
+        box.textLine = textLine;
         lowest = std::max(lowest, box.rect.bottom);
         lineRect.left = std::min(lineRect.left, box.rect.left);
         lineRect.right = std::max(lineRect.right, box.rect.right);
@@ -557,6 +559,7 @@ void CLayoutContext::EndLine() {
     const int lineBottom = std::max(lowest + kLineGap, lineMinBottom_);
     lineRect.bottom = lineBottom;
     out_.lines.push_back(LineBox{lineTop_, lineBottom, baseline, lineFirstBox_, endBox});
+    out_.textLines.push_back(TextLine{lineTop_, lineBottom, cell_});
     extent_.Unite(lineRect);
 
     if (scrollTargetPending_) {
@@ -669,6 +672,8 @@ void CLayoutContext::DropClosedLines() {
     const std::size_t closed = lineHasBoxes_ ? lineFirstBox_ : out_.boxes.size();
     out_.boxes.erase(out_.boxes.begin(), out_.boxes.begin() + static_cast<std::ptrdiff_t>(closed));
     out_.lines.clear();
+    out_.textLines.clear();
+    out_.cells.clear();
     out_.floats.clear();  // floats and frames never lie on the open line
     out_.frames.clear();
     std::erase_if(out_.controls, [closed](std::uint32_t index) { return index < closed; });

@@ -47,6 +47,8 @@ class CLayoutContext {
 
     // Table cells: never wrap, and the widest word is tracked for the cell's minimum width.
     void SetNoWrap(bool noWrap) { noWrap_ = noWrap; }
+    // The table cell (an index into the list's cells) whose lines this context lays out.
+    void SetCell(std::uint32_t cell) { cell_ = cell; }
     // Measuring a table cell: no wrapping, and every word, image and preformatted line counts
     // towards the widest word, which becomes the cell's minimum width.
     void SetMeasuring() {
@@ -172,6 +174,7 @@ class CLayoutContext {
     int lastGapY_;
     bool atLineStart_ = true;
     bool noWrap_ = false;
+    std::uint32_t cell_ = kNoCell;
     bool bold_ = false;
     bool full_ = false;
     bool measuring_ = false;

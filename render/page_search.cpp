@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "html/document.h"
+#include "html/form_elements.h"
 #include "platform/ascii.h"
+#include "render/control_boxes.h"
 #include "render/list_label.h"
 
 namespace corvane::render {
@@ -45,6 +47,10 @@ std::string_view SearchableText(const html::CHTMLElement& entry, std::string& la
     if (entry.type == html::kElementText) return static_cast<const html::CHTMLText&>(entry).text;
     if (entry.type == html::kElementNumberedItem) {
         label = ItemNumberLabel(static_cast<const html::CHTMLNumberedItem&>(entry));
+        return label;
+    }
+    if (html::IsControl(entry.type)) {
+        label = ControlShownText(static_cast<const html::CHTMLControl&>(entry));
         return label;
     }
     return {};

@@ -1,8 +1,9 @@
 #pragma once
-// Find in page over a document's text list: the text runs and the numbered list items' labels,
-// in document order. A match may run on from one entry into the next. The search remembers
-// where it stands: each match moves it just past itself, so the next search finds the next
-// occurrence, and a search that reaches the end stays there until it starts from the top again.
+// Find in page over a document's text list: the text runs, the numbered list items' labels and
+// the texts form controls show, in document order. A match may run on from one entry into the next.
+// The search remembers where it stands: each match moves it just past itself, so the next search
+// finds the next occurrence, and a search that reaches the end stays there until it starts from the
+// top again.
 //
 // The text from the search position on is gathered once per search and scanned with a
 // skipping searcher, so a search costs time linear in the text, whatever the pattern.
@@ -32,7 +33,7 @@ struct TextMatch {
 };
 
 // What find searches in an entry of the text list: a text run's text, a numbered item's label
-// (made in `label`); empty for anything else.
+// or a control's shown text (both made in `label`); empty for anything else.
 std::string_view SearchableText(const html::CHTMLElement& entry, std::string& label);
 
 class CPageSearch {

@@ -32,11 +32,17 @@ void ShareOut(std::vector<long long>& values, int first, int count, long long ex
     values[first + count - 1] += extra - given;
 }
 
-}  // namespace
-
-struct CTableLayout::CellResult {
+// What one cell's layout appended to the display list.
+struct CellRanges {
     std::uint32_t firstBox = 0, endBox = 0;
     std::uint32_t firstLine = 0, endLine = 0;
+    std::uint32_t firstTextLine = 0, endTextLine = 0;
+    std::uint32_t firstCell = 0, endCell = 0;  // the cell's own, then the nested ones
+};
+
+}  // namespace
+
+struct CTableLayout::CellResult : CellRanges {
     int height = 0;
     int baseline = 0;  // of the first line, from the cell's top
     std::optional<int> scrollTargetY;
@@ -208,17 +214,23 @@ CTableLayout::CellResult CTableLayout::LayoutCell(const html::CHTMLTable& table,
     CellResult result;
     result.firstBox = static_cast<std::uint32_t>(out.boxes.size());
     result.firstLine = static_cast<std::uint32_t>(out.lines.size());
+    result.firstTextLine = static_cast<std::uint32_t>(out.textLines.size());
+    result.firstCell = static_cast<std::uint32_t>(out.cells.size());
+    out.cells.emplace_back();
     const int padding = table.cellPadding;
     CLayoutContext context(fonts_, out, padding, padding, std::max(1, width - 2 * padding));
     context.KeepTextsIn(texts);
     context.SetBold(cell.header);
     context.SetNoWrap(cell.noWrap);
     context.SetAlignment(cell.alignment);
+    context.SetCell(result.firstCell);
     for (const html::CHTMLElement* e = cell.First(); e != cell.End(); e = e->next)
         place_(context, *e);
     context.Finish();
     result.endBox = static_cast<std::uint32_t>(out.boxes.size());
     result.endLine = static_cast<std::uint32_t>(out.lines.size());
+    result.endTextLine = static_cast<std::uint32_t>(out.textLines.size());
+    result.endCell = static_cast<std::uint32_t>(out.cells.size());
     result.height = Clamped(static_cast<long long>(context.Bottom()) + padding);
     result.baseline = result.endLine > result.firstLine ? out.lines[result.firstLine].baseline
                                                         : padding + context.Base().ascent;
@@ -228,13 +240,33 @@ CTableLayout::CellResult CTableLayout::LayoutCell(const html::CHTMLTable& table,
 
 namespace {
 
-void OffsetCell(DisplayList& list, std::uint32_t firstBox, std::uint32_t endBox,
-                std::uint32_t firstLine, std::uint32_t endLine, int dx, int dy) {
-    for (std::uint32_t i = firstBox; i < endBox; ++i) list.boxes[i].rect.Offset(dx, dy);
-    for (std::uint32_t i = firstLine; i < endLine; ++i) {
+void OffsetCell(DisplayList& list, const CellRanges& cell, int dx, int dy) {
+    for (std::uint32_t i = cell.firstBox; i < cell.endBox; ++i) list.boxes[i].rect.Offset(dx, dy);
+    for (std::uint32_t i = cell.firstLine; i < cell.endLine; ++i) {
         list.lines[i].top += dy;
         list.lines[i].bottom += dy;
         list.lines[i].baseline += dy;
+    }
+    for (std::uint32_t i = cell.firstTextLine; i < cell.endTextLine; ++i) {
+        list.textLines[i].top += dy;
+        list.textLines[i].bottom += dy;
+    }
+    for (std::uint32_t i = cell.firstCell; i < cell.endCell; ++i) list.cells[i].Offset(dx, dy);
+}
+
+// A caption above the table is laid out after its cells but read before them: its text lines
+// move in front of the cells' ones.
+void ReadCaptionFirst(DisplayList& out, std::uint32_t firstBox, std::uint32_t firstTextLine,
+                      const CellRanges& caption) {
+    const std::uint32_t cells = caption.firstTextLine - firstTextLine;
+    const std::uint32_t captionLines = caption.endTextLine - caption.firstTextLine;
+    if (cells == 0 || captionLines == 0) return;
+    const auto begin = out.textLines.begin();
+    std::rotate(begin + firstTextLine, begin + caption.firstTextLine, begin + caption.endTextLine);
+    for (std::size_t i = firstBox; i < out.boxes.size(); ++i) {
+        std::uint32_t& line = out.boxes[i].textLine;
+        if (line < firstTextLine || line >= caption.endTextLine) continue;
+        line = line >= caption.firstTextLine ? line - cells : line + captionLines;
     }
 }
 
@@ -397,6 +429,7 @@ void CTableLayout::PlaceNested(CLayoutContext& context, const html::CHTMLTable& 
     DisplayList& out = context.Output();
     const auto firstBox = static_cast<std::uint32_t>(out.boxes.size());
     const auto firstLine = static_cast<std::uint32_t>(out.lines.size());
+    const auto firstTextLine = static_cast<std::uint32_t>(out.textLines.size());
     std::deque<std::string>& texts = context.TextStore();
     std::vector<CellResult> results;
     results.reserve(m.grid.size());
@@ -492,17 +525,21 @@ void CTableLayout::PlaceNested(CLayoutContext& context, const html::CHTMLTable& 
                 shift = std::max(0, (boxHeight - cell.height) / 2);
                 break;
         }
-        OffsetCell(out, cell.firstBox, cell.endBox, cell.firstLine, cell.endLine, origin.x + left,
-                   origin.y + top + shift);
+        OffsetCell(out, cell, origin.x + left, origin.y + top + shift);
+        out.cells[cell.firstCell] = Rect{left, top, left + boxWidth, top + boxHeight};
+        out.cells[cell.firstCell].Offset(origin.x, origin.y);
         if (cell.scrollTargetY && !scrollTargetY) scrollTargetY = top + shift + *cell.scrollTargetY;
         if (table.drawBorders && table.cellBorder != 0)
             frame(BoxKind::kCellFrame, Rect{left, top, left + boxWidth, top + boxHeight});
     }
     if (caption) {
         const int top = table.captionBelow ? tableHeight : 0;
-        OffsetCell(out, caption->firstBox, caption->endBox, caption->firstLine, caption->endLine,
-                   origin.x + (blockWidth - captionWidth) / 2, origin.y + top);
+        const int left = origin.x + (blockWidth - captionWidth) / 2;
+        OffsetCell(out, *caption, left, origin.y + top);
+        out.cells[caption->firstCell] =
+            Rect{left, origin.y + top, left + captionWidth, origin.y + top + captionHeight};
         if (caption->scrollTargetY && !scrollTargetY) scrollTargetY = top + *caption->scrollTargetY;
+        if (!table.captionBelow) ReadCaptionFirst(out, firstBox, firstTextLine, *caption);
     }
     OrderIntoBands(out, firstBox, firstLine);
     context.EndBlock(Rect{origin.x, origin.y, origin.x + blockWidth, origin.y + blockHeight},

@@ -234,7 +234,9 @@ void CBrowserWindow::SaveAs() {
     const std::optional<std::string> target =
         application_.Ui().AskSaveFile("Save As", proposal.filter, proposal.name);
     if (!target) return;
-    const SaveResult result = SaveDocumentAs(*shown, application_.Cache(), *target);
+    const SaveResult result = SavesShownText(*shown, *target)
+                                  ? SaveTextAs(view_.DumpText(), *target)
+                                  : SaveDocumentAs(*shown, application_.Cache(), *target);
     if (result == SaveResult::kSaved) return;
     application_.Ui().ShowMessage(SaveResultMessage(result), platform::MessageButtons::kOk,
                                   platform::MessageIcon::kExclamation);

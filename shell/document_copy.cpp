@@ -113,6 +113,18 @@ SaveResult SaveDocumentAs(core::CHTRequest& request, store::CDiskCache& cache,
     return file->Commit() ? SaveResult::kSaved : SaveResult::kCannotCreate;
 }
 
+bool SavesShownText(const core::CHTRequest& request, std::string_view target) {
+    return AsciiLower(TypeOf(request)) == "text/html" && AsciiLower(target).ends_with(".txt");
+}
+
+SaveResult SaveTextAs(std::string_view text, const std::string& target) {
+    if (target.empty()) return SaveResult::kNoName;
+    std::optional<core::DownloadFile> file = core::CreateReplacingFile(target);
+    if (!file || !file->Write(text.data(), text.size()) || !file->Commit())
+        return SaveResult::kCannotCreate;
+    return SaveResult::kSaved;
+}
+
 std::optional<std::string> ReadStoredDocument(core::CHTRequest& request, store::CDiskCache& cache,
                                               std::size_t maxBytes) {
     std::optional<StoredBytes> source = OpenStoredBytes(request, cache);

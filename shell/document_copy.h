@@ -45,6 +45,11 @@ std::string_view SaveResultMessage(SaveResult result);
 SaveResult SaveDocumentAs(core::CHTRequest& request, store::CDiskCache& cache,
                           const std::string& target);
 
+// Saving an HTML page under a ".txt" name writes the page's text as the window shows it.
+bool SavesShownText(const core::CHTRequest& request, std::string_view target);
+// Writes the text into `target` the same way as SaveDocumentAs.
+SaveResult SaveTextAs(std::string_view text, const std::string& target);
+
 // The whole document, at most maxBytes of it; nullopt when none is stored or it cannot be read.
 std::optional<std::string> ReadStoredDocument(core::CHTRequest& request, store::CDiskCache& cache,
                                               std::size_t maxBytes);

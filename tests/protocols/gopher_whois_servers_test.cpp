@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "core/save_to_file.h"
 #include "protocols/gopher_protocol.h"
 #include "tests/support/loopback_server.h"
 #include "tests/support/protocol_load.h"
@@ -101,6 +102,28 @@ TEST_F(GopherServer, RootMenuSubmenuFilesAndSearch) {
     }
 }
 
+// A menu saved into a chosen file is the page the window shows for it.
+TEST_F(GopherServer, AMenuIsSavedAsItsPage) {
+    ProtocolLoad load;
+    const std::string target = scratch.File("menu.htm");
+    bool started = false;
+    load.loop.Post([&] {
+        core::SaveAddressToFile(load.host, Url(""), target, nullptr);
+        started = true;
+    });
+    EXPECT_TRUE(load.loop.RunUntil(
+        [&] {
+            return started && load.host.BackgroundCount() == 0 &&
+                   load.host.downloads.RunningCount(nullptr) == 0;
+        },
+        10000));
+    EXPECT_TRUE(load.ui.messages.empty()) << load.ui.messages.back().text;
+    ProtocolLoad shown;
+    ASSERT_EQ(shown.Load(Url("")), 1);
+    EXPECT_EQ(scratch.Read("menu.htm"), shown.Body());
+    EXPECT_NE(shown.Body().find(Link("1/sub") + "Sub dir</a>"), std::string::npos);
+}
+
 TEST(WhoisServer, KnownAndUnknownQueries) {
     RegisterGopherAndWhois();
     ScratchDirectory scratch;
@@ -128,7 +151,8 @@ TEST(WhoisServer, KnownAndUnknownQueries) {
     {
         ProtocolLoad load;
         ASSERT_EQ(load.Load(base + "nobody"), 1);
-        EXPECT_TRUE(load.Body().ends_with("No match for &quot;nobody&quot;.<br>\r\n")) << load.Body();
+        EXPECT_TRUE(load.Body().ends_with("No match for &quot;nobody&quot;.<br>\r\n"))
+            << load.Body();
     }
 }
 

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "core/save_to_file.h"
+#include "protocols/file_protocol.h"
+#include "protocols/gopher_protocol.h"
 #include "tests/protocols/http_fixture.h"
 #include "tests/support/nginx_server.h"
 
@@ -95,6 +97,31 @@ TEST_F(SaveToFileTest, AnUnwritableTargetIsToldAndNothingIsFetchedIntoIt) {
     EXPECT_TRUE(loop.RunUntil([this] { return Settled(); }, 10000));
     EXPECT_EQ(LastMessage(), "Cannot create file");
     EXPECT_EQ(target.Names(), std::vector<std::string>{"kept.bin"});
+}
+
+// A menu or a listing the protocol writes itself is saved as the HTML the window would show.
+TEST_F(SaveToFileTest, PagesTheProtocolWritesAreSavedAsShown) {
+    RegisterFileProtocol();
+    RegisterGopherAndWhois();
+    ScratchDirectory listed;
+    listed.Write("notes.txt", "n");
+    const struct {
+        std::string url;
+        std::string expected;  // the whole page, or a part of it
+    } cases[] = {
+        {"gopher://127.0.0.1:1/7/find", "Gopher Search"},
+        {"file://" + listed.path() + "/", "notes.txt</A>"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.url);
+        target.Write("kept.bin", "the old file");
+        Save(c.url);
+        const std::string saved = target.Read("kept.bin");
+        EXPECT_NE(saved.find(c.expected), std::string::npos) << saved;
+        EXPECT_EQ(target.Names(), std::vector<std::string>{"kept.bin"});
+        EXPECT_TRUE(ui.messages.empty()) << LastMessage();
+    }
+    EXPECT_EQ(host.PrivateRequestCount(), 0u);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "html/form_elements.h"
 #include "platform/scripted_host_services.h"
 #include "tests/html/build_document.h"
 #include "tests/support/fixed_metrics_surface.h"
@@ -415,6 +416,104 @@ TEST_F(HtmlViewTest, FindScrollsToAMatchOutOfSight) {
     EXPECT_LT(window.scrollY, 20 + 100 * 18);
     EXPECT_GE(window.scrollY, 20 + 99 * 18);
     EXPECT_EQ(view.SelectedText(), "needle");
+}
+
+TEST_F(HtmlViewTest, TablesAreSelectedCellByCellAndRowByRow) {
+    const char* grid =
+        "<table border><tr><td>a1<br>a2<br>a3</td><td>b1</td></tr>"
+        "<tr><td>c1</td><td>d1<br>d2</td></tr></table>after";
+    const char* tall = "<table><tr><td valign=top>left</td><td>r1<br>r2<br>r3</td></tr></table>";
+    const char* nested =
+        "<table border><tr><td>o1<table border><tr><td>i1<br>i2</td><td>j1</td></tr></table>"
+        "o2</td><td>p1</td></tr></table>";
+    struct Case {
+        const char* name;
+        const char* html;
+        const char* from;  // the box a point lies in, and where in it
+        Point fromAt;
+        const char* to;
+        Point toAt;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"whole table",
+         grid,
+         nullptr,
+         {0, 0},
+         nullptr,
+         {0, 1000},
+         "a1\na2\na3\nb1\nc1\nd1\nd2\nafter"},
+        // Within a cell's second line to the start of the next cell of the row.
+        {"rest of a cell into the next", grid, "a2", {4, 1}, "b1", {5, 1}, "2\na3\nb"},
+        {"the same dragged upward", grid, "b1", {5, 1}, "a2", {4, 1}, "2\na3\nb"},
+        {"into the next row", grid, "b1", {0, 1}, "c1", {20, 1}, "b1\nc1"},
+        // A point in the left cell, level with the right cell's last line, stays with the
+        // left cell: after its text.
+        {"a cell's empty part", tall, "left", {2, 40}, "r2", {0, 1}, "r1"},
+        {"nested tables", nested, nullptr, {0, 0}, nullptr, {0, 1000}, "o1\ni1\ni2\nj1\no2\np1"},
+        {"caption first",
+         "<table><caption>cap</caption><tr><td>x</td></tr></table>",
+         nullptr,
+         {0, 0},
+         nullptr,
+         {0, 1000},
+         "cap\nx"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Show(c.html);
+        const auto at = [&](const char* box, Point offset) {
+            if (box == nullptr) return offset;
+            const Rect& r = BoxWithText(box).rect;
+            return Point{r.left + offset.x, r.top + offset.y};
+        };
+        view.Select(at(c.from, c.fromAt), at(c.to, c.toAt));
+        EXPECT_EQ(view.SelectedText(), c.text);
+    }
+}
+
+TEST_F(HtmlViewTest, FormControlsAreSelectedAndSearchedByWhatTheyShow) {
+    using Outcome = CHTMLView::FindOutcome;
+    Show(
+        "<form>Name <input name=n value=\"Ada Lovelace\"> <input type=password value=secret> "
+        "<select name=s><option>x<option selected>why</select> <input type=checkbox>"
+        "<br><textarea>t1\nt2</textarea> <input type=submit value=Go> end</form>"
+        "<table><tr><td>cell <input value=inside></td></tr></table>");
+    view.Select({0, 0}, {0, 1000});
+    // Passwords and check boxes show no text.
+    EXPECT_EQ(view.SelectedText(), "Name Ada Lovelace why\nt1\nt2 Go end\ncell inside");
+
+    // A control is one piece: a selection that ends in its left half leaves it out.
+    const LayoutBox* field = nullptr;
+    for (const LayoutBox& box : view.Layout().Display().boxes) {
+        if (box.kind == BoxKind::kControl && field == nullptr) field = &box;
+    }
+    ASSERT_NE(field, nullptr);
+    view.Select({0, field->rect.top}, {field->rect.left + 3, field->rect.top});
+    EXPECT_EQ(view.SelectedText(), "Name ");
+    // Selected controls get the highlight around their windows.
+    view.SetSelectionColors(MakeColor(4, 5, 6), MakeColor(1, 2, 3));
+    view.Select({0, field->rect.top}, {field->rect.right, field->rect.top});
+    surface.calls.clear();
+    view.Paint(surface, Rect{0, 0, 620, 400});
+    bool framed = false;
+    for (const auto& call : surface.calls) {
+        framed |= call.kind == testing::FixedMetricsSurface::Call::kFillRect &&
+                  call.color == MakeColor(1, 2, 3) && call.rect.left < field->rect.left &&
+                  call.rect.right > field->rect.right;
+    }
+    EXPECT_TRUE(framed);
+
+    // Find reads what the controls show now, in document order, and selects the control.
+    EXPECT_EQ(view.FindNext("love", true, false), Outcome::kFound);
+    EXPECT_EQ(view.SelectedText(), "Ada Lovelace");
+    EXPECT_EQ(view.FindNext("secret", true, false), Outcome::kFinished);
+    static_cast<const html::CHTMLControl*>(field->element)->text = "typed later";
+    for (const char* word : {"later", "why", "t2", "go", "inside"}) {
+        SCOPED_TRACE(word);
+        EXPECT_EQ(view.FindNext(word, word == std::string("later"), false), Outcome::kFound);
+    }
+    EXPECT_EQ(view.SelectedText(), "inside");
 }
 
 }  // namespace

@@ -70,6 +70,18 @@ TEST_F(DocumentCopyTest, FailuresAreToldAndLeaveTheOldFileWhole) {
               "No target filename found... please select a valid filename");
 }
 
+TEST_F(DocumentCopyTest, AnHtmlPageSavedUnderATextNameIsItsShownText) {
+    core::CHTRequest& page = Shown("gopher://h/1/menu", "text/html");
+    core::CHTRequest& text = Shown("http://h/notes.txt", "text/plain");
+    EXPECT_TRUE(SavesShownText(page, "/x/menu.TXT"));
+    EXPECT_FALSE(SavesShownText(page, "/x/menu.htm"));
+    EXPECT_FALSE(SavesShownText(text, "/x/notes.txt"));
+    scratch_.Write("menu.txt", "old");
+    ASSERT_EQ(SaveTextAs("Docs\nNotes\n", scratch_.File("menu.txt")), SaveResult::kSaved);
+    EXPECT_EQ(scratch_.Read("menu.txt"), "Docs\nNotes\n");
+    EXPECT_EQ(SaveTextAs("x", scratch_.File("no/such/dir/x.txt")), SaveResult::kCannotCreate);
+}
+
 TEST_F(DocumentCopyTest, TheProposalIsASafeNameAndTheTypesFilter) {
     const SaveAsProposal page =
         ProposeSaveAs(Shown("http://h/dir/Report%20one.html?x=1", "text/html"));
