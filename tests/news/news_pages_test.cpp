@@ -427,5 +427,45 @@ TEST(ArticleBody, CharsetAndMimeBodies) {
               "[Attachment: &lt;b&gt;.gif (image/gif, 6 bytes)]\r\n</pre><hr size=4>\r\n");
 }
 
+// Attachments link to the article's address + "/number/name" (the name made safe for a path).
+// A plain article's uuencoded block is listed where it stood; a "begin" line whose block does
+// not decode, or never ends, stays text. The attachment asked for is kept decoded.
+TEST(ArticleBody, AttachmentsAreLinkedAndUuencodedBlocksListedInPlace) {
+    ArticleBodyWriter plain;
+    plain.LinkAttachments("news:m@x");
+    plain.KeepAttachment(2);
+    std::string html;
+    for (const char* line :
+         {"before", "begin 644 ../a b.txt", "#0V%T", "`", "end", "begin 644 no block", "", "after",
+          "begin 600 two", "#0V%T", "end", "begin 644 unended", "#0V%T"})
+        plain.Line(line, false, html);
+    plain.End(html);
+    EXPECT_EQ(html,
+              "before\r\n[Attachment: <a href=\"news:m@x/1/.._a%20b.txt\">../a b.txt</a> "
+              "(application/octet-stream, 3 bytes)]\r\nbegin 644 no block\r\n\r\nafter\r\n"
+              "[Attachment: <a href=\"news:m@x/2/two\">two</a> (application/octet-stream, 3 "
+              "bytes)]\r\nbegin 644 unended\r\n#0V%T\r\n</pre><hr size=4>\r\n");
+    const std::optional<html::MessageAttachment> kept = plain.TakeKeptAttachment();
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->name, "two");
+    EXPECT_EQ(kept->data, "Cat");
+
+    ArticleHeaders headers;
+    headers.contentType = "multipart/mixed; boundary=b";
+    ArticleBodyWriter mime = ArticleBodyWriter::For(headers);
+    mime.LinkAttachments("news://h/m@x");
+    mime.KeepAttachment(1);
+    html.clear();
+    for (const char* line : {"--b", "Content-Type: image/gif", "Content-Transfer-Encoding: base64",
+                             "", "R0lGODlh", "--b--"})
+        mime.Line(line, false, html);
+    mime.End(html);
+    EXPECT_NE(html.find("[Attachment: <a href=\"news://h/m@x/1/attachment%201\">(no name)</a> "
+                        "(image/gif, 6 bytes)]"),
+              std::string::npos)
+        << html;
+    EXPECT_EQ(mime.TakeKeptAttachment()->data, "GIF89a");
+}
+
 }  // namespace
 }  // namespace corvane::news
