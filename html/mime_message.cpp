@@ -314,6 +314,11 @@ MessageContent ReadMessageBody(const std::vector<MessageHeader>& headers, std::s
     return content;
 }
 
+bool IsUuencodeBegin(std::string_view line) {
+    return line.starts_with("begin ") && line.size() > 10 && IsAsciiDigit(line[6]) &&
+           IsAsciiDigit(line[7]) && IsAsciiDigit(line[8]) && line[9] == ' ';
+}
+
 std::vector<MessageAttachment> TakeUuencodedBlocks(std::string& text) {
     std::vector<MessageAttachment> blocks;
     std::string kept;
@@ -321,10 +326,7 @@ std::vector<MessageAttachment> TakeUuencodedBlocks(std::string& text) {
     std::size_t next = 0;
     for (; at < text.size(); at = next) {
         const std::string_view line = LineAt(text, at, next);
-        const bool begins = line.starts_with("begin ") && line.size() > 10 &&
-                            IsAsciiDigit(line[6]) && IsAsciiDigit(line[7]) &&
-                            IsAsciiDigit(line[8]) && line[9] == ' ';
-        if (!begins) {
+        if (!IsUuencodeBegin(line)) {
             kept.append(text, at, next - at);
             continue;
         }

@@ -68,6 +68,9 @@ inline constexpr std::size_t kMaxParts = 1000;
 MessageContent ReadMessageBody(const std::vector<MessageHeader>& headers, std::string_view body,
                                std::string_view charset = {});
 
+// A line that may begin a uuencoded block: "begin", three octal digits, a space and a name.
+bool IsUuencodeBegin(std::string_view line);
+
 // Takes the uuencoded blocks out of text; answers them as attachments.
 std::vector<MessageAttachment> TakeUuencodedBlocks(std::string& text);
 

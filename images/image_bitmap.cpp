@@ -1,10 +1,10 @@
 #include "images/image_bitmap.h"
 
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <new>
+
+#include "platform/huge_pages.h"
 
 namespace corvane::images {
 
@@ -22,16 +22,10 @@ bool CImageBitmap::SetSize(int newWidth, int newHeight) {
 }
 
 void* AllocatePixelMemory(std::size_t bytes) {
-    constexpr std::size_t kHugePage = 2 * 1024 * 1024;
-    if (bytes < 2 * kHugePage) {
-        if (void* memory = std::malloc(bytes)) return memory;
-        throw std::bad_alloc();
-    }
-    // Whole huge pages, aligned to one; the advice is only a wish, the memory works without it.
-    void* memory = std::aligned_alloc(kHugePage, (bytes + kHugePage - 1) / kHugePage * kHugePage);
-    if (memory == nullptr) throw std::bad_alloc();
-    madvise(memory, bytes, MADV_HUGEPAGE);
-    return memory;
+    // Below two huge pages, rounding up could waste most of what is asked for.
+    if (bytes >= 2 * platform::kHugePageBytes) return platform::AllocateHugePages(bytes);
+    if (void* memory = std::malloc(bytes)) return memory;
+    throw std::bad_alloc();
 }
 
 void FreePixelMemory(void* memory) {

@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "html/mime_message.h"
+#include "protocols/attachment_url.h"
 
 namespace corvane::mail {
 
@@ -26,16 +27,9 @@ std::string MessagePageHtml(std::string_view message, std::string_view messageUr
 std::optional<html::MessageAttachment> MessageAttachmentAt(std::string_view message,
                                                            std::size_t number);
 
-// The address of attachment `number` of the message at messageUrl: the message's address, "/",
-// the number, "/" and the attachment's name (which a Save As dialog proposes).
-std::string AttachmentUrl(std::string_view messageUrl, std::size_t number, std::string_view name);
-
-// An attachment address taken apart: the message's address path and the number; nullopt when
-// the path does not end in "/number/name".
-struct AttachmentPath {
-    std::string messagePath;
-    std::size_t number = 0;
-};
-std::optional<AttachmentPath> ParseAttachmentPath(std::string_view addressPath);
+// Attachment links use the shared attachment addresses.
+using protocols::AttachmentPath;
+using protocols::AttachmentUrl;
+using protocols::ParseAttachmentPath;
 
 }  // namespace corvane::mail

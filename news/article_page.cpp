@@ -6,6 +6,7 @@
 #include "html/mime_text.h"
 #include "news/news_html.h"
 #include "platform/ascii.h"
+#include "protocols/attachment_url.h"
 #include "protocols/text_links.h"
 
 namespace corvane::news {
@@ -185,22 +186,72 @@ void ArticleBodyWriter::Line(std::string_view text, bool continuation, std::stri
 
 void ArticleBodyWriter::WriteLines(std::string& html) {
     std::size_t start = 0;
-    for (std::size_t end; (end = decoded_.find('\n', start)) != std::string::npos;
-         start = end + 1) {
-        protocols::AppendTextWithLinks(std::string_view(decoded_).substr(start, end - start), html);
-        html += "\r\n";
-    }
+    for (std::size_t end; (end = decoded_.find('\n', start)) != std::string::npos; start = end + 1)
+        WriteLine(std::string_view(decoded_).substr(start, end - start), html);
     decoded_.erase(0, start);
     if (decoded_.size() > kMaxHeldLine) {
+        if (holding_) ReleaseUuencoded(html);
         protocols::AppendTextWithLinks(decoded_, html);
         decoded_.clear();
     }
 }
 
+void ArticleBodyWriter::WriteLine(std::string_view line, std::string& html) {
+    if (holding_) {
+        if (uuencoded_.size() + line.size() < kMaxMimeBody) {
+            uuencoded_ += line;
+            uuencoded_ += '\n';
+            // A block ends at the first "end": the held lines make at most one, at their end.
+            if (line == "end") ReleaseUuencoded(html);
+            return;
+        }
+        ReleaseUuencoded(html);  // too long to be held: text after all
+    }
+    if (html::IsUuencodeBegin(line)) {
+        uuencoded_.assign(line);
+        uuencoded_ += '\n';
+        holding_ = true;
+        return;
+    }
+    protocols::AppendTextWithLinks(line, html);
+    html += "\r\n";
+}
+
+void ArticleBodyWriter::ReleaseUuencoded(std::string& html) {
+    holding_ = false;
+    std::vector<html::MessageAttachment> blocks = html::TakeUuencodedBlocks(uuencoded_);
+    std::string_view rest = uuencoded_;
+    while (!rest.empty()) {
+        const std::size_t end = rest.find('\n');
+        protocols::AppendTextWithLinks(rest.substr(0, end), html);
+        html += "\r\n";
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+    }
+    uuencoded_.clear();
+    for (html::MessageAttachment& block : blocks) AddAttachment(std::move(block), html);
+}
+
+void ArticleBodyWriter::AddAttachment(html::MessageAttachment attachment, std::string& html) {
+    const std::size_t number = ++listed_;
+    const std::string shown = attachment.name.empty() ? "(no name)" : attachment.name;
+    html += "[Attachment: ";
+    if (link_.empty()) {
+        html += HtmlText(shown);
+    } else {
+        const std::string saved =
+            attachment.name.empty() ? "attachment " + std::to_string(number) : attachment.name;
+        html += "<a href=\"" + protocols::AttachmentUrl(link_, number, saved) + "\">" +
+                HtmlText(shown) + "</a>";
+    }
+    html += " (" + HtmlText(attachment.type) + ", " + std::to_string(attachment.data.size()) +
+            " bytes)]\r\n";
+    if (number == keep_) kept_ = std::move(attachment);
+}
+
 void ArticleBodyWriter::WriteMime(std::string& html) {
     const std::vector<html::MessageHeader> headers = {
         {"Content-Type", contentType_}, {"Content-Transfer-Encoding", transferEncoding_}};
-    const html::MessageContent content = html::ReadMessageBody(headers, raw_, charset_);
+    html::MessageContent content = html::ReadMessageBody(headers, raw_, charset_);
     raw_.clear();
     for (const html::MessageText& text : content.texts) {
         // HTML parts are shown as their source: this page loads nothing the article names.
@@ -214,12 +265,8 @@ void ArticleBodyWriter::WriteMime(std::string& html) {
             rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
         }
     }
-    for (const html::MessageAttachment& attachment : content.attachments) {
-        html +=
-            "[Attachment: " + HtmlText(attachment.name.empty() ? "(no name)" : attachment.name) +
-            " (" + HtmlText(attachment.type) + ", " + std::to_string(attachment.data.size()) +
-            " bytes)]\r\n";
-    }
+    for (html::MessageAttachment& attachment : content.attachments)
+        AddAttachment(std::move(attachment), html);
     if (cut_) html += "[The rest of the article is longer than this page shows.]\r\n";
 }
 
@@ -233,6 +280,7 @@ void ArticleBodyWriter::End(std::string& html) {
     if (started_) decoder_->Decode("\n", decoded_);
     decoder_->Finish(decoded_);
     WriteLines(html);
+    if (holding_) ReleaseUuencoded(html);  // a block without its "end"
     protocols::AppendTextWithLinks(decoded_, html);
     decoded_.clear();
     started_ = false;

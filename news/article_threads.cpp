@@ -95,6 +95,7 @@ void ThreadArticles(std::vector<ArticleEntry>& entries) {
     std::vector<ArticleEntry> ordered;
     ordered.reserve(count);
     std::vector<std::pair<std::size_t, int>> stack;
+    std::vector<std::size_t> children;
     for (std::size_t top : tops) {
         stack.push_back({top, 1});
         while (!stack.empty()) {
@@ -103,7 +104,7 @@ void ThreadArticles(std::vector<ArticleEntry>& entries) {
             entries[node].depth = depth;
             ordered.push_back(std::move(entries[node]));
             // Pushed last to first so they come out in listed order.
-            std::vector<std::size_t> children;
+            children.clear();
             for (std::size_t child = firstChild[node]; child != kNone; child = nextSibling[child])
                 children.push_back(child);
             for (auto it = children.rbegin(); it != children.rend(); ++it)

@@ -88,6 +88,7 @@ long long ReadGroupListCache(const std::string& path, GroupTree& tree) {
             GroupNode* parent = lastAtDepth[static_cast<std::size_t>(depth) - 1];
             GroupNode* node =
                 tree.AddNode(*parent, name, static_cast<std::uint8_t>(high * 16 + low));
+            if (node == nullptr) return;
             lastAtDepth.resize(static_cast<std::size_t>(depth));
             lastAtDepth.push_back(node);
         },

@@ -27,7 +27,7 @@ void GroupListPage::AppendChildEntry(const std::string& prefix, const GroupNode&
     const GroupNode* node = &child;
     std::string chain = fullName;
     while (!node->IsGroup() && node->children.size() == 1) {
-        node = node->children.front().get();
+        node = node->children.front();
         chain += "." + node->name;
     }
     if (node->children.empty()) {

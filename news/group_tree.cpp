@@ -1,10 +1,16 @@
 #include "news/group_tree.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
-#include <functional>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <new>
+#include <utility>
 
 #include "platform/ascii.h"
+#include "platform/huge_pages.h"
 
 namespace corvane::news {
 
@@ -23,7 +29,7 @@ GroupNode* GroupNode::FindChild(std::string_view component) const {
     // Children are sorted, so the names equal but for case sit together from the lower bound.
     const auto at = std::lower_bound(
         children.begin(), children.end(), component,
-        [](const std::unique_ptr<GroupNode>& node, std::string_view name) {
+        [](const GroupNode* node, std::string_view name) {
             const std::size_t common = std::min(node->name.size(), name.size());
             for (std::size_t i = 0; i < common; ++i) {
                 const char x = AsciiLowerChar(node->name[i]);
@@ -32,85 +38,175 @@ GroupNode* GroupNode::FindChild(std::string_view component) const {
             }
             return node->name.size() < name.size();
         });
-    if (at != children.end() && EqualsIgnoreCase((*at)->name, component)) return at->get();
+    if (at != children.end() && EqualsIgnoreCase((*at)->name, component)) return *at;
     return nullptr;
 }
+
+namespace {
+std::uint64_t MixBits(std::uint64_t x) {
+    x ^= x >> 33;
+    x *= 0xFF51AFD7ED558CCDull;
+    x ^= x >> 33;
+    x *= 0xC4CEB9FE1A85EC53ull;
+    return x ^ (x >> 33);
+}
+
+// Slots keep 32 bits of the hash, which also choose the slot: growing the index moves slots
+// without looking at a node again.
+std::uint32_t TagOf(std::size_t hash) {
+    const auto wide = static_cast<std::uint64_t>(hash);
+    return static_cast<std::uint32_t>(wide ^ (wide >> 32));
+}
+}  // namespace
 
 std::size_t GroupTree::ChildIndex::Hash(const GroupNode& parent, std::string_view name) {
-    return std::hash<std::string_view>{}(name) ^
-           (reinterpret_cast<std::uintptr_t>(&parent) * 0x9E3779B97F4A7C15ull);
+    // Eight bytes at a time: component names are short, so this is one or two rounds. The
+    // parent's address seeds it, so which names collide differs from run to run.
+    std::uint64_t hash =
+        MixBits(reinterpret_cast<std::uintptr_t>(&parent) ^ (std::uint64_t{name.size()} << 48));
+    const char* at = name.data();
+    std::size_t left = name.size();
+    std::uint64_t word = 0;
+    if (left >= 8) {
+        for (; left > 8; at += 8, left -= 8) {
+            std::memcpy(&word, at, 8);
+            hash = MixBits(hash ^ word);
+        }
+        std::memcpy(&word, name.data() + name.size() - 8, 8);  // the last eight, overlapping
+    } else if (left >= 4) {
+        std::uint32_t first;
+        std::uint32_t last;
+        std::memcpy(&first, at, 4);
+        std::memcpy(&last, at + left - 4, 4);
+        word = first | (std::uint64_t{last} << 32);
+    } else if (left > 0) {
+        word = static_cast<unsigned char>(at[0]) |
+               (static_cast<std::uint64_t>(static_cast<unsigned char>(at[left / 2])) << 8) |
+               (static_cast<std::uint64_t>(static_cast<unsigned char>(at[left - 1])) << 16);
+    }
+    return static_cast<std::size_t>(MixBits(hash ^ word));
 }
 
-GroupNode* GroupTree::ChildIndex::Find(const GroupNode& parent, std::string_view name,
-                                       std::size_t hash) const {
-    if (slots_.empty()) return nullptr;
-    const std::size_t mask = slots_.size() - 1;
-    for (std::size_t i = hash & mask; slots_[i].node != nullptr; i = (i + 1) & mask) {
-        const Slot& slot = slots_[i];
-        if (slot.hash == hash && slot.node->parent == &parent && slot.node->name == name)
-            return slot.node;
+GroupNode* GroupTree::ChildIndex::Find(const GroupTree& tree, const GroupNode& parent,
+                                       std::string_view name, std::size_t hash) const {
+    if (size_ == 0) return nullptr;
+    const Slot* slots = Slots();
+    const std::size_t mask = size_ - 1;
+    const std::uint32_t tag = TagOf(hash);
+    for (std::size_t i = tag & mask; slots[i].number != 0; i = (i + 1) & mask) {
+        if (slots[i].tag != tag) continue;
+        GroupNode& node = tree.NodeAt(slots[i].number - 1);
+        if (node.parent == &parent && node.name == name) return &node;
     }
     return nullptr;
 }
 
-void GroupTree::ChildIndex::Add(GroupNode* node, std::size_t hash) {
-    // At most half full: probes stay short and always end at an empty slot.
-    if ((used_ + 1) * 2 > slots_.size()) Grow();
-    const std::size_t mask = slots_.size() - 1;
-    std::size_t i = hash & mask;
-    while (slots_[i].node != nullptr) i = (i + 1) & mask;
-    slots_[i] = Slot{hash, node};
-    ++used_;
+void GroupTree::ChildIndex::Put(Slot slot) {
+    Slot* slots = Slots();
+    const std::size_t mask = size_ - 1;
+    std::size_t i = slot.tag & mask;
+    while (slots[i].number != 0) i = (i + 1) & mask;
+    slots[i] = slot;
 }
 
-void GroupTree::ChildIndex::Grow() {
-    std::vector<Slot> old = std::move(slots_);
-    slots_.assign(old.empty() ? 1024 : old.size() * 2, Slot{});
-    const std::size_t mask = slots_.size() - 1;
-    for (const Slot& slot : old) {
-        if (slot.node == nullptr) continue;
-        std::size_t i = slot.hash & mask;
-        while (slots_[i].node != nullptr) i = (i + 1) & mask;
-        slots_[i] = slot;
+void GroupTree::ChildIndex::Reserve(std::size_t nodes) {
+    // At most half full: probes stay short and always end at an empty slot.
+    std::size_t size = size_ == 0 ? 1024 : size_;
+    while (size < nodes * 2) size *= 2;
+    if (size == size_) return;
+    const Memory old = std::exchange(memory_, AllocateMemory(size * sizeof(Slot)));
+    const std::size_t oldSize = std::exchange(size_, size);
+    std::memset(memory_.get(), 0, size * sizeof(Slot));
+    const Slot* oldSlots = static_cast<const Slot*>(old.get());
+    for (std::size_t i = 0; i < oldSize; ++i)
+        if (oldSlots[i].number != 0) Put(oldSlots[i]);
+}
+
+void GroupTree::ChildIndex::CatchUp(const GroupTree& tree) {
+    if (indexed_ == tree.nodeCount_) return;
+    Reserve(tree.nodeCount_);
+    for (; indexed_ < tree.nodeCount_; ++indexed_) {
+        const GroupNode& node = tree.NodeAt(indexed_);
+        Put(Slot{TagOf(Hash(*node.parent, node.name)), static_cast<std::uint32_t>(indexed_ + 1)});
     }
+}
+
+void GroupTree::ChildIndex::AddNewest(const GroupTree& tree, std::size_t hash) {
+    Reserve(tree.nodeCount_);
+    Put(Slot{TagOf(hash), static_cast<std::uint32_t>(tree.nodeCount_)});
+    indexed_ = tree.nodeCount_;
 }
 
 void GroupTree::ChildIndex::Clear() {
-    slots_ = {};
-    used_ = 0;
+    memory_.reset();
+    size_ = 0;
+    indexed_ = 0;
+}
+
+void GroupTree::FreeMemory::operator()(void* memory) const {
+    std::free(memory);
+}
+
+GroupTree::Memory GroupTree::AllocateMemory(std::size_t bytes) {
+    // From half a huge page on, rounding up to a whole one wastes at most what is used, and
+    // saves hundreds of page faults.
+    if (bytes >= platform::kHugePageBytes / 2) return Memory(platform::AllocateHugePages(bytes));
+    void* memory = std::malloc(bytes);
+    if (memory == nullptr) throw std::bad_alloc();
+    return Memory(memory);
 }
 
 GroupTree::GroupTree() = default;
+
+GroupTree::~GroupTree() {
+    DestroyNodes();
+}
+
+GroupNode& GroupTree::NodeAt(std::size_t number) const {
+    const std::size_t block =
+        static_cast<std::size_t>(std::bit_width(number / kFirstBlockNodes + 1)) - 1;
+    const std::size_t first = kFirstBlockNodes * ((std::size_t{1} << block) - 1);
+    return static_cast<GroupNode*>(blocks_[block].get())[number - first];
+}
+
+void GroupTree::DestroyNodes() {
+    for (std::size_t i = 0; i < nodeCount_; ++i) NodeAt(i).~GroupNode();
+    nodeCount_ = 0;
+    blocks_.clear();
+}
 
 void GroupTree::Clear() {
     root_.children.clear();
     root_.flags = 0;
     index_.Clear();
-}
-
-GroupNode* GroupTree::Append(GroupNode& parent, std::string_view component, std::uint8_t flags,
-                             std::size_t hash) {
-    auto node = std::make_unique<GroupNode>();
-    node->name.assign(component);
-    node->flags = flags & kStoredFlags;
-    node->parent = &parent;
-    GroupNode* added = node.get();
-    parent.children.push_back(std::move(node));
-    index_.Add(added, hash);
-    return added;
+    DestroyNodes();
 }
 
 GroupNode* GroupTree::AddNode(GroupNode& parent, std::string_view component, std::uint8_t flags) {
-    return Append(parent, component, flags, ChildIndex::Hash(parent, component));
+    // Index slots number nodes in 32 bits; no real server comes near.
+    if (nodeCount_ >= std::numeric_limits<std::uint32_t>::max()) return nullptr;
+    const std::size_t block = blocks_.size();
+    if (nodeCount_ == kFirstBlockNodes * ((std::size_t{1} << block) - 1))
+        blocks_.push_back(AllocateMemory(sizeof(GroupNode) * (kFirstBlockNodes << block)));
+    GroupNode* node = new (&NodeAt(nodeCount_)) GroupNode();
+    ++nodeCount_;
+    node->name.assign(component);
+    node->flags = flags & kStoredFlags;
+    node->parent = &parent;
+    parent.children.push_back(node);
+    return node;
 }
 
 GroupNode* GroupTree::Child(GroupNode& parent, std::string_view component) {
     // Sorted lists give a parent its children one after another: the last one needs no lookup.
     if (!parent.children.empty() && parent.children.back()->name == component)
-        return parent.children.back().get();
+        return parent.children.back();
+    index_.CatchUp(*this);
     const std::size_t hash = ChildIndex::Hash(parent, component);
-    if (GroupNode* found = index_.Find(parent, component, hash)) return found;
-    return Append(parent, component, 0, hash);
+    if (GroupNode* found = index_.Find(*this, parent, component, hash)) return found;
+    GroupNode* added = AddNode(parent, component, 0);
+    if (added != nullptr) index_.AddNewest(*this, hash);
+    return added;
 }
 
 bool GroupTree::AddGroup(std::string_view name) {
@@ -119,7 +215,9 @@ bool GroupTree::AddGroup(std::string_view name) {
         const std::size_t dot = name.find('.');
         const std::string_view component = name.substr(0, dot);
         name = dot == std::string_view::npos ? std::string_view() : name.substr(dot + 1);
-        if (!component.empty()) node = Child(*node, component);
+        if (component.empty()) continue;
+        node = Child(*node, component);
+        if (node == nullptr) return false;
     }
     if (node == &root_) return false;
     node->flags |= kIsGroup;
@@ -133,17 +231,40 @@ bool GroupTree::AddListLine(std::string_view line) {
 
 void GroupTree::FinishLoading() {
     index_.Clear();
+    // Sorted on the first eight bytes of each name folded to lower case (big-endian, so the
+    // numbers compare as the bytes do; zero past the end, so a shorter name comes first), with
+    // the full comparison only where those are equal: one pointer chase per child instead of
+    // two per comparison.
+    struct Keyed {
+        std::uint64_t key;
+        GroupNode* node;
+    };
+    const auto keyOf = [](std::string_view name) {
+        unsigned char bytes[8] = {};
+        std::memcpy(bytes, name.data(), std::min<std::size_t>(name.size(), 8));
+        std::uint64_t key = 0;
+        for (const unsigned char byte : bytes)
+            key = (key << 8) | static_cast<unsigned char>(AsciiLowerChar(static_cast<char>(byte)));
+        return key;
+    };
+    const auto less = [](const Keyed& a, const Keyed& b) {
+        if (a.key != b.key) return a.key < b.key;
+        return GroupNameLess(a.node->name, b.node->name);
+    };
+    std::vector<Keyed> keyed;
     std::vector<GroupNode*> pending{&root_};
     while (!pending.empty()) {
         GroupNode* node = pending.back();
         pending.pop_back();
-        const auto less = [](const auto& a, const auto& b) {
-            return GroupNameLess(a->name, b->name);
-        };
+        keyed.clear();
+        for (GroupNode* child : node->children) keyed.push_back({keyOf(child->name), child});
         // Servers and the cache file mostly list in order already.
-        if (!std::is_sorted(node->children.begin(), node->children.end(), less))
-            std::stable_sort(node->children.begin(), node->children.end(), less);
-        for (auto& child : node->children) pending.push_back(child.get());
+        if (!std::is_sorted(keyed.begin(), keyed.end(), less)) {
+            std::stable_sort(keyed.begin(), keyed.end(), less);
+            for (std::size_t i = 0; i < keyed.size(); ++i) node->children[i] = keyed[i].node;
+        }
+        for (GroupNode* child : node->children)
+            if (!child->children.empty()) pending.push_back(child);
     }
 }
 

@@ -3,7 +3,8 @@
 // Children are kept in case-insensitive name order (names equal but for case in byte order), the
 // order every walk and the cache file use. Loading (from LIST or the cache file) appends children
 // as they come and sorts once at the end, so a list of a million groups in any order loads in
-// time proportional to its size.
+// time proportional to its size. The tree owns every node (in blocks, not one allocation each);
+// a node stays where it is until the tree is cleared or destroyed.
 
 #include <cstdint>
 #include <memory>
@@ -22,7 +23,7 @@ struct GroupNode {
     std::string name;
     std::uint8_t flags = 0;
     GroupNode* parent = nullptr;
-    std::vector<std::unique_ptr<GroupNode>> children;
+    std::vector<GroupNode*> children;  // owned by the tree
 
     bool IsGroup() const { return (flags & kIsGroup) != 0; }
     // The first child whose name equals `component` without regard to case; null when none.
@@ -35,6 +36,7 @@ bool GroupNameLess(std::string_view a, std::string_view b);
 class GroupTree {
   public:
     GroupTree();
+    ~GroupTree();
     // Nodes point at their parents, the root included: a moved tree would point into the old.
     GroupTree(const GroupTree&) = delete;
     GroupTree& operator=(const GroupTree&) = delete;
@@ -49,7 +51,8 @@ class GroupTree {
     // Adds the group a LIST line names: the text before its first space. Lines without a space
     // name none (false).
     bool AddListLine(std::string_view line);
-    // Adds a node under `parent` (from the cache file) and answers it.
+    // Adds a node under `parent` (from the cache file) and answers it; null once the tree holds
+    // 2^32 - 1 nodes.
     GroupNode* AddNode(GroupNode& parent, std::string_view component, std::uint8_t flags);
     // Sorts what loading appended; call once a load is complete.
     void FinishLoading();
@@ -59,30 +62,52 @@ class GroupTree {
     const GroupNode* Find(std::string_view dottedName) const;
 
   private:
+    struct FreeMemory {
+        void operator()(void* memory) const;
+    };
+    using Memory = std::unique_ptr<void, FreeMemory>;
+    // Memory for nodes or index slots; large amounts come in huge pages.
+    static Memory AllocateMemory(std::size_t bytes);
+
     // Exact-name lookup of a parent's child while loading: open addressing over a flat array of
-    // (hash, node), so a LIST of a million groups costs no allocation per lookup and about one
-    // cache miss per probe. Emptied by FinishLoading.
+    // (hash tag, node number), so a LIST of a million groups costs no allocation per lookup and
+    // about one cache miss per probe. Nodes are indexed in the order they were made, lazily:
+    // reading the cache file, which never looks a child up, indexes nothing. Emptied by
+    // FinishLoading.
     class ChildIndex {
       public:
-        GroupNode* Find(const GroupNode& parent, std::string_view name, std::size_t hash) const;
-        void Add(GroupNode* node, std::size_t hash);
+        GroupNode* Find(const GroupTree& tree, const GroupNode& parent, std::string_view name,
+                        std::size_t hash) const;
+        // Indexes the nodes made since the last call.
+        void CatchUp(const GroupTree& tree);
+        // Indexes the node just made, after a CatchUp, whose hash the caller knows.
+        void AddNewest(const GroupTree& tree, std::size_t hash);
+        void Reserve(std::size_t nodes);
         void Clear();
         static std::size_t Hash(const GroupNode& parent, std::string_view name);
 
       private:
         struct Slot {
-            std::size_t hash = 0;
-            GroupNode* node = nullptr;
+            std::uint32_t tag;
+            std::uint32_t number;  // the node's number + 1; 0 is an empty slot
         };
-        void Grow();
-        std::vector<Slot> slots_;
-        std::size_t used_ = 0;
+        void Put(Slot slot);
+        Slot* Slots() const { return static_cast<Slot*>(memory_.get()); }
+        Memory memory_;
+        std::size_t size_ = 0;  // slots, a power of two
+        std::size_t indexed_ = 0;
     };
+
+    // Nodes are numbered in the order they are made. Block k holds kFirstBlockNodes << k of
+    // them, so a tree of a few groups takes 64 KB and a big one few blocks.
+    static constexpr std::size_t kFirstBlockNodes = 65536 / sizeof(GroupNode);
+    GroupNode& NodeAt(std::size_t number) const;
+    void DestroyNodes();
     GroupNode* Child(GroupNode& parent, std::string_view component);
-    GroupNode* Append(GroupNode& parent, std::string_view component, std::uint8_t flags,
-                      std::size_t hash);
 
     GroupNode root_;
+    std::vector<Memory> blocks_;
+    std::size_t nodeCount_ = 0;
     ChildIndex index_;
 };
 

@@ -9,6 +9,7 @@
 #include "news/article_threads.h"
 #include "news/group_list_cache.h"
 #include "news/group_list_page.h"
+#include "news/news_html.h"
 #include "news/post_news_protocol.h"
 #include "platform/ascii.h"
 #include "protocols/whois_protocol.h"
@@ -63,8 +64,9 @@ void RegisterNewsProtocols() {
 
 // Articles.
 
-void CHTGetNews::SendArticle(std::string_view selector) {
+void CHTGetNews::SendArticle(std::string_view selector, std::size_t attachment) {
     selector_ = selector;
+    attachment_ = attachment;
     SendCommand("ARTICLE " + selector_, &CHTGetNews::OnArticleReply);
 }
 
@@ -91,10 +93,16 @@ bool CHTGetNews::StartArticlePage() {
     // The follow-up refers to this article by its own id; the address gives it only for
     // news:id addresses, so the header is preferred.
     std::string ownId = headers.messageId;
-    if (ownId.empty()) ownId = "<" + selector_ + ">";
+    if (ownId.empty()) ownId = selector_;
     if (!ownId.starts_with('<')) ownId = "<" + ownId + ">";
     request->references = headers.references.empty() ? ownId : headers.references + " " + ownId;
     body_ = ArticleBodyWriter::For(headers);
+    if (attachment_ > 0) {
+        body_.KeepAttachment(attachment_);
+        return true;  // saved at the end, no page
+    }
+    if (ownId.find('@') != std::string::npos && ownId.ends_with('>'))
+        body_.LinkAttachments(linkStart + LinkText(ownId.substr(1, ownId.size() - 2)));
     // The page is written in UTF-8 whatever the article's character set.
     request->charset = "UTF-8";
     if (!StartPage()) return false;
@@ -125,12 +133,21 @@ void CHTGetNews::OnArticleLine(int result) {
     std::string html;
     if (line.end) {
         body_.End(html);
+        if (attachment_ > 0) {
+            auto kept = body_.TakeKeptAttachment();
+            if (!kept) {
+                Fail(kFailure);  // the article has no such attachment
+                return;
+            }
+            (void)SaveData(std::move(kept->data), kept->type);
+            return;
+        }
         Emit(html);
         EndPage();
         return;
     }
     body_.Line(line.text, continuation, html);
-    Emit(html);
+    if (attachment_ == 0) Emit(html);
 }
 
 // news: addresses.
@@ -173,7 +190,7 @@ void CHTNews::FirstCommand() {
             SendCommand("GROUP " + selection_.group, &CHTNews::OnGroupReply);
             break;
         case NewsMode::kArticle:
-            SendArticle(selection_.messageId);
+            SendArticle(selection_.messageId, selection_.attachment);
             break;
     }
 }

@@ -23,8 +23,9 @@ class CHTGetNews : public CNNTP {
     const core::CRuntimeClass* GetRuntimeClass() const override { return &kRuntimeClass; }
 
   protected:
-    // Sends "ARTICLE " + selector (a message-id or a number) and shows the article.
-    void SendArticle(std::string_view selector);
+    // Sends "ARTICLE " + selector (a message-id or a number) and shows the article, or saves
+    // its attachment `attachment` (from 1) when that is not 0.
+    void SendArticle(std::string_view selector, std::size_t attachment = 0);
 
   private:
     void OnArticleReply(int result);
@@ -33,6 +34,7 @@ class CHTGetNews : public CNNTP {
     bool StartArticlePage();
 
     std::string selector_;
+    std::size_t attachment_ = 0;
     ArticleHeaderReader headers_;
     ArticleBodyWriter body_;
     bool inBody_ = false;

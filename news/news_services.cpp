@@ -229,6 +229,19 @@ void NewsServices::StartReload(NewsServerRecord& server) {
     server.loading = true;
 }
 
+void NewsServices::SetSecurity(NewsServerRecord& server, platform::TlsMode security) {
+    server.security = security;
+    config::CSettingsSection settings = MailAndNews();
+    const std::string key = server.name + std::string(keys::kSecuritySuffix);
+    if (security == platform::TlsMode::kStartTls) {
+        settings.WriteString(key, "STARTTLS");
+    } else if (security == platform::TlsMode::kTls) {
+        settings.WriteString(key, "TLS");
+    } else {
+        settings.DeleteKey(key);
+    }
+}
+
 void NewsServices::ClearLogin(NewsServerRecord& server) {
     server.user.clear();
     server.password.clear();

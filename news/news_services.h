@@ -97,6 +97,9 @@ class NewsServices {
     // (it is then rewritten), so a reload that fails loses nothing.
     void StartReload(NewsServerRecord& server);
     // Forgets the server's login.
+    // Sets how connections to the server are secured and stores it (NAME-Security: "STARTTLS",
+    // "TLS", or no key for none); the next connection uses it.
+    void SetSecurity(NewsServerRecord& server, platform::TlsMode security);
     void ClearLogin(NewsServerRecord& server);
 
   private:

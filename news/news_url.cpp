@@ -4,6 +4,7 @@
 
 #include "core/url_escapes.h"
 #include "platform/ascii.h"
+#include "protocols/attachment_url.h"
 
 namespace corvane::news {
 
@@ -18,6 +19,15 @@ std::string DecodeNewsPath(std::string_view path) {
 NewsSelection SelectNews(std::string_view path, std::string_view anchor) {
     NewsSelection selection;
     if (path.empty()) return selection;
+    if (const std::optional<protocols::AttachmentPath> attachment =
+            protocols::ParseAttachmentPath(path);
+        attachment && attachment->number > 0 &&
+        attachment->messagePath.find('@') != std::string::npos) {
+        selection.mode = NewsMode::kArticle;
+        selection.messageId = "<" + attachment->messagePath + ">";
+        selection.attachment = attachment->number;
+        return selection;
+    }
     if (const std::size_t slash = path.find('/'); slash != std::string_view::npos) {
         selection.mode = NewsMode::kArticleList;
         selection.group = path.substr(0, slash);

@@ -1,6 +1,7 @@
 #pragma once
 // What a news: address asks for. The path (after "news:", or after the host and its "/") selects
-// the page: empty, all groups; with "/", a group's articles in a range; with "@", one article by
+// the page: empty, all groups; a message-id followed by "/number/name", that attachment of the
+// article, to be saved; with "/", a group's articles in a range; with "@", one article by
 // message-id; with "*", part of the group list; anything else, a group's newest articles.
 
 #include <cstdint>
@@ -13,11 +14,12 @@ enum class NewsMode { kGroupList = 0, kArticleList = 1, kArticle = 2 };
 
 struct NewsSelection {
     NewsMode mode = NewsMode::kGroupList;
-    std::string group;      // the article list's group
-    std::string range;      // the article list's range text, after the "/"
-    std::string messageId;  // the article's id with its angle brackets
-    std::string hierarchy;  // the group list below this dotted name (empty: every group)
-    std::string fragment;   // only the hierarchy's children whose names begin with this
+    std::string group;           // the article list's group
+    std::string range;           // the article list's range text, after the "/"
+    std::string messageId;       // the article's id with its angle brackets
+    std::size_t attachment = 0;  // the article's attachment to save (from 1); 0: the page
+    std::string hierarchy;       // the group list below this dotted name (empty: every group)
+    std::string fragment;        // only the hierarchy's children whose names begin with this
 };
 
 // The path of a news address as text: "+" is a space and "%" with two hexadecimal digits the byte

@@ -203,6 +203,20 @@ void CNNTP::EndPage() {
     if (request != nullptr) request->Wake();
 }
 
+bool CNNTP::SaveData(std::string data, std::string_view type) {
+    pending_ = std::move(data);
+    taken_ = 0;
+    units_.reset();
+    pageEnded_ = true;
+    SetReplyHandler(static_cast<void (CNNTP::*)(int)>(nullptr));
+    request->size = pending_.size();
+    contentType = type;
+    SetDataSource(&CNNTP::PageSource);
+    if (SaveDataToFile() || convertor != nullptr) return true;
+    Fail(kFailure);
+    return false;
+}
+
 int CNNTP::ServeWithoutConnection(std::string header,
                                   std::unique_ptr<protocols::GeneratedUnits> units) {
     if (!StartPage()) return core::kOpenFailed;

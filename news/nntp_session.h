@@ -56,6 +56,9 @@ class CNNTP : public protocols::CHTTCP {
     void Emit(std::string_view html);
     void SetUnits(std::unique_ptr<protocols::GeneratedUnits> units);
     void EndPage();
+    // Hands `data` (an attachment) to a Save As download in place of a page; false (and the
+    // load failed) when it could not start.
+    bool SaveData(std::string data, std::string_view type);
     // A page made at once without a connection (the group list from memory or the cache).
     int ServeWithoutConnection(std::string header,
                                std::unique_ptr<protocols::GeneratedUnits> units);

@@ -47,7 +47,7 @@ void SetSubscribed(GroupNode& node, bool subscribed) {
     // before its parent, without recursion however deep the names nest.
     std::vector<GroupNode*> order{&node};
     for (std::size_t i = 0; i < order.size(); ++i) {
-        for (const auto& child : order[i]->children) order.push_back(child.get());
+        for (const auto& child : order[i]->children) order.push_back(child);
     }
     for (auto at = order.rbegin(); at != order.rend(); ++at) {
         GroupNode& each = **at;
@@ -106,7 +106,7 @@ const GroupNode* FindGroupNode(const GroupTree& tree, const GroupNode* from,
         for (std::size_t i = 0; i + 1 < path.size(); ++i) {
             const auto& children = path[i].node->children;
             std::size_t index = 0;
-            while (index < children.size() && children[index].get() != path[i + 1].node) ++index;
+            while (index < children.size() && children[index] != path[i + 1].node) ++index;
             path[i].next = index + 1;
         }
     }
@@ -116,7 +116,7 @@ const GroupNode* FindGroupNode(const GroupTree& tree, const GroupNode* from,
             path.pop_back();
             continue;
         }
-        const GroupNode* child = top.node->children[top.next++].get();
+        const GroupNode* child = top.node->children[top.next++];
         path.push_back({child, 0});
         if (ContainsIgnoringCase(FullName(*child), text)) return child;
     }

@@ -8,6 +8,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
+#include <optional>
 #include <vector>
 
 #include "config/settings_keys.h"
@@ -41,6 +42,7 @@ const Button kButtons[] = {
     {"View Subscribed List", "Toggle between complete list or subscribed list"},
     {"Load News", "Load newsgroup as current web page"},
     {"Clear Server Password", ""},
+    {"Server Security", "Choose how the connection to a newsgroup server is secured"},
     {"Reload Server", "Reload a newsgroup server in the tree list"},
     {"Add Server", "Add a newsgroup server to the tree list"},
     {"Remove Server", "Remove a newsgroup server from the tree list"},
@@ -57,6 +59,7 @@ QIcon ButtonIcon(const QString& name) {
     if (name == "View Subscribed List") return style->standardIcon(QStyle::SP_FileDialogListView);
     if (name == "Load News") return style->standardIcon(QStyle::SP_ArrowRight);
     if (name == "Clear Server Password") return style->standardIcon(QStyle::SP_DialogResetButton);
+    if (name == "Server Security") return style->standardIcon(QStyle::SP_VistaShield);
     if (name == "Reload Server") return style->standardIcon(QStyle::SP_BrowserReload);
     if (name == "Add Server") return style->standardIcon(QStyle::SP_FileDialogNewFolder);
     if (name == "Remove Server") return style->standardIcon(QStyle::SP_TrashIcon);
@@ -125,6 +128,7 @@ CNewsgroupWindow::CNewsgroupWindow(CApplication& application,
             if (name == "View Subscribed List") ToggleSubscribedView();
             if (name == "Load News") LoadNews();
             if (name == "Clear Server Password") ClearServerPassword();
+            if (name == "Server Security") ChooseServerSecurity();
             if (name == "Reload Server") ReloadServer();
             if (name == "Add Server") {
                 bool ok = false;
@@ -491,6 +495,30 @@ void CNewsgroupWindow::ClearServerPassword() {
     UpdateActions();
 }
 
+void CNewsgroupWindow::ChooseServerSecurity() {
+    NewsServerRecord* server = CurrentServer();
+    if (server == nullptr || NodeOf(tree_->currentItem()) != nullptr) return;
+    struct Choice {
+        const char* text;
+        platform::TlsMode mode;
+    };
+    static constexpr Choice kChoices[] = {
+        {"None", platform::TlsMode::kNone},
+        {"STARTTLS (port 119, then secured)", platform::TlsMode::kStartTls},
+        {"TLS from the start (port 563)", platform::TlsMode::kTls}};
+    std::vector<std::string> texts;
+    std::string now;
+    for (const Choice& choice : kChoices) {
+        texts.emplace_back(choice.text);
+        if (choice.mode == server->security) now = choice.text;
+    }
+    const std::optional<int> chosen = application_.Ui().AskChoice(
+        "Corvane : Newsgroup Server Security",
+        "Connection to newsgroup server " + server->name + " (now: " + now + "):", texts);
+    if (!chosen || *chosen < 0 || *chosen >= static_cast<int>(texts.size())) return;
+    news_.SetSecurity(*server, kChoices[*chosen].mode);
+}
+
 void CNewsgroupWindow::ReloadServer() {
     NewsServerRecord* server = CurrentServer();
     if (server == nullptr || NodeOf(tree_->currentItem()) != nullptr || server->loading) return;
@@ -567,6 +595,7 @@ void CNewsgroupWindow::UpdateActions() {
     Action("View Subscribed List")->setEnabled(server != nullptr);
     Action("Clear Server Password")
         ->setEnabled(onServer && (!server->user.empty() || !server->password.empty()));
+    Action("Server Security")->setEnabled(onServer);
     Action("Reload Server")->setEnabled(onServer && !server->loading);
     Action("Remove Server")->setEnabled(onServer);
     Action("Stop Loading")->setEnabled(server != nullptr && server->loading);

@@ -1,9 +1,9 @@
 #pragma once
 // The newsgroup window "Corvane Newsgroup": the known news servers, each with its tree of groups,
 // and the toolbar commands on them: Subscribe / UnSubscribe, Find, Close Server, View Subscribed
-// List, Load News, Clear Server Password, Reload / Add / Remove Server, Stop Loading, Exit. It is
-// modeless, made at most once per run and hidden when closed; its placement and each server's
-// view flags are stored when it closes, subscriptions as soon as they change.
+// List, Load News, Clear Server Password, Server Security, Reload / Add / Remove Server, Stop
+// Loading, Exit. It is modeless, made at most once per run and hidden when closed; its placement
+// and each server's view flags are stored when it closes, subscriptions as soon as they change.
 //
 // Groups are put into the Qt tree only when their branch opens, so a server with a million groups
 // costs nothing until the user looks. Rows point at nodes of the servers' group trees; a server's
@@ -44,6 +44,8 @@ class CNewsgroupWindow : public QMainWindow {
     void ToggleSubscribedView();
     void LoadNews();
     void ClearServerPassword();
+    // Asks how the current server's connection is secured (none, STARTTLS, TLS) and stores it.
+    void ChooseServerSecurity();
     void ReloadServer();
     void AddServer(const std::string& name);
     void RemoveServer();

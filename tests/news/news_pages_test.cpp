@@ -111,6 +111,35 @@ TEST(GroupTree, LoadingFindsEveryChildByExactNameInAnyOrder) {
     EXPECT_EQ(tree.Root().children[0]->name, "H0");  // equal but for case: byte order
 }
 
+// Nodes read from the cache file are found again when groups are added after them; 20,000
+// children (several blocks of nodes) come out in name order also where their first eight bytes
+// agree; a cleared tree loads anew (ASan sees whether the long names were released).
+TEST(GroupTree, NodesOfEitherSourceAreFoundSortedAndReleased) {
+    GroupTree tree;
+    GroupNode* comp = tree.AddNode(tree.Root(), "comp", 0);
+    tree.AddNode(*comp, "lang", 0);
+    EXPECT_TRUE(tree.AddGroup("comp.lang"));
+    const std::vector<std::string> near = {"abcdefghi", "ABCDEFGH", "abcdefg", "abcdefgh", "b"};
+    for (const std::string& name : near) EXPECT_TRUE(tree.AddGroup("comp.lang." + name));
+    for (int i = 0; i < 20000; ++i)
+        tree.AddGroup("comp.lang.a-long-shared-start-" + std::to_string((i * 7919) % 20000));
+    tree.FinishLoading();
+    ASSERT_EQ(comp->children.size(), 1u);
+    const GroupNode& lang = *comp->children[0];
+    EXPECT_TRUE(lang.IsGroup());
+    ASSERT_EQ(lang.children.size(), 20005u);
+    for (std::size_t i = 1; i < lang.children.size(); ++i)
+        ASSERT_TRUE(GroupNameLess(lang.children[i - 1]->name, lang.children[i]->name))
+            << lang.children[i - 1]->name << " before " << lang.children[i]->name;
+    EXPECT_NE(tree.Find("comp.lang.A-LONG-SHARED-START-19999"), nullptr);
+    tree.Clear();
+    EXPECT_TRUE(tree.AddGroup("x.y"));
+    tree.FinishLoading();
+    EXPECT_EQ(tree.Find("comp"), nullptr);
+    ASSERT_EQ(tree.Root().children.size(), 1u);
+    EXPECT_TRUE(tree.Find("x.y")->IsGroup());
+}
+
 TEST(GroupListCache, RoundTripKeepsFlagsOrderAndLongNames) {
     testing::ScratchDirectory scratch;
     auto tree = Tree({"b.x", "a.y.z", std::string(300, 'n') + ".q"});
@@ -381,6 +410,46 @@ TEST(ArticleBody, CharsetAndMimeBodies) {
     EXPECT_EQ(html,
               "caf\xC3\xA9 &lt;<a href=\"http://x.test/\">http://x.test/</a>&gt;\r\n"
               "[Attachment: &lt;b&gt;.gif (image/gif, 6 bytes)]\r\n</pre><hr size=4>\r\n");
+}
+
+// Attachments link to the article's address + "/number/name" (the name made safe for a path).
+// A plain article's uuencoded block is listed where it stood; a "begin" line whose block does
+// not decode, or never ends, stays text. The attachment asked for is kept decoded.
+TEST(ArticleBody, AttachmentsAreLinkedAndUuencodedBlocksListedInPlace) {
+    ArticleBodyWriter plain;
+    plain.LinkAttachments("news:m@x");
+    plain.KeepAttachment(2);
+    std::string html;
+    for (const char* line :
+         {"before", "begin 644 ../a b.txt", "#0V%T", "`", "end", "begin 644 no block", "", "after",
+          "begin 600 two", "#0V%T", "end", "begin 644 unended", "#0V%T"})
+        plain.Line(line, false, html);
+    plain.End(html);
+    EXPECT_EQ(html,
+              "before\r\n[Attachment: <a href=\"news:m@x/1/.._a%20b.txt\">../a b.txt</a> "
+              "(application/octet-stream, 3 bytes)]\r\nbegin 644 no block\r\n\r\nafter\r\n"
+              "[Attachment: <a href=\"news:m@x/2/two\">two</a> (application/octet-stream, 3 "
+              "bytes)]\r\nbegin 644 unended\r\n#0V%T\r\n</pre><hr size=4>\r\n");
+    const std::optional<html::MessageAttachment> kept = plain.TakeKeptAttachment();
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->name, "two");
+    EXPECT_EQ(kept->data, "Cat");
+
+    ArticleHeaders headers;
+    headers.contentType = "multipart/mixed; boundary=b";
+    ArticleBodyWriter mime = ArticleBodyWriter::For(headers);
+    mime.LinkAttachments("news://h/m@x");
+    mime.KeepAttachment(1);
+    html.clear();
+    for (const char* line : {"--b", "Content-Type: image/gif", "Content-Transfer-Encoding: base64",
+                             "", "R0lGODlh", "--b--"})
+        mime.Line(line, false, html);
+    mime.End(html);
+    EXPECT_NE(html.find("[Attachment: <a href=\"news://h/m@x/1/attachment%201\">(no name)</a> "
+                        "(image/gif, 6 bytes)]"),
+              std::string::npos)
+        << html;
+    EXPECT_EQ(mime.TakeKeptAttachment()->data, "GIF89a");
 }
 
 }  // namespace

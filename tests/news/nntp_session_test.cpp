@@ -127,6 +127,36 @@ TEST(NntpSession, ArticlePageUnstuffsDotsEscapesAndSetsTheFollowUpFields) {
     EXPECT_EQ(request.charset, "UTF-8");  // the page is written in UTF-8
 }
 
+// An attachment link fetches the article again and hands the decoded part to Save As; an
+// attachment the article does not have fails the load. Message-ids of pages without a
+// Message-ID header still make links.
+TEST(NntpSession, AnAttachmentOfAnArticleIsSaved) {
+    NewsLoads news;
+    const std::string article =
+        "220 0 <m@x>\r\nSubject: files\r\n\r\ntext\r\nbegin 644 cat.txt\r\n#0V%T\r\n`\r\n"
+        "end\r\n.\r\n";
+    for (const std::string path : {"m@x", "m@x/1/cat.txt", "m@x/2/x"}) {
+        news.Restart();
+        ScriptedPeer peer(news.load->loop);
+        peer.Send("200 ready\r\n").Expect("ARTICLE <m@x>").Send(article).StaySilent();
+        const std::uint16_t port = peer.Listen();
+        news.load->ui.fileAnswers = {news.scratch.File("saved.txt")};
+        const int loaded = news.load->Load(Url(port, path));
+        if (path == "m@x") {
+            EXPECT_NE(news.load->Body().find("<a href=\"news://127.0.0.1:" + std::to_string(port) +
+                                             "/m@x/1/cat.txt\">cat.txt</a>"),
+                      std::string::npos)
+                << news.load->Body();
+        } else if (path == "m@x/1/cat.txt") {
+            news.load->loop.RunUntil([&] { return news.scratch.Read("saved.txt") == "Cat"; }, 5000);
+            EXPECT_EQ(news.scratch.Read("saved.txt"), "Cat");
+            EXPECT_EQ(news.load->ui.fileDialogTitles, std::vector<std::string>{"Save As"});
+        } else {
+            EXPECT_EQ(loaded, -1);  // the article has one attachment only
+        }
+    }
+}
+
 TEST(NntpSession, HostileArticlesAndOverviews) {
     NewsLoads news;
     {

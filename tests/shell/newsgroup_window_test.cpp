@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -178,6 +179,29 @@ TEST_F(NewsgroupWindowTest, ServerCommandsAskFirst) {
     ASSERT_EQ(tree.topLevelItemCount(), 1);
     EXPECT_EQ(tree.currentItem()->text(0), "news.two (loading)");
     EXPECT_EQ(application->Settings().Section("NNTP Services").GetString("news.one", "-"), "-");
+}
+
+// The server's connection security is chosen from the toolbar and stored at once; a cancelled
+// question changes nothing.
+TEST_F(NewsgroupWindowTest, ServerSecurityIsChosenAndStored) {
+    ASSERT_TRUE(window->ShowServers());
+    window->Tree().setCurrentItem(window->Tree().topLevelItem(0));
+    EXPECT_TRUE(window->Action("Server Security")->isEnabled());
+    const struct {
+        std::optional<int> answer;
+        platform::TlsMode mode;
+        const char* stored;
+    } steps[] = {{2, platform::TlsMode::kTls, "TLS"},
+                 {std::nullopt, platform::TlsMode::kTls, "TLS"},
+                 {1, platform::TlsMode::kStartTls, "STARTTLS"},
+                 {0, platform::TlsMode::kNone, "-"}};
+    for (const auto& step : steps) {
+        ui.choiceAnswers = {step.answer};
+        window->ChooseServerSecurity();
+        EXPECT_EQ(Server().security, step.mode);
+        EXPECT_EQ(Setting("news.one-Security"), step.stored);
+    }
+    EXPECT_EQ(ui.choiceTitles.back(), "Corvane : Newsgroup Server Security");
 }
 
 }  // namespace
