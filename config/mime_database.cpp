@@ -202,12 +202,13 @@ bool MimeDatabase::Hidden(std::string_view type) const {
 }
 
 void MimeDatabase::Load(core::CHTConvertorRegistry& registry) {
-    system_ = ReadDatabase(systemFile_);
+    const MimeTypesFile system = ReadDatabase(systemFile_);
     user_ = ReadDatabase(userFile_);
     claims_.clear();
     baseline_.clear();
     known_.clear();
-    for (const MimeTypesFile::Line& line : system_.Lines()) {
+    registry.Reserve(system.Lines().size() + user_.Lines().size());
+    for (const MimeTypesFile::Line& line : system.Lines()) {
         if (!line.type.empty()) known_.insert(AsciiLower(line.type));
     }
     for (int i = 0; i < registry.Count(); ++i) {
@@ -218,7 +219,8 @@ void MimeDatabase::Load(core::CHTConvertorRegistry& registry) {
             baseline_[AsciiLower(entry.type)].push_back(extension);
         }
     }
-    for (const MimeTypesFile* file : {&system_, &user_}) {
+    const MimeTypesFile* const files[] = {&system, &user_};
+    for (const MimeTypesFile* file : files) {
         for (const MimeTypesFile::Line& line : file->Lines()) {
             if (line.type.empty()) continue;
             int index = registry.FindType(line.type);
@@ -234,7 +236,7 @@ void MimeDatabase::Load(core::CHTConvertorRegistry& registry) {
                     if (!entry.extensions.empty()) entry.extensions += ',';
                     entry.extensions += extension;
                 }
-                if (file == &system_) baseline_[AsciiLower(entry.type)].push_back(extension);
+                if (file == &system) baseline_[AsciiLower(entry.type)].push_back(extension);
             }
         }
     }
@@ -318,7 +320,8 @@ bool MimeDatabase::DeleteType(core::CHTConvertorRegistry& registry, std::string_
     const int index = registry.FindType(type);
     const bool internal = index >= 0 && registry.HasInternalConvertor(index);
     if (index >= 0 && !internal) registry.Entry(index).removed = true;
-    if (system_.Names(type) && !internal) return contentTypes_.WriteString(type, kHiddenValue);
+    if (!internal && ReadDatabase(systemFile_).Names(type))
+        return contentTypes_.WriteString(type, kHiddenValue);
     return contentTypes_.DeleteKey(type);
 }
 

@@ -112,13 +112,13 @@ class MimeDatabase {
     std::string systemFile_;
     std::string userFile_;
     CSettingsSection contentTypes_;
-    MimeTypesFile system_;
     MimeTypesFile user_;
     // Extension (lower case) to its type, first claim first.
     std::map<std::string, std::string> claims_;
     // What the built-in types and the system file give each type (lower-case type).
     std::map<std::string, std::vector<std::string>> baseline_;
-    // The types known without the user's file: built in, or named by the system file.
+    // The types known without the user's file: built in, or named by the system file. The system
+    // file itself (some thousand lines) is not kept: only deleting a type reads it again.
     std::set<std::string> known_;
     bool userChanged_ = false;
 };

@@ -83,6 +83,10 @@ class CHTConvertorRegistry {
     std::unique_ptr<CHTConvertor> CreateConvertor(int typeIndex, CHTRequest& request) const;
     std::unique_ptr<CHTConvertor> CreateConvertor(std::string_view type, CHTRequest& request) const;
 
+    // Makes room for `more` entries beyond those held, so that a known number of registrations
+    // (a MIME database's lines) grows the entry array once and leaves no spare half.
+    void Reserve(std::size_t more) { entries_.reserve(entries_.size() + more); }
+
     bool IsValid(int typeIndex) const { return typeIndex >= 0 && typeIndex < Count(); }
     int Count() const { return static_cast<int>(entries_.size()); }
     // Entry access for the MIME type database and its configuration page; index must be valid.

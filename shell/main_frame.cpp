@@ -31,6 +31,7 @@
 #include "shell/service_dialogs.h"
 #include "shell/service_urls.h"
 #include "shell/source_viewer.h"
+#include "shell/style_icon.h"
 
 namespace corvane::shell {
 namespace {
@@ -146,7 +147,6 @@ void CMainFrame::SetSession(BrowserSession* session) {
 }
 
 void CMainFrame::CreateActions() {
-    QStyle* s = style();
     const auto make = [this](QIcon icon, const QString& text, auto slot) {
         auto* action = new QAction(icon, text, this);
         connect(action, &QAction::triggered, this, slot);
@@ -165,35 +165,35 @@ void CMainFrame::CreateActions() {
     });
     newWindow_->setShortcut(QKeySequence::New);
     history_ = make(QIcon(), "H&istory...", [this] { OnHistory(); });
-    openLocation_ = make(s->standardIcon(QStyle::SP_DirLinkIcon), "Open &Location...",
-                         [this] { OnOpenLocation(); });
-    openFile_ = make(s->standardIcon(QStyle::SP_DialogOpenButton), "Open &File...",
-                     [this] { OnOpenFile(); });
+    openLocation_ =
+        make(StyleIcon(QStyle::SP_DirLinkIcon), "Open &Location...", [this] { OnOpenLocation(); });
+    openFile_ =
+        make(StyleIcon(QStyle::SP_DialogOpenButton), "Open &File...", [this] { OnOpenFile(); });
     openFile_->setShortcut(QKeySequence::Open);
     // One window per process: closing the window ends the program.
     exit_ = make(QIcon(), "E&xit", [this] { close(); });
     exit_->setShortcuts({QKeySequence("Ctrl+Q"), QKeySequence("Ctrl+W")});
-    back_ = make(s->standardIcon(QStyle::SP_ArrowBack), "&Back", [this] {
+    back_ = make(StyleIcon(QStyle::SP_ArrowBack), "&Back", [this] {
         if (session_) session_->Back();
     });
     back_->setShortcuts({QKeySequence("Alt+Left"), QKeySequence(Qt::Key_Back)});
-    forward_ = make(s->standardIcon(QStyle::SP_ArrowForward), "&Forward", [this] {
+    forward_ = make(StyleIcon(QStyle::SP_ArrowForward), "&Forward", [this] {
         if (session_) session_->Forward();
     });
     forward_->setShortcuts({QKeySequence("Alt+Right"), QKeySequence(Qt::Key_Forward)});
-    home_ = make(s->standardIcon(QStyle::SP_DirHomeIcon), "&Home", [this] {
+    home_ = make(StyleIcon(QStyle::SP_DirHomeIcon), "&Home", [this] {
         if (session_) session_->Home();
     });
     home_->setShortcuts({QKeySequence("Alt+Home"), QKeySequence(Qt::Key_HomePage)});
-    reload_ = make(s->standardIcon(QStyle::SP_BrowserReload), "&Reload", [this] {
+    reload_ = make(StyleIcon(QStyle::SP_BrowserReload), "&Reload", [this] {
         if (session_) session_->Reload();
     });
     reload_->setShortcuts({QKeySequence(Qt::Key_F5), QKeySequence("Ctrl+R")});
-    stop_ = make(s->standardIcon(QStyle::SP_BrowserStop), "&Stop Loading", [this] {
+    stop_ = make(StyleIcon(QStyle::SP_BrowserStop), "&Stop Loading", [this] {
         if (session_) session_->Stop();
     });
     stop_->setShortcut(QKeySequence(Qt::Key_Escape));
-    loadImages_ = make(s->standardIcon(QStyle::SP_FileDialogContentsView), "&Load Images", [this] {
+    loadImages_ = make(StyleIcon(QStyle::SP_FileDialogContentsView), "&Load Images", [this] {
         if (session_) session_->LoadImages();
     });
     autoLoadImages_ = make(QIcon(), "&Auto Load Images", [this](bool checked) {
@@ -207,42 +207,34 @@ void CMainFrame::CreateActions() {
     showLocationBar_ =
         bar("Display &Location Bar", [this](bool on) { locationBar_->setVisible(on); });
     showStatusBar_ = bar("Display &Status Bar", [this](bool on) { statusBar()->setVisible(on); });
-    saveAs_ = make(s->standardIcon(QStyle::SP_DialogSaveButton), "&Save As...", [this] {
+    saveAs_ = make(StyleIcon(QStyle::SP_DialogSaveButton), "&Save As...", [this] {
         if (session_) session_->SaveAs();
     });
     saveAs_->setShortcut(QKeySequence::Save);
-    print_ = make(s->standardIcon(QStyle::SP_DesktopIcon), "&Print...", [this] { OnPrint(); });
+    print_ = make(StyleIcon(QStyle::SP_DesktopIcon), "&Print...", [this] { OnPrint(); });
     print_->setShortcut(QKeySequence::Print);
     printPreview_ = make(QIcon(), "Print Pre&view", [this] { OnPrintPreview(); });
     printSetup_ = make(QIcon(), "P&rint Setup...", [this] { OnPrintSetup(); });
     copy_ = make(QIcon(), "&Copy", [this] { view_->View().Copy(); });
     copy_->setShortcut(QKeySequence::Copy);
-    find_ = make(s->standardIcon(QStyle::SP_FileDialogInfoView), "&Find...", [this] { OnFind(); });
+    find_ = make(StyleIcon(QStyle::SP_FileDialogInfoView), "&Find...", [this] { OnFind(); });
     find_->setShortcut(QKeySequence::Find);
     documentSource_ = make(QIcon(), "&Document Source...", [this] { OnDocumentSource(); });
     documentSource_->setShortcut(QKeySequence("Ctrl+U"));
     for (QAction* action :
          {openLocation_, openFile_, back_, forward_, home_, reload_, stop_, print_, find_})
         ShowShortcutInToolTip(action);
-    mail_ = make(s->standardIcon(QStyle::SP_DirHomeIcon), "&Mail...", [this] {
+    mail_ = make(StyleIcon(QStyle::SP_DirHomeIcon), "&Mail...", [this] {
         if (openMail) openMail();
     });
-    postNews_ = make(s->standardIcon(QStyle::SP_FileDialogContentsView), "&Post News...", [this] {
+    telnet_ = make(StyleIcon(QStyle::SP_ComputerIcon), "&Telnet...", [this] { OnTelnet(); });
+    gopher_ = make(StyleIcon(QStyle::SP_DirIcon), "&Gopher...", [this] { OnGopher(); });
+    ftp_ = make(StyleIcon(QStyle::SP_DriveNetIcon), "&FTP...", [this] { OnFtp(); });
+    whois_ = make(StyleIcon(QStyle::SP_MessageBoxQuestion), "&Whois...", [this] { OnWhois(); });
+    postNews_ = make(StyleIcon(QStyle::SP_FileIcon), "&Post News...", [this] {
         if (openPostNews) openPostNews();
     });
-    newsgroups_ =
-        make(s->standardIcon(QStyle::SP_FileDialogDetailedView), "&Newsgroups...", [this] {
-            if (openNewsgroups) openNewsgroups();
-        });
-    telnet_ = make(s->standardIcon(QStyle::SP_ComputerIcon), "&Telnet...", [this] { OnTelnet(); });
-    gopher_ = make(s->standardIcon(QStyle::SP_DirIcon), "&Gopher...", [this] { OnGopher(); });
-    ftp_ = make(s->standardIcon(QStyle::SP_DriveNetIcon), "&FTP...", [this] { OnFtp(); });
-    whois_ =
-        make(s->standardIcon(QStyle::SP_MessageBoxQuestion), "&Whois...", [this] { OnWhois(); });
-    postNews_ = make(s->standardIcon(QStyle::SP_FileIcon), "&Post News...", [this] {
-        if (openPostNews) openPostNews();
-    });
-    newsgroups_ = make(s->standardIcon(QStyle::SP_FileDialogListView), "&Newsgroups...", [this] {
+    newsgroups_ = make(StyleIcon(QStyle::SP_FileDialogListView), "&Newsgroups...", [this] {
         if (openNewsgroups) openNewsgroups();
     });
     refresh_ = make(QIcon(), "R&efresh", [this] {

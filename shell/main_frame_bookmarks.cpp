@@ -12,6 +12,7 @@
 #include "shell/bookmarks_menu.h"
 #include "shell/main_frame.h"
 #include "shell/qt_text.h"
+#include "shell/style_icon.h"
 
 namespace corvane::shell {
 namespace {
@@ -35,8 +36,7 @@ void CMainFrame::CreateBookmarkActions() {
     addBookmark_ = new QAction("&Add Bookmark", this);
     addBookmark_->setShortcut(QKeySequence("Ctrl+D"));
     connect(addBookmark_, &QAction::triggered, this, &CMainFrame::OnAddBookmark);
-    showBookmarks_ =
-        new QAction(style()->standardIcon(QStyle::SP_DialogYesButton), "&Bookmarks...", this);
+    showBookmarks_ = new QAction(StyleIcon(QStyle::SP_DialogYesButton), "&Bookmarks...", this);
     showBookmarks_->setShortcut(QKeySequence("Ctrl+B"));
     connect(showBookmarks_, &QAction::triggered, this, &CMainFrame::OnShowBookmarks);
     viewBookmarks_ = new QAction("&View Bookmarks", this);

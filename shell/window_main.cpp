@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QPixmap>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -61,15 +62,25 @@ void StartWindow(CBrowserWindow& window, const CApplication& application,
     }
 }
 
+// The installed theme's icon when there is one, else the one built into the program. Only the
+// sizes a window manager shows: every size an icon has is decoded and sent to the X server with
+// each window, and the large ones (a 256-pixel image is 256 KB) serve only the desktop's menus,
+// which take them from the installed theme.
+QIcon WindowIcon() {
+    const QIcon theme = QIcon::fromTheme("corvane");
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128}) {
+        icon.addPixmap(theme.isNull() ? QPixmap(QString(":/icons/corvane-%1.png").arg(size))
+                                      : theme.pixmap(size));
+    }
+    return icon;
+}
+
 }  // namespace
 
 int RunWindow(const CommandLine& commandLine, const std::string& profile, int& argc, char** argv) {
     QApplication qtApplication(argc, argv);
-    // The installed theme's icon when there is one, else the one built into the program.
-    QIcon builtIn;
-    for (int size : {16, 32, 48, 64, 128, 256})
-        builtIn.addFile(QString(":/icons/corvane-%1.png").arg(size));
-    QApplication::setWindowIcon(QIcon::fromTheme("corvane", builtIn));
+    QApplication::setWindowIcon(WindowIcon());
     QApplication::setDesktopFileName("corvane");
     QtEventLoop loop;
     CMainFrame frame;
