@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <sanitizer/asan_interface.h>
+
 namespace corvane::html {
 namespace {
 
@@ -9,11 +11,20 @@ std::size_t PaddingFor(const std::byte* position, std::size_t alignment) {
     return (alignment - reinterpret_cast<std::uintptr_t>(position) % alignment) % alignment;
 }
 
+constexpr std::size_t kMostSpareBlocks = 8;
+
 }  // namespace
 
 std::byte* Arena::NewBlock(std::size_t size) {
-    blocks_.push_back(
-        Block{std::make_unique_for_overwrite<std::byte[]>(size), size, allocations_, allocations_});
+    std::unique_ptr<std::byte[]> memory;
+    if (size == kBlockSize && !spare_.empty()) {
+        memory = std::move(spare_.back());
+        spare_.pop_back();
+        ASAN_UNPOISON_MEMORY_REGION(memory.get(), kBlockSize);
+    } else {
+        memory = std::make_unique_for_overwrite<std::byte[]>(size);
+    }
+    blocks_.push_back(Block{std::move(memory), size, allocations_, allocations_});
     return blocks_.back().memory.get();
 }
 
@@ -60,9 +71,16 @@ std::uint64_t Arena::AgeOf(const void* inside) const {
 void Arena::FreeOlderThan(std::uint64_t age) {
     // The current block keeps taking allocations, so it is never older than anything.
     const std::byte* current = next_ ? blocks_[current_].memory.get() : nullptr;
-    std::erase_if(blocks_, [&](const Block& block) {
-        return block.last < age && block.memory.get() != current;
-    });
+    for (Block& block : blocks_) {
+        if (block.last >= age || block.memory.get() == current) continue;
+        if (block.size == kBlockSize && spare_.size() < kMostSpareBlocks) {
+            // A spare is out of bounds until it is taken again, as freed memory would be.
+            ASAN_POISON_MEMORY_REGION(block.memory.get(), kBlockSize);
+            spare_.push_back(std::move(block.memory));
+        }
+        block.memory.reset();
+    }
+    std::erase_if(blocks_, [](const Block& block) { return block.memory == nullptr; });
     for (std::size_t i = 0; i < blocks_.size(); ++i) {
         if (blocks_[i].memory.get() == current) current_ = i;
     }

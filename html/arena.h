@@ -44,6 +44,9 @@ class Arena {
     std::byte* NewBlock(std::size_t size);
 
     std::vector<Block> blocks_;
+    // Freed blocks of the usual size kept for the next ones: handing them back to the heap
+    // and taking them again cost more than the rest of the arena.
+    std::vector<std::unique_ptr<std::byte[]>> spare_;
     std::byte* next_ = nullptr;
     std::size_t left_ = 0;
     std::uint64_t allocations_ = 0;

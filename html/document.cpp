@@ -83,9 +83,22 @@ std::size_t CHTML::ReleaseBefore(const CHTMLElement* keep) {
     inTexts.Drop(texts);
     inLinked.Drop(linkedElements);
     inBlinking.Drop(blinkingTexts);
+    std::vector<const CHTMLAnchor*> unused;
     for (const auto& [anchor, passed] : linksPassed) {
         anchor->elements.erase(anchor->elements.begin(),
                                anchor->elements.begin() + static_cast<std::ptrdiff_t>(passed));
+        if (anchor->elements.empty() && anchor != linkBeingBuilt) {
+            anchorsByKey_.erase(AnchorKey{anchor->href, anchor->base});
+            unused.push_back(anchor);
+        }
+    }
+    if (!unused.empty()) {
+        std::sort(unused.begin(), unused.end(), std::less<>());
+        const auto isUnused = [&](const CHTMLAnchor* anchor) {
+            return std::binary_search(unused.begin(), unused.end(), anchor, std::less<>());
+        };
+        std::erase_if(anchors, isUnused);
+        std::erase_if(ownedAnchors_, [&](const auto& owned) { return isUnused(owned.get()); });
     }
     // A text is stored just before its element is made, or later when it grew elsewhere.
     std::uint64_t age = arena_.AgeOf(element);

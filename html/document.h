@@ -66,7 +66,8 @@ class CHTML {
     CHTMLAnchor* AddAnchor(std::unique_ptr<CHTMLAnchor> anchor);
 
     // Destroys the elements before keep (an element of the document's own list) and frees the
-    // arena blocks only they used; the side lists and the anchors forget them. For a document
+    // arena blocks only they used; the side lists and the anchors forget them, and an anchor
+    // left without elements goes too (a later link to its address makes a new one). For a document
     // written out as it is read, which then never sits in memory whole (the side lists' indices
     // shift, so nothing may hold them across). Stops early at what more than the list may
     // point at: images, forms (their loads and controls), the last element and
@@ -89,6 +90,10 @@ class CHTML {
     std::vector<CHTMLText*> blinkingTexts;
     std::vector<CHTMLElement*> texts;  // text runs and list items
     std::vector<CHTMLTable*> tables;   // every table made, nested ones included
+
+    // The link whose text the builder is adding (it may have no element yet), kept by
+    // ReleaseBefore when its elements go.
+    const CHTMLAnchor* linkBeingBuilt = nullptr;
 
     std::unique_ptr<CHTMLImage> background;
     CHTMLElement* scrollTarget = nullptr;
