@@ -225,7 +225,7 @@ TEST(ReleaseBefore, DropsTheHeadOfTheListAndEveryPointerToIt) {
     CHTMLElement* two = document.First();
     while (two->type != kElementText || static_cast<CHTMLText*>(two)->text != "two")
         two = two->next;
-    const CHTMLAnchor* link = static_cast<CHTMLText*>(two)->anchor;
+    CHTMLAnchor* link = static_cast<CHTMLText*>(two)->anchor;
     const std::size_t count = document.ElementCount();
 
     const std::size_t released = document.ReleaseBefore(two);
