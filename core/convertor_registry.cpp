@@ -33,6 +33,7 @@ int CHTConvertorRegistry::Register(std::string_view type, const CRuntimeClass* c
         entry.classIndex = classIndex;
         entries_.push_back(std::move(entry));
         typeIndex = Count() - 1;
+        lastEntryOfType_[AsciiLower(type)] = typeIndex;
     } else {
         CHTConvertorEntry& entry = Entry(typeIndex);
         if (entry.classIndex < 0) entry.classIndex = classIndex;
@@ -65,10 +66,8 @@ void CHTConvertorRegistry::SetConvertorClass(std::string_view type,
 }
 
 int CHTConvertorRegistry::FindType(std::string_view name) const {
-    for (int index = 0; index < Count(); ++index) {
-        if (!Entry(index).removed && EqualsIgnoreCase(Entry(index).type, name)) return index;
-    }
-    return -1;
+    const auto found = lastEntryOfType_.find(AsciiLower(name));
+    return found == lastEntryOfType_.end() || Entry(found->second).removed ? -1 : found->second;
 }
 
 int CHTConvertorRegistry::FindTypeByExtension(std::string_view extension) const {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace corvane::core {
@@ -102,6 +103,10 @@ class CHTConvertorRegistry {
 
     std::vector<CHTConvertorClassEntry> classes_;
     std::vector<CHTConvertorEntry> entries_;
+    // The last entry of each type, by its lower-case name: a type gets a new entry only once
+    // all its earlier ones are removed, so that one is the only one FindType may answer. Start-up
+    // registers a few thousand types; a search of the whole list for each was quadratic.
+    std::unordered_map<std::string, int> lastEntryOfType_;
     std::vector<CHTProbeEntry> probes_;
 };
 

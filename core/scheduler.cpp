@@ -124,7 +124,7 @@ bool CHTScheduler::RunPass() {
 }
 
 bool CHTScheduler::SliceUsedUp() const {
-    return clock_() - sliceStart_ > kTimeSliceMs;
+    return clock_() - sliceStart_ > timeSliceMs_;
 }
 
 CHTScheduler::SliceEnd CHTScheduler::Step(CHTTask& task) {

@@ -1,6 +1,7 @@
 #pragma once
 // The cooperative scheduler: one per program, stepped from the event loop's idle hook. A pass
-// wakes tasks whose timers ran out, then steps runnable tasks for at most one 200 ms slice.
+// wakes tasks whose timers ran out, then steps runnable tasks for at most one slice (200 ms unless
+// set).
 //
 // Objects that may be on the call stack when they are cancelled (tasks, protocols, requests) are
 // handed to DeleteLater; the scheduler destroys them after the running step has returned, or at
@@ -55,6 +56,10 @@ class CHTScheduler {
     void AttachTo(platform::EventLoop& loop);
     void Detach();
 
+    // How long a pass may step tasks while no input waits; a program that acts on each step's
+    // result as soon as it is there (a text dump) sets a short one.
+    void SetTimeSlice(std::uint32_t milliseconds) { timeSliceMs_ = milliseconds; }
+
     bool HasQueuedTasks() const;
     bool HasTimers() const { return !timers_.empty(); }
     std::uint32_t Now() const { return clock_(); }
@@ -74,6 +79,7 @@ class CHTScheduler {
     Clock clock_;
     InputProbe hasPendingInput_;
     std::uint32_t sliceStart_ = 0;
+    std::uint32_t timeSliceMs_ = kTimeSliceMs;
     bool running_ = false;
     std::uint32_t lastTick_ = 0;
     CHTTask* current_ = nullptr;

@@ -411,6 +411,7 @@ void CHTMLBuilder::PopIfOnTop(std::uint32_t value) {
 
 void CHTMLBuilder::Anchor(bool isEnd, std::string_view text) {
     context_->currentAnchor = nullptr;
+    document_.linkBeingBuilt = nullptr;
     if (isEnd) return;
     CHTMLAnchor* link = nullptr;
     if (const std::optional<std::string> href = GetAttribute(text, "HREF")) {
@@ -429,6 +430,7 @@ void CHTMLBuilder::Anchor(bool isEnd, std::string_view text) {
         if (isTarget) document_.scrollTarget = element;
     }
     context_->currentAnchor = link;
+    document_.linkBeingBuilt = link;
 }
 
 void CHTMLBuilder::Body(std::string_view text) {

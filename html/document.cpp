@@ -29,6 +29,87 @@ void CHTML::DestroyElements(CHTMLElement& sentinel) {
     }
 }
 
+namespace {
+
+// Elements that only the list and the side lists point at.
+bool Releasable(std::int32_t type) {
+    return type != kElementImage && type != kElementTable && type != kElementCell &&
+           type != kElementCellEnd && type < kElementForm;
+}
+
+// Counts the entries of a side list, which follows the element list's order, as they are met.
+struct SideListCursor {
+    std::size_t passed = 0;
+    template <typename Entry>
+    void Pass(const std::vector<Entry*>& entries, const CHTMLElement* element) {
+        if (passed < entries.size() && entries[passed] == element) ++passed;
+    }
+    template <typename Entry>
+    void Drop(std::vector<Entry*>& entries) const {
+        entries.erase(entries.begin(), entries.begin() + static_cast<std::ptrdiff_t>(passed));
+    }
+};
+
+}  // namespace
+
+std::size_t CHTML::ReleaseBefore(const CHTMLElement* keep) {
+    // While a table is built, elements go into its cells' lists and the builder holds them.
+    if (insertionPoint_ != &sentinel_ || !tables.empty() || lastSignificant_ == nullptr) return 0;
+    const CHTMLElement* last = Last();
+    SideListCursor inTexts, inLinked, inBlinking;
+    std::unordered_map<CHTMLAnchor*, std::size_t> linksPassed;
+    std::size_t released = 0;
+    CHTMLElement* element = sentinel_.next;
+    while (element != keep && element != last && element != lastSignificant_ &&
+           Releasable(element->type)) {
+        inTexts.Pass(texts, element);
+        inLinked.Pass(linkedElements, element);
+        inBlinking.Pass(blinkingTexts, element);
+        if (element->type == kElementText) {
+            if (CHTMLAnchor* anchor = static_cast<CHTMLText*>(element)->anchor)
+                ++linksPassed[anchor];
+        }
+        // Laid out already; the sentinel keeps a later anchor of that name from taking over.
+        if (element == scrollTarget) scrollTarget = &sentinel_;
+        CHTMLElement* following = element->next;
+        element->~CHTMLElement();
+        element = following;
+        ++released;
+    }
+    if (released == 0) return 0;
+    sentinel_.next = element;
+    element->previous = &sentinel_;
+    elementCount_ -= released;
+    inTexts.Drop(texts);
+    inLinked.Drop(linkedElements);
+    inBlinking.Drop(blinkingTexts);
+    std::vector<const CHTMLAnchor*> unused;
+    for (const auto& [anchor, passed] : linksPassed) {
+        anchor->elements.erase(anchor->elements.begin(),
+                               anchor->elements.begin() + static_cast<std::ptrdiff_t>(passed));
+        if (anchor->elements.empty() && anchor != linkBeingBuilt) {
+            anchorsByKey_.erase(AnchorKey{anchor->href, anchor->base});
+            unused.push_back(anchor);
+        }
+    }
+    if (!unused.empty()) {
+        std::sort(unused.begin(), unused.end(), std::less<>());
+        const auto isUnused = [&](const CHTMLAnchor* anchor) {
+            return std::binary_search(unused.begin(), unused.end(), anchor, std::less<>());
+        };
+        std::erase_if(anchors, isUnused);
+        std::erase_if(ownedAnchors_, [&](const auto& owned) { return isUnused(owned.get()); });
+    }
+    // A text is stored just before its element is made, or later when it grew elsewhere.
+    std::uint64_t age = arena_.AgeOf(element);
+    if (element->type == kElementText) {
+        const std::string_view text = static_cast<const CHTMLText*>(element)->text;
+        if (!text.empty()) age = std::min(age, arena_.AgeOf(text.data()));
+    }
+    arena_.FreeOlderThan(age);
+    return released;
+}
+
 CHTMLTable* CHTML::AddTable() {
     CHTMLTable* table = ownedTables_.emplace_back(std::make_unique<CHTMLTable>()).get();
     tables.push_back(table);

@@ -65,6 +65,16 @@ class CHTML {
     CHTMLAnchor* FindAnchor(std::string_view href, std::string_view base) const;
     CHTMLAnchor* AddAnchor(std::unique_ptr<CHTMLAnchor> anchor);
 
+    // Destroys the elements before keep (an element of the document's own list) and frees the
+    // arena blocks only they used; the side lists and the anchors forget them, and an anchor
+    // left without elements goes too (a later link to its address makes a new one). For a document
+    // written out as it is read, which then never sits in memory whole (the side lists' indices
+    // shift, so nothing may hold them across). Stops early at what more than the list may
+    // point at: images, forms (their loads and controls), the last element and
+    // the last significant one (the builder looks back at both); and releases nothing once a
+    // table was started. Returns the number of elements released.
+    std::size_t ReleaseBefore(const CHTMLElement* keep);
+
     // A new table, owned by the document and not linked anywhere yet.
     CHTMLTable* AddTable();
     // Runs the destructors of a list's elements (their memory is the arena's); tables are left
@@ -80,6 +90,10 @@ class CHTML {
     std::vector<CHTMLText*> blinkingTexts;
     std::vector<CHTMLElement*> texts;  // text runs, list items and visible form controls
     std::vector<CHTMLTable*> tables;   // every table made, nested ones included
+
+    // The link whose text the builder is adding (it may have no element yet), kept by
+    // ReleaseBefore when its elements go.
+    const CHTMLAnchor* linkBeingBuilt = nullptr;
 
     std::unique_ptr<CHTMLImage> background;
     CHTMLElement* scrollTarget = nullptr;

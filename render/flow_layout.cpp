@@ -95,6 +95,14 @@ void CFlowLayout::DropClosedLines() {
     if (context_) context_->DropClosedLines();
 }
 
+const html::CHTMLElement* CFlowLayout::FirstElementInUse() const {
+    if (!context_ || !last_) return nullptr;
+    for (const LayoutBox& box : display_.boxes) {
+        if (box.element) return box.element;
+    }
+    return last_;
+}
+
 int CFlowLayout::DocumentWidth() const {
     if (!context_) return 0;
     return std::max(layoutWidth_, context_->Extent().right + CLayoutContext::kLeftMargin);

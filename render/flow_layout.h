@@ -57,6 +57,10 @@ class CFlowLayout {
     const DisplayList& Display() const { return display_; }
     // Drops the closed lines (see CLayoutContext::DropClosedLines).
     void DropClosedLines();
+    // Once the closed lines are dropped: the earliest element the layout still refers to (the
+    // first on the open line, else the last laid out); elements before it may go. Null before
+    // anything is laid out.
+    const html::CHTMLElement* FirstElementInUse() const;
     // Size of the laid-out document including its margins.
     int DocumentWidth() const;
     int DocumentHeight() const;

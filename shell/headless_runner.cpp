@@ -8,6 +8,7 @@
 #include "core/cache_entry.h"
 #include "core/load_task.h"
 #include "core/request.h"
+#include "html/text_convertor.h"
 #include "platform/file_services.h"
 #include "platform/poll_event_loop.h"
 #include "platform/scripted_host_services.h"
@@ -71,6 +72,19 @@ std::string TargetUrl(const std::string& target) {
     return config::CommandLineFileUrl(target, home ? home : "", here);
 }
 
+// The dump writes each line as it is laid out: the elements behind written lines go too, so a
+// long page is never held whole. Only the document still loading changes, and only the one the
+// view shows.
+void ReleaseWritten(CBrowserWindow& window, const render::CFlowLayout& layout) {
+    const core::CLoadTask* task = window.Document().LoadTask();
+    const html::CHTMLElement* keep = layout.FirstElementInUse();
+    if (task == nullptr || keep == nullptr) return;
+    core::CObject* result = task->Request().document.get();
+    if (result == nullptr || !result->IsKindOf(&html::CHTMLDocument::kRuntimeClass)) return;
+    html::CHTML* document = static_cast<html::CHTMLDocument*>(result)->html.get();
+    if (document != nullptr && document == layout.Document()) document->ReleaseBefore(keep);
+}
+
 }  // namespace
 
 int LoadAndWrite(const CommandLine& commandLine, const std::string& profileDirectory,
@@ -124,11 +138,19 @@ int LoadAndWrite(const CommandLine& commandLine, const std::string& profileDirec
             written = written && std::fwrite(line.data(), 1, line.size(), stdout) == line.size();
         });
     }
-    if (text) view.StreamTextTo(&*text);
+    if (text) {
+        view.StreamTextTo(&*text);
+        // Each pass of the convertor is laid out, written and let go before the next: what
+        // waits in memory stays one pass long.
+        application.Scheduler().SetTimeSlice(0);
+    }
     // The window lays out on its clock; text is laid out (and written) at every turn instead.
     const auto loaded = [&] {
         captureSource();
-        if (text) view.Update();
+        if (text) {
+            view.Update();
+            ReleaseWritten(window, view.Layout());
+        }
         return !window.IsLoading();
     };
     if (!loop.RunUntil(loaded, kLoadTimeoutMs)) {

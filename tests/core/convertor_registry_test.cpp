@@ -31,6 +31,22 @@ TEST(ConvertorRegistry, FindsTypesByWholeExtensionItems) {
         EXPECT_EQ(registry.FindTypeByExtension(c.extension), c.expected) << c.extension;
 }
 
+TEST(ConvertorRegistry, FindsTypesByNameInAnyCaseAndNotOnceRemoved) {
+    CHTConvertorRegistry registry;
+    registry.Register("text/html", nullptr, "htm");
+    EXPECT_EQ(registry.Register("TEXT/HTML", nullptr, "html"), 0);  // the same type
+    EXPECT_EQ(registry.Entry(0).extensions, "htm,html");
+    registry.Register("image/gif", nullptr, "gif");
+    EXPECT_EQ(registry.FindType("Text/Html"), 0);
+    EXPECT_EQ(registry.FindType("text/htm"), -1);
+    registry.Entry(0).removed = true;
+    EXPECT_EQ(registry.FindType("text/html"), -1);
+    // Registered again: a new entry, the removed one stays unfound.
+    EXPECT_EQ(registry.Register("text/html", nullptr, "htm"), 2);
+    EXPECT_EQ(registry.FindType("text/html"), 2);
+    EXPECT_EQ(registry.FindType("image/gif"), 1);
+}
+
 TEST(ConvertorSignatures, GifAndJpeg) {
     struct Case {
         const char* bytes;

@@ -211,5 +211,50 @@ TEST(Hooks, TableTagsGoToTheirBuilder) {
     EXPECT_TRUE(elements.back().ends_with("after")) << elements.back();
 }
 
+// A document written out as it is read lets go of its head: the list, the side lists and the
+// anchors then start at the element kept; images and tables stop it.
+TEST(ReleaseBefore, DropsTheHeadOfTheListAndEveryPointerToIt) {
+    const auto built = BuildDocument(
+        "<a name=top>x</a><p><a href=b.html>bee</a> <a href=a.html>one</a> <blink>b</blink>"
+        "<ul><li>item</ul>"
+        "<a href=a.html>two</a> tail<img src=i.gif>after <a href=a.html>three</a>",
+        {}, "http://example.org/page.html#top");
+    CHTML& document = *built.document;
+    CHTMLElement* two = document.First();
+    while (two->type != kElementText || static_cast<CHTMLText*>(two)->text != "two")
+        two = two->next;
+    CHTMLAnchor* link = static_cast<CHTMLText*>(two)->anchor;
+    const std::size_t count = document.ElementCount();
+
+    const std::size_t released = document.ReleaseBefore(two);
+    EXPECT_GT(released, 5u);
+    EXPECT_EQ(document.ElementCount(), count - released);
+    EXPECT_EQ(document.First(), two);
+    EXPECT_EQ(two->previous, document.End());
+    EXPECT_EQ(document.texts.front(), two);
+    EXPECT_EQ(document.linkedElements.front(), two);
+    EXPECT_TRUE(document.blinkingTexts.empty());
+    ASSERT_EQ(link->elements.size(), 2u);  // two, three
+    EXPECT_EQ(link->elements.front(), two);
+    // The link whose text all went goes too; a later link to it would make a new one.
+    EXPECT_EQ(document.anchors, std::vector<CHTMLAnchor*>{link});
+    EXPECT_EQ(document.FindAnchor("a.html", link->base), link);
+    EXPECT_EQ(document.FindAnchor("b.html", link->base), nullptr);
+    // The target was passed: no later anchor of its name takes its place.
+    EXPECT_EQ(document.scrollTarget, document.End());
+    EXPECT_EQ(document.ReleaseBefore(two), 0u);
+
+    document.ReleaseBefore(document.End());
+    EXPECT_EQ(testing::Describe(*document.First()), "image:http://example.org/i.gif");
+
+    // A link still open keeps its anchor, elements or none.
+    const auto open = BuildDocument("<a href=c.html>cee<br><br>");
+    EXPECT_GT(open.document->ReleaseBefore(open.document->End()), 1u);
+    EXPECT_EQ(open.document->anchors.size(), 1u);
+
+    const auto table = BuildDocument("a<table><tr><td>x</table>b<p>c");
+    EXPECT_EQ(table.document->ReleaseBefore(table.document->End()), 0u);
+}
+
 }  // namespace
 }  // namespace corvane::html

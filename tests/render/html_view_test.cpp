@@ -150,6 +150,54 @@ TEST_F(HtmlViewTest, PartialLayoutMatchesWholeLayout) {
     }
 }
 
+// A long page written out as it is laid out, its elements let go behind the written lines,
+// reads the same as the page laid out whole, and is never held whole.
+TEST_F(HtmlViewTest, StreamedTextLetsGoOfWhatWasWritten) {
+    std::string page = "<title>T</title><a name=top></a>";
+    for (int i = 0; i < 150; ++i) {
+        const std::string n = std::to_string(i);
+        page += "<h3>Part " + n + "</h3><p>Words <a href=p" + std::to_string(i % 7) +
+                ".html>link " + n + "</a>, <blink>blink</blink> &amp; <b>bold</b> text" +
+                "<a name=n" + n + "></a> that runs on past the end of one line at least." +
+                "<ul><li>item<li><p>para<dl><dt>term<dd>data " + n + "</dl></ul>" +
+                (i % 10 == 0 ? "<pre>a\tb\n  c</pre>" : "");
+    }
+    const std::string url = "http://example.org/page.html#n75";
+    const auto lay = [&](bool streamed, std::size_t& mostElements) {
+        html::CHTML document(url);
+        html::CHTMLBuilder builder(document);
+        html::CHTMLTokenizer tokenizer;
+        view.SetDocument(&document, url, "");
+        std::string text;
+        CTextStream stream(view.TextMetrics(), [&text](std::string_view line) { text += line; });
+        if (streamed) view.StreamTextTo(&stream);
+        const auto feed = [&](int ch) {
+            const int token = tokenizer.Feed(ch, builder.Preformatted());
+            if (token != html::kTokenNone) html::HandleTokenNow(builder, token, tokenizer.Text());
+        };
+        mostElements = 0;
+        for (std::size_t i = 0; i < page.size(); ++i) {
+            feed(static_cast<unsigned char>(page[i]));
+            if (i % 300 != 0) continue;
+            view.Update();
+            if (streamed) document.ReleaseBefore(view.Layout().FirstElementInUse());
+            mostElements = std::max(mostElements, document.ElementCount());
+        }
+        feed(0);
+        html::EndOfDataNow(builder);
+        view.Finish();
+        if (!streamed) text = view.DumpText();
+        view.StreamTextTo(nullptr);
+        view.SetDocument(nullptr, "", "");
+        return text;
+    };
+    std::size_t whole = 0;
+    std::size_t streamed = 0;
+    const std::string expected = lay(false, whole);
+    EXPECT_EQ(lay(true, streamed), expected);
+    EXPECT_LT(streamed * 20, whole);
+}
+
 TEST_F(HtmlViewTest, HoverShowsTheLinkAndClickFollowsIt) {
     Show("go <a href=next.html>there</a> now<p><a href=map><img ismap alt=Map></a>");
     const LayoutBox& link = BoxWithText("there");
