@@ -119,7 +119,7 @@ void CBrowserWindow::Attach(core::CHTRequest* request) {
 }
 
 bool CBrowserWindow::AutoLoadImages() const {
-    return application_.Settings().Display().autoLoadImages != 0;
+    return picturesWanted_ && application_.Settings().Display().autoLoadImages != 0;
 }
 
 void CBrowserWindow::ApplyDisplayColours() {

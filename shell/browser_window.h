@@ -99,6 +99,9 @@ class CBrowserWindow : public core::IDocumentView,
 
     // Some image of the page on show is still loading.
     bool ImagesLoading() const { return images_->Busy(); }
+    // For a text dump: no picture is fetched, so the layout (and the text already written)
+    // never changes when an image's size comes in.
+    void LeavePicturesUnloaded() { picturesWanted_ = false; }
     // No load runs (of the page or its images) and what it delivered is laid out.
     bool IsSettled() const { return !IsLoading() && ticker_ == 0; }
     // Loads an address as typed (completed, remembered).
@@ -146,6 +149,7 @@ class CBrowserWindow : public core::IDocumentView,
     platform::TimerId ticker_ = 0;
     std::uint32_t tickMs_ = 0;
     bool wasLoading_ = false;
+    bool picturesWanted_ = true;
 };
 
 }  // namespace corvane::shell

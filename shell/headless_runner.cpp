@@ -113,6 +113,7 @@ int LoadAndWrite(const CommandLine& commandLine, const std::string& profileDirec
     view.OnRelayout();
 
     CBrowserWindow window(application, view);
+    if (commandLine.headless == Headless::kDumpText) window.LeavePicturesUnloaded();
     // Nobody waits for input here: the one tick below lays out the whole page.
     view.layoutBudgetMs = render::CFlowLayout::kNoBudget;
     window.Load(TargetUrl(*commandLine.target));

@@ -134,6 +134,29 @@ TEST_F(HeadlessTest, ImagesAreDrawnStretchedThroughTheirMask) {
     }
 }
 
+// A text dump fetches no pictures: an image whose size came in mid-page re-laid the page out
+// and wrote its lines again.
+TEST_F(HeadlessTest, DumpTextWritesEachLineOnceWhateverTheImages) {
+    const auto gif = images::testing::WriteGif(
+        4, 2, {0xFF0000}, {images::testing::Frame(4, 2, {0, 0, 0, 0, 0, 0, 0, 0})});
+    pages.Write("red.gif", std::string(gif.begin(), gif.end()));
+    std::string page;
+    for (int i = 0; i < 6000; ++i) {
+        if (i == 3000) page += "<img src=red.gif width=300 height=200 alt=red>\n";
+        page += "<p>paragraph " + std::to_string(i) + "\n";
+    }
+    pages.Write("long.html", page);
+    const auto outcome = RunCorvaneProgram(With({"--dump-text", pages.File("long.html")}));
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
+    std::string expected;
+    for (int i = 0; i < 6000; ++i) {
+        expected += "paragraph " + std::to_string(i) + (i == 2999 ? " [red]" : "");
+        expected += i + 1 < 6000 ? "\n\n" : "\n";
+    }
+    EXPECT_EQ(outcome.out.size(), expected.size());
+    EXPECT_TRUE(outcome.out == expected);  // not printed: 95 KB
+}
+
 TEST_F(HeadlessTest, WithoutADisplayTheWindowIsNotTried) {
     const std::string fresh = profile.File("new/profile");
     const auto outcome = RunCorvaneProgram({"--profile", fresh, pages.File("page.html")},
