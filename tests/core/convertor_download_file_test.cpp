@@ -79,7 +79,7 @@ class ConvertorDownloadDirectoryTest : public ::testing::Test {
     fs::path parent_{scratch.path()};
 };
 
-TEST_F(ConvertorDownloadDirectoryTest, CreatesPrivateDirectoryFreshNamesAndKeepsOnlyCommittedFiles) {
+TEST_F(ConvertorDownloadDirectoryTest, CreatesPrivateDirectoryFreshNamesAndCommittedFiles) {
     DownloadDirectory directory(parent_.string());
     auto file = directory.Create("/files/report.pdf");
     ASSERT_TRUE(file.has_value());

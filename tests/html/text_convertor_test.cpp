@@ -35,7 +35,8 @@ class TextConvertorTest : public ::testing::Test {
     // Loads the pieces as the type; Convert is called until it finishes or fails for good.
     Outcome Load(std::string_view type, std::deque<std::string> pieces) {
         core::CHTRequest* request = host.GetRequest("http://h/doc", nullptr, 0, nullptr);
-        request->cacheEntry = std::make_unique<corvane::testing::RecordingCacheEntry>(cacheCopy, cacheEnd);
+        request->cacheEntry =
+            std::make_unique<corvane::testing::RecordingCacheEntry>(cacheCopy, cacheEnd);
         request->protocol = std::make_unique<corvane::testing::PieceProtocol>(std::move(pieces));
         request->protocol->Attach(request, false, false);
         request->protocol->convertor = core::Convertors().CreateConvertor(type, *request);

@@ -39,12 +39,14 @@ using MailNames = StoreTest;
 using MailDeletion = StoreTest;
 using SentCopy = StoreTest;
 
-// The first start writes Trash and Out privately; a password not to be saved is not written.
 TEST_F(MailStoreTest, FirstStartWritesTrashAndOutPrivately) {
     EXPECT_EQ(scratch.Read("mailbox.ini"), "Trash=;;;@;Trash;@\nOut=;;;@;Out;@\n");
     struct stat status {};
     ASSERT_EQ(stat(store.EntriesPath().c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0600u);
+}
+
+TEST_F(MailStoreTest, PasswordIsWrittenOnlyWhenSaved) {
     store.AddAccount("me@pop.test", "pop.test", "me").password = "secret";
     ASSERT_TRUE(store.SaveEntries());
     EXPECT_NE(scratch.Read("mailbox.ini").find("me@pop.test=pop.test;FMFE;;@;In;H\n"),

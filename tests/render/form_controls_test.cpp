@@ -218,20 +218,27 @@ TEST_F(FormControlsTest, WhatTheUserDoesIsSent) {
     EXPECT_TRUE(ControlOf(*b).checked);
 }
 
-// Actions are read against the page's base.
 TEST_F(FormControlsTest, EnterSubmitsOnlyTheFormsOnlyTextField) {
     Show(
-        "<base href=http://other/x/><form action=one method=post><input name=q value=1>"
-        "<input type=checkbox name=c></form><form action=two><input name=a><input name=b></form>"
-        "<form action=mailto:a@b.example method=post><input name=m></form>");
+        "<form action=one method=post><input name=q value=1><input type=checkbox name=c></form>"
+        "<form action=two><input name=a><input name=b></form>");
     view.Forms().EnterPressed(Made("a")->key);
     EXPECT_TRUE(sent.empty());
     view.Forms().EnterPressed(Made("q")->key);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].method, html::SubmitMethod::kPost);
+    EXPECT_EQ(sent[0].url, "http://h/dir/one");
+    EXPECT_EQ(sent[0].body, "q=1");
+}
+
+TEST_F(FormControlsTest, ActionsAreReadAgainstTheBase) {
+    Show(
+        "<base href=http://other/x/><form action=go><input name=q></form>"
+        "<form action=mailto:a@b.example method=post><input name=m></form>");
+    view.Forms().EnterPressed(Made("q")->key);
     view.Forms().EnterPressed(Made("m")->key);
     ASSERT_EQ(sent.size(), 2u);
-    EXPECT_EQ(sent[0].method, html::SubmitMethod::kPost);
-    EXPECT_EQ(sent[0].url, "http://other/x/one");
-    EXPECT_EQ(sent[0].body, "q=1");
+    EXPECT_EQ(sent[0].url, "http://other/x/go?q=");
     EXPECT_EQ(sent[1].url, "mailto:a@b.example");
     EXPECT_EQ(sent[1].body, "m=");
 }

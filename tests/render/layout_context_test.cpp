@@ -327,9 +327,15 @@ TEST_F(LayoutContextTest, FloatsNarrowTheLinesBesideThem) {
          "aaaaaaaaaaa bbbbbbbbbbb ccccccccccc ddddddddddd",
          {"pic@10,20", "aaaaaaaaaaa@110,20", "bbbbbbbbbbb@110,38", "ccccccccccc@110,56",
           "ddddddddddd@10,74"}},
-        {"right", {80, 20, 0, 0, kAlignRight, {}}, "", "aaaaaaaaaaaaaa bb",
+        {"right",
+         {80, 20, 0, 0, kAlignRight, {}},
+         "",
+         "aaaaaaaaaaaaaa bb",
          {"@130,20", "aaaaaaaaaaaaaa@10,20", "bb@10,38"}},
-        {"mid-line", {40, 30, 0, 0, kAlignLeft, {}}, "ab ", "cd",
+        {"mid-line",
+         {40, 30, 0, 0, kAlignLeft, {}},
+         "ab ",
+         "cd",
          {"ab @10,20", "cd@34,20", "@10,38"}},
     };
     for (const Case& c : cases) {
