@@ -8,14 +8,9 @@
 #include <cstdlib>
 #include <string>
 
+#include "bench/hidden_browser.h"
 #include "core/request.h"
 #include "html/document.h"
-#include "platform/poll_event_loop.h"
-#include "platform/scripted_host_services.h"
-#include "render/fixed_pitch_surface.h"
-#include "render/html_view.h"
-#include "shell/application.h"
-#include "shell/browser_window.h"
 
 int main(int argc, char** argv) {
     using namespace corvane;
@@ -24,20 +19,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     const int pages = std::atoi(argv[3]);
-    platform::PollEventLoop loop;
-    render::FixedPitchSurface surface;
-    platform::ScriptedHostServices ui;
-    shell::CApplication application(argv[1], loop, ui);
-    render::CHiddenViewWindow hidden;
-    render::CHTMLView view(surface, ui, hidden);
-    if (!view.ApplySettings(application.ViewSettings())) return 1;
-    view.OnSize(800, 600);
-    view.OnRelayout();
-    shell::CBrowserWindow window(application, view);
-    view.layoutBudgetMs = render::CFlowLayout::kNoBudget;
+    bench::HiddenBrowser browser(argv[1]);
+    if (!browser.Open()) return 1;
+    shell::CBrowserWindow& window = *browser.window;
     window.Load(argv[2]);
     for (int shown = 1;; ++shown) {
-        if (!loop.RunUntil([&] { return !window.IsLoading(); }, 30'000)) {
+        if (!browser.loop.RunUntil([&] { return !window.IsLoading(); }, 30'000)) {
             std::fprintf(stderr, "crawl_probe: page %d did not load\n", shown);
             return 1;
         }
@@ -55,7 +42,7 @@ int main(int argc, char** argv) {
         }
         const html::CHTMLAnchor& next = *page->anchors.front();
         // As a click on the link does.
-        view.onFollowLink({next.url, next.base, 0, request->canonicalUrl});
+        browser.view.onFollowLink({next.url, next.base, 0, request->canonicalUrl});
     }
     std::printf("%d pages\n", pages);
     return 0;

@@ -7,13 +7,8 @@
 #include <chrono>
 #include <cstdio>
 
+#include "bench/hidden_browser.h"
 #include "html/document.h"
-#include "platform/poll_event_loop.h"
-#include "platform/scripted_host_services.h"
-#include "render/fixed_pitch_surface.h"
-#include "render/html_view.h"
-#include "shell/application.h"
-#include "shell/browser_window.h"
 
 int main(int argc, char** argv) {
     using namespace corvane;
@@ -21,20 +16,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: image_page_probe PROFILE-DIRECTORY URL\n");
         return 2;
     }
-    platform::PollEventLoop loop;
-    render::FixedPitchSurface surface;
-    platform::ScriptedHostServices ui;
-    shell::CApplication application(argv[1], loop, ui);
-    render::CHiddenViewWindow hidden;
-    render::CHTMLView view(surface, ui, hidden);
-    if (!view.ApplySettings(application.ViewSettings())) return 1;
-    view.OnSize(800, 600);
-    view.OnRelayout();
-    shell::CBrowserWindow window(application, view);
-    view.layoutBudgetMs = render::CFlowLayout::kNoBudget;
+    bench::HiddenBrowser browser(argv[1]);
+    if (!browser.Open()) return 1;
+    shell::CBrowserWindow& window = *browser.window;
     const auto start = std::chrono::steady_clock::now();
     window.Load(argv[2]);
-    if (!loop.RunUntil([&] { return !window.IsLoading() && !window.ImagesLoading(); }, 60'000)) {
+    if (!browser.loop.RunUntil([&] { return !window.IsLoading() && !window.ImagesLoading(); },
+                               60'000)) {
         std::fprintf(stderr, "image_page_probe: %s did not settle\n", argv[2]);
         return 1;
     }
@@ -47,7 +35,7 @@ int main(int argc, char** argv) {
     }
     std::size_t decoded = 0;
     for (const html::CHTMLImage* image : page->images)
-        decoded += view.Layout().ImageOf(image).state == render::ImageState::kDecoded;
+        decoded += browser.view.Layout().ImageOf(image).state == render::ImageState::kDecoded;
     std::printf("%zu of %zu images decoded, settled in %.1f ms\n", decoded, page->images.size(),
                 std::chrono::duration<double, std::milli>(took).count());
     return decoded == page->images.size() ? 0 : 1;
