@@ -4,14 +4,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <vector>
+#include <memory>
 
 namespace corvane::store {
 namespace {
 
 constexpr std::size_t kChunk = 256 * 1024;
+constexpr std::size_t kSmallestChunk = 4096;
 
 class LineSplitter {
   public:
@@ -83,12 +85,16 @@ bool ForEachStoreLine(const std::string& path,
         return false;
     }
     LineSplitter splitter(onLine, maxLine);
-    std::vector<char> chunk(kChunk);
+    // Sized to the file (a small store is read in one go without touching 256 KB of pages) and
+    // left uninitialised: read fills it. One byte more lets the first read see the end.
+    const std::size_t size = std::clamp(
+        static_cast<std::size_t>(std::max<off_t>(status.st_size, 0)) + 1, kSmallestChunk, kChunk);
+    const auto chunk = std::make_unique_for_overwrite<char[]>(size);
     for (;;) {
-        const ssize_t got = read(fd, chunk.data(), chunk.size());
+        const ssize_t got = read(fd, chunk.get(), size);
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) break;
-        splitter.Feed(std::string_view(chunk.data(), static_cast<std::size_t>(got)));
+        splitter.Feed(std::string_view(chunk.get(), static_cast<std::size_t>(got)));
     }
     close(fd);
     splitter.Finish();
