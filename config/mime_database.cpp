@@ -197,8 +197,21 @@ std::string UserMimeTypesFile(std::string_view homeDirectory) {
                                  : platform::JoinPath(homeDirectory, kUserMimeTypesName);
 }
 
+MimeDatabase::~MimeDatabase() {
+    if (deferredOn_ != nullptr) deferredOn_->DropDeferredMerge(this);
+}
+
 bool MimeDatabase::Hidden(std::string_view type) const {
     return contentTypes_.GetString(type, "") == kHiddenValue;
+}
+
+void MimeDatabase::DeferLoad(core::CHTConvertorRegistry& registry) {
+    ApplyActions(registry);
+    deferredOn_ = &registry;
+    registry.DeferMerge(this, [this, &registry] {
+        deferredOn_ = nullptr;
+        Load(registry);
+    });
 }
 
 void MimeDatabase::Load(core::CHTConvertorRegistry& registry) {
@@ -240,6 +253,10 @@ void MimeDatabase::Load(core::CHTConvertorRegistry& registry) {
             }
         }
     }
+    ApplyActions(registry);
+}
+
+void MimeDatabase::ApplyActions(core::CHTConvertorRegistry& registry) const {
     for (int i = 0; i < registry.Count(); ++i) {
         core::CHTConvertorEntry& entry = registry.Entry(i);
         const std::string value = contentTypes_.GetString(entry.type, "");
@@ -278,6 +295,7 @@ bool MimeDatabase::WriteAction(const core::CHTConvertorRegistry& registry, int t
 bool MimeDatabase::SaveType(core::CHTConvertorRegistry& registry, std::string_view type,
                             const std::vector<std::string>& extensions,
                             const ActionChoice& action) {
+    registry.Complete();  // the claims below are the merged database's
     int index = registry.FindType(type);
     const bool isNew = index < 0;
     if (isNew) index = registry.Register(type, nullptr, "");
@@ -311,6 +329,7 @@ bool MimeDatabase::SaveType(core::CHTConvertorRegistry& registry, std::string_vi
 }
 
 bool MimeDatabase::DeleteType(core::CHTConvertorRegistry& registry, std::string_view type) {
+    registry.Complete();
     if (user_.SetType(type, std::nullopt)) userChanged_ = true;
     for (auto it = claims_.begin(); it != claims_.end();) {
         const bool drop = EqualsIgnoreCase(it->second, type) &&
@@ -341,6 +360,7 @@ void LoadMimeDatabase(core::CHTConvertorRegistry& registry, MimeDatabase& databa
 // HelperAppsModel
 
 HelperAppsModel::HelperAppsModel(const core::CHTConvertorRegistry& registry) {
+    registry.Complete();
     for (int i = 0; i < registry.Count(); ++i) {
         const core::CHTConvertorEntry& entry = registry.Entry(i);
         if (entry.removed) continue;

@@ -81,10 +81,16 @@ class MimeDatabase {
   public:
     // `userFile` is the user's "~/.mime.types"; `contentTypes` the program's section.
     MimeDatabase(std::string systemFile, std::string userFile, CSettingsSection contentTypes);
+    ~MimeDatabase();
+    MimeDatabase(const MimeDatabase&) = delete;
+    MimeDatabase& operator=(const MimeDatabase&) = delete;
 
     // Merges both files and the program's actions into the registry, which already holds the
     // built-in types. Files that cannot be read contribute nothing.
     void Load(core::CHTConvertorRegistry& registry);
+    // Gives the types the registry holds their actions now and leaves the files to be merged
+    // when the registry first needs them (see CHTConvertorRegistry::DeferMerge).
+    void DeferLoad(core::CHTConvertorRegistry& registry);
 
     // The type the extension belongs to; empty when none claims it.
     std::string ClaimOf(std::string_view extension) const;
@@ -108,6 +114,7 @@ class MimeDatabase {
 
   private:
     bool Hidden(std::string_view type) const;
+    void ApplyActions(core::CHTConvertorRegistry& registry) const;
 
     std::string systemFile_;
     std::string userFile_;
@@ -121,6 +128,8 @@ class MimeDatabase {
     // file itself (some thousand lines) is not kept: only deleting a type reads it again.
     std::set<std::string> known_;
     bool userChanged_ = false;
+    // The registry whose deferred merge is this database's, until it runs.
+    core::CHTConvertorRegistry* deferredOn_ = nullptr;
 };
 
 // `LoadMimeDatabase` at start: the databases of the user's home directory.

@@ -67,7 +67,10 @@ void CHTConvertorRegistry::SetConvertorClass(std::string_view type,
 
 int CHTConvertorRegistry::FindType(std::string_view name) const {
     const auto found = lastEntryOfType_.find(AsciiLower(name));
-    return found == lastEntryOfType_.end() || Entry(found->second).removed ? -1 : found->second;
+    if (found != lastEntryOfType_.end() && !Entry(found->second).removed) return found->second;
+    if (!deferredMerge_) return -1;
+    Complete();
+    return FindType(name);
 }
 
 int CHTConvertorRegistry::FindTypeByExtension(std::string_view extension) const {
@@ -75,7 +78,30 @@ int CHTConvertorRegistry::FindTypeByExtension(std::string_view extension) const 
         if (!Entry(index).removed && ExtensionListContains(Entry(index).extensions, extension))
             return index;
     }
-    return -1;
+    if (!deferredMerge_) return -1;
+    Complete();
+    return FindTypeByExtension(extension);
+}
+
+void CHTConvertorRegistry::DeferMerge(const void* owner, std::function<void()> merge) {
+    deferredOwner_ = owner;
+    deferredMerge_ = std::move(merge);
+}
+
+void CHTConvertorRegistry::DropDeferredMerge(const void* owner) {
+    if (deferredOwner_ != owner) return;
+    deferredOwner_ = nullptr;
+    deferredMerge_ = nullptr;
+}
+
+void CHTConvertorRegistry::Complete() const {
+    if (!deferredMerge_) return;
+    // Taken first: the merge registers types, and its lookups must not start it again.
+    const std::function<void()> merge = std::move(deferredMerge_);
+    deferredMerge_ = nullptr;
+    deferredOwner_ = nullptr;
+    merged_ = true;
+    merge();
 }
 
 const CRuntimeClass* CHTConvertorRegistry::ConvertorClass(int typeIndex) const {

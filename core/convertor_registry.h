@@ -5,6 +5,7 @@
 // A type's position in the entry array is its type index, which requests store.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -71,6 +72,19 @@ class CHTConvertorRegistry {
     int FindType(std::string_view name) const;
     // The first entry whose extension list holds the extension, case-insensitively; -1 if none.
     int FindTypeByExtension(std::string_view extension) const;
+
+    // A merge that extends the registry (the MIME type database: thousands of types) waits until
+    // it could change an answer, so that a start which needs only the built-in types never pays
+    // for it: it runs before a type or an extension is looked for in vain, and before anything
+    // lists every entry (Complete). Extensions go to the first claimant and the built-in types
+    // come first, so a lookup they answer answers the same after the merge. One merge waits at a
+    // time, a newer one in place of an older; its owner drops it when going away.
+    void DeferMerge(const void* owner, std::function<void()> merge);
+    void DropDeferredMerge(const void* owner);
+    // Runs the waiting merge, if any; the registry answers as if it had always been complete.
+    void Complete() const;
+    // A deferred merge has run.
+    bool Merged() const { return merged_; }
     // The type of the first probe that recognises the protocol's data; -1 if none does.
     int Probe(CHTProtocol& protocol) const;
 
@@ -108,6 +122,9 @@ class CHTConvertorRegistry {
     // registers a few thousand types; a search of the whole list for each was quadratic.
     std::unordered_map<std::string, int> lastEntryOfType_;
     std::vector<CHTProbeEntry> probes_;
+    mutable std::function<void()> deferredMerge_;
+    mutable const void* deferredOwner_ = nullptr;
+    mutable bool merged_ = false;
 };
 
 // Built-in type indexes, fixed by the order of the built-in registrations.

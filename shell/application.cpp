@@ -100,10 +100,9 @@ CApplication::CApplication(std::string profileDirectory, platform::EventLoop& lo
     mimeTypes_ = std::make_unique<config::MimeDatabase>(
         std::string(config::kSystemMimeTypesFile), config::UserMimeTypesFile(home ? home : ""),
         settings_.Section(config::sections::kContentType));
-    // The registry is the process's: its types are merged once, by the first application.
-    static bool merged = false;
-    if (!merged) config::LoadMimeDatabase(core::Convertors(), *mimeTypes_);
-    merged = true;
+    // The registry is the process's: its types are merged once, when first needed (a text dump
+    // of a local page never needs them), by the youngest application alive then.
+    if (!core::Convertors().Merged()) mimeTypes_->DeferLoad(core::Convertors());
     scheduler_->AttachTo(loop_);
 }
 

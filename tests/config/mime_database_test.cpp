@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "config/settings.h"
@@ -126,6 +128,39 @@ TEST_F(MimeDatabaseTest, LoadingMergesBothFilesWithTheFirstClaimWinning) {
               "Prompt User");
     EXPECT_LT(registry_.FindType("not-a-type"), 0);
     EXPECT_LT(registry_.FindType("x-bad/a;b"), 0);
+}
+
+TEST_F(MimeDatabaseTest, ADeferredLoadWaitsUntilTheBuiltinTypesCannotAnswer) {
+    CSettingsSection actions(scratch_.File("ovalon.ini"), "Content Type");
+    actions.WriteString("text/html", "1,");
+    actions.WriteString("application/pdf", "3,evince");
+    {
+        MimeDatabase database = Database();
+        database.DeferLoad(registry_);
+        // The built-in types have their actions at once; their lookups read no file.
+        EXPECT_EQ(registry_.Entry(registry_.FindTypeByExtension("HTM")).action,
+                  ConvertorAction::kSave);
+        EXPECT_FALSE(registry_.Merged());
+        // A miss merges, and the answer is the merged registry's.
+        const int pdf = registry_.FindTypeByExtension("pdf");
+        EXPECT_TRUE(registry_.Merged());
+        EXPECT_EQ(pdf, registry_.FindType("application/pdf"));
+        EXPECT_EQ(registry_.Entry(pdf).application, "evince");
+        EXPECT_EQ(registry_.Entry(registry_.FindType("text/html")).extensions, "htm,html,shtml");
+    }
+    // Listing every type merges too.
+    core::CHTConvertorRegistry listed = Builtin();
+    MimeDatabase database = Database();
+    database.DeferLoad(listed);
+    const HelperAppsModel model(listed);
+    const std::vector<HelperAppRow>& rows = model.Rows();
+    EXPECT_TRUE(std::any_of(rows.begin(), rows.end(),
+                            [](const HelperAppRow& row) { return row.type == "video/mpeg"; }));
+    // A database gone before anything needed it leaves nothing behind to run.
+    core::CHTConvertorRegistry unused = Builtin();
+    Database().DeferLoad(unused);
+    EXPECT_LT(unused.FindType("application/pdf"), 0);
+    EXPECT_FALSE(unused.Merged());
 }
 
 TEST_F(MimeDatabaseTest, ThePageModelEditsSavesAndReloads) {
