@@ -60,7 +60,7 @@ struct CacheSettings {
 class Settings {
   public:
     // The settings file is "ovalon.ini" in `profileDirectory`; `homePage` is the installation's
-    // home page (DefaultHomePage()), the default of "Home Page".
+    // start page, the default of "Home Page".
     Settings(std::string profileDirectory, std::string homePage);
 
     // Reads "General", "Settings", "Proxy" (binding each non-empty proxy to its scheme's proxy

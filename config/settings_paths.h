@@ -37,9 +37,4 @@ inline constexpr std::string_view kStartPageName = "start.html";
 // not there (the program then starts with an empty window).
 std::string StartPageUrl(std::string_view directory);
 
-// The default of "Home Page": the start page beside the running executable.
-inline std::string DefaultHomePage() {
-    return StartPageUrl(ExecutableDirectory());
-}
-
 }  // namespace corvane::config

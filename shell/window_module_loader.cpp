@@ -1,9 +1,9 @@
 #include <dlfcn.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <string>
 
+#include "config/settings_paths.h"
 #include "platform/file_services.h"
 #include "shell/window_module.h"
 
@@ -12,20 +12,12 @@ namespace {
 
 constexpr const char* kModuleName = "corvane-window.so";
 
-std::string ExecutableDirectory() {
-    char path[4096];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0) return ".";
-    const std::string executable(path, static_cast<std::size_t>(length));
-    const std::size_t slash = executable.rfind('/');
-    return slash == std::string::npos ? "." : executable.substr(0, slash);
-}
-
 }  // namespace
 
 int RunInWindowModule(const WindowModeStart& start) {
     // Beside the program in the build tree; in its own library folder once installed.
-    const std::string directory = ExecutableDirectory();
+    std::string directory = config::ExecutableDirectory();
+    if (directory.empty()) directory = ".";
     std::string errors;
     for (const std::string& path :
          {platform::JoinPath(directory, kModuleName),
