@@ -54,6 +54,12 @@ bool HasPrefixAndSuffix(std::string_view name, std::string_view prefix, std::str
     return sameAt(0, prefix) && sameAt(name.size() - suffix.size(), suffix);
 }
 
+// Whether a name is one of our copies' (so a hostile index line cannot name another file).
+bool IsCopyName(std::string_view name) {
+    return HasPrefixAndSuffix(name, kCopyPrefix, ".cvc") &&
+           name.find_first_of(std::string_view("/\0", 2)) == std::string_view::npos;
+}
+
 // The copies a directory holds, found by name; each can be claimed by one index line only.
 // An open-addressing array of name numbers: no allocation per name.
 class CopyNames {
@@ -154,35 +160,41 @@ void CDiskCache::Open(const std::string& directory, const std::string& fallback)
         indexPath_.clear();
     }
     directoryFd_ = open(directory_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    platform::DirectoryLock lock(directoryFd_);
-    // One listing serves both: a directory of many copies costs its reading.
-    auto listed = platform::ListFileNames(directory_, "*.*");
-    RemoveLeftoverTemporaries(listed ? &*listed : nullptr);
-    LoadIndex(true, std::move(listed));
+    {
+        platform::DirectoryLock lock(directoryFd_);
+        LoadIndex();
+    }
+    // Listing a directory of many copies would hold up the start; until the sweep, a line whose
+    // copy is gone is found missing when it is first looked up.
+    if (sweepPending_) return;
+    sweepPending_ = true;
+    AfterStart([this] {
+        if (sweepPending_) Sweep();
+    });
 }
 
-void CDiskCache::LoadIndex(bool removeOrphans, std::optional<std::vector<std::string>> listed) {
+void CDiskCache::LoadIndex() {
     records_.clear();
     lru_.newer = lru_.older = &lru_;
     totalBytes_ = 0;
     allStatusKnown_ = true;
     version_ = platform::GetFileVersion(indexPath_);
     if (indexPath_.empty()) return;
-    if (!listed) listed = platform::ListFileNames(directory_, "*.*");
-    std::vector<std::string> copyNames;
-    if (listed) {
-        for (std::string& name : *listed) {
-            if (HasPrefixAndSuffix(name, kCopyPrefix, ".cvc")) copyNames.push_back(std::move(name));
-        }
-    }
-    records_.reserve(copyNames.size());
-    CopyNames copies(std::move(copyNames));
+    // Index lines are rarely shorter; a hostile size must not reserve much.
+    constexpr off_t kShortestLine = 48;
+    constexpr off_t kMostCopies = 0x10000;
+    records_.reserve(
+        static_cast<std::size_t>(std::min(version_.size / kShortestLine, kMostCopies)));
     bool dropped = false;
     ReadCacheIndex(indexPath_, [&](std::string key, CacheIndexValue value) {
-        // A key met again keeps its first line (the newer); its copy stays unclaimed.
+        // A key met again keeps its first line (the newer). A name that is not one of our
+        // copies' (another file, a path) is never opened.
+        if (!IsCopyName(value.fileName)) {
+            dropped = true;
+            return;
+        }
         auto [it, inserted] = records_.try_emplace(std::move(key));
-        if (!inserted || !copies.Claim(value.fileName)) {
-            if (inserted) records_.erase(it);
+        if (!inserted) {
             dropped = true;
             return;
         }
@@ -196,19 +208,55 @@ void CDiskCache::LoadIndex(bool removeOrphans, std::optional<std::vector<std::st
         lru_.newer = &record;
         allStatusKnown_ = false;
     });
-    if (removeOrphans) {
-        copies.ForEachUnclaimed(
-            [this](const std::string& name) { platform::DeleteFile(CopyPath(name)); });
-    }
     if (dropped) SaveIndex();
+}
+
+void CDiskCache::Sweep() {
+    sweepPending_ = false;
+    platform::DirectoryLock lock(directoryFd_);
+    Refresh();
+    auto listed = platform::ListFileNames(directory_, "*.*");
+    RemoveLeftoverTemporaries(listed ? &*listed : nullptr);
+    if (indexPath_.empty() || !listed) return;
+    std::vector<std::string> copyNames;
+    for (std::string& name : *listed) {
+        if (IsCopyName(name)) copyNames.push_back(std::move(name));
+    }
+    CopyNames copies(std::move(copyNames));
+    // Newest first, so that of two lines naming one copy the newer keeps it.
+    bool dropped = false;
+    for (CacheRecord* record = lru_.older; record != &lru_;) {
+        CacheRecord* older = record->older;
+        if (!copies.Claim(record->value.fileName)) {
+            EraseRecord(records_.find(record->key));
+            dropped = true;
+        }
+        record = older;
+    }
+    copies.ForEachUnclaimed(
+        [this](const std::string& name) { platform::DeleteFile(CopyPath(name)); });
+    if (dropped) SaveIndex();
+}
+
+void CDiskCache::AfterStart(std::function<void()> work) {
+    platform::EventLoop* loop = host_.Loop();
+    if (loop == nullptr) {
+        work();
+        return;
+    }
+    loop->Post([work = std::move(work), alive = std::weak_ptr<bool>(alive_)] {
+        if (!alive.expired()) work();
+    });
 }
 
 void CDiskCache::KnowStatus(CacheRecord& record) {
     if (record.statusKnown) return;
     record.statusKnown = true;
     struct stat status {};
-    // A copy removed behind our back counts as empty; serving it fails and fetches again.
-    if (directoryFd_ < 0 || fstatat(directoryFd_, record.value.fileName.c_str(), &status, 0) != 0) {
+    // A copy removed behind our back counts as empty, and is not found.
+    if (directoryFd_ < 0 || fstatat(directoryFd_, record.value.fileName.c_str(), &status, 0) != 0 ||
+        !S_ISREG(status.st_mode)) {
+        record.present = false;
         return;
     }
     record.size = static_cast<std::uint64_t>(status.st_size);
@@ -240,7 +288,7 @@ void CDiskCache::KnowAllStatus() {
 
 void CDiskCache::Refresh() {
     if (indexPath_.empty() || platform::GetFileVersion(indexPath_) == version_) return;
-    LoadIndex(false);
+    LoadIndex();
 }
 
 bool CDiskCache::SaveIndex() {
@@ -281,7 +329,7 @@ const CacheRecord* CDiskCache::Find(std::string_view key) {
     auto it = records_.find(key);
     if (it == records_.end()) return nullptr;
     KnowStatus(it->second);
-    return &it->second;
+    return it->second.present ? &it->second : nullptr;
 }
 
 void CDiskCache::Unlink(CacheRecord& record) {
@@ -309,20 +357,16 @@ void CDiskCache::EraseRecord(RecordMap::iterator it) {
 
 void CDiskCache::SetLimit(std::int32_t limitKB) {
     limitKB_ = limitKB;
-    platform::EventLoop* loop = host_.Loop();
-    if (limitKB_ >= 0 && !allStatusKnown_ && loop != nullptr) {
-        // Reading every copy's size would hold up the start: the loop's first turn does it.
-        loop->Post([this, alive = std::weak_ptr<bool>(alive_)] {
-            if (alive.expired()) return;
-            platform::DirectoryLock lock(directoryFd_);
-            Refresh();
-            EnforceLimit();
-        });
-        return;
-    }
-    platform::DirectoryLock lock(directoryFd_);
-    Refresh();
-    EnforceLimit();
+    const auto enforce = [this] {
+        platform::DirectoryLock lock(directoryFd_);
+        Refresh();
+        EnforceLimit();
+    };
+    // Reading every copy's size would hold up the start.
+    if (limitKB_ >= 0 && !allStatusKnown_)
+        AfterStart(enforce);
+    else
+        enforce();
 }
 
 void CDiskCache::EnforceLimit() {
@@ -477,6 +521,11 @@ void CDiskCache::Clear() {
 void CDiskCache::Shutdown() {
     if (directoryFd_ < 0) return;
     if (clearOnExit_) Clear();
+    // A run that ended before the loop turned is swept now.
+    if (sweepPending_) {
+        Sweep();
+        return;
+    }
     platform::DirectoryLock lock(directoryFd_);
     RemoveLeftoverTemporaries();
 }

@@ -15,15 +15,18 @@
 // Use from HTTP: Link the request, Check it, then serve with OpenCached, revalidate, or fetch;
 // an internal convertor's data then flows into a new copy through the request's cache entry.
 //
-// Opening reads the index and lists the directory's names, and examines no copy: a copy's size
-// and time are read when it is first looked up, and all of them when the limit or the LRU order
-// needs them (a limit set at start is enforced from the event loop, after start-up). Until then
-// the LRU order is the index's, which is written newest first.
+// Opening reads the index and examines no copy: a copy's size and time, and whether it is there
+// at all, are read when it is first looked up, and all of them when the limit or the LRU order
+// needs them. Until then the LRU order is the index's, which is written newest first. What would
+// hold up the start waits for the event loop's first turn: enforcing a limit set at start, and
+// the sweep that lists the directory and removes what a crash left (temporary files, copies no
+// line names, lines whose copy is gone).
 //
 // Memory: records live in a hash map keyed by URL; the LRU list links them in place. The cache
 // must outlive every request linked to it.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -56,6 +59,7 @@ struct CacheRecord {
     CacheIndexValue value;
     // The copy's size and modification time are read from its file when first needed.
     bool statusKnown = false;
+    bool present = true;  // false once its file was found missing
     std::uint64_t size = 0;
     std::int64_t lastUsed = 0;  // the copy's modification time
     CacheRecord* newer = nullptr;
@@ -88,13 +92,15 @@ class CDiskCache {
 
     // Uses `directory` (made, mode 0700, when missing) with its index; when it cannot be made,
     // copies go to `fallback` and the index is kept in memory only. Removes the temporary files
-    // and the unindexed copies that a crash left, and index lines whose copy is gone.
+    // and the unindexed copies that a crash left, and index lines whose copy is gone: on the
+    // event loop's first turn when the host has a loop, else at once.
     void Open(const std::string& directory, const std::string& fallback);
     // The limit in kilobytes, enforced at once; negative: no limit.
     void SetLimit(std::int32_t limitKB);
     void SetUpdate(CacheUpdate update) { update_ = update; }
     void SetClearOnExit(bool clear) { clearOnExit_ = clear; }
-    // At exit: clears the cache when asked to, then removes our temporary files.
+    // At exit: clears the cache when asked to, then removes our temporary files (and sweeps, when
+    // the loop never turned).
     void Shutdown();
 
     const std::string& Directory() const { return directory_; }
@@ -147,10 +153,13 @@ class CDiskCache {
                 const std::string& contentType);
     // Whether the request's data now comes from its copy (then no new copy is written).
     void MarkServing(core::CHTRequest& request, bool fromCopy);
-    // Reads the index, keeping the lines whose copy exists; `listed` is the directory's file
-    // names when the caller has them already (else it is listed here).
-    void LoadIndex(bool removeOrphans,
-                   std::optional<std::vector<std::string>> listed = std::nullopt);
+    // Reads the index, keeping the lines that name a copy of ours, once per key.
+    void LoadIndex();
+    // Lists the directory: removes the leftovers, the copies no line names and the lines whose
+    // copy is not there.
+    void Sweep();
+    // Runs work on the event loop's next turn while the cache lives, or now without a loop.
+    void AfterStart(std::function<void()> work);
     // Reads the index again when another process replaced it.
     void Refresh();
     bool SaveIndex();
@@ -181,6 +190,7 @@ class CDiskCache {
     std::int32_t limitKB_ = -1;
     CacheUpdate update_ = CacheUpdate::kOncePerSession;
     bool clearOnExit_ = false;
+    bool sweepPending_ = false;
 };
 
 }  // namespace corvane::store

@@ -171,6 +171,48 @@ TEST_F(StoreTest, ALimitSetAtStartIsEnforcedFromTheLoop) {
     loop.RunUntil([] { return false; }, 20);
 }
 
+// Start-up lists no directory: the sweep of what a crash left waits for the loop's first turn
+// (or the exit, when the loop never turned), and a copy gone meanwhile is a miss.
+TEST_F(StoreTest, TheSweepWaitsForTheLoopAndAMissingCopyIsAMissUntilThen) {
+    ASSERT_TRUE(Store("http://h/kept", "kept"));
+    ASSERT_TRUE(Store("http://h/gone", "gone"));
+    fs::remove(CachePath(cache_->Find("http://h/gone")->value.fileName));
+    scratch_.Write("cache/QV0FE.cvc", "elsewhere");
+    const std::string index = scratch_.Read("cache/ovalon.dir");
+    scratch_.Write("cache/ovalon.dir", index + "http://h/path=QV0/../QV0FE.cvc,text/html\n");
+    const auto leaveLeftovers = [&] {
+        scratch_.Write("cache/QV0AB.tmp", "half a copy");
+        scratch_.Write("cache/QV0AC.cvc", "never indexed");
+    };
+    const auto swept = [&] {
+        return !fs::exists(CachePath("QV0AB.tmp")) && !fs::exists(CachePath("QV0AC.cvc"));
+    };
+    leaveLeftovers();
+    platform::PollEventLoop loop;
+    Restart(&loop);
+    EXPECT_EQ(cache_->Check(Request("http://h/gone")), CacheCheck::kFetch);
+    EXPECT_EQ(cache_->Find("http://h/gone"), nullptr);
+    EXPECT_EQ(cache_->Find("http://h/path"), nullptr);
+    EXPECT_NE(cache_->Find("http://h/kept"), nullptr);
+    EXPECT_FALSE(swept());
+    loop.RunUntil([] { return false; }, 20);
+    EXPECT_TRUE(swept());
+    EXPECT_EQ(cache_->Count(), 1u);
+    EXPECT_EQ(scratch_.Read("cache/ovalon.dir").find("http://h/gone"), std::string::npos);
+    EXPECT_EQ(scratch_.Read("cache/ovalon.dir").find("http://h/path"), std::string::npos);
+
+    leaveLeftovers();
+    Restart(&loop);
+    cache_->Shutdown();
+    EXPECT_TRUE(swept());
+
+    leaveLeftovers();
+    Restart(&loop);
+    cache_.reset();
+    loop.RunUntil([] { return false; }, 20);  // the sweep of a cache gone is left alone
+    EXPECT_FALSE(swept());
+}
+
 TEST_F(StoreTest, UpdateModesDecideBetweenServingAndAskingTheServer) {
     ASSERT_TRUE(Store("http://h/p", "page"));
     const std::int64_t copyTime = cache_->Find("http://h/p")->lastUsed;

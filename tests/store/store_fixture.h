@@ -20,11 +20,13 @@ class StoreTest : public ::testing::Test {
     StoreTest() { Restart(); }
     ~StoreTest() override { Close(); }
 
-    // A new run of the program over the same profile directory.
-    void Restart() {
+    // A new run of the program over the same profile directory, with the loop the program runs
+    // (none: work waiting for the loop is done at once).
+    void Restart(platform::EventLoop* loop = nullptr) {
         Close();
         host_ = std::make_unique<core::CHTHostServices>(ui_, scheduler_);
         host_->SetClock([this] { return static_cast<std::time_t>(now_); });
+        host_->SetLoop(loop);
         cache_ = std::make_unique<CDiskCache>(*host_);
         cache_->Open(CacheDirectory(), scratch_.File("fallback"));
     }
