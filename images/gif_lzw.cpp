@@ -4,7 +4,8 @@ namespace corvane::images {
 
 bool GifLzw::Start(int minimumCodeSize, int colourCount) {
     if (minimumCodeSize < 2 || minimumCodeSize > 8) return false;
-    if (!tables_) tables_ = std::make_unique<std::uint16_t[]>(kTableSize * 2);
+    // Only entries written since the last clear code are read: no need to zero 16 KiB per image.
+    if (!tables_) tables_ = std::make_unique_for_overwrite<std::uint16_t[]>(kTableSize * 2);
     minimumSize_ = minimumCodeSize;
     clear_ = 1 << minimumCodeSize;
     end_ = clear_ + 1;

@@ -353,8 +353,8 @@ void CHTTCP::StartBody(std::size_t consumed, std::string_view fileName) {
 void CHTTCP::UseBodyBuffer() {
     // Read a few KiB at a time, a large download would spend more time in system calls than
     // in moving its bytes.
-    body_.resize(kBodyCapacity);
-    SetBuffer(body_.data(), kBodyCapacity);
+    if (!body_) body_ = std::make_unique_for_overwrite<std::uint8_t[]>(kBodyCapacity);
+    SetBuffer(body_.get(), kBodyCapacity);
 }
 
 void CHTTCP::StartData(std::string_view fileName) {

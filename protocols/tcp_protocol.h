@@ -212,7 +212,9 @@ class CHTTCP : public core::CHTProtocol {
     platform::EventLoop* timerLoop_ = nullptr;
     platform::TimerId connectTimer_ = 0;
     LineReader lines_;
-    std::vector<std::uint8_t> body_;  // the input buffer in body mode, made on first use
+    // The input buffer in body mode, made on first use and left uninitialised: a page of many
+    // small images makes one per image, and zeroing 64 KiB for each cost more than its bytes.
+    std::unique_ptr<std::uint8_t[]> body_;
     ReplyReader replies_;
     std::string unsent_;
     bool bodyMode_ = false;

@@ -19,6 +19,9 @@
 namespace corvane::store {
 namespace {
 
+// New copies committed within this time of the first share one rewrite of the index.
+constexpr std::uint32_t kIndexWriteDelayMs = 250;
+
 // The request's link to the cache: touches its copy when shown and makes new copies, except
 // while the request's data comes from its copy.
 class CCacheLink final : public core::CCacheEntry {
@@ -135,6 +138,7 @@ CDiskCache::CDiskCache(core::CHTHostServices& host) : host_(host) {
 }
 
 CDiskCache::~CDiskCache() {
+    WriteNewCopies();
     if (directoryFd_ >= 0) close(directoryFd_);
 }
 
@@ -147,6 +151,7 @@ std::string CDiskCache::CopyPath(std::string_view fileName) const {
 }
 
 void CDiskCache::Open(const std::string& directory, const std::string& fallback) {
+    WriteNewCopies();
     records_.clear();
     lru_.newer = lru_.older = &lru_;
     totalBytes_ = 0;
@@ -288,11 +293,42 @@ void CDiskCache::KnowAllStatus() {
 
 void CDiskCache::Refresh() {
     if (indexPath_.empty() || platform::GetFileVersion(indexPath_) == version_) return;
+    // The other window's index lacks the copies committed here since our last write.
+    struct NewCopy {
+        std::string key;
+        CacheIndexValue value;
+        std::uint64_t size;
+        std::int64_t lastUsed;
+    };
+    std::vector<NewCopy> newCopies;
+    for (std::string& key : std::exchange(unsavedKeys_, {})) {
+        auto it = records_.find(key);
+        if (it == records_.end()) continue;
+        const CacheRecord& record = it->second;
+        newCopies.push_back({std::move(key), record.value, record.size, record.lastUsed});
+    }
     LoadIndex();
+    for (NewCopy& copy : newCopies) {
+        // The same address fetched there too: ours is indexed, theirs left for the next start.
+        if (auto it = records_.find(copy.key); it != records_.end()) EraseRecord(it);
+        unsavedKeys_.push_back(copy.key);
+        AddRecord(std::move(copy.key), std::move(copy.value), copy.size, copy.lastUsed);
+    }
 }
 
 bool CDiskCache::SaveIndex() {
-    if (indexPath_.empty()) return true;
+    if (indexPath_.empty()) {
+        unsavedKeys_.clear();
+        return true;
+    }
+    // Another window's start removes the copies that no index names yet.
+    for (const std::string& key : std::exchange(unsavedKeys_, {})) {
+        auto it = records_.find(key);
+        struct stat status {};
+        if (it != records_.end() &&
+            fstatat(directoryFd_, it->second.value.fileName.c_str(), &status, 0) != 0)
+            EraseRecord(it);
+    }
     std::string text;
     if (!records_.empty()) {
         text = "[" + std::string(kCacheIndexSection) + "]\n";
@@ -302,6 +338,27 @@ bool CDiskCache::SaveIndex() {
     const bool written = !platform::WriteFileAtomically(indexPath_, text);
     version_ = platform::GetFileVersion(indexPath_);
     return written;
+}
+
+void CDiskCache::WriteNewCopies() {
+    indexWriteScheduled_ = false;
+    if (unsavedKeys_.empty()) return;
+    platform::DirectoryLock lock(directoryFd_);
+    Refresh();
+    SaveIndex();
+}
+
+void CDiskCache::ScheduleIndexWrite() {
+    platform::EventLoop* loop = host_.Loop();
+    if (loop == nullptr) {
+        SaveIndex();
+        return;
+    }
+    if (indexWriteScheduled_) return;
+    indexWriteScheduled_ = true;
+    loop->StartTimer(kIndexWriteDelayMs, false, [this, alive = std::weak_ptr<bool>(alive_)] {
+        if (!alive.expired()) WriteNewCopies();
+    });
 }
 
 void CDiskCache::RemoveLeftoverTemporaries(const std::vector<std::string>* listed) const {
@@ -464,22 +521,33 @@ void CDiskCache::Commit(core::CHTRequest& request, const std::string& tempPath, 
         oldName = it->second.value.fileName;
         EraseRecord(it);
     }
-    auto inserted = records_.try_emplace(std::string(KeyOf(request))).first;
+    request.lastUsed = host_.Now();
+    unsavedKeys_.emplace_back(KeyOf(request));
+    AddRecord(std::string(KeyOf(request)),
+              {name, contentType, request.refreshSeconds >= 0 ? request.refreshSeconds : -1,
+               request.refreshUrl},
+              bytes, request.lastUsed);
+    if (oldName.empty()) {
+        ScheduleIndexWrite();
+    } else {
+        // The index on disk names the old copy: it must not go before the index changes.
+        SaveIndex();
+        if (oldName != name) platform::DeleteFile(CopyPath(oldName));
+    }
+    EnforceLimit();
+}
+
+void CDiskCache::AddRecord(std::string key, CacheIndexValue value, std::uint64_t size,
+                           std::int64_t lastUsed) {
+    auto inserted = records_.try_emplace(std::move(key)).first;
     CacheRecord& record = inserted->second;
     record.key = inserted->first;
-    record.value.fileName = name;
-    record.value.contentType = contentType;
-    record.value.refreshSeconds = request.refreshSeconds >= 0 ? request.refreshSeconds : -1;
-    record.value.refreshUrl = request.refreshUrl;
+    record.value = std::move(value);
     record.statusKnown = true;
-    record.size = bytes;
-    record.lastUsed = host_.Now();
-    request.lastUsed = record.lastUsed;
+    record.size = size;
+    record.lastUsed = lastUsed;
     InsertByTime(record);
-    totalBytes_ += bytes;
-    SaveIndex();
-    if (!oldName.empty() && oldName != name) platform::DeleteFile(CopyPath(oldName));
-    EnforceLimit();
+    totalBytes_ += size;
 }
 
 void CDiskCache::Touch(std::string_view key) {
@@ -520,6 +588,7 @@ void CDiskCache::Clear() {
 
 void CDiskCache::Shutdown() {
     if (directoryFd_ < 0) return;
+    WriteNewCopies();
     if (clearOnExit_) Clear();
     // A run that ended before the loop turned is swept now.
     if (sweepPending_) {

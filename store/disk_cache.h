@@ -7,10 +7,14 @@
 //
 // Only complete transfers of plain requests (method 0) become copies: a copy is written as a
 // "QV0....tmp" file and renamed to ".cvc" and indexed only when its transfer ends whole. The index
-// is rewritten whole through an atomic rename after each change, so a kill at any moment leaves
-// an index whose every line names a complete copy. Windows of other processes share the
-// directory: changes are made under a lock on the directory, after reading again an index that
-// another process replaced, and a temporary file is removed only when no process holds its lock.
+// is rewritten whole through an atomic rename, so a kill at any moment leaves an index whose every
+// line names a complete copy. A removal is written at once (the index stops naming a copy before
+// it goes); new copies are written together a moment after the first of them (at once without an
+// event loop), and at shutdown, so a page of two hundred images costs a few rewrites, not two
+// hundred. A kill before then leaves those copies unindexed, and the next start removes them.
+// Windows of other processes share the directory: changes are made under a lock on the
+// directory, after reading again an index that another process replaced (keeping the copies not
+// written yet), and a temporary file is removed only when no process holds its lock.
 //
 // Use from HTTP: Link the request, Check it, then serve with OpenCached, revalidate, or fetch;
 // an internal convertor's data then flows into a new copy through the request's cache entry.
@@ -99,8 +103,8 @@ class CDiskCache {
     void SetLimit(std::int32_t limitKB);
     void SetUpdate(CacheUpdate update) { update_ = update; }
     void SetClearOnExit(bool clear) { clearOnExit_ = clear; }
-    // At exit: clears the cache when asked to, then removes our temporary files (and sweeps, when
-    // the loop never turned).
+    // At exit: writes the index, clears the cache when asked to, then removes our temporary
+    // files (and sweeps, when the loop never turned).
     void Shutdown();
 
     const std::string& Directory() const { return directory_; }
@@ -160,9 +164,18 @@ class CDiskCache {
     void Sweep();
     // Runs work on the event loop's next turn while the cache lives, or now without a loop.
     void AfterStart(std::function<void()> work);
-    // Reads the index again when another process replaced it.
+    // Reads the index again when another process replaced it, keeping the copies committed here
+    // that it does not name yet.
     void Refresh();
+    // Writes every record; first forgets new copies that another window's start took for a
+    // crash's leftovers and removed.
     bool SaveIndex();
+    // Writes the index now if new copies are not in it yet, under the directory lock.
+    void WriteNewCopies();
+    // Has WriteNewCopies run a moment from now, or at once without an event loop.
+    void ScheduleIndexWrite();
+    void AddRecord(std::string key, CacheIndexValue value, std::uint64_t size,
+                   std::int64_t lastUsed);
     // Removes what a crash left; with `listed` (the directory's file names), only the kinds of
     // file it holds are looked for.
     void RemoveLeftoverTemporaries(const std::vector<std::string>* listed = nullptr) const;
@@ -185,6 +198,9 @@ class CDiskCache {
     CacheRecord lru_;               // sentinel: older is the newest record, newer the oldest
     std::uint64_t totalBytes_ = 0;  // of the records whose status is known
     bool allStatusKnown_ = true;
+    // Keys of the copies committed since the index was last written.
+    std::vector<std::string> unsavedKeys_;
+    bool indexWriteScheduled_ = false;
     // Shared with a limit check posted to the event loop, which it tells that the cache is gone.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     std::int32_t limitKB_ = -1;
