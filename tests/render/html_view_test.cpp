@@ -2,6 +2,8 @@
 // font 16 high, 8 per character; lines 18 apart; the flow starts at x 10, y 20).
 #include "render/html_view.h"
 
+#include <functional>
+
 #include <gtest/gtest.h>
 
 #include "html/form_elements.h"
@@ -44,6 +46,35 @@ class HtmlViewTest : public ::testing::Test {
         view.SetDocument(built.document.get(), built.document->url(), "");
         view.Finish();
         return view.DumpText();
+    }
+    // Feeds the page to the view a byte at a time, laying it out every `every` bytes (then
+    // calling `afterUpdate`), and answers its text: written out as it is laid out when
+    // `streamed`, else dumped at the end.
+    std::string LayInPieces(html::CHTML& document, std::string_view page, bool streamed,
+                            std::size_t every, const std::function<void()>& afterUpdate = {}) {
+        html::CHTMLBuilder builder(document);
+        html::CHTMLTokenizer tokenizer;
+        view.SetDocument(&document, document.url(), "");
+        std::string text;
+        CTextStream stream(view.TextMetrics(), [&text](std::string_view line) { text += line; });
+        if (streamed) view.StreamTextTo(&stream);
+        const auto feed = [&](int ch) {
+            const int token = tokenizer.Feed(ch, builder.Preformatted());
+            if (token != html::kTokenNone) html::HandleTokenNow(builder, token, tokenizer.Text());
+        };
+        for (std::size_t i = 0; i < page.size(); ++i) {
+            feed(static_cast<unsigned char>(page[i]));
+            if (i % every != 0) continue;
+            view.Update();
+            if (afterUpdate) afterUpdate();
+        }
+        feed(0);
+        html::EndOfDataNow(builder);
+        view.Finish();
+        if (!streamed) text = view.DumpText();
+        view.StreamTextTo(nullptr);
+        view.SetDocument(nullptr, "", "");
+        return text;
     }
     const LayoutBox& BoxWithText(std::string_view text) {
         for (const LayoutBox& box : view.Layout().Display().boxes) {
@@ -125,28 +156,8 @@ TEST_F(HtmlViewTest, PartialLayoutMatchesWholeLayout) {
 
     for (const bool streamed : {false, true}) {
         SCOPED_TRACE(streamed);
-        auto document = std::make_unique<html::CHTML>(std::string(html::testing::kPageUrl));
-        html::CHTMLBuilder builder(*document);
-        html::CHTMLTokenizer tokenizer;
-        view.SetDocument(document.get(), document->url(), "");
-        std::string text;
-        CTextStream stream(view.TextMetrics(), [&text](std::string_view line) { text += line; });
-        if (streamed) view.StreamTextTo(&stream);
-        const auto feed = [&](int ch) {
-            const int token = tokenizer.Feed(ch, builder.Preformatted());
-            if (token != html::kTokenNone) html::HandleTokenNow(builder, token, tokenizer.Text());
-        };
-        for (size_t i = 0; i < page.size(); ++i) {
-            feed(static_cast<unsigned char>(page[i]));
-            if (i % 7 == 0) view.Update();
-        }
-        feed(0);
-        html::EndOfDataNow(builder);
-        view.Finish();
-        if (!streamed) text = view.DumpText();
-        EXPECT_EQ(text, whole);
-        view.StreamTextTo(nullptr);
-        view.SetDocument(nullptr, "", "");
+        html::CHTML document{std::string(html::testing::kPageUrl)};
+        EXPECT_EQ(LayInPieces(document, page, streamed, 7), whole);
     }
 }
 
@@ -165,31 +176,11 @@ TEST_F(HtmlViewTest, StreamedTextLetsGoOfWhatWasWritten) {
     const std::string url = "http://example.org/page.html#n75";
     const auto lay = [&](bool streamed, std::size_t& mostElements) {
         html::CHTML document(url);
-        html::CHTMLBuilder builder(document);
-        html::CHTMLTokenizer tokenizer;
-        view.SetDocument(&document, url, "");
-        std::string text;
-        CTextStream stream(view.TextMetrics(), [&text](std::string_view line) { text += line; });
-        if (streamed) view.StreamTextTo(&stream);
-        const auto feed = [&](int ch) {
-            const int token = tokenizer.Feed(ch, builder.Preformatted());
-            if (token != html::kTokenNone) html::HandleTokenNow(builder, token, tokenizer.Text());
-        };
         mostElements = 0;
-        for (std::size_t i = 0; i < page.size(); ++i) {
-            feed(static_cast<unsigned char>(page[i]));
-            if (i % 300 != 0) continue;
-            view.Update();
+        return LayInPieces(document, page, streamed, 300, [&] {
             if (streamed) document.ReleaseBefore(view.Layout().FirstElementInUse());
             mostElements = std::max(mostElements, document.ElementCount());
-        }
-        feed(0);
-        html::EndOfDataNow(builder);
-        view.Finish();
-        if (!streamed) text = view.DumpText();
-        view.StreamTextTo(nullptr);
-        view.SetDocument(nullptr, "", "");
-        return text;
+        });
     };
     std::size_t whole = 0;
     std::size_t streamed = 0;
