@@ -62,6 +62,11 @@ class MainFrameTest : public testing::BrowserWindowTest {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
         QApplication::sendEvent(&frame.LocationBox(), &press);
     }
+    // Types the address of one of the test pages and waits for it.
+    bool Open(const std::string& page) {
+        Type(QString::fromStdString(pages.File(page)));
+        return WaitForLoad();
+    }
     void Press(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QKeyEvent press(QEvent::KeyPress, key, modifiers);
         QApplication::sendEvent(target, &press);
@@ -86,8 +91,7 @@ class MainFrameTest : public testing::BrowserWindowTest {
 
 TEST_F(MainFrameTest, TypeAnAddressFollowALinkAndGoBack) {
     EXPECT_FALSE(frame.BackAction()->isEnabled());
-    Type(QString::fromStdString(pages.File("first.html")));
-    ASSERT_TRUE(WaitForLoad());
+    ASSERT_TRUE(Open("first.html"));
     EXPECT_EQ(frame.windowTitle(), "Corvane - First");
     const QString firstUrl = frame.LocationBox().lineEdit()->text();
     EXPECT_TRUE(firstUrl.startsWith("file:")) << firstUrl.toStdString();
@@ -147,19 +151,16 @@ TEST_F(MainFrameTest, SecurePagesSayHowTheyCameInTheStatusBar) {
         EXPECT_EQ(pane->text(), c.text);
         EXPECT_EQ(pane->toolTip(), c.tip);
     }
-    Type(QString::fromStdString(pages.File("first.html")));
-    ASSERT_TRUE(WaitForLoad());
+    ASSERT_TRUE(Open("first.html"));
     EXPECT_FALSE(pane->isVisible());
 }
 
 // After Enter the view has the keys, so Page Down scrolls; the list's neighbours are loaded only
 // when chosen from the opened list, never by keys or the wheel in the closed field.
 TEST_F(MainFrameTest, KeysInTheClosedLocationFieldLoadNothing) {
-    Type(QString::fromStdString(pages.File("first.html")));
-    ASSERT_TRUE(WaitForLoad());
+    ASSERT_TRUE(Open("first.html"));
     EXPECT_EQ(frame.focusWidget(), &frame.ViewWidget());
-    Type(QString::fromStdString(pages.File("second.html")));
-    ASSERT_TRUE(WaitForLoad());
+    ASSERT_TRUE(Open("second.html"));
     ASSERT_EQ(frame.LocationBox().count(), 2);
 
     QComboBox& box = frame.LocationBox();
@@ -177,8 +178,7 @@ TEST_F(MainFrameTest, ViewKeysScrollThePage) {
     std::string longPage;
     for (int i = 0; i < 300; ++i) longPage += "<p>Paragraph " + std::to_string(i);
     pages.Write("long.html", longPage);
-    Type(QString::fromStdString(pages.File("long.html")));
-    ASSERT_TRUE(WaitForLoad());
+    ASSERT_TRUE(Open("long.html"));
     QScrollBar* bar = frame.ViewWidget().verticalScrollBar();
     ASSERT_GT(bar->maximum(), 2 * bar->pageStep());
     QWidget* view = &frame.ViewWidget();
@@ -270,8 +270,7 @@ TEST_F(MainFrameTest, DroppedFilesAndLinksOpen) {
 // Closing writes the typed list and the placement; the next window comes back as it was.
 TEST_F(MainFrameTest, PlacementBarsAndTypedListSurviveARestart) {
     frame.Restore(application->Settings());
-    Type(QString::fromStdString(pages.File("first.html")));
-    ASSERT_TRUE(WaitForLoad());
+    ASSERT_TRUE(Open("first.html"));
     const QString firstUrl = frame.LocationBox().itemText(0);
     frame.setGeometry(30, 40, 500, 420);
     frame.StatusBarAction()->trigger();
@@ -296,11 +295,9 @@ TEST_F(MainFrameTest, PlacementBarsAndTypedListSurviveARestart) {
 // the limit; going back to one loads it again.
 TEST_F(MainFrameTest, DocumentsPastTheLimitAreDroppedAndLoadAgain) {
     core::CHTHostServices& host = application->Host();
-    Type(QString::fromStdString(pages.File("first.html")));
-    ASSERT_TRUE(WaitForLoad());
+    ASSERT_TRUE(Open("first.html"));
     core::CHTRequest* first = window->Document().Shown();
-    Type(QString::fromStdString(pages.File("second.html")));
-    ASSERT_TRUE(WaitForLoad());
+    ASSERT_TRUE(Open("second.html"));
     core::CHTRequest* second = window->Document().Shown();
     EXPECT_NE(first->document, nullptr);  // within the limit: kept for Back
 
@@ -342,10 +339,8 @@ TEST_F(MainFrameTest, CloseWaitsUntilTheWindowMayClose) {
 }
 
 TEST_F(MainFrameTest, GoMenuListsTheHistoryAndGoesBackToAnEntry) {
-    Type(QString::fromStdString(pages.File("first.html")));
-    ASSERT_TRUE(WaitForLoad());
-    Type(QString::fromStdString(pages.File("second.html")));
-    ASSERT_TRUE(WaitForLoad());
+    ASSERT_TRUE(Open("first.html"));
+    ASSERT_TRUE(Open("second.html"));
     const auto historyItems = [this] {
         emit frame.GoMenu()->aboutToShow();
         std::vector<QAction*> items;
@@ -370,10 +365,8 @@ TEST_F(MainFrameTest, GoMenuListsTheHistoryAndGoesBackToAnEntry) {
 // The visits of one run draw the next run's links in the visited colour, and a new window
 // takes over the Back/Forward list through the hand-over file.
 TEST_F(MainFrameTest, VisitsAndHistoryReachTheNextWindow) {
-    Type(QString::fromStdString(pages.File("second.html")));
-    ASSERT_TRUE(WaitForLoad());
-    Type(QString::fromStdString(pages.File("first.html")));
-    ASSERT_TRUE(WaitForLoad());
+    ASSERT_TRUE(Open("second.html"));
+    ASSERT_TRUE(Open("first.html"));
 
     const std::string argumentsFile = profile.File("arguments");
     pages.Write("fake-corvane", "#!/bin/sh\nprintf '%s\\n' \"$@\" > " + argumentsFile + "\n");
@@ -421,8 +414,7 @@ TEST_F(MainFrameTest, VisitsAndHistoryReachTheNextWindow) {
 // Dragging across two lines selects their text; Copy puts it on the clipboard.
 TEST_F(MainFrameTest, DragSelectsTextAndCopyFillsTheClipboard) {
     pages.Write("words.html", "alpha beta gamma<br>delta epsilon");
-    Type(QString::fromStdString(pages.File("words.html")));
-    ASSERT_TRUE(WaitForLoad());
+    ASSERT_TRUE(Open("words.html"));
     const auto& boxes = window->View().Layout().Display().boxes;
     ASSERT_GE(boxes.size(), 2u);
     const render::Rect first = boxes.front().rect;
@@ -448,8 +440,7 @@ TEST_F(MainFrameTest, DragSelectsTextAndCopyFillsTheClipboard) {
 
 TEST_F(MainFrameTest, FindDialogSearchesOnAndTellsWhenDone) {
     pages.Write("find.html", "one two one two one");
-    Type(QString::fromStdString(pages.File("find.html")));
-    ASSERT_TRUE(WaitForLoad());
+    ASSERT_TRUE(Open("find.html"));
     frame.FindAction()->trigger();
     FindDialog& finder = *frame.Finder();
     strictAnswers.expectedMessages = 1;
@@ -476,8 +467,7 @@ TEST_F(MainFrameTest, FindDialogSearchesOnAndTellsWhenDone) {
 TEST_F(MainFrameTest, ContextMenuOfAnImageLinkHasBothKindsOfItems) {
     pages.Write("pic.html",
                 "text<p><a href=target.html><img src=pic.gif alt=Pic width=60 height=60></a>");
-    Type(QString::fromStdString(pages.File("pic.html")));
-    ASSERT_TRUE(WaitForLoad());
+    ASSERT_TRUE(Open("pic.html"));
     const render::LayoutBox* image = nullptr;
     for (const render::LayoutBox& box : window->View().Layout().Display().boxes) {
         if (box.kind == render::BoxKind::kImage) image = &box;
@@ -561,8 +551,7 @@ TEST_F(MainFrameTest, ContextMenuSavesLinkImageAndBackgroundIntoChosenFiles) {
 // Save As writes the local file as it is; the "Source Command" gets a copy of the document,
 // named to end in ".TXT", as one argument.
 TEST_F(MainFrameTest, SaveAsAndDocumentSourceGetTheFileAsItIs) {
-    Type(QString::fromStdString(pages.File("first.html")));
-    ASSERT_TRUE(WaitForLoad());
+    ASSERT_TRUE(Open("first.html"));
     answers.fileAnswers.push_back(pages.File("saved.html"));
     frame.SaveAsAction()->trigger();
     EXPECT_EQ(pages.Read("saved.html"), pages.Read("first.html"));
