@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <vector>
 
 #include "core/status.h"
 #include "tests/mail/mail_send_fixture.h"
@@ -46,6 +47,13 @@ ScriptedPeer& Greet(ScriptedPeer& peer, const std::string& ehloReply = "250 ok\r
     return peer.Send("220 peer ESMTP\r\n").ExpectPattern("EHLO .+").Send(ehloReply);
 }
 
+// Greeted, with every recipient accepted, up to the go-ahead for the text.
+ScriptedPeer& Envelope(ScriptedPeer& peer, const std::vector<std::string>& recipients) {
+    Greet(peer).Expect("MAIL From:<me@sender.test>").Send("250 ok\r\n");
+    for (const std::string& to : recipients) peer.Expect("RCPT To:<" + to + ">").Send("250 ok\r\n");
+    return peer.Expect("DATA").Send("354 go on\r\n");
+}
+
 std::string Url(const std::string& user, std::uint16_t port) {
     return "mailto:" + user + "@127.0.0.1:" + std::to_string(port);
 }
@@ -54,17 +62,7 @@ class MailToTest : public ::testing::Test, public MailSend {};
 
 TEST_F(MailToTest, ComposedMessageGoesOutWithEveryRecipientInOrderAndIsFiledAfterTheFinal250) {
     ScriptedPeer peer(load.loop);
-    Greet(peer)
-        .Expect("MAIL From:<me@sender.test>")
-        .Send("250 ok\r\n")
-        .Expect("RCPT To:<ann@a.test>")
-        .Send("250 ok\r\n")
-        .Expect("RCPT To:<bob@b.test>")
-        .Send("250 ok\r\n")
-        .Expect("RCPT To:<cc@c.test>")
-        .Send("250 ok\r\n")
-        .Expect("DATA")
-        .Send("354 go on\r\n");
+    Envelope(peer, {"ann@a.test", "bob@b.test", "cc@c.test"});
     // A lone "." after a bare LF, and one after a bare CR, must not end the data early.
     ExpectText(peer, kHeaders +
                          "Content-Transfer-Encoding: 7bit\r\n\r\nline\r\n..\r\n..\r\n"
@@ -231,13 +229,7 @@ TEST_F(MailToTest, LongUtf8TextAndAnAttachmentGoOutInPiecesQuotedPrintable) {
             "e " +
             std::to_string(i) + "\n";
     ScriptedPeer peer(load.loop);
-    Greet(peer)
-        .Expect("MAIL From:<me@sender.test>")
-        .Send("250 ok\r\n")
-        .Expect("RCPT To:<ann@a.test>")
-        .Send("250 ok\r\n")
-        .Expect("DATA")
-        .Send("354 go on\r\n");
+    Envelope(peer, {"ann@a.test"});
     std::string expected = "From: me@sender.test\r\nTo: Ann Lee <ann@a.test>\r\n" +
                            kHeaders.substr(kHeaders.find("Subject:")) +
                            "Content-Transfer-Encoding: quoted-printable\r\n\r\n";
