@@ -64,7 +64,7 @@ class TableLayoutTest : public ::testing::Test {
     html::testing::Built built;
 };
 
-TEST_F(TableLayoutTest, WidthsFollowTheCellsAndTheTableWidth) {
+TEST_F(TableLayoutTest, WidthsCaptionsAndFloatsPlaceTheCells) {
     struct Case {
         const char* name;
         const char* html;
@@ -91,6 +91,22 @@ TEST_F(TableLayoutTest, WidthsFollowTheCellsAndTheTableWidth) {
         // Table width 56 in a flow of 600.
         {"centred", "<table align=center><tr><td>a<td>b</table>", {"a@287,25", "b@313,25"}},
         {"right", "<table align=right><tr><td>a<td>b</table>", {"a@559,25", "b@585,25"}},
+        // The table is 30 wide; the caption as wide, its text centred in it.
+        {"caption above",
+         "<table><caption>cap</caption><tr><td>a</table>",
+         {"cap@13,21", "a@15,45"}},
+        {"caption below",
+         "<table><caption align=bottom>cap</caption><tr><td>a</table>",
+         {"a@15,25", "cap@13,50"}},
+        // A caption wider than the table is centred over it, the table under its middle.
+        {"wide caption",
+         "<table><caption>caption</caption><tr><td>a</table>",
+         {"caption@11,21", "a@29,45"}},
+        // The placeholder floats at 10..42 and 20..52.
+        {"beside a float", "<img align=left><table><tr><td>a</table>", {"a@47,25"}},
+        {"too wide beside a float goes below it",
+         "<img align=left><table width=590><tr><td>a</table>",
+         {"a@15,57"}},
     };
     for (const Case& c : cases) EXPECT_EQ(Placed(c.html), c.placed) << c.name;
 }
@@ -123,33 +139,6 @@ TEST_F(TableLayoutTest, SpansAndVerticalAlignment) {
     EXPECT_EQ(Placed("<table><tr><td valign=baseline><font size=7>X</font>"
                      "<td valign=baseline>y</table>"),
               (Strings{"X@15,25", "y@45,49"}));
-}
-
-TEST_F(TableLayoutTest, CaptionsFloatsAndTablesTooWideForTheirPlace) {
-    struct Case {
-        const char* name;
-        const char* html;
-        Strings placed;
-    };
-    const Case cases[] = {
-        // The table is 30 wide; the caption as wide, its text centred in it.
-        {"caption above",
-         "<table><caption>cap</caption><tr><td>a</table>",
-         {"cap@13,21", "a@15,45"}},
-        {"caption below",
-         "<table><caption align=bottom>cap</caption><tr><td>a</table>",
-         {"a@15,25", "cap@13,50"}},
-        // A caption wider than the table is centred over it, the table under its middle.
-        {"wide caption",
-         "<table><caption>caption</caption><tr><td>a</table>",
-         {"caption@11,21", "a@29,45"}},
-        // The placeholder floats at 10..42 and 20..52.
-        {"beside a float", "<img align=left><table><tr><td>a</table>", {"a@47,25"}},
-        {"too wide beside a float goes below it",
-         "<img align=left><table width=590><tr><td>a</table>",
-         {"a@15,57"}},
-    };
-    for (const Case& c : cases) EXPECT_EQ(Placed(c.html), c.placed) << c.name;
 }
 
 // Widths from the page are bounded, so no sum overflows and the page still lays out.
