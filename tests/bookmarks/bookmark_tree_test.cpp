@@ -8,10 +8,12 @@ namespace {
 
 using platform::MessageAnswer;
 
-CBookmarkItem* Append(CBookmarkList& list, CBookmarkItemList& where, CBookmarkItem* parent,
-                      BookmarkKind kind, const std::string& name) {
+// Appends to the folder `parent`, or to the top level when it is null.
+CBookmarkItem* Append(CBookmarkList& list, CBookmarkItem* parent, BookmarkKind kind,
+                      const std::string& name) {
     return list.Insert(
-        where, list.MakeItem(kind, name, kind == BookmarkKind::kLink ? "http://" + name + "/" : ""),
+        parent ? parent->Children() : list.Root(),
+        list.MakeItem(kind, name, kind == BookmarkKind::kLink ? "http://" + name + "/" : ""),
         parent, true, std::nullopt, false);
 }
 
@@ -27,8 +29,7 @@ TEST(BookmarkTree, PlacingNewBookmarks) {
     }
     {
         BookmarkFixture f;  // INSIDE a folder: the newer one goes first
-        CBookmarkItem* folder =
-            Append(f.list, f.list.Root(), nullptr, BookmarkKind::kOpenFolder, "F");
+        CBookmarkItem* folder = Append(f.list, nullptr, BookmarkKind::kOpenFolder, "F");
         f.list.SetNewItemInside(folder);
         f.list.AddBookmark("one", "http://1/");
         f.list.AddBookmark("two", "http://2/");
@@ -38,9 +39,8 @@ TEST(BookmarkTree, PlacingNewBookmarks) {
     }
     {
         BookmarkFixture f;  // UNDER an entry: the newer one directly after it
-        CBookmarkItem* anchor =
-            Append(f.list, f.list.Root(), nullptr, BookmarkKind::kLink, "anchor");
-        Append(f.list, f.list.Root(), nullptr, BookmarkKind::kLink, "last");
+        CBookmarkItem* anchor = Append(f.list, nullptr, BookmarkKind::kLink, "anchor");
+        Append(f.list, nullptr, BookmarkKind::kLink, "last");
         f.list.SetNewItemUnder(*anchor);
         f.list.AddBookmark("one", "http://1/");
         f.list.AddBookmark("two", "http://2/");
@@ -68,11 +68,10 @@ TEST(BookmarkTree, NewEntriesOfEachKind) {
 
 TEST(BookmarkTree, DeletingAsksForFoldersWithChildrenAndMovesTheCurrentEntry) {
     BookmarkFixture f;
-    CBookmarkItem* empty =
-        Append(f.list, f.list.Root(), nullptr, BookmarkKind::kOpenFolder, "Empty");
-    CBookmarkItem* full = Append(f.list, f.list.Root(), nullptr, BookmarkKind::kOpenFolder, "Full");
-    CBookmarkItem* inner = Append(f.list, full->Children(), full, BookmarkKind::kLink, "in");
-    Append(f.list, full->Children(), full, BookmarkKind::kLink, "in2");
+    CBookmarkItem* empty = Append(f.list, nullptr, BookmarkKind::kOpenFolder, "Empty");
+    CBookmarkItem* full = Append(f.list, nullptr, BookmarkKind::kOpenFolder, "Full");
+    CBookmarkItem* inner = Append(f.list, full, BookmarkKind::kLink, "in");
+    Append(f.list, full, BookmarkKind::kLink, "in2");
     f.list.SetMainFolder(full);
     f.list.SetNewItemUnder(*inner);
     f.list.SetCurrent(inner);
@@ -91,9 +90,9 @@ TEST(BookmarkTree, DeletingAsksForFoldersWithChildrenAndMovesTheCurrentEntry) {
     EXPECT_EQ(f.list.currentItem, nullptr);
 
     // Deleting the current entry makes the next one current, or else its folder.
-    CBookmarkItem* folder = Append(f.list, f.list.Root(), nullptr, BookmarkKind::kOpenFolder, "F");
-    CBookmarkItem* a = Append(f.list, folder->Children(), folder, BookmarkKind::kLink, "a");
-    CBookmarkItem* b = Append(f.list, folder->Children(), folder, BookmarkKind::kLink, "b");
+    CBookmarkItem* folder = Append(f.list, nullptr, BookmarkKind::kOpenFolder, "F");
+    CBookmarkItem* a = Append(f.list, folder, BookmarkKind::kLink, "a");
+    CBookmarkItem* b = Append(f.list, folder, BookmarkKind::kLink, "b");
     f.list.SetCurrent(a);
     f.list.Delete(*a);
     EXPECT_EQ(f.list.currentItem, b);
@@ -104,12 +103,10 @@ TEST(BookmarkTree, DeletingAsksForFoldersWithChildrenAndMovesTheCurrentEntry) {
 
 TEST(BookmarkTree, CopyingAFolderCopiesItsChildrenOnOk) {
     BookmarkFixture f;
-    CBookmarkItem* folder =
-        Append(f.list, f.list.Root(), nullptr, BookmarkKind::kClosedFolder, "F");
-    CBookmarkItem* sub =
-        Append(f.list, folder->Children(), folder, BookmarkKind::kOpenFolder, "sub");
-    Append(f.list, sub->Children(), sub, BookmarkKind::kLink, "deep");
-    Append(f.list, folder->Children(), folder, BookmarkKind::kSeparator, "line");
+    CBookmarkItem* folder = Append(f.list, nullptr, BookmarkKind::kClosedFolder, "F");
+    CBookmarkItem* sub = Append(f.list, folder, BookmarkKind::kOpenFolder, "sub");
+    Append(f.list, sub, BookmarkKind::kLink, "deep");
+    Append(f.list, folder, BookmarkKind::kSeparator, "line");
     folder->description = "d";
     folder->added = 7;
     f.list.SetNewItemUnder(*folder);
@@ -126,10 +123,9 @@ TEST(BookmarkTree, CopyingAFolderCopiesItsChildrenOnOk) {
 
 TEST(BookmarkTree, MovingKeepsMarkersAndRefusesItsOwnSubtree) {
     BookmarkFixture f;
-    CBookmarkItem* folder = Append(f.list, f.list.Root(), nullptr, BookmarkKind::kOpenFolder, "F");
-    CBookmarkItem* sub =
-        Append(f.list, folder->Children(), folder, BookmarkKind::kOpenFolder, "sub");
-    CBookmarkItem* link = Append(f.list, f.list.Root(), nullptr, BookmarkKind::kLink, "x");
+    CBookmarkItem* folder = Append(f.list, nullptr, BookmarkKind::kOpenFolder, "F");
+    CBookmarkItem* sub = Append(f.list, folder, BookmarkKind::kOpenFolder, "sub");
+    CBookmarkItem* link = Append(f.list, nullptr, BookmarkKind::kLink, "x");
     f.list.SetNewItemUnder(*link);
     EXPECT_FALSE(f.list.Move(*folder, *sub, DropPlace::kInside));
     EXPECT_TRUE(f.list.Move(*link, *sub, DropPlace::kInside));
@@ -144,7 +140,7 @@ TEST(BookmarkTree, MovingKeepsMarkersAndRefusesItsOwnSubtree) {
 TEST(BookmarkTree, EditingRefusesAnAddressWithoutAScheme) {
     BookmarkFixture f;
     f.list.SetFileName(f.dir.File("saved.htm"));
-    CBookmarkItem* link = Append(f.list, f.list.Root(), nullptr, BookmarkKind::kLink, "a");
+    CBookmarkItem* link = Append(f.list, nullptr, BookmarkKind::kLink, "a");
     EXPECT_FALSE(f.list.Edit(*link, "renamed", "nocolon", ""));
     EXPECT_EQ(f.Messages(), "Edit Item Error!!!\nNo valid complete URL address found!\n");
     EXPECT_EQ(Outline(f.list.Root()), "L a <http://a/>\n");
@@ -174,7 +170,7 @@ std::string MenuText(const std::vector<BookmarkMenuItem>& items, int indent = 0)
 TEST(BookmarkMenu, LimitsAndMore) {
     BookmarkFixture f;
     for (int i = 0; i < 30; ++i)
-        Append(f.list, f.list.Root(), nullptr, BookmarkKind::kLink, "l" + std::to_string(i));
+        Append(f.list, nullptr, BookmarkKind::kLink, "l" + std::to_string(i));
     const auto items = BuildBookmarkMenu(f.list.Root());
     ASSERT_EQ(items.size(), 12u);
     EXPECT_EQ(items.front().kind, BookmarkMenuItem::Kind::kSeparator);
@@ -185,13 +181,12 @@ TEST(BookmarkMenu, LimitsAndMore) {
 
 TEST(BookmarkMenu, SubmenusAndNumbering) {
     BookmarkFixture f;
-    Append(f.list, f.list.Root(), nullptr, BookmarkKind::kSeparator, "");
-    CBookmarkItem* big = Append(f.list, f.list.Root(), nullptr, BookmarkKind::kOpenFolder, "Big");
-    for (int i = 0; i < 40; ++i)
-        Append(f.list, big->Children(), big, BookmarkKind::kLink, "b" + std::to_string(i));
-    Append(f.list, f.list.Root(), nullptr, BookmarkKind::kSeparator, "");
-    Append(f.list, f.list.Root(), nullptr, BookmarkKind::kLink, "after");
-    Append(f.list, f.list.Root(), nullptr, BookmarkKind::kSeparator, "");
+    Append(f.list, nullptr, BookmarkKind::kSeparator, "");
+    CBookmarkItem* big = Append(f.list, nullptr, BookmarkKind::kOpenFolder, "Big");
+    for (int i = 0; i < 40; ++i) Append(f.list, big, BookmarkKind::kLink, "b" + std::to_string(i));
+    Append(f.list, nullptr, BookmarkKind::kSeparator, "");
+    Append(f.list, nullptr, BookmarkKind::kLink, "after");
+    Append(f.list, nullptr, BookmarkKind::kSeparator, "");
     const auto items = BuildBookmarkMenu(f.list.Root());
     const std::string text = MenuText(items);
     // The leading separator is dropped (nothing numbered yet), the trailing one too.
@@ -211,10 +206,9 @@ TEST(BookmarkMenu, SubmenusAndNumbering) {
 TEST(BookmarkMenu, RunningCountStopsAt110Numbers) {
     BookmarkFixture f;
     for (int i = 0; i < 10; ++i) {
-        CBookmarkItem* folder = Append(f.list, f.list.Root(), nullptr, BookmarkKind::kOpenFolder,
-                                       "f" + std::to_string(i));
-        for (int j = 0; j < 30; ++j)
-            Append(f.list, folder->Children(), folder, BookmarkKind::kLink, "x");
+        CBookmarkItem* folder =
+            Append(f.list, nullptr, BookmarkKind::kOpenFolder, "f" + std::to_string(i));
+        for (int j = 0; j < 30; ++j) Append(f.list, folder, BookmarkKind::kLink, "x");
     }
     const auto items = BuildBookmarkMenu(f.list.Root());
     int links = 0;
