@@ -300,43 +300,33 @@ constexpr int LineY(int n) {
 TEST_F(HtmlViewTest, SelectionTextBetweenTwoPoints) {
     struct Case {
         const char* name;
-        const char* html;
         Point from;
         Point to;
         const char* text;
+        const char* html = "alpha beta gamma<br>delta epsilon<br>zeta";
     };
-    const char* lines = "alpha beta gamma<br>delta epsilon<br>zeta";
     const Case cases[] = {
-        {"one word", lines, {Column(6), LineY(0)}, {Column(10), LineY(0)}, "beta"},
-        {"dragged back", lines, {Column(10), LineY(0)}, {Column(6), LineY(0)}, "beta"},
-        {"half a character is none",
-         lines,
-         {Column(6) + 5, LineY(0)},
-         {Column(10) - 3, LineY(0)},
-         "eta"},
-        {"across lines", lines, {Column(6), LineY(0)}, {Column(5), LineY(1)}, "beta gamma\ndelta"},
-        {"upward across lines",
-         lines,
-         {Column(5), LineY(1)},
-         {Column(6), LineY(0)},
-         "beta gamma\ndelta"},
+        {"one word", {Column(6), LineY(0)}, {Column(10), LineY(0)}, "beta"},
+        {"dragged back", {Column(10), LineY(0)}, {Column(6), LineY(0)}, "beta"},
+        {"half a character is none", {Column(6) + 5, LineY(0)}, {Column(10) - 3, LineY(0)}, "eta"},
+        {"across lines", {Column(6), LineY(0)}, {Column(5), LineY(1)}, "beta gamma\ndelta"},
+        {"upward across lines", {Column(5), LineY(1)}, {Column(6), LineY(0)}, "beta gamma\ndelta"},
         {"from above the page to below it",
-         lines,
          {0, 0},
          {0, 1000},
          "alpha beta gamma\ndelta epsilon\nzeta"},
         {"pieces of one word join",
-         "bo<b>ld</b> <i>text</i>",
          {0, LineY(0)},
          {600, LineY(0)},
-         "bold text"},
-        {"number labels", "<ol><li>x<li>y</ol>", {0, 0}, {600, 1000}, "1. x\n2. y"},
+         "bold text",
+         "bo<b>ld</b> <i>text</i>"},
+        {"number labels", {0, 0}, {600, 1000}, "1. x\n2. y", "<ol><li>x<li>y</ol>"},
         {"whole characters",
-         "h\u00e9llo \u65e5\u672c",
          {Column(1), LineY(0)},
          {Column(7), LineY(0)},
-         "\u00e9llo \u65e5"},
-        {"a point alone", lines, {Column(6), LineY(0)}, {Column(6), LineY(0)}, ""},
+         "\u00e9llo \u65e5",
+         "h\u00e9llo \u65e5\u672c"},
+        {"a point alone", {Column(6), LineY(0)}, {Column(6), LineY(0)}, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -475,13 +465,6 @@ TEST_F(HtmlViewTest, TablesAreSelectedCellByCellAndRowByRow) {
         const char* text;
     };
     const Case cases[] = {
-        {"whole table",
-         grid,
-         nullptr,
-         {0, 0},
-         nullptr,
-         {0, 1000},
-         "a1\na2\na3\nb1\nc1\nd1\nd2\nafter"},
         // Within a cell's second line to the start of the next cell of the row.
         {"rest of a cell into the next", grid, "a2", {4, 1}, "b1", {5, 1}, "2\na3\nb"},
         {"the same dragged upward", grid, "b1", {5, 1}, "a2", {4, 1}, "2\na3\nb"},
@@ -489,25 +472,27 @@ TEST_F(HtmlViewTest, TablesAreSelectedCellByCellAndRowByRow) {
         // A point in the left cell, level with the right cell's last line, stays with the
         // left cell: after its text.
         {"a cell's empty part", tall, "left", {2, 40}, "r2", {0, 1}, "r1"},
-        {"nested tables", nested, nullptr, {0, 0}, nullptr, {0, 1000}, "o1\ni1\ni2\nj1\no2\np1"},
-        {"caption first",
-         "<table><caption>cap</caption><tr><td>x</td></tr></table>",
-         nullptr,
-         {0, 0},
-         nullptr,
-         {0, 1000},
-         "cap\nx"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Show(c.html);
         const auto at = [&](const char* box, Point offset) {
-            if (box == nullptr) return offset;
             const Rect& r = BoxWithText(box).rect;
             return Point{r.left + offset.x, r.top + offset.y};
         };
         view.Select(at(c.from, c.fromAt), at(c.to, c.toAt));
         EXPECT_EQ(view.SelectedText(), c.text);
+    }
+    // Whole tables, from above the page to below it.
+    const std::pair<const char*, const char*> whole[] = {
+        {grid, "a1\na2\na3\nb1\nc1\nd1\nd2\nafter"},
+        {nested, "o1\ni1\ni2\nj1\no2\np1"},
+        {"<table><caption>cap</caption><tr><td>x</td></tr></table>", "cap\nx"},
+    };
+    for (const auto& [html, text] : whole) {
+        Show(html);
+        view.Select({0, 0}, {0, 1000});
+        EXPECT_EQ(view.SelectedText(), text) << html;
     }
 }
 
