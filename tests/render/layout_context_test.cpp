@@ -17,7 +17,9 @@ class LayoutContextTest : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_EQ(fonts.Create(FontSettings{}), CFontTable::Result::kOk); }
 
+    // A new flow over an empty display list.
     CLayoutContext& Flow(int width) {
+        list.Clear();
         context.emplace(fonts, list, CLayoutContext::kLeftMargin, CLayoutContext::kTopMargin,
                         width);
         return *context;
@@ -57,7 +59,6 @@ TEST_F(LayoutContextTest, WordsWrapAtTheRightEdge) {
     // The space that starts " dd" stays outside its box.
     EXPECT_EQ(Placed(), (Strings{"aaaa bbbb@10,20", "cccc@10,38", "dd@50,38"}));
     EXPECT_EQ(list.boxes[0].rect.right, 82);  // the space ending the line is not shown
-    list.Clear();
     Flow(40);
     Text("ab abcdefghij cd");
     context->Finish();
@@ -94,7 +95,6 @@ TEST_F(LayoutContextTest, LinesBreakOnlyAtWhiteSpaceAndSpacesCollapseAcrossPiece
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        list.Clear();
         Flow(80);
         for (const auto& [text, bold] : c.pieces) Text(text, bold ? kStyleBold : 0);
         context->Finish();
@@ -108,7 +108,6 @@ TEST_F(LayoutContextTest, DeepNestingKeepsAMinimumLineWidth) {
         int left;  // 20 average characters (160) or a quarter of the width, whichever is less
     };
     for (const Case c : {Case{620, 10 + 620 - 155}, Case{2000, 10 + 2000 - 160}}) {
-        list.Clear();
         Flow(c.width);
         context->SetListDepth(1000);
         for (int i = 0; i < 1000; ++i) context->BlockQuote(false);
@@ -198,7 +197,6 @@ TEST_F(LayoutContextTest, BreaksAndGaps) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        list.Clear();
         Flow(600);
         Text("a");
         for (BreakKind kind : c.breaks) context->Break(kind);
@@ -208,7 +206,6 @@ TEST_F(LayoutContextTest, BreaksAndGaps) {
         EXPECT_EQ(list.boxes[1].rect.top, c.secondLineTop);
     }
     // A paragraph gap at the top of the document adds nothing.
-    list.Clear();
     Flow(600);
     context->DocumentStart();
     context->Break(BreakKind::kParagraphGap);
@@ -245,7 +242,6 @@ TEST_F(LayoutContextTest, ListsIndentAndLabelTheirItems) {
     EXPECT_EQ(DumpText(list, DumpMetrics{}), "   * one\n        aa. two\nafter\n");
 
     // An item outside any list indents its text three average widths past the bullet.
-    list.Clear();
     Flow(600);
     context->PlaceBullet(nullptr, 1);
     Text("item");
@@ -284,7 +280,6 @@ TEST_F(LayoutContextTest, RulesTakeTheirWidthAndAlignment) {
         {{100, 5, kAlignLeft, true}, {10, 28, 110, 34}},
     };
     for (const Case& c : cases) {
-        list.Clear();
         Flow(600);
         context->PlaceRule(nullptr, c.rule);
         context->Finish();
@@ -339,7 +334,6 @@ TEST_F(LayoutContextTest, FloatsNarrowTheLinesBesideThem) {
          {"ab @10,20", "cd@34,20", "@10,38"}},
     };
     for (const Case& c : cases) {
-        list.Clear();
         Flow(200);
         Text(c.before);
         context->PlaceImage(nullptr, c.image, nullptr);
