@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <utility>
 
 #include "core/request.h"
 
@@ -14,7 +15,9 @@ constexpr std::size_t kMaxReserve = std::size_t{1} << 20;
 
 }  // namespace
 
-CHTRequestTable::CHTRequestTable() : slots_(16) {}
+CHTRequestTable::CHTRequestTable() {
+    Rehash(16);
+}
 
 CHTRequestTable::~CHTRequestTable() = default;
 
@@ -24,15 +27,16 @@ std::uint32_t CHTRequestTable::Hash(std::string_view key) {
 }
 
 std::size_t CHTRequestTable::Probe(std::string_view key, std::uint32_t hash) const {
-    const std::size_t mask = slots_.size() - 1;
+    const Slot* slots = Slots();
+    const std::size_t mask = slotCount_ - 1;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-        const Slot& slot = slots_[i];
+        const Slot& slot = slots[i];
         if (slot.entry == 0 || (slot.hash == hash && At(slot.entry - 1).key == key)) return i;
     }
 }
 
 CHTRequestEntry* CHTRequestTable::Find(std::string_view key) const {
-    const Slot& slot = slots_[Probe(key, Hash(key))];
+    const Slot& slot = Slots()[Probe(key, Hash(key))];
     return slot.entry != 0 ? &At(slot.entry - 1) : nullptr;
 }
 
@@ -48,7 +52,7 @@ void CHTRequestTable::EntryBatch(std::span<const std::string_view> keys,
         const std::size_t count = std::min(kRun, keys.size() - start);
         for (std::size_t i = 0; i < count; ++i) {
             hashes[i] = Hash(keys[start + i]);
-            __builtin_prefetch(&slots_[hashes[i] & (slots_.size() - 1)]);
+            __builtin_prefetch(&Slots()[hashes[i] & (slotCount_ - 1)]);
         }
         for (std::size_t i = 0; i < count; ++i)
             entries[start + i] = &Insert(keys[start + i], hashes[i]);
@@ -57,56 +61,42 @@ void CHTRequestTable::EntryBatch(std::span<const std::string_view> keys,
 
 CHTRequestEntry& CHTRequestTable::Insert(std::string_view key, std::uint32_t hash) {
     std::size_t slot = Probe(key, hash);
-    if (slots_[slot].entry != 0) return At(slots_[slot].entry - 1);
-    if ((count_ + 1) * 2 > slots_.size()) {
-        Rehash(slots_.size() * 2);
+    if (Slots()[slot].entry != 0) return At(Slots()[slot].entry - 1);
+    if ((entries_.size() + 1) * 2 > slotCount_) {
+        Rehash(slotCount_ * 2);
         slot = Probe(key, hash);
     }
-    if ((count_ >> kEntryBlockShift) == entryBlocks_.size())
-        entryBlocks_.push_back(std::make_unique<CHTRequestEntry[]>(kEntryBlock));
-    CHTRequestEntry& entry = At(count_);
-    entry.key = CopyKey(key);
-    slots_[slot] = {hash, static_cast<std::uint32_t>(++count_)};
+    CHTRequestEntry& entry = entries_.EmplaceBack();
+    entry.key = keys_.Copy(key);
+    Slots()[slot] = {hash, static_cast<std::uint32_t>(entries_.size())};
     return entry;
 }
 
 void CHTRequestTable::Reserve(std::size_t more) {
-    const std::size_t wanted = count_ + std::min(more, kMaxReserve);
-    std::size_t slotCount = slots_.size();
+    const std::size_t wanted = entries_.size() + std::min(more, kMaxReserve);
+    std::size_t slotCount = slotCount_;
     while (slotCount < wanted * 2) slotCount *= 2;
-    if (slotCount != slots_.size()) Rehash(slotCount);
-    entryBlocks_.reserve((wanted + kEntryBlock - 1) >> kEntryBlockShift);
-}
-
-std::string_view CHTRequestTable::CopyKey(std::string_view key) {
-    if (key.empty()) return {};
-    if (key.size() > textLeft_) {
-        if (key.size() > kTextBlock / 4) {
-            // A long key gets a block of its own; the current block keeps its room.
-            textBlocks_.emplace_back(new char[key.size()]);
-            std::memcpy(textBlocks_.back().get(), key.data(), key.size());
-            return {textBlocks_.back().get(), key.size()};
-        }
-        textBlocks_.emplace_back(new char[kTextBlock]);
-        text_ = textBlocks_.back().get();
-        textLeft_ = kTextBlock;
-    }
-    const std::string_view copy(text_, key.size());
-    std::memcpy(text_, key.data(), key.size());
-    text_ += key.size();
-    textLeft_ -= key.size();
-    return copy;
+    if (slotCount != slotCount_) Rehash(slotCount);
+    entries_.Reserve(wanted);
+    // Keys of stored lists are mostly a few dozen bytes.
+    constexpr std::size_t kTypicalKey = 48;
+    keys_.Reserve(std::min(more, kMaxReserve) * kTypicalKey);
 }
 
 void CHTRequestTable::Rehash(std::size_t slotCount) {
-    std::vector<Slot> old(slotCount);
-    old.swap(slots_);
+    const platform::MemoryBlock old =
+        std::exchange(slotMemory_, platform::AllocateBlock(slotCount * sizeof(Slot)));
+    const std::size_t oldCount = std::exchange(slotCount_, slotCount);
+    std::memset(slotMemory_.get(), 0, slotCount * sizeof(Slot));
+    const Slot* oldSlots = static_cast<const Slot*>(old.get());
+    Slot* slots = Slots();
     const std::size_t mask = slotCount - 1;
-    for (const Slot& slot : old) {
+    for (std::size_t k = 0; k < oldCount; ++k) {
+        const Slot& slot = oldSlots[k];
         if (slot.entry == 0) continue;
         std::size_t i = slot.hash & mask;
-        while (slots_[i].entry != 0) i = (i + 1) & mask;
-        slots_[i] = slot;
+        while (slots[i].entry != 0) i = (i + 1) & mask;
+        slots[i] = slot;
     }
 }
 

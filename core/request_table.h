@@ -5,9 +5,10 @@
 // and the cache keys its copies by the entry's text.
 //
 // Start-up reads 100,000 addresses and more into it, so it is built for that: keys are copied
-// into large text blocks and entries into fixed blocks (no allocation per address), and the
-// index is an open-addressing array of (hash, entry number) that is probed by the hash alone
-// (one hash per address, mostly one probe, a key compared only when its hash matches).
+// into a text arena and entries into growing blocks (no allocation per address; big blocks
+// in huge pages, as most of start-up's cost was the first touch of fresh memory), and the index
+// is an open-addressing array of (hash, entry number) that is probed by the hash alone (one hash
+// per address, mostly one probe, a key compared only when its hash matches).
 
 #include <cstddef>
 #include <cstdint>
@@ -16,6 +17,10 @@
 #include <span>
 #include <string_view>
 #include <vector>
+
+#include "platform/block_array.h"
+#include "platform/huge_pages.h"
+#include "platform/text_arena.h"
 
 namespace corvane::core {
 
@@ -45,8 +50,8 @@ class CHTRequestTable {
     // Room for `more` entries beyond the present ones without growing the index.
     void Reserve(std::size_t more);
 
-    std::size_t size() const { return count_; }
-    bool empty() const { return count_ == 0; }
+    std::size_t size() const { return entries_.size(); }
+    bool empty() const { return entries_.size() == 0; }
 
     // The entries in the order they were added.
     template <typename Value>
@@ -79,37 +84,30 @@ class CHTRequestTable {
     using iterator = Iterator<CHTRequestEntry>;
     using const_iterator = Iterator<const CHTRequestEntry>;
     iterator begin() { return {this, 0}; }
-    iterator end() { return {this, count_}; }
+    iterator end() { return {this, entries_.size()}; }
     const_iterator begin() const { return {this, 0}; }
-    const_iterator end() const { return {this, count_}; }
+    const_iterator end() const { return {this, entries_.size()}; }
 
   private:
-    static constexpr unsigned kEntryBlockShift = 10;
-    static constexpr std::size_t kEntryBlock = std::size_t{1} << kEntryBlockShift;
-    static constexpr std::size_t kTextBlock = 64 * 1024;
     // entry == 0: free; else the entry's number + 1.
     struct Slot {
         std::uint32_t hash = 0;
         std::uint32_t entry = 0;
     };
 
-    CHTRequestEntry& At(std::size_t index) const {
-        return entryBlocks_[index >> kEntryBlockShift][index & (kEntryBlock - 1)];
-    }
+    CHTRequestEntry& At(std::size_t index) const { return entries_[index]; }
+    Slot* Slots() const { return static_cast<Slot*>(slotMemory_.get()); }
     static std::uint32_t Hash(std::string_view key);
     // The number of the slot holding key, or of the free slot where it would go.
     std::size_t Probe(std::string_view key, std::uint32_t hash) const;
     CHTRequestEntry& Insert(std::string_view key, std::uint32_t hash);
-    std::string_view CopyKey(std::string_view key);
     void Rehash(std::size_t slotCount);
 
     // The keys outlive the entries: a request going with its entry may still read its key.
-    std::vector<std::unique_ptr<char[]>> textBlocks_;
-    char* text_ = nullptr;  // the free room of the last ordinary text block
-    std::size_t textLeft_ = 0;
-    std::vector<std::unique_ptr<CHTRequestEntry[]>> entryBlocks_;
-    std::size_t count_ = 0;
-    std::vector<Slot> slots_;  // a power of two long, at most half used
+    platform::TextArena keys_;
+    platform::BlockArray<CHTRequestEntry> entries_;
+    platform::MemoryBlock slotMemory_;
+    std::size_t slotCount_ = 0;  // a power of two, at most half used
 };
 
 }  // namespace corvane::core

@@ -1,12 +1,9 @@
 #include "news/group_tree.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <limits>
-#include <new>
 #include <utility>
 
 #include "platform/ascii.h"
@@ -95,7 +92,7 @@ GroupNode* GroupTree::ChildIndex::Find(const GroupTree& tree, const GroupNode& p
     const std::uint32_t tag = TagOf(hash);
     for (std::size_t i = tag & mask; slots[i].number != 0; i = (i + 1) & mask) {
         if (slots[i].tag != tag) continue;
-        GroupNode& node = tree.NodeAt(slots[i].number - 1);
+        GroupNode& node = tree.nodes_[slots[i].number - 1];
         if (node.parent == &parent && node.name == name) return &node;
     }
     return nullptr;
@@ -114,7 +111,8 @@ void GroupTree::ChildIndex::Reserve(std::size_t nodes) {
     std::size_t size = size_ == 0 ? 1024 : size_;
     while (size < nodes * 2) size *= 2;
     if (size == size_) return;
-    const Memory old = std::exchange(memory_, AllocateMemory(size * sizeof(Slot)));
+    const platform::MemoryBlock old =
+        std::exchange(memory_, platform::AllocateBlock(size * sizeof(Slot)));
     const std::size_t oldSize = std::exchange(size_, size);
     std::memset(memory_.get(), 0, size * sizeof(Slot));
     const Slot* oldSlots = static_cast<const Slot*>(old.get());
@@ -123,18 +121,18 @@ void GroupTree::ChildIndex::Reserve(std::size_t nodes) {
 }
 
 void GroupTree::ChildIndex::CatchUp(const GroupTree& tree) {
-    if (indexed_ == tree.nodeCount_) return;
-    Reserve(tree.nodeCount_);
-    for (; indexed_ < tree.nodeCount_; ++indexed_) {
-        const GroupNode& node = tree.NodeAt(indexed_);
+    if (indexed_ == tree.nodes_.size()) return;
+    Reserve(tree.nodes_.size());
+    for (; indexed_ < tree.nodes_.size(); ++indexed_) {
+        const GroupNode& node = tree.nodes_[indexed_];
         Put(Slot{TagOf(Hash(*node.parent, node.name)), static_cast<std::uint32_t>(indexed_ + 1)});
     }
 }
 
 void GroupTree::ChildIndex::AddNewest(const GroupTree& tree, std::size_t hash) {
-    Reserve(tree.nodeCount_);
-    Put(Slot{TagOf(hash), static_cast<std::uint32_t>(tree.nodeCount_)});
-    indexed_ = tree.nodeCount_;
+    Reserve(tree.nodes_.size());
+    Put(Slot{TagOf(hash), static_cast<std::uint32_t>(tree.nodes_.size())});
+    indexed_ = tree.nodes_.size();
 }
 
 void GroupTree::ChildIndex::Clear() {
@@ -143,53 +141,21 @@ void GroupTree::ChildIndex::Clear() {
     indexed_ = 0;
 }
 
-void GroupTree::FreeMemory::operator()(void* memory) const {
-    std::free(memory);
-}
-
-GroupTree::Memory GroupTree::AllocateMemory(std::size_t bytes) {
-    // From half a huge page on, rounding up to a whole one wastes at most what is used, and
-    // saves hundreds of page faults.
-    if (bytes >= platform::kHugePageBytes / 2) return Memory(platform::AllocateHugePages(bytes));
-    void* memory = std::malloc(bytes);
-    if (memory == nullptr) throw std::bad_alloc();
-    return Memory(memory);
-}
-
 GroupTree::GroupTree() = default;
 
-GroupTree::~GroupTree() {
-    DestroyNodes();
-}
-
-GroupNode& GroupTree::NodeAt(std::size_t number) const {
-    const std::size_t block =
-        static_cast<std::size_t>(std::bit_width(number / kFirstBlockNodes + 1)) - 1;
-    const std::size_t first = kFirstBlockNodes * ((std::size_t{1} << block) - 1);
-    return static_cast<GroupNode*>(blocks_[block].get())[number - first];
-}
-
-void GroupTree::DestroyNodes() {
-    for (std::size_t i = 0; i < nodeCount_; ++i) NodeAt(i).~GroupNode();
-    nodeCount_ = 0;
-    blocks_.clear();
-}
+GroupTree::~GroupTree() = default;
 
 void GroupTree::Clear() {
     root_.children.clear();
     root_.flags = 0;
     index_.Clear();
-    DestroyNodes();
+    nodes_.Clear();
 }
 
 GroupNode* GroupTree::AddNode(GroupNode& parent, std::string_view component, std::uint8_t flags) {
     // Index slots number nodes in 32 bits; no real server comes near.
-    if (nodeCount_ >= std::numeric_limits<std::uint32_t>::max()) return nullptr;
-    const std::size_t block = blocks_.size();
-    if (nodeCount_ == kFirstBlockNodes * ((std::size_t{1} << block) - 1))
-        blocks_.push_back(AllocateMemory(sizeof(GroupNode) * (kFirstBlockNodes << block)));
-    GroupNode* node = new (&NodeAt(nodeCount_)) GroupNode();
-    ++nodeCount_;
+    if (nodes_.size() >= std::numeric_limits<std::uint32_t>::max()) return nullptr;
+    GroupNode* node = &nodes_.EmplaceBack();
     node->name.assign(component);
     node->flags = flags & kStoredFlags;
     node->parent = &parent;

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/block_array.h"
+
 namespace corvane::news {
 
 // Bit 0 of a node's flags: a newsgroup of exactly this full name exists. Bits 1 to 5 belong to
@@ -62,13 +64,6 @@ class GroupTree {
     const GroupNode* Find(std::string_view dottedName) const;
 
   private:
-    struct FreeMemory {
-        void operator()(void* memory) const;
-    };
-    using Memory = std::unique_ptr<void, FreeMemory>;
-    // Memory for nodes or index slots; large amounts come in huge pages.
-    static Memory AllocateMemory(std::size_t bytes);
-
     // Exact-name lookup of a parent's child while loading: open addressing over a flat array of
     // (hash tag, node number), so a LIST of a million groups costs no allocation per lookup and
     // about one cache miss per probe. Nodes are indexed in the order they were made, lazily:
@@ -93,21 +88,16 @@ class GroupTree {
         };
         void Put(Slot slot);
         Slot* Slots() const { return static_cast<Slot*>(memory_.get()); }
-        Memory memory_;
+        platform::MemoryBlock memory_;
         std::size_t size_ = 0;  // slots, a power of two
         std::size_t indexed_ = 0;
     };
 
-    // Nodes are numbered in the order they are made. Block k holds kFirstBlockNodes << k of
-    // them, so a tree of a few groups takes 64 KB and a big one few blocks.
-    static constexpr std::size_t kFirstBlockNodes = 65536 / sizeof(GroupNode);
-    GroupNode& NodeAt(std::size_t number) const;
-    void DestroyNodes();
     GroupNode* Child(GroupNode& parent, std::string_view component);
 
     GroupNode root_;
-    std::vector<Memory> blocks_;
-    std::size_t nodeCount_ = 0;
+    // Nodes are numbered in the order they are made.
+    platform::BlockArray<GroupNode> nodes_;
     ChildIndex index_;
 };
 

@@ -71,14 +71,19 @@ std::string FormatCacheIndexLine(std::string_view key, const CacheIndexValue& va
     return line;
 }
 
-bool ReadCacheIndex(const std::string& path,
-                    const std::function<void(std::string key, CacheIndexValue value)>& onEntry) {
+bool ReadCacheIndex(
+    const std::string& path,
+    const std::function<void(std::string_view key, CacheIndexValue value)>& onEntry) {
     return ForEachStoreLine(path, [&](std::string_view line) {
         if (!line.empty() && line.front() == '[' && line.back() == ']') return;
         const auto equals = line.find('=');
         if (equals == std::string_view::npos || equals == 0) return;
-        onEntry(UnescapeField(line.substr(0, equals)),
-                ParseCacheIndexValue(line.substr(equals + 1)));
+        const std::string_view key = line.substr(0, equals);
+        // Keys rarely hold an escape: most are passed on from the line itself.
+        if (key.find('\\') == std::string_view::npos)
+            onEntry(key, ParseCacheIndexValue(line.substr(equals + 1)));
+        else
+            onEntry(UnescapeField(key), ParseCacheIndexValue(line.substr(equals + 1)));
     });
 }
 

@@ -29,8 +29,10 @@ CacheIndexValue ParseCacheIndexValue(std::string_view value);
 std::string FormatCacheIndexLine(std::string_view key, const CacheIndexValue& value);
 
 // Calls onEntry for every "key=value" line of the index (section headers and lines without "="
-// skipped). False when the file is missing or no regular file.
-bool ReadCacheIndex(const std::string& path,
-                    const std::function<void(std::string key, CacheIndexValue value)>& onEntry);
+// skipped), with the key unescaped; the key lasts until the next call. False when the file is
+// missing or no regular file.
+bool ReadCacheIndex(
+    const std::string& path,
+    const std::function<void(std::string_view key, CacheIndexValue value)>& onEntry);
 
 }  // namespace corvane::store

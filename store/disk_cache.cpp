@@ -153,6 +153,7 @@ std::string CDiskCache::CopyPath(std::string_view fileName) const {
 void CDiskCache::Open(const std::string& directory, const std::string& fallback) {
     WriteNewCopies();
     records_.clear();
+    keyText_.Clear();
     lru_.newer = lru_.older = &lru_;
     totalBytes_ = 0;
     if (directoryFd_ >= 0) close(directoryFd_);
@@ -180,6 +181,7 @@ void CDiskCache::Open(const std::string& directory, const std::string& fallback)
 
 void CDiskCache::LoadIndex() {
     records_.clear();
+    keyText_.Clear();
     lru_.newer = lru_.older = &lru_;
     totalBytes_ = 0;
     allStatusKnown_ = true;
@@ -188,17 +190,19 @@ void CDiskCache::LoadIndex() {
     // Index lines are rarely shorter; a hostile size must not reserve much.
     constexpr off_t kShortestLine = 48;
     constexpr off_t kMostCopies = 0x10000;
-    records_.reserve(
-        static_cast<std::size_t>(std::min(version_.size / kShortestLine, kMostCopies)));
+    const auto lines =
+        static_cast<std::size_t>(std::min(version_.size / kShortestLine, kMostCopies));
+    records_.reserve(lines);
+    keyText_.Reserve(static_cast<std::size_t>(version_.size));
     bool dropped = false;
-    ReadCacheIndex(indexPath_, [&](std::string key, CacheIndexValue value) {
+    ReadCacheIndex(indexPath_, [&](std::string_view key, CacheIndexValue value) {
         // A key met again keeps its first line (the newer). A name that is not one of our
         // copies' (another file, a path) is never opened.
         if (!IsCopyName(value.fileName)) {
             dropped = true;
             return;
         }
-        auto [it, inserted] = records_.try_emplace(std::move(key));
+        auto [it, inserted] = records_.try_emplace(keyText_.Copy(key));
         if (!inserted) {
             dropped = true;
             return;
@@ -312,7 +316,7 @@ void CDiskCache::Refresh() {
         // The same address fetched there too: ours is indexed, theirs left for the next start.
         if (auto it = records_.find(copy.key); it != records_.end()) EraseRecord(it);
         unsavedKeys_.push_back(copy.key);
-        AddRecord(std::move(copy.key), std::move(copy.value), copy.size, copy.lastUsed);
+        AddRecord(copy.key, std::move(copy.value), copy.size, copy.lastUsed);
     }
 }
 
@@ -523,7 +527,7 @@ void CDiskCache::Commit(core::CHTRequest& request, const std::string& tempPath, 
     }
     request.lastUsed = host_.Now();
     unsavedKeys_.emplace_back(KeyOf(request));
-    AddRecord(std::string(KeyOf(request)),
+    AddRecord(KeyOf(request),
               {name, contentType, request.refreshSeconds >= 0 ? request.refreshSeconds : -1,
                request.refreshUrl},
               bytes, request.lastUsed);
@@ -537,9 +541,9 @@ void CDiskCache::Commit(core::CHTRequest& request, const std::string& tempPath, 
     EnforceLimit();
 }
 
-void CDiskCache::AddRecord(std::string key, CacheIndexValue value, std::uint64_t size,
+void CDiskCache::AddRecord(std::string_view key, CacheIndexValue value, std::uint64_t size,
                            std::int64_t lastUsed) {
-    auto inserted = records_.try_emplace(std::move(key)).first;
+    auto inserted = records_.try_emplace(keyText_.Copy(key)).first;
     CacheRecord& record = inserted->second;
     record.key = inserted->first;
     record.value = std::move(value);
@@ -575,6 +579,7 @@ void CDiskCache::Abandon(std::string_view key) {
 void CDiskCache::Clear() {
     platform::DirectoryLock lock(directoryFd_);
     records_.clear();
+    keyText_.Clear();
     lru_.newer = lru_.older = &lru_;
     totalBytes_ = 0;
     allStatusKnown_ = true;

@@ -26,12 +26,13 @@
 // the sweep that lists the directory and removes what a crash left (temporary files, copies no
 // line names, lines whose copy is gone).
 //
-// Memory: records live in a hash map keyed by URL; the LRU list links them in place. The cache
-// must outlive every request linked to it.
+// Memory: records live in a hash map keyed by URL, in memory of their own; the LRU list links
+// them in place. The cache must outlive every request linked to it.
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <memory_resource>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,6 +43,8 @@
 #include "core/ht_host_services.h"
 #include "core/request.h"
 #include "platform/file_services.h"
+#include "platform/huge_pages.h"
+#include "platform/text_arena.h"
 #include "store/cache_index.h"
 
 namespace corvane::store {
@@ -59,7 +62,7 @@ enum class CacheCheck {
 };
 
 struct CacheRecord {
-    std::string_view key;  // the map's key
+    std::string_view key;  // the map's key, in the cache's key text
     CacheIndexValue value;
     // The copy's size and modification time are read from its file when first needed.
     bool statusKnown = false;
@@ -150,7 +153,8 @@ class CDiskCache {
             return std::hash<std::string_view>{}(key);
         }
     };
-    using RecordMap = std::unordered_map<std::string, CacheRecord, KeyHash, std::equal_to<>>;
+    using RecordMap =
+        std::pmr::unordered_map<std::string_view, CacheRecord, KeyHash, std::equal_to<>>;
 
     // Called by a writer whose transfer ended whole: the copy at tempPath becomes the key's.
     void Commit(core::CHTRequest& request, const std::string& tempPath, std::uint64_t bytes,
@@ -174,7 +178,7 @@ class CDiskCache {
     void WriteNewCopies();
     // Has WriteNewCopies run a moment from now, or at once without an event loop.
     void ScheduleIndexWrite();
-    void AddRecord(std::string key, CacheIndexValue value, std::uint64_t size,
+    void AddRecord(std::string_view key, CacheIndexValue value, std::uint64_t size,
                    std::int64_t lastUsed);
     // Removes what a crash left; with `listed` (the directory's file names), only the kinds of
     // file it holds are looked for.
@@ -194,7 +198,12 @@ class CDiskCache {
     std::string indexPath_;  // empty: the index lives in memory only
     int directoryFd_ = -1;
     platform::FileVersion version_;
-    RecordMap records_;
+    // The records and their keys: start-up makes thousands at once, and memory whose big blocks
+    // come in huge pages spares a page fault for every few of them. A key's text stays until the
+    // index is read again or the cache is cleared.
+    platform::TextArena keyText_;
+    std::pmr::unsynchronized_pool_resource recordMemory_{platform::BlockResource()};
+    RecordMap records_{&recordMemory_};
     CacheRecord lru_;               // sentinel: older is the newest record, newer the oldest
     std::uint64_t totalBytes_ = 0;  // of the records whose status is known
     bool allStatusKnown_ = true;

@@ -12,7 +12,9 @@
 namespace corvane::store {
 namespace {
 
-constexpr std::size_t kChunk = 256 * 1024;
+// Small enough to come from the heap, where every file read reuses it: a larger buffer is mapped
+// afresh for each file, a page fault per 4 KB.
+constexpr std::size_t kChunk = 64 * 1024;
 constexpr std::size_t kSmallestChunk = 4096;
 
 class LineSplitter {
@@ -85,7 +87,7 @@ bool ForEachStoreLine(const std::string& path,
         return false;
     }
     LineSplitter splitter(onLine, maxLine);
-    // Sized to the file (a small store is read in one go without touching 256 KB of pages) and
+    // Sized to the file (a small store is read in one go without touching 64 KB of pages) and
     // left uninitialised: read fills it. One byte more lets the first read see the end.
     const std::size_t size = std::clamp(
         static_cast<std::size_t>(std::max<off_t>(status.st_size, 0)) + 1, kSmallestChunk, kChunk);

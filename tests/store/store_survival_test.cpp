@@ -54,12 +54,13 @@ class StoreSurvivalTest : public StoreTest {
     // Every index line names a copy holding its key's content, and the other stores parse whole.
     void ExpectConsistent() {
         std::size_t indexed = 0;
-        ReadCacheIndex(CachePath(kCacheIndexName), [&](std::string key, CacheIndexValue value) {
-            ++indexed;
-            const int n = std::stoi(key.substr(key.rfind('/') + 1));
-            EXPECT_EQ(corvane::testing::ReadFile(CachePath(value.fileName)), ContentFor(key, n))
-                << key;
-        });
+        ReadCacheIndex(
+            CachePath(kCacheIndexName), [&](std::string_view key, CacheIndexValue value) {
+                ++indexed;
+                const int n = std::stoi(std::string(key.substr(key.rfind('/') + 1)));
+                EXPECT_EQ(corvane::testing::ReadFile(CachePath(value.fileName)), ContentFor(key, n))
+                    << key;
+            });
         const std::string visited = scratch_.Read(kVisitedFileName);
         EXPECT_TRUE(visited.empty() || visited.back() == '\n');
         ForEachStoreLine(VisitedPath(), [](std::string_view line) {
