@@ -124,10 +124,12 @@ TEST_F(Dovecot, KillNineNeverLosesMail) {
             server.AddMessage("ann", std::to_string(2000000000 + next) + ".M1P1.test",
                               Fixture(next, 400));
         }
+        // Made before the fork, so that this process removes its scratch directory: the child
+        // is killed.
+        MailCheckFixture checker;
         const pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
-            MailCheckFixture checker;
             MailStore store(client.scratch.path());
             store.Load();
             MailIdFile ids(client.scratch.path());

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -102,8 +103,12 @@ bool LoopbackServer::Start(std::vector<std::string> argv, const std::string& log
     for (std::string& argument : argv) pointers.push_back(argument.data());
     pointers.push_back(nullptr);
     const int log = open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const pid_t parent = getpid();
     pid_ = fork();
     if (pid_ == 0) {
+        // A test that aborts (a sanitizer's report) must not leave its server running.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() != parent) _exit(127);
         const int null = open("/dev/null", O_RDWR);
         dup2(null, 0);
         dup2(log, 1);
