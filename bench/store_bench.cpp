@@ -63,6 +63,11 @@ struct BenchProfile {
             std::ofstream(directory + "/cache/" + name) << "<p>copy " << i;
             index << Url(i) << '=' << name << ",text/html\n";
         }
+        index.close();
+        visited.close();
+        // A user's stores were written long before the program starts: the rounds must not
+        // share the machine with the write-back of 20,000 new files.
+        sync();
     }
     ~BenchProfile() { fs::remove_all(directory); }
     std::string directory;
