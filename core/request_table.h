@@ -7,8 +7,7 @@
 // Start-up reads 100,000 addresses and more into it, so it is built for that: keys are copied
 // into a text arena and entries into growing blocks (no allocation per address; big blocks
 // in huge pages, as most of start-up's cost was the first touch of fresh memory), and the index
-// is an open-addressing array of (hash, entry number) that is probed by the hash alone (one hash
-// per address, mostly one probe, a key compared only when its hash matches).
+// is a platform::HashSlots (one hash per address, mostly one probe).
 
 #include <cstddef>
 #include <cstdint>
@@ -19,7 +18,7 @@
 #include <vector>
 
 #include "platform/block_array.h"
-#include "platform/huge_pages.h"
+#include "platform/hash_slots.h"
 #include "platform/text_arena.h"
 
 namespace corvane::core {
@@ -89,25 +88,15 @@ class CHTRequestTable {
     const_iterator end() const { return {this, entries_.size()}; }
 
   private:
-    // entry == 0: free; else the entry's number + 1.
-    struct Slot {
-        std::uint32_t hash = 0;
-        std::uint32_t entry = 0;
-    };
-
     CHTRequestEntry& At(std::size_t index) const { return entries_[index]; }
-    Slot* Slots() const { return static_cast<Slot*>(slotMemory_.get()); }
-    static std::uint32_t Hash(std::string_view key);
     // The number of the slot holding key, or of the free slot where it would go.
     std::size_t Probe(std::string_view key, std::uint32_t hash) const;
     CHTRequestEntry& Insert(std::string_view key, std::uint32_t hash);
-    void Rehash(std::size_t slotCount);
 
     // The keys outlive the entries: a request going with its entry may still read its key.
     platform::TextArena keys_;
     platform::BlockArray<CHTRequestEntry> entries_;
-    platform::MemoryBlock slotMemory_;
-    std::size_t slotCount_ = 0;  // a power of two, at most half used
+    platform::HashSlots slots_;  // entry numbers by key
 };
 
 }  // namespace corvane::core

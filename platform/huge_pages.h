@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <memory>
-#include <memory_resource>
 
 namespace corvane::platform {
 
@@ -26,9 +25,5 @@ using MemoryBlock = std::unique_ptr<void, FreeMemory>;
 // whole huge pages (rounding up wastes at most what is used, and saves hundreds of page faults),
 // below that from malloc. Throws std::bad_alloc when there is no memory.
 MemoryBlock AllocateBlock(std::size_t bytes);
-
-// A memory resource for the pools of node containers that hold many entries: their big chunks
-// come in huge pages.
-std::pmr::memory_resource* BlockResource();
 
 }  // namespace corvane::platform

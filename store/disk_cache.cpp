@@ -152,8 +152,7 @@ std::string CDiskCache::CopyPath(std::string_view fileName) const {
 
 void CDiskCache::Open(const std::string& directory, const std::string& fallback) {
     WriteNewCopies();
-    records_.clear();
-    keyText_.Clear();
+    records_.Clear();
     lru_.newer = lru_.older = &lru_;
     totalBytes_ = 0;
     if (directoryFd_ >= 0) close(directoryFd_);
@@ -180,8 +179,7 @@ void CDiskCache::Open(const std::string& directory, const std::string& fallback)
 }
 
 void CDiskCache::LoadIndex() {
-    records_.clear();
-    keyText_.Clear();
+    records_.Clear();
     lru_.newer = lru_.older = &lru_;
     totalBytes_ = 0;
     allStatusKnown_ = true;
@@ -192,8 +190,7 @@ void CDiskCache::LoadIndex() {
     constexpr off_t kMostCopies = 0x10000;
     const auto lines =
         static_cast<std::size_t>(std::min(version_.size / kShortestLine, kMostCopies));
-    records_.reserve(lines);
-    keyText_.Reserve(static_cast<std::size_t>(version_.size));
+    records_.Reserve(lines, static_cast<std::size_t>(version_.size));
     bool dropped = false;
     ReadCacheIndex(indexPath_, [&](std::string_view key, CacheIndexValue value) {
         // A key met again keeps its first line (the newer). A name that is not one of our
@@ -202,13 +199,12 @@ void CDiskCache::LoadIndex() {
             dropped = true;
             return;
         }
-        auto [it, inserted] = records_.try_emplace(keyText_.Copy(key));
-        if (!inserted) {
+        bool made = false;
+        CacheRecord& record = records_.Add(key, made);
+        if (!made) {
             dropped = true;
             return;
         }
-        CacheRecord& record = it->second;
-        record.key = it->first;
         record.value = std::move(value);
         // The index lists the newest first: each goes to the old end.
         record.older = &lru_;
@@ -237,7 +233,7 @@ void CDiskCache::Sweep() {
     for (CacheRecord* record = lru_.older; record != &lru_;) {
         CacheRecord* older = record->older;
         if (!copies.Claim(record->value.fileName)) {
-            EraseRecord(records_.find(record->key));
+            EraseRecord(*record);
             dropped = true;
         }
         record = older;
@@ -306,15 +302,14 @@ void CDiskCache::Refresh() {
     };
     std::vector<NewCopy> newCopies;
     for (std::string& key : std::exchange(unsavedKeys_, {})) {
-        auto it = records_.find(key);
-        if (it == records_.end()) continue;
-        const CacheRecord& record = it->second;
-        newCopies.push_back({std::move(key), record.value, record.size, record.lastUsed});
+        const CacheRecord* record = records_.Find(key);
+        if (record == nullptr) continue;
+        newCopies.push_back({std::move(key), record->value, record->size, record->lastUsed});
     }
     LoadIndex();
     for (NewCopy& copy : newCopies) {
         // The same address fetched there too: ours is indexed, theirs left for the next start.
-        if (auto it = records_.find(copy.key); it != records_.end()) EraseRecord(it);
+        if (CacheRecord* theirs = records_.Find(copy.key)) EraseRecord(*theirs);
         unsavedKeys_.push_back(copy.key);
         AddRecord(copy.key, std::move(copy.value), copy.size, copy.lastUsed);
     }
@@ -327,11 +322,11 @@ bool CDiskCache::SaveIndex() {
     }
     // Another window's start removes the copies that no index names yet.
     for (const std::string& key : std::exchange(unsavedKeys_, {})) {
-        auto it = records_.find(key);
+        CacheRecord* record = records_.Find(key);
         struct stat status {};
-        if (it != records_.end() &&
-            fstatat(directoryFd_, it->second.value.fileName.c_str(), &status, 0) != 0)
-            EraseRecord(it);
+        if (record != nullptr &&
+            fstatat(directoryFd_, record->value.fileName.c_str(), &status, 0) != 0)
+            EraseRecord(*record);
     }
     std::string text;
     if (!records_.empty()) {
@@ -387,10 +382,10 @@ void CDiskCache::RemoveLeftoverTemporaries(const std::vector<std::string>* liste
 
 const CacheRecord* CDiskCache::Find(std::string_view key) {
     Refresh();
-    auto it = records_.find(key);
-    if (it == records_.end()) return nullptr;
-    KnowStatus(it->second);
-    return it->second.present ? &it->second : nullptr;
+    CacheRecord* record = records_.Find(key);
+    if (record == nullptr) return nullptr;
+    KnowStatus(*record);
+    return record->present ? record : nullptr;
 }
 
 void CDiskCache::Unlink(CacheRecord& record) {
@@ -410,10 +405,10 @@ void CDiskCache::InsertByTime(CacheRecord& record) {
     before->newer = &record;
 }
 
-void CDiskCache::EraseRecord(RecordMap::iterator it) {
-    Unlink(it->second);
-    if (it->second.statusKnown) totalBytes_ -= std::min(totalBytes_, it->second.size);
-    records_.erase(it);
+void CDiskCache::EraseRecord(CacheRecord& record) {
+    Unlink(record);
+    if (record.statusKnown) totalBytes_ -= std::min(totalBytes_, record.size);
+    records_.Erase(record);
 }
 
 void CDiskCache::SetLimit(std::int32_t limitKB) {
@@ -438,7 +433,7 @@ void CDiskCache::EnforceLimit() {
     while (totalBytes_ / 1024 > limit && lru_.newer != &lru_) {
         CacheRecord& oldest = *lru_.newer;
         evicted.push_back(oldest.value.fileName);
-        EraseRecord(records_.find(oldest.key));
+        EraseRecord(oldest);
     }
     if (records_.empty()) totalBytes_ = 0;
     if (evicted.empty()) return;
@@ -520,10 +515,9 @@ void CDiskCache::Commit(core::CHTRequest& request, const std::string& tempPath, 
     std::string oldName;
     // The new copy goes into the LRU order by time, and the limit counts every copy.
     KnowAllStatus();
-    auto it = records_.find(KeyOf(request));
-    if (it != records_.end()) {
-        oldName = it->second.value.fileName;
-        EraseRecord(it);
+    if (CacheRecord* old = records_.Find(KeyOf(request))) {
+        oldName = old->value.fileName;
+        EraseRecord(*old);
     }
     request.lastUsed = host_.Now();
     unsavedKeys_.emplace_back(KeyOf(request));
@@ -543,9 +537,8 @@ void CDiskCache::Commit(core::CHTRequest& request, const std::string& tempPath, 
 
 void CDiskCache::AddRecord(std::string_view key, CacheIndexValue value, std::uint64_t size,
                            std::int64_t lastUsed) {
-    auto inserted = records_.try_emplace(keyText_.Copy(key)).first;
-    CacheRecord& record = inserted->second;
-    record.key = inserted->first;
+    bool made = false;
+    CacheRecord& record = records_.Add(key, made);
     record.value = std::move(value);
     record.statusKnown = true;
     record.size = size;
@@ -555,9 +548,9 @@ void CDiskCache::AddRecord(std::string_view key, CacheIndexValue value, std::uin
 }
 
 void CDiskCache::Touch(std::string_view key) {
-    auto it = records_.find(key);
-    if (it == records_.end()) return;
-    CacheRecord& record = it->second;
+    CacheRecord* found = records_.Find(key);
+    if (found == nullptr) return;
+    CacheRecord& record = *found;
     KnowStatus(record);
     record.lastUsed = host_.Now();
     platform::SetModificationTime(CopyPath(record.value.fileName), record.lastUsed);
@@ -568,18 +561,17 @@ void CDiskCache::Touch(std::string_view key) {
 void CDiskCache::Abandon(std::string_view key) {
     platform::DirectoryLock lock(directoryFd_);
     Refresh();
-    auto it = records_.find(key);
-    if (it == records_.end()) return;
-    const std::string name = it->second.value.fileName;
-    EraseRecord(it);
+    CacheRecord* record = records_.Find(key);
+    if (record == nullptr) return;
+    const std::string name = record->value.fileName;
+    EraseRecord(*record);
     SaveIndex();
     platform::DeleteFile(CopyPath(name));
 }
 
 void CDiskCache::Clear() {
     platform::DirectoryLock lock(directoryFd_);
-    records_.clear();
-    keyText_.Clear();
+    records_.Clear();
     lru_.newer = lru_.older = &lru_;
     totalBytes_ = 0;
     allStatusKnown_ = true;

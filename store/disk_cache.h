@@ -26,26 +26,23 @@
 // the sweep that lists the directory and removes what a crash left (temporary files, copies no
 // line names, lines whose copy is gone).
 //
-// Memory: records live in a hash map keyed by URL, in memory of their own; the LRU list links
-// them in place. The cache must outlive every request linked to it.
+// Memory: records live in CacheRecords, keyed by URL; the LRU list links them in place. The cache
+// must outlive every request linked to it.
 
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <memory_resource>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "core/convertor_cache.h"
 #include "core/ht_host_services.h"
 #include "core/request.h"
 #include "platform/file_services.h"
-#include "platform/huge_pages.h"
-#include "platform/text_arena.h"
 #include "store/cache_index.h"
+#include "store/cache_records.h"
 
 namespace corvane::store {
 
@@ -59,18 +56,6 @@ enum class CacheCheck {
     kFetch,       // no copy (or no caching for this request): ask the server
     kRevalidate,  // ask the server with If-Modified-Since: the request's lastUsed
     kServe,       // serve the copy without asking the server
-};
-
-struct CacheRecord {
-    std::string_view key;  // the map's key, in the cache's key text
-    CacheIndexValue value;
-    // The copy's size and modification time are read from its file when first needed.
-    bool statusKnown = false;
-    bool present = true;  // false once its file was found missing
-    std::uint64_t size = 0;
-    std::int64_t lastUsed = 0;  // the copy's modification time
-    CacheRecord* newer = nullptr;
-    CacheRecord* older = nullptr;
 };
 
 // A copy opened for reading while it is served.
@@ -147,15 +132,6 @@ class CDiskCache {
 
   private:
     friend class CacheCopyWriter;
-    struct KeyHash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view key) const {
-            return std::hash<std::string_view>{}(key);
-        }
-    };
-    using RecordMap =
-        std::pmr::unordered_map<std::string_view, CacheRecord, KeyHash, std::equal_to<>>;
-
     // Called by a writer whose transfer ended whole: the copy at tempPath becomes the key's.
     void Commit(core::CHTRequest& request, const std::string& tempPath, std::uint64_t bytes,
                 const std::string& contentType);
@@ -185,7 +161,7 @@ class CDiskCache {
     void RemoveLeftoverTemporaries(const std::vector<std::string>* listed = nullptr) const;
     void Unlink(CacheRecord& record);
     void InsertByTime(CacheRecord& record);
-    void EraseRecord(RecordMap::iterator it);
+    void EraseRecord(CacheRecord& record);
     void EnforceLimit();
     // Reads the copy's size and time from its file, once.
     void KnowStatus(CacheRecord& record);
@@ -198,12 +174,7 @@ class CDiskCache {
     std::string indexPath_;  // empty: the index lives in memory only
     int directoryFd_ = -1;
     platform::FileVersion version_;
-    // The records and their keys: start-up makes thousands at once, and memory whose big blocks
-    // come in huge pages spares a page fault for every few of them. A key's text stays until the
-    // index is read again or the cache is cleared.
-    platform::TextArena keyText_;
-    std::pmr::unsynchronized_pool_resource recordMemory_{platform::BlockResource()};
-    RecordMap records_{&recordMemory_};
+    CacheRecords records_;
     CacheRecord lru_;               // sentinel: older is the newest record, newer the oldest
     std::uint64_t totalBytes_ = 0;  // of the records whose status is known
     bool allStatusKnown_ = true;
