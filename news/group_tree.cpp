@@ -4,10 +4,8 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
-#include <utility>
 
 #include "platform/ascii.h"
-#include "platform/huge_pages.h"
 
 namespace corvane::news {
 
@@ -86,38 +84,25 @@ std::size_t GroupTree::ChildIndex::Hash(const GroupNode& parent, std::string_vie
 
 GroupNode* GroupTree::ChildIndex::Find(const GroupTree& tree, const GroupNode& parent,
                                        std::string_view name, std::size_t hash) const {
-    if (size_ == 0) return nullptr;
-    const Slot* slots = Slots();
-    const std::size_t mask = size_ - 1;
-    const std::uint32_t tag = TagOf(hash);
-    for (std::size_t i = tag & mask; slots[i].number != 0; i = (i + 1) & mask) {
-        if (slots[i].tag != tag) continue;
-        GroupNode& node = tree.nodes_[slots[i].number - 1];
-        if (node.parent == &parent && node.name == name) return &node;
-    }
-    return nullptr;
+    if (slots_ == nullptr) return nullptr;
+    const std::int64_t number =
+        slots_->NumberAt(slots_->Probe(TagOf(hash), [&](std::uint32_t candidate) {
+            const GroupNode& node = tree.nodes_[candidate];
+            return node.parent == &parent && node.name == name;
+        }));
+    return number >= 0 ? &tree.nodes_[static_cast<std::size_t>(number)] : nullptr;
 }
 
-void GroupTree::ChildIndex::Put(Slot slot) {
-    Slot* slots = Slots();
-    const std::size_t mask = size_ - 1;
-    std::size_t i = slot.tag & mask;
-    while (slots[i].number != 0) i = (i + 1) & mask;
-    slots[i] = slot;
+void GroupTree::ChildIndex::Put(std::uint32_t tag, std::size_t number) {
+    const std::size_t free = slots_->Probe(tag, [](std::uint32_t) { return false; });
+    slots_->Put(free, tag, static_cast<std::uint32_t>(number));
 }
 
 void GroupTree::ChildIndex::Reserve(std::size_t nodes) {
-    // At most half full: probes stay short and always end at an empty slot.
-    std::size_t size = size_ == 0 ? 1024 : size_;
-    while (size < nodes * 2) size *= 2;
-    if (size == size_) return;
-    const platform::MemoryBlock old =
-        std::exchange(memory_, platform::AllocateBlock(size * sizeof(Slot)));
-    const std::size_t oldSize = std::exchange(size_, size);
-    std::memset(memory_.get(), 0, size * sizeof(Slot));
-    const Slot* oldSlots = static_cast<const Slot*>(old.get());
-    for (std::size_t i = 0; i < oldSize; ++i)
-        if (oldSlots[i].number != 0) Put(oldSlots[i]);
+    // Made on the first lookup: reading the cache file never looks a child up.
+    if (slots_ == nullptr) slots_ = std::make_unique<platform::HashSlots>();
+    constexpr std::size_t kFewestNodes = 512;
+    slots_->Reserve(std::max(nodes, kFewestNodes));
 }
 
 void GroupTree::ChildIndex::CatchUp(const GroupTree& tree) {
@@ -125,19 +110,18 @@ void GroupTree::ChildIndex::CatchUp(const GroupTree& tree) {
     Reserve(tree.nodes_.size());
     for (; indexed_ < tree.nodes_.size(); ++indexed_) {
         const GroupNode& node = tree.nodes_[indexed_];
-        Put(Slot{TagOf(Hash(*node.parent, node.name)), static_cast<std::uint32_t>(indexed_ + 1)});
+        Put(TagOf(Hash(*node.parent, node.name)), indexed_);
     }
 }
 
 void GroupTree::ChildIndex::AddNewest(const GroupTree& tree, std::size_t hash) {
     Reserve(tree.nodes_.size());
-    Put(Slot{TagOf(hash), static_cast<std::uint32_t>(tree.nodes_.size())});
+    Put(TagOf(hash), tree.nodes_.size() - 1);
     indexed_ = tree.nodes_.size();
 }
 
 void GroupTree::ChildIndex::Clear() {
-    memory_.reset();
-    size_ = 0;
+    slots_.reset();
     indexed_ = 0;
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/block_array.h"
+#include "platform/hash_slots.h"
 
 namespace corvane::news {
 
@@ -64,9 +65,9 @@ class GroupTree {
     const GroupNode* Find(std::string_view dottedName) const;
 
   private:
-    // Exact-name lookup of a parent's child while loading: open addressing over a flat array of
-    // (hash tag, node number), so a LIST of a million groups costs no allocation per lookup and
-    // about one cache miss per probe. Nodes are indexed in the order they were made, lazily:
+    // Exact-name lookup of a parent's child while loading: HashSlots of (hash tag, node number),
+    // so a LIST of a million groups costs no allocation per lookup and about one cache miss per
+    // probe. Nodes are indexed in the order they were made, lazily:
     // reading the cache file, which never looks a child up, indexes nothing. Emptied by
     // FinishLoading.
     class ChildIndex {
@@ -82,14 +83,8 @@ class GroupTree {
         static std::size_t Hash(const GroupNode& parent, std::string_view name);
 
       private:
-        struct Slot {
-            std::uint32_t tag;
-            std::uint32_t number;  // the node's number + 1; 0 is an empty slot
-        };
-        void Put(Slot slot);
-        Slot* Slots() const { return static_cast<Slot*>(memory_.get()); }
-        platform::MemoryBlock memory_;
-        std::size_t size_ = 0;  // slots, a power of two
+        void Put(std::uint32_t tag, std::size_t number);
+        std::unique_ptr<platform::HashSlots> slots_;
         std::size_t indexed_ = 0;
     };
 
