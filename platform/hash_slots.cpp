@@ -21,17 +21,17 @@ void HashSlots::Put(std::size_t slot, std::uint32_t hash, std::uint32_t number) 
 }
 
 void HashSlots::Erase(std::size_t slot) {
-    Slot* slots = Slots();
-    slots[slot] = {};
+    Slot* table = Slots();
+    table[slot] = {};
     --used_;
-    // Later slots of the run move back into the hole unless their home lies cyclically in
-    // (hole, slot]: then a probe from their home would still reach them.
+    // Each later slot of the run moves back into the hole unless its home lies cyclically in
+    // (hole, its place]: then a probe from its home still reaches it where it is.
     std::size_t hole = slot;
-    for (std::size_t i = (slot + 1) & mask_; slots[i].number != 0; i = (i + 1) & mask_) {
-        const std::size_t home = slots[i].hash & mask_;
+    for (std::size_t i = (slot + 1) & mask_; table[i].number != 0; i = (i + 1) & mask_) {
+        const std::size_t home = table[i].hash & mask_;
         const bool reachable = hole <= i ? (hole < home && home <= i) : (hole < home || home <= i);
         if (reachable) continue;
-        slots[hole] = std::exchange(slots[i], Slot{});
+        table[hole] = std::exchange(table[i], Slot{});
         hole = i;
     }
 }
@@ -53,12 +53,12 @@ void HashSlots::Resize(std::size_t slotCount) {
     mask_ = slotCount - 1;
     std::memset(memory_.get(), 0, slotCount * sizeof(Slot));
     const Slot* oldSlots = static_cast<const Slot*>(old.get());
-    Slot* slots = Slots();
+    Slot* table = Slots();
     for (std::size_t k = 0; k < oldCount; ++k) {
         if (oldSlots[k].number == 0) continue;
         std::size_t i = oldSlots[k].hash & mask_;
-        while (slots[i].number != 0) i = (i + 1) & mask_;
-        slots[i] = oldSlots[k];
+        while (table[i].number != 0) i = (i + 1) & mask_;
+        table[i] = oldSlots[k];
     }
 }
 

@@ -29,7 +29,8 @@ std::string_view TextArena::Copy(std::string_view text) {
 
 void TextArena::Reserve(std::size_t bytes) {
     if (bytes <= freeBytes_) return;
-    nextBlock_ = std::clamp(std::bit_ceil(bytes), nextBlock_, kLargestBlock);
+    nextBlock_ =
+        std::clamp(std::bit_ceil(std::min(bytes, kLargestBlock)), nextBlock_, kLargestBlock);
 }
 
 void TextArena::Clear() {
