@@ -15,7 +15,6 @@
 #include <memory>
 #include <span>
 #include <string_view>
-#include <vector>
 
 #include "platform/block_array.h"
 #include "platform/hash_slots.h"
